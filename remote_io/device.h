@@ -1,0 +1,152 @@
+/*
+ * device.h - the library's record for one remote, with its alarms and smoothing filters.
+ * Reached only through the slot table and only under the slot's lock.
+ */
+#ifndef TAVEL_DEVICE_H
+#define TAVEL_DEVICE_H
+
+#include <windows.h>
+
+#define REPORT_LENGTH 22
+
+/* A deadline in the millisecond count of the clock. */
+typedef struct WM_ALARM {
+    int   bArmed;
+    DWORD dwDeadline;
+} WM_ALARM;
+
+/* Linearly weighted moving mean over N samples. */
+typedef struct WM_FILTER {
+    int *anSample;
+    int  nCount;
+    int  nPos;
+    int  bPrimed;
+} WM_FILTER;
+
+/* Extension calibration, layout by extension kind. */
+typedef struct NUNCHUK_CAL {
+    short anAccelZero[3];
+    short anAccelOne[3];
+    BYTE  bStickXMax, bStickXMin, bStickXCentre;
+    BYTE  bStickYMax, bStickYMin, bStickYCentre;
+} NUNCHUK_CAL;
+
+/* Sticks LX, LY, RX, RY: maximum, minimum, centre each; triggers LT, RT: maximum, minimum. */
+typedef struct CLASSIC_CAL {
+    BYTE abStick[4][3];
+    BYTE abTrigger[2][2];
+} CLASSIC_CAL;
+
+enum { CAL_MAX = 0, CAL_MIN = 1, CAL_CENTRE = 2 };
+
+typedef union EXT_CAL {
+    NUNCHUK_CAL Nunchuk;
+    CLASSIC_CAL Classic;
+    BYTE        ab[18];
+} EXT_CAL;
+
+/* Nunchuk values in the order of their filters and mask bits 2..6. */
+enum { NUN_STICK_X, NUN_STICK_Y, NUN_ACC_X, NUN_ACC_Y, NUN_ACC_Z, NUN_VALUES };
+
+typedef struct NUNCHUK_STATE {
+    BYTE       bC, bZ;
+    int        anValue[NUN_VALUES];
+    WM_FILTER *apFilter[NUN_VALUES];
+} NUNCHUK_STATE;
+
+/* Classic buttons in mask order: a, b, Minus, Home, Plus, x, y, Up, Down, Left, Right, L, R, ZL, ZR. */
+#define CLASSIC_BUTTONS 15
+enum { CLS_LX, CLS_LY, CLS_RX, CLS_RY, CLS_LT, CLS_RT, CLS_VALUES };
+
+typedef struct CLASSIC_STATE {
+    BYTE       abButton[CLASSIC_BUTTONS];
+    int        anValue[CLS_VALUES];
+    WM_FILTER *apFilter[CLS_VALUES];
+} CLASSIC_STATE;
+
+typedef union EXT_STATE {
+    NUNCHUK_STATE Nunchuk;
+    CLASSIC_STATE Classic;
+    BYTE          ab[64];
+} EXT_STATE;
+
+/* Core buttons in abKey order. */
+enum {
+    KEY_A, KEY_B, KEY_MINUS, KEY_HOME, KEY_PLUS, KEY_ONE, KEY_TWO,
+    KEY_UP, KEY_DOWN, KEY_LEFT, KEY_RIGHT, KEY_COUNT
+};
+
+/* nState */
+enum { DEVICE_SETTING_UP = 0, DEVICE_REGISTERED = 1, DEVICE_ACTIVE = 2 };
+
+typedef struct WM_DEVICE {
+    int   nState;
+    int   bValid;
+    int   bLostNotified;
+    int   nIndex;
+    long  lConnectParam;
+
+    /* System settings, mirrored by WM_SYSTEM. */
+    int   bAutoUpdate;
+    DWORD dwTimeout;
+    int   nSmoothing;
+    HWND  hWnd;
+    UINT  uMsgStatus;
+    UINT  uMsgKey;
+    UINT  uMsgLost;
+    DWORD dwUserValue;
+
+    HANDLE hDevice;
+    HANDLE hWrite;
+    BYTE   abIdentity[9];
+    BYTE   abAccelCal[6];
+    EXT_CAL ExtCal;
+
+    /* Status part: bRumble through bBatteryOk. */
+    int       bRumble;
+    int       nRumblePower;
+    double    dRumbleAcc;
+    double    dRumblePeriod;
+    WM_ALARM *pRumbleAlarm;
+    BYTE      abLed[4];
+    DWORD     adwBlink[4];
+    WM_ALARM *apBlinkAlarm[4];
+    BYTE      nBattery;
+    DWORD     dwReport;
+    BYTE      bExtConnected;
+    int       nExtType;
+    BYTE      bSpeaker;
+    BYTE      bIrCamera;
+    BYTE      bBatteryOk;
+
+    /* Input part. */
+    BYTE       abKey[KEY_COUNT];
+    int        anAccel[3];
+    WM_FILTER *apAccelFilter[3];
+    EXT_STATE  Ext;
+
+    BYTE abReport[REPORT_LENGTH];
+} WM_DEVICE;
+
+/* The clock of alarms and timing; the tests may replace it. */
+typedef DWORD (WINAPI *CLOCK_PROC)(void);
+DWORD ClockNow(void);
+void SetClockProc(CLOCK_PROC pfnClock);
+
+WM_ALARM *CreateAlarm(void);
+void FreeAlarm(WM_ALARM *pAlarm);
+/* 0 ms disarms; otherwise the deadline becomes now + dwMs. */
+void ArmAlarm(WM_ALARM *pAlarm, DWORD dwMs);
+int AlarmFired(const WM_ALARM *pAlarm);
+
+WM_FILTER *CreateFilter(int nCount);
+void FreeFilter(WM_FILTER *pFilter);
+int FilterSample(WM_FILTER *pFilter, int nSample);
+/* Passes the sample through the filter when there is one. */
+int FilterValue(WM_FILTER *pFilter, int nSample);
+
+enum { FILTER_CREATE, FILTER_RELEASE };
+/* Kind 0: the accelerometer filters; 1..3: the filters of that extension kind. */
+int FilterBank(WM_DEVICE *pDev, int nMode, int nKind);
+
+#endif

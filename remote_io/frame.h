@@ -1,0 +1,57 @@
+/*
+ * frame.h - library-wide state: the ten slots with their locks and I/O records,
+ * the worker thread, and the notifications to the client window.
+ */
+#ifndef TAVEL_FRAME_H
+#define TAVEL_FRAME_H
+
+#include "device.h"
+#include "tavel.h"
+
+/* Output paths of the remotes, settled by the first connection. */
+enum { WRITE_PATH_UNKNOWN = -1, WRITE_PATH_SET_REPORT = 0, WRITE_PATH_WRITE_FILE = 1 };
+
+typedef struct TAVEL_LIBRARY {
+    volatile LONG    bInitialized;
+    volatile LONG    bStopRequest;
+    HANDLE           hWorker;
+    DWORD            dwWorkerId;
+    int              nWritePath;
+    WM_DEVICE       *apSlot[TAVEL_SLOTS];
+    /* Counts every change of a slot's occupant, so a notification can tell that its remote went away. */
+    volatile LONG    alSlotSerial[TAVEL_SLOTS];
+    CRITICAL_SECTION aSlotLock[TAVEL_SLOTS];
+    OVERLAPPED       aSlotIo[TAVEL_SLOTS];
+} TAVEL_LIBRARY;
+
+extern TAVEL_LIBRARY g_Lib;
+
+/* Sets the thread's result code and returns bResult, to end a function in one line. */
+int SetResult(DWORD dwCode, int bResult);
+
+void LockSlot(int nSlot);
+void UnlockSlot(int nSlot);
+
+/* Puts a record into a slot (or empties it with NULL); the caller holds the slot lock. */
+void SetSlotDevice(int nSlot, WM_DEVICE *pDev);
+
+/* A free slot whose lock the caller now holds, or -1 with WME_NO_SLOT. */
+int FindFreeSlot(void);
+
+/* Sends one notification of the slot's remote; WME_REMOVED afterwards when the remote went away. */
+LRESULT SendNotify(int nSlot, UINT uMsg, WPARAM wParam, LPARAM lParam);
+
+/* Creates the worker suspended; 0 when the thread could not be created. */
+int StartWorker(void);
+void ResumeWorker(void);
+void StopWorker(void);
+
+/* One worker pass over the ten slots; returns early when a stop is requested. */
+void WorkerPass(void);
+
+/* Supplied by the protocol and connection code. */
+int UpdateDevice(WM_DEVICE *pDev);
+int DestroyDevice(WM_DEVICE *pDev, int bKeepOutputs, int bNotify);
+int SetReportMode(WM_DEVICE *pDev);
+
+#endif

@@ -1,0 +1,170 @@
+/*
+ * tavel.h - the boundary of tavel.dll: records, flags, result codes and exports.
+ *
+ * Shared by the library, by Zan and by the tests. Every export is
+ * WINAPI (__stdcall) and exported under its plain name (no @N decoration),
+ * so clients in any language can find it with GetProcAddress.
+ * Every export leaves one of the WME_* codes in the calling thread's
+ * last-error value (GetLastError).
+ */
+#ifndef TAVEL_H
+#define TAVEL_H
+
+#include <windows.h>
+
+#ifdef __cplusplus
+extern "C" {
+#endif
+
+#define TAVEL_API WINAPI
+
+/* Version of the library: shown as "tavel v%d.%02d.%02d" from bits 8..15, 16..23, 24..31. */
+#define TAVEL_VERSION 0x01030000
+
+#define TAVEL_SLOTS 10
+
+/* Result codes left in the thread's last-error value. */
+#define WME_SUCCESS             0x10000000
+#define WME_READ_WRITEONLY      0x10000001
+#define WME_READ_ERROR          0x10000002
+#define WME_IO                  0x10000004
+#define WME_NOT_INITIALIZED     0x10000005
+#define WME_ALREADY_INITIALIZED 0x10000006
+#define WME_BAD_INDEX           0x10000007
+#define WME_NO_DEVICE           0x10000008
+#define WME_BAD_PARAMETER       0x10000009
+#define WME_BAD_EXTENSION       0x1000000B
+#define WME_THREAD              0x1000000C
+#define WME_NOT_FOUND           0x1000000D
+#define WME_NO_SLOT             0x1000000E
+#define WME_READ_OVERRUN        0x1000000F
+#define WME_NO_EXTENSION        0x10000010
+#define WME_BUSY                0x10000012
+#define WME_REMOVED             0x10000013
+#define WME_CONNECTING          0x10000014
+#define WME_NONE                0x10000015
+
+/* Default notification message numbers. */
+#define WM_MSG_STATUS_DEFAULT  0x8000
+#define WM_MSG_KEY_DEFAULT     0x8001
+#define WM_MSG_CONNECT_DEFAULT 0x8002
+#define WM_MSG_LOST_DEFAULT    0x8003
+
+/* WM_SYSTEM.dwFlags */
+#define WMSYS_AUTOUPDATE 0x01
+#define WMSYS_TIMEOUT    0x02
+#define WMSYS_SMOOTHING  0x04
+#define WMSYS_HWND       0x08
+#define WMSYS_MESSAGES   0x10
+#define WMSYS_USERVALUE  0x20
+
+/* WM_STATUS.dwFlags, also the mask of the status-changed notification (0x01..0x10). */
+#define WMST_LED       0x01
+#define WMST_RUMBLE    0x02
+#define WMST_BATTERY   0x04
+#define WMST_REPORT    0x08
+#define WMST_EXTENSION 0x10
+#define WMST_SPEAKER   0x20
+#define WMST_IRCAMERA  0x40
+
+/* Report content flags (WM_STATUS.dwReport). */
+#define WMRPT_KEYS      0x01
+#define WMRPT_ACCEL     0x02
+#define WMRPT_IR        0x04
+#define WMRPT_EXTENSION 0x08
+
+/* Extension kinds (WM_STATUS.nExtType). */
+#define WMEXT_NONE        0
+#define WMEXT_NUNCHUK     1
+#define WMEXT_CLASSIC     2
+#define WMEXT_CLASSIC_PRO 3
+
+/* Steady LEDs in WM_STATUS.dwBlink (seven F digits). */
+#define WM_BLINK_STEADY 0x0FFFFFFF
+/* WM_STATUS.dwRumbleTime that leaves the rumble alarm as it is (besides 0). */
+#define WM_RUMBLE_KEEP_ALARM 0xFFFFFFFF
+
+typedef struct WM_SYSTEM {
+    DWORD dwFlags;
+    int   bAutoUpdate;
+    DWORD dwTimeout;
+    int   nSmoothing;
+    HWND  hWnd;
+    UINT  uMsgStatus;
+    UINT  uMsgKey;
+    UINT  uMsgLost;
+    DWORD dwUserValue;
+} WM_SYSTEM;
+
+typedef struct WM_STATUS {
+    DWORD dwFlags;
+    BYTE  abLed[4];
+    DWORD dwBlink;
+    int   nRumblePower;
+    DWORD dwRumbleTime;
+    int   bBatteryOk;
+    int   nBattery;
+    DWORD dwReport;
+    int   nExtType;
+    int   bSpeaker;
+    int   bIrCamera;
+} WM_STATUS;
+
+/* Core buttons (1 pressed) and accelerometer in hundredths of g; -1 when not reported. */
+typedef struct WM_KEY {
+    int nA, nB, nMinus, nHome, nPlus, nOne, nTwo;
+    int nUp, nDown, nLeft, nRight;
+    int nAccX, nAccY, nAccZ;
+} WM_KEY;
+
+#define WM_KEY_FIELDS 14
+
+typedef struct WM_NUNCHUK_KEYS {
+    int nC, nZ;
+    int nStickX, nStickY;
+    int nAccX, nAccY, nAccZ;
+} WM_NUNCHUK_KEYS;
+
+typedef struct WM_CLASSIC_KEYS {
+    int nA, nB, nMinus, nHome, nPlus, nX, nY;
+    int nUp, nDown, nLeft, nRight;
+    int nL, nR, nZL, nZR;
+    int nLX, nLY, nRX, nRY;
+    int nLT, nRT;
+} WM_CLASSIC_KEYS;
+
+#define WM_KEYEX_FIELDS 21
+
+/* One record, two views chosen by the remote's extension kind. */
+typedef struct WM_KEYEX {
+    union {
+        WM_NUNCHUK_KEYS Nunchuk;
+        WM_CLASSIC_KEYS Classic;
+        int anField[WM_KEYEX_FIELDS];
+    };
+} WM_KEYEX;
+
+/* Library as a whole. */
+int TAVEL_API wm_Init(void);
+int TAVEL_API wm_Close(void);
+int TAVEL_API wm_Version(void);
+int TAVEL_API wm_Count(void);
+int TAVEL_API wm_Exist(int nIndex);
+
+/* Discovery and connection. */
+int TAVEL_API wm_Connect(HWND hWnd, UINT uMsg);
+int TAVEL_API wm_Disconnect(int nIndex, int bKeepOutputs);
+
+/* State of one remote (or of every remote with -1 where allowed). */
+int TAVEL_API wm_GetKey(int nIndex, WM_KEY *pKey);
+int TAVEL_API wm_GetKeyEx(int nIndex, WM_KEYEX *pKeyEx);
+int TAVEL_API wm_GetStatus(int nIndex, WM_STATUS *pStatus);
+int TAVEL_API wm_SetStatus(int nIndex, const WM_STATUS *pStatus);
+int TAVEL_API wm_GetSystem(int nIndex, WM_SYSTEM *pSystem);
+int TAVEL_API wm_SetSystem(int nIndex, const WM_SYSTEM *pSystem);
+
+#ifdef __cplusplus
+}
+#endif
+
+#endif

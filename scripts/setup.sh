@@ -1,0 +1,37 @@
+#!/bin/sh
+# Installs everything needed to build, test and run from Debian packages.
+# Idempotent: returns quickly when everything is already there.
+set -e
+
+PACKAGES="cmake make g++-mingw-w64-i686-posix gcc-mingw-w64-i686-posix \
+binutils-mingw-w64-i686 mingw-w64-i686-dev googletest wine wine32:i386 \
+xvfb x11-utils imagemagick xdotool fonts-noto-cjk locales zip unzip python3"
+
+missing=""
+for p in $PACKAGES; do
+    if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed"; then
+        missing="$missing $p"
+    fi
+done
+
+if [ -n "$missing" ]; then
+    if [ "$(id -u)" != 0 ]; then
+        echo "setup: missing packages:$missing (run as root to install)" >&2
+        exit 1
+    fi
+    if ! dpkg --print-foreign-architectures | grep -q i386; then
+        dpkg --add-architecture i386
+    fi
+    export DEBIAN_FRONTEND=noninteractive
+    apt-get update -q
+    apt-get install -y -q --no-install-recommends $missing
+fi
+
+# Japanese locale so Wine uses the CP932 ANSI code page.
+if ! locale -a 2>/dev/null | grep -qi '^ja_JP.utf8$'; then
+    if [ "$(id -u)" = 0 ]; then
+        sed -i 's/^# *ja_JP.UTF-8 UTF-8/ja_JP.UTF-8 UTF-8/' /etc/locale.gen
+        grep -q '^ja_JP.UTF-8 UTF-8' /etc/locale.gen || echo 'ja_JP.UTF-8 UTF-8' >> /etc/locale.gen
+        locale-gen >/dev/null
+    fi
+fi
