@@ -1,0 +1,28 @@
+/* hid_io.cpp - the Win32 side of the HID device table. */
+#include "hid_io.h"
+
+static const HID_IO g_Win32HidIo = {
+    CreateFileW,
+    ReadFile,
+    WriteFile,
+    GetOverlappedResult,
+    CancelIoEx,
+    CloseHandle,
+    HidD_SetOutputReport,
+    HidD_GetHidGuid,
+    SetupDiGetClassDevsW,
+    SetupDiEnumDeviceInterfaces,
+    SetupDiGetDeviceInterfaceDetailW,
+    SetupDiDestroyDeviceInfoList,
+    HidD_GetAttributes,
+    HidD_GetPreparsedData,
+    HidD_FreePreparsedData,
+    HidP_GetCaps,
+};
+
+HID_IO g_HidIo = g_Win32HidIo;
+
+void SetHidIo(const HID_IO *pIo)
+{
+    g_HidIo = pIo ? *pIo : g_Win32HidIo;
+}

@@ -1,0 +1,98 @@
+/*
+ * sim_remote.h - simulated Wii Remotes (and other HID devices) behind the HID device table.
+ *
+ * SimInstall() puts a simulated HID bus behind g_HidIo. Every device call the library
+ * makes then reaches the simulator, which answers with the remote's real report protocol:
+ * output reports 0x11, 0x12, 0x15, 0x16, 0x17 in; reports 0x20, 0x21, 0x22 and data
+ * reports 0x30..0x37 in the layout of the current mode out. Overlapped reads and writes
+ * behave like Win32 ones (the event is reset when a transfer starts and set when it
+ * completes; a transfer may complete at once or stay pending). All functions may be
+ * called from any thread.
+ */
+#ifndef SIM_REMOTE_H
+#define SIM_REMOTE_H
+
+#include "hid_io.h"
+
+typedef struct SIM_REMOTE SIM_REMOTE;
+
+/* The bus. */
+void SimInstall(void);
+void SimUninstall(void);  /* restores the Win32 table; completes pending transfers as failed; frees all */
+SIM_REMOTE *SimAddRemote(void);
+
+/* Another HID device on the bus. */
+#define SIM_DEV_OPEN_FAILS 0x01 /* CreateFileW fails with ERROR_ACCESS_DENIED */
+#define SIM_DEV_CAPS_FAIL  0x02 /* HidP_GetCaps fails */
+void SimAddHidDevice(WORD wVendor, WORD wProduct, DWORD dwFlags);
+
+/* The device interface path of a remote, as enumeration reports it. */
+const wchar_t *SimDevicePath(SIM_REMOTE *pSim);
+
+/* Switched off: pending transfers fail, later ones fail, and it leaves enumeration. */
+void SimPowerOff(SIM_REMOTE *pSim);
+
+/* Handle accounting over the whole bus since SimInstall. */
+int SimHandlesOpened(void);
+int SimHandlesClosed(void);
+int SimPreparsedOutstanding(void); /* preparsed data fetched and not yet freed */
+
+/* Input the remote reports from now on. */
+void SimSetButtons(SIM_REMOTE *pSim, BYTE bByte1, BYTE bByte2); /* raw bytes 1 and 2 of every report */
+void SimSetAccel(SIM_REMOTE *pSim, BYTE bX, BYTE bY, BYTE bZ);
+void SimSetBattery(SIM_REMOTE *pSim, BYTE bLevel, int bLow);
+/* Memory (address space byte 0x00) or registers (0x04, e.g. 0x04A400FA); unset bytes read 0. */
+void SimWriteMemory(SIM_REMOTE *pSim, DWORD dwAddress, const BYTE *pb, int cb);
+
+/* Extensions: kind 1 Nunchuk, 2 Classic Controller, 3 Classic Controller PRO. */
+#define SIM_EXT_NUNCHUK     1
+#define SIM_EXT_CLASSIC     2
+#define SIM_EXT_CLASSIC_PRO 3
+/* Plugs in: writes the identifier (0x04A400FA) and the sixteen calibration bytes (0x04A40020,
+   NULL for typical values) and sends an unrequested status report. */
+void SimPlugExtension(SIM_REMOTE *pSim, int nKind, const BYTE *pbCal16);
+void SimPlugExtensionId(SIM_REMOTE *pSim, const BYTE abId[6], const BYTE *pbCal16);
+void SimUnplugExtension(SIM_REMOTE *pSim); /* sends an unrequested status report */
+/* The six extension bytes e0..e5 exactly as reported. Without an extension they are all 0xFF. */
+void SimSetExtensionBytes(SIM_REMOTE *pSim, const BYTE ab[6]);
+/* Encoders into e0..e5. Classic buttons: bit i in the order a, b, Minus, Home, Plus, x, y,
+   Up, Down, Left, Right, L, R, ZL, ZR (1 = pressed; the wire carries them inverted). */
+void SimSetNunchuk(SIM_REMOTE *pSim, BYTE bStickX, BYTE bStickY, WORD wAccX, WORD wAccY, WORD wAccZ,
+                   int bC, int bZ);
+void SimSetClassic(SIM_REMOTE *pSim, int nLX, int nLY, int nRX, int nRY, int nLT, int nRT,
+                   WORD wButtons);
+
+/* Puts a raw 22-byte report into the remote's input queue (unknown ids, malformed data). */
+void SimQueueReport(SIM_REMOTE *pSim, const BYTE ab[22]);
+
+/* What the remote was told. */
+int  SimLeds(SIM_REMOTE *pSim);        /* LED 1..4 as bits 0..3, from the last report 0x11 */
+int  SimRumble(SIM_REMOTE *pSim);      /* rumble bit of the last output report */
+BYTE SimReportMode(SIM_REMOTE *pSim);  /* mode id of the last report 0x12 (0x30 at power-on) */
+int  SimContinuous(SIM_REMOTE *pSim);  /* continuous flag of the last report 0x12 */
+
+/* Every output report received, in order, with the path it came by. */
+#define SIM_PATH_SET_REPORT 0
+#define SIM_PATH_WRITE_FILE 1
+int  SimOutputCount(SIM_REMOTE *pSim);
+void SimOutputAt(SIM_REMOTE *pSim, int nAt, BYTE abReport[22], int *pnPath);
+void SimClearOutputs(SIM_REMOTE *pSim);
+
+/* Faults; may be changed at any time. */
+#define SIM_FAULT_NO_ANSWER     0x01 /* reads stay pending until cancelled */
+#define SIM_FAULT_READ_FAILS    0x02 /* ReadFile fails at once */
+#define SIM_FAULT_WRITE_FAILS   0x04 /* both output paths fail */
+#define SIM_FAULT_NO_SET_REPORT 0x08 /* HidD_SetOutputReport fails; WriteFile works */
+#define SIM_FAULT_NO_WRITE_FILE 0x10 /* WriteFile fails; HidD_SetOutputReport works */
+#define SIM_FAULT_WRITE_PENDS   0x20 /* WriteFile stays pending until cancelled */
+void SimSetFaults(SIM_REMOTE *pSim, DWORD dwFaults);
+/* The identifier reads 00 FF FF FF FF FF for the next nReads reads of it. */
+void SimSetExtensionNotReady(SIM_REMOTE *pSim, int nReads);
+/* Memory read replies carry this error nibble (7, 8, ...) until set back to 0. */
+void SimSetMemoryError(SIM_REMOTE *pSim, BYTE bError);
+/* Memory read replies report their address shifted by this many bytes. */
+void SimSetReplyOffset(SIM_REMOTE *pSim, int nOffset);
+/* Reads complete after this delay, from another thread (0: at once when a report is ready). */
+void SimSetReadLatency(SIM_REMOTE *pSim, DWORD dwMs);
+
+#endif
