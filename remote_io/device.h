@@ -126,6 +126,9 @@ typedef struct WM_DEVICE {
     EXT_STATE  Ext;
 
     BYTE abReport[REPORT_LENGTH];
+
+    /* Device interface path: tells whether a device found again is this remote. */
+    WCHAR *pszPath;
 } WM_DEVICE;
 
 /* The clock of alarms and timing; the tests may replace it. */

@@ -18,11 +18,12 @@ protected:
     }
 };
 
-// Puts a bare record into a slot, as the connection code would.
+// Puts a bare record into a slot, as the connection code would; registered but not
+// yet active, so the worker's step leaves it alone (it has no device behind it).
 WM_DEVICE *PlaceDevice(int nSlot, int bAutoUpdate) {
     WM_DEVICE *pDev = (WM_DEVICE *)calloc(1, sizeof(WM_DEVICE));
     pDev->nIndex = nSlot;
-    pDev->nState = DEVICE_ACTIVE;
+    pDev->nState = DEVICE_REGISTERED;
     pDev->bValid = 1;
     pDev->bAutoUpdate = bAutoUpdate;
     pDev->dwTimeout = 1000;

@@ -1,0 +1,147 @@
+/* connection.cpp - a remote's record from set-up to teardown. */
+#include "connection.h"
+
+#include <stdlib.h>
+#include <string.h>
+#include <wchar.h>
+
+#include "frame.h"
+#include "hid_io.h"
+#include "transport.h"
+
+void SetDefaultSystem(WM_DEVICE *pDev)
+{
+    pDev->bAutoUpdate = 1;
+    pDev->dwTimeout = DEFAULT_TIMEOUT_MS;
+    pDev->nSmoothing = 0;
+    pDev->hWnd = NULL;
+    pDev->uMsgStatus = WM_MSG_STATUS_DEFAULT;
+    pDev->uMsgKey = WM_MSG_KEY_DEFAULT;
+    pDev->uMsgLost = WM_MSG_LOST_DEFAULT;
+    pDev->dwUserValue = 0;
+}
+
+static void CloseDeviceHandle(HANDLE *ph)
+{
+    if (*ph && *ph != INVALID_HANDLE_VALUE)
+        g_HidIo.pfnCloseHandle(*ph);
+    *ph = NULL;
+}
+
+/* Releases everything the record owns, and the record. */
+static void FreeDevice(WM_DEVICE *pDev)
+{
+    FreeAlarm(pDev->pRumbleAlarm);
+    for (WM_ALARM *pAlarm : pDev->apBlinkAlarm)
+        FreeAlarm(pAlarm);
+    FilterBank(pDev, FILTER_RELEASE, 0);
+    FilterBank(pDev, FILTER_RELEASE, pDev->nExtType);
+    CloseDeviceHandle(&pDev->hDevice);
+    CloseDeviceHandle(&pDev->hWrite);
+    free(pDev->pszPath);
+    free(pDev);
+}
+
+/* The identity read also settles the output path at the library's first connection. */
+static int ReadIdentityAndPath(WM_DEVICE *pDev)
+{
+    if (g_Lib.nWritePath != WRITE_PATH_UNKNOWN)
+        return ReadIdentity(pDev);
+    g_Lib.nWritePath = WRITE_PATH_SET_REPORT;
+    if (ReadIdentity(pDev))
+        return 1;
+    g_Lib.nWritePath = WRITE_PATH_WRITE_FILE;
+    if (ReadIdentity(pDev))
+        return 1;
+    g_Lib.nWritePath = WRITE_PATH_UNKNOWN;
+    return 0;
+}
+
+static int CreateAlarms(WM_DEVICE *pDev)
+{
+    pDev->pRumbleAlarm = CreateAlarm();
+    int bAll = pDev->pRumbleAlarm != NULL;
+    for (int i = 0; i < 4; i++) {
+        pDev->apBlinkAlarm[i] = CreateAlarm();
+        bAll = bAll && pDev->apBlinkAlarm[i];
+    }
+    return bAll;
+}
+
+/* The exchange with a remote that is not yet in its slot (nState 0: failures tear nothing down). */
+static int SetUpRemote(WM_DEVICE *pDev)
+{
+    if (!ReadIdentityAndPath(pDev) || !ReadAccelCalibration(pDev) || !RequestStatus(pDev))
+        return 0;
+    pDev->dwReport = WMRPT_KEYS | WMRPT_ACCEL | (pDev->bExtConnected ? WMRPT_EXTENSION : 0);
+    return SetReportMode(pDev) && CreateAlarms(pDev);
+}
+
+int CreateDevice(int nSlot, HWND hWnd, UINT uMsg, LPCWSTR pszPath, HANDLE hDevice)
+{
+    WM_DEVICE *pDev = (WM_DEVICE *)calloc(1, sizeof(WM_DEVICE));
+    if (!pDev) {
+        g_HidIo.pfnCloseHandle(hDevice);
+        return SetResult(ERROR_NOT_ENOUGH_MEMORY, -1);
+    }
+    pDev->hDevice = hDevice;
+    pDev->pszPath = _wcsdup(pszPath);
+    if (g_Lib.nWritePath != WRITE_PATH_WRITE_FILE) {
+        pDev->hWrite = g_HidIo.pfnCreateFileW(pszPath, GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                              NULL, OPEN_EXISTING, 0, NULL);
+        if (pDev->hWrite == INVALID_HANDLE_VALUE) {
+            DWORD dwError = GetLastError();
+            FreeDevice(pDev);
+            return SetResult(dwError, -1);
+        }
+    }
+    pDev->nIndex = nSlot;
+    SetDefaultSystem(pDev);
+    if (!pDev->pszPath || !SetUpRemote(pDev)) {
+        DWORD dwError = GetLastError();
+        FreeDevice(pDev);
+        return SetResult(dwError, -1);
+    }
+
+    pDev->bValid = 1;
+    pDev->nState = DEVICE_REGISTERED;
+    pDev->lConnectParam = 0;
+    SetSlotDevice(nSlot, pDev);
+    if (hWnd) {
+        LONG lSerial = g_Lib.alSlotSerial[nSlot];
+        LRESULT lReply = SendMessageW(hWnd, uMsg ? uMsg : WM_MSG_CONNECT_DEFAULT, (WPARAM)nSlot, 0);
+        if (g_Lib.alSlotSerial[nSlot] != lSerial)
+            return SetResult(WME_REMOVED, -1);
+        if (lReply == -1) {
+            DestroyDevice(pDev, 1, 0);
+            return -1;
+        }
+    }
+    pDev->nState = DEVICE_ACTIVE;
+    return nSlot;
+}
+
+int DestroyDevice(WM_DEVICE *pDev, int bKeepOutputs, int bNotify)
+{
+    if (pDev->nState == DEVICE_SETTING_UP)
+        return SetResult(WME_CONNECTING, 0);
+    int nSlot = pDev->nIndex;
+    if (!pDev->bLostNotified) {
+        pDev->bLostNotified = 1;
+        if (bNotify) {
+            SendNotify(nSlot, pDev->uMsgLost, (WPARAM)nSlot, (LPARAM)pDev->bValid);
+            if (GetLastError() == WME_REMOVED)
+                return 1;
+        }
+    }
+    if (!bKeepOutputs && (pDev->bRumble || pDev->abLed[0] || pDev->abLed[1] || pDev->abLed[2] || pDev->abLed[3])) {
+        pDev->bRumble = 0;
+        memset(pDev->abLed, 0, sizeof(pDev->abLed));
+        BeginReport(pDev, RPT_OUT_LEDS);
+        SendReportRaw(pDev); /* a remote already gone cannot be switched off */
+    }
+    pDev->bValid = 0;
+    SetSlotDevice(nSlot, NULL);
+    FreeDevice(pDev);
+    return 1;
+}

@@ -1,0 +1,222 @@
+/* decode.cpp - core buttons, accelerometer, status and extension data from input reports. */
+#include "decode.h"
+
+#include <string.h>
+
+#include "frame.h"
+#include "transport.h"
+
+/* Every handled report carries the core buttons; nExtStart 0 means no extension bytes. */
+typedef struct REPORT_LAYOUT {
+    BYTE bId;
+    BYTE bAccel;
+    BYTE nExtStart;
+} REPORT_LAYOUT;
+
+static const REPORT_LAYOUT g_aLayout[] = {
+    {RPT_IN_MEMORY, 0, 0},
+    {0x30, 0, 0},
+    {0x31, 1, 0},
+    {0x32, 0, 3},
+    {0x33, 1, 0},
+    {0x34, 0, 3},
+    {0x35, 1, 6},
+    {0x36, 0, 13},
+    {0x37, 1, 16},
+};
+
+/* Byte and bit of each core button, in abKey order. */
+static const BYTE g_abKeyByte[KEY_COUNT] = {2, 2, 2, 2, 1, 2, 2, 1, 1, 1, 1};
+static const BYTE g_abKeyBit[KEY_COUNT] = {3, 2, 4, 7, 4, 1, 0, 3, 2, 0, 1};
+
+/* Classic buttons in Ext order: extension byte (4 or 5) and bit; 0 on the wire means pressed. */
+static const BYTE g_abClassicByte[CLASSIC_BUTTONS] = {5, 5, 4, 4, 4, 5, 5, 5, 4, 5, 4, 4, 4, 5, 5};
+static const BYTE g_abClassicBit[CLASSIC_BUTTONS] = {4, 6, 4, 3, 2, 3, 5, 0, 6, 1, 7, 5, 1, 7, 2};
+
+void TakeInputSnapshot(const WM_DEVICE *pDev, INPUT_SNAPSHOT *pSnap)
+{
+    memcpy(pSnap->abKey, pDev->abKey, sizeof(pSnap->abKey));
+    memcpy(pSnap->anAccel, pDev->anAccel, sizeof(pSnap->anAccel));
+    pSnap->Ext = pDev->Ext;
+}
+
+void TakeStatusSnapshot(const WM_DEVICE *pDev, STATUS_SNAPSHOT *pSnap)
+{
+    memcpy(pSnap->abLed, pDev->abLed, sizeof(pSnap->abLed));
+    pSnap->nRumblePower = pDev->nRumblePower;
+    pSnap->nBattery = pDev->nBattery;
+    pSnap->bBatteryOk = pDev->bBatteryOk;
+    pSnap->bExtConnected = pDev->bExtConnected;
+    pSnap->dwReport = pDev->dwReport;
+    pSnap->nExtType = pDev->nExtType;
+}
+
+int DecodeKeys(WM_DEVICE *pDev)
+{
+    if (!(pDev->dwReport & WMRPT_KEYS))
+        return 1;
+    for (int i = 0; i < KEY_COUNT; i++)
+        pDev->abKey[i] = (pDev->abReport[g_abKeyByte[i]] >> g_abKeyBit[i]) & 1;
+    return 1;
+}
+
+/* (raw - zero) * 100 / (one - zero), or the old value when the two points are equal. */
+static int ScaleToG(int nRaw, int nZero, int nOne, int nOld, WM_FILTER *pFilter)
+{
+    if (nOne == nZero)
+        return nOld;
+    return FilterValue(pFilter, (nRaw - nZero) * 100 / (nOne - nZero));
+}
+
+int DecodeAccel(WM_DEVICE *pDev)
+{
+    if (!(pDev->dwReport & WMRPT_ACCEL))
+        return 1;
+    for (int i = 0; i < 3; i++)
+        pDev->anAccel[i] = ScaleToG(pDev->abReport[3 + i], pDev->abAccelCal[i], pDev->abAccelCal[3 + i],
+                                    pDev->anAccel[i], pDev->apAccelFilter[i]);
+    return 1;
+}
+
+/* A stick axis about the centre, full deflection about +-100; needs a usable range. */
+static int ScaleStick(int nRaw, const BYTE abCal[3], int nOld, WM_FILTER *pFilter)
+{
+    int nMax = abCal[CAL_MAX], nMin = abCal[CAL_MIN];
+    if (nMax == 0 || nMax == nMin)
+        return nOld;
+    return FilterValue(pFilter, (nRaw - abCal[CAL_CENTRE]) * 200 / (nMax - nMin));
+}
+
+static int ScaleTrigger(int nRaw, const BYTE abCal[2], int nOld, WM_FILTER *pFilter)
+{
+    int nMax = abCal[CAL_MAX], nMin = abCal[CAL_MIN];
+    if (nMax == 0 || nMax == nMin)
+        return nOld;
+    return FilterValue(pFilter, (nRaw - nMin) * 100 / (nMax - nMin));
+}
+
+static void DecodeNunchuk(WM_DEVICE *pDev, const BYTE *e)
+{
+    NUNCHUK_STATE *pState = &pDev->Ext.Nunchuk;
+    const NUNCHUK_CAL *pCal = &pDev->ExtCal.Nunchuk;
+    BYTE abX[3] = {pCal->bStickXMax, pCal->bStickXMin, pCal->bStickXCentre};
+    BYTE abY[3] = {pCal->bStickYMax, pCal->bStickYMin, pCal->bStickYCentre};
+    int *an = pState->anValue;
+    an[NUN_STICK_X] = ScaleStick(e[0], abX, an[NUN_STICK_X], pState->apFilter[NUN_STICK_X]);
+    an[NUN_STICK_Y] = ScaleStick(e[1], abY, an[NUN_STICK_Y], pState->apFilter[NUN_STICK_Y]);
+    for (int i = 0; i < 3; i++) {
+        int nSample = e[2 + i] * 4 + ((e[5] >> (2 + 2 * i)) & 3);
+        an[NUN_ACC_X + i] = ScaleToG(nSample, pCal->anAccelZero[i], pCal->anAccelOne[i],
+                                     an[NUN_ACC_X + i], pState->apFilter[NUN_ACC_X + i]);
+    }
+    pState->bC = (e[5] & 0x02) ? 0 : 1;
+    pState->bZ = (e[5] & 0x01) ? 0 : 1;
+}
+
+static void DecodeClassic(WM_DEVICE *pDev, const BYTE *e)
+{
+    CLASSIC_STATE *pState = &pDev->Ext.Classic;
+    const CLASSIC_CAL *pCal = &pDev->ExtCal.Classic;
+    int anRaw[CLS_VALUES];
+    anRaw[CLS_LX] = e[0] & 0x3F;
+    anRaw[CLS_LY] = e[1] & 0x3F;
+    anRaw[CLS_RX] = ((e[0] >> 6) & 3) << 3 | ((e[1] >> 6) & 3) << 1 | ((e[2] >> 7) & 1);
+    anRaw[CLS_RY] = e[2] & 0x1F;
+    anRaw[CLS_LT] = ((e[2] >> 5) & 3) << 3 | ((e[3] >> 5) & 7);
+    anRaw[CLS_RT] = e[3] & 0x1F;
+
+    int *an = pState->anValue;
+    for (int i = CLS_LX; i <= CLS_RY; i++)
+        an[i] = ScaleStick(anRaw[i], pCal->abStick[i], an[i], pState->apFilter[i]);
+    for (int i = CLS_LT; i <= CLS_RT; i++)
+        an[i] = ScaleTrigger(anRaw[i], pCal->abTrigger[i - CLS_LT], an[i], pState->apFilter[i]);
+    for (int i = 0; i < CLASSIC_BUTTONS; i++)
+        pState->abButton[i] = ((e[g_abClassicByte[i]] >> g_abClassicBit[i]) & 1) ? 0 : 1;
+}
+
+int DecodeExtension(WM_DEVICE *pDev, int nStart)
+{
+    /* All 0xFF: the extension is not answering (unplugged or not yet set up). */
+    int bAllFF = 1;
+    for (int i = nStart; i < REPORT_LENGTH; i++)
+        if (pDev->abReport[i] != 0xFF)
+            bAllFF = 0;
+    if (bAllFF || !(pDev->dwReport & WMRPT_EXTENSION))
+        return 1;
+    if (pDev->nExtType < WMEXT_NONE || pDev->nExtType > WMEXT_CLASSIC_PRO)
+        return SetResult(WME_BAD_EXTENSION, 0);
+
+    const BYTE *e = pDev->abReport + nStart;
+    if (pDev->nExtType == WMEXT_NUNCHUK)
+        DecodeNunchuk(pDev, e);
+    else if (pDev->nExtType != WMEXT_NONE)
+        DecodeClassic(pDev, e);
+    return 1;
+}
+
+/* The extension came or went with this status report. */
+static int ExtensionChanged(WM_DEVICE *pDev)
+{
+    if (pDev->bExtConnected)
+        pDev->dwReport |= WMRPT_EXTENSION;
+    else
+        pDev->dwReport &= ~(DWORD)WMRPT_EXTENSION;
+    if (!SetReportMode(pDev))
+        return 0;
+
+    if (pDev->bExtConnected) {
+        if (IdentifyExtension(pDev))
+            return 1;
+        /* Tried again at the next status report that shows the extension. */
+        if (!RemoteGone())
+            pDev->bExtConnected = 0;
+        return 0;
+    }
+    FilterBank(pDev, FILTER_RELEASE, pDev->nExtType);
+    memset(&pDev->Ext, 0, sizeof(pDev->Ext));
+    pDev->nExtType = WMEXT_NONE;
+    return 1;
+}
+
+int DecodeStatus(WM_DEVICE *pDev)
+{
+    STATUS_SNAPSHOT snap;
+    TakeStatusSnapshot(pDev, &snap);
+    BYTE bFlags = pDev->abReport[3];
+    pDev->nBattery = pDev->abReport[6];
+    pDev->bBatteryOk = (bFlags & 0x01) ? 0 : 1;
+    pDev->bExtConnected = (bFlags >> 1) & 1;
+    pDev->bSpeaker = (bFlags >> 2) & 1;
+    pDev->bIrCamera = (bFlags >> 3) & 1;
+    for (int i = 0; i < 4; i++)
+        pDev->abLed[i] = (bFlags >> (4 + i)) & 1;
+
+    if (pDev->bExtConnected != snap.bExtConnected && !ExtensionChanged(pDev))
+        return 0;
+    return NotifyStatus(pDev, &snap);
+}
+
+int DispatchReport(WM_DEVICE *pDev)
+{
+    BYTE bId = pDev->abReport[0];
+    INPUT_SNAPSHOT snap;
+    TakeInputSnapshot(pDev, &snap);
+
+    if (bId == RPT_IN_STATUS) {
+        if (!DecodeStatus(pDev))
+            return 0;
+        return NotifyInput(pDev, &snap);
+    }
+    for (const REPORT_LAYOUT &layout : g_aLayout) {
+        if (layout.bId != bId)
+            continue;
+        if (!DecodeKeys(pDev))
+            return 0;
+        if (layout.bAccel && !DecodeAccel(pDev))
+            return 0;
+        if (layout.nExtStart && !DecodeExtension(pDev, layout.nExtStart))
+            return 0;
+        return NotifyInput(pDev, &snap);
+    }
+    return 0; /* not a report this library handles */
+}

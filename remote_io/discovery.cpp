@@ -1,0 +1,129 @@
+/* discovery.cpp - finding Wii Remotes among the HID devices: wm_Connect and wm_Disconnect. */
+#include <stdlib.h>
+#include <wchar.h>
+
+#include "connection.h"
+#include "frame.h"
+#include "hid_io.h"
+
+enum { FOUND_SKIPPED = 0, FOUND_CONNECTED = 1, FOUND_NO_SLOT = 2 };
+
+/* A Wii Remote answers with its ids and a readable capability set. */
+static int IsWiiRemote(HANDLE hDevice)
+{
+    HIDD_ATTRIBUTES attributes = {};
+    attributes.Size = sizeof(attributes);
+    if (!g_HidIo.pfnHidD_GetAttributes(hDevice, &attributes) || attributes.VendorID != WII_VENDOR_ID ||
+        attributes.ProductID != WII_PRODUCT_ID)
+        return 0;
+    PHIDP_PREPARSED_DATA pData = NULL;
+    if (!g_HidIo.pfnHidD_GetPreparsedData(hDevice, &pData))
+        return 0;
+    HIDP_CAPS caps;
+    int bOk = g_HidIo.pfnHidP_GetCaps(pData, &caps) == HIDP_STATUS_SUCCESS;
+    g_HidIo.pfnHidD_FreePreparsedData(pData);
+    return bOk;
+}
+
+/* The same HID device is already in a slot: a second slot would see only part of its reports. */
+static int IsDuplicate(LPCWSTR pszPath)
+{
+    int bFound = 0;
+    for (int i = 0; i < TAVEL_SLOTS && !bFound; i++) {
+        LockSlot(i);
+        WM_DEVICE *pDev = g_Lib.apSlot[i];
+        bFound = pDev && pDev->pszPath && _wcsicmp(pDev->pszPath, pszPath) == 0;
+        UnlockSlot(i);
+    }
+    return bFound;
+}
+
+static int ConnectPath(LPCWSTR pszPath, HWND hWnd, UINT uMsg)
+{
+    if (IsDuplicate(pszPath))
+        return FOUND_SKIPPED;
+    HANDLE hDevice = g_HidIo.pfnCreateFileW(pszPath, GENERIC_READ | GENERIC_WRITE,
+                                            FILE_SHARE_READ | FILE_SHARE_WRITE, NULL, OPEN_EXISTING,
+                                            FILE_FLAG_OVERLAPPED, NULL);
+    if (hDevice == INVALID_HANDLE_VALUE)
+        return FOUND_SKIPPED;
+    if (!IsWiiRemote(hDevice)) {
+        g_HidIo.pfnCloseHandle(hDevice);
+        return FOUND_SKIPPED;
+    }
+    int nSlot = FindFreeSlot();
+    if (nSlot < 0) {
+        g_HidIo.pfnCloseHandle(hDevice);
+        return FOUND_NO_SLOT;
+    }
+    int nResult = CreateDevice(nSlot, hWnd, uMsg, pszPath, hDevice);
+    UnlockSlot(nSlot);
+    return nResult >= 0 ? FOUND_CONNECTED : FOUND_SKIPPED;
+}
+
+/* The detail data is sized first, then fetched. */
+static int ConnectInterface(HDEVINFO hInfo, SP_DEVICE_INTERFACE_DATA *pInterface, HWND hWnd, UINT uMsg)
+{
+    DWORD cbDetail = 0;
+    g_HidIo.pfnSetupDiGetDeviceInterfaceDetailW(hInfo, pInterface, NULL, 0, &cbDetail, NULL);
+    if (cbDetail < sizeof(SP_DEVICE_INTERFACE_DETAIL_DATA_W))
+        return FOUND_SKIPPED;
+    SP_DEVICE_INTERFACE_DETAIL_DATA_W *pDetail = (SP_DEVICE_INTERFACE_DETAIL_DATA_W *)calloc(1, cbDetail);
+    if (!pDetail)
+        return FOUND_SKIPPED;
+    pDetail->cbSize = sizeof(SP_DEVICE_INTERFACE_DETAIL_DATA_W);
+    int nFound = FOUND_SKIPPED;
+    if (g_HidIo.pfnSetupDiGetDeviceInterfaceDetailW(hInfo, pInterface, pDetail, cbDetail, NULL, NULL))
+        nFound = ConnectPath(pDetail->DevicePath, hWnd, uMsg);
+    free(pDetail);
+    return nFound;
+}
+
+int TAVEL_API wm_Connect(HWND hWnd, UINT uMsg)
+{
+    if (!g_Lib.bInitialized)
+        return SetResult(WME_NOT_INITIALIZED, -1);
+    GUID guid;
+    g_HidIo.pfnHidD_GetHidGuid(&guid);
+    HDEVINFO hInfo = g_HidIo.pfnSetupDiGetClassDevsW(&guid, NULL, NULL, DIGCF_PRESENT | DIGCF_DEVICEINTERFACE);
+    if (hInfo == INVALID_HANDLE_VALUE)
+        return SetResult(WME_NOT_FOUND, -1);
+
+    int nCount = 0, bNoSlot = 0;
+    SP_DEVICE_INTERFACE_DATA iface;
+    iface.cbSize = sizeof(iface);
+    for (DWORD i = 0; !bNoSlot && g_HidIo.pfnSetupDiEnumDeviceInterfaces(hInfo, NULL, &guid, i, &iface); i++) {
+        int nFound = ConnectInterface(hInfo, &iface, hWnd, uMsg);
+        nCount += nFound == FOUND_CONNECTED;
+        bNoSlot = nFound == FOUND_NO_SLOT;
+    }
+    g_HidIo.pfnSetupDiDestroyDeviceInfoList(hInfo);
+
+    if (bNoSlot)
+        return SetResult(WME_NO_SLOT, -1);
+    if (nCount == 0)
+        return SetResult(WME_NOT_FOUND, -1);
+    return SetResult(WME_SUCCESS, nCount);
+}
+
+int TAVEL_API wm_Disconnect(int nIndex, int bKeepOutputs)
+{
+    if (!g_Lib.bInitialized)
+        return SetResult(WME_NOT_INITIALIZED, 0);
+    if (nIndex == -1) {
+        for (int i = 0; i < TAVEL_SLOTS; i++) {
+            LockSlot(i);
+            if (g_Lib.apSlot[i])
+                DestroyDevice(g_Lib.apSlot[i], bKeepOutputs, 1);
+            UnlockSlot(i);
+        }
+        return SetResult(WME_SUCCESS, 1);
+    }
+    if (nIndex < 0 || nIndex >= TAVEL_SLOTS)
+        return SetResult(WME_BAD_INDEX, 0);
+    LockSlot(nIndex);
+    WM_DEVICE *pDev = g_Lib.apSlot[nIndex];
+    int bDone = pDev ? DestroyDevice(pDev, bKeepOutputs, 1) : SetResult(WME_NO_DEVICE, 0);
+    UnlockSlot(nIndex);
+    return bDone ? SetResult(WME_SUCCESS, 1) : 0;
+}

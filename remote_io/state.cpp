@@ -1,0 +1,344 @@
+/* state.cpp - the exports that read and change one remote's state, or every remote's. */
+#include <string.h>
+
+#include "connection.h"
+#include "decode.h"
+#include "frame.h"
+#include "transport.h"
+
+#define MAX_SMOOTHING 500
+#define MAX_RUMBLE_POWER 100
+
+typedef int (*SLOT_WORK)(WM_DEVICE *pDev, void *pContext);
+/* Runs after the slot lock is released (work that touches other remotes). */
+typedef void (*AFTER_WORK)(void *pContext);
+
+static int RunOnOneSlot(int nIndex, SLOT_WORK pfnWork, AFTER_WORK pfnAfter, void *pContext)
+{
+    if (nIndex < 0 || nIndex >= TAVEL_SLOTS)
+        return SetResult(WME_BAD_INDEX, 0);
+    LockSlot(nIndex);
+    WM_DEVICE *pDev = g_Lib.apSlot[nIndex];
+    int bDone = pDev ? pfnWork(pDev, pContext) : SetResult(WME_NO_DEVICE, 0);
+    DWORD dwCode = GetLastError();
+    UnlockSlot(nIndex);
+    if (pDev && pfnAfter)
+        pfnAfter(pContext);
+    return bDone ? SetResult(WME_SUCCESS, 1) : SetResult(dwCode, 0);
+}
+
+/* Index -1: a failure on one remote neither stops the loop nor reaches the caller. */
+static int RunOnEverySlot(SLOT_WORK pfnWork, AFTER_WORK pfnAfter, void *pContext)
+{
+    int bAny = 0;
+    for (int i = 0; i < TAVEL_SLOTS; i++) {
+        LockSlot(i);
+        WM_DEVICE *pDev = g_Lib.apSlot[i];
+        if (pDev) {
+            bAny = 1;
+            pfnWork(pDev, pContext);
+        }
+        UnlockSlot(i);
+        if (pDev && pfnAfter)
+            pfnAfter(pContext);
+    }
+    return bAny ? SetResult(WME_SUCCESS, 1) : SetResult(WME_NONE, 0);
+}
+
+static int RunExport(int nIndex, int bAllowEvery, SLOT_WORK pfnWork, AFTER_WORK pfnAfter, void *pContext)
+{
+    if (bAllowEvery && nIndex == -1)
+        return RunOnEverySlot(pfnWork, pfnAfter, pContext);
+    return RunOnOneSlot(nIndex, pfnWork, pfnAfter, pContext);
+}
+
+#define EXPORT_PROLOGUE(pRecord)                        \
+    if (!g_Lib.bInitialized)                            \
+        return SetResult(WME_NOT_INITIALIZED, 0);       \
+    if (!(pRecord))                                     \
+        return SetResult(WME_BAD_PARAMETER, 0)
+
+/* A remote nobody polls is read when asked: up to the next data report. */
+static int RefreshInput(WM_DEVICE *pDev)
+{
+    if (!pDev->bValid)
+        return SetResult(WME_IO, 0);
+    if (!pDev->bAutoUpdate)
+        return ReadReport(pDev, 1, READ_DATA | READ_UNTIL);
+    return 1;
+}
+
+static int GetKeyWork(WM_DEVICE *pDev, void *pContext)
+{
+    if (!RefreshInput(pDev))
+        return 0;
+    int *anField = (int *)pContext;
+    for (int i = 0; i < WM_KEY_FIELDS; i++)
+        anField[i] = -1;
+    if (pDev->dwReport & WMRPT_KEYS)
+        for (int i = 0; i < KEY_COUNT; i++)
+            anField[i] = pDev->abKey[i];
+    if (pDev->dwReport & WMRPT_ACCEL)
+        for (int i = 0; i < 3; i++)
+            anField[KEY_COUNT + i] = pDev->anAccel[i];
+    return 1;
+}
+
+int TAVEL_API wm_GetKey(int nIndex, WM_KEY *pKey)
+{
+    EXPORT_PROLOGUE(pKey);
+    return RunExport(nIndex, 0, GetKeyWork, NULL, pKey);
+}
+
+static void FillNunchuk(const WM_DEVICE *pDev, WM_NUNCHUK_KEYS *pKeys)
+{
+    const NUNCHUK_STATE *pState = &pDev->Ext.Nunchuk;
+    pKeys->nC = pState->bC;
+    pKeys->nZ = pState->bZ;
+    pKeys->nStickX = pState->anValue[NUN_STICK_X];
+    pKeys->nStickY = pState->anValue[NUN_STICK_Y];
+    pKeys->nAccX = pState->anValue[NUN_ACC_X];
+    pKeys->nAccY = pState->anValue[NUN_ACC_Y];
+    pKeys->nAccZ = pState->anValue[NUN_ACC_Z];
+}
+
+static void FillClassic(const WM_DEVICE *pDev, WM_KEYEX *pKeyEx)
+{
+    const CLASSIC_STATE *pState = &pDev->Ext.Classic;
+    for (int i = 0; i < CLASSIC_BUTTONS; i++)
+        pKeyEx->anField[i] = pState->abButton[i];
+    for (int i = 0; i < CLS_VALUES; i++)
+        pKeyEx->anField[CLASSIC_BUTTONS + i] = pState->anValue[i];
+}
+
+static int GetKeyExWork(WM_DEVICE *pDev, void *pContext)
+{
+    if (!RefreshInput(pDev))
+        return 0;
+    WM_KEYEX *pKeyEx = (WM_KEYEX *)pContext;
+    int bReported = (pDev->dwReport & WMRPT_EXTENSION) != 0;
+    if (pDev->nExtType == WMEXT_NUNCHUK) {
+        /* Fields beyond the Nunchuk view stay as the caller left them. */
+        for (int i = 0; i < (int)(sizeof(WM_NUNCHUK_KEYS) / sizeof(int)); i++)
+            pKeyEx->anField[i] = -1;
+        if (bReported)
+            FillNunchuk(pDev, &pKeyEx->Nunchuk);
+        return 1;
+    }
+    if (pDev->nExtType == WMEXT_CLASSIC || pDev->nExtType == WMEXT_CLASSIC_PRO) {
+        for (int i = 0; i < WM_KEYEX_FIELDS; i++)
+            pKeyEx->anField[i] = -1;
+        if (bReported)
+            FillClassic(pDev, pKeyEx);
+        return 1;
+    }
+    return SetResult(WME_NO_EXTENSION, 0);
+}
+
+int TAVEL_API wm_GetKeyEx(int nIndex, WM_KEYEX *pKeyEx)
+{
+    EXPORT_PROLOGUE(pKeyEx);
+    return RunExport(nIndex, 0, GetKeyExWork, NULL, pKeyEx);
+}
+
+static int GetStatusWork(WM_DEVICE *pDev, void *pContext)
+{
+    if (!pDev->bValid)
+        return SetResult(WME_IO, 0);
+    if (!pDev->bAutoUpdate && !RequestStatus(pDev))
+        return 0;
+    WM_STATUS *pStatus = (WM_STATUS *)pContext;
+    DWORD dwFlags = pStatus->dwFlags;
+    if (dwFlags & WMST_LED)
+        memcpy(pStatus->abLed, pDev->abLed, sizeof(pStatus->abLed));
+    if (dwFlags & WMST_RUMBLE)
+        pStatus->nRumblePower = pDev->nRumblePower;
+    if (dwFlags & WMST_BATTERY) {
+        pStatus->bBatteryOk = pDev->bBatteryOk;
+        pStatus->nBattery = pDev->nBattery;
+    }
+    if (dwFlags & WMST_REPORT)
+        pStatus->dwReport = pDev->dwReport;
+    if (dwFlags & WMST_EXTENSION)
+        pStatus->nExtType = pDev->nExtType;
+    if (dwFlags & WMST_SPEAKER)
+        pStatus->bSpeaker = pDev->bSpeaker;
+    if (dwFlags & WMST_IRCAMERA)
+        pStatus->bIrCamera = pDev->bIrCamera;
+    return 1;
+}
+
+int TAVEL_API wm_GetStatus(int nIndex, WM_STATUS *pStatus)
+{
+    EXPORT_PROLOGUE(pStatus);
+    return RunExport(nIndex, 0, GetStatusWork, NULL, pStatus);
+}
+
+static int SetRumble(WM_DEVICE *pDev, const WM_STATUS *pStatus)
+{
+    if ((DWORD)pStatus->nRumblePower > MAX_RUMBLE_POWER)
+        return SetResult(WME_BAD_PARAMETER, 0);
+    int nPower = pStatus->nRumblePower;
+    pDev->dRumbleAcc = 0;
+    pDev->nRumblePower = nPower;
+    pDev->bRumble = nPower != 0;
+    if (pStatus->dwRumbleTime != 0 && pStatus->dwRumbleTime != WM_RUMBLE_KEEP_ALARM)
+        ArmAlarm(pDev->pRumbleAlarm, pStatus->dwRumbleTime);
+    /* Worker steps per motor pulse; the motor runs in (89 p + 901) / 9800 of them. */
+    pDev->dRumblePeriod = 9800.0 / (89.0 * nPower + 901.0);
+    return SetLeds(pDev, pDev->abLed[0], pDev->abLed[1], pDev->abLed[2], pDev->abLed[3], pDev->bRumble);
+}
+
+static int SetLedStates(WM_DEVICE *pDev, const WM_STATUS *pStatus)
+{
+    DWORD dwBlink = pStatus->dwBlink;
+    if (dwBlink != 0 && dwBlink != WM_BLINK_STEADY) {
+        /* Lit bytes start blinking from the LED's current state; the worker toggles them. */
+        for (int i = 0; i < 4; i++) {
+            if (!pStatus->abLed[i])
+                continue;
+            pDev->adwBlink[i] = dwBlink;
+            ArmAlarm(pDev->apBlinkAlarm[i], dwBlink);
+        }
+        return 1;
+    }
+    for (int i = 0; i < 4; i++)
+        pDev->adwBlink[i] = 0;
+    return SetLeds(pDev, pStatus->abLed[0], pStatus->abLed[1], pStatus->abLed[2], pStatus->abLed[3],
+                   pDev->bRumble);
+}
+
+static int SetStatusWork(WM_DEVICE *pDev, void *pContext)
+{
+    const WM_STATUS *pStatus = (const WM_STATUS *)pContext;
+    if (!pDev->bValid)
+        return SetResult(WME_IO, 0);
+    STATUS_SNAPSHOT snap;
+    TakeStatusSnapshot(pDev, &snap);
+    if ((pStatus->dwFlags & WMST_RUMBLE) && !SetRumble(pDev, pStatus))
+        return 0;
+    if ((pStatus->dwFlags & WMST_LED) && !SetLedStates(pDev, pStatus))
+        return 0;
+    if (pStatus->dwFlags & WMST_REPORT) {
+        pDev->dwReport = pStatus->dwReport;
+        if (!SetReportMode(pDev))
+            return 0;
+    }
+    /* A client that disconnects the remote while told about it has still had its change made. */
+    NotifyStatus(pDev, &snap);
+    return 1;
+}
+
+int TAVEL_API wm_SetStatus(int nIndex, const WM_STATUS *pStatus)
+{
+    EXPORT_PROLOGUE(pStatus);
+    return RunExport(nIndex, 1, SetStatusWork, NULL, (void *)pStatus);
+}
+
+static int GetSystemWork(WM_DEVICE *pDev, void *pContext)
+{
+    WM_SYSTEM *pSystem = (WM_SYSTEM *)pContext;
+    DWORD dwFlags = pSystem->dwFlags;
+    if (dwFlags & WMSYS_AUTOUPDATE)
+        pSystem->bAutoUpdate = pDev->bAutoUpdate;
+    if (dwFlags & WMSYS_TIMEOUT)
+        pSystem->dwTimeout = pDev->dwTimeout;
+    if (dwFlags & WMSYS_SMOOTHING)
+        pSystem->nSmoothing = pDev->nSmoothing;
+    if (dwFlags & WMSYS_HWND)
+        pSystem->hWnd = pDev->hWnd;
+    if (dwFlags & WMSYS_MESSAGES) {
+        pSystem->uMsgStatus = pDev->uMsgStatus;
+        pSystem->uMsgKey = pDev->uMsgKey;
+        pSystem->uMsgLost = pDev->uMsgLost;
+    }
+    if (dwFlags & WMSYS_USERVALUE)
+        pSystem->dwUserValue = pDev->dwUserValue;
+    return 1;
+}
+
+int TAVEL_API wm_GetSystem(int nIndex, WM_SYSTEM *pSystem)
+{
+    EXPORT_PROLOGUE(pSystem);
+    return RunExport(nIndex, 0, GetSystemWork, NULL, pSystem);
+}
+
+typedef struct SET_SYSTEM_CONTEXT {
+    const WM_SYSTEM *pSystem;
+    int bSmoothingChanged;
+    int nNewSmoothing;
+} SET_SYSTEM_CONTEXT;
+
+static int TakeSystemFields(WM_DEVICE *pDev, const WM_SYSTEM *pSystem)
+{
+    if (!pSystem) {
+        SetDefaultSystem(pDev);
+        return 1;
+    }
+    DWORD dwFlags = pSystem->dwFlags;
+    if (dwFlags & WMSYS_AUTOUPDATE)
+        pDev->bAutoUpdate = pSystem->bAutoUpdate;
+    if (dwFlags & WMSYS_TIMEOUT)
+        pDev->dwTimeout = pSystem->dwTimeout;
+    if (dwFlags & WMSYS_SMOOTHING) {
+        if (pSystem->nSmoothing < 0 || pSystem->nSmoothing > MAX_SMOOTHING)
+            return SetResult(WME_BAD_PARAMETER, 0);
+        pDev->nSmoothing = pSystem->nSmoothing;
+    }
+    if (dwFlags & WMSYS_HWND)
+        pDev->hWnd = pSystem->hWnd;
+    if (dwFlags & WMSYS_MESSAGES) {
+        pDev->uMsgStatus = pSystem->uMsgStatus;
+        pDev->uMsgKey = pSystem->uMsgKey;
+        pDev->uMsgLost = pSystem->uMsgLost;
+    }
+    if (dwFlags & WMSYS_USERVALUE)
+        pDev->dwUserValue = pSystem->dwUserValue;
+    return 1;
+}
+
+static int SetSystemWork(WM_DEVICE *pDev, void *pContext)
+{
+    SET_SYSTEM_CONTEXT *pSet = (SET_SYSTEM_CONTEXT *)pContext;
+    int nOld = pDev->nSmoothing;
+    pSet->bSmoothingChanged = 0;
+    if (!TakeSystemFields(pDev, pSet->pSystem))
+        return 0;
+    if (pDev->nSmoothing != nOld) {
+        pSet->bSmoothingChanged = 1;
+        pSet->nNewSmoothing = pDev->nSmoothing;
+    }
+    return 1;
+}
+
+static void RebuildFilters(WM_DEVICE *pDev, int nNewSmoothing)
+{
+    int nMode = nNewSmoothing != 0 && pDev->nSmoothing != 0 ? FILTER_CREATE : FILTER_RELEASE;
+    FilterBank(pDev, nMode, 0);
+    if (pDev->nExtType >= WMEXT_NUNCHUK && pDev->nExtType <= WMEXT_CLASSIC_PRO)
+        FilterBank(pDev, nMode, pDev->nExtType);
+}
+
+/* A smoothing change acts on every registered remote, each under its own lock in turn. */
+static void AfterSetSystem(void *pContext)
+{
+    SET_SYSTEM_CONTEXT *pSet = (SET_SYSTEM_CONTEXT *)pContext;
+    if (!pSet->bSmoothingChanged)
+        return;
+    pSet->bSmoothingChanged = 0;
+    for (int i = 0; i < TAVEL_SLOTS; i++) {
+        LockSlot(i);
+        WM_DEVICE *pDev = g_Lib.apSlot[i];
+        if (pDev && pDev->nState != DEVICE_SETTING_UP)
+            RebuildFilters(pDev, pSet->nNewSmoothing);
+        UnlockSlot(i);
+    }
+}
+
+int TAVEL_API wm_SetSystem(int nIndex, const WM_SYSTEM *pSystem)
+{
+    if (!g_Lib.bInitialized)
+        return SetResult(WME_NOT_INITIALIZED, 0);
+    SET_SYSTEM_CONTEXT set = {pSystem, 0, 0};
+    return RunExport(nIndex, 1, SetSystemWork, AfterSetSystem, &set);
+}

@@ -1,0 +1,75 @@
+/* update.cpp - the worker's step on one remote: rumble pulses, blinking and the report exchange. */
+#include "decode.h"
+#include "frame.h"
+#include "transport.h"
+
+#define RUMBLE_CONTINUOUS 100
+
+static void PulseRumble(WM_DEVICE *pDev)
+{
+    if (pDev->nRumblePower >= 1 && pDev->nRumblePower < RUMBLE_CONTINUOUS) {
+        pDev->dRumbleAcc += 1.0;
+        if (pDev->dRumbleAcc >= pDev->dRumblePeriod) {
+            pDev->bRumble = 1;
+            pDev->dRumbleAcc -= pDev->dRumblePeriod;
+        } else {
+            pDev->bRumble = 0;
+        }
+    }
+    /* A fired alarm is disarmed, so a later rumble without a duration is not cut off by it. */
+    if (AlarmFired(pDev->pRumbleAlarm)) {
+        pDev->bRumble = 0;
+        pDev->nRumblePower = 0;
+        ArmAlarm(pDev->pRumbleAlarm, 0);
+    }
+}
+
+static int BlinkLeds(WM_DEVICE *pDev)
+{
+    int bToggled = 0;
+    for (int i = 0; i < 4; i++) {
+        if (pDev->adwBlink[i] == 0 || !AlarmFired(pDev->apBlinkAlarm[i]))
+            continue;
+        pDev->abLed[i] = pDev->abLed[i] ? 0 : 1;
+        ArmAlarm(pDev->apBlinkAlarm[i], pDev->adwBlink[i]);
+        bToggled = 1;
+    }
+    if (!bToggled)
+        return 1;
+    return SetLeds(pDev, pDev->abLed[0], pDev->abLed[1], pDev->abLed[2], pDev->abLed[3], pDev->bRumble);
+}
+
+/* Until a status report and a data report have both been decoded; every request carries the rumble bit. */
+static int ExchangeReports(WM_DEVICE *pDev)
+{
+    int bStatusSeen = 0, bDataSeen = 0;
+    for (int nRead = 0; nRead < MAX_REPORTS_PER_EXCHANGE; nRead++) {
+        if (!bStatusSeen) {
+            BeginReport(pDev, RPT_OUT_STATUS);
+            if (!WriteReport(pDev))
+                return 0;
+        }
+        if (!ReadReport(pDev, 0, READ_ANY))
+            return 0;
+        BYTE bId = pDev->abReport[0];
+        if (!DispatchReport(pDev))
+            return 0;
+        if (bId == RPT_IN_STATUS)
+            bStatusSeen = 1;
+        else if (IsDataReport(bId))
+            bDataSeen = 1;
+        if (bStatusSeen && bDataSeen)
+            return 1;
+    }
+    return 0; /* tried again next cycle */
+}
+
+int UpdateDevice(WM_DEVICE *pDev)
+{
+    if (!pDev->bValid || pDev->nState < DEVICE_ACTIVE)
+        return 1;
+    PulseRumble(pDev);
+    if (!BlinkLeds(pDev))
+        return 0;
+    return ExchangeReports(pDev);
+}
