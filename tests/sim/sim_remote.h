@@ -36,6 +36,8 @@ void SimPowerOff(SIM_REMOTE *pSim);
 int SimHandlesOpened(void);
 int SimHandlesClosed(void);
 int SimPreparsedOutstanding(void); /* preparsed data fetched and not yet freed */
+int SimDeviceListsOutstanding(void); /* device information sets not yet destroyed */
+int SimBadCloses(void);             /* CloseHandle of a simulated handle already closed */
 
 /* Input the remote reports from now on. */
 void SimSetButtons(SIM_REMOTE *pSim, BYTE bByte1, BYTE bByte2); /* raw bytes 1 and 2 of every report */
@@ -43,6 +45,7 @@ void SimSetAccel(SIM_REMOTE *pSim, BYTE bX, BYTE bY, BYTE bZ);
 void SimSetBattery(SIM_REMOTE *pSim, BYTE bLevel, int bLow);
 /* Memory (address space byte 0x00) or registers (0x04, e.g. 0x04A400FA); unset bytes read 0. */
 void SimWriteMemory(SIM_REMOTE *pSim, DWORD dwAddress, const BYTE *pb, int cb);
+void SimReadMemory(SIM_REMOTE *pSim, DWORD dwAddress, BYTE *pb, int cb); /* as stored */
 
 /* Extensions: kind 1 Nunchuk, 2 Classic Controller, 3 Classic Controller PRO. */
 #define SIM_EXT_NUNCHUK     1

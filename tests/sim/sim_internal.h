@@ -1,0 +1,161 @@
+/*
+ * sim_internal.h - state shared by the simulator's parts. Everything here is guarded
+ * by g_SimLock; functions named *Locked expect the caller to hold it.
+ */
+#ifndef SIM_INTERNAL_H
+#define SIM_INTERNAL_H
+
+#include "sim_remote.h"
+
+#include <array>
+#include <chrono>
+#include <condition_variable>
+#include <deque>
+#include <map>
+#include <mutex>
+#include <set>
+#include <string>
+#include <thread>
+#include <vector>
+
+const int SIM_REPORT_SIZE = 22;
+typedef std::array<BYTE, SIM_REPORT_SIZE> SimReport;
+typedef std::chrono::steady_clock SimClock;
+
+/* Completion codes written into OVERLAPPED.Internal. */
+const ULONG_PTR SIM_STATUS_SUCCESS = 0;
+const ULONG_PTR SIM_STATUS_PENDING = 0x00000103;
+const ULONG_PTR SIM_STATUS_UNSUCCESSFUL = 0xC0000001;
+const ULONG_PTR SIM_STATUS_CANCELLED = 0xC0000120;
+const ULONG_PTR SIM_STATUS_DEVICE_NOT_CONNECTED = 0xC000009D;
+
+const WORD SIM_NINTENDO_VENDOR = 0x057E;
+const WORD SIM_REMOTE_PRODUCT = 0x0306;
+const int SIM_EXT_BYTES = 6;
+const int SIM_EXT_CAL_BYTES = 16;
+
+/* Register addresses (address space byte 0x04 on top). */
+const DWORD SIM_REGISTER_SPACE = 0x04000000;
+const DWORD SIM_EXT_REGISTERS = 0x04A40000;
+const DWORD SIM_EXT_REGISTERS_END = 0x04A50000;
+const DWORD SIM_EXT_CAL_ADDRESS = 0x04A40020;
+const DWORD SIM_EXT_INIT1_ADDRESS = 0x04A400F0;
+const DWORD SIM_EXT_ID_ADDRESS = 0x04A400FA;
+const DWORD SIM_EXT_INIT2_ADDRESS = 0x04A400FB;
+const BYTE SIM_EXT_INIT1_VALUE = 0x55;
+const BYTE SIM_EXT_INIT2_VALUE = 0x00;
+
+struct SimOutput {
+    SimReport report;
+    int nPath;
+};
+
+/* A device on the bus: a Wii Remote, or another HID device when bIsRemote is false. */
+struct SIM_REMOTE {
+    int nIndex = 0;
+    std::wstring path;
+    WORD wVendor = SIM_NINTENDO_VENDOR;
+    WORD wProduct = SIM_REMOTE_PRODUCT;
+    DWORD dwDevFlags = 0;
+    bool bIsRemote = true;
+    bool bPoweredOff = false;
+
+    BYTE abButtons[2] = {0, 0};
+    BYTE abAccel[3] = {0, 0, 0};
+    BYTE bBattery = 0;
+    bool bBatteryLow = false;
+    std::map<DWORD, BYTE> memory; /* full 32-bit addresses; absent bytes read 0 */
+
+    bool bExtPlugged = false;
+    int nExtInitStep = 0; /* 0 none, 1 after the first write, 2 initialised */
+    BYTE abExt[SIM_EXT_BYTES] = {0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF};
+
+    int nLeds = 0;
+    int nRumble = 0;
+    BYTE bMode = 0x30;
+    bool bContinuous = false;
+    std::vector<SimOutput> outputs;
+
+    DWORD dwFaults = 0;
+    int nExtNotReady = 0;
+    BYTE bMemError = 0;
+    int nReplyOffset = 0;
+    DWORD dwLatencyMs = 0;
+};
+
+/* One transfer in flight on a handle. */
+struct SimTransfer {
+    bool bActive = false;
+    OVERLAPPED *pOv = nullptr;
+    BYTE *pBuffer = nullptr; /* reads: the caller's buffer */
+    SimReport report{};      /* writes: the report held back */
+    SimClock::time_point due{};
+};
+
+struct SimHandle {
+    HANDLE h = nullptr; /* a private event object, so the value is unique while open */
+    SIM_REMOTE *pDev = nullptr;
+    DWORD dwAccess = 0;
+    bool bOverlapped = false;
+    std::deque<SimReport> queue; /* input reports not yet read on this handle */
+    SimTransfer read;
+    SimTransfer write;
+};
+
+struct SimDeviceList {
+    std::vector<std::wstring> paths;
+};
+
+struct SimPreparsed {
+    bool bCapsFail = false;
+};
+
+struct SimBus {
+    std::vector<SIM_REMOTE *> devices;
+    std::map<HANDLE, SimHandle *> handles;
+    std::set<HANDLE> retired; /* closed simulated handles, kept reserved to catch double closes */
+    std::set<SimDeviceList *> lists;
+    std::set<SimPreparsed *> preparsed;
+    int nOpened = 0;
+    int nClosed = 0;
+    int nBadCloses = 0;
+
+    std::condition_variable wake; /* wakes the completion thread */
+    std::thread completer;
+    bool bStop = false;
+};
+
+extern std::mutex g_SimLock;
+extern SimBus *g_pSimBus;
+
+/* sim_bus.cpp */
+SimHandle *FindHandleLocked(HANDLE h);
+void FillHidIoTable(HID_IO *pIo); /* the transfer and handle entries */
+
+/* sim_transfer.cpp */
+void CompleteTransferLocked(SimHandle *pHandle, SimTransfer &transfer, ULONG_PTR status,
+                            const SimReport *pReport);
+void PumpRemoteLocked(SIM_REMOTE *pDev);      /* completes reads that can complete now */
+void BroadcastLocked(SIM_REMOTE *pDev, const SimReport &report);
+void FailTransfersLocked(SIM_REMOTE *pDev, ULONG_PTR status, bool bReads, bool bWrites);
+void StartCompleter(void);
+void StopCompleter(void);
+DWORD StartReadLocked(SimHandle *pHandle, BYTE *pb, DWORD cb, OVERLAPPED *pOv);
+DWORD StartWriteLocked(SimHandle *pHandle, const BYTE *pb, DWORD cb, OVERLAPPED *pOv);
+DWORD StatusToError(ULONG_PTR status);
+
+/* sim_protocol.cpp */
+void HandleOutputLocked(SIM_REMOTE *pDev, const BYTE *pb, int nPath);
+SimReport BuildDataReportLocked(const SIM_REMOTE *pDev);
+SimReport BuildStatusReportLocked(const SIM_REMOTE *pDev);
+void InputChangedLocked(SIM_REMOTE *pDev); /* non-continuous mode: one data report */
+void WriteMemoryLocked(SIM_REMOTE *pDev, DWORD dwAddress, const BYTE *pb, int cb);
+
+/* sim_enum.cpp */
+void FillEnumTable(HID_IO *pIo);
+void FreeEnumStateLocked(void);
+
+/* sim_extension.cpp */
+void NeutralExtensionLocked(SIM_REMOTE *pDev, const BYTE abId[SIM_EXT_BYTES]);
+
+#endif

@@ -1,0 +1,197 @@
+/*
+ * sim_transfer.cpp - overlapped transfers: starting, completing, cancelling, and the
+ * completion thread that finishes reads after the scripted latency.
+ */
+#include "sim_internal.h"
+
+static HANDLE EventOf(SimHandle *pHandle, OVERLAPPED *pOv)
+{
+    /* Win32 signals the file object itself when the OVERLAPPED has no event. */
+    return pOv->hEvent ? pOv->hEvent : pHandle->h;
+}
+
+DWORD StatusToError(ULONG_PTR status)
+{
+    switch (status) {
+    case SIM_STATUS_SUCCESS: return ERROR_SUCCESS;
+    case SIM_STATUS_PENDING: return ERROR_IO_INCOMPLETE;
+    case SIM_STATUS_CANCELLED: return ERROR_OPERATION_ABORTED;
+    case SIM_STATUS_DEVICE_NOT_CONNECTED: return ERROR_DEVICE_NOT_CONNECTED;
+    default: return ERROR_GEN_FAILURE;
+    }
+}
+
+void CompleteTransferLocked(SimHandle *pHandle, SimTransfer &transfer, ULONG_PTR status,
+                            const SimReport *pReport)
+{
+    OVERLAPPED *pOv = transfer.pOv;
+    if (pReport && transfer.pBuffer)
+        std::copy(pReport->begin(), pReport->end(), transfer.pBuffer);
+    transfer.bActive = false;
+    transfer.pOv = nullptr;
+    transfer.pBuffer = nullptr;
+    pOv->InternalHigh = status == SIM_STATUS_SUCCESS ? SIM_REPORT_SIZE : 0;
+    pOv->Internal = status;
+    SetEvent(EventOf(pHandle, pOv));
+}
+
+static bool ReportReadyLocked(const SimHandle *pHandle)
+{
+    const SIM_REMOTE *pDev = pHandle->pDev;
+    if (!pHandle->queue.empty())
+        return true;
+    /* In continuous mode the remote always has a fresh data report on the way. */
+    return pDev->bIsRemote && pDev->bContinuous;
+}
+
+static void PumpHandleLocked(SimHandle *pHandle, SimClock::time_point now)
+{
+    SimTransfer &read = pHandle->read;
+    if (!read.bActive || now < read.due || (pHandle->pDev->dwFaults & SIM_FAULT_NO_ANSWER))
+        return;
+    if (!ReportReadyLocked(pHandle))
+        return;
+    SimReport report;
+    if (!pHandle->queue.empty()) {
+        report = pHandle->queue.front();
+        pHandle->queue.pop_front();
+    } else {
+        report = BuildDataReportLocked(pHandle->pDev);
+    }
+    CompleteTransferLocked(pHandle, read, SIM_STATUS_SUCCESS, &report);
+}
+
+void PumpRemoteLocked(SIM_REMOTE *pDev)
+{
+    SimClock::time_point now = SimClock::now();
+    for (auto &entry : g_pSimBus->handles)
+        if (entry.second->pDev == pDev)
+            PumpHandleLocked(entry.second, now);
+}
+
+void BroadcastLocked(SIM_REMOTE *pDev, const SimReport &report)
+{
+    /* Like HID, every open handle with read access receives its own copy;
+       with no such handle the report is lost. */
+    for (auto &entry : g_pSimBus->handles) {
+        SimHandle *pHandle = entry.second;
+        if (pHandle->pDev == pDev && (pHandle->dwAccess & GENERIC_READ))
+            pHandle->queue.push_back(report);
+    }
+    PumpRemoteLocked(pDev);
+}
+
+void FailTransfersLocked(SIM_REMOTE *pDev, ULONG_PTR status, bool bReads, bool bWrites)
+{
+    for (auto &entry : g_pSimBus->handles) {
+        SimHandle *pHandle = entry.second;
+        if (pHandle->pDev != pDev)
+            continue;
+        if (bReads && pHandle->read.bActive)
+            CompleteTransferLocked(pHandle, pHandle->read, status, nullptr);
+        if (bWrites && pHandle->write.bActive)
+            CompleteTransferLocked(pHandle, pHandle->write, status, nullptr);
+    }
+}
+
+static void BeginLocked(SimHandle *pHandle, SimTransfer &transfer, OVERLAPPED *pOv)
+{
+    transfer.bActive = true;
+    transfer.pOv = pOv;
+    transfer.pBuffer = nullptr;
+    transfer.due = SimClock::now() + std::chrono::milliseconds(pHandle->pDev->dwLatencyMs);
+    pOv->Internal = SIM_STATUS_PENDING;
+    pOv->InternalHigh = 0;
+}
+
+DWORD StartReadLocked(SimHandle *pHandle, BYTE *pb, DWORD cb, OVERLAPPED *pOv)
+{
+    ResetEvent(EventOf(pHandle, pOv));
+    SIM_REMOTE *pDev = pHandle->pDev;
+    if (!(pHandle->dwAccess & GENERIC_READ))
+        return ERROR_ACCESS_DENIED;
+    if (pDev->bPoweredOff)
+        return ERROR_DEVICE_NOT_CONNECTED;
+    if (pDev->dwFaults & SIM_FAULT_READ_FAILS)
+        return ERROR_GEN_FAILURE;
+    if (cb < (DWORD)SIM_REPORT_SIZE)
+        return ERROR_INVALID_USER_BUFFER;
+    if (pHandle->read.bActive)
+        return ERROR_BUSY;
+    BeginLocked(pHandle, pHandle->read, pOv);
+    pHandle->read.pBuffer = pb;
+    PumpHandleLocked(pHandle, SimClock::now());
+    if (!pHandle->read.bActive)
+        return ERROR_SUCCESS;
+    if (pDev->dwLatencyMs)
+        g_pSimBus->wake.notify_all();
+    return ERROR_IO_PENDING;
+}
+
+DWORD StartWriteLocked(SimHandle *pHandle, const BYTE *pb, DWORD cb, OVERLAPPED *pOv)
+{
+    ResetEvent(EventOf(pHandle, pOv));
+    SIM_REMOTE *pDev = pHandle->pDev;
+    if (cb != (DWORD)SIM_REPORT_SIZE)
+        return ERROR_INVALID_PARAMETER;
+    if (!(pHandle->dwAccess & GENERIC_WRITE))
+        return ERROR_ACCESS_DENIED;
+    if (pDev->bPoweredOff)
+        return ERROR_DEVICE_NOT_CONNECTED;
+    if (pDev->dwFaults & (SIM_FAULT_WRITE_FAILS | SIM_FAULT_NO_WRITE_FILE))
+        return ERROR_GEN_FAILURE;
+    if (pHandle->write.bActive)
+        return ERROR_BUSY;
+    BeginLocked(pHandle, pHandle->write, pOv);
+    std::copy(pb, pb + SIM_REPORT_SIZE, pHandle->write.report.begin());
+    if (pDev->dwFaults & SIM_FAULT_WRITE_PENDS)
+        return ERROR_IO_PENDING; /* held back until cancelled or the fault is cleared */
+    HandleOutputLocked(pDev, pb, SIM_PATH_WRITE_FILE);
+    CompleteTransferLocked(pHandle, pHandle->write, SIM_STATUS_SUCCESS, nullptr);
+    return ERROR_SUCCESS;
+}
+
+/* The earliest latency deadline still ahead, if any read waits for one. */
+static bool NextDueLocked(SimClock::time_point now, SimClock::time_point *pNext)
+{
+    bool bAny = false;
+    for (auto &entry : g_pSimBus->handles) {
+        const SimTransfer &read = entry.second->read;
+        if (read.bActive && read.due > now && (!bAny || read.due < *pNext)) {
+            *pNext = read.due;
+            bAny = true;
+        }
+    }
+    return bAny;
+}
+
+static void CompleterLoop(SimBus *pBus)
+{
+    std::unique_lock<std::mutex> guard(g_SimLock);
+    while (!pBus->bStop) {
+        SimClock::time_point now = SimClock::now();
+        for (auto &entry : pBus->handles)
+            PumpHandleLocked(entry.second, now);
+        SimClock::time_point next;
+        if (NextDueLocked(now, &next))
+            pBus->wake.wait_until(guard, next);
+        else
+            pBus->wake.wait(guard);
+    }
+}
+
+void StartCompleter(void)
+{
+    g_pSimBus->bStop = false;
+    g_pSimBus->completer = std::thread(CompleterLoop, g_pSimBus);
+}
+
+void StopCompleter(void)
+{
+    {
+        std::lock_guard<std::mutex> guard(g_SimLock);
+        g_pSimBus->bStop = true;
+        g_pSimBus->wake.notify_all();
+    }
+    g_pSimBus->completer.join();
+}
