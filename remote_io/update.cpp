@@ -52,7 +52,9 @@ static int ExchangeReports(WM_DEVICE *pDev)
         if (!ReadReport(pDev, 0, READ_ANY))
             return 0;
         BYTE bId = pDev->abReport[0];
-        if (!DispatchReport(pDev))
+        /* A status whose extension could not be identified still counts: the remote keeps
+           working without extension data and identification is tried at the next status. */
+        if (!DispatchReport(pDev) && (RemoteGone() || bId != RPT_IN_STATUS))
             return 0;
         if (bId == RPT_IN_STATUS)
             bStatusSeen = 1;
