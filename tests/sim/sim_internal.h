@@ -44,6 +44,7 @@ const DWORD SIM_EXT_ID_ADDRESS = 0x04A400FA;
 const DWORD SIM_EXT_INIT2_ADDRESS = 0x04A400FB;
 const BYTE SIM_EXT_INIT1_VALUE = 0x55;
 const BYTE SIM_EXT_INIT2_VALUE = 0x00;
+const int SIM_EXT_INITIALISED = 2;
 
 struct SimOutput {
     SimReport report;
@@ -67,7 +68,7 @@ struct SIM_REMOTE {
     std::map<DWORD, BYTE> memory; /* full 32-bit addresses; absent bytes read 0 */
 
     bool bExtPlugged = false;
-    int nExtInitStep = 0; /* 0 none, 1 after the first write, 2 initialised */
+    int nExtInitStep = 0; /* 0 none, 1 after the first write, SIM_EXT_INITIALISED after both */
     BYTE abExt[SIM_EXT_BYTES] = {0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF};
 
     int nLeds = 0;

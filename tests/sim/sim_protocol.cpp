@@ -27,7 +27,6 @@ static const int WRITE_MAX_BYTES = 16;
 static const int WRITE_DATA_AT = 6;
 static const BYTE ERROR_UNREACHABLE = 7;
 static const BYTE ID_NOT_READY[SIM_EXT_BYTES] = {0x00, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF};
-static const BYTE SCRAMBLE_KEY = 0x5B; /* registers of an uninitialised extension read garbled */
 
 enum : BYTE {
     STATUS_BATTERY_LOW = 0x01,
@@ -105,10 +104,7 @@ void WriteMemoryLocked(SIM_REMOTE *pDev, DWORD dwAddress, const BYTE *pb, int cb
 static BYTE ReadByteLocked(const SIM_REMOTE *pDev, DWORD dwAddress)
 {
     auto it = pDev->memory.find(dwAddress);
-    BYTE b = it == pDev->memory.end() ? 0 : it->second;
-    if (IsExtensionRegister(dwAddress) && pDev->nExtInitStep < 2)
-        b ^= SCRAMBLE_KEY;
-    return b;
+    return it == pDev->memory.end() ? 0 : it->second;
 }
 
 static DWORD ReportAddress(const BYTE *pb)
@@ -128,7 +124,7 @@ static void HandleWriteMemoryLocked(SIM_REMOTE *pDev, const BYTE *pb)
         if (dwAt == SIM_EXT_INIT1_ADDRESS)
             pDev->nExtInitStep = b == SIM_EXT_INIT1_VALUE ? 1 : 0;
         else if (dwAt == SIM_EXT_INIT2_ADDRESS && pDev->nExtInitStep == 1 && b == SIM_EXT_INIT2_VALUE)
-            pDev->nExtInitStep = 2;
+            pDev->nExtInitStep = SIM_EXT_INITIALISED;
     }
     SimReport ack = NewReport(pDev, IN_ACK);
     ack[3] = OUT_WRITE_MEMORY;

@@ -73,6 +73,8 @@ int  SimLeds(SIM_REMOTE *pSim);        /* LED 1..4 as bits 0..3, from the last r
 int  SimRumble(SIM_REMOTE *pSim);      /* rumble bit of the last output report */
 BYTE SimReportMode(SIM_REMOTE *pSim);  /* mode id of the last report 0x12 (0x30 at power-on) */
 int  SimContinuous(SIM_REMOTE *pSim);  /* continuous flag of the last report 0x12 */
+/* 1 once 0x55 went to 0x04A400F0 and then 0x00 to 0x04A400FB since the extension was plugged. */
+int  SimExtensionInitialised(SIM_REMOTE *pSim);
 
 /* Every output report received, in order, with the path it came by. */
 #define SIM_PATH_SET_REPORT 0

@@ -143,13 +143,13 @@ TEST_F(SimTest, ExtensionPlugInitialiseAndIdentify)
     SimPlugExtension(pSim, SIM_EXT_NUNCHUK, nullptr);
     EXPECT_EQ(Bytes({0x20, 0, 0, 0x02, 0, 0, 0xC0}), ReadNow(h)); /* unrequested status */
     const Report nunchukId = Bytes({0x21, 0, 0, 0x50, 0x00, 0xFA, 0x00, 0x00, 0xA4, 0x20, 0x00, 0x00});
-    Send(h, {0x17, 0x04, 0xA4, 0x00, 0xFA, 0x00, 6});
-    EXPECT_NE(nunchukId, ReadNow(h)) << "readable before initialisation";
-
+    Send(h, {0x16, 0x04, 0xA4, 0x00, 0xFB, 0x01, 0x00}); /* out of order: not initialised */
     Send(h, {0x16, 0x04, 0xA4, 0x00, 0xF0, 0x01, 0x55});
+    EXPECT_FALSE(SimExtensionInitialised(pSim));
     Send(h, {0x16, 0x04, 0xA4, 0x00, 0xFB, 0x01, 0x00});
-    EXPECT_EQ(Bytes({0x22, 0, 0, 0x16, 0x00}), ReadNow(h));
-    EXPECT_EQ(Bytes({0x22, 0, 0, 0x16, 0x00}), ReadNow(h));
+    EXPECT_TRUE(SimExtensionInitialised(pSim));
+    for (int nAck = 0; nAck < 3; nAck++)
+        EXPECT_EQ(Bytes({0x22, 0, 0, 0x16, 0x00}), ReadNow(h));
     SimSetExtensionNotReady(pSim, 1);
     Send(h, {0x17, 0x04, 0xA4, 0x00, 0xFA, 0x00, 6});
     Send(h, {0x17, 0x04, 0xA4, 0x00, 0xFA, 0x00, 6});
@@ -161,7 +161,8 @@ TEST_F(SimTest, ExtensionPlugInitialiseAndIdentify)
               ReadNow(h));
 
     SimUnplugExtension(pSim);
-    EXPECT_EQ(0x00, ReadNow(h)[3] & 0x02);
+    EXPECT_EQ(Bytes({0x20, 0, 0, 0x00, 0, 0, 0xC0}), ReadNow(h));
+    EXPECT_FALSE(SimExtensionInitialised(pSim));
 }
 
 TEST_F(SimTest, StatusRequestAndOutputLog)

@@ -82,6 +82,12 @@ int SimContinuous(SIM_REMOTE *pSim)
     return pSim->bContinuous;
 }
 
+int SimExtensionInitialised(SIM_REMOTE *pSim)
+{
+    Guard guard(g_SimLock);
+    return pSim->nExtInitStep == SIM_EXT_INITIALISED;
+}
+
 int SimOutputCount(SIM_REMOTE *pSim)
 {
     Guard guard(g_SimLock);
