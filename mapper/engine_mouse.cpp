@@ -1,0 +1,119 @@
+/*
+ * engine_mouse.cpp - mouse slots (clicks, pointer moves, wheel steps) and application slots.
+ */
+#include "engine.h"
+#include "input_seam.h"
+
+#include <math.h>
+#include <shellapi.h>
+
+/* wMoveAmount is pixels per second at full deflection (value 100). */
+#define MOVE_DIVISOR          100000.0
+#define WHEEL_STEP_NUMERATOR  120
+#define WHEEL_STEP_DIVISOR    200
+/* ShellExecuteW results above this are success. */
+#define SHELL_EXECUTE_FAILED  32
+
+static const WCHAR LAUNCH_FAILED_TEXT[] = L"ファイルの実行に失敗しました";
+static const WCHAR MESSAGE_CAPTION[] = L"Zan";
+
+static void SendMouse(ENGINE_STATE *pState, DWORD dwFlags, LONG nDx, LONG nDy, DWORD dwData)
+{
+    INPUT input;
+    ZeroMemory(&input, sizeof(input));
+    input.type = INPUT_MOUSE;
+    input.mi.dx = nDx;
+    input.mi.dy = nDy;
+    input.mi.mouseData = dwData;
+    input.mi.dwFlags = dwFlags;
+    SendTracked(pState, &input, 1);
+}
+
+static void ClickButton(ENGINE_STATE *pState, DWORD dwDown, DWORD dwUp, int nValue, int nPrevious)
+{
+    if (nValue && !nPrevious)
+        SendMouse(pState, dwDown, 0, 0, 0);
+    else if (!nValue && nPrevious)
+        SendMouse(pState, dwUp, 0, 0, 0);
+}
+
+/* Moves with the measured elapsed time, so a late cycle moves further; the fractions
+ * carry over per direction, shared by every slot moving that way. */
+static void MovePointer(ENGINE_STATE *pState, const ASSIGNMENT *pAssign, int nValue, DWORD dwElapsed)
+{
+    int nDirection = pAssign->nMouseAction - MOUSE_MOVE_UP;
+    double *pdRemainder = &pState->adRemainder[nDirection];
+    *pdRemainder += (double)pAssign->wMoveAmount * (double)dwElapsed * (double)nValue / MOVE_DIVISOR;
+    double dWhole = floor(*pdRemainder);
+    *pdRemainder -= dWhole;
+    LONG nPixels = (LONG)dWhole;
+    if (nDirection == DIRECTION_UP || nDirection == DIRECTION_LEFT)
+        nPixels = -nPixels;
+    if (nDirection == DIRECTION_UP || nDirection == DIRECTION_DOWN)
+        SendMouse(pState, MOUSEEVENTF_MOVE, 0, nPixels, 0);
+    else
+        SendMouse(pState, MOUSEEVENTF_MOVE, nPixels, 0, 0);
+}
+
+static void TurnWheel(ENGINE_STATE *pState, int nAction, int nValue)
+{
+    int nAmount = nValue * WHEEL_STEP_NUMERATOR / WHEEL_STEP_DIVISOR;
+    if (!nAmount)
+        return;
+    DWORD dwFlags = nAction <= MOUSE_SCROLL_DOWN ? MOUSEEVENTF_WHEEL : MOUSEEVENTF_HWHEEL;
+    if (nAction == MOUSE_SCROLL_DOWN || nAction == MOUSE_SCROLL_RIGHT)
+        nAmount = -nAmount;
+    SendMouse(pState, dwFlags, 0, 0, (DWORD)nAmount);
+}
+
+void ActOnMouseSlot(ENGINE_STATE *pState, const ASSIGNMENT *pAssign, int nValue, int nPrevious, DWORD dwElapsed)
+{
+    int nAction = pAssign->nMouseAction;
+    switch (nAction) {
+    case MOUSE_LEFT_CLICK:
+        ClickButton(pState, MOUSEEVENTF_LEFTDOWN, MOUSEEVENTF_LEFTUP, nValue, nPrevious);
+        break;
+    case MOUSE_DOUBLE_CLICK:
+        if (nValue && !nPrevious) {
+            for (int i = 0; i < 2; i++) {
+                SendMouse(pState, MOUSEEVENTF_LEFTDOWN, 0, 0, 0);
+                SendMouse(pState, MOUSEEVENTF_LEFTUP, 0, 0, 0);
+            }
+        }
+        break;
+    case MOUSE_MIDDLE_CLICK:
+        ClickButton(pState, MOUSEEVENTF_MIDDLEDOWN, MOUSEEVENTF_MIDDLEUP, nValue, nPrevious);
+        break;
+    case MOUSE_RIGHT_CLICK:
+        ClickButton(pState, MOUSEEVENTF_RIGHTDOWN, MOUSEEVENTF_RIGHTUP, nValue, nPrevious);
+        break;
+    case MOUSE_MOVE_UP:
+    case MOUSE_MOVE_DOWN:
+    case MOUSE_MOVE_LEFT:
+    case MOUSE_MOVE_RIGHT:
+        if (nValue)
+            MovePointer(pState, pAssign, nValue, dwElapsed);
+        break;
+    case MOUSE_SCROLL_UP:
+    case MOUSE_SCROLL_DOWN:
+    case MOUSE_SCROLL_LEFT:
+    case MOUSE_SCROLL_RIGHT:
+        if (nValue)
+            TurnWheel(pState, nAction, nValue);
+        break;
+    }
+}
+
+void ActOnApplicationSlot(const ASSIGNMENT *pAssign, int nValue, int nPrevious)
+{
+    if (!nValue || nPrevious)
+        return;
+    int bLaunched = 0;
+    if (pAssign->pszPath) {
+        HINSTANCE hResult = g_Seam.pfnShellExecute(NULL, L"open", pAssign->pszPath, NULL, NULL, SW_SHOWNORMAL);
+        bLaunched = (INT_PTR)hResult > SHELL_EXECUTE_FAILED;
+    }
+    /* Shown on the engine thread, which holds the record lock until it is dismissed. */
+    if (!bLaunched)
+        g_Seam.pfnMessageBox(NULL, LAUNCH_FAILED_TEXT, MESSAGE_CAPTION, MB_ICONERROR);
+}

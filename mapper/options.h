@@ -1,0 +1,33 @@
+/*
+ * options.h - program options kept in option.ini beside the executable.
+ */
+#ifndef ZAN_OPTIONS_H
+#define ZAN_OPTIONS_H
+
+#include <windows.h>
+
+#define OPTIONS_PATH_CHARS   2048
+#define DEFAULT_INIT_SET     0
+#define DEFAULT_CONNECT      1
+#define DEFAULT_TIMEOUT_MS   1000
+
+typedef struct APP_OPTIONS {
+    int   bInitSet;
+    WCHAR szSettingFilename[MAX_PATH];
+    int   bConnect;
+    DWORD dwTimeout;
+} APP_OPTIONS;
+
+/* The full path of option.ini in the executable's folder (OPTIONS_PATH_CHARS). */
+void GetOptionsFilePath(WCHAR *pszPath);
+
+/* Each field from its key, or its default for a missing file or key. */
+void ReadOptionsFrom(LPCWSTR pszIniPath, APP_OPTIONS *pOptions);
+/* The four keys in their order; the file is created when needed. Failures are not reported. */
+void WriteOptionsTo(LPCWSTR pszIniPath, const APP_OPTIONS *pOptions);
+
+/* The same with option.ini beside the executable. */
+void ReadOptions(APP_OPTIONS *pOptions);
+void WriteOptions(const APP_OPTIONS *pOptions);
+
+#endif

@@ -1,0 +1,41 @@
+/*
+ * program_state.h - process-wide values shared by the window thread (the only writer)
+ * and the engine thread, and the hand-off of the remote's latest input to the engine.
+ */
+#ifndef ZAN_PROGRAM_STATE_H
+#define ZAN_PROGRAM_STATE_H
+
+#include <windows.h>
+
+#include "tavel.h"
+
+typedef struct PROGRAM_STATE {
+    volatile LONG nSelectedRemote;   /* library slot of the remote in use, -1 none */
+    volatile LONG bRunning;          /* 1 while the set is executed */
+    volatile LONG nExtensionKind;    /* WMEXT_* of the remote in use */
+    int   bModified;
+    WCHAR szCurrentFile[MAX_PATH];
+    int   nBatteryLevel;
+} PROGRAM_STATE;
+
+extern PROGRAM_STATE g_State;
+
+/* Window thread: makes nSlot (or -1) the remote in use. The key and extension copies
+ * are cleared first, so a new remote starts from released buttons and never inherits
+ * a button the previous one held when it was lost. Call it wherever the remote in use
+ * changes: when it is lost or disconnected, and when another one is selected. */
+void SetSelectedRemote(int nSlot);
+
+/* Window thread: replace the key copy or the extension copy whole (after wm_GetKey / wm_GetKeyEx). */
+void StoreKeyCopy(const WM_KEY *pKey);
+void StoreExtensionCopy(const WM_KEYEX *pKeyEx);
+/* Window thread: both copies back to all zero. */
+void ClearInputCopies(void);
+
+/* Engine thread only: the latest complete pair of copies. Never waits. */
+void ReadInputCopies(WM_KEY *pKey, WM_KEYEX *pKeyEx);
+
+/* Back to the initial values, for a fresh start (the tests). */
+void ResetProgramState(void);
+
+#endif

@@ -1,0 +1,159 @@
+/*
+ * setting_file.cpp - loading settings files, field by field, into a scratch record
+ * that replaces the target only when the whole file was read.
+ */
+#include "setting_file.h"
+
+#include <shlwapi.h>
+#include <string.h>
+
+#include "setting_format.h"
+
+static const WCHAR SETTING_EXTENSION[] = L".zan";
+
+typedef struct FILE_READER {
+    HANDLE   hFile;
+    LONGLONG llLeft;     /* bytes not yet read */
+} FILE_READER;
+
+static int ReadExact(FILE_READER *pReader, void *pBuffer, DWORD cb)
+{
+    DWORD cbRead = 0;
+    if ((LONGLONG)cb > pReader->llLeft)
+        return 0;
+    if (!ReadFile(pReader->hFile, pBuffer, cb, &cbRead, NULL) || cbRead != cb)
+        return 0;
+    pReader->llLeft -= cb;
+    return 1;
+}
+
+static int IsSettingFileName(LPCWSTR pszPath)
+{
+    if (!pszPath || !pszPath[0] || lstrlenW(pszPath) >= SETTING_PATH_CHARS)
+        return LOAD_NO_PATH;
+    /* Case matters: "X.ZAN" is not a settings file. */
+    if (lstrcmpW(PathFindExtensionW(pszPath), SETTING_EXTENSION) != 0)
+        return LOAD_BAD_EXTENSION;
+    return LOAD_OK;
+}
+
+/* One path text of nPathLength ANSI bytes as a new UTF-16 string. */
+static int ReadPathText(FILE_READER *pReader, ASSIGNMENT *pAssign)
+{
+    int cb = pAssign->nPathLength;
+    if (cb < 0 || cb > FILE_PATH_MAX_BYTES || (LONGLONG)cb > pReader->llLeft)
+        return LOAD_BAD_PATH_LENGTH;
+    char *pText = (char *)HeapAlloc(GetProcessHeap(), 0, (SIZE_T)cb + 1);
+    WCHAR *psz = AllocPathText(cb);
+    if (!pText || !psz) {
+        HeapFree(GetProcessHeap(), 0, pText);
+        FreePathText(psz);
+        return LOAD_NO_MEMORY;
+    }
+    int nResult = LOAD_OK;
+    if (!ReadExact(pReader, pText, (DWORD)cb))
+        nResult = LOAD_SHORT_FILE;
+    else if (cb > 0)
+        /* A byte becomes at most one UTF-16 unit, so cb units always suffice. */
+        MultiByteToWideChar(CP_ACP, MB_PRECOMPOSED, pText, cb, psz, cb);
+    HeapFree(GetProcessHeap(), 0, pText);
+    if (nResult == LOAD_OK)
+        pAssign->pszPath = psz;
+    else
+        FreePathText(psz);
+    return nResult;
+}
+
+/* Version 1 or 3 after the 4 header bytes: entries, path texts, tail. */
+static int ReadVersionedBody(FILE_READER *pReader, ASSIGNMENT_SET *pSet)
+{
+    BYTE abEntries[FILE_ENTRIES_BYTES];
+    int abHasPath[ASSIGN_SLOTS];
+    if (!ReadExact(pReader, abEntries, sizeof(abEntries)))
+        return LOAD_SHORT_FILE;
+    for (int i = 0; i < ASSIGN_SLOTS; i++)
+        DecodeEntry(abEntries + i * FILE_ENTRY_BYTES, &pSet->aAssign[i], &abHasPath[i]);
+    for (int i = 0; i < ASSIGN_SLOTS; i++) {
+        if (!abHasPath[i])
+            continue;
+        int nResult = ReadPathText(pReader, &pSet->aAssign[i]);
+        if (nResult != LOAD_OK)
+            return nResult;
+    }
+    BYTE abTail[FILE_TAIL_V3_BYTES] = {0};
+    DWORD cbTail = pSet->dwVersion == SET_VERSION_CURRENT ? FILE_TAIL_V3_BYTES : FILE_TAIL_V1_BYTES;
+    if (!ReadExact(pReader, abTail, cbTail))
+        return LOAD_SHORT_FILE;
+    memcpy(pSet->abLed, abTail, ASSIGN_LEDS);
+    pSet->bSystemRepeat = abTail[ASSIGN_LEDS];
+    /* Version 1 has no correction byte: the zero left in abTail is "none". */
+    pSet->nAnalogCorrection = abTail[ASSIGN_LEDS + 1];
+    return LOAD_OK;
+}
+
+static int ReadOldImage(FILE_READER *pReader, ASSIGNMENT_SET *pSet)
+{
+    BYTE abImage[OLD_IMAGE_BYTES];
+    PutLe32(abImage, OLD_IMAGE_BYTES);
+    if (!ReadExact(pReader, abImage + FILE_HEADER_BYTES, OLD_IMAGE_BYTES - FILE_HEADER_BYTES))
+        return LOAD_SHORT_FILE;
+    DecodeOldImage(abImage, pSet);
+    return LOAD_OK;
+}
+
+static int ReadSettingBody(FILE_READER *pReader, ASSIGNMENT_SET *pScratch)
+{
+    BYTE abHeader[FILE_HEADER_BYTES];
+    if (!ReadExact(pReader, abHeader, sizeof(abHeader)))
+        return LOAD_SHORT_FILE;
+    DWORD dwHeader = GetLe32(abHeader);
+    int nResult;
+    if (dwHeader == SET_VERSION_CURRENT || dwHeader == SET_VERSION_FRESH) {
+        pScratch->dwVersion = dwHeader;
+        nResult = ReadVersionedBody(pReader, pScratch);
+    } else if (dwHeader == OLD_IMAGE_BYTES) {
+        nResult = ReadOldImage(pReader, pScratch);
+    } else {
+        return LOAD_UNKNOWN_HEADER;
+    }
+    for (int i = 0; i < ASSIGN_SLOTS; i++)
+        SanitizeAssignment(&pScratch->aAssign[i]);
+    return nResult;
+}
+
+int ReadSettingFile(LPCWSTR pszPath, ASSIGNMENT_SET *pTarget, int bLoad)
+{
+    int nResult = IsSettingFileName(pszPath);
+    if (nResult != LOAD_OK)
+        return nResult;
+    HANDLE hFile = CreateFileW(pszPath, GENERIC_READ, 0, NULL, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, NULL);
+    if (hFile == INVALID_HANDLE_VALUE)
+        return LOAD_CANNOT_OPEN;
+    if (!bLoad) {
+        CloseHandle(hFile);
+        return LOAD_OK;
+    }
+    FILE_READER reader = { hFile, 0 };
+    LARGE_INTEGER liSize;
+    if (!GetFileSizeEx(hFile, &liSize)) {
+        CloseHandle(hFile);
+        return LOAD_CANNOT_OPEN;
+    }
+    reader.llLeft = liSize.QuadPart;
+    ASSIGNMENT_SET scratch;
+    memset(&scratch, 0, sizeof(scratch));
+    nResult = ReadSettingBody(&reader, &scratch);
+    CloseHandle(hFile);
+    if (nResult != LOAD_OK) {
+        ReleaseAssignmentPaths(&scratch);
+        return nResult;
+    }
+    ReleaseAssignmentPaths(pTarget);
+    *pTarget = scratch;
+    return LOAD_OK;
+}
+
+int LoadSettingFile(LPCWSTR pszPath, ASSIGNMENT_SET *pTarget, int bLoad)
+{
+    return ReadSettingFile(pszPath, pTarget, bLoad) == LOAD_OK;
+}

@@ -1,0 +1,44 @@
+/*
+ * setting_file.h - settings files (".zan"): version 3 written; versions 3 and 1 and
+ * the oldest 652-byte image read. The command-line scan for a settings file.
+ */
+#ifndef ZAN_SETTING_FILE_H
+#define ZAN_SETTING_FILE_H
+
+#include "assignment.h"
+
+#define SETTING_PATH_CHARS 260   /* a path buffer, terminator included */
+
+/* Why a load failed, for callers that explain it (the settings tool). */
+enum {
+    LOAD_OK,
+    LOAD_NO_PATH,          /* empty or overlong path */
+    LOAD_BAD_EXTENSION,    /* not exactly ".zan" */
+    LOAD_CANNOT_OPEN,
+    LOAD_UNKNOWN_HEADER,
+    LOAD_SHORT_FILE,       /* ends before its layout does */
+    LOAD_BAD_PATH_LENGTH,  /* negative, past the end of the file, or absurd */
+    LOAD_NO_MEMORY
+};
+
+/* LoadSettingFile with the reason of a failure; LOAD_OK on success. */
+int ReadSettingFile(LPCWSTR pszPath, ASSIGNMENT_SET *pTarget, int bLoad);
+
+/* 1 when the file is a settings file (bLoad 0: that it opens; bLoad 1: read into pTarget).
+ * On failure pTarget is untouched. */
+int LoadSettingFile(LPCWSTR pszPath, ASSIGNMENT_SET *pTarget, int bLoad);
+
+/* Writes pSet as version 3 to pszPath (a 260-character buffer whose extension becomes
+ * ".zan" in place). bCreate 1 creates or replaces the file, bCreate 0 only replaces an
+ * existing one. 1 only when the whole file was written; on 0 an existing file keeps its
+ * earlier contents. */
+int WriteSettingFile(WCHAR *pszPath, ASSIGNMENT_SET *pSet, int bCreate);
+
+/* WriteSettingFile of the current set. */
+int SaveSettingFile(WCHAR *pszPath, int bCreate);
+
+/* Loads the first settings file named on the command line (without the program name)
+ * into the current set and copies its path into pszCurrentPath (260 characters). */
+int OpenCommandLineFile(LPCWSTR pszCommandLine, WCHAR *pszCurrentPath);
+
+#endif

@@ -1,0 +1,123 @@
+/*
+ * setting_save.cpp - saving a set as a version-3 settings file.
+ *
+ * The file is written in full to a temporary file beside the target and then moved
+ * over it, so a save that fails part-way (disk full, removed medium) reports 0 and
+ * leaves the earlier file as it was instead of a truncated one.
+ */
+#include "setting_file.h"
+
+#include <shlwapi.h>
+#include <string.h>
+
+#include "setting_format.h"
+
+typedef struct FILE_IMAGE {
+    BYTE *pBytes;
+    DWORD cb;
+} FILE_IMAGE;
+
+/* Byte length of a path in the ANSI code page, without terminator; -1 when it can't be converted. */
+static int AnsiLength(LPCWSTR psz)
+{
+    int cch = lstrlenW(psz);
+    if (cch == 0)
+        return 0;
+    int cb = WideCharToMultiByte(CP_ACP, 0, psz, cch, NULL, 0, NULL, NULL);
+    return cb > 0 ? cb : -1;
+}
+
+/* The whole file in memory: header, entries, path texts in slot order, tail. */
+static int BuildFileImage(const ASSIGNMENT_SET *pSet, FILE_IMAGE *pImage)
+{
+    int anAnsi[ASSIGN_SLOTS];
+    DWORD cbTotal = FILE_HEADER_BYTES + FILE_ENTRIES_BYTES + FILE_TAIL_V3_BYTES;
+    for (int i = 0; i < ASSIGN_SLOTS; i++) {
+        const ASSIGNMENT *pAssign = &pSet->aAssign[i];
+        anAnsi[i] = pAssign->pszPath ? AnsiLength(pAssign->pszPath) : 0;
+        if (anAnsi[i] < 0)
+            return 0;
+        cbTotal += (DWORD)anAnsi[i];
+    }
+    BYTE *p = (BYTE *)HeapAlloc(GetProcessHeap(), 0, cbTotal);
+    if (!p)
+        return 0;
+    pImage->pBytes = p;
+    pImage->cb = cbTotal;
+    PutLe32(p, SET_VERSION_CURRENT);
+    p += FILE_HEADER_BYTES;
+    for (int i = 0; i < ASSIGN_SLOTS; i++) {
+        const ASSIGNMENT *pAssign = &pSet->aAssign[i];
+        /* Without a path the entry keeps its in-memory length. */
+        int nLength = pAssign->pszPath ? anAnsi[i] : pAssign->nPathLength;
+        EncodeEntry(p + i * FILE_ENTRY_BYTES, pAssign, nLength, pAssign->pszPath != NULL);
+    }
+    p += FILE_ENTRIES_BYTES;
+    for (int i = 0; i < ASSIGN_SLOTS; i++) {
+        const ASSIGNMENT *pAssign = &pSet->aAssign[i];
+        if (!pAssign->pszPath || anAnsi[i] == 0)
+            continue;
+        WideCharToMultiByte(CP_ACP, 0, pAssign->pszPath, lstrlenW(pAssign->pszPath),
+                            (char *)p, anAnsi[i], NULL, NULL);
+        p += anAnsi[i];
+    }
+    memcpy(p, pSet->abLed, ASSIGN_LEDS);
+    p[ASSIGN_LEDS] = pSet->bSystemRepeat;
+    p[ASSIGN_LEDS + 1] = pSet->nAnalogCorrection;
+    return 1;
+}
+
+/* Writes the image into a new temporary file in the target's folder. */
+static int WriteTempFile(LPCWSTR pszTarget, const FILE_IMAGE *pImage, WCHAR *pszTemp)
+{
+    WCHAR szFolder[SETTING_PATH_CHARS];
+    lstrcpynW(szFolder, pszTarget, SETTING_PATH_CHARS);
+    PathRemoveFileSpecW(szFolder);
+    if (!szFolder[0])
+        lstrcpyW(szFolder, L".");
+    if (!GetTempFileNameW(szFolder, L"zan", 0, pszTemp))
+        return 0;
+    HANDLE hTemp = CreateFileW(pszTemp, GENERIC_WRITE, 0, NULL, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, NULL);
+    DWORD cbWritten = 0;
+    int bOk = hTemp != INVALID_HANDLE_VALUE
+        && WriteFile(hTemp, pImage->pBytes, pImage->cb, &cbWritten, NULL)
+        && cbWritten == pImage->cb
+        && FlushFileBuffers(hTemp);
+    if (hTemp != INVALID_HANDLE_VALUE)
+        CloseHandle(hTemp);
+    if (!bOk)
+        DeleteFileW(pszTemp);
+    return bOk;
+}
+
+int WriteSettingFile(WCHAR *pszPath, ASSIGNMENT_SET *pSet, int bCreate)
+{
+    if (!pszPath || !pszPath[0] || !PathRenameExtensionW(pszPath, L".zan"))
+        return 0;
+    /* Opened first, without sharing, so a file in use or a missing one (bCreate 0) fails
+     * before anything is written; it stays open until the new contents are complete. */
+    HANDLE hTarget = CreateFileW(pszPath, GENERIC_WRITE, 0, NULL, bCreate ? OPEN_ALWAYS : OPEN_EXISTING,
+                                 FILE_ATTRIBUTE_NORMAL, NULL);
+    if (hTarget == INVALID_HANDLE_VALUE)
+        return 0;
+    int bCreated = bCreate && GetLastError() != ERROR_ALREADY_EXISTS;
+    pSet->dwVersion = SET_VERSION_CURRENT;
+    FILE_IMAGE image = { NULL, 0 };
+    WCHAR szTemp[MAX_PATH];
+    int bOk = BuildFileImage(pSet, &image) && WriteTempFile(pszPath, &image, szTemp);
+    HeapFree(GetProcessHeap(), 0, image.pBytes);
+    CloseHandle(hTarget);
+    if (bOk) {
+        bOk = MoveFileExW(szTemp, pszPath, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
+        if (!bOk)
+            DeleteFileW(szTemp);
+    }
+    if (!bOk && bCreated)
+        DeleteFileW(pszPath);
+    return bOk;
+}
+
+int SaveSettingFile(WCHAR *pszPath, int bCreate)
+{
+    return WriteSettingFile(pszPath, &g_CurrentSet, bCreate);
+}
