@@ -34,6 +34,12 @@ enum : BYTE {
 };
 static const int STATUS_FLAGS_AT = 3;
 static const int STATUS_BATTERY_AT = 6;
+static const int ACK_REPORT_AT = 3;
+static const int ACK_ERROR_AT = 4;
+static const int REPLY_HEADER_AT = 3; /* size and error nibbles, then the address */
+static const int WRITE_LENGTH_AT = 5;
+static const int READ_LENGTH_AT = 5; /* two bytes, high first */
+static const int MODE_ID_AT = 2;
 
 static SimReport NewReport(const SIM_REMOTE *pDev, BYTE bId)
 {
@@ -116,7 +122,7 @@ static DWORD ReportAddress(const BYTE *pb)
 static void HandleWriteMemoryLocked(SIM_REMOTE *pDev, const BYTE *pb)
 {
     DWORD dwAddress = ReportAddress(pb);
-    int cb = std::min<int>(pb[5], WRITE_MAX_BYTES);
+    int cb = std::min<int>(pb[WRITE_LENGTH_AT], WRITE_MAX_BYTES);
     WriteMemoryLocked(pDev, dwAddress, pb + WRITE_DATA_AT, cb);
     for (int i = 0; i < cb; i++) {
         DWORD dwAt = dwAddress + i;
@@ -127,8 +133,8 @@ static void HandleWriteMemoryLocked(SIM_REMOTE *pDev, const BYTE *pb)
             pDev->nExtInitStep = SIM_EXT_INITIALISED;
     }
     SimReport ack = NewReport(pDev, IN_ACK);
-    ack[3] = OUT_WRITE_MEMORY;
-    ack[4] = 0;
+    ack[ACK_REPORT_AT] = OUT_WRITE_MEMORY;
+    ack[ACK_ERROR_AT] = 0;
     BroadcastLocked(pDev, ack);
 }
 
@@ -136,16 +142,16 @@ static SimReport ReplyHeader(const SIM_REMOTE *pDev, DWORD dwAddress, int nBytes
 {
     SimReport reply = NewReport(pDev, IN_READ_REPLY);
     DWORD dwShown = dwAddress + pDev->nReplyOffset;
-    reply[3] = (BYTE)(((nBytes - 1) << 4) | (bError & 0x0F));
-    reply[4] = (BYTE)(dwShown >> 8);
-    reply[5] = (BYTE)dwShown;
+    reply[REPLY_HEADER_AT] = (BYTE)(((nBytes - 1) << 4) | (bError & 0x0F));
+    reply[REPLY_HEADER_AT + 1] = (BYTE)(dwShown >> 8);
+    reply[REPLY_HEADER_AT + 2] = (BYTE)dwShown;
     return reply;
 }
 
 static void HandleReadMemoryLocked(SIM_REMOTE *pDev, const BYTE *pb)
 {
     DWORD dwAddress = ReportAddress(pb);
-    int cb = (pb[5] << 8) | pb[6];
+    int cb = (pb[READ_LENGTH_AT] << 8) | pb[READ_LENGTH_AT + 1];
     if (cb == 0)
         return;
     BYTE bError = pDev->bMemError;
@@ -187,7 +193,7 @@ void HandleOutputLocked(SIM_REMOTE *pDev, const BYTE *pb, int nPath)
         break;
     case OUT_MODE:
         pDev->bContinuous = (pb[1] & CONTINUOUS_BIT) != 0;
-        pDev->bMode = pb[2];
+        pDev->bMode = pb[MODE_ID_AT];
         PumpRemoteLocked(pDev); /* a waiting read may now find continuous data */
         break;
     case OUT_STATUS_REQUEST:
