@@ -1,0 +1,64 @@
+// A recording stand-in for the engine's system edge, and a fixture that drives cycles.
+#ifndef ZAN_ENGINE_FAKE_H
+#define ZAN_ENGINE_FAKE_H
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "engine.h"
+#include "input_seam.h"
+#include "program_state.h"
+
+typedef std::vector<std::string> Call;   // one SendInput call, one text per INPUT
+
+struct Launch {
+    std::wstring verb, file;
+    bool noOwner, noParameters, noDirectory;
+    int show;
+};
+
+struct FakeSystem {
+    CRITICAL_SECTION lock;
+    std::vector<Call> calls;
+    std::vector<std::vector<INPUT>> raw;
+    std::vector<Launch> launches;
+    std::vector<std::wstring> messages;   // "text|caption|type"
+    INT_PTR shellResult = 42;
+    int keyboardDelay = 1;
+    int keyboardSpeed = 31;
+    DWORD now = 1000;
+};
+
+extern FakeSystem *g_pFake;
+
+// "key 0x11 down", "mouse LEFTUP", "move 10,0", "wheel -60", "hwheel 60".
+std::string DescribeInput(const INPUT &input);
+
+// Installs the fake seam, a fresh current set, a fresh program state with remote 0 in
+// use and the record lock; removes them all afterwards.
+struct EngineTest : ::testing::Test {
+    FakeSystem fake;
+    ENGINE_STATE state;
+
+    void SetUp() override;
+    void TearDown() override;
+
+    // One cycle, ms after the previous one.
+    void Cycle(DWORD ms = ENGINE_CYCLE_MS);
+    void Cycles(int n) { for (int i = 0; i < n; i++) Cycle(); }
+    // The calls made since the last Take.
+    std::vector<Call> Take();
+
+    void SetKey(int WM_KEY::*field, int value);
+    void SetKeyEx(int field, int value);
+    void AssignKeys(int slot, std::initializer_list<WORD> keys);
+    void AssignMouse(int slot, int action, WORD amount = 0);
+
+    WM_KEY key = {};
+    WM_KEYEX keyEx = {};
+    size_t taken = 0;
+};
+
+#endif
