@@ -266,7 +266,11 @@ DWORD WINAPI HoldSlotZero(LPVOID pv) {
     return 0;
 }
 
-TEST_F(Worker, BlockedClientThreadNeverBlocksTheWorker) {
+// The worker only tries a slot's lock: a client holding one slot never stops the others.
+TEST_F(Worker, ClientHoldingASlotNeverBlocksTheWorker) {
+    WM_SYSTEM sys = {};
+    sys.dwFlags = WMSYS_HWND;
+    ASSERT_EQ(1, wm_SetSystem(0, &sys));  // slot 0 sends nothing, so the worker never lets go of it mid-step
     SIM_REMOTE *pSecond = SimAddRemote();
     ConnectAll(1);
     ClientWindow other;
@@ -282,6 +286,27 @@ TEST_F(Worker, BlockedClientThreadNeverBlocksTheWorker) {
     CloseHandle(hThread);
     CloseHandle(hHeld);
     CloseHandle(hRelease);
+}
+
+DWORD WINAPI GetKeyOfSlotZero(LPVOID) {
+    WM_KEY key;
+    return (DWORD)wm_GetKey(0, &key);
+}
+
+// While the client handles a notification from the worker, another thread may use that remote.
+TEST_F(Worker, SlotIsFreeWhileTheWorkersNotificationIsHandled) {
+    DWORD dwOtherThread = WAIT_TIMEOUT;
+    window.onMessage = [&](UINT uMsg, WPARAM, LPARAM) -> LRESULT {
+        if (uMsg == WM_MSG_KEY_DEFAULT && dwOtherThread == WAIT_TIMEOUT) {
+            HANDLE h = CreateThread(NULL, 0, GetKeyOfSlotZero, NULL, 0, NULL);
+            dwOtherThread = WaitForSingleObject(h, 1000);
+            CloseHandle(h);
+        }
+        return 0;
+    };
+    SimSetButtons(pSim, 0x00, 0x08);
+    ASSERT_TRUE(WaitFor(WM_MSG_KEY_DEFAULT));
+    EXPECT_EQ(WAIT_OBJECT_0, dwOtherThread);
 }
 
 TEST_F(Worker, NotificationsWaitForAWindowAndForPolling) {
