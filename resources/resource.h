@@ -1,0 +1,166 @@
+/* Resource and control ids of Zan. Included by zan.rc (windres) and by the
+   C++ user-interface code, so it holds plain #define lines only. */
+#ifndef ZAN_RESOURCE_H
+#define ZAN_RESOURCE_H
+
+#ifndef IDC_STATIC
+#define IDC_STATIC                  (-1)
+#endif
+
+/* Dialogs */
+#define IDD_ABOUTBOX                103
+#define IDD_PAGE_REMOTE             111
+#define IDD_PAGE_NUNCHUK            113
+#define IDD_PAGE_CLASSIC            115
+#define IDD_PAGE_OPTIONS            117
+#define IDD_SELECT_REMOTE           119
+#define IDD_KEY_SETTING             121
+#define IDD_OPTIONS                 133
+
+/* Menus and accelerators: the main menu and its accelerators share 109 */
+#define IDR_MAIN_MENU               109
+#define IDR_MAIN_ACCEL              109
+#define IDR_SLOT_MENU               131
+/* Positions of the two popups inside IDR_SLOT_MENU */
+#define SLOT_MENU_POPUP             0
+#define DRAG_MENU_POPUP             1
+
+/* Icons */
+#define IDI_ZAN                     107
+#define IDI_SMALL                   108
+
+/* Kind glyphs, 16 x 16, one per assignment kind */
+#define IDB_ASSIGN_KEY              126
+#define IDB_ASSIGN_MOUSE            127
+#define IDB_ASSIGN_DISABLED         128
+#define IDB_ASSIGN_APPLICATION      129
+
+/* Strings */
+#define IDS_CLASS_NAME              109
+#define IDS_APP_TITLE               40000
+#define IDS_MOUSE_LEFT_CLICK        40001
+#define IDS_MOUSE_DOUBLE_CLICK      40002
+#define IDS_MOUSE_MIDDLE_CLICK      40003
+#define IDS_MOUSE_RIGHT_CLICK       40004
+#define IDS_MOUSE_MOVE_UP           40005
+#define IDS_MOUSE_MOVE_DOWN         40006
+#define IDS_MOUSE_MOVE_LEFT         40007
+#define IDS_MOUSE_MOVE_RIGHT        40008
+#define IDS_MOUSE_SCROLL_UP         40009
+#define IDS_MOUSE_SCROLL_DOWN       40010
+#define IDS_MOUSE_SCROLL_LEFT       40011
+#define IDS_MOUSE_SCROLL_RIGHT      40012
+#define IDS_MOUSE_ACTION_FIRST      IDS_MOUSE_LEFT_CLICK   /* + nMouseAction */
+#define IDS_MOUSE_ACTION_COUNT      12
+#define IDS_CORRECTION_NONE         40013
+#define IDS_CORRECTION_WEAK         40014
+#define IDS_CORRECTION_MEDIUM       40015
+#define IDS_CORRECTION_STRONG       40016
+#define IDS_CORRECTION_FIRST        IDS_CORRECTION_NONE    /* + nAnalogCorrection */
+#define IDS_CORRECTION_COUNT        4
+#define IDS_OPTION_FILE             40017
+
+/* Main menu commands */
+#define IDM_ABOUT                   104
+#define IDM_EXIT                    105
+#define IDM_RUN                     200
+#define IDM_STOP                    201
+#define IDM_CONNECT                 40000
+#define IDM_OPTIONS                 40001
+#define IDM_OPEN                    40003
+#define IDM_SAVE_AS                 40004
+#define IDM_SAVE                    40005
+
+/* Slot and drag menu commands (menu 131); the drag menu reuses swap and copy */
+#define ID_SLOT_SWAP                40000
+#define ID_SLOT_COPY                40002
+#define ID_SLOT_DELETE              40003
+#define ID_SLOT_KIND_KEY            40004
+#define ID_SLOT_KIND_MOUSE          40006
+#define ID_SLOT_KIND_APPLICATION    40007
+#define ID_SLOT_KIND_DISABLED       40008
+#define ID_SLOT_PASTE               40009
+
+/* Slot buttons of the assignment pages: slot n has id IDC_SLOT_FIRST + n */
+#define IDC_SLOT_FIRST              41000
+#define IDC_SLOT_LAST               41039
+#define IDC_SLOT_COUNT              40
+/* Wii Remote page (111) */
+#define IDC_REMOTE_A                41000
+#define IDC_REMOTE_B                41001
+#define IDC_REMOTE_MINUS            41002
+#define IDC_REMOTE_HOME             41003
+#define IDC_REMOTE_PLUS             41004
+#define IDC_REMOTE_ONE              41005
+#define IDC_REMOTE_TWO              41006
+#define IDC_REMOTE_UP               41007
+#define IDC_REMOTE_DOWN             41008
+#define IDC_REMOTE_LEFT             41009
+#define IDC_REMOTE_RIGHT            41010
+/* Nunchuk page (113) */
+#define IDC_NUNCHUK_C               41011
+#define IDC_NUNCHUK_Z               41012
+#define IDC_NUNCHUK_UP              41013
+#define IDC_NUNCHUK_DOWN            41014
+#define IDC_NUNCHUK_LEFT            41015
+#define IDC_NUNCHUK_RIGHT           41016
+/* Classic Controller page (115) */
+#define IDC_CLASSIC_A               41017
+#define IDC_CLASSIC_B               41018
+#define IDC_CLASSIC_MINUS           41019
+#define IDC_CLASSIC_HOME            41020
+#define IDC_CLASSIC_PLUS            41021
+#define IDC_CLASSIC_X               41022
+#define IDC_CLASSIC_Y               41023
+#define IDC_CLASSIC_UP              41024
+#define IDC_CLASSIC_DOWN            41025
+#define IDC_CLASSIC_LEFT            41026
+#define IDC_CLASSIC_RIGHT           41027
+#define IDC_CLASSIC_L               41028
+#define IDC_CLASSIC_R               41029
+#define IDC_CLASSIC_ZL              41030
+#define IDC_CLASSIC_ZR              41031
+#define IDC_CLASSIC_LSTICK_UP       41032
+#define IDC_CLASSIC_LSTICK_DOWN     41033
+#define IDC_CLASSIC_LSTICK_LEFT     41034
+#define IDC_CLASSIC_LSTICK_RIGHT    41035
+#define IDC_CLASSIC_RSTICK_UP       41036
+#define IDC_CLASSIC_RSTICK_DOWN     41037
+#define IDC_CLASSIC_RSTICK_LEFT     41038
+#define IDC_CLASSIC_RSTICK_RIGHT    41039
+
+/* Options page (117) */
+#define IDC_LED1                    40080
+#define IDC_LED2                    40081
+#define IDC_LED3                    40082
+#define IDC_LED4                    40083
+#define IDC_SYSTEM_REPEAT           40094
+#define IDC_ANALOG_CORRECTION       1001
+
+/* Remote selection dialog (119) */
+#define IDC_REMOTE_LIST             40090
+
+/* Key setting dialog (121) */
+#define IDC_KIND_KEY                1003
+#define IDC_KIND_MOUSE              1004
+#define IDC_KIND_APPLICATION        1005
+#define IDC_KIND_DISABLED           1006
+#define IDC_KEY_FIELD               40101
+#define IDC_MOUSE_ACTION            40102
+#define IDC_MOVE_AMOUNT_LABEL       40104
+#define IDC_MOVE_AMOUNT             40105
+#define IDC_APP_PATH                40106
+#define IDC_APP_BROWSE              40107
+
+/* Options dialog (133) */
+#define IDC_OPT_INIT_SET            41039
+#define IDC_OPT_SETTING_FILE        41042
+#define IDC_OPT_BROWSE              41043
+#define IDC_OPT_CONNECT             1001
+#define IDC_OPT_TIMEOUT             41051
+
+/* About dialog (103) */
+#define IDC_ABOUT_ICON              1000
+#define IDC_LIBRARY_VERSION         1001
+
+#endif
