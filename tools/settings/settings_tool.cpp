@@ -1,0 +1,101 @@
+/*
+ * settings_tool.cpp - the commands of zanset.
+ */
+#include "settings_tool.h"
+
+#include "setting_file.h"
+
+static const WCHAR USAGE[] =
+    L"usage: zanset show FILE.zan          print the settings as text\n"
+    L"       zanset check FILE.zan...      tell whether each file loads\n"
+    L"       zanset convert IN.zan OUT.zan write IN as a version-3 file\n";
+
+static int LoadOrExplain(LPCWSTR pszPath, ASSIGNMENT_SET *pSet, std::wstring *pErr)
+{
+    int nResult = ReadSettingFile(pszPath, pSet, 1);
+    if (nResult != LOAD_OK) {
+        *pErr += pszPath;
+        *pErr += L": ";
+        *pErr += DescribeLoadFailure(nResult);
+        *pErr += L"\n";
+    }
+    return nResult == LOAD_OK;
+}
+
+static int CountPaths(const ASSIGNMENT_SET *pSet)
+{
+    int n = 0;
+    for (const ASSIGNMENT &assign : pSet->aAssign)
+        n += assign.pszPath != NULL;
+    return n;
+}
+
+static int ShowFile(LPCWSTR pszPath, std::wstring *pOut, std::wstring *pErr)
+{
+    ASSIGNMENT_SET set;
+    InitAssignmentSet(&set);
+    if (!LoadOrExplain(pszPath, &set, pErr))
+        return TOOL_EXIT_FAILED;
+    *pOut += L"file ";
+    *pOut += pszPath;
+    *pOut += L"\n";
+    DescribeSet(&set, pOut);
+    ReleaseAssignmentPaths(&set);
+    return TOOL_EXIT_OK;
+}
+
+static int CheckFiles(int nFiles, WCHAR **ppszPath, std::wstring *pOut, std::wstring *pErr)
+{
+    int nStatus = TOOL_EXIT_OK;
+    for (int i = 0; i < nFiles; i++) {
+        ASSIGNMENT_SET set;
+        InitAssignmentSet(&set);
+        if (!LoadOrExplain(ppszPath[i], &set, pErr)) {
+            nStatus = TOOL_EXIT_FAILED;
+            continue;
+        }
+        *pOut += ppszPath[i];
+        *pOut += L": loads, version " + std::to_wstring(set.dwVersion) + L", "
+               + std::to_wstring(CountPaths(&set)) + L" application paths\n";
+        ReleaseAssignmentPaths(&set);
+    }
+    return nStatus;
+}
+
+static int ConvertFile(LPCWSTR pszIn, LPCWSTR pszOut, std::wstring *pOut, std::wstring *pErr)
+{
+    if (lstrlenW(pszOut) >= SETTING_PATH_CHARS) {
+        *pErr += L"the output path is longer than 259 characters\n";
+        return TOOL_EXIT_FAILED;
+    }
+    ASSIGNMENT_SET set;
+    InitAssignmentSet(&set);
+    if (!LoadOrExplain(pszIn, &set, pErr))
+        return TOOL_EXIT_FAILED;
+    WCHAR szOut[SETTING_PATH_CHARS];
+    lstrcpyW(szOut, pszOut);
+    int bSaved = WriteSettingFile(szOut, &set, 1);
+    ReleaseAssignmentPaths(&set);
+    if (!bSaved) {
+        *pErr += szOut;
+        *pErr += L": cannot be written; any earlier file of that name is unchanged\n";
+        return TOOL_EXIT_FAILED;
+    }
+    *pOut += L"wrote ";
+    *pOut += szOut;
+    *pOut += L"\n";
+    return TOOL_EXIT_OK;
+}
+
+int RunSettingsTool(int argc, WCHAR **argv, std::wstring *pOut, std::wstring *pErr)
+{
+    std::wstring command = argc > 1 ? argv[1] : L"";
+    if (command == L"show" && argc == 3)
+        return ShowFile(argv[2], pOut, pErr);
+    if (command == L"check" && argc >= 3)
+        return CheckFiles(argc - 2, argv + 2, pOut, pErr);
+    if (command == L"convert" && argc == 4)
+        return ConvertFile(argv[2], argv[3], pOut, pErr);
+    *pErr += USAGE;
+    return TOOL_EXIT_USAGE;
+}
