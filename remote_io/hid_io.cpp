@@ -20,9 +20,16 @@ static const HID_IO g_Win32HidIo = {
     HidP_GetCaps,
 };
 
-HID_IO g_HidIo = g_Win32HidIo;
+/* Zero until set: static initialisation order must not undo a table installed at load. */
+HID_IO g_HidIo;
 
 void SetHidIo(const HID_IO *pIo)
 {
     g_HidIo = pIo ? *pIo : g_Win32HidIo;
+}
+
+void EnsureHidIo(void)
+{
+    if (!g_HidIo.pfnReadFile)
+        SetHidIo(NULL);
 }

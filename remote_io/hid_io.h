@@ -53,5 +53,7 @@ extern HID_IO g_HidIo;
 
 /* Replaces the table (NULL restores the Win32 calls). */
 void SetHidIo(const HID_IO *pIo);
+/* Puts the Win32 calls in place unless a table was installed. */
+void EnsureHidIo(void);
 
 #endif

@@ -1,5 +1,6 @@
 /* library.cpp - the exports that manage the library as a whole. */
 #include "frame.h"
+#include "hid_io.h"
 
 #include <mmsystem.h>
 
@@ -23,6 +24,7 @@ int TAVEL_API wm_Init(void)
 {
     if (g_Lib.bInitialized)
         return SetResult(WME_ALREADY_INITIALIZED, 0);
+    EnsureHidIo();
     for (int i = 0; i < TAVEL_SLOTS; i++)
         SetSlotDevice(i, NULL);
     StopWorker();

@@ -1,0 +1,206 @@
+/* sim_scenario.cpp - reading a scenario file and playing it against simulated remotes. */
+#include "sim_scenario.h"
+
+#include <stdio.h>
+#include <stdlib.h>
+#include <string.h>
+
+#include <map>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "sim_remote.h"
+
+namespace {
+
+struct Scenario {
+    std::vector<std::vector<std::string>> lines;
+    size_t nNext = 0;
+    std::vector<SIM_REMOTE *> remotes;
+    BYTE abButtons[16][2] = {};
+    HANDLE hThread = NULL;
+    volatile LONG bStop = 0;
+};
+
+Scenario *g_pScenario;
+
+const std::map<std::string, std::pair<int, int>> kCoreButtons = {
+    {"A", {1, 3}},    {"B", {1, 2}},    {"MINUS", {1, 4}}, {"HOME", {1, 7}}, {"PLUS", {0, 4}},  {"ONE", {1, 1}},
+    {"TWO", {1, 0}},  {"UP", {0, 3}},   {"DOWN", {0, 2}},  {"LEFT", {0, 0}}, {"RIGHT", {0, 1}},
+};
+
+const char *const kClassicButtons[] = {"a", "b", "minus", "home", "plus", "x", "y", "up",
+                                       "down", "left", "right", "l", "r", "zl", "zr"};
+
+int Number(const std::string &s) { return (int)strtol(s.c_str(), NULL, 0); }
+
+SIM_REMOTE *RemoteAt(Scenario *p, const std::vector<std::string> &w) {
+    int n = w.size() > 1 ? Number(w[1]) : 0;
+    return n >= 1 && n <= (int)p->remotes.size() ? p->remotes[n - 1] : NULL;
+}
+
+bool FileExists(const std::string &path) {
+    return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+bool IsPause(const std::string &verb) { return verb == "wait" || verb == "waitconnected" || verb == "waitfile"; }
+
+bool SetCoreButtons(Scenario *p, const std::vector<std::string> &w, bool bDown) {
+    SIM_REMOTE *pSim = RemoteAt(p, w);
+    if (!pSim)
+        return false;
+    BYTE *ab = p->abButtons[Number(w[1]) % 16];
+    for (size_t i = 2; i < w.size(); i++) {
+        auto it = kCoreButtons.find(w[i]);
+        if (it == kCoreButtons.end())
+            return false;
+        BYTE bMask = (BYTE)(1 << it->second.second);
+        ab[it->second.first] = bDown ? (BYTE)(ab[it->second.first] | bMask) : (BYTE)(ab[it->second.first] & ~bMask);
+    }
+    SimSetButtons(pSim, ab[0], ab[1]);
+    return true;
+}
+
+WORD ClassicButtons(const std::vector<std::string> &w, size_t nFrom) {
+    WORD wButtons = 0;
+    for (size_t i = nFrom; i < w.size(); i++)
+        for (int b = 0; b < 15; b++)
+            if (w[i] == kClassicButtons[b])
+                wButtons |= (WORD)(1 << b);
+    return wButtons;
+}
+
+bool PlugExtension(SIM_REMOTE *pSim, const std::string &kind) {
+    if (kind == "none")
+        SimUnplugExtension(pSim);
+    else if (kind == "nunchuk")
+        SimPlugExtension(pSim, SIM_EXT_NUNCHUK, NULL);
+    else if (kind == "classic")
+        SimPlugExtension(pSim, SIM_EXT_CLASSIC, NULL);
+    else if (kind == "pro")
+        SimPlugExtension(pSim, SIM_EXT_CLASSIC_PRO, NULL);
+    else
+        return false;
+    return true;
+}
+
+bool Pause(Scenario *p, const std::vector<std::string> &w) {
+    if (w[0] == "wait") {
+        for (int nLeft = Number(w[1]); nLeft > 0 && !p->bStop; nLeft -= 10)
+            Sleep(nLeft < 10 ? nLeft : 10);
+        return true;
+    }
+    while (!p->bStop) {
+        if (w[0] == "waitfile" ? FileExists(w[1]) : (RemoteAt(p, w) && SimContinuous(RemoteAt(p, w))))
+            return true;
+        Sleep(5);
+    }
+    return true;
+}
+
+// One command; false when it is not understood.
+bool Run(Scenario *p, const std::vector<std::string> &w) {
+    const std::string &verb = w[0];
+    if (verb == "remote") {
+        p->remotes.push_back(SimAddRemote());
+        return true;
+    }
+    if (verb == "other" && w.size() >= 3) {
+        DWORD dwFlags = 0;
+        for (size_t i = 3; i < w.size(); i++)
+            dwFlags |= w[i] == "openfails" ? SIM_DEV_OPEN_FAILS : w[i] == "capsfail" ? SIM_DEV_CAPS_FAIL : 0;
+        SimAddHidDevice((WORD)strtol(w[1].c_str(), NULL, 16), (WORD)strtol(w[2].c_str(), NULL, 16), dwFlags);
+        return true;
+    }
+    if (IsPause(verb))
+        return w.size() >= 2 && Pause(p, w);
+    if (verb == "press" || verb == "release")
+        return SetCoreButtons(p, w, verb == "press");
+    SIM_REMOTE *pSim = RemoteAt(p, w);
+    if (!pSim)
+        return false;
+    if (verb == "ext" && w.size() == 3)
+        return PlugExtension(pSim, w[2]);
+    if (verb == "accel" && w.size() == 5)
+        SimSetAccel(pSim, (BYTE)Number(w[2]), (BYTE)Number(w[3]), (BYTE)Number(w[4]));
+    else if (verb == "nunchuk" && w.size() == 6)
+        SimSetNunchuk(pSim, (BYTE)Number(w[2]), (BYTE)Number(w[3]), 0x200, 0x200, 0x2CC, Number(w[4]), Number(w[5]));
+    else if (verb == "classic" && w.size() >= 8)
+        SimSetClassic(pSim, Number(w[2]), Number(w[3]), Number(w[4]), Number(w[5]), Number(w[6]), Number(w[7]),
+                      ClassicButtons(w, 8));
+    else if (verb == "battery" && w.size() >= 3)
+        SimSetBattery(pSim, (BYTE)Number(w[2]), w.size() > 3 && w[3] == "low");
+    else if (verb == "latency" && w.size() == 3)
+        SimSetReadLatency(pSim, (DWORD)Number(w[2]));
+    else if (verb == "off")
+        SimPowerOff(pSim);
+    else
+        return false;
+    return true;
+}
+
+DWORD WINAPI ScenarioThread(LPVOID pv) {
+    Scenario *p = (Scenario *)pv;
+    for (; p->nNext < p->lines.size() && !p->bStop; p->nNext++)
+        Run(p, p->lines[p->nNext]);
+    return 0;
+}
+
+bool ReadLines(const wchar_t *pszPath, Scenario *p) {
+    FILE *pFile = _wfopen(pszPath, L"r");
+    if (!pFile)
+        return false;
+    char szLine[512];
+    while (fgets(szLine, sizeof(szLine), pFile)) {
+        char *pszHash = strchr(szLine, '#');
+        if (pszHash)
+            *pszHash = 0;
+        std::istringstream in(szLine);
+        std::vector<std::string> words;
+        std::string word;
+        while (in >> word)
+            words.push_back(word);
+        if (!words.empty())
+            p->lines.push_back(words);
+    }
+    fclose(pFile);
+    return true;
+}
+
+}  // namespace
+
+int StartScenario(const wchar_t *pszPath)
+{
+    Scenario *p = new Scenario;
+    if (!ReadLines(pszPath, p)) {
+        fprintf(stderr, "simulated remote: cannot read scenario %ls\n", pszPath);
+        delete p;
+        return 0;
+    }
+    SimInstall();
+    g_pScenario = p;
+    // The set-up part runs now, so remotes exist before the first connection.
+    for (; p->nNext < p->lines.size() && !IsPause(p->lines[p->nNext][0]); p->nNext++) {
+        if (!Run(p, p->lines[p->nNext])) {
+            fprintf(stderr, "simulated remote: scenario line not understood: %s\n", p->lines[p->nNext][0].c_str());
+            return 0;
+        }
+    }
+    p->hThread = CreateThread(NULL, 0, ScenarioThread, p, 0, NULL);
+    return 1;
+}
+
+void StopScenario(void)
+{
+    Scenario *p = g_pScenario;
+    if (!p)
+        return;
+    InterlockedExchange(&p->bStop, 1);
+    if (p->hThread) {
+        WaitForSingleObject(p->hThread, 2000);
+        CloseHandle(p->hThread);
+    }
+    g_pScenario = NULL;
+    delete p;
+}

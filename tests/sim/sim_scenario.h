@@ -1,0 +1,30 @@
+/*
+ * sim_scenario.h - simulated remotes driven by a scenario file, for the simulated build of
+ * tavel.dll. The file is named by the environment variable TAVEL_SIM_SCENARIO; one command
+ * per line, '#' starts a comment. Remotes are numbered from 1 in the order they are added.
+ *
+ *   remote                          add a Wii Remote
+ *   other VID PID [openfails] [capsfail]   add another HID device (hex ids)
+ *   ext N nunchuk|classic|pro|none  plug in (or pull out) an extension
+ *   press N BUTTON... / release N BUTTON...   core buttons: A B MINUS HOME PLUS ONE TWO UP DOWN LEFT RIGHT
+ *   accel N X Y Z                   raw accelerometer bytes
+ *   nunchuk N SX SY C Z             raw stick bytes and buttons (1 pressed)
+ *   classic N LX LY RX RY LT RT [BUTTON...]   raw stick and trigger values; buttons a b minus home plus x y up down left right l r zl zr
+ *   battery N LEVEL [low]
+ *   latency N MS                    reads complete after MS milliseconds
+ *   off N                           switch the remote off
+ *   wait MS                         pause the scenario
+ *   waitconnected N                 pause until the library has set remote N up
+ *   waitfile PATH                   pause until the file exists (a test's cue)
+ *
+ * Commands before the first pause run while the library loads, so the remotes exist
+ * before the first wm_Connect; the rest run on a scenario thread.
+ */
+#ifndef SIM_SCENARIO_H
+#define SIM_SCENARIO_H
+
+/* Reads and starts the scenario; returns 0 and prints why when a line is not understood. */
+int StartScenario(const wchar_t *pszPath);
+void StopScenario(void);
+
+#endif
