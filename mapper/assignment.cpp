@@ -5,7 +5,11 @@
 
 #include <string.h>
 
-ASSIGNMENT_SET g_CurrentSet;
+/* In memory the entry keeps the file's field order and widths; only pszPath differs in meaning. */
+static_assert(sizeof(void *) != 4 || sizeof(ASSIGNMENT) == 28, "an entry is 28 bytes on 32-bit Windows");
+
+/* The fresh record from the start: version 1, LED 1 lit, everything else zero. */
+ASSIGNMENT_SET g_CurrentSet = { SET_VERSION_FRESH, {}, { 1, 0, 0, 0 }, 0, 0 };
 
 static volatile LONG g_nPathTexts;
 

@@ -9,6 +9,7 @@
 
 #define ENGINE_CYCLE_MS 10
 #define KEY_CODES       65536
+#define KEY_BITS_PER_WORD 32
 
 /* Mouse buttons the engine holds down, as bits of ENGINE_STATE.dwMouseDown. */
 #define HELD_LEFT   0x1
@@ -25,7 +26,7 @@ typedef struct ENGINE_STATE {
     DWORD  dwRepeatStamp;
     double adRemainder[DIRECTIONS];     /* pixel fractions carried per move direction */
     /* What the engine has pressed and not released, as Windows sees it. */
-    DWORD  adwKeyDown[KEY_CODES / 32];
+    DWORD  adwKeyDown[KEY_CODES / KEY_BITS_PER_WORD];
     DWORD  dwMouseDown;
 } ENGINE_STATE;
 

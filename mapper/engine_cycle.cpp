@@ -17,11 +17,11 @@ void InitEngineState(ENGINE_STATE *pState)
 
 static void MarkKey(ENGINE_STATE *pState, WORD wVk, int bDown)
 {
-    DWORD dwBit = 1u << (wVk % 32);
+    DWORD dwBit = 1u << (wVk % KEY_BITS_PER_WORD);
     if (bDown)
-        pState->adwKeyDown[wVk / 32] |= dwBit;
+        pState->adwKeyDown[wVk / KEY_BITS_PER_WORD] |= dwBit;
     else
-        pState->adwKeyDown[wVk / 32] &= ~dwBit;
+        pState->adwKeyDown[wVk / KEY_BITS_PER_WORD] &= ~dwBit;
 }
 
 static void MarkMouse(ENGINE_STATE *pState, DWORD dwFlags)
@@ -67,10 +67,10 @@ static void SendMouseUp(ENGINE_STATE *pState, DWORD dwFlags)
 
 void ReleaseHeldInput(ENGINE_STATE *pState)
 {
-    for (DWORD w = 0; w < KEY_CODES / 32; w++) {
+    for (DWORD w = 0; w < KEY_CODES / KEY_BITS_PER_WORD; w++) {
         for (DWORD dwBits = pState->adwKeyDown[w]; dwBits; dwBits &= dwBits - 1) {
             int nBit = __builtin_ctz(dwBits);
-            SendKeyUp(pState, (WORD)(w * 32 + nBit));
+            SendKeyUp(pState, (WORD)(w * KEY_BITS_PER_WORD + nBit));
         }
     }
     if (pState->dwMouseDown & HELD_LEFT)   SendMouseUp(pState, MOUSEEVENTF_LEFTUP);

@@ -61,9 +61,9 @@ void DecodeOldImage(const BYTE *pImage, ASSIGNMENT_SET *pSet)
         const BYTE *p = pImage + OLD_ENTRIES_OFFSET + i * OLD_ENTRY_BYTES;
         ASSIGNMENT *pAssign = &pSet->aAssign[i];
         pAssign->nKind = p[0] ? ASSIGN_KEY : ASSIGN_DISABLED;
-        pAssign->nKeyCount = (int)GetLe32(p + 4);
+        pAssign->nKeyCount = (int)GetLe32(p + OLD_ENTRY_KEY_COUNT);
         for (int k = 0; k < ASSIGN_MAX_KEYS; k++)
-            pAssign->awKey[k] = GetLe16(p + 8 + 2 * k);
+            pAssign->awKey[k] = GetLe16(p + OLD_ENTRY_KEYS + 2 * k);
     }
     memcpy(pSet->abLed, pImage + OLD_LEDS_OFFSET, ASSIGN_LEDS);
     pSet->bSystemRepeat = pImage[OLD_REPEAT_OFFSET];

@@ -24,6 +24,8 @@
 /* The oldest format: a fixed image whose header is its own size. */
 #define OLD_IMAGE_BYTES       652
 #define OLD_ENTRY_BYTES       16
+#define OLD_ENTRY_KEY_COUNT   4
+#define OLD_ENTRY_KEYS        8
 #define OLD_ENTRIES_OFFSET    4
 #define OLD_LEDS_OFFSET       644
 #define OLD_REPEAT_OFFSET     648
