@@ -1,0 +1,19 @@
+/* pages.h - the four pages of the tab control: slot buttons and the options page. UI thread only. */
+#ifndef ZAN_PAGES_H
+#define ZAN_PAGES_H
+
+#include <windows.h>
+
+/* 0 while RefreshPages refills the pages, so their notifications do not mark the set modified. */
+extern int bPagesReady;
+
+/* Called once for every child control of every page right after the pages are created. */
+void SetupPageControls(HWND hControl);
+/* Fills every page from the current set and repaints the slot buttons. */
+void RefreshPages(void);
+
+INT_PTR CALLBACK AssignPageProc(HWND hPage, UINT uMsg, WPARAM wParam, LPARAM lParam);
+INT_PTR CALLBACK OptionsPageProc(HWND hPage, UINT uMsg, WPARAM wParam, LPARAM lParam);
+LRESULT CALLBACK AssignButtonProc(HWND hButton, UINT uMsg, WPARAM wParam, LPARAM lParam);
+
+#endif
