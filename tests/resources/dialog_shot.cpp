@@ -133,9 +133,23 @@ bool SaveScreen(const RECT &r, const std::wstring &path) {
     HGDIOBJ old = SelectObject(mem, dib);
     BitBlt(mem, 0, 0, w, h, screen, r.left, r.top, SRCCOPY);
     GdiFlush();
+    // A dialog on the screen has a caption, a face, a frame and text: far more
+    // than a handful of colours. A blank or black capture has one or two.
+    const BYTE *px = (const BYTE *)bits;
+    int distinct = 0;
+    DWORD seen[8] = {};
+    for (int y = 0; y < h && distinct < 8; y++)
+        for (int x = 0; x < w && distinct < 8; x++) {
+            const BYTE *p = px + y * stride + x * 3;
+            DWORD c = p[0] | p[1] << 8 | p[2] << 16;
+            bool known = false;
+            for (int i = 0; i < distinct; i++) known = known || seen[i] == c;
+            if (!known) seen[distinct++] = c;
+        }
+    if (distinct < 8) fwprintf(stderr, L"%ls: the capture is nearly blank\n", path.c_str());
     BITMAPFILEHEADER bf = {0x4D42, (DWORD)(sizeof bf + sizeof bi + bi.biSizeImage), 0, 0, sizeof bf + sizeof bi};
     FILE *f = _wfopen(path.c_str(), L"wb");
-    bool ok = f && fwrite(&bf, sizeof bf, 1, f) == 1 && fwrite(&bi, sizeof bi, 1, f) == 1 &&
+    bool ok = distinct >= 8 && f && fwrite(&bf, sizeof bf, 1, f) == 1 && fwrite(&bi, sizeof bi, 1, f) == 1 &&
               fwrite(bits, bi.biSizeImage, 1, f) == 1;
     if (f) fclose(f);
     SelectObject(mem, old);
