@@ -42,13 +42,17 @@ ensure_wine() {
         wineboot -i >/dev/null 2>&1 || true
         wineserver -w
     fi
-    wineserver -p >/dev/null 2>&1 || true
+    # Lingers 60 s after the last Wine process, so runs that overlap share it and none kills it.
+    wineserver -p60 >/dev/null 2>&1 || true
     # Start Wine's own services now, detached from the test runner's output pipes,
     # which they would otherwise hold open after a test ends.
     wine cmd /c exit </dev/null >/dev/null 2>&1 || true
 }
 
+# Other runs may still use the display and the wineserver: only CI, which runs alone, stops them.
 stop_wine_and_display() {
-    wineserver -k >/dev/null 2>&1 || true
-    if [ -n "$XVFB_PID" ]; then kill "$XVFB_PID" 2>/dev/null || true; fi
+    if [ "$CI" = true ]; then
+        wineserver -k >/dev/null 2>&1 || true
+        if [ -n "$XVFB_PID" ]; then kill "$XVFB_PID" 2>/dev/null || true; fi
+    fi
 }
