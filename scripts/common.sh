@@ -56,3 +56,12 @@ stop_wine_and_display() {
         if [ -n "$XVFB_PID" ]; then kill "$XVFB_PID" 2>/dev/null || true; fi
     fi
 }
+
+# Everything a run under Wine needs: packages, a build, a display and the wineserver.
+prepare() {
+    sh "$ROOT/scripts/setup.sh"
+    configure_and_build
+    ensure_display
+    ensure_wine
+    trap stop_wine_and_display EXIT
+}

@@ -5,6 +5,7 @@
 
 #include <vector>
 
+#include "connection.h"
 #include "frame.h"
 
 namespace {
@@ -25,11 +26,8 @@ WM_DEVICE *PlaceDevice(int nSlot, int bAutoUpdate) {
     pDev->nIndex = nSlot;
     pDev->nState = DEVICE_REGISTERED;
     pDev->bValid = 1;
+    SetDefaultSystem(pDev);
     pDev->bAutoUpdate = bAutoUpdate;
-    pDev->dwTimeout = 1000;
-    pDev->uMsgStatus = WM_MSG_STATUS_DEFAULT;
-    pDev->uMsgKey = WM_MSG_KEY_DEFAULT;
-    pDev->uMsgLost = WM_MSG_LOST_DEFAULT;
     LockSlot(nSlot);
     SetSlotDevice(nSlot, pDev);
     UnlockSlot(nSlot);
