@@ -108,7 +108,7 @@ void RunConfiguration(int nRemotes, DWORD dwReadLatency, int nPresses) {
     ULONGLONG ullCpu0 = ThreadCpu100ns(g_Lib.hWorker);
     DWORD dwIdleStart = GetTickCount();
     MSG msg;
-    while (GetTickCount() - dwIdleStart < 2000) {
+    while (GetTickCount() - dwIdleStart < 5000) {
         while (PeekMessageW(&msg, NULL, 0, 0, PM_REMOVE))
             DispatchMessageW(&msg);
         Sleep(5);
