@@ -44,6 +44,13 @@ ensure_wine() {
     fi
     # Lingers 60 s after the last Wine process, so runs that overlap share it and none kills it.
     wineserver -p60 >/dev/null 2>&1 || true
+    # Relative pointer moves land where they are sent: no acceleration in the test prefix.
+    if [ ! -f "$WINEPREFIX/.mouse-unaccelerated" ]; then
+        for v in MouseSpeed MouseThreshold1 MouseThreshold2; do
+            wine reg add 'HKCU\Control Panel\Mouse' /v $v /t REG_SZ /d 0 /f >/dev/null 2>&1 || true
+        done
+        touch "$WINEPREFIX/.mouse-unaccelerated"
+    fi
     # Start Wine's own services now, detached from the test runner's output pipes,
     # which they would otherwise hold open after a test ends.
     wine cmd /c exit </dev/null >/dev/null 2>&1 || true

@@ -1,0 +1,58 @@
+// Runs the real Zan.exe with the simulated library next to a target window that records
+// what it receives. Each test gets its own folder with Zan.exe, the simulated tavel.dll
+// and the launch marker, so option.ini and logs never leak between tests.
+#ifndef E2E_HARNESS_H
+#define E2E_HARNESS_H
+
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+#include "assignment.h"
+
+struct TargetEvent {
+    double dMs;
+    std::string name;  // KEYDOWN, KEYUP, LDOWN, LUP, LDBLCLK, RDOWN, MDOWN, WHEEL, HWHEEL, MOVE...
+    long nParam;       // virtual key, or wheel delta
+    long x, y;
+};
+
+struct ZanRun {
+    std::wstring dir;           // the test's own folder
+    PROCESS_INFORMATION zan = {};
+    PROCESS_INFORMATION target = {};
+    HWND hZan = NULL;
+
+    // Copies the programs into a fresh folder.
+    bool Prepare(const wchar_t *pszName);
+    // Writes a settings file into the folder; returns its path.
+    std::wstring WriteSet(ASSIGNMENT_SET *pSet, const wchar_t *pszName);
+    // Writes the scenario the simulated library plays.
+    void WriteScenario(const std::string &text);
+    void WriteFile(const wchar_t *pszName, const std::string &text);
+    std::string ReadFile(const wchar_t *pszName) const;
+    bool FileExists(const wchar_t *pszName) const;
+    // Starts Zan with the scenario and a command line; waits for its main window.
+    bool StartZan(const std::wstring &commandLine);
+    // Starts the target, waits until it has the focus.
+    bool StartTarget();
+    // Lets the scenario go on past "waitfile cue".
+    void Cue(const wchar_t *pszName = L"cue");
+    std::vector<TargetEvent> Events() const;
+    // Waits until pred holds for the recorded events, up to dwMs.
+    bool WaitEvents(bool (*pred)(const std::vector<TargetEvent> &), DWORD dwMs) const;
+    // Closes Zan (and the target) and waits for both to end; returns Zan's exit code.
+    DWORD Close();
+    ~ZanRun();
+
+    std::wstring Path(const wchar_t *pszName) const { return dir + L"\\" + pszName; }
+    std::string ScenarioPath(const wchar_t *pszName) const;
+};
+
+// The events of one kind, in order.
+std::vector<TargetEvent> Only(const std::vector<TargetEvent> &events, const char *pszName);
+// Keys down at the end: every KEYDOWN without a later KEYUP of the same key.
+std::vector<long> KeysLeftDown(const std::vector<TargetEvent> &events);
+
+#endif

@@ -1,0 +1,111 @@
+/*
+ * input_target - a window that takes the focus and records every keyboard and mouse
+ * message it receives, one line each, with the time in milliseconds:
+ *   TIME NAME WPARAM X Y
+ * (X Y: the cursor position in screen coordinates). Usage: input_target LOGFILE
+ * It creates LOGFILE.ready once it has the focus, and ends on WM_CLOSE.
+ */
+#include <windows.h>
+
+#include <stdio.h>
+
+#ifndef WM_MOUSEHWHEEL
+#define WM_MOUSEHWHEEL 0x020E
+#endif
+
+namespace {
+
+struct TARGET {
+    FILE *pLog;
+    LARGE_INTEGER liFreq, liStart;
+};
+
+TARGET g_Target;
+
+const char *MessageName(UINT uMsg) {
+    switch (uMsg) {
+    case WM_KEYDOWN: return "KEYDOWN";
+    case WM_KEYUP: return "KEYUP";
+    case WM_SYSKEYDOWN: return "SYSKEYDOWN";
+    case WM_SYSKEYUP: return "SYSKEYUP";
+    case WM_LBUTTONDOWN: return "LDOWN";
+    case WM_LBUTTONUP: return "LUP";
+    case WM_LBUTTONDBLCLK: return "LDBLCLK";
+    case WM_RBUTTONDOWN: return "RDOWN";
+    case WM_RBUTTONUP: return "RUP";
+    case WM_MBUTTONDOWN: return "MDOWN";
+    case WM_MBUTTONUP: return "MUP";
+    case WM_MOUSEWHEEL: return "WHEEL";
+    case WM_MOUSEHWHEEL: return "HWHEEL";
+    case WM_MOUSEMOVE: return "MOVE";
+    default: return NULL;
+    }
+}
+
+void Record(UINT uMsg, WPARAM wParam) {
+    const char *pszName = MessageName(uMsg);
+    if (!pszName)
+        return;
+    LARGE_INTEGER liNow;
+    QueryPerformanceCounter(&liNow);
+    double dMs = (double)(liNow.QuadPart - g_Target.liStart.QuadPart) * 1000.0 / (double)g_Target.liFreq.QuadPart;
+    POINT pt;
+    GetCursorPos(&pt);
+    long lParamWord = uMsg == WM_MOUSEWHEEL || uMsg == WM_MOUSEHWHEEL ? (short)HIWORD(wParam) : (long)wParam;
+    fprintf(g_Target.pLog, "%.2f %s %ld %ld %ld\n", dMs, pszName, lParamWord, pt.x, pt.y);
+    fflush(g_Target.pLog);
+}
+
+LRESULT CALLBACK TargetProc(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam) {
+    Record(uMsg, wParam);
+    if (uMsg == WM_DESTROY) {
+        PostQuitMessage(0);
+        return 0;
+    }
+    return DefWindowProcW(hWnd, uMsg, wParam, lParam);
+}
+
+}  // namespace
+
+int main(int argc, char **argv) {
+    if (argc < 2)
+        return 2;
+    g_Target.pLog = fopen(argv[1], "w");
+    if (!g_Target.pLog)
+        return 1;
+    QueryPerformanceFrequency(&g_Target.liFreq);
+    QueryPerformanceCounter(&g_Target.liStart);
+
+    WNDCLASSW wc = {};
+    wc.style = CS_DBLCLKS;
+    wc.lpfnWndProc = TargetProc;
+    wc.hInstance = GetModuleHandleW(NULL);
+    wc.hCursor = LoadCursorW(NULL, (LPCWSTR)IDC_ARROW);
+    wc.hbrBackground = (HBRUSH)(COLOR_WINDOW + 1);
+    wc.lpszClassName = L"InputTarget";
+    RegisterClassW(&wc);
+    // Large, so the pointer stays over it while the tests move it about.
+    HWND hWnd = CreateWindowW(wc.lpszClassName, L"input target", WS_POPUP | WS_VISIBLE, 0, 0, 1000, 800,
+                              NULL, NULL, wc.hInstance, NULL);
+    SetForegroundWindow(hWnd);
+    SetFocus(hWnd);
+    SetCursorPos(500, 400);
+    for (int i = 0; i < 200 && GetForegroundWindow() != hWnd; i++) {
+        Sleep(10);
+        SetForegroundWindow(hWnd);
+    }
+
+    char szReady[MAX_PATH];
+    snprintf(szReady, sizeof(szReady), "%s.ready", argv[1]);
+    FILE *pReady = fopen(szReady, "w");
+    if (pReady)
+        fclose(pReady);
+
+    MSG msg;
+    while (GetMessageW(&msg, NULL, 0, 0) > 0) {
+        TranslateMessage(&msg);
+        DispatchMessageW(&msg);
+    }
+    fclose(g_Target.pLog);
+    return 0;
+}
