@@ -1,0 +1,32 @@
+/* key_dialog.h - the key setting dialog's own record, shared by the dialog procedure,
+ * the keyboard hook and the key field. UI thread only; one dialog at a time. */
+#ifndef ZAN_KEY_DIALOG_H
+#define ZAN_KEY_DIALOG_H
+
+#include <windows.h>
+
+#include "assignment.h"
+
+typedef struct KEY_DIALOG {
+    ASSIGNMENT *pEntry;         /* the slot's entry in the current set */
+    ASSIGNMENT  work;           /* the working copy; its path is a private duplicate */
+    HWND        hDlg;
+    HWND        hKeyField;
+    WNDPROC     pfnFieldProc;   /* the key field's own procedure */
+    HHOOK       hHook;          /* KeyCaptureHook while the dialog is open */
+    int         bSnapshotTaken; /* print-screen taken on its key-down; its key-up adds nothing */
+} KEY_DIALOG;
+
+/* The default beep for a fourth key; tests count the calls here. */
+typedef BOOL (WINAPI *KEY_BEEP_PROC)(UINT uType);
+extern KEY_BEEP_PROC g_pfnKeyBeep;
+
+LRESULT CALLBACK KeyCaptureHook(int nCode, WPARAM wParam, LPARAM lParam);
+LRESULT CALLBACK KeyFieldProc(HWND hField, UINT uMsg, WPARAM wParam, LPARAM lParam);
+
+/* The dialog record of a key field, or NULL for any other window. */
+KEY_DIALOG *KeyDialogOfField(HWND hField);
+/* Shows the working copy's keys in the key field. */
+void ShowKeyText(KEY_DIALOG *pDialog);
+
+#endif
