@@ -151,6 +151,37 @@ bool ZanRun::WaitEvents(bool (*pred)(const std::vector<TargetEvent> &), DWORD dw
     }
 }
 
+struct FindDialog {
+    DWORD dwPid;
+    HWND hFound;
+};
+
+static BOOL CALLBACK FindDialogOfProcess(HWND hWnd, LPARAM lParam) {
+    FindDialog *f = (FindDialog *)lParam;
+    wchar_t szClass[16];
+    DWORD dwPid = 0;
+    GetWindowThreadProcessId(hWnd, &dwPid);
+    if (dwPid == f->dwPid && IsWindowVisible(hWnd) && GetClassNameW(hWnd, szClass, 16) && wcscmp(szClass, L"#32770") == 0) {
+        f->hFound = hWnd;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+bool ZanRun::AnswerMessageBox(int nButton, DWORD dwMs) {
+    DWORD dwStart = GetTickCount();
+    while (GetTickCount() - dwStart < dwMs) {
+        FindDialog f = {zan.dwProcessId, NULL};
+        EnumWindows(FindDialogOfProcess, (LPARAM)&f);
+        if (f.hFound) {
+            PostMessageW(f.hFound, WM_COMMAND, MAKEWPARAM(nButton, BN_CLICKED), 0);
+            return true;
+        }
+        Sleep(20);
+    }
+    return false;
+}
+
 DWORD ZanRun::Close() {
     DWORD dwCode = (DWORD)-1;
     if (zan.hProcess) {

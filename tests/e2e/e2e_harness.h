@@ -42,6 +42,8 @@ struct ZanRun {
     std::vector<TargetEvent> Events() const;
     // Waits until pred holds for the recorded events, up to dwMs.
     bool WaitEvents(bool (*pred)(const std::vector<TargetEvent> &), DWORD dwMs) const;
+    // Waits for a message box of Zan's and presses the given button; false when none came.
+    bool AnswerMessageBox(int nButton, DWORD dwMs);
     // Closes Zan (and the target) and waits for both to end; returns Zan's exit code.
     DWORD Close();
     ~ZanRun();
