@@ -6,6 +6,7 @@
 #define ZAN_APP_H
 
 #include <windows.h>
+#include <commdlg.h>
 
 #include "assignment.h"
 #include "options.h"
@@ -47,5 +48,30 @@ int ChooseFile(LPWSTR pszFileTitle, LPWSTR pszFile, LPCWSTR pszFilter, LPCWSTR p
 typedef int (WINAPI *MESSAGE_BOX_PROC)(HWND hOwner, LPCWSTR pszText, LPCWSTR pszCaption, UINT uType);
 int ShowMessageBox(HWND hOwner, LPCWSTR pszText, LPCWSTR pszCaption, UINT uType);
 void SetMessageBoxProc(MESSAGE_BOX_PROC pfnMessageBox);
+
+/* The common file dialogs go through here too (GetOpenFileNameW / GetSaveFileNameW);
+ * NULL puts the system's dialog back. */
+typedef BOOL (WINAPI *FILE_DIALOG_PROC)(LPOPENFILENAMEW pOfn);
+void SetFileDialogProcs(FILE_DIALOG_PROC pfnOpen, FILE_DIALOG_PROC pfnSave);
+
+/* Where option.ini is read and written: beside the executable unless a test names its own. */
+extern WCHAR g_szOptionsFile[OPTIONS_PATH_CHARS];
+
+/* Start-up up to the message loop: the fresh set, the main window, options, the settings
+ * file of the command line (without the program name) or the last one, the quiet connect.
+ * NULL when the window cannot be created. pszOptionsFile NULL: option.ini beside the exe. */
+HWND StartZan(HINSTANCE hInstance, LPCWSTR pszCommandLine, int nCmdShow, LPCWSTR pszOptionsFile);
+/* The message loop with the main accelerators; returns the quit message's exit code. */
+int RunMessageLoop(void);
+
+/* The main window's procedure, and the frame colour for the current state. */
+LRESULT CALLBACK MainWndProc(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam);
+COLORREF GetFrameColour(void);
+
+/* Text and colour of the battery part for the remote in use; 0 when the part shows nothing. */
+int GetBatteryPartLook(WCHAR *pszText, int cchText, COLORREF *pcrText);
+/* The connection text of status bar part 0 for an extension kind, or for no remote
+ * in use when the kind is negative (without touching the status bar). */
+void FormatConnectionText(WCHAR *pszText, int cchText, int nExtensionKind);
 
 #endif

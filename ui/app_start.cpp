@@ -1,0 +1,92 @@
+/* app_start.cpp - start-up up to the message loop, and the loop itself. */
+#include "app.h"
+#include "pages.h"
+#include "program_state.h"
+#include "resource.h"
+#include "setting_file.h"
+
+#define TEXT_CHARS 100
+#define MAIN_WINDOW_STYLE 0x12CA0000
+#define MAIN_WINDOW_START_SIZE 10
+
+APP_WINDOW g_App;
+APP_OPTIONS g_Options;
+WCHAR g_szOptionsFile[OPTIONS_PATH_CHARS];
+
+typedef struct APP_NAMES {
+    WCHAR szTitle[TEXT_CHARS];
+    WCHAR szClass[TEXT_CHARS];
+} APP_NAMES;
+
+static void RegisterMainClass(HINSTANCE hInstance, LPCWSTR pszClass)
+{
+    WNDCLASSEXW wc;
+    ZeroMemory(&wc, sizeof(wc));
+    wc.cbSize = sizeof(wc);
+    wc.style = CS_HREDRAW | CS_VREDRAW;
+    wc.lpfnWndProc = MainWndProc;
+    wc.hInstance = hInstance;
+    wc.hIcon = LoadIconW(hInstance, MAKEINTRESOURCEW(IDI_ZAN));
+    wc.hIconSm = LoadIconW(hInstance, MAKEINTRESOURCEW(IDI_SMALL));
+    wc.hCursor = LoadCursorW(NULL, (LPCWSTR)IDC_ARROW);
+    wc.hbrBackground = (HBRUSH)(COLOR_WINDOW + 1);
+    wc.lpszMenuName = MAKEINTRESOURCEW(IDR_MAIN_MENU);
+    wc.lpszClassName = pszClass;
+    RegisterClassExW(&wc);
+}
+
+/* The command line, else the last settings file when the options ask for it; silent. */
+static void LoadStartFile(LPCWSTR pszCommandLine)
+{
+    LockRecord();
+    int bLoaded = OpenCommandLineFile(pszCommandLine ? pszCommandLine : L"", g_State.szCurrentFile);
+    if (!bLoaded && g_Options.bInitSet &&
+        LoadSettingFile(g_Options.szSettingFilename, &g_CurrentSet, 1))
+        lstrcpynW(g_State.szCurrentFile, g_Options.szSettingFilename, MAX_PATH);
+    UnlockRecord();
+}
+
+HWND StartZan(HINSTANCE hInstance, LPCWSTR pszCommandLine, int nCmdShow, LPCWSTR pszOptionsFile)
+{
+    APP_NAMES names;
+    LoadStringW(hInstance, IDS_APP_TITLE, names.szTitle, TEXT_CHARS);
+    LoadStringW(hInstance, IDS_CLASS_NAME, names.szClass, TEXT_CHARS);
+    RegisterMainClass(hInstance, names.szClass);
+    InitAssignmentSet(&g_CurrentSet);
+    if (pszOptionsFile)
+        lstrcpynW(g_szOptionsFile, pszOptionsFile, OPTIONS_PATH_CHARS);
+    else
+        GetOptionsFilePath(g_szOptionsFile);
+
+    g_App.hInstance = hInstance;
+    HWND hWnd = CreateWindowExW(0, names.szClass, names.szTitle, MAIN_WINDOW_STYLE,
+                                CW_USEDEFAULT, 0, MAIN_WINDOW_START_SIZE, MAIN_WINDOW_START_SIZE,
+                                NULL, NULL, hInstance, NULL);
+    if (!hWnd)
+        return NULL;
+    ShowWindow(hWnd, nCmdShow);
+    UpdateWindow(hWnd);
+
+    ReadOptionsFrom(g_szOptionsFile, &g_Options);
+    LoadStartFile(pszCommandLine);
+    if (g_Options.bConnect)
+        ConnectRemote(hWnd, 0);
+    ApplyLedPattern(&g_CurrentSet, g_State.nSelectedRemote);
+    RefreshPages();
+    if (g_State.szCurrentFile[0])
+        UpdateTitle();
+    return hWnd;
+}
+
+int RunMessageLoop(void)
+{
+    HACCEL hAccel = LoadAcceleratorsW(g_App.hInstance, MAKEINTRESOURCEW(IDR_MAIN_ACCEL));
+    MSG msg;
+    while (GetMessageW(&msg, NULL, 0, 0) > 0) {
+        if (!TranslateAcceleratorW(msg.hwnd, hAccel, &msg)) {
+            TranslateMessage(&msg);
+            DispatchMessageW(&msg);
+        }
+    }
+    return (int)msg.wParam;
+}

@@ -1,0 +1,112 @@
+/* connect.cpp - connecting the remote in use, its status bar text and its LED pattern. */
+#include <windows.h>
+
+#include <commctrl.h>
+
+#include "dialogs.h"
+#include "main_handlers.h"
+#include "pages.h"
+#include "program_state.h"
+#include "resource.h"
+#include "tavel.h"
+
+#define CONNECTION_TEXT_CHARS 64
+#define NO_REMOTE_TEXT_KIND   (-1)
+
+void ApplyLedPattern(const ASSIGNMENT_SET *pSet, int nSlot)
+{
+    if (nSlot < 0 || !g_State.bRunning)
+        return;
+    WM_STATUS status;
+    ZeroMemory(&status, sizeof(status));
+    status.dwFlags = WMST_LED;
+    CopyMemory(status.abLed, pSet->abLed, sizeof(status.abLed));
+    wm_SetStatus(nSlot, &status);
+}
+
+/* The library forgets a pulled-out extension, but the extension copy would keep its last
+ * values, leaving a button held while it was pulled pressed for the engine. Cleared before
+ * the kind changes, so the engine never reads the stale record under the new kind. */
+static void SetExtensionKind(int nKind)
+{
+    if (nKind == WMEXT_NONE) {
+        WM_KEYEX released;
+        ZeroMemory(&released, sizeof(released));
+        StoreExtensionCopy(&released);
+    }
+    InterlockedExchange(&g_State.nExtensionKind, nKind);
+}
+
+void ShowConnectionText(void)
+{
+    WCHAR szText[CONNECTION_TEXT_CHARS];
+    int nSlot = g_State.nSelectedRemote;
+    if (nSlot == -1) {
+        FormatConnectionText(szText, CONNECTION_TEXT_CHARS, NO_REMOTE_TEXT_KIND);
+    } else {
+        WM_STATUS status;
+        ZeroMemory(&status, sizeof(status));
+        status.dwFlags = WMST_EXTENSION;
+        if (wm_GetStatus(nSlot, &status) == 1)
+            SetExtensionKind(status.nExtType);
+        FormatConnectionText(szText, CONNECTION_TEXT_CHARS, g_State.nExtensionKind);
+    }
+    SendMessageW(g_App.hStatus, SB_SETTEXTW, 0, (LPARAM)szText);
+}
+
+/* Step 1: a remote in use is given up (after a question when interactive). 0 when declined. */
+static int ReleaseCurrentRemote(int bInteractive)
+{
+    if (g_State.nSelectedRemote < 0)
+        return 1;
+    if (bInteractive &&
+        ShowMessageBox(NULL, L"一度に接続できるWiiリモコンは１個までです\n新しく接続しなおしますか？",
+                       L"接続", MB_YESNO | MB_ICONQUESTION) != IDYES)
+        return 0;
+    wm_Disconnect(-1, 1);
+    SetSelectedRemote(-1);
+    return 1;
+}
+
+/* Steps 2 to 4: the slot of the remote to use, or -1. */
+static int FindRemote(HWND hOwner, int bInteractive)
+{
+    int nFound = wm_Connect(hOwner, 0);
+    if (nFound < 1) {
+        if (bInteractive)
+            ShowMessageBox(NULL, L"接続できませんでした", L"接続失敗", MB_OK | MB_ICONWARNING);
+        return -1;
+    }
+    if (nFound == 1)
+        return 0;
+    SELECT_REMOTE select;
+    ZeroMemory(&select, sizeof(select));
+    int nSlot = (int)DialogBoxParamW(g_App.hInstance, MAKEINTRESOURCEW(IDD_SELECT_REMOTE), g_App.hMainWnd,
+                                     SelectRemoteDialog, (LPARAM)&select);
+    if (nSlot < 0)
+        wm_Disconnect(-1, 1);
+    return nSlot;
+}
+
+int ConnectRemote(HWND hOwner, int bInteractive)
+{
+    if (!ReleaseCurrentRemote(bInteractive))
+        return 0;
+    int nSlot = FindRemote(hOwner, bInteractive);
+    if (nSlot < 0)
+        return 0;
+    SetSelectedRemote(nSlot);
+    ShowConnectionText();
+    RefreshBatteryPart();
+    RefreshPages();
+    InvalidateRect(g_App.hMainWnd, NULL, TRUE);
+    if (bInteractive)
+        ShowMessageBox(NULL, L"接続しました", L"接続成功", MB_OK);
+    WM_SYSTEM system;
+    ZeroMemory(&system, sizeof(system));
+    system.dwFlags = WMSYS_AUTOUPDATE;
+    system.bAutoUpdate = 1;
+    wm_SetSystem(nSlot, &system);
+    ApplyLedPattern(&g_CurrentSet, nSlot);
+    return 1;
+}

@@ -1,0 +1,120 @@
+/* main_commands.cpp - the menu commands, the run menu, the title and the modified mark. */
+#include <windows.h>
+
+#include <shlwapi.h>
+
+#include "dialogs.h"
+#include "main_handlers.h"
+#include "pages.h"
+#include "program_state.h"
+#include "resource.h"
+#include "tavel.h"
+
+#define TITLE_CHARS MAX_PATH
+
+static void OnAbout(HWND hWnd)
+{
+    ABOUT_DIALOG about;
+    ZeroMemory(&about, sizeof(about));
+    DialogBoxParamW(g_App.hInstance, MAKEINTRESOURCEW(IDD_ABOUTBOX), hWnd, AboutDlgProc, (LPARAM)&about);
+}
+
+static void OnOptions(HWND hWnd)
+{
+    if (DialogBoxParamW(g_App.hInstance, MAKEINTRESOURCEW(IDD_OPTIONS), hWnd, OptionsDlgProc,
+                        (LPARAM)&g_Options) != IDOK)
+        return;
+    if (g_State.nSelectedRemote >= 0) {
+        WM_SYSTEM system;
+        ZeroMemory(&system, sizeof(system));
+        system.dwFlags = WMSYS_TIMEOUT;
+        system.dwTimeout = g_Options.dwTimeout;
+        wm_SetSystem(g_State.nSelectedRemote, &system);
+    }
+    WriteOptionsTo(g_szOptionsFile, &g_Options);
+}
+
+/* Run (1) or stop (0). The library calls address slot 0, whichever remote is in use. */
+void SetRunning(HWND hWnd, int bRunning)
+{
+    InterlockedExchange(&g_State.bRunning, bRunning);
+    g_App.bPresenceTimer = !bRunning;
+    if (bRunning)
+        KillTimer(hWnd, PRESENCE_TIMER_ID);
+    else
+        SetTimer(hWnd, PRESENCE_TIMER_ID, PRESENCE_TIMER_MS, NULL);
+    WM_SYSTEM system;
+    ZeroMemory(&system, sizeof(system));
+    if (wm_GetSystem(0, &system)) {
+        system.dwFlags = WMSYS_AUTOUPDATE;
+        system.bAutoUpdate = bRunning;
+        wm_SetSystem(0, &system);
+        if (bRunning) {
+            WM_STATUS status;
+            ZeroMemory(&status, sizeof(status));
+            status.dwFlags = WMST_LED;
+            CopyMemory(status.abLed, g_CurrentSet.abLed, sizeof(status.abLed));
+            wm_SetStatus(0, &status);
+        }
+    }
+    UpdateRunMenu();
+    RefreshPages();
+    InvalidateRect(hWnd, NULL, TRUE);
+}
+
+int OnCommand(HWND hWnd, UINT uCommand)
+{
+    switch (uCommand) {
+    case IDM_ABOUT:   OnAbout(hWnd); return 1;
+    case IDM_EXIT:    PostMessageW(hWnd, WM_CLOSE, 0, 0); return 1;
+    case IDM_RUN:     SetRunning(hWnd, 1); return 1;
+    case IDM_STOP:    SetRunning(hWnd, 0); return 1;
+    case IDM_CONNECT: ConnectRemote(hWnd, 1); return 1;
+    case IDM_OPTIONS: OnOptions(hWnd); return 1;
+    case IDM_OPEN:    OnOpen(hWnd); return 1;
+    case IDM_SAVE_AS: OnSaveAs(hWnd); return 1;
+    case IDM_SAVE:    OnSave(hWnd); return 1;
+    }
+    return 0;
+}
+
+void UpdateRunMenu(void)
+{
+    HMENU hMenu = GetMenu(g_App.hMainWnd);
+    EnableMenuItem(hMenu, IDM_RUN, MF_BYCOMMAND | (g_State.bRunning ? MF_GRAYED : MF_ENABLED));
+    EnableMenuItem(hMenu, IDM_STOP, MF_BYCOMMAND | (g_State.bRunning ? MF_ENABLED : MF_GRAYED));
+    InvalidateRect(g_App.hMainWnd, NULL, TRUE);
+}
+
+void UpdateTitle(void)
+{
+    WCHAR szTitle[TITLE_CHARS];
+    lstrcpynW(szTitle, L"Zan ", TITLE_CHARS);
+    LPCWSTR pszName = g_State.szCurrentFile[0] ? PathFindFileNameW(g_State.szCurrentFile)
+                                               : L"(未保存)新規設定ファイル";
+    lstrcpynW(szTitle + lstrlenW(szTitle), pszName, TITLE_CHARS - lstrlenW(szTitle));
+    if (g_State.bModified)
+        lstrcpynW(szTitle + lstrlenW(szTitle), L" (*)", TITLE_CHARS - lstrlenW(szTitle));
+    SetWindowTextW(g_App.hMainWnd, szTitle);
+}
+
+void MarkModified(void)
+{
+    if (!bPagesReady || g_State.bModified)
+        return;
+    g_State.bModified = 1;
+    UpdateTitle();
+}
+
+int AskSaveChanges(void)
+{
+    if (!g_State.bModified)
+        return 1;
+    int nAnswer = ShowMessageBox(NULL, L"この設定ファイルは保存されていません\n保存しますか？", TEXT_CAPTION,
+                                 MB_YESNOCANCEL | MB_ICONQUESTION);
+    if (nAnswer == IDCANCEL)
+        return 0;
+    if (nAnswer == IDYES)
+        SendMessageW(g_App.hMainWnd, WM_COMMAND, IDM_SAVE, 0);
+    return 1;
+}

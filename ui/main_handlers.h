@@ -1,0 +1,50 @@
+/* main_handlers.h - the main window's message handlers, shared by the files that hold them. */
+#ifndef ZAN_MAIN_HANDLERS_H
+#define ZAN_MAIN_HANDLERS_H
+
+#include <windows.h>
+#include <shellapi.h>
+
+#include "app.h"
+
+#define PRESENCE_TIMER_ID 1
+#define PRESENCE_TIMER_MS 1000
+#define STATUS_PART_BATTERY 1
+
+/* The literal texts of the main window. */
+#define TEXT_CAPTION          L"Zan"
+#define TEXT_LOAD_FAILED      L"設定ファイルの読み込みに失敗しました"
+#define TEXT_SETTING_FILTER   L"設定ファイル(*.zan)\0*.zan\0"
+#define TEXT_OPEN_TITLE       L"設定ファイルを開く"
+
+/* main_window.cpp */
+BOOL OnCreate(HWND hWnd);
+void OnSize(HWND hWnd, WPARAM wParam);
+void OnPaint(HWND hWnd);
+void OnTabNotify(const NMHDR *pHeader);
+LRESULT OnClose(HWND hWnd);
+void OnDestroy(HWND hWnd);
+
+/* main_commands.cpp: 1 when the command is one of the main window's. */
+int OnCommand(HWND hWnd, UINT uCommand);
+void SetRunning(HWND hWnd, int bRunning);
+
+/* main_files.cpp */
+void OnOpen(HWND hWnd);
+void OnSave(HWND hWnd);
+void OnSaveAs(HWND hWnd);
+void OnDropFiles(HWND hWnd, HDROP hDrop);
+/* Loads a settings file into the current set under the record lock. */
+int LoadIntoCurrentSet(LPCWSTR pszPath);
+
+/* library_messages.cpp */
+void OnLibraryStatus(int nSlot, DWORD dwMask);
+void OnLibraryInput(int nSlot, const DWORD *pdwMasks);
+void OnLibraryConnected(HWND hWnd, int nSlot);
+void OnLibraryLost(HWND hWnd, int nSlot, int bRequested);
+void OnTimer(HWND hWnd, UINT_PTR uTimer);
+
+/* status_bar.cpp */
+void OnDrawItem(const DRAWITEMSTRUCT *pItem);
+
+#endif

@@ -1,0 +1,160 @@
+/* select_remote_dialog.cpp - dialog 119: choose one of several remotes by its blinking LEDs. */
+#include <windows.h>
+
+#include <commctrl.h>
+#include <stdio.h>
+
+#include "app.h"
+#include "dialogs.h"
+#include "resource.h"
+#include "tavel.h"
+
+#define COLUMN_WIDTH   100
+#define ROW_TEXT_CHARS 32
+#define BLINK_MS       500
+
+static void SetLeds(int nSlot, BYTE b1, BYTE b2, BYTE b3, BYTE b4, DWORD dwBlink)
+{
+    WM_STATUS status;
+    ZeroMemory(&status, sizeof(status));
+    status.dwFlags = WMST_LED;
+    status.abLed[0] = b1;
+    status.abLed[1] = b2;
+    status.abLed[2] = b3;
+    status.abLed[3] = b4;
+    status.dwBlink = dwBlink;
+    wm_SetStatus(nSlot, &status);
+}
+
+static int RowSlot(HWND hList, int nRow)
+{
+    LVITEMW item;
+    ZeroMemory(&item, sizeof(item));
+    item.mask = LVIF_PARAM;
+    item.iItem = nRow;
+    if (!SendMessageW(hList, LVM_GETITEMW, 0, (LPARAM)&item))
+        return -1;
+    return (int)item.lParam;
+}
+
+static void AddColumn(HWND hList, int nColumn, LPCWSTR pszText)
+{
+    LVCOLUMNW column;
+    ZeroMemory(&column, sizeof(column));
+    column.mask = LVCF_FMT | LVCF_WIDTH | LVCF_TEXT;
+    column.fmt = LVCFMT_LEFT;
+    column.cx = COLUMN_WIDTH;
+    column.pszText = (LPWSTR)pszText;
+    SendMessageW(hList, LVM_INSERTCOLUMNW, nColumn, (LPARAM)&column);
+}
+
+static void AddRow(HWND hList, int nRow, int nSlot)
+{
+    WCHAR szText[ROW_TEXT_CHARS];
+    _snwprintf(szText, ROW_TEXT_CHARS, L"Wiiリモコン [%d]", nRow + 1);
+    szText[ROW_TEXT_CHARS - 1] = L'\0';
+    LVITEMW item;
+    ZeroMemory(&item, sizeof(item));
+    item.mask = LVIF_TEXT | LVIF_PARAM;
+    item.iItem = nRow;
+    item.pszText = szText;
+    item.lParam = nSlot;
+    SendMessageW(hList, LVM_INSERTITEMW, 0, (LPARAM)&item);
+
+    WM_STATUS status;
+    ZeroMemory(&status, sizeof(status));
+    status.dwFlags = WMST_BATTERY;
+    wm_GetStatus(nSlot, &status);
+    _snwprintf(szText, ROW_TEXT_CHARS, L"%d%%", status.nBattery);
+    szText[ROW_TEXT_CHARS - 1] = L'\0';
+    item.mask = LVIF_TEXT;
+    item.iSubItem = 1;
+    SendMessageW(hList, LVM_SETITEMTEXTW, nRow, (LPARAM)&item);
+}
+
+static void SelectRow(HWND hList, int nRow)
+{
+    LVITEMW item;
+    ZeroMemory(&item, sizeof(item));
+    item.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
+    item.state = LVIS_SELECTED | LVIS_FOCUSED;
+    SendMessageW(hList, LVM_SETITEMSTATE, nRow, (LPARAM)&item);
+}
+
+static BOOL OnInitDialog(HWND hDlg, SELECT_REMOTE *pSelect)
+{
+    SetWindowLongPtrW(hDlg, DWLP_USER, (LONG_PTR)pSelect);
+    int nCount = wm_Count();
+    for (int i = 0; i < TAVEL_SLOTS && pSelect->cSlots < nCount; i++)
+        if (wm_Exist(i) == 1)
+            pSelect->anSlot[pSelect->cSlots++] = i;
+    HWND hList = GetDlgItem(hDlg, IDC_REMOTE_LIST);
+    SendMessageW(hList, LVM_SETEXTENDEDLISTVIEWSTYLE, LVS_EX_FULLROWSELECT, LVS_EX_FULLROWSELECT);
+    AddColumn(hList, 0, L"Wiiリモコン");
+    AddColumn(hList, 1, L"バッテリー");
+    for (int j = 0; j < pSelect->cSlots; j++)
+        AddRow(hList, j, pSelect->anSlot[j]);
+    SelectRow(hList, 0);
+    NMHDR header;
+    header.hwndFrom = hList;
+    header.idFrom = IDC_REMOTE_LIST;
+    header.code = NM_CLICK;
+    SendMessageW(hDlg, WM_NOTIFY, IDC_REMOTE_LIST, (LPARAM)&header);
+    return TRUE;
+}
+
+/* The selected remote alternates LEDs 1+4 and 2+3; every other one shows LED 1. */
+static void OnListClick(HWND hDlg)
+{
+    HWND hList = GetDlgItem(hDlg, IDC_REMOTE_LIST);
+    int nSelected = (int)SendMessageW(hList, LVM_GETNEXTITEM, (WPARAM)-1, LVNI_SELECTED);
+    int nCount = wm_Count();
+    for (int i = 0; i < nCount; i++) {
+        int nSlot = RowSlot(hList, i);
+        if (nSlot < 0)
+            continue;
+        if (i == nSelected) {
+            SetLeds(nSlot, 1, 0, 0, 1, 0);
+            SetLeds(nSlot, 1, 1, 1, 1, BLINK_MS);
+        } else {
+            SetLeds(nSlot, 1, 0, 0, 0, 0);
+        }
+    }
+}
+
+static void OnOk(HWND hDlg)
+{
+    HWND hList = GetDlgItem(hDlg, IDC_REMOTE_LIST);
+    int nSelected = (int)SendMessageW(hList, LVM_GETNEXTITEM, (WPARAM)-1, LVNI_SELECTED);
+    if (nSelected < 0) {
+        ShowMessageBox(hDlg, L"何か選択してください", L"Zan", MB_OK | MB_ICONWARNING);
+        return;
+    }
+    EndDialog(hDlg, RowSlot(hList, nSelected));
+}
+
+static BOOL OnNotify(HWND hDlg, const NMHDR *pHeader)
+{
+    if (pHeader->idFrom == IDC_REMOTE_LIST && pHeader->code == (UINT)NM_CLICK)
+        OnListClick(hDlg);
+    return TRUE;
+}
+
+static BOOL OnCommand(HWND hDlg, UINT uCommand)
+{
+    if (uCommand == IDOK)
+        OnOk(hDlg);
+    else if (uCommand == IDCANCEL)
+        EndDialog(hDlg, -1);
+    return TRUE;
+}
+
+INT_PTR CALLBACK SelectRemoteDialog(HWND hDlg, UINT uMsg, WPARAM wParam, LPARAM lParam)
+{
+    switch (uMsg) {
+    case WM_INITDIALOG: return OnInitDialog(hDlg, (SELECT_REMOTE *)lParam);
+    case WM_NOTIFY:     return OnNotify(hDlg, (const NMHDR *)lParam);
+    case WM_COMMAND:    return OnCommand(hDlg, LOWORD(wParam));
+    }
+    return FALSE;
+}
