@@ -108,6 +108,8 @@ bool ZanRun::StartZan(const std::wstring &commandLine) {
             GetWindowThreadProcessId(h, &dwPid);
         if (h && dwPid == zan.dwProcessId) {
             hZan = h;
+            // Start-up (loading, connecting) is over once its message loop waits for input.
+            WaitForInputIdle(zan.hProcess, 10000);
             return true;
         }
         Sleep(20);
