@@ -1,0 +1,328 @@
+#include "page_fixture.h"
+
+#include <string.h>
+
+#include "dialogs.h"
+#include "pages.h"
+#include "resource.h"
+#include "slot_button.h"
+
+namespace {
+
+const wchar_t kHostClass[] = L"ZanPagesHost";
+const int kPageIds[PAGE_COUNT] = {IDD_PAGE_REMOTE, IDD_PAGE_NUNCHUK, IDD_PAGE_CLASSIC, IDD_PAGE_OPTIONS};
+
+BOOL CALLBACK SetupChild(HWND hControl, LPARAM) {
+    SetupPageControls(hControl);
+    return TRUE;
+}
+
+DialogScript *g_pScript;
+MenuAnswer *g_pMenu;
+
+void CollectItems(HMENU hMenu, std::vector<MenuItemSeen> &items) {
+    int n = GetMenuItemCount(hMenu);
+    for (int i = 0; i < n; i++) {
+        wchar_t szText[64] = L"";
+        MENUITEMINFOW mii = {};
+        mii.cbSize = sizeof(mii);
+        mii.fMask = MIIM_ID | MIIM_STATE | MIIM_SUBMENU | MIIM_STRING | MIIM_FTYPE;
+        mii.dwTypeData = szText;
+        mii.cch = 64;
+        GetMenuItemInfoW(hMenu, i, TRUE, &mii);
+        if (mii.fType & MFT_SEPARATOR)
+            continue;
+        if (mii.hSubMenu) {
+            CollectItems(mii.hSubMenu, items);
+            continue;
+        }
+        items.push_back({mii.wID, szText, (mii.fState & MFS_GRAYED) != 0});
+    }
+}
+
+int AnswerMenu(HMENU hMenu, int, int, HWND hOwner) {
+    std::vector<MenuItemSeen> items;
+    CollectItems(hMenu, items);
+    g_pMenu->shown.push_back(items);
+    g_pMenu->owners.push_back(hOwner);
+    if (g_pMenu->answers.empty())
+        return 0;
+    int nAnswer = g_pMenu->answers.front();
+    g_pMenu->answers.erase(g_pMenu->answers.begin());
+    return nAnswer;
+}
+
+VOID CALLBACK WatchForDialog(HWND, UINT, UINT_PTR idTimer, DWORD) {
+    HWND hDlg = FindKeyDialog();
+    if (!hDlg || !g_pScript)
+        return;
+    KillTimer(NULL, idTimer);
+    DialogScript *pScript = g_pScript;
+    g_pScript = nullptr;
+    pScript->bSeen = true;
+    pScript->body(hDlg);
+    if (IsWindow(hDlg) && IsWindowVisible(hDlg))
+        EndDialog(hDlg, -1);
+}
+
+UINT_PTR g_idWatch;
+HWND g_hHost;
+
+}  // namespace
+
+HWND CreatePageHost(HINSTANCE hInstance) {
+    WNDCLASSW wc = {};
+    wc.lpfnWndProc = DefWindowProcW;
+    wc.hInstance = hInstance;
+    wc.hbrBackground = (HBRUSH)(COLOR_WINDOW + 1);
+    wc.hCursor = LoadCursorW(NULL, (LPCWSTR)IDC_ARROW);
+    wc.lpszClassName = kHostClass;
+    RegisterClassW(&wc);
+
+    g_App.hInstance = hInstance;
+    g_App.hFont = CreateFontW(-12, 0, 0, 0, 0, 0, 0, 0, DEFAULT_CHARSET, 0, 0, 0, 0, L"メイリオ");
+    g_App.ahKindBitmap[ASSIGN_KEY] = LoadBitmapW(hInstance, MAKEINTRESOURCEW(IDB_ASSIGN_KEY));
+    g_App.ahKindBitmap[ASSIGN_MOUSE] = LoadBitmapW(hInstance, MAKEINTRESOURCEW(IDB_ASSIGN_MOUSE));
+    g_App.ahKindBitmap[ASSIGN_APPLICATION] = LoadBitmapW(hInstance, MAKEINTRESOURCEW(IDB_ASSIGN_APPLICATION));
+    g_App.ahKindBitmap[ASSIGN_DISABLED] = LoadBitmapW(hInstance, MAKEINTRESOURCEW(IDB_ASSIGN_DISABLED));
+
+    // One host for the whole process: only the pages come and go.
+    if (!g_hHost)
+        g_hHost = CreateWindowExW(0, kHostClass, L"Zan", WS_OVERLAPPED | WS_CAPTION | WS_VISIBLE | WS_CLIPCHILDREN,
+                                  20, 20, 700, 560, NULL, NULL, hInstance, NULL);
+    HWND hHost = g_hHost;
+    SetWindowTextW(hHost, L"Zan");
+    g_App.hMainWnd = hHost;
+    for (int i = 0; i < PAGE_COUNT; i++) {
+        DLGPROC pfn = i == PAGE_OPTIONS ? OptionsPageProc : AssignPageProc;
+        g_App.ahPage[i] = CreateDialogParamW(hInstance, MAKEINTRESOURCEW(kPageIds[i]), hHost, pfn, 0);
+        SetWindowPos(g_App.ahPage[i], NULL, 5, 5, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+    }
+    for (int i = 0; i < PAGE_COUNT; i++)
+        EnumChildWindows(g_App.ahPage[i], SetupChild, 0);
+    RefreshPages();
+    ShowPage(PAGE_REMOTE);
+    return hHost;
+}
+
+void DestroyPageHost(HWND hHost) {
+    (void)hHost;
+    for (HWND &hPage : g_App.ahPage) {
+        DestroyWindow(hPage);
+        hPage = NULL;
+    }
+    for (HBITMAP &h : g_App.ahKindBitmap) {
+        DeleteObject(h);
+        h = NULL;
+    }
+    DeleteObject(g_App.hFont);
+    g_App = APP_WINDOW{};
+}
+
+void ShowPage(int nPage) {
+    for (int i = 0; i < PAGE_COUNT; i++)
+        ShowWindow(g_App.ahPage[i], i == nPage ? SW_SHOW : SW_HIDE);
+    UpdateWindow(g_App.hMainWnd);
+}
+
+bool PumpUntil(const std::function<bool()> &done, DWORD dwTimeoutMs, HWND hDlg) {
+    DWORD dwStart = GetTickCount();
+    for (;;) {
+        MSG msg;
+        while (PeekMessageW(&msg, NULL, 0, 0, PM_REMOVE)) {
+            if (hDlg && IsWindow(hDlg) && IsDialogMessageW(hDlg, &msg))
+                continue;
+            TranslateMessage(&msg);
+            DispatchMessageW(&msg);
+        }
+        if (done())
+            return true;
+        if (GetTickCount() - dwStart >= dwTimeoutMs)
+            return false;
+        MsgWaitForMultipleObjects(0, NULL, FALSE, 5, QS_ALLINPUT);
+    }
+}
+
+void SetKeys(ASSIGNMENT &a, std::initializer_list<WORD> keys) {
+    a.nKeyCount = 0;
+    for (WORD k : keys)
+        a.awKey[a.nKeyCount++] = k;
+}
+
+void SetPath(ASSIGNMENT &a, const wchar_t *pszPath) {
+    ClearAssignmentPath(&a);
+    int cch = lstrlenW(pszPath);
+    a.pszPath = AllocPathText(cch);
+    memcpy(a.pszPath, pszPath, cch * sizeof(wchar_t));
+    a.nPathLength = cch;
+}
+
+std::wstring PathOf(const ASSIGNMENT &a) {
+    return a.pszPath ? std::wstring(a.pszPath) : std::wstring(L"<none>");
+}
+
+void FillDemoSet() {
+    ASSIGNMENT *s = g_CurrentSet.aAssign;
+    auto key = [&](int n, std::initializer_list<WORD> keys) { s[n].nKind = ASSIGN_KEY; SetKeys(s[n], keys); };
+    auto mouse = [&](int n, int action, WORD amount) {
+        s[n].nKind = ASSIGN_MOUSE;
+        s[n].nMouseAction = (BYTE)action;
+        s[n].wMoveAmount = amount;
+    };
+    auto app = [&](int n, const wchar_t *path) { s[n].nKind = ASSIGN_APPLICATION; SetPath(s[n], path); };
+    key(0, {VK_RETURN});
+    key(1, {VK_ESCAPE});
+    key(2, {VK_CONTROL, 'Z'});
+    app(3, L"C:\\windows\\notepad.exe");
+    key(4, {VK_CONTROL, VK_SHIFT, 'S'});
+    mouse(5, MOUSE_LEFT_CLICK, 0);
+    mouse(6, MOUSE_RIGHT_CLICK, 0);
+    key(7, {VK_UP});
+    key(8, {VK_DOWN});
+    mouse(9, MOUSE_SCROLL_UP, 0);
+    key(10, {VK_F12});
+    key(11, {VK_SPACE});
+    mouse(12, MOUSE_DOUBLE_CLICK, 0);
+    mouse(13, MOUSE_MOVE_UP, 400);
+    mouse(14, MOUSE_MOVE_DOWN, 400);
+    mouse(15, MOUSE_MOVE_LEFT, 400);
+    mouse(16, MOUSE_MOVE_RIGHT, 400);
+    key(17, {'A'});
+    key(18, {'B'});
+    app(20, L"C:\\Program Files\\Zan\\計算機.exe");
+    key(22, {VK_MENU, VK_F4});
+    key(24, {VK_UP});
+    key(25, {VK_DOWN});
+    key(26, {VK_LEFT});
+    key(27, {VK_RIGHT});
+    s[28].nKind = ASSIGN_KEY;  // no keys yet: "未設定"
+    s[29].nKind = ASSIGN_APPLICATION;  // no path yet: "未設定"
+    mouse(30, MOUSE_MIDDLE_CLICK, 0);
+    mouse(31, MOUSE_SCROLL_DOWN, 0);
+    mouse(32, MOUSE_MOVE_UP, 800);
+    mouse(33, MOUSE_MOVE_DOWN, 800);
+    mouse(34, MOUSE_MOVE_LEFT, 800);
+    mouse(35, MOUSE_MOVE_RIGHT, 800);
+    mouse(36, MOUSE_SCROLL_UP, 0);
+    mouse(37, MOUSE_SCROLL_DOWN, 0);
+    mouse(38, MOUSE_SCROLL_LEFT, 0);
+    mouse(39, MOUSE_SCROLL_RIGHT, 0);
+    g_CurrentSet.abLed[0] = 1;
+    g_CurrentSet.abLed[2] = 1;
+    g_CurrentSet.nAnalogCorrection = 2;
+}
+
+COLORREF PixelOf(HWND hButton, int x, int y) {
+    UpdateWindow(hButton);
+    HDC hDC = GetDC(hButton);
+    COLORREF cr = GetPixel(hDC, x, y);
+    ReleaseDC(hButton, hDC);
+    return cr;
+}
+
+static BOOL CALLBACK FindKeyDialogProc(HWND hWnd, LPARAM lParam) {
+    wchar_t szClass[16] = L"", szTitle[16] = L"";
+    GetClassNameW(hWnd, szClass, 16);
+    GetWindowTextW(hWnd, szTitle, 16);
+    if (!lstrcmpW(szClass, L"#32770") && !lstrcmpW(szTitle, L"キー設定") && IsWindowVisible(hWnd)) {
+        *(HWND *)lParam = hWnd;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+HWND FindKeyDialog() {
+    HWND hFound = NULL;
+    EnumThreadWindows(GetCurrentThreadId(), FindKeyDialogProc, (LPARAM)&hFound);
+    return hFound;
+}
+
+void DialogScript::Arm() {
+    bSeen = false;
+    g_pScript = this;
+    g_idWatch = SetTimer(NULL, 0, 10, WatchForDialog);
+}
+
+void DialogScript::Disarm() {
+    if (g_pScript == this) {
+        g_pScript = nullptr;
+        KillTimer(NULL, g_idWatch);
+    }
+}
+
+void SendKey(WORD wVk, bool bUp) {
+    INPUT in = {};
+    in.type = INPUT_KEYBOARD;
+    in.ki.wVk = wVk;
+    in.ki.wScan = (WORD)MapVirtualKeyW(wVk, MAPVK_VK_TO_VSC);
+    in.ki.dwFlags = bUp ? KEYEVENTF_KEYUP : 0;
+    SendInput(1, &in, sizeof(in));
+}
+
+void TapKey(WORD wVk) {
+    SendKey(wVk, false);
+    SendKey(wVk, true);
+}
+
+bool FocusKeyField(HWND hDlg) {
+    HWND hField = GetDlgItem(hDlg, IDC_KEY_FIELD);
+    SetForegroundWindow(hDlg);
+    if (!PumpUntil([&] { return GetForegroundWindow() == hDlg; }, 3000, hDlg))
+        return false;
+    SetFocus(hField);
+    SendMessageW(hField, EM_SETSEL, (WPARAM)-1, 0);  // caret only, no selection
+    return PumpUntil([&] { return GetFocus() == hField; }, 3000, hDlg);
+}
+
+std::wstring TextOf(HWND hWnd) {
+    wchar_t sz[300] = L"";
+    GetWindowTextW(hWnd, sz, 300);
+    return sz;
+}
+
+static LPARAM CentreOf(HWND hButton) {
+    RECT rc;
+    GetClientRect(hButton, &rc);
+    POINT pt = {rc.right / 2, rc.bottom / 2};
+    POINT ptScreen = pt;
+    ClientToScreen(hButton, &ptScreen);
+    // The leave request is real: keep the cursor over the button the message goes to.
+    SetCursorPos(ptScreen.x, ptScreen.y);
+    return MAKELPARAM(pt.x, pt.y);
+}
+
+void Press(HWND hButton, bool bRight) {
+    LPARAM lPos = CentreOf(hButton);
+    SendMessageW(hButton, bRight ? WM_RBUTTONDOWN : WM_LBUTTONDOWN, bRight ? MK_RBUTTON : MK_LBUTTON, lPos);
+}
+
+void LeaveButton(HWND hButton) {
+    SendMessageW(hButton, WM_MOUSELEAVE, 0, 0);
+}
+
+void Release(HWND hButton, bool bRight) {
+    LPARAM lPos = CentreOf(hButton);
+    SendMessageW(hButton, bRight ? WM_RBUTTONUP : WM_LBUTTONUP, 0, lPos);
+}
+
+static TRACK_MENU_PROC g_pfnSystemMenu;
+
+void MenuAnswer::Install() {
+    g_pMenu = this;
+    if (g_pfnTrackSlotMenu != AnswerMenu)
+        g_pfnSystemMenu = g_pfnTrackSlotMenu;
+    g_pfnTrackSlotMenu = AnswerMenu;
+}
+
+void MenuAnswer::Uninstall() {
+    if (g_pfnSystemMenu)
+        g_pfnTrackSlotMenu = g_pfnSystemMenu;
+    g_pMenu = nullptr;
+}
+
+const MenuItemSeen *FindItem(const std::vector<MenuItemSeen> &items, UINT id) {
+    for (const MenuItemSeen &item : items)
+        if (item.id == id)
+            return &item;
+    return nullptr;
+}
