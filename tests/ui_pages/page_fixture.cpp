@@ -89,7 +89,7 @@ HWND CreatePageHost(HINSTANCE hInstance) {
     // One host for the whole process: only the pages come and go.
     if (!g_hHost)
         g_hHost = CreateWindowExW(0, kHostClass, L"Zan", WS_OVERLAPPED | WS_CAPTION | WS_VISIBLE | WS_CLIPCHILDREN,
-                                  20, 20, 700, 560, NULL, NULL, hInstance, NULL);
+                                  20, 20, 680, 640, NULL, NULL, hInstance, NULL);
     HWND hHost = g_hHost;
     SetWindowTextW(hHost, L"Zan");
     g_App.hMainWnd = hHost;
