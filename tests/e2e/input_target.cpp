@@ -1,6 +1,6 @@
 /*
  * input_target - a window that takes the focus and records every keyboard and mouse
- * message it receives, one line each, with the time in milliseconds:
+ * message it receives, one line each, with the time in milliseconds of the performance counter:
  *   TIME NAME WPARAM X Y
  * (X Y: the cursor position in screen coordinates). Usage: input_target LOGFILE
  * It creates LOGFILE.ready once it has the focus, and ends on WM_CLOSE.
@@ -17,7 +17,7 @@ namespace {
 
 struct TARGET {
     FILE *pLog;
-    LARGE_INTEGER liFreq, liStart;
+    LARGE_INTEGER liFreq;
 };
 
 TARGET g_Target;
@@ -48,7 +48,8 @@ void Record(UINT uMsg, WPARAM wParam) {
         return;
     LARGE_INTEGER liNow;
     QueryPerformanceCounter(&liNow);
-    double dMs = (double)(liNow.QuadPart - g_Target.liStart.QuadPart) * 1000.0 / (double)g_Target.liFreq.QuadPart;
+    // Milliseconds of the performance counter, which every process on the machine shares.
+    double dMs = (double)liNow.QuadPart * 1000.0 / (double)g_Target.liFreq.QuadPart;
     POINT pt;
     GetCursorPos(&pt);
     long lParamWord = uMsg == WM_MOUSEWHEEL || uMsg == WM_MOUSEHWHEEL ? (short)HIWORD(wParam) : (long)wParam;
@@ -74,7 +75,6 @@ int main(int argc, char **argv) {
     if (!g_Target.pLog)
         return 1;
     QueryPerformanceFrequency(&g_Target.liFreq);
-    QueryPerformanceCounter(&g_Target.liStart);
 
     WNDCLASSW wc = {};
     wc.style = CS_DBLCLKS;

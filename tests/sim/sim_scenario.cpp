@@ -99,6 +99,19 @@ bool Pause(Scenario *p, const std::vector<std::string> &w) {
     return true;
 }
 
+// Appends the moment, in milliseconds of the performance counter (shared by all processes).
+bool Stamp(const std::string &path) {
+    LARGE_INTEGER liNow, liFreq;
+    QueryPerformanceCounter(&liNow);
+    QueryPerformanceFrequency(&liFreq);
+    FILE *pFile = fopen(path.c_str(), "a");
+    if (!pFile)
+        return false;
+    fprintf(pFile, "%.3f\n", (double)liNow.QuadPart * 1000.0 / (double)liFreq.QuadPart);
+    fclose(pFile);
+    return true;
+}
+
 // One command; false when it is not understood.
 bool Run(Scenario *p, const std::vector<std::string> &w) {
     const std::string &verb = w[0];
@@ -115,6 +128,8 @@ bool Run(Scenario *p, const std::vector<std::string> &w) {
     }
     if (IsPause(verb))
         return w.size() >= 2 && Pause(p, w);
+    if (verb == "stamp" && w.size() == 2)
+        return Stamp(w[1]);
     if (verb == "press" || verb == "release")
         return SetCoreButtons(p, w, verb == "press");
     SIM_REMOTE *pSim = RemoteAt(p, w);

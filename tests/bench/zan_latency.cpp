@@ -1,0 +1,102 @@
+/*
+ * zan_latency - the whole chain under Wine: a button change in the simulated remote (inside
+ * Zan's process) to the key-down arriving in another program, over many presses. It marks two
+ * five-second phases (connected and idle; a key slot held) for the CPU sampling of the script
+ * that runs it (scripts/bench.sh). Not a test: it prints figures.
+ *
+ *   zan_latency [presses]   (default 500)
+ */
+#include <stdio.h>
+#include <stdlib.h>
+
+#include <algorithm>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "e2e_harness.h"
+
+namespace {
+
+double Percentile(std::vector<double> v, double p) {
+    std::sort(v.begin(), v.end());
+    return v[(size_t)(p * (double)(v.size() - 1) + 0.5)];
+}
+
+// Wine cannot read another process's CPU time, so the script that runs this benchmark
+// samples Zan's from the host at these marks.
+void Mark(const char *pszPhase, DWORD dwMs) {
+    printf("@%s-begin\n", pszPhase);
+    fflush(stdout);
+    Sleep(dwMs);
+    printf("@%s-end %lu\n", pszPhase, dwMs);
+    fflush(stdout);
+}
+
+}  // namespace
+
+int main(int argc, char **argv) {
+    int nPresses = argc > 1 ? atoi(argv[1]) : 500;
+    ZanRun run;
+    if (!run.Prepare(L"latency"))
+        return 1;
+    ASSIGNMENT_SET set;
+    InitAssignmentSet(&set);
+    set.aAssign[0].nKind = ASSIGN_KEY;  // A -> K
+    set.aAssign[0].nKeyCount = 1;
+    set.aAssign[0].awKey[0] = 'K';
+    std::wstring path = run.WriteSet(&set, L"bench.zan");
+
+    std::string stamps = run.ScenarioPath(L"stamps.txt");
+    std::ostringstream sc;
+    sc << "remote\nwaitconnected 1\nwaitfile " << run.ScenarioPath(L"cue") << "\nwait 300\n";
+    srand(4711);
+    for (int i = 0; i < nPresses; i++)
+        sc << "stamp " << stamps << "\npress 1 A\nwait 25\nrelease 1 A\nwait " << 15 + rand() % 20 << "\n";
+    sc << "waitfile " << run.ScenarioPath(L"cue_idle") << "\npress 1 A\nwaitfile " << run.ScenarioPath(L"cue_end")
+       << "\nrelease 1 A\n";
+    run.WriteScenario(sc.str());
+    if (!run.StartZan(L"\"" + path + L"\"") || !run.StartTarget())
+        return 1;
+
+    Mark("idle", 5000);  // connected, nothing pressed yet
+    run.Cue();
+    int nStamps = 0;
+    DWORD dwStart = GetTickCount();
+    while (GetTickCount() - dwStart < (DWORD)nPresses * 200 + 10000) {
+        std::string s = run.ReadFile(L"stamps.txt");
+        nStamps = (int)std::count(s.begin(), s.end(), '\n');
+        if (nStamps >= nPresses)
+            break;
+        Sleep(200);
+    }
+    Sleep(500);
+    run.Cue(L"cue_idle");  // now the key slot is held
+    Sleep(500);
+    Mark("held", 5000);
+    run.Cue(L"cue_end");
+    Sleep(300);
+    run.Close();
+
+    std::vector<double> press;
+    std::istringstream in(run.ReadFile(L"stamps.txt"));
+    for (double d; in >> d;)
+        press.push_back(d);
+    std::vector<TargetEvent> downs = Only(run.Events(), "KEYDOWN");
+    std::vector<double> delays;
+    size_t j = 0;
+    for (double t : press) {
+        while (j < downs.size() && downs[j].dMs < t)
+            j++;
+        if (j < downs.size())
+            delays.push_back(downs[j].dMs - t);
+    }
+    if (delays.empty()) {
+        printf("no key-down arrived\n");
+        return 1;
+    }
+    printf("button change in the simulated remote -> key-down in the target window, %zu presses:\n", delays.size());
+    printf("  median %.2f ms  p99 %.2f ms  max %.2f ms\n", Percentile(delays, 0.5), Percentile(delays, 0.99),
+           Percentile(delays, 1.0));
+    return 0;
+}
