@@ -1,0 +1,160 @@
+// Run and stop, the presence timer, and no input left held when the remote goes away.
+#include "zan_fixture.h"
+
+#include "resource.h"
+#include "tavel.h"
+
+namespace {
+
+const COLORREF kRed = RGB(255, 0, 0), kBlue = RGB(0, 0, 255), kYellow = RGB(255, 255, 0);
+const BYTE kButtonA = 0x08;   // byte 2 of the core buttons
+
+int Polling(int slot) {
+    WM_SYSTEM system = {};
+    system.dwFlags = WMSYS_AUTOUPDATE;
+    if (wm_GetSystem(slot, &system) != 1)
+        return -1;
+    return system.bAutoUpdate;
+}
+
+void AssignKey(int slot, WORD vk) {
+    LockRecord();
+    ASSIGNMENT &a = g_CurrentSet.aAssign[slot];
+    a.nKind = ASSIGN_KEY;
+    a.nKeyCount = 1;
+    a.awKey[0] = vk;
+    UnlockRecord();
+}
+
+}  // namespace
+
+TEST_F(ZanTest, RunAndStopWithoutRemoteSwapTheMenuAndKeepTheFrameRed) {
+    Start();
+    Command(IDM_STOP);
+    EXPECT_EQ(0, g_State.bRunning);
+    EXPECT_EQ(1, g_App.bPresenceTimer);
+    EXPECT_FALSE(MenuGreyed(IDM_RUN));
+    EXPECT_TRUE(MenuGreyed(IDM_STOP));
+    EXPECT_EQ(kRed, FramePixel());
+    Command(IDM_RUN);
+    EXPECT_EQ(1, g_State.bRunning);
+    EXPECT_EQ(0, g_App.bPresenceTimer);
+    EXPECT_TRUE(MenuGreyed(IDM_RUN));
+    EXPECT_FALSE(MenuGreyed(IDM_STOP));
+    EXPECT_EQ(kRed, FramePixel());
+}
+
+TEST_F(ZanTest, RunAndStopTurnTheFrameAndSlotZerosPolling) {
+    SIM_REMOTE *pSim = SimAddRemote();
+    WriteSetFile(Path(L"leds.zan"), 'A', 0x6);
+    WriteOptions(1, Path(L"leds.zan"), 1, 1000);
+    Start();
+    ASSERT_EQ(0, g_State.nSelectedRemote);
+    EXPECT_EQ(kBlue, FramePixel());
+    Command(IDM_STOP);
+    EXPECT_EQ(kYellow, FramePixel());
+    EXPECT_EQ(0, Polling(0));
+    SimClearOutputs(pSim);
+    Command(IDM_RUN);
+    EXPECT_EQ(kBlue, FramePixel());
+    EXPECT_EQ(1, Polling(0));
+    EXPECT_EQ(0x6, SimLeds(pSim)) << "running sends the set's LEDs to slot 0";
+}
+
+TEST_F(ZanTest, RunAndStopAddressSlotZeroWhicheverRemoteIsInUse) {
+    SimAddRemote();
+    SimAddRemote();
+    SimAddRemote();
+    WriteOptions(0, L"", 0, 1000);
+    Start();
+    DriveModal([&] { Command(IDM_CONNECT); }, [&](HWND hDlg) {
+        HWND hList = GetDlgItem(hDlg, IDC_REMOTE_LIST);
+        LVITEMW item = {};
+        item.stateMask = item.state = LVIS_SELECTED | LVIS_FOCUSED;
+        SendMessageW(hList, LVM_SETITEMSTATE, 2, (LPARAM)&item);
+        PostMessageW(hDlg, WM_COMMAND, IDOK, 0);
+        return true;
+    });
+    ASSERT_EQ(2, g_State.nSelectedRemote);
+    EXPECT_EQ(0, Polling(0));
+    EXPECT_EQ(1, Polling(2));
+    Command(IDM_STOP);
+    EXPECT_EQ(kYellow, GetFrameColour());
+    EXPECT_EQ(1, Polling(2)) << "stop leaves the remote in use alone";
+    Command(IDM_RUN);
+    EXPECT_EQ(kBlue, GetFrameColour());
+    EXPECT_EQ(1, Polling(0)) << "run turns on polling of slot 0";
+}
+
+TEST_F(ZanTest, PresenceTimerNoticesARemoteSwitchedOffWhileStopped) {
+    SIM_REMOTE *pSim = SimAddRemote();
+    SimSetBattery(pSim, 150, 0);
+    WriteOptions(0, L"", 1, 1000);
+    Start();
+    ASSERT_EQ(0, g_State.nSelectedRemote);
+    Command(IDM_STOP);
+    ASSERT_EQ(kYellow, FramePixel());
+    SimPowerOff(pSim);
+    DWORD dwStart = GetTickCount();
+    ASSERT_TRUE(PumpUntil([] { return g_State.nSelectedRemote == -1; }, 2500));
+    EXPECT_LE(GetTickCount() - dwStart, 1600u) << "within about a second";
+    EXPECT_EQ(kRed, FramePixel());
+    EXPECT_EQ(L"Wiiリモコンと接続されていません", StatusText(0));
+    EXPECT_EQ(0, BatteryPixels(false)) << "part 1 is blank";
+}
+
+TEST_F(ZanTest, ProgramRequestedDisconnectLeavesLedOne) {
+    SIM_REMOTE *pSim = SimAddRemote();
+    WriteSetFile(Path(L"leds.zan"), 'A', 0xF);
+    WriteOptions(1, Path(L"leds.zan"), 1, 1000);
+    Start();
+    ASSERT_EQ(0xF, SimLeds(pSim));
+    SendMessageW(hMain, WM_MSG_LOST_DEFAULT, 0, 1);
+    EXPECT_EQ(0x1, SimLeds(pSim));
+    EXPECT_EQ(-1, g_State.nSelectedRemote);
+    EXPECT_EQ(kRed, FramePixel());
+}
+
+// A key held on the remote is released when the remote is lost, and a new remote does
+// not inherit it.
+TEST_F(ZanTest, NoKeyStaysHeldWhenTheRemoteIsLostOrReplaced) {
+    SIM_REMOTE *pSim = SimAddRemote();
+    WriteOptions(0, L"", 1, 1000);
+    Start();
+    ASSERT_EQ(0, g_State.nSelectedRemote);
+    AssignKey(0, 'K');
+    SimSetButtons(pSim, 0, kButtonA);
+    ASSERT_TRUE(PumpUntil([&] { return CountKey('K', false) > 0; }, 2000)) << "A presses K";
+    SimPowerOff(pSim);
+    ASSERT_TRUE(PumpUntil([] { return g_State.nSelectedRemote == -1; }, 2000));
+    EXPECT_TRUE(PumpUntil([&] { return CountKey('K', true) > 0; }, 1000)) << "K released after the loss";
+
+    SimAddRemote();
+    Command(IDM_CONNECT);
+    ASSERT_EQ(0, g_State.nSelectedRemote);
+    int downs = CountKey('K', false);
+    PumpFor(300);
+    EXPECT_EQ(downs, CountKey('K', false)) << "the new remote starts from released buttons";
+    std::vector<KeyEvent> keys = Keys();
+    ASSERT_FALSE(keys.empty());
+    EXPECT_TRUE(keys.back().bUp) << "the last event for K is its release";
+}
+
+TEST_F(ZanTest, NoExtensionButtonStaysHeldWhenTheExtensionIsPulledOut) {
+    SIM_REMOTE *pSim = SimAddRemote();
+    SimPlugExtension(pSim, SIM_EXT_NUNCHUK, NULL);
+    WriteOptions(0, L"", 1, 1000);
+    Start();
+    ASSERT_EQ(0, g_State.nSelectedRemote);
+    ASSERT_TRUE(PumpUntil([] { return g_State.nExtensionKind == WMEXT_NUNCHUK; }, 3000));
+    AssignKey(SLOT_FIRST_NUNCHUK, 'C');      // the Nunchuk's C button
+    SimSetNunchuk(pSim, 128, 128, 512, 512, 512, 1, 0);
+    ASSERT_TRUE(PumpUntil([&] { return CountKey('C', false) > 0; }, 2000)) << "C presses its key";
+    SimUnplugExtension(pSim);
+    ASSERT_TRUE(PumpUntil([] { return g_State.nExtensionKind == WMEXT_NONE; }, 3000));
+    EXPECT_TRUE(PumpUntil([&] { return CountKey('C', true) > 0; }, 1000)) << "C released after unplugging";
+    int downs = CountKey('C', false);
+    PumpFor(200);
+    EXPECT_EQ(downs, CountKey('C', false)) << "and not pressed again";
+    EXPECT_EQ(0, g_State.nSelectedRemote) << "the remote itself stays in use";
+}

@@ -1,0 +1,92 @@
+// Shows Zan's main window with simulated remotes for screenshots: one tab, or one of the
+// dialogs 103, 119 and 133 over it. Usage: zan_shots tab0..tab3|about|select|options [ms]
+// Prints "ready" once the view is up and ends by itself after ms (default 6000).
+#include <windows.h>
+#include <commctrl.h>
+#include <shellapi.h>
+
+#include <stdio.h>
+#include <stdlib.h>
+
+#include "app.h"
+#include "pages.h"
+#include "program_state.h"
+#include "resource.h"
+#include "setting_file.h"
+#include "sim_remote.h"
+
+namespace {
+
+int WINAPI SilentBox(HWND, LPCWSTR, LPCWSTR, UINT) { return IDOK; }
+
+DWORD g_dwEnd;
+bool g_bReady;
+
+VOID CALLBACK Tick(HWND, UINT, UINT_PTR, DWORD) {
+    if (!g_bReady) {
+        g_bReady = true;
+        printf("ready\n");
+        fflush(stdout);
+    }
+    if (GetTickCount() > g_dwEnd)
+        ExitProcess(0);
+}
+
+void DemoSet(void) {
+    LockRecord();
+    ASSIGNMENT *a = g_CurrentSet.aAssign;
+    a[0].nKind = ASSIGN_KEY; a[0].nKeyCount = 1; a[0].awKey[0] = VK_RETURN;
+    a[1].nKind = ASSIGN_KEY; a[1].nKeyCount = 2; a[1].awKey[0] = VK_CONTROL; a[1].awKey[1] = 'Z';
+    a[7].nKind = ASSIGN_MOUSE; a[7].nMouseAction = MOUSE_SCROLL_UP;
+    a[8].nKind = ASSIGN_MOUSE; a[8].nMouseAction = MOUSE_SCROLL_DOWN;
+    a[11].nKind = ASSIGN_MOUSE; a[11].nMouseAction = MOUSE_LEFT_CLICK;
+    a[17].nKind = ASSIGN_KEY; a[17].nKeyCount = 1; a[17].awKey[0] = VK_SPACE;
+    g_CurrentSet.abLed[2] = 1;
+    UnlockRecord();
+}
+
+}  // namespace
+
+int WINAPI wWinMain(HINSTANCE hInstance, HINSTANCE, LPWSTR pszArgs, int) {
+    int argc = 0;
+    LPWSTR *argv = CommandLineToArgvW(GetCommandLineW(), &argc);
+    (void)pszArgs;
+    const wchar_t *what = argc > 1 ? argv[1] : L"tab0";
+    g_dwEnd = GetTickCount() + (argc > 2 ? (DWORD)_wtoi(argv[2]) : 6000);
+
+    SimInstall();
+    bool select = lstrcmpW(what, L"select") == 0;
+    SIM_REMOTE *pFirst = SimAddRemote();
+    SimSetBattery(pFirst, 57, 1);
+    SimPlugExtension(pFirst, SIM_EXT_NUNCHUK, NULL);
+    if (select)
+        SimSetBattery(SimAddRemote(), 200, 0);
+
+    WCHAR szIni[MAX_PATH];
+    GetTempPathW(MAX_PATH, szIni);
+    lstrcatW(szIni, L"zan_shots_option.ini");
+    APP_OPTIONS options = {0, L"", select ? 0 : 1, 1500};
+    WriteOptionsTo(szIni, &options);
+    SetMessageBoxProc(SilentBox);
+    HWND hMain = StartZan(hInstance, L"", SW_SHOWNORMAL, szIni);
+    DeleteFileW(szIni);
+    if (!hMain)
+        return 1;
+    DemoSet();
+    RefreshPages();
+    SendMessageW(hMain, WM_MSG_STATUS_DEFAULT, 0, WMST_EXTENSION | WMST_BATTERY);
+    SetTimer(NULL, 0, 1500, Tick);
+    if (lstrlenW(what) == 4 && what[0] == L't') {
+        int tab = what[3] - L'0';
+        SendMessageW(g_App.hTab, TCM_SETCURSEL, tab, 0);
+        NMHDR header = {g_App.hTab, 0, (UINT)TCN_SELCHANGE};
+        SendMessageW(hMain, WM_NOTIFY, 0, (LPARAM)&header);
+    } else if (lstrcmpW(what, L"about") == 0) {
+        PostMessageW(hMain, WM_COMMAND, IDM_ABOUT, 0);
+    } else if (lstrcmpW(what, L"options") == 0) {
+        PostMessageW(hMain, WM_COMMAND, IDM_OPTIONS, 0);
+    } else if (select) {
+        PostMessageW(hMain, WM_COMMAND, IDM_CONNECT, 0);
+    }
+    return RunMessageLoop();
+}
