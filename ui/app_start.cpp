@@ -83,7 +83,8 @@ int RunMessageLoop(void)
     HACCEL hAccel = LoadAcceleratorsW(g_App.hInstance, MAKEINTRESOURCEW(IDR_MAIN_ACCEL));
     MSG msg;
     while (GetMessageW(&msg, NULL, 0, 0) > 0) {
-        if (!TranslateAcceleratorW(msg.hwnd, hAccel, &msg)) {
+        /* The shortcuts are the main window's commands whichever child has the focus. */
+        if (!TranslateAcceleratorW(g_App.hMainWnd, hAccel, &msg)) {
             TranslateMessage(&msg);
             DispatchMessageW(&msg);
         }

@@ -57,7 +57,8 @@ void OnDrawItem(const DRAWITEMSTRUCT *pItem)
     SetBkMode(pItem->hDC, TRANSPARENT);
     SetTextColor(pItem->hDC, crText);
     RECT rc = pItem->rcItem;
-    DrawTextW(pItem->hDC, szText, -1, &rc, DT_RIGHT | DT_BOTTOM);
+    /* The tabs of the text would show as boxes unless expanded; DT_BOTTOM needs one line. */
+    DrawTextW(pItem->hDC, szText, -1, &rc, DT_RIGHT | DT_BOTTOM | DT_SINGLELINE | DT_EXPANDTABS);
 }
 
 static const LPCWSTR g_apszExtensionSuffix[] = {
