@@ -22,10 +22,23 @@ int WINAPI SilentBox(HWND, LPCWSTR, LPCWSTR, UINT) { return IDOK; }
 DWORD g_dwEnd;
 bool g_bReady;
 
+BOOL CALLBACK AddDialog(HWND hWnd, LPARAM lParam) {
+    if (IsWindowVisible(hWnd) && GetWindow(hWnd, GW_OWNER) == g_App.hMainWnd) {
+        RECT rc;
+        GetWindowRect(hWnd, &rc);
+        UnionRect((RECT *)lParam, (RECT *)lParam, &rc);
+    }
+    return TRUE;
+}
+
+// "ready X Y W H": the screen rectangle of the main window and any dialog over it.
 VOID CALLBACK Tick(HWND, UINT, UINT_PTR, DWORD) {
     if (!g_bReady) {
         g_bReady = true;
-        printf("ready\n");
+        RECT rc;
+        GetWindowRect(g_App.hMainWnd, &rc);
+        EnumThreadWindows(GetCurrentThreadId(), AddDialog, (LPARAM)&rc);
+        printf("ready %ld %ld %ld %ld\n", rc.left, rc.top, rc.right - rc.left, rc.bottom - rc.top);
         fflush(stdout);
     }
     if (GetTickCount() > g_dwEnd)
