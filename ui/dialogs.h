@@ -17,6 +17,8 @@ INT_PTR CALLBACK AboutDlgProc(HWND hDlg, UINT uMsg, WPARAM wParam, LPARAM lParam
 typedef struct SELECT_REMOTE {
     int anSlot[TAVEL_SLOTS];   /* the slots found at set-up; rows keep them as item data */
     int cSlots;
+    int nBlinkSlot;            /* the selected row's remote, which alternates its LEDs; -1 none */
+    int bBlinkPhase;           /* 0 shows LEDs 1+4, 1 shows LEDs 2+3 */
 } SELECT_REMOTE;
 INT_PTR CALLBACK SelectRemoteDialog(HWND hDlg, UINT uMsg, WPARAM wParam, LPARAM lParam);
 /* Options (133), parameter the APP_OPTIONS record: ends with 1 (OK) or 2 (cancel).

@@ -12,6 +12,7 @@
 #define COLUMN_WIDTH   100
 #define ROW_TEXT_CHARS 32
 #define BLINK_MS       500
+#define BLINK_TIMER    1
 
 static void SetLeds(int nSlot, BYTE b1, BYTE b2, BYTE b3, BYTE b4, DWORD dwBlink)
 {
@@ -95,6 +96,10 @@ static BOOL OnInitDialog(HWND hDlg, SELECT_REMOTE *pSelect)
     for (int j = 0; j < pSelect->cSlots; j++)
         AddRow(hList, j, pSelect->anSlot[j]);
     SelectRow(hList, 0);
+    pSelect->nBlinkSlot = -1;
+    /* The remotes are not polled while the dialog is open, and the library blinks only polled
+       ones: the dialog alternates the selected remote's LEDs itself. */
+    SetTimer(hDlg, BLINK_TIMER, BLINK_MS, NULL);
     NMHDR header;
     header.hwndFrom = hList;
     header.idFrom = IDC_REMOTE_LIST;
@@ -103,23 +108,55 @@ static BOOL OnInitDialog(HWND hDlg, SELECT_REMOTE *pSelect)
     return TRUE;
 }
 
+/* LEDs 1+4 lit, then all four toggling every 500 ms: the library alternates them once it polls the remote. */
+static void StartIdentification(int nSlot)
+{
+    SetLeds(nSlot, 1, 0, 0, 1, 0);
+    SetLeds(nSlot, 1, 1, 1, 1, BLINK_MS);
+}
+
 /* The selected remote alternates LEDs 1+4 and 2+3; every other one shows LED 1. */
 static void OnListClick(HWND hDlg)
 {
+    SELECT_REMOTE *pSelect = (SELECT_REMOTE *)GetWindowLongPtrW(hDlg, DWLP_USER);
     HWND hList = GetDlgItem(hDlg, IDC_REMOTE_LIST);
     int nSelected = (int)SendMessageW(hList, LVM_GETNEXTITEM, (WPARAM)-1, LVNI_SELECTED);
     int nCount = wm_Count();
+    pSelect->nBlinkSlot = -1;
+    pSelect->bBlinkPhase = 0;
     for (int i = 0; i < nCount; i++) {
         int nSlot = RowSlot(hList, i);
         if (nSlot < 0)
             continue;
         if (i == nSelected) {
-            SetLeds(nSlot, 1, 0, 0, 1, 0);
-            SetLeds(nSlot, 1, 1, 1, 1, BLINK_MS);
+            StartIdentification(nSlot);
+            pSelect->nBlinkSlot = nSlot;
         } else {
             SetLeds(nSlot, 1, 0, 0, 0, 0);
         }
     }
+}
+
+static BOOL OnTimer(HWND hDlg)
+{
+    SELECT_REMOTE *pSelect = (SELECT_REMOTE *)GetWindowLongPtrW(hDlg, DWLP_USER);
+    if (pSelect->nBlinkSlot < 0)
+        return TRUE;
+    pSelect->bBlinkPhase = !pSelect->bBlinkPhase;
+    if (pSelect->bBlinkPhase)
+        SetLeds(pSelect->nBlinkSlot, 0, 1, 1, 0, 0);
+    else
+        SetLeds(pSelect->nBlinkSlot, 1, 0, 0, 1, 0);
+    return TRUE;
+}
+
+static void EndSelection(HWND hDlg, INT_PTR nResult)
+{
+    KillTimer(hDlg, BLINK_TIMER);
+    /* The chosen remote goes on alternating once it is polled, until the set's pattern replaces it. */
+    if (nResult >= 0)
+        StartIdentification((int)nResult);
+    EndDialog(hDlg, nResult);
 }
 
 static void OnOk(HWND hDlg)
@@ -130,7 +167,7 @@ static void OnOk(HWND hDlg)
         ShowMessageBox(hDlg, L"何か選択してください", L"Zan", MB_OK | MB_ICONWARNING);
         return;
     }
-    EndDialog(hDlg, RowSlot(hList, nSelected));
+    EndSelection(hDlg, RowSlot(hList, nSelected));
 }
 
 static BOOL OnNotify(HWND hDlg, const NMHDR *pHeader)
@@ -145,7 +182,7 @@ static BOOL OnCommand(HWND hDlg, UINT uCommand)
     if (uCommand == IDOK)
         OnOk(hDlg);
     else if (uCommand == IDCANCEL)
-        EndDialog(hDlg, -1);
+        EndSelection(hDlg, -1);
     return TRUE;
 }
 
@@ -155,6 +192,7 @@ INT_PTR CALLBACK SelectRemoteDialog(HWND hDlg, UINT uMsg, WPARAM wParam, LPARAM 
     case WM_INITDIALOG: return OnInitDialog(hDlg, (SELECT_REMOTE *)lParam);
     case WM_NOTIFY:     return OnNotify(hDlg, (const NMHDR *)lParam);
     case WM_COMMAND:    return OnCommand(hDlg, LOWORD(wParam));
+    case WM_TIMER:      return OnTimer(hDlg);
     }
     return FALSE;
 }

@@ -137,13 +137,12 @@ TEST_F(ZanTest, TwoRemotesAreChosenInTheSelectionDialog) {
         EXPECT_EQ(L"30%", ListText(hList, 1, 1));
         EXPECT_EQ(0, (int)SendMessageW(hList, LVM_GETNEXTITEM, (WPARAM)-1, LVNI_SELECTED));
         EXPECT_TRUE(SendMessageW(hList, LVM_GETEXTENDEDLISTVIEWSTYLE, 0, 0) & LVS_EX_FULLROWSELECT);
-        // The remotes are not polled while the dialog is open, so the library's blink
-        // alarms wait: the selected one shows LEDs 1+4, the others LED 1.
-        EXPECT_EQ(kLeds14, SimLeds(pFirst));
+        // While the dialog is open the selected remote alternates 1+4 and 2+3, the others show LED 1.
+        EXPECT_TRUE(SeesAlternation(pFirst)) << "the selected remote alternates";
         EXPECT_EQ(kLed1, SimLeds(pSecond));
 
         SelectListRow(hDlg, 1);
-        EXPECT_EQ(kLeds14, SimLeds(pSecond));
+        EXPECT_TRUE(SeesAlternation(pSecond)) << "the newly selected remote alternates";
         EXPECT_EQ(kLed1, SimLeds(pFirst));
 
         SelectListRow(hDlg, -1);
