@@ -1,7 +1,8 @@
 #!/bin/sh
-# Screenshots of Zan's main window (each tab) and of dialogs 103, 119 and 133 with simulated
-# remotes, into build/screenshots/. Runs on a display of its own inside a Wine virtual
-# desktop, so other windows never cover the shots and Wine draws the window frames.
+# Screenshots of Zan's main window (each tab) and of dialogs 103, 119, 121 and 133 with a
+# demonstration set and simulated remotes, into build/screenshots/, and the pictures the
+# README and the user guide show into docs/images/. Runs on a display of its own inside a
+# Wine virtual desktop, so other windows never cover the shots and Wine draws the frames.
 set -e
 . "$(dirname "$0")/common.sh"
 sh "$ROOT/scripts/setup.sh"
@@ -51,3 +52,15 @@ shot tab3 main_options
 shot about dialog_103_about
 shot select dialog_119_select_remote
 shot options dialog_133_options
+shot key dialog_121_key_setting
+
+# The pictures of the README and the user guide.
+images="$ROOT/docs/images"
+mkdir -p "$images"
+for pair in main_remote:main_remote main_nunchuk:main_nunchuk main_classic:main_classic \
+            main_options:main_options dialog_103_about:dialog_about \
+            dialog_119_select_remote:dialog_select_remote dialog_121_key_setting:dialog_key_setting \
+            dialog_133_options:dialog_options; do
+    cp "$out/${pair%%:*}.png" "$images/${pair#*:}.png"
+done
+echo "README pictures: $images"

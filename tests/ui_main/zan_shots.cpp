@@ -1,5 +1,5 @@
 // Shows Zan's main window with simulated remotes for screenshots: one tab, or one of the
-// dialogs 103, 119 and 133 over it. Usage: zan_shots tab0..tab3|about|select|options [ms]
+// dialogs 103, 119, 121 and 133 over it. Usage: zan_shots tab0..tab3|about|select|key|options [ms]
 // Prints "ready" once the view is up and ends by itself after ms (default 6000).
 #include <windows.h>
 #include <commctrl.h>
@@ -54,6 +54,15 @@ void DemoSet(void) {
     a[8].nKind = ASSIGN_MOUSE; a[8].nMouseAction = MOUSE_SCROLL_DOWN;
     a[11].nKind = ASSIGN_MOUSE; a[11].nMouseAction = MOUSE_LEFT_CLICK;
     a[17].nKind = ASSIGN_KEY; a[17].nKeyCount = 1; a[17].awKey[0] = VK_SPACE;
+    a[3].nKind = ASSIGN_APPLICATION;
+    static const WCHAR szNotepad[] = L"C:\\windows\\notepad.exe";
+    a[3].nPathLength = lstrlenW(szNotepad);
+    a[3].pszPath = AllocPathText(a[3].nPathLength);
+    lstrcpyW(a[3].pszPath, szNotepad);
+    a[10].nKind = ASSIGN_MOUSE; a[10].nMouseAction = MOUSE_MOVE_RIGHT; a[10].wMoveAmount = 800;
+    a[4].nKind = ASSIGN_KEY; a[4].nKeyCount = 3; a[4].awKey[0] = VK_CONTROL; a[4].awKey[1] = VK_SHIFT;
+    a[4].awKey[2] = 'S';
+    a[12].nKind = ASSIGN_MOUSE; a[12].nMouseAction = MOUSE_RIGHT_CLICK;
     g_CurrentSet.abLed[2] = 1;
     UnlockRecord();
 }
@@ -100,6 +109,9 @@ int WINAPI wWinMain(HINSTANCE hInstance, HINSTANCE, LPWSTR pszArgs, int) {
         PostMessageW(hMain, WM_COMMAND, IDM_OPTIONS, 0);
     } else if (select) {
         PostMessageW(hMain, WM_COMMAND, IDM_CONNECT, 0);
+    } else if (lstrcmpW(what, L"key") == 0) {
+        HWND hButton = GetDlgItem(g_App.ahPage[PAGE_REMOTE], IDC_REMOTE_PLUS);
+        PostMessageW(g_App.ahPage[PAGE_REMOTE], WM_COMMAND, MAKEWPARAM(IDC_REMOTE_PLUS, BN_CLICKED), (LPARAM)hButton);
     }
     return RunMessageLoop();
 }
