@@ -11,7 +11,7 @@ namespace {
 enum {
     SLOT_A = 0, SLOT_B = 1, SLOT_MINUS = 2, SLOT_HOME = 3, SLOT_PLUS = 4, SLOT_ONE = 5, SLOT_TWO = 6,
     SLOT_UP = 7, SLOT_DOWN = 8, SLOT_LEFT = 9, SLOT_RIGHT = 10,
-    SLOT_NUNCHUK_STICK_UP = 13, SLOT_NUNCHUK_STICK_RIGHT = 16,
+    SLOT_NUNCHUK_STICK_UP = 13, SLOT_NUNCHUK_STICK_DOWN = 14, SLOT_NUNCHUK_STICK_RIGHT = 16,
     SLOT_CLASSIC_A = 17, SLOT_CLASSIC_LSTICK_UP = 32, SLOT_CLASSIC_LSTICK_LEFT = 34,
 };
 
@@ -161,6 +161,50 @@ TEST_F(EndToEnd, NunchukStickDirectionsIncludingADiagonal) {
     run.Close();
     std::vector<TargetEvent> events = run.Events();
     EXPECT_EQ((std::vector<long>{'D', 'W', 'D'}), Params(Only(events, "KEYUP")));
+    EXPECT_TRUE(KeysLeftDown(events).empty());
+}
+
+// Starts Zan with an extension plugged into the remote, and the stick actions after the cue.
+void StartWithExtension(ZanRun &run, ASSIGNMENT_SET *pSet, const char *pszKind, const std::string &actions) {
+    std::wstring path = run.WriteSet(pSet, L"test.zan");
+    run.WriteScenario(std::string("remote\next 1 ") + pszKind + "\nwaitconnected 1\nwaitfile " +
+                      run.ScenarioPath(L"cue") + "\nwait 200\n" + actions);
+    ASSERT_TRUE(run.StartZan(L"\"" + path + L"\""));
+    ASSERT_TRUE(run.StartTarget());
+    run.Cue();
+}
+
+TEST_F(EndToEnd, WheelOnAStickJustPastTheDeadZoneTurnsTwelvePerCycle) {
+    SetMouse(&set, SLOT_NUNCHUK_STICK_DOWN, MOUSE_SCROLL_DOWN);
+    // Raw 108 on the simulated Nunchuk's calibration is -20, the edge of the dead zone.
+    StartWithExtension(run, &set, "nunchuk", "nunchuk 1 128 108 0 0\nwait 100\nnunchuk 1 128 128 0 0\n");
+    ASSERT_TRUE(run.WaitEvents([](const std::vector<TargetEvent> &e) { return Only(e, "WHEEL").size() >= 3; }, 6000));
+    Sleep(200);
+    run.Close();
+    std::vector<TargetEvent> wheels = Only(run.Events(), "WHEEL");
+    ASSERT_GE(wheels.size(), 3u);
+    for (const TargetEvent &w : wheels)
+        EXPECT_EQ(-12, w.nParam);
+}
+
+TEST_F(EndToEnd, ClassicStickDirectionsIncludingADiagonal) {
+    SetKeys(&set, SLOT_CLASSIC_LSTICK_UP, {'I'});
+    SetKeys(&set, SLOT_CLASSIC_LSTICK_LEFT, {'J'});
+    SetKeys(&set, SLOT_CLASSIC_A, {'K'});
+    // Left stick full left, then up and left at once, then the a button.
+    StartWithExtension(run, &set, "classic",
+                       "classic 1 4 32 15 15 0 0\nwait 60\nclassic 1 32 32 15 15 0 0\nwait 200\n"
+                       "classic 1 12 52 15 15 0 0\nwait 60\nclassic 1 32 32 15 15 0 0\nwait 200\n"
+                       "classic 1 32 32 15 15 0 0 a\nwait 60\nclassic 1 32 32 15 15 0 0\n");
+    ASSERT_TRUE(run.WaitEvents([](const std::vector<TargetEvent> &e) { return Only(e, "KEYUP").size() >= 4; }, 6000));
+    Sleep(200);
+    run.Close();
+    std::vector<TargetEvent> events = run.Events();
+    std::vector<long> ups = Params(Only(events, "KEYUP"));
+    ASSERT_EQ(4u, ups.size());
+    EXPECT_EQ('J', ups[0]);
+    EXPECT_TRUE((ups[1] == 'I' && ups[2] == 'J') || (ups[1] == 'J' && ups[2] == 'I')) << "the diagonal presses both";
+    EXPECT_EQ('K', ups[3]);
     EXPECT_TRUE(KeysLeftDown(events).empty());
 }
 
