@@ -48,24 +48,6 @@ const Notification *ClientWindow::Last(UINT uMsg) const {
     return nullptr;
 }
 
-bool PumpUntil(const std::function<bool()> &done, DWORD dwTimeoutMs) {
-    DWORD dwStart = GetTickCount();
-    for (;;) {
-        MSG msg;
-        while (PeekMessageW(&msg, NULL, 0, 0, PM_REMOVE))
-            DispatchMessageW(&msg);
-        if (done())
-            return true;
-        if (GetTickCount() - dwStart >= dwTimeoutMs)
-            return false;
-        MsgWaitForMultipleObjects(0, NULL, FALSE, 5, QS_ALLINPUT);
-    }
-}
-
-void PumpFor(DWORD dwMs) {
-    PumpUntil([] { return false; }, dwMs);
-}
-
 void SimLibrary::SetUp() {
     SimInstall();
     ASSERT_EQ(1, wm_Init());

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "frame.h"
+#include "pump.h"
 #include "sim_remote.h"
 
 struct Notification {
@@ -29,9 +30,6 @@ struct ClientWindow {
     const Notification *Last(UINT uMsg) const;
 };
 
-// Handles sent messages until the condition holds or the time is up.
-bool PumpUntil(const std::function<bool()> &done, DWORD dwTimeoutMs);
-void PumpFor(DWORD dwMs);
 
 class SimLibrary : public ::testing::Test {
 protected:

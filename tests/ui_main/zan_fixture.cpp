@@ -155,26 +155,6 @@ struct UnmanagedUnderWine {
 
 }  // namespace
 
-bool PumpUntil(const std::function<bool()> &done, DWORD dwTimeoutMs) {
-    DWORD dwStart = GetTickCount();
-    for (;;) {
-        MSG msg;
-        while (PeekMessageW(&msg, NULL, 0, 0, PM_REMOVE)) {
-            TranslateMessage(&msg);
-            DispatchMessageW(&msg);
-        }
-        if (done())
-            return true;
-        if (GetTickCount() - dwStart >= dwTimeoutMs)
-            return false;
-        MsgWaitForMultipleObjects(0, NULL, FALSE, 5, QS_ALLINPUT);
-    }
-}
-
-void PumpFor(DWORD dwMs) {
-    PumpUntil([] { return false; }, dwMs);
-}
-
 void WriteSetFile(const std::wstring &path, WORD wKey, BYTE bLeds) {
     ASSIGNMENT_SET set;
     InitAssignmentSet(&set);

@@ -16,6 +16,7 @@
 
 #include "app.h"
 #include "program_state.h"
+#include "pump.h"
 #include "sim_remote.h"
 
 struct BoxCall {
@@ -36,9 +37,6 @@ struct KeyEvent {
     bool bUp;
 };
 
-// Handles messages until the condition holds or the time is up.
-bool PumpUntil(const std::function<bool()> &done, DWORD dwTimeoutMs);
-void PumpFor(DWORD dwMs);
 
 // A settings-file image: a fresh set with the given LEDs and slot 0 as a key slot.
 void WriteSetFile(const std::wstring &path, WORD wKey, BYTE bLeds);

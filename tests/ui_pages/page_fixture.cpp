@@ -125,24 +125,6 @@ void ShowPage(int nPage) {
     UpdateWindow(g_App.hMainWnd);
 }
 
-bool PumpUntil(const std::function<bool()> &done, DWORD dwTimeoutMs, HWND hDlg) {
-    DWORD dwStart = GetTickCount();
-    for (;;) {
-        MSG msg;
-        while (PeekMessageW(&msg, NULL, 0, 0, PM_REMOVE)) {
-            if (hDlg && IsWindow(hDlg) && IsDialogMessageW(hDlg, &msg))
-                continue;
-            TranslateMessage(&msg);
-            DispatchMessageW(&msg);
-        }
-        if (done())
-            return true;
-        if (GetTickCount() - dwStart >= dwTimeoutMs)
-            return false;
-        MsgWaitForMultipleObjects(0, NULL, FALSE, 5, QS_ALLINPUT);
-    }
-}
-
 void SetKeys(ASSIGNMENT &a, std::initializer_list<WORD> keys) {
     a.nKeyCount = 0;
     for (WORD k : keys)

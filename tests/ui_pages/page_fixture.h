@@ -11,6 +11,7 @@
 
 #include "app.h"
 #include "assignment.h"
+#include "pump.h"
 
 // Creates the host window and the four pages as the main window does (pages, controls
 // set-up, refill). Used by the tests and by the screenshot program.
@@ -18,8 +19,6 @@ HWND CreatePageHost(HINSTANCE hInstance);
 void DestroyPageHost(HWND hHost);
 void ShowPage(int nPage);
 
-// Handles messages (through the dialog manager for hDlg) until done() or the time is up.
-bool PumpUntil(const std::function<bool()> &done, DWORD dwTimeoutMs = 5000, HWND hDlg = NULL);
 
 // Entry helpers.
 void SetKeys(ASSIGNMENT &a, std::initializer_list<WORD> keys);
