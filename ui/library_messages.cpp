@@ -12,10 +12,11 @@ void OnLibraryStatus(int nSlot, DWORD dwMask)
         RefreshBatteryPart();
 }
 
-/* The copies are replaced only by complete records the library handed over. */
+/* The copies are replaced only by complete records the library handed over, and only from
+   the remote in use: run and stop also turn on polling of slot 0, which may be another remote. */
 void OnLibraryInput(int nSlot, const DWORD *pdwMasks)
 {
-    if (!pdwMasks)
+    if (!pdwMasks || nSlot != g_State.nSelectedRemote)
         return;
     if (pdwMasks[0]) {
         WM_KEY key;

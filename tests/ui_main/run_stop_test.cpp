@@ -86,6 +86,30 @@ TEST_F(ZanTest, RunAndStopAddressSlotZeroWhicheverRemoteIsInUse) {
     EXPECT_EQ(1, Polling(0)) << "run turns on polling of slot 0";
 }
 
+// Run polls slot 0 even when another remote is in use; that remote's buttons must not act.
+TEST_F(ZanTest, ButtonsOfARemoteNotInUseNeverAct) {
+    SIM_REMOTE *pFirst = SimAddRemote();
+    SimAddRemote();
+    WriteOptions(0, L"", 0, 1000);
+    Start();
+    DriveModal([&] { Command(IDM_CONNECT); }, [&](HWND hDlg) {
+        HWND hList = GetDlgItem(hDlg, IDC_REMOTE_LIST);
+        LVITEMW item = {};
+        item.stateMask = item.state = LVIS_SELECTED | LVIS_FOCUSED;
+        SendMessageW(hList, LVM_SETITEMSTATE, 1, (LPARAM)&item);
+        PostMessageW(hDlg, WM_COMMAND, IDOK, 0);
+        return true;
+    });
+    ASSERT_EQ(1, g_State.nSelectedRemote);
+    AssignKey(0, 'K');
+    Command(IDM_STOP);
+    Command(IDM_RUN);
+    ASSERT_EQ(1, Polling(0));
+    SimSetButtons(pFirst, 0, kButtonA);
+    PumpFor(300);
+    EXPECT_EQ(0, CountKey('K', false)) << "A on the remote in slot 0 pressed K";
+}
+
 TEST_F(ZanTest, PresenceTimerNoticesARemoteSwitchedOffWhileStopped) {
     SIM_REMOTE *pSim = SimAddRemote();
     SimSetBattery(pSim, 150, 0);
