@@ -28,6 +28,18 @@ void AssignKey(int slot, WORD vk) {
 
 }  // namespace
 
+// Connects through the selection dialog, choosing the given row.
+void ZanTest::ConnectChoosingRow(int nRow) {
+    DriveModal([&] { Command(IDM_CONNECT); }, [&](HWND hDlg) {
+        HWND hList = GetDlgItem(hDlg, IDC_REMOTE_LIST);
+        LVITEMW item = {};
+        item.stateMask = item.state = LVIS_SELECTED | LVIS_FOCUSED;
+        SendMessageW(hList, LVM_SETITEMSTATE, nRow, (LPARAM)&item);
+        PostMessageW(hDlg, WM_COMMAND, IDOK, 0);
+        return true;
+    });
+}
+
 TEST_F(ZanTest, RunAndStopWithoutRemoteSwapTheMenuAndKeepTheFrameRed) {
     Start();
     Command(IDM_STOP);
@@ -67,14 +79,7 @@ TEST_F(ZanTest, RunAndStopAddressSlotZeroWhicheverRemoteIsInUse) {
     SimAddRemote();
     WriteOptions(0, L"", 0, 1000);
     Start();
-    DriveModal([&] { Command(IDM_CONNECT); }, [&](HWND hDlg) {
-        HWND hList = GetDlgItem(hDlg, IDC_REMOTE_LIST);
-        LVITEMW item = {};
-        item.stateMask = item.state = LVIS_SELECTED | LVIS_FOCUSED;
-        SendMessageW(hList, LVM_SETITEMSTATE, 2, (LPARAM)&item);
-        PostMessageW(hDlg, WM_COMMAND, IDOK, 0);
-        return true;
-    });
+    ConnectChoosingRow(2);
     ASSERT_EQ(2, g_State.nSelectedRemote);
     EXPECT_EQ(0, Polling(0));
     EXPECT_EQ(1, Polling(2));
@@ -92,14 +97,7 @@ TEST_F(ZanTest, ButtonsOfARemoteNotInUseNeverAct) {
     SimAddRemote();
     WriteOptions(0, L"", 0, 1000);
     Start();
-    DriveModal([&] { Command(IDM_CONNECT); }, [&](HWND hDlg) {
-        HWND hList = GetDlgItem(hDlg, IDC_REMOTE_LIST);
-        LVITEMW item = {};
-        item.stateMask = item.state = LVIS_SELECTED | LVIS_FOCUSED;
-        SendMessageW(hList, LVM_SETITEMSTATE, 1, (LPARAM)&item);
-        PostMessageW(hDlg, WM_COMMAND, IDOK, 0);
-        return true;
-    });
+    ConnectChoosingRow(1);
     ASSERT_EQ(1, g_State.nSelectedRemote);
     AssignKey(0, 'K');
     Command(IDM_STOP);

@@ -59,6 +59,7 @@ public:
     // Runs `open` while a timer on this thread hands each top-level dialog of the main
     // window to `driver` until it returns true; a dialog still open after 10 s is cancelled.
     void DriveModal(const std::function<void()> &open, const std::function<bool(HWND)> &driver);
+    void ConnectChoosingRow(int nRow);
 
     // Sends WM_DROPFILES with these paths.
     void Drop(const std::vector<std::wstring> &paths);

@@ -10,6 +10,17 @@ struct Image {
     std::vector<DWORD> px;
 };
 
+// A 32-bit top-down DIB section of w by h pixels whose bits the test reads directly.
+HBITMAP CreateTopDownDib(HDC hDC, int w, int h, void **ppBits) {
+    BITMAPINFO bi = {};
+    bi.bmiHeader.biSize = sizeof(bi.bmiHeader);
+    bi.bmiHeader.biWidth = w;
+    bi.bmiHeader.biHeight = -h;
+    bi.bmiHeader.biPlanes = 1;
+    bi.bmiHeader.biBitCount = 32;
+    return CreateDIBSection(hDC, &bi, DIB_RGB_COLORS, ppBits, NULL, 0);
+}
+
 Image Capture(HWND hButton) {
     Image img;
     RECT rc;
@@ -19,14 +30,8 @@ Image Capture(HWND hButton) {
     UpdateWindow(hButton);
     HDC hDC = GetDC(hButton);
     HDC hMem = CreateCompatibleDC(hDC);
-    BITMAPINFO bi = {};
-    bi.bmiHeader.biSize = sizeof(bi.bmiHeader);
-    bi.bmiHeader.biWidth = img.w;
-    bi.bmiHeader.biHeight = -img.h;
-    bi.bmiHeader.biPlanes = 1;
-    bi.bmiHeader.biBitCount = 32;
     void *pBits = nullptr;
-    HBITMAP hBmp = CreateDIBSection(hDC, &bi, DIB_RGB_COLORS, &pBits, NULL, 0);
+    HBITMAP hBmp = CreateTopDownDib(hDC, img.w, img.h, &pBits);
     HGDIOBJ hOld = SelectObject(hMem, hBmp);
     BitBlt(hMem, 0, 0, img.w, img.h, hDC, 0, 0, SRCCOPY);
     GdiFlush();
@@ -47,14 +52,8 @@ Image Reference(HWND hButton, bool bGrey, int nGlyph, const wchar_t *pszText) {
     img.h = rc.bottom;
     HDC hScreen = GetDC(hButton);
     HDC hDC = CreateCompatibleDC(hScreen);
-    BITMAPINFO bi = {};
-    bi.bmiHeader.biSize = sizeof(bi.bmiHeader);
-    bi.bmiHeader.biWidth = img.w;
-    bi.bmiHeader.biHeight = -img.h;
-    bi.bmiHeader.biPlanes = 1;
-    bi.bmiHeader.biBitCount = 32;
     void *pBits = nullptr;
-    HBITMAP hBmp = CreateDIBSection(hScreen, &bi, DIB_RGB_COLORS, &pBits, NULL, 0);
+    HBITMAP hBmp = CreateTopDownDib(hScreen, img.w, img.h, &pBits);
     HGDIOBJ hOld = SelectObject(hDC, hBmp);
     HBRUSH hFill = CreateSolidBrush(bGrey ? RGB(128, 128, 128) : RGB(255, 255, 255));
     FillRect(hDC, &rc, hFill);
