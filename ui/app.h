@@ -34,6 +34,9 @@ void MarkModified(void);
 void UpdateTitle(void);
 int AskSaveChanges(void);
 void UpdateRunMenu(void);
+/* Saves the current set to its file, or under a chosen name when it has none; failures
+ * are reported. 1 when it was saved. */
+int SaveCurrentSet(HWND hWnd);
 void RefreshBatteryPart(void);
 
 /* Connection (remote selection, status bar text, LED pattern). */
@@ -41,7 +44,8 @@ int ConnectRemote(HWND hOwner, int bInteractive);
 void ShowConnectionText(void);
 void ApplyLedPattern(const ASSIGNMENT_SET *pSet, int nSlot);
 
-/* File chooser: nonzero when the user chose a file; buffers of MAX_PATH characters. */
+/* File chooser: nonzero when the user chose a file, whose full path is then in pszFile;
+ * buffers of MAX_PATH characters. The save dialog (bSave 1) is the settings file's. */
 int ChooseFile(LPWSTR pszFileTitle, LPWSTR pszFile, LPCWSTR pszFilter, LPCWSTR pszTitle, int bSave);
 
 /* Blocking message boxes go through here, so tests can answer them. */

@@ -2,12 +2,16 @@
 #include <windows.h>
 
 #include <shellapi.h>
+#include <shlwapi.h>
+#include <stdio.h>
 
 #include "main_handlers.h"
 #include "pages.h"
 #include "program_state.h"
 #include "resource.h"
 #include "setting_file.h"
+
+#define FILE_MESSAGE_CHARS 256
 
 static void ShowLoadFailure(HWND hWnd)
 {
@@ -46,30 +50,72 @@ void OnOpen(HWND hWnd)
     AdoptLoadedFile(szFile);
 }
 
-void OnSave(HWND hWnd)
+/* A string-table text with one path put in for its %s. */
+static void ShowFileMessage(HWND hWnd, UINT uText, LPCWSTR pszPath, UINT uType, int *pnAnswer)
 {
-    if (!g_State.szCurrentFile[0]) {
-        SendMessageW(hWnd, WM_COMMAND, IDM_SAVE_AS, 0);
-        return;
-    }
-    if (!SaveSettingFile(g_State.szCurrentFile, 0))
-        return;
+    WCHAR szFormat[FILE_MESSAGE_CHARS], szText[FILE_MESSAGE_CHARS + MAX_PATH];
+    LoadStringW(g_App.hInstance, uText, szFormat, FILE_MESSAGE_CHARS);
+    swprintf(szText, FILE_MESSAGE_CHARS + MAX_PATH, szFormat, pszPath);
+    int nAnswer = ShowMessageBox(hWnd, szText, TEXT_CAPTION, uType);
+    if (pnAnswer)
+        *pnAnswer = nAnswer;
+}
+
+/* The set was written to pszPath: it is the current file now, and clean. */
+static void AdoptSavedFile(LPCWSTR pszPath)
+{
+    lstrcpynW(g_State.szCurrentFile, pszPath, MAX_PATH);
     g_State.bModified = 0;
     UpdateTitle();
 }
 
-void OnSaveAs(HWND hWnd)
+/* Save as: 1 when the set was written to a chosen file, which becomes the current file. */
+static int SaveSetAs(HWND hWnd)
 {
-    (void)hWnd;
     WCHAR szFile[MAX_PATH], szTitle[MAX_PATH];
     if (!ChooseFile(szTitle, szFile, TEXT_SETTING_FILTER, L"名前を付けて保存", 1))
-        return;
-    if (!SaveSettingFile(szFile, 1))
-        return;
+        return 0;
+    /* The dialog asked about the name it returned; a name with another extension is
+     * saved as ".zan", which may be a different, existing file the user never saw. */
+    WCHAR szTarget[MAX_PATH];
+    lstrcpyW(szTarget, szFile);
+    if (PathRenameExtensionW(szTarget, L".zan") && lstrcmpiW(szTarget, szFile) != 0 &&
+        GetFileAttributesW(szTarget) != INVALID_FILE_ATTRIBUTES) {
+        int nAnswer;
+        ShowFileMessage(hWnd, IDS_REPLACE_FILE, szTarget, MB_YESNO | MB_ICONEXCLAMATION, &nAnswer);
+        if (nAnswer != IDYES)
+            return 0;
+    }
+    if (!SaveSettingFile(szTarget, 1)) {
+        ShowFileMessage(hWnd, IDS_SAVE_FAILED, szTarget, MB_OK | MB_ICONEXCLAMATION, NULL);
+        return 0;
+    }
+    AdoptSavedFile(szTarget);
+    return 1;
+}
+
+int SaveCurrentSet(HWND hWnd)
+{
     if (!g_State.szCurrentFile[0])
-        lstrcpynW(g_State.szCurrentFile, szFile, MAX_PATH);
-    g_State.bModified = 0;
-    UpdateTitle();
+        return SaveSetAs(hWnd);
+    WCHAR szPath[MAX_PATH];
+    lstrcpyW(szPath, g_State.szCurrentFile);
+    if (!SaveSettingFile(szPath, 0)) {
+        ShowFileMessage(hWnd, IDS_SAVE_FAILED, szPath, MB_OK | MB_ICONEXCLAMATION, NULL);
+        return 0;
+    }
+    AdoptSavedFile(szPath);
+    return 1;
+}
+
+void OnSave(HWND hWnd)
+{
+    SaveCurrentSet(hWnd);
+}
+
+void OnSaveAs(HWND hWnd)
+{
+    SaveSetAs(hWnd);
 }
 
 /* The first dropped path that is a settings file, into szPath; 0 when none is. */

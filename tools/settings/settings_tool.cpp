@@ -50,13 +50,25 @@ static int CheckFiles(int nFiles, WCHAR **ppszPath, std::wstring *pOut, std::wst
     for (int i = 0; i < nFiles; i++) {
         ASSIGNMENT_SET set;
         InitAssignmentSet(&set);
-        if (!LoadOrExplain(ppszPath[i], &set, pErr)) {
+        LOAD_NOTES notes = { 0, 0 };
+        int nResult = InspectSettingFile(ppszPath[i], &set, &notes);
+        if (nResult != LOAD_OK) {
+            *pErr += ppszPath[i];
+            *pErr += L": ";
+            *pErr += DescribeLoadFailure(nResult);
+            *pErr += L"\n";
             nStatus = TOOL_EXIT_FAILED;
             continue;
         }
         *pOut += ppszPath[i];
         *pOut += L": loads, version " + std::to_wstring(set.dwVersion) + L", "
                + std::to_wstring(CountPaths(&set)) + L" application paths\n";
+        /* Zan loads such a file too, but not byte for byte: say what it passes over. */
+        if (notes.llTrailingBytes)
+            *pOut += L"  " + std::to_wstring(notes.llTrailingBytes) + L" bytes after the end of the settings, ignored\n";
+        if (notes.nNormalized)
+            *pOut += L"  " + std::to_wstring(notes.nNormalized)
+                   + L" values out of range, replaced as Zan loads them (a save writes them so)\n";
         ReleaseAssignmentPaths(&set);
     }
     return nStatus;
