@@ -113,14 +113,24 @@ static int IsBrieflyHeld(DWORD dwError)
         || dwError == ERROR_ACCESS_DENIED || dwError == ERROR_UNABLE_TO_REMOVE_REPLACED;
 }
 
+/* Attributes a user may have given the file, which the new contents keep. */
+#define KEPT_ATTRIBUTES (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE | \
+                         FILE_ATTRIBUTE_NOT_CONTENT_INDEXED)
+
 /* Puts the temporary file in the target's place. ReplaceFileW keeps the target's
- * attributes and security; when the target was renamed away and the new file could
- * not follow, the new file is moved in by name. */
+ * attributes and security (the attributes are set again where a system's ReplaceFileW
+ * does not); when the target was renamed away and the new file could not follow, the
+ * new file is moved in by name. */
 static int ReplaceTarget(LPCWSTR pszTarget, LPCWSTR pszTemp)
 {
+    DWORD dwAttributes = GetFileAttributesW(pszTarget);
     for (DWORD dwWaited = 0;; dwWaited += REPLACE_RETRY_STEP) {
-        if (ReplaceFileW(pszTarget, pszTemp, NULL, REPLACEFILE_IGNORE_MERGE_ERRORS, NULL, NULL))
+        if (ReplaceFileW(pszTarget, pszTemp, NULL, REPLACEFILE_IGNORE_MERGE_ERRORS, NULL, NULL)) {
+            if (dwAttributes != INVALID_FILE_ATTRIBUTES && (dwAttributes & KEPT_ATTRIBUTES) &&
+                GetFileAttributesW(pszTarget) != dwAttributes)
+                SetFileAttributesW(pszTarget, dwAttributes & KEPT_ATTRIBUTES);
             return 1;
+        }
         DWORD dwError = GetLastError();
         if (GetFileAttributesW(pszTarget) == INVALID_FILE_ATTRIBUTES)
             return MoveFileExW(pszTemp, pszTarget, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);

@@ -7,7 +7,7 @@
 
 static const WCHAR USAGE[] =
     L"usage: zanset show FILE.zan          print the settings as text\n"
-    L"       zanset check FILE.zan...      tell whether each file loads\n"
+    L"       zanset check FILE.zan...      tell whether each file loads, and what it corrects\n"
     L"       zanset convert IN.zan OUT.zan write IN as a version-3 file\n";
 
 static int LoadOrExplain(LPCWSTR pszPath, ASSIGNMENT_SET *pSet, std::wstring *pErr)
@@ -65,10 +65,9 @@ static int CheckFiles(int nFiles, WCHAR **ppszPath, std::wstring *pOut, std::wst
                + std::to_wstring(CountPaths(&set)) + L" application paths\n";
         /* Zan loads such a file too, but not byte for byte: say what it passes over. */
         if (notes.llTrailingBytes)
-            *pOut += L"  " + std::to_wstring(notes.llTrailingBytes) + L" bytes after the end of the settings, ignored\n";
+            *pOut += L"  bytes after the end of the settings, ignored: " + std::to_wstring(notes.llTrailingBytes) + L"\n";
         if (notes.nNormalized)
-            *pOut += L"  " + std::to_wstring(notes.nNormalized)
-                   + L" values out of range, replaced as Zan loads them (a save writes them so)\n";
+            *pOut += L"  values out of range, replaced as Zan loads them: " + std::to_wstring(notes.nNormalized) + L"\n";
         ReleaseAssignmentPaths(&set);
     }
     return nStatus;
