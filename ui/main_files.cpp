@@ -3,7 +3,6 @@
 
 #include <shellapi.h>
 #include <shlwapi.h>
-#include <stdio.h>
 
 #include "main_handlers.h"
 #include "pages.h"
@@ -55,7 +54,7 @@ static void ShowFileMessage(HWND hWnd, UINT uText, LPCWSTR pszPath, UINT uType, 
 {
     WCHAR szFormat[FILE_MESSAGE_CHARS], szText[FILE_MESSAGE_CHARS + MAX_PATH];
     LoadStringW(g_App.hInstance, uText, szFormat, FILE_MESSAGE_CHARS);
-    swprintf(szText, FILE_MESSAGE_CHARS + MAX_PATH, szFormat, pszPath);
+    wsprintfW(szText, szFormat, pszPath);   /* at most 1024 characters, more than both hold */
     int nAnswer = ShowMessageBox(hWnd, szText, TEXT_CAPTION, uType);
     if (pnAnswer)
         *pnAnswer = nAnswer;
