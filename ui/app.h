@@ -45,7 +45,8 @@ void ShowConnectionText(void);
 void ApplyLedPattern(const ASSIGNMENT_SET *pSet, int nSlot);
 
 /* File chooser: nonzero when the user chose a file, whose full path is then in pszFile;
- * buffers of MAX_PATH characters. The save dialog (bSave 1) is the settings file's. */
+ * buffers of MAX_PATH characters. The save dialog does not ask about replacing a file:
+ * its caller does, for the name it will actually write. */
 int ChooseFile(LPWSTR pszFileTitle, LPWSTR pszFile, LPCWSTR pszFilter, LPCWSTR pszTitle, int bSave);
 
 /* Blocking message boxes go through here, so tests can answer them. */

@@ -26,10 +26,7 @@ int ChooseFile(LPWSTR pszFileTitle, LPWSTR pszFile, LPCWSTR pszFilter, LPCWSTR p
     ofn.lpstrTitle = pszTitle;
     /* The dialog would otherwise move the current directory to wherever the user browsed,
      * and a relative path named earlier would then point into that folder. */
-    ofn.Flags = OFN_HIDEREADONLY | OFN_NOCHANGEDIR | (bSave ? OFN_OVERWRITEPROMPT : OFN_FILEMUSTEXIST);
-    /* Only settings files are saved: a name typed without extension gets ".zan" before
-     * the dialog checks whether it would replace a file. */
-    ofn.lpstrDefExt = bSave ? L"zan" : NULL;
+    ofn.Flags = OFN_HIDEREADONLY | OFN_NOCHANGEDIR | (bSave ? 0 : OFN_FILEMUSTEXIST);
     if (!(bSave ? g_pfnSave : g_pfnOpen)(&ofn))
         return 0;
     WCHAR szFull[MAX_PATH];

@@ -68,23 +68,32 @@ static void AdoptSavedFile(LPCWSTR pszPath)
     UpdateTitle();
 }
 
+/* The save dialog until the user picks a name whose ".zan" file is new or may be
+ * replaced; 0 when cancelled. The dialog's own overwrite prompt would ask about the name
+ * as typed, not about the ".zan" file actually written, so the question is asked here. */
+static int ChooseSaveTarget(HWND hWnd, WCHAR *pszTarget)
+{
+    for (;;) {
+        WCHAR szTitle[MAX_PATH];
+        if (!ChooseFile(szTitle, pszTarget, TEXT_SETTING_FILTER, L"名前を付けて保存", 1))
+            return 0;
+        if (!PathRenameExtensionW(pszTarget, L".zan"))
+            return 0;
+        if (GetFileAttributesW(pszTarget) == INVALID_FILE_ATTRIBUTES)
+            return 1;
+        int nAnswer;
+        ShowFileMessage(hWnd, IDS_REPLACE_FILE, pszTarget, MB_YESNO | MB_ICONEXCLAMATION, &nAnswer);
+        if (nAnswer == IDYES)
+            return 1;
+    }
+}
+
 /* Save as: 1 when the set was written to a chosen file, which becomes the current file. */
 static int SaveSetAs(HWND hWnd)
 {
-    WCHAR szFile[MAX_PATH], szTitle[MAX_PATH];
-    if (!ChooseFile(szTitle, szFile, TEXT_SETTING_FILTER, L"名前を付けて保存", 1))
-        return 0;
-    /* The dialog asked about the name it returned; a name with another extension is
-     * saved as ".zan", which may be a different, existing file the user never saw. */
     WCHAR szTarget[MAX_PATH];
-    lstrcpyW(szTarget, szFile);
-    if (PathRenameExtensionW(szTarget, L".zan") && lstrcmpiW(szTarget, szFile) != 0 &&
-        GetFileAttributesW(szTarget) != INVALID_FILE_ATTRIBUTES) {
-        int nAnswer;
-        ShowFileMessage(hWnd, IDS_REPLACE_FILE, szTarget, MB_YESNO | MB_ICONEXCLAMATION, &nAnswer);
-        if (nAnswer != IDYES)
-            return 0;
-    }
+    if (!ChooseSaveTarget(hWnd, szTarget))
+        return 0;
     if (!SaveSettingFile(szTarget, 1)) {
         ShowFileMessage(hWnd, IDS_SAVE_FAILED, szTarget, MB_OK | MB_ICONEXCLAMATION, NULL);
         return 0;
