@@ -41,7 +41,7 @@ int LoadSettingFile(LPCWSTR pszPath, ASSIGNMENT_SET *pTarget, int bLoad);
  * ".zan" in place). bCreate 1 creates or replaces the file, bCreate 0 only replaces an
  * existing one. 1 only when the whole file was written; on 0 an existing file keeps its
  * earlier contents, unless no temporary file could be made beside it and the write in
- * place failed part-way. */
+ * place failed part-way; GetLastError then tells why. */
 int WriteSettingFile(WCHAR *pszPath, ASSIGNMENT_SET *pSet, int bCreate);
 
 /* WriteSettingFile of the current set. */

@@ -101,9 +101,12 @@ static int WriteTempFile(LPCWSTR pszTarget, const FILE_IMAGE *pImage, WCHAR *psz
         return TEMP_NOT_MADE;
     }
     int bOk = WriteImage(hTemp, pImage);
+    DWORD dwError = GetLastError();
     CloseHandle(hTemp);
-    if (!bOk)
+    if (!bOk) {
         DeleteFileW(pszTemp);
+        SetLastError(dwError);
+    }
     return bOk ? TEMP_WRITTEN : TEMP_WRITE_FAILED;
 }
 
@@ -164,14 +167,18 @@ int WriteSettingFile(WCHAR *pszPath, ASSIGNMENT_SET *pSet, int bCreate)
     pSet->dwVersion = SET_VERSION_CURRENT;
     FILE_IMAGE image = { NULL, 0 };
     WCHAR szTemp[MAX_PATH];
+    SetLastError(ERROR_NOT_ENOUGH_MEMORY);   /* what a failed BuildFileImage leaves */
     int bOk = BuildFileImage(pSet, &image);
     int nTemp = bOk ? WriteTempFile(pszPath, &image, szTemp) : TEMP_WRITE_FAILED;
     if (nTemp == TEMP_NOT_MADE)
         bOk = WriteInPlace(hTarget, &image);
+    /* The first failure's code is the one the caller gets, whatever the clean-up does. */
+    DWORD dwError = GetLastError();
     HeapFree(GetProcessHeap(), 0, image.pBytes);
     CloseHandle(hTarget);
     if (nTemp == TEMP_WRITTEN) {
         bOk = ReplaceTarget(pszPath, szTemp);
+        dwError = GetLastError();
         if (!bOk)
             DeleteFileW(szTemp);
     } else if (nTemp == TEMP_WRITE_FAILED) {
@@ -179,6 +186,8 @@ int WriteSettingFile(WCHAR *pszPath, ASSIGNMENT_SET *pSet, int bCreate)
     }
     if (!bOk && bCreated)
         DeleteFileW(pszPath);
+    if (!bOk)
+        SetLastError(dwError);
     return bOk;
 }
 

@@ -3,6 +3,8 @@
 
 #include <shellapi.h>
 #include <shlwapi.h>
+#define STRSAFE_NO_DEPRECATE
+#include <strsafe.h>
 
 #include "main_handlers.h"
 #include "pages.h"
@@ -10,7 +12,7 @@
 #include "resource.h"
 #include "setting_file.h"
 
-#define FILE_MESSAGE_CHARS 256
+#define FILE_MESSAGE_CHARS 300
 
 static void ShowLoadFailure(HWND hWnd)
 {
@@ -49,15 +51,22 @@ void OnOpen(HWND hWnd)
     AdoptLoadedFile(szFile);
 }
 
-/* A string-table text with one path put in for its %s. */
-static void ShowFileMessage(HWND hWnd, UINT uText, LPCWSTR pszPath, UINT uType, int *pnAnswer)
+/* A string-table text with the path and the system's words for dwError (none for 0)
+ * put in for its two %s. */
+static int ShowFileMessage(HWND hWnd, UINT uText, LPCWSTR pszPath, DWORD dwError, UINT uType)
 {
-    WCHAR szFormat[FILE_MESSAGE_CHARS], szText[FILE_MESSAGE_CHARS + MAX_PATH];
+    WCHAR szFormat[FILE_MESSAGE_CHARS], szReason[FILE_MESSAGE_CHARS] = L"", szText[FILE_MESSAGE_CHARS * 3];
     LoadStringW(g_App.hInstance, uText, szFormat, FILE_MESSAGE_CHARS);
-    wsprintfW(szText, szFormat, pszPath);   /* at most 1024 characters, more than both hold */
-    int nAnswer = ShowMessageBox(hWnd, szText, TEXT_CAPTION, uType);
-    if (pnAnswer)
-        *pnAnswer = nAnswer;
+    if (dwError)
+        FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, NULL, dwError, 0, szReason,
+                       FILE_MESSAGE_CHARS, NULL);
+    StringCchPrintfW(szText, FILE_MESSAGE_CHARS * 3, szFormat, pszPath, szReason);
+    return ShowMessageBox(hWnd, szText, TEXT_CAPTION, uType);
+}
+
+static void ShowSaveFailure(HWND hWnd, LPCWSTR pszPath)
+{
+    ShowFileMessage(hWnd, IDS_SAVE_FAILED, pszPath, GetLastError(), MB_OK | MB_ICONEXCLAMATION);
 }
 
 /* The set was written to pszPath: it is the current file now, and clean. */
@@ -81,9 +90,7 @@ static int ChooseSaveTarget(HWND hWnd, WCHAR *pszTarget)
             return 0;
         if (GetFileAttributesW(pszTarget) == INVALID_FILE_ATTRIBUTES)
             return 1;
-        int nAnswer;
-        ShowFileMessage(hWnd, IDS_REPLACE_FILE, pszTarget, MB_YESNO | MB_ICONEXCLAMATION, &nAnswer);
-        if (nAnswer == IDYES)
+        if (ShowFileMessage(hWnd, IDS_REPLACE_FILE, pszTarget, 0, MB_YESNO | MB_ICONEXCLAMATION) == IDYES)
             return 1;
     }
 }
@@ -95,7 +102,7 @@ static int SaveSetAs(HWND hWnd)
     if (!ChooseSaveTarget(hWnd, szTarget))
         return 0;
     if (!SaveSettingFile(szTarget, 1)) {
-        ShowFileMessage(hWnd, IDS_SAVE_FAILED, szTarget, MB_OK | MB_ICONEXCLAMATION, NULL);
+        ShowSaveFailure(hWnd, szTarget);
         return 0;
     }
     AdoptSavedFile(szTarget);
@@ -109,7 +116,7 @@ int SaveCurrentSet(HWND hWnd)
     WCHAR szPath[MAX_PATH];
     lstrcpyW(szPath, g_State.szCurrentFile);
     if (!SaveSettingFile(szPath, 0)) {
-        ShowFileMessage(hWnd, IDS_SAVE_FAILED, szPath, MB_OK | MB_ICONEXCLAMATION, NULL);
+        ShowSaveFailure(hWnd, szPath);
         return 0;
     }
     AdoptSavedFile(szPath);
