@@ -60,18 +60,25 @@ static int GetUserOptionsPath(LPCWSTR pszBesideExe, WCHAR *pszPath)
     return 1;
 }
 
-void GetOptionsFilePath(WCHAR *pszPath)
+void GetOptionsFilePathIn(LPCWSTR pszFolder, WCHAR *pszPath)
 {
-    DWORD cch = GetModuleFileNameW(NULL, pszPath, OPTIONS_PATH_CHARS);
-    if (cch == 0 || cch >= OPTIONS_PATH_CHARS)
-        pszPath[0] = L'\0';
-    PathRemoveFileSpecW(pszPath);
+    lstrcpynW(pszPath, pszFolder, OPTIONS_PATH_CHARS - lstrlenW(OPTIONS_FILE_NAME) - 1);
     PathAddBackslashW(pszPath);
     lstrcatW(pszPath, OPTIONS_FILE_NAME);
     /* Under Program Files the options could never be kept: use the user's own folder. */
     WCHAR szUser[OPTIONS_PATH_CHARS];
     if (!CanWriteOptionsIn(pszPath) && GetUserOptionsPath(pszPath, szUser))
         lstrcpyW(pszPath, szUser);
+}
+
+void GetOptionsFilePath(WCHAR *pszPath)
+{
+    WCHAR szFolder[OPTIONS_PATH_CHARS];
+    DWORD cch = GetModuleFileNameW(NULL, szFolder, OPTIONS_PATH_CHARS);
+    if (cch == 0 || cch >= OPTIONS_PATH_CHARS)
+        szFolder[0] = L'\0';
+    PathRemoveFileSpecW(szFolder);
+    GetOptionsFilePathIn(szFolder, pszPath);
 }
 
 /* Makes the file UTF-16 with a byte-order mark before the profile functions write it:

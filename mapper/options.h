@@ -23,6 +23,8 @@ typedef struct APP_OPTIONS {
  * can be written there, else in %APPDATA%\Zan (created, with a copy of an option.ini
  * found beside the executable). */
 void GetOptionsFilePath(WCHAR *pszPath);
+/* The same for an executable in pszFolder. */
+void GetOptionsFilePathIn(LPCWSTR pszFolder, WCHAR *pszPath);
 
 /* Each field from its key, or its default for a missing file or key. */
 void ReadOptionsFrom(LPCWSTR pszIniPath, APP_OPTIONS *pOptions);

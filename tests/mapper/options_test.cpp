@@ -1,6 +1,7 @@
 // option.ini: defaults, the keys written in order, values read back.
 #include <gtest/gtest.h>
 
+#include <shlobj.h>
 #include <shlwapi.h>
 
 #include "options.h"
@@ -78,13 +79,25 @@ TEST(Options, WrittenValuesReadBackAsUnicodeWithKeysInOrder)
     }
 }
 
-TEST(Options, FileLivesBesideTheExecutable)
+// Beside the executable, unless nothing can be written there: then the user's folder.
+TEST(Options, FileLivesBesideTheExecutableOrInTheUsersFolder)
 {
     WCHAR ini[OPTIONS_PATH_CHARS], exe[OPTIONS_PATH_CHARS];
     GetOptionsFilePath(ini);
     GetModuleFileNameW(NULL, exe, OPTIONS_PATH_CHARS);
     PathRemoveFileSpecW(exe);
     EXPECT_EQ(std::wstring(exe) + L"\\option.ini", std::wstring(ini));
+
+    TempDir dir;
+    GetOptionsFilePathIn((dir.path + L"\\missing").c_str(), ini);
+    WCHAR user[MAX_PATH];
+    ASSERT_TRUE(SUCCEEDED(SHGetFolderPathW(NULL, CSIDL_APPDATA, NULL, SHGFP_TYPE_CURRENT, user)));
+    EXPECT_EQ(std::wstring(user) + L"\\Zan\\option.ini", std::wstring(ini));
+    EXPECT_TRUE(PathIsDirectoryW((std::wstring(user) + L"\\Zan").c_str()));
+
+    GetOptionsFilePathIn(dir.path.c_str(), ini);
+    EXPECT_EQ(dir.File(L"option.ini"), std::wstring(ini));
+    EXPECT_TRUE(dir.Names().empty()) << "the folder was only probed";
 }
 
 }  // namespace
