@@ -22,6 +22,44 @@ TEST_F(EngineTest, HeldKeysAreSentEveryCycleAndReleasedOnce)
     EXPECT_EQ(0x1D, fake.raw[5][0].ki.wScan);
 }
 
+// Programs that read scan codes tell the arrows and the editing block from the keypad by
+// the extended flag alone; the virtual-key code stays what was assigned.
+TEST_F(EngineTest, ExtendedKeysCarryTheExtendedFlag)
+{
+    struct Case { WORD vk; bool extended; } cases[] = {
+        { VK_LEFT, true }, { VK_UP, true }, { VK_RIGHT, true }, { VK_DOWN, true },
+        { VK_INSERT, true }, { VK_DELETE, true }, { VK_HOME, true }, { VK_END, true },
+        { VK_PRIOR, true }, { VK_NEXT, true }, { VK_NUMLOCK, true }, { VK_DIVIDE, true },
+        { VK_RCONTROL, true }, { VK_RMENU, true }, { VK_LWIN, true }, { VK_APPS, true },
+        { VK_SNAPSHOT, true },
+        { 'A', false }, { VK_CONTROL, false }, { VK_SHIFT, false }, { VK_RETURN, false },
+        { VK_F1, false }, { VK_NUMPAD8, false }, { VK_SPACE, false },
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.vk);
+        AssignKeys(0, { c.vk });
+        SetKey(&WM_KEY::nA, 1);
+        Cycle();
+        g_State.bRunning = 0;  // the stop's own release
+        Cycle();
+        g_State.bRunning = 1;
+        Cycle();
+        SetKey(&WM_KEY::nA, 0);
+        Cycle();
+        Take();
+        ASSERT_EQ(4u, fake.raw.size());
+        for (size_t i = 0; i < fake.raw.size(); i++) {
+            const KEYBDINPUT &k = fake.raw[i][0].ki;
+            EXPECT_EQ(c.vk, k.wVk);
+            EXPECT_EQ(c.extended, (k.dwFlags & KEYEVENTF_EXTENDEDKEY) != 0) << "input " << i;
+            EXPECT_EQ(i % 2 == 1, (k.dwFlags & KEYEVENTF_KEYUP) != 0) << "input " << i;
+        }
+        fake.raw.clear();
+        fake.calls.clear();
+        taken = 0;
+    }
+}
+
 TEST_F(EngineTest, UnreportedButtonCountsAsPressed)
 {
     AssignKeys(1, { 'B' });
