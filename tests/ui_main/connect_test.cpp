@@ -132,9 +132,9 @@ TEST_F(ZanTest, TwoRemotesAreChosenInTheSelectionDialog) {
         EXPECT_EQ(-1, g_State.nSelectedRemote) << "no remote is in use while choosing";
         EXPECT_EQ(2, (int)SendMessageW(hList, LVM_GETITEMCOUNT, 0, 0));
         EXPECT_EQ(L"Wiiリモコン [1]", ListText(hList, 0, 0));
-        EXPECT_EQ(L"200%", ListText(hList, 0, 1));
+        EXPECT_EQ(L"100%", ListText(hList, 0, 1));  // 0xC8 is full
         EXPECT_EQ(L"Wiiリモコン [2]", ListText(hList, 1, 0));
-        EXPECT_EQ(L"30%", ListText(hList, 1, 1));
+        EXPECT_EQ(L"15%", ListText(hList, 1, 1));
         EXPECT_EQ(0, (int)SendMessageW(hList, LVM_GETNEXTITEM, (WPARAM)-1, LVNI_SELECTED));
         EXPECT_TRUE(SendMessageW(hList, LVM_GETEXTENDEDLISTVIEWSTYLE, 0, 0) & LVS_EX_FULLROWSELECT);
         // While the dialog is open the selected remote alternates 1+4 and 2+3, the others show LED 1.
@@ -245,8 +245,9 @@ TEST_P(BatteryTest, BatteryPartShowsTheLevelInRedWhenLow) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Levels, BatteryTest, ::testing::Values(
-    BatteryCase{"Full", 200, false, L"\t\tバッテリー 200%"},
-    BatteryCase{"LowAt57", 57, true, L"\t\tバッテリー 57%"},
+    BatteryCase{"Full", 0xC8, false, L"\t\tバッテリー 100%"},
+    BatteryCase{"AboveFullIsClamped", 0xFF, false, L"\t\tバッテリー 100%"},
+    BatteryCase{"LowAt57", 57, true, L"\t\tバッテリー 28%"},
     BatteryCase{"Exhausted", 0, true, L"\t\t電池切れ"}),
     [](const ::testing::TestParamInfo<BatteryCase> &info) { return std::string(info.param.name); });
 
