@@ -2,6 +2,7 @@
 #include "zan_fixture.h"
 
 #include "resource.h"
+#include "setting_file.h"
 #include "tavel.h"
 
 namespace {
@@ -85,11 +86,45 @@ TEST_F(ZanTest, QuietConnectAtStartUsesTheOnlyRemoteAndRuns) {
     ASSERT_EQ(1, wm_GetSystem(0, &system));
     EXPECT_EQ(1, system.bAutoUpdate);
     EXPECT_EQ(hMain, system.hWnd);
-    EXPECT_EQ(1000u, system.dwTimeout) << "connecting sends no timeout";
     WM_STATUS status = {};
     status.dwFlags = WMST_REPORT;
     ASSERT_EQ(1, wm_GetStatus(0, &status));
     EXPECT_EQ((DWORD)(WMRPT_KEYS | WMRPT_EXTENSION), status.dwReport);
+}
+
+static void WriteSetWithCorrection(const std::wstring &path, BYTE nCorrection) {
+    ASSIGNMENT_SET set;
+    InitAssignmentSet(&set);
+    set.nAnalogCorrection = nCorrection;
+    WCHAR szPath[MAX_PATH];
+    lstrcpynW(szPath, path.c_str(), MAX_PATH);
+    ASSERT_EQ(1, WriteSettingFile(szPath, &set, 1));
+}
+
+// The set's correction level (10 samples per step) and the time-out option are in effect
+// on the remote in use after every change of either or of the remote.
+TEST_F(ZanTest, CorrectionAndTimeoutReachTheRemoteInUse) {
+    SimAddRemote();
+    WriteSetWithCorrection(Path(L"weak.zan"), 1);
+    WriteSetWithCorrection(Path(L"strong.zan"), 3);
+    WriteOptions(1, Path(L"weak.zan"), 1, 5000);
+    auto settings = [] {
+        WM_SYSTEM system = {};
+        system.dwFlags = WMSYS_SMOOTHING | WMSYS_TIMEOUT;
+        if (wm_GetSystem(g_State.nSelectedRemote, &system) != 1)
+            return std::string("none");
+        return std::to_string(system.nSmoothing) + " " + std::to_string(system.dwTimeout);
+    };
+    Start();
+    ASSERT_EQ(0, g_State.nSelectedRemote);
+    EXPECT_EQ("10 5000", settings()) << "start";
+    fileAnswers.push_back(Path(L"strong.zan"));
+    Command(IDM_OPEN);
+    EXPECT_EQ("30 5000", settings()) << "load";
+    boxAnswers.push_back(IDYES);  // connect anew
+    Command(IDM_CONNECT);
+    ASSERT_EQ(0, g_State.nSelectedRemote);
+    EXPECT_EQ("30 5000", settings()) << "new connection";
 }
 
 TEST_F(ZanTest, InteractiveConnectConfirmsAndAsksBeforeReconnecting) {
