@@ -49,8 +49,8 @@ void RunEngineCycle(ENGINE_STATE *pState);
 
 /* Sends the release of every key and mouse button still held and ends the repeat. */
 void ReleaseHeldInput(ENGINE_STATE *pState);
-/* Releases what is held and not claimed, so an edited, deleted or reloaded slot never
- * leaves its old keys down; ends a repeat whose slot no longer claims anything. */
+/* Releases what is held and not claimed: run after each cycle's slots, so an edited,
+ * deleted or reloaded slot never leaves its old keys or buttons down. */
 void ReleaseUnclaimed(ENGINE_STATE *pState, const HELD_CLAIMS *pClaims);
 int IsKeyHeld(const ENGINE_STATE *pState, WORD wVk);
 

@@ -14,7 +14,6 @@
 /* ShellExecuteW results above this are success. */
 #define SHELL_EXECUTE_FAILED  32
 
-
 static void SendMouse(ENGINE_STATE *pState, DWORD dwFlags, LONG nDx, LONG nDy, DWORD dwData)
 {
     INPUT input;
