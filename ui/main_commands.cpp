@@ -24,13 +24,7 @@ static void OnOptions(HWND hWnd)
     if (DialogBoxParamW(g_App.hInstance, MAKEINTRESOURCEW(IDD_OPTIONS), hWnd, OptionsDlgProc,
                         (LPARAM)&g_Options) != IDOK)
         return;
-    if (g_State.nSelectedRemote >= 0) {
-        WM_SYSTEM system;
-        ZeroMemory(&system, sizeof(system));
-        system.dwFlags = WMSYS_TIMEOUT;
-        system.dwTimeout = g_Options.dwTimeout;
-        wm_SetSystem(g_State.nSelectedRemote, &system);
-    }
+    ApplyRemoteSettings((int)g_State.nSelectedRemote);
     WriteOptionsTo(g_szOptionsFile, &g_Options);
 }
 

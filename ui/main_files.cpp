@@ -32,6 +32,7 @@ static void AdoptLoadedFile(LPCWSTR pszPath)
 {
     lstrcpynW(g_State.szCurrentFile, pszPath, MAX_PATH);
     ApplyLedPattern(&g_CurrentSet, g_State.nSelectedRemote);
+    ApplyRemoteSettings(g_State.nSelectedRemote);
     RefreshPages();
     g_State.bModified = 0;
     UpdateTitle();

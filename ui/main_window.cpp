@@ -59,6 +59,7 @@ LRESULT CALLBACK MainWndProc(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam)
     case WM_MSG_KEY_DEFAULT:     OnLibraryInput((int)wParam, (const DWORD *)lParam); return 0;
     case WM_MSG_CONNECT_DEFAULT: OnLibraryConnected(hWnd, (int)wParam); return 0;
     case WM_MSG_LOST_DEFAULT:    OnLibraryLost(hWnd, (int)wParam, (int)lParam); return 0;
+    case WM_APP_LAUNCH_FAILED:   OnLaunchFailed(hWnd, (int)wParam, (INT_PTR)lParam); return 0;
     }
     return DefWindowProcW(hWnd, uMsg, wParam, lParam);
 }
@@ -117,7 +118,7 @@ BOOL OnCreate(HWND hWnd)
     for (const auto &k : g_aKindBitmap)
         g_App.ahKindBitmap[k.nKind] = LoadBitmapW(g_App.hInstance, MAKEINTRESOURCEW(k.nBitmap));
     CreateRecordLock();
-    StartEngine();
+    StartEngine(hWnd, WM_APP_LAUNCH_FAILED);
     RefreshPages();
     wm_Init();
     DragAcceptFiles(hWnd, TRUE);

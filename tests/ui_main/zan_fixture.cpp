@@ -25,6 +25,8 @@ UINT WINAPI RecordInput(UINT cInputs, LPINPUT pInputs, int cbSize) {
 
 int WINAPI AnswerBox(HWND hOwner, LPCWSTR pszText, LPCWSTR pszCaption, UINT uType) {
     g_pTest->boxes.push_back({hOwner, pszText, pszCaption, uType});
+    if (g_pTest->whileBoxShown)
+        g_pTest->whileBoxShown();
     return g_pTest->Answer();
 }
 

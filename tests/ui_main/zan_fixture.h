@@ -79,6 +79,7 @@ public:
     // file dialogs are cancelled.
     std::deque<int> boxAnswers;
     std::vector<BoxCall> boxes;
+    std::function<void()> whileBoxShown;    // runs inside each message box before it is answered
     std::deque<std::wstring> fileAnswers;   // empty string: cancel
     std::vector<FileDialogCall> fileDialogs;
 
