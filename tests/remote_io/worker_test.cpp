@@ -130,11 +130,15 @@ TEST_F(Worker, BatteryChangeAloneIsMaskFour) {
 }
 
 // Steps the remote by hand (polling off), counting the status requests sent with the rumble bit.
+// A data report is queued for each step, so no step waits for the remote's next one.
 int RumbleSteps(WM_DEVICE *pDev, SIM_REMOTE *pSim, int nSteps) {
     SimClearOutputs(pSim);
     pDev->bAutoUpdate = 0;
-    for (int i = 0; i < nSteps; i++)
+    const BYTE abData[22] = {0x31};
+    for (int i = 0; i < nSteps; i++) {
+        SimQueueReport(pSim, abData);
         EXPECT_EQ(IO_DONE, UpdateDevice(pDev));
+    }
     int nOn = 0;
     for (int i = 0; i < SimOutputCount(pSim); i++) {
         BYTE ab[22];
