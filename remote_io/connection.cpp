@@ -154,8 +154,9 @@ int DestroyDevice(WM_DEVICE *pDev, int bKeepOutputs, int bNotify)
         if (bNotify && !SendNotify(nSlot, pDev->uMsgLost, (WPARAM)nSlot, (LPARAM)pDev->bValid))
             return 1;
     }
-    /* A remote already gone cannot be switched off. */
-    if (!bKeepOutputs && pDev->bValid &&
+    /* A remote already gone cannot be switched off; once wm_Close's time is spent none is. */
+    int bCanSend = pDev->bValid && (!g_Lib.bClosing || (LONG)(g_Lib.dwCloseDeadline - GetTickCount()) > 0);
+    if (!bKeepOutputs && bCanSend &&
         (pDev->bRumble || pDev->abLed[0] || pDev->abLed[1] || pDev->abLed[2] || pDev->abLed[3])) {
         pDev->bRumble = 0;
         memset(pDev->abLed, 0, sizeof(pDev->abLed));
@@ -163,7 +164,7 @@ int DestroyDevice(WM_DEVICE *pDev, int bKeepOutputs, int bNotify)
         WriteReport(pDev);
     }
     /* At wm_Close the remote also stops streaming: core buttons, sent only when they change. */
-    if (g_Lib.bClosing && pDev->bValid) {
+    if (g_Lib.bClosing && bCanSend && pDev->bValid) {
         BeginReport(pDev, RPT_OUT_MODE);
         pDev->abOutput[2] = ReportModeFor(0);
         WriteReport(pDev);

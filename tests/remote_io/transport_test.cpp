@@ -127,11 +127,7 @@ TEST_F(SimLibrary, EachRemoteSettlesItsOwnOutputPath) {
     const Row plain = {0x0306, 0, WRITE_PATH_WRITE_FILE};
     const std::vector<std::vector<Row>> cases = {{plus}, {older, plus}, {plain, older}};
     for (const std::vector<Row> &rows : cases) {
-        wm_Close();
-        EXPECT_EQ(SimHandlesOpened(), SimHandlesClosed());
-        SimUninstall();
-        SimInstall();
-        ASSERT_EQ(1, wm_Init());
+        Restart();
         std::vector<SIM_REMOTE *> sims;
         for (const Row &row : rows) {
             sims.push_back(SimAddRemote());

@@ -118,6 +118,8 @@ struct SimDeviceList {
 
 struct SimPreparsed {
     bool bCapsFail = false;
+    USHORT cbInput = SIM_REPORT_SIZE;
+    USHORT cbOutput = SIM_REPORT_SIZE;
 };
 
 struct SimBus {
