@@ -4,7 +4,7 @@
 #include "app.h"
 #include "dialogs.h"
 #include "resource.h"
-#include "tavel.h"
+#include "remote_link.h"
 
 #define VERSION_TEXT_CHARS 30
 
@@ -17,7 +17,7 @@ static BOOL OnInitDialog(HWND hDlg, ABOUT_DIALOG *pAbout)
                                           LR_DEFAULTSIZE);
         SendDlgItemMessageW(hDlg, IDC_ABOUT_ICON, STM_SETICON, (WPARAM)pAbout->hIcon, 0);
     }
-    DWORD v = (DWORD)wm_Version();
+    DWORD v = GetLibraryVersion();
     WCHAR szVersion[VERSION_TEXT_CHARS];
     _snwprintf(szVersion, VERSION_TEXT_CHARS, L"tavel v%d.%02d.%02d",
                (int)((v >> 8) & 0xFF), (int)((v >> 16) & 0xFF), (int)(v >> 24));

@@ -7,16 +7,15 @@
 #include "main_handlers.h"
 #include "pages.h"
 #include "program_state.h"
+#include "remote_link.h"
 #include "resource.h"
 #include "tavel.h"
 
 #define CONNECTION_TEXT_CHARS 64
 #define NO_REMOTE_TEXT_KIND   (-1)
-/* Samples of the library's smoothing per correction level. */
-#define SMOOTHING_PER_LEVEL   10
 
 typedef struct CONNECT_RECORD {
-    int nReportedSlot;   /* slot of the last connect message during wm_Connect, or -1 */
+    int nReportedSlot;   /* slot of the last connect message during ConnectRemotes, or -1 */
 } CONNECT_RECORD;
 
 static CONNECT_RECORD g_Connect = { -1 };
@@ -30,23 +29,14 @@ void ApplyRemoteSettings(int nSlot)
 {
     if (nSlot < 0)
         return;
-    WM_SYSTEM system;
-    ZeroMemory(&system, sizeof(system));
-    system.dwFlags = WMSYS_SMOOTHING | WMSYS_TIMEOUT;
-    system.nSmoothing = SMOOTHING_PER_LEVEL * g_CurrentSet.nAnalogCorrection;
-    system.dwTimeout = g_Options.dwTimeout;
-    wm_SetSystem(nSlot, &system);
+    TuneRemote(nSlot, g_CurrentSet.nAnalogCorrection, g_Options.dwTimeout);
 }
 
 void ApplyLedPattern(const ASSIGNMENT_SET *pSet, int nSlot)
 {
     if (nSlot < 0 || !g_State.bRunning)
         return;
-    WM_STATUS status;
-    ZeroMemory(&status, sizeof(status));
-    status.dwFlags = WMST_LED;
-    CopyMemory(status.abLed, pSet->abLed, sizeof(status.abLed));
-    wm_SetStatus(nSlot, &status);
+    SetRemoteLeds(nSlot, pSet->abLed, 0);
 }
 
 /* The library forgets a pulled-out extension, but the extension copy would keep its last
@@ -69,11 +59,9 @@ void ShowConnectionText(void)
     if (nSlot == -1) {
         FormatConnectionText(szText, CONNECTION_TEXT_CHARS, NO_REMOTE_TEXT_KIND);
     } else {
-        WM_STATUS status;
-        ZeroMemory(&status, sizeof(status));
-        status.dwFlags = WMST_EXTENSION;
-        if (wm_GetStatus(nSlot, &status) == 1)
-            SetExtensionKind(status.nExtType);
+        int nKind;
+        if (ReadExtensionKind(nSlot, &nKind))
+            SetExtensionKind(nKind);
         FormatConnectionText(szText, CONNECTION_TEXT_CHARS, g_State.nExtensionKind);
     }
     SendMessageW(g_App.hStatus, SB_SETTEXTW, 0, (LPARAM)szText);
@@ -88,7 +76,7 @@ static int ReleaseCurrentRemote(int bInteractive)
         ShowMessageBox(NULL, L"一度に接続できるWiiリモコンは１個までです\n新しく接続しなおしますか？",
                        L"接続", MB_YESNO | MB_ICONQUESTION) != IDYES)
         return 0;
-    wm_Disconnect(-1, 1);
+    DisconnectRemotes();
     SetSelectedRemote(-1);
     return 1;
 }
@@ -97,7 +85,7 @@ static int ReleaseCurrentRemote(int bInteractive)
 static int FindRemote(HWND hOwner, int bInteractive)
 {
     g_Connect.nReportedSlot = -1;
-    int nFound = wm_Connect(hOwner, 0);
+    int nFound = ConnectRemotes(hOwner);
     /* Remotes kept from an earlier connection may sit in lower slots: one new remote is
      * where the library's connect message said. */
     if (nFound < 1 || (nFound == 1 && g_Connect.nReportedSlot < 0)) {
@@ -112,7 +100,7 @@ static int FindRemote(HWND hOwner, int bInteractive)
     int nSlot = (int)DialogBoxParamW(g_App.hInstance, MAKEINTRESOURCEW(IDD_SELECT_REMOTE), g_App.hMainWnd,
                                      SelectRemoteDialog, (LPARAM)&select);
     if (nSlot < 0)
-        wm_Disconnect(-1, 1);
+        DisconnectRemotes();
     return nSlot;
 }
 
@@ -130,11 +118,7 @@ int ConnectRemote(HWND hOwner, int bInteractive)
     InvalidateRect(g_App.hMainWnd, NULL, TRUE);
     if (bInteractive)
         ShowMessageBox(NULL, L"接続しました", L"接続成功", MB_OK);
-    WM_SYSTEM system;
-    ZeroMemory(&system, sizeof(system));
-    system.dwFlags = WMSYS_AUTOUPDATE;
-    system.bAutoUpdate = 1;
-    wm_SetSystem(nSlot, &system);
+    SetRemotePolling(nSlot, 1);
     ApplyRemoteSettings(nSlot);
     ApplyLedPattern(&g_CurrentSet, nSlot);
     return 1;

@@ -1,6 +1,7 @@
 /* library_messages.cpp - the library's notifications and the presence timer. */
 #include "main_handlers.h"
 #include "program_state.h"
+#include "remote_link.h"
 #include "tavel.h"
 
 void OnLibraryStatus(int nSlot, DWORD dwMask)
@@ -12,49 +13,23 @@ void OnLibraryStatus(int nSlot, DWORD dwMask)
         RefreshBatteryPart();
 }
 
-/* The copies are replaced only by complete records the library handed over, and only from
-   the remote in use: run and stop also turn on polling of slot 0, which may be another remote. */
 void OnLibraryInput(int nSlot, const DWORD *pdwMasks)
 {
-    if (!pdwMasks || nSlot != g_State.nSelectedRemote)
-        return;
-    if (pdwMasks[0]) {
-        WM_KEY key;
-        if (wm_GetKey(nSlot, &key) == 1)
-            StoreKeyCopy(&key);
-    }
-    if (pdwMasks[1]) {
-        WM_KEYEX keyEx;
-        if (wm_GetKeyEx(nSlot, &keyEx) == 1)
-            StoreExtensionCopy(&keyEx);
-    }
+    RefreshInputCopies(nSlot, pdwMasks);
 }
 
 /* A new remote reports to this window, unpolled, with buttons and extension only. */
 void OnLibraryConnected(HWND hWnd, int nSlot)
 {
     NoteConnectedSlot(nSlot);
-    WM_SYSTEM system;
-    ZeroMemory(&system, sizeof(system));
-    system.dwFlags = WMSYS_AUTOUPDATE | WMSYS_HWND;
-    system.bAutoUpdate = 0;
-    system.hWnd = hWnd;
-    wm_SetSystem(nSlot, &system);
-    WM_STATUS status;
-    ZeroMemory(&status, sizeof(status));
-    status.dwFlags = WMST_REPORT;
-    status.dwReport = WMRPT_KEYS | WMRPT_EXTENSION;
-    wm_SetStatus(nSlot, &status);
+    TakeNewRemote(hWnd, nSlot);
 }
 
 void OnLibraryLost(HWND hWnd, int nSlot, int bRequested)
 {
     if (bRequested == 1) {
-        WM_STATUS status;
-        ZeroMemory(&status, sizeof(status));
-        status.dwFlags = WMST_LED;
-        status.abLed[0] = 1;
-        wm_SetStatus(nSlot, &status);
+        static const BYTE abFirstLed[REMOTE_LED_COUNT] = { 1, 0, 0, 0 };
+        SetRemoteLeds(nSlot, abFirstLed, 0);
     }
     if (nSlot != g_State.nSelectedRemote)
         return;
@@ -70,6 +45,6 @@ void OnTimer(HWND hWnd, UINT_PTR uTimer)
     if (uTimer != PRESENCE_TIMER_ID)
         return;
     int nSlot = g_State.nSelectedRemote;
-    if (nSlot >= 0 && wm_Exist(nSlot) == 0)
+    if (nSlot >= 0 && !RemoteExists(nSlot))
         PostMessageW(hWnd, WM_MSG_LOST_DEFAULT, nSlot, 0);
 }

@@ -8,7 +8,7 @@
 #include "pages.h"
 #include "program_state.h"
 #include "resource.h"
-#include "tavel.h"
+#include "remote_link.h"
 
 #define TITLE_CHARS MAX_PATH
 
@@ -28,7 +28,7 @@ static void OnOptions(HWND hWnd)
     WriteOptionsTo(g_szOptionsFile, &g_Options);
 }
 
-/* Run (1) or stop (0). The library calls address slot 0, whichever remote is in use. */
+/* Run (1) or stop (0). */
 void SetRunning(HWND hWnd, int bRunning)
 {
     InterlockedExchange(&g_State.bRunning, bRunning);
@@ -37,20 +37,7 @@ void SetRunning(HWND hWnd, int bRunning)
         KillTimer(hWnd, PRESENCE_TIMER_ID);
     else
         SetTimer(hWnd, PRESENCE_TIMER_ID, PRESENCE_TIMER_MS, NULL);
-    WM_SYSTEM system;
-    ZeroMemory(&system, sizeof(system));
-    if (wm_GetSystem(0, &system)) {
-        system.dwFlags = WMSYS_AUTOUPDATE;
-        system.bAutoUpdate = bRunning;
-        wm_SetSystem(0, &system);
-        if (bRunning) {
-            WM_STATUS status;
-            ZeroMemory(&status, sizeof(status));
-            status.dwFlags = WMST_LED;
-            CopyMemory(status.abLed, g_CurrentSet.abLed, sizeof(status.abLed));
-            wm_SetStatus(0, &status);
-        }
-    }
+    SetSlotZeroPolling(bRunning, bRunning ? g_CurrentSet.abLed : NULL);
     UpdateRunMenu();
     RefreshPages();
     InvalidateRect(hWnd, NULL, TRUE);

@@ -9,7 +9,7 @@
 #include "pages.h"
 #include "program_state.h"
 #include "resource.h"
-#include "tavel.h"
+#include "remote_link.h"
 
 #define MAIN_WINDOW_STYLE   0x12CA0000
 #define FRAME_MARGIN        5
@@ -120,7 +120,7 @@ BOOL OnCreate(HWND hWnd)
     CreateRecordLock();
     StartEngine(hWnd, WM_APP_LAUNCH_FAILED);
     RefreshPages();
-    wm_Init();
+    OpenRemoteLink();
     DragAcceptFiles(hWnd, TRUE);
     UpdateRunMenu();
     return TRUE;
@@ -190,7 +190,7 @@ void OnDestroy(HWND hWnd)
 {
     (void)hWnd;
     WriteExitOptions();
-    wm_Close();
+    CloseRemoteLink();
     StopEngine();
     ReleaseAssignmentPaths(&g_CurrentSet);
     CloseRecordLock();

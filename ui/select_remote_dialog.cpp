@@ -7,7 +7,7 @@
 #include "app.h"
 #include "dialogs.h"
 #include "resource.h"
-#include "tavel.h"
+#include "remote_link.h"
 
 #define COLUMN_WIDTH   100
 #define ROW_TEXT_CHARS 32
@@ -16,15 +16,8 @@
 
 static void SetLeds(int nSlot, BYTE b1, BYTE b2, BYTE b3, BYTE b4, DWORD dwBlink)
 {
-    WM_STATUS status;
-    ZeroMemory(&status, sizeof(status));
-    status.dwFlags = WMST_LED;
-    status.abLed[0] = b1;
-    status.abLed[1] = b2;
-    status.abLed[2] = b3;
-    status.abLed[3] = b4;
-    status.dwBlink = dwBlink;
-    wm_SetStatus(nSlot, &status);
+    const BYTE abLed[REMOTE_LED_COUNT] = { b1, b2, b3, b4 };
+    SetRemoteLeds(nSlot, abLed, dwBlink);
 }
 
 static int RowSlot(HWND hList, int nRow)
@@ -62,11 +55,9 @@ static void AddRow(HWND hList, int nRow, int nSlot)
     item.lParam = nSlot;
     SendMessageW(hList, LVM_INSERTITEMW, 0, (LPARAM)&item);
 
-    WM_STATUS status;
-    ZeroMemory(&status, sizeof(status));
-    status.dwFlags = WMST_BATTERY;
-    wm_GetStatus(nSlot, &status);
-    _snwprintf(szText, ROW_TEXT_CHARS, L"%d%%", BatteryPercent(status.nBattery));
+    int nLevel = 0, bOk;
+    ReadRemoteBattery(nSlot, &nLevel, &bOk);
+    _snwprintf(szText, ROW_TEXT_CHARS, L"%d%%", BatteryPercent(nLevel));
     szText[ROW_TEXT_CHARS - 1] = L'\0';
     item.mask = LVIF_TEXT;
     item.iSubItem = 1;
@@ -85,9 +76,9 @@ static void SelectRow(HWND hList, int nRow)
 static BOOL OnInitDialog(HWND hDlg, SELECT_REMOTE *pSelect)
 {
     SetWindowLongPtrW(hDlg, DWLP_USER, (LONG_PTR)pSelect);
-    int nCount = wm_Count();
+    int nCount = CountRemotes();
     for (int i = 0; i < TAVEL_SLOTS && pSelect->cSlots < nCount; i++)
-        if (wm_Exist(i) == 1)
+        if (RemoteExists(i))
             pSelect->anSlot[pSelect->cSlots++] = i;
     HWND hList = GetDlgItem(hDlg, IDC_REMOTE_LIST);
     SendMessageW(hList, LVM_SETEXTENDEDLISTVIEWSTYLE, LVS_EX_FULLROWSELECT, LVS_EX_FULLROWSELECT);
@@ -121,7 +112,7 @@ static void OnListClick(HWND hDlg)
     SELECT_REMOTE *pSelect = (SELECT_REMOTE *)GetWindowLongPtrW(hDlg, DWLP_USER);
     HWND hList = GetDlgItem(hDlg, IDC_REMOTE_LIST);
     int nSelected = (int)SendMessageW(hList, LVM_GETNEXTITEM, (WPARAM)-1, LVNI_SELECTED);
-    int nCount = wm_Count();
+    int nCount = CountRemotes();
     pSelect->nBlinkSlot = -1;
     pSelect->bBlinkPhase = 0;
     for (int i = 0; i < nCount; i++) {

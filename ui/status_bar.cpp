@@ -6,7 +6,7 @@
 
 #include "main_handlers.h"
 #include "program_state.h"
-#include "tavel.h"
+#include "remote_link.h"
 
 #define BATTERY_TEXT_CHARS 30
 #define BATTERY_OK_COLOUR  0x00000000
@@ -25,11 +25,9 @@ int BatteryPercent(int nLevel)
 void RefreshBatteryPart(void)
 {
     if (g_State.nSelectedRemote != -1) {
-        WM_STATUS status;
-        ZeroMemory(&status, sizeof(status));
-        status.dwFlags = WMST_BATTERY;
-        if (wm_GetStatus(g_State.nSelectedRemote, &status) == 1)
-            g_State.nBatteryLevel = status.nBattery;
+        int nLevel, bOk;
+        if (ReadRemoteBattery(g_State.nSelectedRemote, &nLevel, &bOk))
+            g_State.nBatteryLevel = nLevel;
     }
     SendMessageW(g_App.hStatus, SB_SETTEXTW, STATUS_PART_BATTERY | SBT_OWNERDRAW, (LPARAM)L"");
 }
@@ -42,10 +40,8 @@ int GetBatteryPartLook(WCHAR *pszText, int cchText, COLORREF *pcrText)
     *pcrText = BATTERY_OK_COLOUR;
     if (g_State.nSelectedRemote == -1)
         return 0;
-    WM_STATUS status;
-    ZeroMemory(&status, sizeof(status));
-    status.dwFlags = WMST_BATTERY;
-    if (wm_GetStatus(g_State.nSelectedRemote, &status) == 1 && !status.bBatteryOk)
+    int nLevel, bOk;
+    if (ReadRemoteBattery(g_State.nSelectedRemote, &nLevel, &bOk) && !bOk)
         *pcrText = BATTERY_LOW_COLOUR;
     int cch = cchText < BATTERY_TEXT_CHARS ? cchText : BATTERY_TEXT_CHARS;
     if (g_State.nBatteryLevel)
