@@ -3,6 +3,7 @@
 #include "frame.h"
 #include "hid_io.h"
 #include "transport.h"
+#include "version.h"
 
 #include <mmsystem.h>
 

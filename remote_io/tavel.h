@@ -18,9 +18,6 @@ extern "C" {
 
 #define TAVEL_API WINAPI
 
-/* Version of the library: shown as "tavel v%d.%02d.%02d" from bits 8..15, 16..23, 24..31. */
-#define TAVEL_VERSION 0x01030000
-
 #define TAVEL_SLOTS 10
 
 /* Result codes left in the thread's last-error value. */

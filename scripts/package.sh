@@ -6,8 +6,8 @@ set -e
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=$1
 out=$2
-version=$(sed -n 's/.*"Zan, Version \([0-9.]*\)".*/\1/p' "$root/resources/zan.rc")
-[ -n "$version" ] || { echo "package: no version in zan.rc" >&2; exit 1; }
+version=$(sed -n 's/^ZAN  *//p' "$root/VERSION")
+[ -n "$version" ] || { echo "package: no Zan version in VERSION" >&2; exit 1; }
 
 stage=$(mktemp -d)
 trap 'rm -rf "$stage"' EXIT

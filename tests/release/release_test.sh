@@ -9,10 +9,12 @@ trap 'rm -rf "$work"' EXIT
 fail=0
 check() { if ! eval "$2"; then echo "FAILED: $1"; fail=1; else echo "ok: $1"; fi; }
 
+zan_version=$(sed -n 's/^ZAN  *//p' "$root/VERSION")
+tavel_version=$(sed -n 's/^TAVEL  *//p' "$root/VERSION")
 zip=$(sh "$root/scripts/package.sh" "$build" "$work/out") || { echo "FAILED: packaging"; exit 1; }
-check "zip is named with the version" '[ "$(basename "$zip")" = Zan-0.03.zip ]'
+check "zip is named with the version" '[ "$(basename "$zip")" = Zan-$zan_version.zip ]'
 unzip -q "$zip" -d "$work/unpacked"
-dir="$work/unpacked/Zan-0.03"
+dir="$work/unpacked/Zan-$zan_version"
 for f in Zan.exe tavel.dll tavel_monitor.exe zanset.exe guide_ja.md; do
     check "$f is in the zip" '[ -f "$dir/$f" ]'
 done
@@ -28,7 +30,7 @@ for f in Zan.exe tavel.dll tavel_monitor.exe zanset.exe; do
 done
 
 # Version resources agree with what the programs show.
-for pair in "Zan.exe:0.03" "tavel.dll:0.03.01"; do
+for pair in "Zan.exe:$zan_version" "tavel.dll:$tavel_version"; do
     f=${pair%%:*}; v=${pair#*:}
     check "$f carries version $v" 'strings -el "$dir/$f" | grep -qx "$v"'
 done
@@ -41,10 +43,10 @@ ensure_wine
 # Other tests may show Zan windows meanwhile: look for one of this very process.
 started=0
 for i in $(seq 1 100); do
-    pid=$(pgrep -f 'unpacked.Zan-0.03.Zan.exe' | head -n 1)
+    pid=$(pgrep -f "unpacked.Zan-$zan_version.Zan.exe" | head -n 1)
     if [ -n "$pid" ] && xdotool search --pid "$pid" --name '^Zan' >/dev/null 2>&1; then started=1; break; fi
     sleep 0.2
 done
 check "Zan.exe starts from the unpacked folder" '[ $started = 1 ]'
-pkill -f 'unpacked.Zan-0.03.Zan.exe' 2>/dev/null || true
+pkill -f "unpacked.Zan-$zan_version.Zan.exe" 2>/dev/null || true
 exit $fail

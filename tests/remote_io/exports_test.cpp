@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include "tavel.h"
+#include "version.h"
 
 namespace {
 

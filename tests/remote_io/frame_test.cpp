@@ -7,6 +7,7 @@
 
 #include "connection.h"
 #include "frame.h"
+#include "version.h"
 
 namespace {
 
@@ -37,9 +38,9 @@ WM_DEVICE *PlaceDevice(int nSlot, int bAutoUpdate) {
 bool ThreadRunning(HANDLE h) { return WaitForSingleObject(h, 0) == WAIT_TIMEOUT; }
 
 TEST_F(Frame, VersionIsTheSameBeforeAndAfterInit) {
-    EXPECT_EQ(0x01030000, wm_Version());
+    EXPECT_EQ(TAVEL_VERSION, wm_Version());
     ASSERT_EQ(1, wm_Init());
-    EXPECT_EQ(0x01030000, wm_Version());
+    EXPECT_EQ(TAVEL_VERSION, wm_Version());
 }
 
 TEST_F(Frame, ExportsRefuseWorkBeforeInit) {

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "resource.h"
+#include "version.h"
 
 namespace {
 
@@ -201,7 +202,7 @@ enum { FULL, NO_HEIGHT, AT_ONLY };  // combo boxes report their closed height; a
 TEST_F(Dialogs, ControlsHaveTheirIdsClassesTextsStylesAndPlaces) {
     const struct { int dlg, id; const wchar_t *cls, *text; DWORD mask, style; int x, y, w, h, geo; } cases[] = {
         {103, 1000, L"Static", L"", SS_TYPEMASK, SS_ICON, 10, 16, 18, 21, AT_ONLY},
-        {103, -1, L"Static", L"Zan, Version 0.03", SS_TYPEMASK, SS_LEFT, 42, 14, 52, 8, FULL},
+        {103, -1, L"Static", L"" ZAN_ABOUT_TEXT, SS_TYPEMASK, SS_LEFT, 42, 14, 52, 8, FULL},
         {103, 1001, L"Static", L"tavel v0.00.000", SS_TYPEMASK, SS_LEFT, 43, 43, 47, 8, FULL},
         {103, 1, L"Button", L"OK", BS_TYPEMASK, BS_DEFPUSHBUTTON, 116, 55, 50, 14, FULL},
         {111, -1, L"Button", L"＋字キー", BS_TYPEMASK, BS_GROUPBOX, 0, 0, 390, 90, FULL},

@@ -16,7 +16,7 @@ expect() {
 
 out=$(run "$scenarios/monitor.txt" "--seconds 4" | tr -d '\r')
 printf '%s\n' "$out"
-expect "tavel v0.03.01"
+expect "tavel v$(sed -n 's/^TAVEL  *//p' "$(dirname "$0")/../../VERSION")"
 expect "slot 0: battery 200 (100%), extension none"
 expect "slot 1: battery 30 (15%) LOW, extension Nunchuk"
 expect "2 remote(s) connected"

@@ -4,6 +4,7 @@
 #include "dialogs.h"
 #include "resource.h"
 #include "tavel.h"
+#include "version.h"
 
 namespace {
 
@@ -36,7 +37,7 @@ TEST_F(ZanTest, AboutShowsTheIconAndTheLibraryVersion) {
     for (UINT close : {IDOK, IDCANCEL}) {
         bool seen = false;
         DriveModal([&] { Command(IDM_ABOUT); }, [&](HWND hDlg) {
-            EXPECT_EQ(L"tavel v0.03.01", ItemText(hDlg, IDC_LIBRARY_VERSION));
+            EXPECT_EQ(L"tavel v" TAVEL_VERSION_TEXT, ItemText(hDlg, IDC_LIBRARY_VERSION));
             EXPECT_TRUE(SendDlgItemMessageW(hDlg, IDC_ABOUT_ICON, STM_GETICON, 0, 0) != 0);
             EXPECT_EQ(hMain, GetWindow(hDlg, GW_OWNER));
             seen = true;
