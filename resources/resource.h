@@ -58,9 +58,37 @@
 #define IDS_CORRECTION_STRONG       40016
 #define IDS_CORRECTION_FIRST        IDS_CORRECTION_NONE    /* + nAnalogCorrection */
 #define IDS_CORRECTION_COUNT        4
-#define IDS_OPTION_FILE             40017
 #define IDS_SAVE_FAILED             40150   /* %s: the file, %s: the system's reason */
 #define IDS_REPLACE_FILE            40151   /* %s: the file */
+/* Texts of the window, its dialogs and message boxes */
+#define IDS_LOAD_FAILED             40160
+#define IDS_SETTING_FILTER          40161   /* file filter: | stands for the NULs */
+#define IDS_OPEN_TITLE              40162
+#define IDS_SAVE_AS_TITLE           40163
+#define IDS_LAUNCH_FAILED           40164
+#define IDS_UNSAVED_FILE            40165
+#define IDS_ASK_SAVE                40166
+#define IDS_ASK_RECONNECT           40167
+#define IDS_CONNECT_CAPTION         40168
+#define IDS_CONNECT_FAILED          40169
+#define IDS_CONNECT_FAILED_CAPTION  40170
+#define IDS_CONNECTED               40171
+#define IDS_CONNECTED_CAPTION       40172
+#define IDS_ALL_FILES_FILTER        40173   /* file filter: | stands for the NULs */
+#define IDS_APPLICATION_TITLE       40174
+#define IDS_MISSING_APPLICATION     40175
+#define IDS_REMOTE                  40176
+#define IDS_REMOTE_ROW              40177   /* %d: the row from 1 */
+#define IDS_BATTERY                 40178
+#define IDS_CHOOSE_ONE              40179
+#define IDS_NOT_SET                 40180
+#define IDS_NOT_USED                40181
+#define IDS_BATTERY_PART            40182   /* %d: percent */
+#define IDS_BATTERY_PART_EMPTY      40183
+#define IDS_NOT_CONNECTED           40184
+#define IDS_TAB_NUNCHUK             40185
+#define IDS_TAB_CLASSIC             40186
+#define IDS_TAB_OPTIONS             40187
 
 /* Main menu commands */
 #define IDM_ABOUT                   104

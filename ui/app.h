@@ -62,6 +62,14 @@ typedef int (WINAPI *MESSAGE_BOX_PROC)(HWND hOwner, LPCWSTR pszText, LPCWSTR psz
 int ShowMessageBox(HWND hOwner, LPCWSTR pszText, LPCWSTR pszCaption, UINT uType);
 void SetMessageBoxProc(MESSAGE_BOX_PROC pfnMessageBox);
 
+/* Texts of the string table. UI_TEXT_CHARS holds any of them; a missing one is empty. */
+#define UI_TEXT_CHARS 256
+LPCWSTR LoadText(UINT uId, WCHAR *pszText, int cchText);
+/* A file dialog's filter, its parts separated by '|' in the table. */
+LPCWSTR LoadFilter(UINT uId, WCHAR *pszFilter, int cchFilter);
+/* A message box of two string table entries. */
+int ShowTextBox(HWND hOwner, UINT uText, UINT uCaption, UINT uType);
+
 /* The common file dialogs go through here too (GetOpenFileNameW / GetSaveFileNameW);
  * NULL puts the system's dialog back. */
 typedef BOOL (WINAPI *FILE_DIALOG_PROC)(LPOPENFILENAMEW pOfn);

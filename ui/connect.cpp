@@ -73,8 +73,7 @@ static int ReleaseCurrentRemote(int bInteractive)
     if (g_State.nSelectedRemote < 0)
         return 1;
     if (bInteractive &&
-        ShowMessageBox(NULL, L"一度に接続できるWiiリモコンは１個までです\n新しく接続しなおしますか？",
-                       L"接続", MB_YESNO | MB_ICONQUESTION) != IDYES)
+        ShowTextBox(NULL, IDS_ASK_RECONNECT, IDS_CONNECT_CAPTION, MB_YESNO | MB_ICONQUESTION) != IDYES)
         return 0;
     DisconnectRemotes();
     SetSelectedRemote(-1);
@@ -90,7 +89,7 @@ static int FindRemote(HWND hOwner, int bInteractive)
      * where the library's connect message said. */
     if (nFound < 1 || (nFound == 1 && g_Connect.nReportedSlot < 0)) {
         if (bInteractive)
-            ShowMessageBox(NULL, L"接続できませんでした", L"接続失敗", MB_OK | MB_ICONWARNING);
+            ShowTextBox(NULL, IDS_CONNECT_FAILED, IDS_CONNECT_FAILED_CAPTION, MB_OK | MB_ICONWARNING);
         return -1;
     }
     if (nFound == 1)
@@ -117,7 +116,7 @@ int ConnectRemote(HWND hOwner, int bInteractive)
     RefreshPages();
     InvalidateRect(g_App.hMainWnd, NULL, TRUE);
     if (bInteractive)
-        ShowMessageBox(NULL, L"接続しました", L"接続成功", MB_OK);
+        ShowTextBox(NULL, IDS_CONNECTED, IDS_CONNECTED_CAPTION, MB_OK);
     SetRemotePolling(nSlot, 1);
     ApplyRemoteSettings(nSlot);
     ApplyLedPattern(&g_CurrentSet, nSlot);

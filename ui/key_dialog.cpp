@@ -188,7 +188,9 @@ static void OnMouseActionChanged(KEY_DIALOG *pDialog)
 static void OnBrowse(KEY_DIALOG *pDialog)
 {
     WCHAR szFile[MAX_PATH] = L"", szTitle[MAX_PATH] = L"";
-    if (!ChooseFile(szTitle, szFile, L"すべてのファイル(*.*)\0*.*\0\0", L"起動するアプリケーション", 0))
+    WCHAR szFilter[UI_TEXT_CHARS], szDialogTitle[UI_TEXT_CHARS];
+    if (!ChooseFile(szTitle, szFile, LoadFilter(IDS_ALL_FILES_FILTER, szFilter, UI_TEXT_CHARS),
+                    LoadText(IDS_APPLICATION_TITLE, szDialogTitle, UI_TEXT_CHARS), 0))
         return;
     if (SetWorkPath(pDialog, szFile) && pDialog->work.nKind == ASSIGN_APPLICATION)
         ShowPathField(pDialog->hDlg, &pDialog->work);
@@ -223,8 +225,7 @@ static int AcceptPath(KEY_DIALOG *pDialog)
         return 0;
     if (PathFileExistsW(szPath))
         return 1;
-    return ShowMessageBox(pDialog->hDlg, L"アプリケーションに指定したファイルは存在しません\n設定を完了させますか？",
-                          L"Zan", MB_OKCANCEL | MB_ICONQUESTION) == IDOK;
+    return ShowTextBox(pDialog->hDlg, IDS_MISSING_APPLICATION, IDS_APP_TITLE, MB_OKCANCEL | MB_ICONQUESTION) == IDOK;
 }
 
 static void OnOk(KEY_DIALOG *pDialog)

@@ -1,6 +1,7 @@
 /* launch_report.cpp - a failed application launch, reported by the engine thread and
  * shown here on the window thread, with no lock held, while the engine goes on. */
 #include "main_handlers.h"
+#include "resource.h"
 
 typedef struct LAUNCH_REPORT {
     int bShowing;   /* a box is open: further failures meanwhile add no second one */
@@ -16,6 +17,6 @@ void OnLaunchFailed(HWND hWnd, int nSlot, INT_PTR nResult)
     if (g_LaunchReport.bShowing)
         return;
     g_LaunchReport.bShowing = 1;
-    ShowMessageBox(hWnd, TEXT_LAUNCH_FAILED, TEXT_CAPTION, MB_OK | MB_ICONERROR);
+    ShowTextBox(hWnd, IDS_LAUNCH_FAILED, IDS_APP_TITLE, MB_OK | MB_ICONERROR);
     g_LaunchReport.bShowing = 0;
 }

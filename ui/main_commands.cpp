@@ -69,10 +69,10 @@ void UpdateRunMenu(void)
 
 void UpdateTitle(void)
 {
-    WCHAR szTitle[TITLE_CHARS];
+    WCHAR szTitle[TITLE_CHARS], szUnsaved[UI_TEXT_CHARS];
     lstrcpynW(szTitle, L"Zan ", TITLE_CHARS);
     LPCWSTR pszName = g_State.szCurrentFile[0] ? PathFindFileNameW(g_State.szCurrentFile)
-                                               : L"(未保存)新規設定ファイル";
+                                               : LoadText(IDS_UNSAVED_FILE, szUnsaved, UI_TEXT_CHARS);
     lstrcpynW(szTitle + lstrlenW(szTitle), pszName, TITLE_CHARS - lstrlenW(szTitle));
     if (g_State.bModified)
         lstrcpynW(szTitle + lstrlenW(szTitle), L" (*)", TITLE_CHARS - lstrlenW(szTitle));
@@ -91,8 +91,7 @@ int AskSaveChanges(void)
 {
     if (!g_State.bModified)
         return 1;
-    int nAnswer = ShowMessageBox(NULL, L"この設定ファイルは保存されていません\n保存しますか？", TEXT_CAPTION,
-                                 MB_YESNOCANCEL | MB_ICONQUESTION);
+    int nAnswer = ShowTextBox(NULL, IDS_ASK_SAVE, IDS_APP_TITLE, MB_YESNOCANCEL | MB_ICONQUESTION);
     if (nAnswer == IDCANCEL)
         return 0;
     /* A failed save or a cancelled save-as keeps the window, the file and the mark. */

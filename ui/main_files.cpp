@@ -16,7 +16,7 @@
 
 static void ShowLoadFailure(HWND hWnd)
 {
-    ShowMessageBox(hWnd, TEXT_LOAD_FAILED, TEXT_CAPTION, MB_OK);
+    ShowTextBox(hWnd, IDS_LOAD_FAILED, IDS_APP_TITLE, MB_OK);
 }
 
 int LoadIntoCurrentSet(LPCWSTR pszPath)
@@ -42,8 +42,9 @@ void OnOpen(HWND hWnd)
 {
     if (!AskSaveChanges())
         return;
-    WCHAR szFile[MAX_PATH], szTitle[MAX_PATH];
-    if (!ChooseFile(szTitle, szFile, TEXT_SETTING_FILTER, TEXT_OPEN_TITLE, 0))
+    WCHAR szFile[MAX_PATH], szTitle[MAX_PATH], szFilter[UI_TEXT_CHARS], szDialogTitle[UI_TEXT_CHARS];
+    if (!ChooseFile(szTitle, szFile, LoadFilter(IDS_SETTING_FILTER, szFilter, UI_TEXT_CHARS),
+                    LoadText(IDS_OPEN_TITLE, szDialogTitle, UI_TEXT_CHARS), 0))
         return;
     if (!LoadIntoCurrentSet(szFile)) {
         ShowLoadFailure(hWnd);
@@ -57,12 +58,13 @@ void OnOpen(HWND hWnd)
 static int ShowFileMessage(HWND hWnd, UINT uText, LPCWSTR pszPath, DWORD dwError, UINT uType)
 {
     WCHAR szFormat[FILE_MESSAGE_CHARS], szReason[FILE_MESSAGE_CHARS] = L"", szText[FILE_MESSAGE_CHARS * 3];
-    LoadStringW(g_App.hInstance, uText, szFormat, FILE_MESSAGE_CHARS);
+    WCHAR szCaption[UI_TEXT_CHARS];
+    LoadText(uText, szFormat, FILE_MESSAGE_CHARS);
     if (dwError)
         FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, NULL, dwError, 0, szReason,
                        FILE_MESSAGE_CHARS, NULL);
     StringCchPrintfW(szText, FILE_MESSAGE_CHARS * 3, szFormat, pszPath, szReason);
-    return ShowMessageBox(hWnd, szText, TEXT_CAPTION, uType);
+    return ShowMessageBox(hWnd, szText, LoadText(IDS_APP_TITLE, szCaption, UI_TEXT_CHARS), uType);
 }
 
 static void ShowSaveFailure(HWND hWnd, LPCWSTR pszPath)
@@ -84,8 +86,9 @@ static void AdoptSavedFile(LPCWSTR pszPath)
 static int ChooseSaveTarget(HWND hWnd, WCHAR *pszTarget)
 {
     for (;;) {
-        WCHAR szTitle[MAX_PATH];
-        if (!ChooseFile(szTitle, pszTarget, TEXT_SETTING_FILTER, L"名前を付けて保存", 1))
+        WCHAR szTitle[MAX_PATH], szFilter[UI_TEXT_CHARS], szDialogTitle[UI_TEXT_CHARS];
+        if (!ChooseFile(szTitle, pszTarget, LoadFilter(IDS_SETTING_FILTER, szFilter, UI_TEXT_CHARS),
+                        LoadText(IDS_SAVE_AS_TITLE, szDialogTitle, UI_TEXT_CHARS), 1))
             return 0;
         if (!PathRenameExtensionW(pszTarget, L".zan"))
             return 0;

@@ -11,13 +11,6 @@
 #define PRESENCE_TIMER_MS 1000
 #define STATUS_PART_BATTERY 1
 
-/* The literal texts of the main window. */
-#define TEXT_CAPTION          L"Zan"
-#define TEXT_LOAD_FAILED      L"設定ファイルの読み込みに失敗しました"
-#define TEXT_SETTING_FILTER   L"設定ファイル(*.zan)\0*.zan\0"
-#define TEXT_OPEN_TITLE       L"設定ファイルを開く"
-#define TEXT_LAUNCH_FAILED    L"ファイルの実行に失敗しました"
-
 /* main_window.cpp */
 BOOL OnCreate(HWND hWnd);
 void OnSize(HWND hWnd, WPARAM wParam);

@@ -21,16 +21,16 @@
 #define FRAME_YELLOW 0x0000FFFF
 
 typedef struct PAGE_DEF {
-    LPCWSTR pszTab;
+    UINT    uTab;
     int     nDialog;
     DLGPROC pfnProc;
 } PAGE_DEF;
 
 static const PAGE_DEF g_aPageDef[PAGE_COUNT] = {
-    { L"Wiiリモコン",             IDD_PAGE_REMOTE,  AssignPageProc },
-    { L"ヌンチャク",              IDD_PAGE_NUNCHUK, AssignPageProc },
-    { L"クラシックコントローラ",  IDD_PAGE_CLASSIC, AssignPageProc },
-    { L"オプション",              IDD_PAGE_OPTIONS, OptionsPageProc },
+    { IDS_REMOTE,      IDD_PAGE_REMOTE,  AssignPageProc },
+    { IDS_TAB_NUNCHUK, IDD_PAGE_NUNCHUK, AssignPageProc },
+    { IDS_TAB_CLASSIC, IDD_PAGE_CLASSIC, AssignPageProc },
+    { IDS_TAB_OPTIONS, IDD_PAGE_OPTIONS, OptionsPageProc },
 };
 
 static const struct { int nKind; int nBitmap; } g_aKindBitmap[] = {
@@ -84,10 +84,11 @@ static void CreateTabs(HWND hWnd)
                                  0, 0, 4, 4, hWnd, NULL, g_App.hInstance, NULL);
     SendMessageW(g_App.hTab, WM_SETFONT, (WPARAM)g_App.hFont, TRUE);
     for (int i = 0; i < PAGE_COUNT; i++) {
+        WCHAR szTab[UI_TEXT_CHARS];
         TCITEMW item;
         ZeroMemory(&item, sizeof(item));
         item.mask = TCIF_TEXT;
-        item.pszText = (LPWSTR)g_aPageDef[i].pszTab;
+        item.pszText = (LPWSTR)LoadText(g_aPageDef[i].uTab, szTab, UI_TEXT_CHARS);
         SendMessageW(g_App.hTab, TCM_INSERTITEMW, i, (LPARAM)&item);
         g_App.ahPage[i] = CreateDialogParamW(g_App.hInstance, MAKEINTRESOURCEW(g_aPageDef[i].nDialog),
                                              g_App.hTab, g_aPageDef[i].pfnProc, 0);

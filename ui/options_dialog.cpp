@@ -83,8 +83,9 @@ static void OnTimeoutChanged(HWND hDlg, OPTIONS_DIALOG *pDialog)
 
 static void OnBrowse(HWND hDlg)
 {
-    WCHAR szFile[MAX_PATH], szTitle[MAX_PATH];
-    if (ChooseFile(szTitle, szFile, TEXT_SETTING_FILTER, TEXT_OPEN_TITLE, 0))
+    WCHAR szFile[MAX_PATH], szTitle[MAX_PATH], szFilter[UI_TEXT_CHARS], szDialogTitle[UI_TEXT_CHARS];
+    if (ChooseFile(szTitle, szFile, LoadFilter(IDS_SETTING_FILTER, szFilter, UI_TEXT_CHARS),
+                   LoadText(IDS_OPEN_TITLE, szDialogTitle, UI_TEXT_CHARS), 0))
         SetDlgItemTextW(hDlg, IDC_OPT_SETTING_FILE, szFile);
 }
 

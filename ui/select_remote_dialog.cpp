@@ -6,8 +6,8 @@
 
 #include "app.h"
 #include "dialogs.h"
-#include "resource.h"
 #include "remote_link.h"
+#include "resource.h"
 
 #define COLUMN_WIDTH   100
 #define ROW_TEXT_CHARS 32
@@ -31,21 +31,22 @@ static int RowSlot(HWND hList, int nRow)
     return (int)item.lParam;
 }
 
-static void AddColumn(HWND hList, int nColumn, LPCWSTR pszText)
+static void AddColumn(HWND hList, int nColumn, UINT uText)
 {
+    WCHAR szText[ROW_TEXT_CHARS];
     LVCOLUMNW column;
     ZeroMemory(&column, sizeof(column));
     column.mask = LVCF_FMT | LVCF_WIDTH | LVCF_TEXT;
     column.fmt = LVCFMT_LEFT;
     column.cx = COLUMN_WIDTH;
-    column.pszText = (LPWSTR)pszText;
+    column.pszText = (LPWSTR)LoadText(uText, szText, ROW_TEXT_CHARS);
     SendMessageW(hList, LVM_INSERTCOLUMNW, nColumn, (LPARAM)&column);
 }
 
 static void AddRow(HWND hList, int nRow, int nSlot)
 {
-    WCHAR szText[ROW_TEXT_CHARS];
-    _snwprintf(szText, ROW_TEXT_CHARS, L"Wiiリモコン [%d]", nRow + 1);
+    WCHAR szText[ROW_TEXT_CHARS], szFormat[ROW_TEXT_CHARS];
+    _snwprintf(szText, ROW_TEXT_CHARS, LoadText(IDS_REMOTE_ROW, szFormat, ROW_TEXT_CHARS), nRow + 1);
     szText[ROW_TEXT_CHARS - 1] = L'\0';
     LVITEMW item;
     ZeroMemory(&item, sizeof(item));
@@ -82,8 +83,8 @@ static BOOL OnInitDialog(HWND hDlg, SELECT_REMOTE *pSelect)
             pSelect->anSlot[pSelect->cSlots++] = i;
     HWND hList = GetDlgItem(hDlg, IDC_REMOTE_LIST);
     SendMessageW(hList, LVM_SETEXTENDEDLISTVIEWSTYLE, LVS_EX_FULLROWSELECT, LVS_EX_FULLROWSELECT);
-    AddColumn(hList, 0, L"Wiiリモコン");
-    AddColumn(hList, 1, L"バッテリー");
+    AddColumn(hList, 0, IDS_REMOTE);
+    AddColumn(hList, 1, IDS_BATTERY);
     for (int j = 0; j < pSelect->cSlots; j++)
         AddRow(hList, j, pSelect->anSlot[j]);
     SelectRow(hList, 0);
@@ -155,7 +156,7 @@ static void OnOk(HWND hDlg)
     HWND hList = GetDlgItem(hDlg, IDC_REMOTE_LIST);
     int nSelected = (int)SendMessageW(hList, LVM_GETNEXTITEM, (WPARAM)-1, LVNI_SELECTED);
     if (nSelected < 0) {
-        ShowMessageBox(hDlg, L"何か選択してください", L"Zan", MB_OK | MB_ICONWARNING);
+        ShowTextBox(hDlg, IDS_CHOOSE_ONE, IDS_APP_TITLE, MB_OK | MB_ICONWARNING);
         return;
     }
     EndSelection(hDlg, RowSlot(hList, nSelected));

@@ -26,7 +26,7 @@ static void GetSlotText(const ASSIGNMENT *pAssign, int nKind, WCHAR *pszText)
     switch (nKind) {
     case ASSIGN_KEY:
         if (!FormatKeyText(pszText, pAssign))
-            lstrcpyW(pszText, L"未設定");
+            LoadText(IDS_NOT_SET, pszText, SLOT_TEXT_CHARS);
         break;
     case ASSIGN_MOUSE:
         LoadStringW(g_App.hInstance, IDS_MOUSE_ACTION_FIRST + pAssign->nMouseAction, pszText, SLOT_TEXT_CHARS);
@@ -35,10 +35,10 @@ static void GetSlotText(const ASSIGNMENT *pAssign, int nKind, WCHAR *pszText)
         if (pAssign->pszPath && pAssign->pszPath[0])
             lstrcpynW(pszText, PathFindFileNameW(pAssign->pszPath), SLOT_TEXT_CHARS);
         else
-            lstrcpyW(pszText, L"未設定");
+            LoadText(IDS_NOT_SET, pszText, SLOT_TEXT_CHARS);
         break;
     default:
-        lstrcpyW(pszText, L"未使用");
+        LoadText(IDS_NOT_USED, pszText, SLOT_TEXT_CHARS);
         break;
     }
 }

@@ -7,6 +7,7 @@
 #include "main_handlers.h"
 #include "program_state.h"
 #include "remote_link.h"
+#include "resource.h"
 
 #define BATTERY_TEXT_CHARS 30
 #define BATTERY_OK_COLOUR  0x00000000
@@ -44,10 +45,14 @@ int GetBatteryPartLook(WCHAR *pszText, int cchText, COLORREF *pcrText)
     if (ReadRemoteBattery(g_State.nSelectedRemote, &nLevel, &bOk) && !bOk)
         *pcrText = BATTERY_LOW_COLOUR;
     int cch = cchText < BATTERY_TEXT_CHARS ? cchText : BATTERY_TEXT_CHARS;
+    /* Two tabs put the text at the right edge of the part. */
+    WCHAR szFormat[BATTERY_TEXT_CHARS];
+    lstrcpynW(pszText, L"\t\t", cch);
     if (g_State.nBatteryLevel)
-        _snwprintf(pszText, cch, L"\t\tバッテリー %d%%", BatteryPercent(g_State.nBatteryLevel));
+        _snwprintf(pszText + 2, cch - 2, LoadText(IDS_BATTERY_PART, szFormat, BATTERY_TEXT_CHARS),
+                   BatteryPercent(g_State.nBatteryLevel));
     else
-        lstrcpynW(pszText, L"\t\t電池切れ", cch);
+        LoadText(IDS_BATTERY_PART_EMPTY, pszText + 2, cch - 2);
     pszText[cch - 1] = L'\0';
     return 1;
 }
@@ -74,10 +79,10 @@ static const LPCWSTR g_apszExtensionSuffix[] = {
 void FormatConnectionText(WCHAR *pszText, int cchText, int nExtensionKind)
 {
     if (nExtensionKind < 0) {
-        lstrcpynW(pszText, L"Wiiリモコンと接続されていません", cchText);
+        LoadText(IDS_NOT_CONNECTED, pszText, cchText);
         return;
     }
-    lstrcpynW(pszText, L"Wiiリモコン", cchText);
+    LoadText(IDS_REMOTE, pszText, cchText);
     if (nExtensionKind < (int)(sizeof(g_apszExtensionSuffix) / sizeof(g_apszExtensionSuffix[0])))
         lstrcpynW(pszText + lstrlenW(pszText), g_apszExtensionSuffix[nExtensionKind],
                   cchText - lstrlenW(pszText));
