@@ -14,6 +14,9 @@
 #define PAGE_COUNT 4
 enum { PAGE_REMOTE, PAGE_NUNCHUK, PAGE_CLASSIC, PAGE_OPTIONS };
 
+/* A fixed-size window: no sizing border, no maximise box. */
+#define MAIN_WINDOW_STYLE (WS_VISIBLE | WS_CLIPCHILDREN | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX)
+
 /* The main window and what it created. */
 typedef struct APP_WINDOW {
     HINSTANCE hInstance;

@@ -6,7 +6,6 @@
 #include "setting_file.h"
 
 #define TEXT_CHARS 100
-#define MAIN_WINDOW_STYLE 0x12CA0000
 #define MAIN_WINDOW_START_SIZE 10
 
 APP_WINDOW g_App;

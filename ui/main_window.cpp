@@ -11,7 +11,6 @@
 #include "resource.h"
 #include "remote_link.h"
 
-#define MAIN_WINDOW_STYLE   0x12CA0000
 #define FRAME_MARGIN        5
 #define STATUS_PART_SPLIT   400
 #define FONT_HEIGHT         (-12)
