@@ -12,6 +12,7 @@ static const WCHAR KEY_INIT_SET[] = L"bInitSet";
 static const WCHAR KEY_SETTING_FILENAME[] = L"szSettingFilename";
 static const WCHAR KEY_CONNECT[] = L"bConnect";
 static const WCHAR KEY_TIMEOUT[] = L"dwTimeout";
+static const WCHAR KEY_PROGRAM_SETS[] = L"bProgramSets";
 
 /* Room for "%d" of any 32-bit value. */
 #define NUMBER_CHARS 16
@@ -33,6 +34,8 @@ void ReadOptionsFrom(LPCWSTR pszIniPath, APP_OPTIONS *pOptions)
                              MAX_PATH, pszIniPath);
     pOptions->bConnect = (int)GetPrivateProfileIntW(OPTIONS_SECTION, KEY_CONNECT, DEFAULT_CONNECT, pszIniPath);
     pOptions->dwTimeout = GetPrivateProfileIntW(OPTIONS_SECTION, KEY_TIMEOUT, DEFAULT_TIMEOUT_MS, pszIniPath);
+    pOptions->bProgramSets = (int)GetPrivateProfileIntW(OPTIONS_SECTION, KEY_PROGRAM_SETS, DEFAULT_PROGRAM_SETS,
+                                                        pszIniPath);
 }
 
 static void WriteNumber(LPCWSTR pszKey, int nValue, LPCWSTR pszIniPath)
@@ -48,6 +51,7 @@ void WriteOptionsTo(LPCWSTR pszIniPath, const APP_OPTIONS *pOptions)
     WritePrivateProfileStringW(OPTIONS_SECTION, KEY_SETTING_FILENAME, pOptions->szSettingFilename, pszIniPath);
     WriteNumber(KEY_CONNECT, pOptions->bConnect, pszIniPath);
     WriteNumber(KEY_TIMEOUT, (int)pOptions->dwTimeout, pszIniPath);
+    WriteNumber(KEY_PROGRAM_SETS, pOptions->bProgramSets, pszIniPath);
 }
 
 void ReadOptions(APP_OPTIONS *pOptions)

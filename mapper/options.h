@@ -10,12 +10,14 @@
 #define DEFAULT_INIT_SET     0
 #define DEFAULT_CONNECT      1
 #define DEFAULT_TIMEOUT_MS   1000
+#define DEFAULT_PROGRAM_SETS 1
 
 typedef struct APP_OPTIONS {
     int   bInitSet;
     WCHAR szSettingFilename[MAX_PATH];
     int   bConnect;
     DWORD dwTimeout;
+    int   bProgramSets;   /* switch to a listed program's set while it has the foreground */
 } APP_OPTIONS;
 
 /* The full path of option.ini in the executable's folder (OPTIONS_PATH_CHARS). */
@@ -23,7 +25,7 @@ void GetOptionsFilePath(WCHAR *pszPath);
 
 /* Each field from its key, or its default for a missing file or key. */
 void ReadOptionsFrom(LPCWSTR pszIniPath, APP_OPTIONS *pOptions);
-/* The four keys in their order; the file is created when needed. Failures are not reported. */
+/* The keys in their order; the file is created when needed. Failures are not reported. */
 void WriteOptionsTo(LPCWSTR pszIniPath, const APP_OPTIONS *pOptions);
 
 /* The same with option.ini beside the executable. */

@@ -7,6 +7,7 @@
 #include "engine.h"
 #include "main_handlers.h"
 #include "pages.h"
+#include "program_watch.h"
 #include "program_state.h"
 #include "resource.h"
 #include "tavel.h"
@@ -121,6 +122,7 @@ BOOL OnCreate(HWND hWnd)
     wm_Init();
     DragAcceptFiles(hWnd, TRUE);
     UpdateRunMenu();
+    StartProgramWatch(hWnd);
     return TRUE;
 }
 
@@ -186,7 +188,7 @@ LRESULT OnClose(HWND hWnd)
 
 void OnDestroy(HWND hWnd)
 {
-    (void)hWnd;
+    StopProgramWatch(hWnd);
     if (g_Options.bInitSet && g_State.szCurrentFile[0]) {
         lstrcpynW(g_Options.szSettingFilename, g_State.szCurrentFile, MAX_PATH);
         WriteOptionsTo(g_szOptionsFile, &g_Options);
