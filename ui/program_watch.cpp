@@ -154,15 +154,14 @@ static void SwitchToDefault(void)
     AdoptSet(g_Watch.szDefaultFile);
 }
 
-/* Says once why the set stays; 1 when the target was refused before. */
-static int Refuse(LPCWSTR pszTarget, int bForFailure, UINT uNotice, LPCWSTR pszArgument)
+/* Says why the set stays, once for each target. */
+static void Refuse(LPCWSTR pszTarget, int bForFailure, UINT uNotice, LPCWSTR pszArgument)
 {
     if (lstrcmpiW(g_Watch.szRefused, pszTarget) == 0 && g_Watch.bRefusedForFailure == bForFailure && g_Watch.bNoticeShown)
-        return 1;
+        return;
     lstrcpynW(g_Watch.szRefused, pszTarget, MAX_PATH);
     g_Watch.bRefusedForFailure = bForFailure;
     ShowNotice(uNotice, pszArgument);
-    return 0;
 }
 
 void CheckForegroundProgram(void)
