@@ -4,8 +4,9 @@
  * The default set is the one in use while no listed program has the foreground. When a
  * listed program takes it, a copy of the default set is kept in memory and the program's
  * file is loaded; when an unlisted program takes it, the copy comes back. Zan's own
- * windows change nothing, so a set can be looked at and edited. A modified set is never
- * replaced: the status bar says why the switch waits instead.
+ * windows change nothing, so a set can be looked at and edited, and nothing changes while
+ * one of Zan's modal dialogs is open. A modified set is never replaced: the status bar
+ * says why the switch waits instead.
  */
 #include "program_watch.h"
 
@@ -171,6 +172,9 @@ void CheckForegroundProgram(void)
     if (!dwProcess || dwProcess == GetCurrentProcessId())
         return;
     lstrcpynW(g_Watch.szLastForeign, szProgram, MAX_PATH);
+    /* A modal dialog of Zan may be editing an entry of the current set. */
+    if (!IsWindowEnabled(g_Watch.hWnd))
+        return;
     if (g_Watch.szActiveProgram[0] && lstrcmpiW(g_State.szCurrentFile, g_Watch.szActiveFile) != 0) {
         /* The user opened another file meanwhile: that one is the default set now. */
         DropDefaultSet();

@@ -72,6 +72,10 @@ TEST_F(ProgramSetsTest, ForegroundProgramSelectsItsSetAndLeavingRestoresTheDefau
         EXPECT_EQ(s.key, SlotZeroKey()) << s.name;
         EXPECT_EQ(L"Zan " + std::wstring(s.file), Title()) << s.name;
     }
+    EnableWindow(hMain, FALSE);   // as while a modal dialog of Zan is open
+    Focus(L"notepad.exe");
+    EXPECT_EQ(Path(L"game.zan"), g_State.szCurrentFile) << "no switch under a modal dialog";
+    EnableWindow(hMain, TRUE);
     Focus(L"notepad.exe");
     ASSERT_TRUE(g_CurrentSet.aAssign[5].pszPath != NULL);
     EXPECT_STREQ(L"calc.exe", g_CurrentSet.aAssign[5].pszPath);
