@@ -58,6 +58,7 @@ shot select dialog_119_select_remote
 shot options dialog_133_options
 shot key dialog_121_key_setting
 shot programs dialog_140_program_sets
+shot highlight main_highlight
 
 # The pictures of the README and the user guide.
 images="$ROOT/docs/images"
@@ -65,7 +66,8 @@ mkdir -p "$images"
 for pair in main_remote:main_remote main_nunchuk:main_nunchuk main_classic:main_classic \
             main_options:main_options dialog_103_about:dialog_about \
             dialog_119_select_remote:dialog_select_remote dialog_121_key_setting:dialog_key_setting \
-            dialog_133_options:dialog_options dialog_140_program_sets:dialog_program_sets; do
+            dialog_133_options:dialog_options dialog_140_program_sets:dialog_program_sets \
+            main_highlight:main_highlight; do
     cp "$out/${pair%%:*}.png" "$images/${pair#*:}.png"
 done
 echo "README pictures: $images"

@@ -1,6 +1,7 @@
 // Shows Zan's main window with simulated remotes for screenshots: one tab, or one of the
 // dialogs 103, 119, 121, 133 and 140 over it.
-// Usage: zan_shots tab0..tab3|about|select|key|options|programs [ms]
+// Usage: zan_shots tab0..tab3|highlight|about|select|key|options|programs [ms]
+// "highlight" is the Wii Remote page while A and the cross key's up are held.
 // Prints "ready" once the view is up and ends by itself after ms (default 6000).
 #include <windows.h>
 #include <commctrl.h>
@@ -126,6 +127,9 @@ int WINAPI wWinMain(HINSTANCE hInstance, HINSTANCE, LPWSTR pszArgs, int) {
         PostMessageW(hMain, WM_COMMAND, IDM_OPTIONS, 0);
     } else if (select) {
         PostMessageW(hMain, WM_COMMAND, IDM_CONNECT, 0);
+    } else if (lstrcmpW(what, L"highlight") == 0) {
+        const BYTE bUp = 0x08, bA = 0x08;   // bytes 1 and 2 of the core buttons
+        SimSetButtons(pFirst, bUp, bA);
     } else if (lstrcmpW(what, L"programs") == 0) {
         SetTimer(NULL, 0, 100, OpenProgramSets);
     } else if (lstrcmpW(what, L"key") == 0) {
