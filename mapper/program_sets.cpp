@@ -3,6 +3,8 @@
  */
 #include "program_sets.h"
 
+#include "options.h"
+
 #include <string.h>
 
 static const WCHAR PROGRAMS_SECTION[] = L"programs";
@@ -34,6 +36,7 @@ void ReadProgramSets(LPCWSTR pszIniPath, PROGRAM_SET_LIST *pList)
 
 int WriteProgramSets(LPCWSTR pszIniPath, const PROGRAM_SET_LIST *pList)
 {
+    MakeUnicodeFile(pszIniPath);
     if (pList->nCount == 0)
         return WritePrivateProfileStringW(PROGRAMS_SECTION, NULL, NULL, pszIniPath) ? 1 : 0;
     WCHAR *pszSection = (WCHAR *)HeapAlloc(GetProcessHeap(), HEAP_ZERO_MEMORY, SECTION_CHARS * sizeof(WCHAR));

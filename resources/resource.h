@@ -60,6 +60,8 @@
 #define IDS_CORRECTION_FIRST        IDS_CORRECTION_NONE    /* + nAnalogCorrection */
 #define IDS_CORRECTION_COUNT        4
 #define IDS_OPTION_FILE             40017
+#define IDS_SAVE_FAILED             40150   /* %s: the file, %s: the system's reason */
+#define IDS_REPLACE_FILE            40151   /* %s: the file */
 /* One set per program */
 #define IDS_PROGRAM_SET_MODIFIED    40280
 #define IDS_PROGRAM_SET_LOAD_FAILED 40281

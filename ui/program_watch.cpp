@@ -66,6 +66,14 @@ void SetForegroundProgramProc(FOREGROUND_PROGRAM_PROC pfnQuery)
     g_pfnQueryForeground = pfnQuery ? pfnQuery : QuerySystemForeground;
 }
 
+LPCWSTR GetDefaultSetFile(void)
+{
+    if (g_Watch.szActiveProgram[0] && g_Watch.bHaveDefault &&
+        lstrcmpiW(g_State.szCurrentFile, g_Watch.szActiveFile) == 0)
+        return g_Watch.szDefaultFile;
+    return g_State.szCurrentFile;
+}
+
 LPCWSTR GetLastForeignProgram(void)
 {
     return g_Watch.szLastForeign;
@@ -219,8 +227,6 @@ void StartProgramWatch(HWND hWnd)
 void StopProgramWatch(HWND hWnd)
 {
     KillTimer(hWnd, PROGRAM_WATCH_TIMER_ID);
-    if (g_Watch.szActiveProgram[0] && g_Watch.bHaveDefault)
-        lstrcpynW(g_State.szCurrentFile, g_Watch.szDefaultFile, MAX_PATH);
     g_Watch.szActiveProgram[0] = L'\0';
     DropDefaultSet();
 }

@@ -25,9 +25,11 @@ void SetForegroundProgramProc(FOREGROUND_PROGRAM_PROC pfnQuery);   /* NULL: the 
 
 /* Window creation: reads the list from the options file and starts the timer. */
 void StartProgramWatch(HWND hWnd);
-/* Window destruction, before the options are written: the default set's file becomes
- * the current file again, so the file remembered at exit is never a program's. */
+/* Window destruction, after the options are written. */
 void StopProgramWatch(HWND hWnd);
+/* The file of the default set: the current file unless a program's set is in use. The
+ * file remembered at exit, so that it is never a program's. */
+LPCWSTR GetDefaultSetFile(void);
 /* One look at the foreground program and the switch it asks for (the timer's tick). */
 void CheckForegroundProgram(void);
 /* The last program other than Zan that had the foreground; empty when none had. */

@@ -1,5 +1,6 @@
 // One set per program: switching on a change of the foreground program and back, never over
-// unsaved changes, held input let go before the new set acts, and the list dialog.
+// unsaved changes, held input let go before the new set acts, the file remembered at exit,
+// and the list dialog.
 #include "zan_fixture.h"
 
 #include "program_watch.h"
@@ -106,6 +107,8 @@ TEST_F(ProgramSetsTest, UnsavedChangesAndUnreadableFilesKeepTheSetAndSaySo) {
     Focus(L"game.exe");
     EXPECT_EQ(Path(L"game.zan"), g_State.szCurrentFile);
     EXPECT_EQ(connection, StatusText(0));
+    ASSERT_TRUE(Close());
+    EXPECT_EQ(Path(L"default.zan"), ReadIniValue(L"szSettingFilename")) << "a program's set is never the one remembered";
 }
 
 // A held button whose key changes with the switch: the old key comes up before the new
