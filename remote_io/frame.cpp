@@ -1,8 +1,10 @@
 /* frame.cpp - slots, their locks, the worker thread and notifications. */
 #include "frame.h"
 
+#include "decode.h"
+
 TAVEL_LIBRARY g_Lib = {
-    0, 1, NULL, 0, WRITE_PATH_UNKNOWN, {0}, {0}, {}, {}
+    0, 1, NULL, 0, {0}, {0}, {}, {}
 };
 
 int SetResult(DWORD dwCode, int bResult)
@@ -39,28 +41,29 @@ int FindFreeSlot(void)
     return SetResult(WME_NO_SLOT, -1);
 }
 
-LRESULT SendNotify(int nSlot, UINT uMsg, WPARAM wParam, LPARAM lParam)
+int SendNotify(int nSlot, UINT uMsg, WPARAM wParam, LPARAM lParam)
 {
     WM_DEVICE *pDev = g_Lib.apSlot[nSlot];
     if (!pDev || !pDev->bAutoUpdate || !pDev->hWnd || uMsg == 0)
-        return 0;
+        return 1;
 
     HWND hWnd = pDev->hWnd;
     LONG lSerial = g_Lib.alSlotSerial[nSlot];
     DWORD dwCode = GetLastError();
-    LRESULT lResult;
     if (GetCurrentThreadId() == g_Lib.dwWorkerId) {
         /* The client's window procedure may wait for this slot (wm_GetKey): never hold it meanwhile. */
         UnlockSlot(nSlot);
-        lResult = SendMessageW(hWnd, uMsg, wParam, lParam);
+        SendMessageW(hWnd, uMsg, wParam, lParam);
         LockSlot(nSlot);
     } else {
-        lResult = SendMessageW(hWnd, uMsg, wParam, lParam);
+        SendMessageW(hWnd, uMsg, wParam, lParam);
     }
 
     /* The record is gone when the slot's occupant changed while the message was handled. */
-    SetLastError(g_Lib.alSlotSerial[nSlot] != lSerial ? WME_REMOVED : dwCode);
-    return lResult;
+    if (g_Lib.alSlotSerial[nSlot] != lSerial)
+        return SetResult(WME_REMOVED, 0);
+    SetLastError(dwCode);
+    return 1;
 }
 
 void WorkerPass(void)
@@ -74,10 +77,11 @@ void WorkerPass(void)
             continue;
         }
         WM_DEVICE *pDev = g_Lib.apSlot[i];
+        LONG lSerial = g_Lib.alSlotSerial[i];
         if (!pDev)
             SetLastError(WME_NO_DEVICE);
-        else if (pDev->bAutoUpdate)
-            UpdateDevice(pDev);
+        else if (pDev->bAutoUpdate && UpdateDevice(pDev) == IO_GONE)
+            EndLostRemote(i, lSerial);
         UnlockSlot(i);
     }
 }

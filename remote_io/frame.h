@@ -8,15 +8,11 @@
 #include "device.h"
 #include "tavel.h"
 
-/* Output paths of the remotes, settled by the first connection. */
-enum { WRITE_PATH_UNKNOWN = -1, WRITE_PATH_SET_REPORT = 0, WRITE_PATH_WRITE_FILE = 1 };
-
 typedef struct TAVEL_LIBRARY {
     volatile LONG    bInitialized;
     volatile LONG    bStopRequest;
     HANDLE           hWorker;
     DWORD            dwWorkerId;
-    int              nWritePath;
     WM_DEVICE       *apSlot[TAVEL_SLOTS];
     /* Counts every change of a slot's occupant, so a notification can tell that its remote went away. */
     volatile LONG    alSlotSerial[TAVEL_SLOTS];
@@ -38,8 +34,9 @@ void SetSlotDevice(int nSlot, WM_DEVICE *pDev);
 /* A free slot whose lock the caller now holds, or -1 with WME_NO_SLOT. */
 int FindFreeSlot(void);
 
-/* Sends one notification of the slot's remote; WME_REMOVED afterwards when the remote went away. */
-LRESULT SendNotify(int nSlot, UINT uMsg, WPARAM wParam, LPARAM lParam);
+/* Sends one notification of the slot's remote. Returns 0 when the record went away while
+   the client handled it (WME_REMOVED then), 1 otherwise, whether or not anything was sent. */
+int SendNotify(int nSlot, UINT uMsg, WPARAM wParam, LPARAM lParam);
 
 /* Creates the worker suspended; 0 when the thread could not be created. */
 int StartWorker(void);
@@ -49,9 +46,8 @@ void StopWorker(void);
 /* One worker pass over the ten slots; returns early when a stop is requested. */
 void WorkerPass(void);
 
-/* Supplied by the protocol and connection code. */
-int UpdateDevice(WM_DEVICE *pDev);
-int DestroyDevice(WM_DEVICE *pDev, int bKeepOutputs, int bNotify);
-int SetReportMode(WM_DEVICE *pDev);
+/* Supplied by the connection code: tears a lost remote down and tells the client, unless
+   the slot's occupant changed since lSerial (its record is gone already). */
+void EndLostRemote(int nSlot, LONG lSerial);
 
 #endif

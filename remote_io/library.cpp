@@ -1,6 +1,8 @@
 /* library.cpp - the exports that manage the library as a whole. */
+#include "connection.h"
 #include "frame.h"
 #include "hid_io.h"
+#include "transport.h"
 
 #include <mmsystem.h>
 
@@ -34,7 +36,6 @@ int TAVEL_API wm_Init(void)
     /* The worker's 5 ms sleep needs a finer clock than Windows' default 15.6 ms tick. */
     timeBeginPeriod(1);
     ResumeWorker();
-    g_Lib.nWritePath = WRITE_PATH_UNKNOWN;
     InterlockedExchange(&g_Lib.bInitialized, 1);
     return SetResult(WME_SUCCESS, 1);
 }
@@ -76,12 +77,20 @@ int TAVEL_API wm_Count(void)
     return SetResult(WME_SUCCESS, nCount);
 }
 
-/* Under the slot lock: a polled remote is watched by the worker; any other is probed. */
+/* Under the slot lock: a polled remote is watched by the worker; any other is probed, and
+   torn down when the probe finds it gone. */
 static int SlotUsable(int nSlot)
 {
     LockSlot(nSlot);
     WM_DEVICE *pDev = g_Lib.apSlot[nSlot];
-    int bUsable = pDev && (pDev->bAutoUpdate || SetReportMode(pDev));
+    LONG lSerial = g_Lib.alSlotSerial[nSlot];
+    int bUsable = pDev && pDev->bAutoUpdate;
+    if (pDev && !pDev->bAutoUpdate) {
+        IO_OUTCOME outcome = SetReportMode(pDev);
+        if (outcome == IO_GONE)
+            EndLostRemote(nSlot, lSerial);
+        bUsable = outcome == IO_DONE;
+    }
     UnlockSlot(nSlot);
     return bUsable;
 }

@@ -43,6 +43,9 @@ extern "C" {
 #define WME_REMOVED             0x10000013
 #define WME_CONNECTING          0x10000014
 #define WME_NONE                0x10000015
+/* wm_Connect found a Wii Remote whose system reports input or output lengths shorter than
+   22 bytes (or longer than 64), and connected none. */
+#define WME_REPORT_LENGTH       0x10000016
 
 /* Default notification message numbers. */
 #define WM_MSG_STATUS_DEFAULT  0x8000

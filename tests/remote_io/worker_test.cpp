@@ -134,7 +134,7 @@ int RumbleSteps(WM_DEVICE *pDev, SIM_REMOTE *pSim, int nSteps) {
     SimClearOutputs(pSim);
     pDev->bAutoUpdate = 0;
     for (int i = 0; i < nSteps; i++)
-        EXPECT_TRUE(UpdateDevice(pDev));
+        EXPECT_EQ(IO_DONE, UpdateDevice(pDev));
     int nOn = 0;
     for (int i = 0; i < SimOutputCount(pSim); i++) {
         BYTE ab[22];
@@ -187,10 +187,10 @@ TEST_F(Worker, TimedRumbleStopsAndLaterRumbleWithoutDurationKeepsGoing) {
     {
         SlotLock lock(0);
         g_dwNow = 1100;
-        ASSERT_TRUE(UpdateDevice(Device(0)));
+        ASSERT_EQ(IO_DONE, UpdateDevice(Device(0)));
         EXPECT_EQ(1, Device(0)->bRumble);
         g_dwNow = 1200;
-        ASSERT_TRUE(UpdateDevice(Device(0)));
+        ASSERT_EQ(IO_DONE, UpdateDevice(Device(0)));
         EXPECT_EQ(0, Device(0)->bRumble);
         EXPECT_EQ(0, Device(0)->nRumblePower);
     }
@@ -198,7 +198,7 @@ TEST_F(Worker, TimedRumbleStopsAndLaterRumbleWithoutDurationKeepsGoing) {
     ASSERT_EQ(1, wm_SetStatus(0, &st));
     SlotLock lock(0);
     g_dwNow = 5000;
-    ASSERT_TRUE(UpdateDevice(Device(0)));
+    ASSERT_EQ(IO_DONE, UpdateDevice(Device(0)));
     EXPECT_EQ(1, Device(0)->bRumble);
     EXPECT_EQ(100, Device(0)->nRumblePower);
 }
@@ -222,10 +222,10 @@ TEST_F(Worker, BlinkingAlternatesOneFourWithTwoThree) {
     for (int nExpected : anExpected) {
         SlotLock lock(0);
         g_dwNow += 499;
-        ASSERT_TRUE(UpdateDevice(Device(0)));
+        ASSERT_EQ(IO_DONE, UpdateDevice(Device(0)));
         EXPECT_NE(nExpected, SimLeds(pSim));
         g_dwNow += 1;
-        ASSERT_TRUE(UpdateDevice(Device(0)));
+        ASSERT_EQ(IO_DONE, UpdateDevice(Device(0)));
         EXPECT_EQ(nExpected, SimLeds(pSim));
     }
     st.dwBlink = 0;
@@ -233,7 +233,7 @@ TEST_F(Worker, BlinkingAlternatesOneFourWithTwoThree) {
     ASSERT_EQ(1, wm_SetStatus(0, &st));
     g_dwNow += 2000;
     SlotLock lock(0);
-    ASSERT_TRUE(UpdateDevice(Device(0)));
+    ASSERT_EQ(IO_DONE, UpdateDevice(Device(0)));
     EXPECT_EQ(0x9, SimLeds(pSim));
 }
 

@@ -291,7 +291,7 @@ static BOOLEAN NTAPI SimSetOutputReport(HANDLE h, PVOID pReport, ULONG cbReport)
         dwError = ERROR_ACCESS_DENIED;
     else if (pDev->bPoweredOff)
         dwError = ERROR_DEVICE_NOT_CONNECTED;
-    else if (pDev->dwFaults & (SIM_FAULT_WRITE_FAILS | SIM_FAULT_NO_SET_REPORT))
+    else if ((pDev->dwFaults & (SIM_FAULT_WRITE_FAILS | SIM_FAULT_NO_SET_REPORT)) || OutputRefusedLocked(pDev))
         dwError = ERROR_GEN_FAILURE;
     else
         HandleOutputLocked(pDev, (const BYTE *)pReport, SIM_PATH_SET_REPORT);

@@ -80,6 +80,9 @@ struct SIM_REMOTE {
     DWORD dwFaults = 0;
     int nExtNotReady = 0;
     BYTE bMemError = 0;
+    DWORD dwErrorAddress = 0;
+    BYTE bErrorAtAddress = 0;
+    int nOutputsLeft = -1; /* output reports still taken before all fail; -1 no limit */
     int nReplyOffset = 0;
     DWORD dwLatencyMs = 0;
 };
@@ -147,6 +150,7 @@ DWORD StatusToError(ULONG_PTR status);
 
 /* sim_protocol.cpp */
 void HandleOutputLocked(SIM_REMOTE *pDev, const BYTE *pb, int nPath);
+bool OutputRefusedLocked(SIM_REMOTE *pDev); /* counts the output against SimFailOutputsAfter */
 SimReport BuildDataReportLocked(const SIM_REMOTE *pDev);
 SimReport BuildStatusReportLocked(const SIM_REMOTE *pDev);
 void InputChangedLocked(SIM_REMOTE *pDev); /* non-continuous mode: one data report */

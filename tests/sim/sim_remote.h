@@ -95,6 +95,10 @@ void SimSetFaults(SIM_REMOTE *pSim, DWORD dwFaults);
 void SimSetExtensionNotReady(SIM_REMOTE *pSim, int nReads);
 /* Memory read replies carry this error nibble (7, 8, ...) until set back to 0. */
 void SimSetMemoryError(SIM_REMOTE *pSim, BYTE bError);
+/* Memory reads of exactly this address are answered with this error nibble (0: none). */
+void SimSetMemoryErrorAt(SIM_REMOTE *pSim, DWORD dwAddress, BYTE bError);
+/* The next nOk output reports are taken, then every one fails on both paths; -1 lifts it. */
+void SimFailOutputsAfter(SIM_REMOTE *pSim, int nOk);
 /* Memory read replies report their address shifted by this many bytes. */
 void SimSetReplyOffset(SIM_REMOTE *pSim, int nOffset);
 /* Reads complete after this delay, from another thread (0: at once when a report is ready). */

@@ -138,7 +138,7 @@ DWORD StartWriteLocked(SimHandle *pHandle, const BYTE *pb, DWORD cb, OVERLAPPED 
         return ERROR_ACCESS_DENIED;
     if (pDev->bPoweredOff)
         return ERROR_DEVICE_NOT_CONNECTED;
-    if (pDev->dwFaults & (SIM_FAULT_WRITE_FAILS | SIM_FAULT_NO_WRITE_FILE))
+    if ((pDev->dwFaults & (SIM_FAULT_WRITE_FAILS | SIM_FAULT_NO_WRITE_FILE)) || OutputRefusedLocked(pDev))
         return ERROR_GEN_FAILURE;
     if (pHandle->write.bActive)
         return ERROR_BUSY;
