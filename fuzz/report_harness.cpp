@@ -183,7 +183,7 @@ static int BuildInputReport(BYTE *ab, BYTE bKind)
     return 1;
 }
 
-static BOOL FailWith(DWORD dwError)
+static BOOL HarnessFail(DWORD dwError)
 {
     SetLastError(dwError);
     return FALSE;
@@ -197,18 +197,18 @@ static BOOL GoPending(LPOVERLAPPED pIo, int bDone)
         SetEvent(pIo->hEvent);
     else
         ResetEvent(pIo->hEvent);
-    return FailWith(ERROR_IO_PENDING);
+    return HarnessFail(ERROR_IO_PENDING);
 }
 
 static BOOL WINAPI HarnessReadFile(HANDLE h, LPVOID pBuffer, DWORD cbRead, LPDWORD pcbRead, LPOVERLAPPED pIo)
 {
     if (!HandleOpen(h) || Exhausted())
-        return FailWith(ERROR_DEVICE_NOT_CONNECTED);
+        return HarnessFail(ERROR_DEVICE_NOT_CONNECTED);
     if (cbRead < REPORT_LENGTH || !pIo)
-        return Fault("a read without an overlapped record or shorter than a report"), FailWith(ERROR_INVALID_PARAMETER);
+        return Fault("a read without an overlapped record or shorter than a report"), HarnessFail(ERROR_INVALID_PARAMETER);
     BYTE bKind = NextByte();
     if (bKind == OUT_FAIL)
-        return FailWith(ERROR_GEN_FAILURE);
+        return HarnessFail(ERROR_GEN_FAILURE);
     if (bKind == OUT_PENDING_TIMEOUT)
         return GoPending(pIo, 0);
     int bPending = bKind == OUT_PENDING_DONE;
@@ -227,13 +227,13 @@ static BOOL WINAPI HarnessReadFile(HANDLE h, LPVOID pBuffer, DWORD cbRead, LPDWO
 static BOOL WINAPI HarnessWriteFile(HANDLE h, LPCVOID pBuffer, DWORD cbWrite, LPDWORD pcbWritten, LPOVERLAPPED pIo)
 {
     if (!HandleOpen(h) || Exhausted())
-        return FailWith(ERROR_DEVICE_NOT_CONNECTED);
+        return HarnessFail(ERROR_DEVICE_NOT_CONNECTED);
     if (!pIo)
-        return Fault("a write to the device without an overlapped record"), FailWith(ERROR_INVALID_PARAMETER);
+        return Fault("a write to the device without an overlapped record"), HarnessFail(ERROR_INVALID_PARAMETER);
     TakeOutput((const BYTE *)pBuffer, cbWrite);
     BYTE bOutcome = NextByte();
     if (bOutcome == OUT_FAIL)
-        return FailWith(ERROR_GEN_FAILURE);
+        return HarnessFail(ERROR_GEN_FAILURE);
     if (bOutcome == OUT_PENDING_TIMEOUT || bOutcome == OUT_PENDING_DONE)
         return GoPending(pIo, bOutcome == OUT_PENDING_DONE);
     if (pcbWritten)
@@ -253,9 +253,9 @@ static BOOLEAN NTAPI HarnessSetOutputReport(HANDLE h, PVOID pReport, ULONG cbRep
 static BOOL WINAPI HarnessGetOverlappedResult(HANDLE h, LPOVERLAPPED, LPDWORD pcb, BOOL)
 {
     if (!HandleOpen(h))
-        return FailWith(ERROR_INVALID_HANDLE);
+        return HarnessFail(ERROR_INVALID_HANDLE);
     if (!g_Run.bPendingDone)
-        return FailWith(ERROR_OPERATION_ABORTED);
+        return HarnessFail(ERROR_OPERATION_ABORTED);
     *pcb = REPORT_LENGTH;
     return TRUE;
 }
@@ -263,7 +263,7 @@ static BOOL WINAPI HarnessGetOverlappedResult(HANDLE h, LPOVERLAPPED, LPDWORD pc
 static BOOL WINAPI HarnessCancelIoEx(HANDLE h, LPOVERLAPPED)
 {
     if (!HandleOpen(h))
-        return FailWith(ERROR_INVALID_HANDLE);
+        return HarnessFail(ERROR_INVALID_HANDLE);
     g_Run.bPendingDone = 0;
     return TRUE;
 }
@@ -278,7 +278,7 @@ static BOOL WINAPI HarnessCloseHandle(HANDLE h)
     int i = HandleIndex(h);
     if (i < 0 || !g_Run.abOpen[i]) {
         Fault("a device handle closed twice or never opened");
-        return FailWith(ERROR_INVALID_HANDLE);
+        return HarnessFail(ERROR_INVALID_HANDLE);
     }
     g_Run.abOpen[i] = 0;
     return TRUE;
@@ -310,7 +310,7 @@ static BOOL WINAPI HarnessInterfaceDetail(HDEVINFO, PSP_DEVICE_INTERFACE_DATA, P
     if (pcbRequired)
         *pcbRequired = cbNeeded;
     if (!pDetail || cbDetail < cbNeeded)
-        return FailWith(ERROR_INSUFFICIENT_BUFFER);
+        return HarnessFail(ERROR_INSUFFICIENT_BUFFER);
     memcpy(pDetail->DevicePath, DEVICE_PATH, sizeof(DEVICE_PATH));
     return TRUE;
 }
