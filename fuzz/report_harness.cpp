@@ -52,7 +52,13 @@ typedef struct REPORT_RUN {
     int         bClientDropped;     /* the client disconnected the remote in this step */
     HWND        hClient;
     DWORD       dwClock;
+    WORD        wProductId;         /* of the remote the next connection finds */
+    USHORT      cbCapsInput, cbCapsOutput;
 } REPORT_RUN;
+
+/* Report lengths a Bluetooth stack may give: the protocol's, longer ones, a short one. */
+static const USHORT g_acbCaps[5] = {REPORT_LENGTH, REPORT_LENGTH + 1, REPORT_LENGTH - 1, MAX_REPORT_LENGTH,
+                                    MAX_REPORT_LENGTH + 1};
 
 static REPORT_RUN g_Run;
 
@@ -217,7 +223,7 @@ static BOOL WINAPI HarnessReadFile(HANDLE h, LPVOID pBuffer, DWORD cbRead, LPDWO
     memset(pBuffer, 0, cbRead);
     BuildInputReport((BYTE *)pBuffer, bKind);
     if (pcbRead)
-        *pcbRead = bPending ? 0 : REPORT_LENGTH;
+        *pcbRead = bPending ? 0 : cbRead;
     if (bPending)
         return GoPending(pIo, 1);
     SetEvent(pIo->hEvent);
@@ -325,7 +331,7 @@ static BOOLEAN NTAPI HarnessGetAttributes(HANDLE h, PHIDD_ATTRIBUTES pAttributes
     if (!HandleOpen(h))
         return FALSE;
     pAttributes->VendorID = 0x057E;
-    pAttributes->ProductID = 0x0306;
+    pAttributes->ProductID = g_Run.wProductId;
     return TRUE;
 }
 
@@ -345,8 +351,8 @@ static BOOLEAN NTAPI HarnessFreePreparsedData(PHIDP_PREPARSED_DATA)
 static NTSTATUS NTAPI HarnessGetCaps(PHIDP_PREPARSED_DATA, PHIDP_CAPS pCaps)
 {
     memset(pCaps, 0, sizeof(*pCaps));
-    pCaps->InputReportByteLength = REPORT_LENGTH;
-    pCaps->OutputReportByteLength = REPORT_LENGTH;
+    pCaps->InputReportByteLength = g_Run.cbCapsInput;
+    pCaps->OutputReportByteLength = g_Run.cbCapsOutput;
     return HIDP_STATUS_SUCCESS;
 }
 
@@ -484,13 +490,22 @@ static void SetStatus(void)
     wm_SetStatus(HARNESS_SLOT, &st);
 }
 
+/* The remote found by the next connection: a late remote (0x0330) or an older one, and its report lengths. */
+static void ChooseRemote(void)
+{
+    BYTE b = NextByte();
+    g_Run.wProductId = (b & 1) ? 0x0330 : 0x0306;
+    g_Run.cbCapsInput = g_acbCaps[(b >> 1) % 5];
+    g_Run.cbCapsOutput = g_acbCaps[(b >> 4) % 5];
+}
+
 static void RunAction(BYTE bAction)
 {
     WM_STATUS st;
     WM_KEY key;
     WM_KEYEX keyEx;
     g_Run.bClientDropped = 0;
-    switch (bAction % 12) {
+    switch (bAction % 13) {
     case 0: WorkerPass(); break;
     case 1:
         memset(&st, 0, sizeof(st));
@@ -506,6 +521,7 @@ static void RunAction(BYTE bAction)
     case 8: CheckSuccess(wm_Exist(HARNESS_SLOT) == 1); break;
     case 9: g_Run.dwClientFlags = NextByte(); break;
     case 10: g_Run.dwClock += (DWORD)NextByte() * 2; break;
+    case 11: ChooseRemote(); break;
     default:
         wm_Disconnect(HARNESS_SLOT, NextByte() & 1);
         Connect();
@@ -539,6 +555,8 @@ const char *FuzzReportPath(const unsigned char *pData, size_t cb)
     g_Run.pData = pData;
     g_Run.cb = cb;
     g_Run.nCurrentRead = -1;
+    g_Run.wProductId = 0x0306;
+    g_Run.cbCapsInput = g_Run.cbCapsOutput = REPORT_LENGTH;
     InstallHidTable();
     SetClockProc(HarnessClock);
     g_Run.hClient = CreateClient();
