@@ -371,10 +371,12 @@ DWORD GetTempPathW(DWORD cch, LPWSTR pszPath)
     return sizeof(szTemp) / sizeof(WCHAR) - 1;
 }
 
+/* Distinct addresses for the process heap and module handles. */
+static int g_nHeap, g_nModule;
+
 HANDLE GetProcessHeap(void)
 {
-    static int nHeap;
-    return &nHeap;
+    return &g_nHeap;
 }
 
 LPVOID HeapAlloc(HANDLE, DWORD dwFlags, SIZE_T cb)
@@ -559,8 +561,7 @@ BOOL InSendMessage(void) { return FALSE; }
 
 HMODULE GetModuleHandleW(LPCWSTR)
 {
-    static int nModule;
-    return &nModule;
+    return &g_nModule;
 }
 
 DWORD timeGetTime(void) { return 0; }
