@@ -49,17 +49,14 @@ static HANDLE OpenWriteHandle(LPCWSTR pszPath)
 }
 
 /*
- * The identity read settles this remote's output path: write-file first for a -TR remote
- * (it does not answer set-output-report over the usual stack), set-output-report first for
- * the others, then the other one.
+ * The identity read settles this remote's output path. Write-file comes first for every remote:
+ * its wait can be bounded and cut short, and a -TR remote does not answer set-output-report over
+ * the usual stack. Set-output-report, a blocking call run on a thread of its own, is kept for
+ * stacks that take only that.
  */
 static IO_OUTCOME ReadIdentityAndPath(WM_DEVICE *pDev)
 {
-    int anTry[2] = {WRITE_PATH_SET_REPORT, WRITE_PATH_WRITE_FILE};
-    if (pDev->wProductId == WII_PRODUCT_ID_TR) {
-        anTry[0] = WRITE_PATH_WRITE_FILE;
-        anTry[1] = WRITE_PATH_SET_REPORT;
-    }
+    const int anTry[2] = {WRITE_PATH_WRITE_FILE, WRITE_PATH_SET_REPORT};
     IO_OUTCOME outcome = IO_FAILED;
     for (int nPath : anTry) {
         pDev->nWritePath = nPath;
@@ -97,6 +94,8 @@ static int CreateAlarms(WM_DEVICE *pDev)
 /* The exchange with a remote that is not yet in its slot: a failure only refuses it. */
 static int SetUpRemote(WM_DEVICE *pDev)
 {
+    /* Reports queued before the remote was opened are old. */
+    g_HidIo.pfnHidD_FlushQueue(pDev->hDevice);
     if (ReadIdentityAndPath(pDev) != IO_DONE || ReadAccelCalibration(pDev) != IO_DONE)
         return 0;
     /* A failed extension identification does not refuse the remote. */
@@ -155,12 +154,20 @@ int DestroyDevice(WM_DEVICE *pDev, int bKeepOutputs, int bNotify)
         if (bNotify && !SendNotify(nSlot, pDev->uMsgLost, (WPARAM)nSlot, (LPARAM)pDev->bValid))
             return 1;
     }
-    if (!bKeepOutputs && pDev->bValid &&
+    /* A remote already gone cannot be switched off; once wm_Close's time is spent none is. */
+    int bCanSend = pDev->bValid && (!g_Lib.bClosing || (LONG)(g_Lib.dwCloseDeadline - GetTickCount()) > 0);
+    if (!bKeepOutputs && bCanSend &&
         (pDev->bRumble || pDev->abLed[0] || pDev->abLed[1] || pDev->abLed[2] || pDev->abLed[3])) {
         pDev->bRumble = 0;
         memset(pDev->abLed, 0, sizeof(pDev->abLed));
         BeginReport(pDev, RPT_OUT_LEDS);
-        WriteReport(pDev); /* a remote already gone cannot be switched off */
+        WriteReport(pDev);
+    }
+    /* At wm_Close the remote also stops streaming: core buttons, sent only when they change. */
+    if (g_Lib.bClosing && bCanSend && pDev->bValid) {
+        BeginReport(pDev, RPT_OUT_MODE);
+        pDev->abOutput[2] = ReportModeFor(0);
+        WriteReport(pDev);
     }
     pDev->bValid = 0;
     SetSlotDevice(nSlot, NULL);

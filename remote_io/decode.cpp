@@ -160,14 +160,25 @@ void ClearExtension(WM_DEVICE *pDev)
     pDev->nExtType = WMEXT_NONE;
 }
 
-/* The extension came or went with this status report. */
-static IO_OUTCOME ExtensionChanged(WM_DEVICE *pDev)
+static IO_OUTCOME SetExtensionReporting(WM_DEVICE *pDev, int bOn)
 {
-    if (pDev->bExtConnected)
+    if (bOn)
         pDev->dwReport |= WMRPT_EXTENSION;
     else
         pDev->dwReport &= ~(DWORD)WMRPT_EXTENSION;
-    IO_OUTCOME outcome = SetReportMode(pDev);
+    return SetReportMode(pDev);
+}
+
+/*
+ * The extension came or went with this status report. An identification that failed on the
+ * way is tried again at the next status report that shows the extension; an identifier this
+ * library does not decode is remembered until the extension is unplugged, and the remote
+ * reports without extension data meanwhile.
+ */
+static IO_OUTCOME ExtensionChanged(WM_DEVICE *pDev)
+{
+    pDev->bExtUnknown = 0;
+    IO_OUTCOME outcome = SetExtensionReporting(pDev, pDev->bExtConnected);
     if (outcome != IO_DONE)
         return outcome;
     if (!pDev->bExtConnected) {
@@ -175,10 +186,15 @@ static IO_OUTCOME ExtensionChanged(WM_DEVICE *pDev)
         return IO_DONE;
     }
     outcome = IdentifyExtension(pDev);
-    /* Tried again at the next status report that shows the extension. */
-    if (outcome == IO_FAILED)
+    if (outcome != IO_FAILED)
+        return outcome;
+    DWORD dwCode = GetLastError();
+    if (!pDev->bExtUnknown)
         pDev->bExtConnected = 0;
-    return outcome;
+    else if (SetExtensionReporting(pDev, 0) == IO_GONE)
+        return IO_GONE;
+    SetLastError(dwCode);
+    return IO_FAILED;
 }
 
 /* A failed identification still counts as a decoded status: the remote keeps working without

@@ -126,6 +126,10 @@ typedef struct WM_DEVICE {
     BYTE      nBattery;
     DWORD     dwReport;
     BYTE      bExtConnected;
+    /* The plugged extension's identifier is not one this library decodes: it is not identified
+       again until it is unplugged. */
+    BYTE      bExtUnknown;
+    BYTE      abExtId[6];
     int       nExtType;
     BYTE      bSpeaker;
     BYTE      bIrCamera;

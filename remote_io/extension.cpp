@@ -93,8 +93,11 @@ static IO_OUTCOME ReadExtension(WM_DEVICE *pDev)
         return outcome;
 
     int nKind = KindFromId(abId);
-    if (nKind == WMEXT_NONE)
+    if (nKind == WMEXT_NONE) {
+        memcpy(pDev->abExtId, abId, sizeof(pDev->abExtId));
+        pDev->bExtUnknown = 1;
         return FailWith(WME_BAD_EXTENSION);
+    }
     BYTE abCal[16];
     outcome = ReadMemory(pDev, ADDR_EXT_CAL, abCal, sizeof(abCal));
     /* The PRO's calibration bytes are not used: only a lost remote stops it. */

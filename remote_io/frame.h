@@ -8,16 +8,33 @@
 #include "device.h"
 #include "tavel.h"
 
+/* A driver may never complete a cancelled transfer: it is waited for this long, then abandoned. */
+#define CANCEL_WAIT_MS 100
+/* wm_Close's teardown (the remotes' last output reports) ends within this time. */
+#define CLOSE_BUDGET_MS 500
+
 typedef struct TAVEL_LIBRARY {
     volatile LONG    bInitialized;
     volatile LONG    bStopRequest;
     HANDLE           hWorker;
     DWORD            dwWorkerId;
+    /* Set with the stop request: wakes every transfer wait, so the worker ends at once. */
+    HANDLE           hStopEvent;
+    /* The thread whose window is handling a message the worker sent, 0 when none. */
+    volatile DWORD   dwNotifiedThread;
+    /* wm_Close was called from inside such a message: the worker finishes the close. */
+    volatile LONG    bCloseByWorker;
+    /* While wm_Close tears the remotes down, every transfer ends by this time. */
+    volatile LONG    bClosing;
+    DWORD            dwCloseDeadline;
     WM_DEVICE       *apSlot[TAVEL_SLOTS];
     /* Counts every change of a slot's occupant, so a notification can tell that its remote went away. */
     volatile LONG    alSlotSerial[TAVEL_SLOTS];
     CRITICAL_SECTION aSlotLock[TAVEL_SLOTS];
     OVERLAPPED       aSlotIo[TAVEL_SLOTS];
+    /* The bytes of the slot's transfer in flight: a transfer abandoned after a cancel that never
+       completed may still write or read them, so they never belong to a record that is freed. */
+    BYTE             aabSlotBuffer[TAVEL_SLOTS][MAX_REPORT_LENGTH];
 } TAVEL_LIBRARY;
 
 extern TAVEL_LIBRARY g_Lib;
@@ -41,7 +58,15 @@ int SendNotify(int nSlot, UINT uMsg, WPARAM wParam, LPARAM lParam);
 /* Creates the worker suspended; 0 when the thread could not be created. */
 int StartWorker(void);
 void ResumeWorker(void);
+/* Asks the worker to stop and waits for it; from inside a message the worker sent, only asks. */
 void StopWorker(void);
+/* True on a thread that is handling a notification the worker sent. */
+int InWorkerMessage(void);
+/* Waits for a worker that was asked to stop; 0 when it did not end within dwMs. */
+int JoinWorker(DWORD dwMs);
+
+/* Tears every remote down, then releases the slots' locks and events (wm_Close's second half). */
+void CloseSlots(void);
 
 /* One worker pass over the ten slots; returns early when a stop is requested. */
 void WorkerPass(void);

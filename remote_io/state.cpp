@@ -4,6 +4,7 @@
 #include "connection.h"
 #include "decode.h"
 #include "frame.h"
+#include "hid_io.h"
 #include "transport.h"
 
 #define MAX_SMOOTHING 500
@@ -73,14 +74,16 @@ static int RunExport(int nIndex, int bAllowEvery, SLOT_WORK pfnWork, AFTER_WORK 
     if (!(pRecord))                                     \
         return SetResult(WME_BAD_PARAMETER, 0)
 
-/* A remote nobody polls is read when asked: up to the next data report. */
+/* A remote nobody polls is read when asked: the queued reports are old, so they are
+   dropped and the next data report is read. */
 static IO_OUTCOME RefreshInput(WM_DEVICE *pDev)
 {
     if (!pDev->bValid)
         return FailWith(WME_IO);
-    if (!pDev->bAutoUpdate)
-        return ReadDataReport(pDev);
-    return IO_DONE;
+    if (pDev->bAutoUpdate)
+        return IO_DONE;
+    g_HidIo.pfnHidD_FlushQueue(pDev->hDevice);
+    return ReadDataReport(pDev);
 }
 
 static IO_OUTCOME GetKeyWork(WM_DEVICE *pDev, void *pContext)
@@ -164,6 +167,7 @@ static IO_OUTCOME GetStatusWork(WM_DEVICE *pDev, void *pContext)
         return FailWith(WME_IO);
     if (!pDev->bAutoUpdate) {
         /* A status whose extension could not be identified is still a fresh status. */
+        g_HidIo.pfnHidD_FlushQueue(pDev->hDevice);
         if (RequestStatus(pDev) == IO_GONE)
             return IO_GONE;
     }
@@ -294,12 +298,18 @@ typedef struct SET_SYSTEM_CONTEXT {
 static int TakeSystemFields(WM_DEVICE *pDev, const WM_SYSTEM *pSystem)
 {
     if (!pSystem) {
+        if (!pDev->bAutoUpdate)
+            g_HidIo.pfnHidD_FlushQueue(pDev->hDevice);
         SetDefaultSystem(pDev);
         return 1;
     }
     DWORD dwFlags = pSystem->dwFlags;
-    if (dwFlags & WMSYS_AUTOUPDATE)
+    if (dwFlags & WMSYS_AUTOUPDATE) {
+        /* The reports queued while nobody polled are old: the worker starts from fresh ones. */
+        if (!pDev->bAutoUpdate && pSystem->bAutoUpdate)
+            g_HidIo.pfnHidD_FlushQueue(pDev->hDevice);
         pDev->bAutoUpdate = pSystem->bAutoUpdate;
+    }
     if (dwFlags & WMSYS_TIMEOUT)
         pDev->dwTimeout = pSystem->dwTimeout;
     if (dwFlags & WMSYS_SMOOTHING) {

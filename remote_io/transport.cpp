@@ -1,6 +1,7 @@
 /* transport.cpp - timed report I/O over the slot's overlapped record, and the output commands. */
 #include "transport.h"
 
+#include <stdlib.h>
 #include <string.h>
 
 #include "decode.h"
@@ -51,48 +52,128 @@ static IO_OUTCOME LoseRemote(WM_DEVICE *pDev)
     return IO_GONE;
 }
 
+/* The longest wait for one transfer now: the remote's timeout, cut to what is left of
+   wm_Close's budget while it tears the remotes down. */
+static DWORD TransferLimit(const WM_DEVICE *pDev)
+{
+    if (!g_Lib.bClosing)
+        return pDev->dwTimeout;
+    LONG lLeft = (LONG)(g_Lib.dwCloseDeadline - GetTickCount());
+    return lLeft <= 0 ? 0 : (DWORD)lLeft < pDev->dwTimeout ? (DWORD)lLeft : pDev->dwTimeout;
+}
+
+enum { WAIT_DONE, WAIT_EXPIRED, WAIT_STOPPED };
+
+/* Waits for a transfer's object within the limit; a stop request ends the wait at once. */
+static int WaitTransfer(HANDLE hObject, DWORD dwLimit)
+{
+    HANDLE ah[2] = {hObject, g_Lib.bClosing ? NULL : g_Lib.hStopEvent};
+    DWORD dwWait = WaitForMultipleObjects(ah[1] ? 2 : 1, ah, FALSE, dwLimit);
+    return dwWait == WAIT_OBJECT_0 ? WAIT_DONE : dwWait == WAIT_OBJECT_0 + 1 ? WAIT_STOPPED : WAIT_EXPIRED;
+}
+
 /*
- * Waits for a pending transfer. On a timeout the transfer is cancelled and waited for,
- * so it can never complete later into the buffer of the next transfer.
+ * Waits for a pending transfer. When it does not end in time it is cancelled, and the cancel
+ * is waited for a bounded time: a driver that never completes it leaves the slot's buffer to
+ * it, and the remote is gone even when the wait was only cut short by wm_Close.
  */
-static int FinishPending(WM_DEVICE *pDev, OVERLAPPED *pIo)
+static IO_OUTCOME FinishPending(WM_DEVICE *pDev, OVERLAPPED *pIo)
 {
     DWORD cb = 0;
-    if (WaitForSingleObject(pIo->hEvent, pDev->dwTimeout) == WAIT_OBJECT_0)
-        return g_HidIo.pfnGetOverlappedResult(pDev->hDevice, pIo, &cb, FALSE);
+    int nWait = WaitTransfer(pIo->hEvent, TransferLimit(pDev));
+    if (nWait == WAIT_DONE)
+        return g_HidIo.pfnGetOverlappedResult(pDev->hDevice, pIo, &cb, FALSE) ? IO_DONE : LoseRemote(pDev);
     g_HidIo.pfnCancelIoEx(pDev->hDevice, pIo);
-    g_HidIo.pfnGetOverlappedResult(pDev->hDevice, pIo, &cb, TRUE);
-    return 0;
+    if (WaitForSingleObject(pIo->hEvent, CANCEL_WAIT_MS) != WAIT_OBJECT_0 || nWait == WAIT_EXPIRED)
+        return LoseRemote(pDev);
+    g_HidIo.pfnGetOverlappedResult(pDev->hDevice, pIo, &cb, FALSE);
+    SetLastError(WME_IO);
+    return IO_GONE; /* stopped: wm_Close tears it down, with its last reports */
 }
 
 IO_OUTCOME ReadReport(WM_DEVICE *pDev)
 {
     OVERLAPPED *pIo = SlotIo(pDev);
+    BYTE *pbBuffer = g_Lib.aabSlotBuffer[pDev->nIndex];
     DWORD cb = 0;
-    if (g_HidIo.pfnReadFile(pDev->hDevice, pDev->abInput, InputLength(pDev), &cb, pIo))
-        return IO_DONE;
-    if (GetLastError() != ERROR_IO_PENDING || !FinishPending(pDev, pIo))
-        return LoseRemote(pDev);
-    return IO_DONE;
+    IO_OUTCOME outcome = IO_DONE;
+    if (!g_HidIo.pfnReadFile(pDev->hDevice, pbBuffer, InputLength(pDev), &cb, pIo))
+        outcome = GetLastError() == ERROR_IO_PENDING ? FinishPending(pDev, pIo) : LoseRemote(pDev);
+    if (outcome == IO_DONE)
+        memcpy(pDev->abInput, pbBuffer, InputLength(pDev));
+    return outcome;
 }
 
-static int SendOutput(WM_DEVICE *pDev)
-{
-    if (pDev->nWritePath == WRITE_PATH_SET_REPORT)
-        return g_HidIo.pfnHidD_SetOutputReport(pDev->hWrite, pDev->abOutput, OutputLength(pDev)) ? 1 : 0;
+/* One HidD_SetOutputReport call on a thread of its own: the call is synchronous and may block for
+   the Bluetooth stack's own time-out. The caller waits a bounded time; a call that has not
+   returned by then finishes alone, with its own copy of the report. */
+typedef struct SET_REPORT_CALL {
+    HANDLE        hWrite;
+    ULONG         cbReport;
+    BYTE          abReport[MAX_REPORT_LENGTH];
+    volatile LONG bOk;
+    volatile LONG lRefs;
+    HMODULE       hModule;
+} SET_REPORT_CALL;
 
-    OVERLAPPED *pIo = SlotIo(pDev);
-    DWORD cb = 0;
-    if (g_HidIo.pfnWriteFile(pDev->hDevice, pDev->abOutput, OutputLength(pDev), &cb, pIo))
-        return 1;
-    if (GetLastError() != ERROR_IO_PENDING)
-        return 0;
-    return FinishPending(pDev, pIo);
+static void ReleaseCall(SET_REPORT_CALL *pCall)
+{
+    if (InterlockedDecrement(&pCall->lRefs) == 0)
+        free(pCall);
+}
+
+static DWORD WINAPI SetReportProc(LPVOID pv)
+{
+    SET_REPORT_CALL *pCall = (SET_REPORT_CALL *)pv;
+    HMODULE hModule = pCall->hModule;
+    BOOLEAN bOk = g_HidIo.pfnHidD_SetOutputReport(pCall->hWrite, pCall->abReport, pCall->cbReport);
+    InterlockedExchange(&pCall->bOk, bOk ? 1 : 0);
+    ReleaseCall(pCall);
+    /* The thread keeps the library loaded until it has left the library's code. */
+    FreeLibraryAndExitThread(hModule, 0);
+    return 0;
+}
+
+static IO_OUTCOME SetOutputReportBounded(WM_DEVICE *pDev)
+{
+    SET_REPORT_CALL *pCall = (SET_REPORT_CALL *)calloc(1, sizeof(SET_REPORT_CALL));
+    if (!pCall)
+        return LoseRemote(pDev);
+    pCall->hWrite = pDev->hWrite;
+    pCall->cbReport = OutputLength(pDev);
+    memcpy(pCall->abReport, pDev->abOutput, sizeof(pCall->abReport));
+    pCall->lRefs = 2;
+    HANDLE hThread = NULL;
+    if (GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS, (LPCWSTR)(void *)SetReportProc,
+                           &pCall->hModule)) {
+        hThread = CreateThread(NULL, 0, SetReportProc, pCall, 0, NULL);
+        if (!hThread)
+            FreeLibrary(pCall->hModule);
+    }
+    if (!hThread) {
+        free(pCall);
+        return LoseRemote(pDev);
+    }
+    int bOk = WaitTransfer(hThread, TransferLimit(pDev)) == WAIT_DONE && pCall->bOk;
+    CloseHandle(hThread);
+    ReleaseCall(pCall);
+    return bOk ? IO_DONE : LoseRemote(pDev);
 }
 
 IO_OUTCOME WriteReport(WM_DEVICE *pDev)
 {
-    return SendOutput(pDev) ? IO_DONE : LoseRemote(pDev);
+    if (pDev->nWritePath == WRITE_PATH_SET_REPORT)
+        return SetOutputReportBounded(pDev);
+
+    OVERLAPPED *pIo = SlotIo(pDev);
+    BYTE *pbBuffer = g_Lib.aabSlotBuffer[pDev->nIndex];
+    memcpy(pbBuffer, pDev->abOutput, OutputLength(pDev));
+    DWORD cb = 0;
+    if (g_HidIo.pfnWriteFile(pDev->hDevice, pbBuffer, OutputLength(pDev), &cb, pIo))
+        return IO_DONE;
+    if (GetLastError() != ERROR_IO_PENDING)
+        return LoseRemote(pDev);
+    return FinishPending(pDev, pIo);
 }
 
 IO_OUTCOME ReadDataReport(WM_DEVICE *pDev)

@@ -39,13 +39,20 @@ static IO_OUTCOME BlinkLeds(WM_DEVICE *pDev)
     return SetLeds(pDev, pDev->abLed[0], pDev->abLed[1], pDev->abLed[2], pDev->abLed[3], pDev->bRumble);
 }
 
-/* Until a status report and a data report have both been decoded; every request carries the rumble bit. */
+/* A status request unanswered after this many other reports is sent again. */
+#define REPORTS_BEFORE_NEW_REQUEST 8
+
+/*
+ * Until a status report and a data report have both been decoded. One status request per step
+ * (a streaming remote's data reports come in between, and asking again for each of them would
+ * only pile answers up); it carries the rumble bit.
+ */
 static IO_OUTCOME ExchangeReports(WM_DEVICE *pDev)
 {
     int bStatusSeen = 0, bDataSeen = 0;
     for (int nRead = 0; nRead < MAX_REPORTS_PER_EXCHANGE; nRead++) {
         IO_OUTCOME outcome = IO_DONE;
-        if (!bStatusSeen) {
+        if (!bStatusSeen && nRead % REPORTS_BEFORE_NEW_REQUEST == 0) {
             BeginReport(pDev, RPT_OUT_STATUS);
             outcome = WriteReport(pDev);
         }

@@ -118,32 +118,37 @@ TEST_F(Transport, MemoryReadErrorsFailTheReadButKeepTheRemote) {
     EXPECT_EQ(IO_DONE, ReadMemory(Device(0), ADDR_IDENTITY, ab, 9));
 }
 
-TEST_F(Transport, WritesGoBySetOutputReportWhenItWorks) {
-    EXPECT_EQ(WRITE_PATH_SET_REPORT, Device(0)->nWritePath);
-    SlotLock lock(0);
-    ASSERT_EQ(IO_DONE, SetLeds(Device(0), 1, 0, 0, 0, 0));
-    int nPath = -1;
-    Output(pSim, 0, &nPath);
-    EXPECT_EQ(SIM_PATH_SET_REPORT, nPath);
-}
-
-// Each remote settles its own path: one that needs write-file does not decide for the next.
-TEST_F(SimLibrary, OutputPathIsSettledPerRemote) {
-    SIM_REMOTE *pFirst = SimAddRemote();
-    SimSetFaults(pFirst, SIM_FAULT_NO_SET_REPORT);
-    ConnectAll(1);
-    EXPECT_EQ(WRITE_PATH_WRITE_FILE, Device(0)->nWritePath);
-    EXPECT_EQ(nullptr, Device(0)->hWrite);
-
-    SIM_REMOTE *pSecond = SimAddRemote();
-    SimClearOutputs(pSecond);
-    ConnectAll(1);
-    ASSERT_NE(nullptr, Device(1));
-    EXPECT_EQ(WRITE_PATH_SET_REPORT, Device(1)->nWritePath);
-    int nPath = -1;
-    ASSERT_GT(SimOutputCount(pSecond), 0);
-    Output(pSecond, SimOutputCount(pSecond) - 1, &nPath);
-    EXPECT_EQ(SIM_PATH_SET_REPORT, nPath);
+// Each remote settles its own output path, write-file first: a Wii Remote Plus (0x0330) that takes
+// only write-file works alone and beside an older remote whose stack takes only set-output-report.
+TEST_F(SimLibrary, EachRemoteSettlesItsOwnOutputPath) {
+    struct Row { WORD wProduct; DWORD dwFaults; int nPath; };
+    const Row older = {0x0306, SIM_FAULT_NO_WRITE_FILE, WRITE_PATH_SET_REPORT};
+    const Row plus = {0x0330, SIM_FAULT_NO_SET_REPORT, WRITE_PATH_WRITE_FILE};
+    const Row plain = {0x0306, 0, WRITE_PATH_WRITE_FILE};
+    const std::vector<std::vector<Row>> cases = {{plus}, {older, plus}, {plain, older}};
+    for (const std::vector<Row> &rows : cases) {
+        Restart();
+        std::vector<SIM_REMOTE *> sims;
+        for (const Row &row : rows) {
+            sims.push_back(SimAddRemote());
+            SimSetProductId(sims.back(), row.wProduct);
+            SimSetFaults(sims.back(), row.dwFaults);
+            ConnectAll(1);  // one after the other, as remotes are paired
+        }
+        for (int i = 0; i < (int)rows.size(); i++) {
+            SlotLock lock(i);
+            ASSERT_NE(nullptr, Device(i));
+            EXPECT_EQ(rows[i].nPath, Device(i)->nWritePath) << "remote " << i;
+            EXPECT_EQ(rows[i].nPath == WRITE_PATH_SET_REPORT, Device(i)->hWrite != NULL);
+        }
+        for (int i = 0; i < (int)rows.size(); i++) {
+            SimSetButtons(sims[i], 0x00, 0x08);  // A, seen through the worker's polling
+            ASSERT_TRUE(PumpUntil([&] {
+                WM_KEY key;
+                return wm_GetKey(i, &key) && key.nA == 1;
+            }, 2000)) << "remote " << i;
+        }
+    }
 }
 
 TEST_F(SimLibrary, RemoteWithNoWorkingOutputPathIsRefused) {

@@ -88,19 +88,48 @@ TEST_F(Worker, ClassicAndProAreIdentified) {
     }
 }
 
-TEST_F(Worker, UnrecognisedExtensionLeavesTheRemoteWorking) {
-    const BYTE abId[6] = {0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF};
-    SimPlugExtensionId(pSim, abId, NULL);
-    PumpFor(100);
+// An extension this library does not decode is identified once per plug-in; the remote keeps
+// working and its status (a low battery) keeps reaching the client.
+TEST_F(Worker, UnknownExtensionIsIdentifiedOncePerPlugIn) {
+    const BYTE abId[6] = {0x01, 0x00, 0xA4, 0x20, 0x04, 0x05};
+    auto identifications = [&] {
+        int n = 0;
+        for (int i = 0; i < SimOutputCount(pSim); i++) {
+            BYTE ab[22];
+            SimOutputAt(pSim, i, ab, NULL);
+            n += ab[0] == RPT_OUT_WRITE_MEMORY && ab[2] == 0xA4 && ab[4] == 0xF0;
+        }
+        return n;
+    };
+    auto batteryNotified = [&](BYTE bLevel) {
+        SimSetBattery(pSim, bLevel, 0);
+        int nFrom = (int)window.log.size();
+        return PumpUntil([&] {
+            for (int i = nFrom; i < (int)window.log.size(); i++)
+                if (window.log[i].uMsg == WM_MSG_STATUS_DEFAULT && (window.log[i].lParam & WMST_BATTERY))
+                    return true;
+            return false;
+        }, 2000);
+    };
+    SimClearOutputs(pSim);
+    for (int nPlug = 1; nPlug <= 2; nPlug++) {
+        SimPlugExtensionId(pSim, abId, NULL);
+        ASSERT_TRUE(batteryNotified((BYTE)(0x30 + nPlug)));
+        ASSERT_TRUE(batteryNotified((BYTE)(0x40 + nPlug)));  // further cycles ran
+        EXPECT_EQ(nPlug, identifications());
+        WM_STATUS st = {};
+        st.dwFlags = WMST_EXTENSION | WMST_REPORT;
+        ASSERT_EQ(1, wm_GetStatus(0, &st));
+        EXPECT_EQ(WMEXT_NONE, st.nExtType);
+        EXPECT_EQ(0u, st.dwReport & WMRPT_EXTENSION);  // reporting without extension data
+        SimUnplugExtension(pSim);
+        ASSERT_TRUE(batteryNotified((BYTE)(0x50 + nPlug)));
+    }
     SimSetButtons(pSim, 0x00, 0x04);  // B
-    ASSERT_TRUE(PumpUntil([&] {
+    EXPECT_TRUE(PumpUntil([&] {
         WM_KEY key;
         return wm_GetKey(0, &key) && key.nB == 1;
     }, 2000));
-    WM_STATUS st = {};
-    st.dwFlags = WMST_EXTENSION;
-    ASSERT_EQ(1, wm_GetStatus(0, &st));
-    EXPECT_EQ(WMEXT_NONE, st.nExtType);
 }
 
 TEST_F(Worker, NotReadyIdentifierIsReadAgain) {
@@ -130,11 +159,15 @@ TEST_F(Worker, BatteryChangeAloneIsMaskFour) {
 }
 
 // Steps the remote by hand (polling off), counting the status requests sent with the rumble bit.
+// A data report is queued for each step, so no step waits for the remote's next one.
 int RumbleSteps(WM_DEVICE *pDev, SIM_REMOTE *pSim, int nSteps) {
     SimClearOutputs(pSim);
     pDev->bAutoUpdate = 0;
-    for (int i = 0; i < nSteps; i++)
+    const BYTE abData[22] = {0x31};
+    for (int i = 0; i < nSteps; i++) {
+        SimQueueReport(pSim, abData);
         EXPECT_EQ(IO_DONE, UpdateDevice(pDev));
+    }
     int nOn = 0;
     for (int i = 0; i < SimOutputCount(pSim); i++) {
         BYTE ab[22];

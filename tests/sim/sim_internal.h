@@ -19,6 +19,8 @@
 #include <vector>
 
 const int SIM_REPORT_SIZE = 22;
+const size_t SIM_QUEUE_REPORTS = 32;   /* the system's default HID input queue */
+const int SIM_STREAM_PERIOD_MS = 10;   /* a data report every 10 ms in continuous mode */
 typedef std::array<BYTE, SIM_REPORT_SIZE> SimReport;
 typedef std::chrono::steady_clock SimClock;
 
@@ -85,6 +87,9 @@ struct SIM_REMOTE {
     int nOutputsLeft = -1; /* output reports still taken before all fail; -1 no limit */
     int nReplyOffset = 0;
     DWORD dwLatencyMs = 0;
+    DWORD dwSetReportDelayMs = 0;
+    USHORT cbInput = SIM_REPORT_SIZE;
+    USHORT cbOutput = SIM_REPORT_SIZE;
 };
 
 /* One transfer in flight on a handle. */
@@ -104,6 +109,7 @@ struct SimHandle {
     std::deque<SimReport> queue; /* input reports not yet read on this handle */
     SimTransfer read;
     SimTransfer write;
+    DWORD cbRead = 0; /* size of the caller's buffer of the read in flight */
 };
 
 struct SimDeviceList {
@@ -112,6 +118,8 @@ struct SimDeviceList {
 
 struct SimPreparsed {
     bool bCapsFail = false;
+    USHORT cbInput = SIM_REPORT_SIZE;
+    USHORT cbOutput = SIM_REPORT_SIZE;
 };
 
 struct SimBus {
@@ -127,6 +135,9 @@ struct SimBus {
     std::condition_variable wake; /* wakes the completion thread */
     std::thread completer;
     bool bStop = false;
+    SimClock::time_point nextStream{};
+    std::condition_variable released; /* wakes set-output-report calls held back */
+    int nHeldCalls = 0;
 };
 
 extern std::mutex g_SimLock;
