@@ -21,11 +21,13 @@
 #define HARNESS_SLOT 0
 #define MAX_HANDLES 64
 #define TRACKED_BYTES 64
-#define SHORT_TIMEOUT_MS 1
+/* Long enough for a set-output-report thread under Wine, short enough for replays of timeouts. */
+#define SHORT_TIMEOUT_MS 200
 #define CLIENT_CLASS L"TavelFuzzClient"
 
-/* Outcome bytes of a transfer. */
-enum { OUT_FAIL = 0x00, OUT_PENDING_TIMEOUT = 0x01, OUT_PENDING_DONE = 0x02 };
+/* Outcome bytes of a transfer; a transfer that times out is cancelled, and the cancel completes
+   unless the outcome says it never does. */
+enum { OUT_FAIL = 0x00, OUT_PENDING_TIMEOUT = 0x01, OUT_PENDING_DONE = 0x02, OUT_PENDING_STUCK = 0x03 };
 
 /* What the client does when told about the remote. */
 enum { CLIENT_DROP_ON_STATUS = 0x01, CLIENT_DROP_ON_INPUT = 0x02, CLIENT_REFUSE_CONNECT = 0x04 };
@@ -48,6 +50,7 @@ typedef struct REPORT_RUN {
     MEMORY_READ aRead[READ_KINDS];
     int         nCurrentRead;       /* the read the remote answers, -1 before any */
     int         bPendingDone;       /* the pending transfer completes */
+    int         bCancelStuck;       /* cancelling it never completes */
     DWORD       dwClientFlags;
     int         bClientDropped;     /* the client disconnected the remote in this step */
     HWND        hClient;
@@ -196,9 +199,10 @@ static BOOL HarnessFail(DWORD dwError)
 }
 
 /* Pending: the event is signalled now when the transfer completes, never when it times out. */
-static BOOL GoPending(LPOVERLAPPED pIo, int bDone)
+static BOOL GoPending(LPOVERLAPPED pIo, int bDone, int bStuck)
 {
     g_Run.bPendingDone = bDone;
+    g_Run.bCancelStuck = bStuck;
     if (bDone)
         SetEvent(pIo->hEvent);
     else
@@ -215,8 +219,8 @@ static BOOL WINAPI HarnessReadFile(HANDLE h, LPVOID pBuffer, DWORD cbRead, LPDWO
     BYTE bKind = NextByte();
     if (bKind == OUT_FAIL)
         return HarnessFail(ERROR_GEN_FAILURE);
-    if (bKind == OUT_PENDING_TIMEOUT)
-        return GoPending(pIo, 0);
+    if (bKind == OUT_PENDING_TIMEOUT || bKind == OUT_PENDING_STUCK)
+        return GoPending(pIo, 0, bKind == OUT_PENDING_STUCK);
     int bPending = bKind == OUT_PENDING_DONE;
     if (bPending)
         bKind = NextByte();
@@ -225,7 +229,7 @@ static BOOL WINAPI HarnessReadFile(HANDLE h, LPVOID pBuffer, DWORD cbRead, LPDWO
     if (pcbRead)
         *pcbRead = bPending ? 0 : cbRead;
     if (bPending)
-        return GoPending(pIo, 1);
+        return GoPending(pIo, 1, 0);
     SetEvent(pIo->hEvent);
     return TRUE;
 }
@@ -240,8 +244,8 @@ static BOOL WINAPI HarnessWriteFile(HANDLE h, LPCVOID pBuffer, DWORD cbWrite, LP
     BYTE bOutcome = NextByte();
     if (bOutcome == OUT_FAIL)
         return HarnessFail(ERROR_GEN_FAILURE);
-    if (bOutcome == OUT_PENDING_TIMEOUT || bOutcome == OUT_PENDING_DONE)
-        return GoPending(pIo, bOutcome == OUT_PENDING_DONE);
+    if (bOutcome == OUT_PENDING_TIMEOUT || bOutcome == OUT_PENDING_DONE || bOutcome == OUT_PENDING_STUCK)
+        return GoPending(pIo, bOutcome == OUT_PENDING_DONE, bOutcome == OUT_PENDING_STUCK);
     if (pcbWritten)
         *pcbWritten = cbWrite;
     SetEvent(pIo->hEvent);
@@ -266,12 +270,19 @@ static BOOL WINAPI HarnessGetOverlappedResult(HANDLE h, LPOVERLAPPED, LPDWORD pc
     return TRUE;
 }
 
-static BOOL WINAPI HarnessCancelIoEx(HANDLE h, LPOVERLAPPED)
+static BOOL WINAPI HarnessCancelIoEx(HANDLE h, LPOVERLAPPED pIo)
 {
     if (!HandleOpen(h))
         return HarnessFail(ERROR_INVALID_HANDLE);
     g_Run.bPendingDone = 0;
+    if (!g_Run.bCancelStuck)
+        SetEvent(pIo->hEvent);
     return TRUE;
+}
+
+static BOOLEAN NTAPI HarnessFlushQueue(HANDLE h)
+{
+    return HandleOpen(h);
 }
 
 static HANDLE WINAPI HarnessCreateFileW(LPCWSTR, DWORD, DWORD, LPSECURITY_ATTRIBUTES, DWORD, DWORD, HANDLE)
@@ -367,6 +378,7 @@ static void InstallHidTable(void)
     io.pfnCancelIoEx = HarnessCancelIoEx;
     io.pfnCloseHandle = HarnessCloseHandle;
     io.pfnHidD_SetOutputReport = HarnessSetOutputReport;
+    io.pfnHidD_FlushQueue = HarnessFlushQueue;
     io.pfnHidD_GetHidGuid = HarnessGetHidGuid;
     io.pfnSetupDiGetClassDevsW = HarnessGetClassDevs;
     io.pfnSetupDiEnumDeviceInterfaces = HarnessEnumInterfaces;
@@ -546,6 +558,7 @@ static void TakeOverWorker(void)
 {
     StopWorker();
     InterlockedExchange(&g_Lib.bStopRequest, 0);
+    ResetEvent(g_Lib.hStopEvent);
     g_Lib.dwWorkerId = GetCurrentThreadId();
 }
 

@@ -1,6 +1,7 @@
 /* win32_stand_in.cpp - the native stand-ins for the Win32 calls the product code makes. */
 #include "win32_stand_in.h"
 
+#include <setjmp.h>
 #include <stdio.h>
 #include <stdlib.h>
 #include <wctype.h>
@@ -112,15 +113,41 @@ static KERNEL_OBJECT *ObjectOf(HANDLE h, DWORD dwKind)
     return pObj->dwKind == dwKind ? pObj : NULL;
 }
 
-HANDLE CreateThread(LPSECURITY_ATTRIBUTES, SIZE_T, LPTHREAD_START_ROUTINE, LPVOID, DWORD, LPDWORD pdwId)
+/* Where ExitThread returns to: the CreateThread running the thread. */
+static jmp_buf *g_pThreadExit;
+
+HANDLE CreateThread(LPSECURITY_ATTRIBUTES, SIZE_T, LPTHREAD_START_ROUTINE pfnStart, LPVOID pParam, DWORD dwFlags,
+                    LPDWORD pdwId)
 {
-    /* Never run: the harness drives the worker's pass on its own thread. */
     KERNEL_OBJECT *pObj = NewObject(OBJ_THREAD);
     pObj->bSignalled = TRUE;
     if (pdwId)
         *pdwId = 2;
+    if (dwFlags & CREATE_SUSPENDED)
+        return pObj;
+    jmp_buf exitPoint;
+    jmp_buf *pOuter = g_pThreadExit;
+    g_pThreadExit = &exitPoint;
+    if (setjmp(exitPoint) == 0)
+        pfnStart(pParam);
+    g_pThreadExit = pOuter;
     return pObj;
 }
+
+void ExitThread(DWORD)
+{
+    if (!g_pThreadExit)
+        Misuse("ExitThread outside a thread of CreateThread");
+    longjmp(*g_pThreadExit, 1);
+}
+
+void FreeLibraryAndExitThread(HMODULE, DWORD dwCode)
+{
+    ExitThread(dwCode);
+}
+
+BOOL FreeLibrary(HMODULE) { return TRUE; }
+DWORD GetTickCount(void) { return 0; }
 
 DWORD ResumeThread(HANDLE) { return 1; }
 BOOL TerminateThread(HANDLE, DWORD) { return TRUE; }
@@ -168,6 +195,14 @@ DWORD WaitForSingleObject(HANDLE hObject, DWORD)
     if (pObj->dwKind == OBJ_EVENT && !pObj->bManualReset)
         pObj->bSignalled = FALSE;
     return WAIT_OBJECT_0;
+}
+
+DWORD WaitForMultipleObjects(DWORD nCount, const HANDLE *ahObject, BOOL, DWORD dwMs)
+{
+    for (DWORD i = 0; i < nCount; i++)
+        if (WaitForSingleObject(ahObject[i], dwMs) == WAIT_OBJECT_0)
+            return WAIT_OBJECT_0 + i;
+    return WAIT_TIMEOUT;
 }
 
 DWORD MsgWaitForMultipleObjects(DWORD nCount, const HANDLE *ahObject, BOOL, DWORD dwMs, DWORD)
@@ -559,9 +594,22 @@ BOOL PostMessageW(HWND hWnd, UINT, WPARAM, LPARAM) { return WindowOf(hWnd) != NU
 BOOL PeekMessageW(LPMSG, HWND, UINT, UINT, UINT) { return FALSE; }
 BOOL InSendMessage(void) { return FALSE; }
 
+DWORD GetWindowThreadProcessId(HWND hWnd, LPDWORD pdwProcessId)
+{
+    if (pdwProcessId)
+        *pdwProcessId = 1;
+    return WindowOf(hWnd) ? GetCurrentThreadId() : 0;
+}
+
 HMODULE GetModuleHandleW(LPCWSTR)
 {
     return &g_nModule;
+}
+
+BOOL GetModuleHandleExW(DWORD, LPCWSTR, HMODULE *phModule)
+{
+    *phModule = &g_nModule;
+    return TRUE;
 }
 
 DWORD timeGetTime(void) { return 0; }

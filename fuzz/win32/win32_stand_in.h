@@ -102,6 +102,7 @@ typedef void *PHIDP_PREPARSED_DATA;
 #define HEAP_ZERO_MEMORY 8
 
 #define CREATE_SUSPENDED 4
+#define GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS 4
 #define DLL_PROCESS_DETACH 0
 #define DLL_PROCESS_ATTACH 1
 #define QS_SENDMESSAGE 0x0040
@@ -238,8 +239,15 @@ DWORD GetLastError(void);
 void SetLastError(DWORD dwCode);
 DWORD GetCurrentThreadId(void);
 void Sleep(DWORD dwMs);
+/* A thread created suspended (the worker) never runs; any other runs to its end inside
+   CreateThread, so a transfer handed to a thread of its own is as repeatable as the rest. */
 HANDLE CreateThread(LPSECURITY_ATTRIBUTES, SIZE_T, LPTHREAD_START_ROUTINE pfnStart, LPVOID pParam,
                     DWORD dwFlags, LPDWORD pdwId);
+void ExitThread(DWORD dwCode);
+void FreeLibraryAndExitThread(HMODULE hModule, DWORD dwCode);
+BOOL FreeLibrary(HMODULE hModule);
+BOOL GetModuleHandleExW(DWORD dwFlags, LPCWSTR pszModule, HMODULE *phModule);
+DWORD GetTickCount(void);
 DWORD ResumeThread(HANDLE hThread);
 BOOL GetExitCodeThread(HANDLE hThread, LPDWORD pdwCode);
 BOOL TerminateThread(HANDLE hThread, DWORD dwCode);
@@ -260,6 +268,7 @@ HANDLE CreateEventW(LPSECURITY_ATTRIBUTES, BOOL bManualReset, BOOL bInitialState
 BOOL SetEvent(HANDLE hEvent);
 BOOL ResetEvent(HANDLE hEvent);
 DWORD WaitForSingleObject(HANDLE hObject, DWORD dwMs);
+DWORD WaitForMultipleObjects(DWORD nCount, const HANDLE *ahObject, BOOL bWaitAll, DWORD dwMs);
 DWORD MsgWaitForMultipleObjects(DWORD nCount, const HANDLE *ahObject, BOOL bWaitAll, DWORD dwMs, DWORD dwWake);
 BOOL CloseHandle(HANDLE hObject);
 
@@ -313,6 +322,7 @@ LRESULT SendMessageW(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam);
 BOOL PostMessageW(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam);
 BOOL PeekMessageW(LPMSG pMsg, HWND hWnd, UINT uFirst, UINT uLast, UINT uRemove);
 BOOL InSendMessage(void);
+DWORD GetWindowThreadProcessId(HWND hWnd, LPDWORD pdwProcessId);
 HMODULE GetModuleHandleW(LPCWSTR pszModule);
 
 /* Clock. */
