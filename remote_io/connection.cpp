@@ -101,7 +101,9 @@ static int SetUpRemote(WM_DEVICE *pDev)
     /* A failed extension identification does not refuse the remote. */
     if (RequestStatus(pDev) == IO_GONE)
         return 0;
-    pDev->dwReport = WMRPT_KEYS | WMRPT_ACCEL | (pDev->bExtConnected ? WMRPT_EXTENSION : 0);
+    /* An extension that could not be identified adds no data to the reports. */
+    int bExtData = pDev->bExtConnected && !pDev->bExtUnknown;
+    pDev->dwReport = WMRPT_KEYS | WMRPT_ACCEL | (bExtData ? WMRPT_EXTENSION : 0);
     return SetReportMode(pDev) == IO_DONE && CreateAlarms(pDev);
 }
 
