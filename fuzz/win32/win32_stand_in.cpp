@@ -32,14 +32,6 @@ LONG InterlockedExchange(volatile LONG *p, LONG lValue)
     *p = lValue;
     return lOld;
 }
-LONG InterlockedCompareExchange(volatile LONG *p, LONG lValue, LONG lCompare)
-{
-    LONG lOld = *p;
-    if (lOld == lCompare)
-        *p = lValue;
-    return lOld;
-}
-
 #define CS_MAGIC 0x43534C4B
 
 void InitializeCriticalSection(LPCRITICAL_SECTION pCs)
@@ -150,13 +142,6 @@ BOOL FreeLibrary(HMODULE) { return TRUE; }
 DWORD GetTickCount(void) { return 0; }
 
 DWORD ResumeThread(HANDLE) { return 1; }
-BOOL TerminateThread(HANDLE, DWORD) { return TRUE; }
-
-BOOL GetExitCodeThread(HANDLE, LPDWORD pdwCode)
-{
-    *pdwCode = 0;
-    return TRUE;
-}
 
 HANDLE CreateEventW(LPSECURITY_ATTRIBUTES, BOOL bManualReset, BOOL bInitialState, LPCWSTR)
 {
@@ -329,22 +314,6 @@ BOOL GetFileSizeEx(HANDLE hFile, PLARGE_INTEGER pSize)
     return TRUE;
 }
 
-DWORD SetFilePointer(HANDLE hFile, LONG lDistance, LONG *plHigh, DWORD dwMethod)
-{
-    KERNEL_OBJECT *pObj = ObjectOf(hFile, OBJ_FILE);
-    if (!pObj)
-        return SetLastError(ERROR_INVALID_HANDLE), INVALID_SET_FILE_POINTER;
-    LONGLONG llBase = dwMethod == FILE_BEGIN ? 0 : dwMethod == FILE_CURRENT ? (LONGLONG)pObj->nPos
-                                                                             : (LONGLONG)pObj->pFile->ab.size();
-    LONGLONG llTo = llBase + lDistance + (plHigh ? (LONGLONG)*plHigh << 32 : 0);
-    if (llTo < 0)
-        return SetLastError(ERROR_INVALID_PARAMETER), INVALID_SET_FILE_POINTER;
-    pObj->nPos = (size_t)llTo;
-    if (plHigh)
-        *plHigh = (LONG)(llTo >> 32);
-    return (DWORD)llTo;
-}
-
 BOOL FlushFileBuffers(HANDLE hFile)
 {
     return ObjectOf(hFile, OBJ_FILE) != NULL;
@@ -427,7 +396,6 @@ BOOL HeapFree(HANDLE, DWORD, LPVOID p)
 
 int lstrlenW(LPCWSTR psz) { return psz ? (int)wcslen(psz) : 0; }
 int lstrcmpW(LPCWSTR psz1, LPCWSTR psz2) { return wcscmp(psz1, psz2); }
-int lstrcmpiW(LPCWSTR psz1, LPCWSTR psz2) { return wcscasecmp(psz1, psz2); }
 LPWSTR lstrcpyW(LPWSTR pszTo, LPCWSTR pszFrom) { return wcscpy(pszTo, pszFrom); }
 LPWSTR lstrcatW(LPWSTR pszTo, LPCWSTR pszFrom) { return wcscat(pszTo, pszFrom); }
 wchar_t *_wcsdup(const wchar_t *psz) { return wcsdup(psz); }
@@ -515,21 +483,6 @@ BOOL PathRemoveFileSpecW(LPWSTR pszPath)
     return TRUE;
 }
 
-LPWSTR PathAddBackslashW(LPWSTR pszPath)
-{
-    int n = lstrlenW(pszPath);
-    if (n > 0 && pszPath[n - 1] != L'\\') {
-        pszPath[n++] = L'\\';
-        pszPath[n] = 0;
-    }
-    return pszPath + n;
-}
-
-BOOL PathFileExistsW(LPCWSTR pszPath)
-{
-    return FindFile(pszPath) != NULL;
-}
-
 /* One window class and its windows: enough for a client that receives notifications. */
 typedef struct STAND_IN_WINDOW {
     DWORD dwMagic;
@@ -543,12 +496,6 @@ ATOM RegisterClassW(const WNDCLASSW *pClass)
 {
     g_pfnClassProc = pClass->lpfnWndProc;
     return 1;
-}
-
-BOOL UnregisterClassW(LPCWSTR, HINSTANCE)
-{
-    g_pfnClassProc = NULL;
-    return TRUE;
 }
 
 HWND CreateWindowExW(DWORD, LPCWSTR, LPCWSTR, DWORD, int, int, int, int, HWND, HMENU, HINSTANCE, LPVOID)
@@ -590,7 +537,6 @@ LRESULT SendMessageW(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam)
     return lResult;
 }
 
-BOOL PostMessageW(HWND hWnd, UINT, WPARAM, LPARAM) { return WindowOf(hWnd) != NULL; }
 BOOL PeekMessageW(LPMSG, HWND, UINT, UINT, UINT) { return FALSE; }
 BOOL InSendMessage(void) { return FALSE; }
 
@@ -621,9 +567,7 @@ BOOLEAN HidD_GetAttributes(HANDLE, PHIDD_ATTRIBUTES) { return FALSE; }
 BOOLEAN HidD_GetPreparsedData(HANDLE, PHIDP_PREPARSED_DATA *) { return FALSE; }
 BOOLEAN HidD_FreePreparsedData(PHIDP_PREPARSED_DATA) { return FALSE; }
 BOOLEAN HidD_SetOutputReport(HANDLE, PVOID, ULONG) { return FALSE; }
-BOOLEAN HidD_GetInputReport(HANDLE, PVOID, ULONG) { return FALSE; }
 BOOLEAN HidD_FlushQueue(HANDLE) { return FALSE; }
-BOOLEAN HidD_SetNumInputBuffers(HANDLE, ULONG) { return FALSE; }
 NTSTATUS HidP_GetCaps(PHIDP_PREPARSED_DATA, PHIDP_CAPS) { return 0; }
 HDEVINFO SetupDiGetClassDevsW(const GUID *, PCWSTR, HWND, DWORD) { return INVALID_HANDLE_VALUE; }
 BOOL SetupDiEnumDeviceInterfaces(HDEVINFO, PSP_DEVINFO_DATA, const GUID *, DWORD, PSP_DEVICE_INTERFACE_DATA)

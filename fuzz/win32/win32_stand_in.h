@@ -90,10 +90,6 @@ typedef void *PHIDP_PREPARSED_DATA;
 #define TRUNCATE_EXISTING 5
 #define FILE_ATTRIBUTE_NORMAL 0x80
 #define FILE_FLAG_OVERLAPPED  0x40000000
-#define FILE_BEGIN   0
-#define FILE_CURRENT 1
-#define FILE_END     2
-#define INVALID_SET_FILE_POINTER 0xFFFFFFFF
 #define MOVEFILE_REPLACE_EXISTING 1
 #define MOVEFILE_WRITE_THROUGH    8
 
@@ -139,7 +135,6 @@ typedef void *PHIDP_PREPARSED_DATA;
 #define VK_NUMLOCK 0x90
 
 #define ZeroMemory(p, cb) memset((p), 0, (cb))
-#define CopyMemory(d, s, cb) memcpy((d), (s), (cb))
 #define UNREFERENCED_PARAMETER(p) (void)(p)
 
 typedef struct GUID {
@@ -249,13 +244,10 @@ BOOL FreeLibrary(HMODULE hModule);
 BOOL GetModuleHandleExW(DWORD dwFlags, LPCWSTR pszModule, HMODULE *phModule);
 DWORD GetTickCount(void);
 DWORD ResumeThread(HANDLE hThread);
-BOOL GetExitCodeThread(HANDLE hThread, LPDWORD pdwCode);
-BOOL TerminateThread(HANDLE hThread, DWORD dwCode);
 BOOL DisableThreadLibraryCalls(HMODULE hModule);
 LONG InterlockedIncrement(volatile LONG *p);
 LONG InterlockedDecrement(volatile LONG *p);
 LONG InterlockedExchange(volatile LONG *p, LONG lValue);
-LONG InterlockedCompareExchange(volatile LONG *p, LONG lValue, LONG lCompare);
 
 void InitializeCriticalSection(LPCRITICAL_SECTION pCs);
 void DeleteCriticalSection(LPCRITICAL_SECTION pCs);
@@ -280,7 +272,6 @@ BOOL WriteFile(HANDLE hFile, LPCVOID pBuffer, DWORD cbWrite, LPDWORD pcbWritten,
 BOOL GetOverlappedResult(HANDLE hFile, LPOVERLAPPED pOverlapped, LPDWORD pcb, BOOL bWait);
 BOOL CancelIoEx(HANDLE hFile, LPOVERLAPPED pOverlapped);
 BOOL GetFileSizeEx(HANDLE hFile, PLARGE_INTEGER pSize);
-DWORD SetFilePointer(HANDLE hFile, LONG lDistance, LONG *plHigh, DWORD dwMethod);
 BOOL FlushFileBuffers(HANDLE hFile);
 BOOL DeleteFileW(LPCWSTR pszPath);
 BOOL MoveFileExW(LPCWSTR pszFrom, LPCWSTR pszTo, DWORD dwFlags);
@@ -295,7 +286,6 @@ BOOL HeapFree(HANDLE hHeap, DWORD dwFlags, LPVOID p);
 /* Strings; the ANSI code page is taken as one byte per character. */
 int lstrlenW(LPCWSTR psz);
 int lstrcmpW(LPCWSTR psz1, LPCWSTR psz2);
-int lstrcmpiW(LPCWSTR psz1, LPCWSTR psz2);
 LPWSTR lstrcpyW(LPWSTR pszTo, LPCWSTR pszFrom);
 LPWSTR lstrcpynW(LPWSTR pszTo, LPCWSTR pszFrom, int cchMax);
 LPWSTR lstrcatW(LPWSTR pszTo, LPCWSTR pszFrom);
@@ -308,18 +298,14 @@ LPWSTR PathFindExtensionW(LPCWSTR pszPath);
 LPWSTR PathFindFileNameW(LPCWSTR pszPath);
 BOOL PathRenameExtensionW(LPWSTR pszPath, LPCWSTR pszExtension);
 BOOL PathRemoveFileSpecW(LPWSTR pszPath);
-LPWSTR PathAddBackslashW(LPWSTR pszPath);
-BOOL PathFileExistsW(LPCWSTR pszPath);
 
 /* Windows: a window is its procedure; a sent message is a call. */
 ATOM RegisterClassW(const WNDCLASSW *pClass);
-BOOL UnregisterClassW(LPCWSTR pszClass, HINSTANCE hInstance);
 HWND CreateWindowExW(DWORD dwExStyle, LPCWSTR pszClass, LPCWSTR pszTitle, DWORD dwStyle, int x, int y,
                      int cx, int cy, HWND hParent, HMENU hMenu, HINSTANCE hInstance, LPVOID pParam);
 BOOL DestroyWindow(HWND hWnd);
 LRESULT DefWindowProcW(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam);
 LRESULT SendMessageW(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam);
-BOOL PostMessageW(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam);
 BOOL PeekMessageW(LPMSG pMsg, HWND hWnd, UINT uFirst, UINT uLast, UINT uRemove);
 BOOL InSendMessage(void);
 DWORD GetWindowThreadProcessId(HWND hWnd, LPDWORD pdwProcessId);
@@ -336,9 +322,7 @@ BOOLEAN HidD_GetAttributes(HANDLE hDevice, PHIDD_ATTRIBUTES pAttributes);
 BOOLEAN HidD_GetPreparsedData(HANDLE hDevice, PHIDP_PREPARSED_DATA *ppData);
 BOOLEAN HidD_FreePreparsedData(PHIDP_PREPARSED_DATA pData);
 BOOLEAN HidD_SetOutputReport(HANDLE hDevice, PVOID pReport, ULONG cbReport);
-BOOLEAN HidD_GetInputReport(HANDLE hDevice, PVOID pReport, ULONG cbReport);
 BOOLEAN HidD_FlushQueue(HANDLE hDevice);
-BOOLEAN HidD_SetNumInputBuffers(HANDLE hDevice, ULONG nBuffers);
 NTSTATUS HidP_GetCaps(PHIDP_PREPARSED_DATA pData, PHIDP_CAPS pCaps);
 HDEVINFO SetupDiGetClassDevsW(const GUID *pGuid, PCWSTR pszEnumerator, HWND hParent, DWORD dwFlags);
 BOOL SetupDiEnumDeviceInterfaces(HDEVINFO hInfo, PSP_DEVINFO_DATA pInfoData, const GUID *pGuid, DWORD dwIndex,
