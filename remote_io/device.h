@@ -145,6 +145,8 @@ typedef struct WM_DEVICE {
        never overwrites the report its caller is working on. */
     BYTE abInput[MAX_REPORT_LENGTH];
     BYTE abOutput[MAX_REPORT_LENGTH];
+    /* abInput had not yet arrived when it was asked for: it is the newest report, not a queued one. */
+    int  bInputFresh;
 
     /* Device interface path: tells whether a device found again is this remote. */
     WCHAR *pszPath;

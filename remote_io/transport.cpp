@@ -97,8 +97,11 @@ IO_OUTCOME ReadReport(WM_DEVICE *pDev)
     BYTE *pbBuffer = g_Lib.aabSlotBuffer[pDev->nIndex];
     DWORD cb = 0;
     IO_OUTCOME outcome = IO_DONE;
-    if (!g_HidIo.pfnReadFile(pDev->hDevice, pbBuffer, InputLength(pDev), &cb, pIo))
+    pDev->bInputFresh = 0;
+    if (!g_HidIo.pfnReadFile(pDev->hDevice, pbBuffer, InputLength(pDev), &cb, pIo)) {
+        pDev->bInputFresh = 1;
         outcome = GetLastError() == ERROR_IO_PENDING ? FinishPending(pDev, pIo) : LoseRemote(pDev);
+    }
     if (outcome == IO_DONE)
         memcpy(pDev->abInput, pbBuffer, InputLength(pDev));
     return outcome;

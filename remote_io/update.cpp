@@ -43,9 +43,12 @@ static IO_OUTCOME BlinkLeds(WM_DEVICE *pDev)
 #define REPORTS_BEFORE_NEW_REQUEST 8
 
 /*
- * Until a status report and a data report have both been decoded. One status request per step
- * (a streaming remote's data reports come in between, and asking again for each of them would
- * only pile answers up); it carries the rumble bit.
+ * Until a status report and a fresh data report have both been decoded. Reports that queued
+ * since the last step are decoded on the way (no press is lost), but the step ends only with
+ * a data report that had not yet arrived when it was asked for, so a step never leaves the
+ * remote's state behind a backlog. One status request per step (a streaming remote's data
+ * reports come in between, and asking again for each of them would only pile answers up);
+ * it carries the rumble bit.
  */
 static IO_OUTCOME ExchangeReports(WM_DEVICE *pDev)
 {
@@ -69,7 +72,7 @@ static IO_OUTCOME ExchangeReports(WM_DEVICE *pDev)
             return outcome;
         if (bId == RPT_IN_STATUS)
             bStatusSeen = 1;
-        else if (IsDataReport(bId))
+        else if (IsDataReport(bId) && pDev->bInputFresh)
             bDataSeen = 1;
         if (bStatusSeen && bDataSeen)
             return IO_DONE;
