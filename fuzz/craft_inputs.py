@@ -8,6 +8,7 @@ import sys
 
 OK = b"\xff"           # a write that completes at once
 FAIL = b"\x00"         # a transfer that fails
+FRESH = b"\x02"        # the next report arrives while it is waited for (not queued)
 ACT_PASS, ACT_GET_STATUS, ACT_AUTOUPDATE = 0, 1, 4
 
 NUNCHUK_ID = bytes([0x00, 0x00, 0xA4, 0x20, 0x00, 0x00])
@@ -49,7 +50,8 @@ def identify(ext_id, cal_answer):
 
 
 def pass_with(status_part, data_part):
-    return bytes([ACT_PASS]) + OK + status_part + data_part
+    """A worker step: status request, status (with what it starts), a fresh data report ends it."""
+    return bytes([ACT_PASS]) + OK + status_part + FRESH + data_part
 
 
 INPUTS = {
