@@ -98,7 +98,6 @@ struct SimTransfer {
     OVERLAPPED *pOv = nullptr;
     BYTE *pBuffer = nullptr; /* reads: the caller's buffer */
     SimReport report{};      /* writes: the report held back */
-    SimClock::time_point due{};
 };
 
 struct SimHandle {
@@ -106,7 +105,9 @@ struct SimHandle {
     SIM_REMOTE *pDev = nullptr;
     DWORD dwAccess = 0;
     bool bOverlapped = false;
-    std::deque<SimReport> queue; /* input reports not yet read on this handle */
+    /* Input reports not yet read on this handle, with the time each reaches it (the remote's
+       latency after it was sent); a read takes the first one that has arrived. */
+    std::deque<std::pair<SimClock::time_point, SimReport>> queue;
     SimTransfer read;
     SimTransfer write;
     DWORD cbRead = 0; /* size of the caller's buffer of the read in flight */

@@ -112,7 +112,8 @@ void SimSetReplyOffset(SIM_REMOTE *pSim, int nOffset);
 /* HidD_SetOutputReport returns only after this many ms; INFINITE: it never returns (until
    SimUninstall, which makes it fail). 0: at once. */
 void SimSetSetReportDelay(SIM_REMOTE *pSim, DWORD dwMs);
-/* Reads complete after this delay, from another thread (0: at once when a report is ready). */
+/* Reports reach the system this long after the remote sent them (0: at once); reads of
+   reports already there complete at once. */
 void SimSetReadLatency(SIM_REMOTE *pSim, DWORD dwMs);
 
 #endif

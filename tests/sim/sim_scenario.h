@@ -16,7 +16,7 @@
  *   nunchuk N SX SY C Z             raw stick bytes and buttons (1 pressed)
  *   classic N LX LY RX RY LT RT [BUTTON...]   raw stick and trigger values; buttons a b minus home plus x y up down left right l r zl zr
  *   battery N LEVEL [low]
- *   latency N MS                    reads complete after MS milliseconds
+ *   latency N MS                    reports reach the system MS milliseconds after they are sent
  *   off N                           switch the remote off
  *   wait MS                         pause the scenario
  *   waitconnected N                 pause until the library has set remote N up

@@ -44,11 +44,11 @@ void CompleteTransferLocked(SimHandle *pHandle, SimTransfer &transfer, ULONG_PTR
 static void PumpHandleLocked(SimHandle *pHandle, SimClock::time_point now)
 {
     SimTransfer &read = pHandle->read;
-    if (!read.bActive || now < read.due || (pHandle->pDev->dwFaults & SIM_FAULT_NO_ANSWER))
+    if (!read.bActive || (pHandle->pDev->dwFaults & SIM_FAULT_NO_ANSWER))
         return;
-    if (pHandle->queue.empty())
+    if (pHandle->queue.empty() || pHandle->queue.front().first > now)
         return;
-    SimReport report = pHandle->queue.front();
+    SimReport report = pHandle->queue.front().second;
     pHandle->queue.pop_front();
     CompleteTransferLocked(pHandle, read, SIM_STATUS_SUCCESS, &report);
 }
@@ -65,13 +65,14 @@ void BroadcastLocked(SIM_REMOTE *pDev, const SimReport &report)
 {
     /* Like HID, every open handle with read access receives its own copy;
        with no such handle the report is lost. */
+    SimClock::time_point at = SimClock::now() + std::chrono::milliseconds(pDev->dwLatencyMs);
     for (auto &entry : g_pSimBus->handles) {
         SimHandle *pHandle = entry.second;
         if (pHandle->pDev != pDev || !(pHandle->dwAccess & GENERIC_READ))
             continue;
         if (pHandle->queue.size() >= SIM_QUEUE_REPORTS)
             pHandle->queue.pop_front();
-        pHandle->queue.push_back(report);
+        pHandle->queue.push_back(std::make_pair(at, report));
     }
     PumpRemoteLocked(pDev);
 }
@@ -94,7 +95,6 @@ static void BeginLocked(SimHandle *pHandle, SimTransfer &transfer, OVERLAPPED *p
     transfer.bActive = true;
     transfer.pOv = pOv;
     transfer.pBuffer = nullptr;
-    transfer.due = SimClock::now() + std::chrono::milliseconds(pHandle->pDev->dwLatencyMs);
     pOv->Internal = SIM_STATUS_PENDING;
     pOv->InternalHigh = 0;
 }
@@ -118,8 +118,7 @@ DWORD StartReadLocked(SimHandle *pHandle, BYTE *pb, DWORD cb, OVERLAPPED *pOv)
     PumpHandleLocked(pHandle, SimClock::now());
     if (!pHandle->read.bActive)
         return ERROR_SUCCESS;
-    if (pDev->dwLatencyMs)
-        g_pSimBus->wake.notify_all();
+    g_pSimBus->wake.notify_all();
     return ERROR_IO_PENDING;
 }
 
@@ -151,9 +150,12 @@ static bool NextDueLocked(SimClock::time_point now, SimClock::time_point *pNext)
 {
     bool bAny = false;
     for (auto &entry : g_pSimBus->handles) {
-        const SimTransfer &read = entry.second->read;
-        if (read.bActive && read.due > now && (!bAny || read.due < *pNext)) {
-            *pNext = read.due;
+        const SimHandle *pHandle = entry.second;
+        if (!pHandle->read.bActive || pHandle->queue.empty())
+            continue;
+        SimClock::time_point due = pHandle->queue.front().first;
+        if (due > now && (!bAny || due < *pNext)) {
+            *pNext = due;
             bAny = true;
         }
     }
