@@ -8,6 +8,8 @@
 typedef struct ENGINE_THREAD {
     HANDLE        hThread;
     volatile LONG bRun;
+    HWND          hReportWnd;
+    UINT          uReportMsg;
 } ENGINE_THREAD;
 
 static ENGINE_THREAD g_Engine;
@@ -20,6 +22,8 @@ DWORD WINAPI EngineThread(LPVOID pParam)
     (void)pParam;
     ENGINE_STATE state;
     InitEngineState(&state);
+    state.hReportWnd = g_Engine.hReportWnd;
+    state.uReportMsg = g_Engine.uReportMsg;
     while (g_Engine.bRun) {
         Sleep(ENGINE_CYCLE_MS);
         RunEngineCycle(&state);
@@ -28,10 +32,12 @@ DWORD WINAPI EngineThread(LPVOID pParam)
     return 0;
 }
 
-int StartEngine(void)
+int StartEngine(HWND hReportWnd, UINT uReportMsg)
 {
     if (g_Engine.hThread)
         return 0;
+    g_Engine.hReportWnd = hReportWnd;
+    g_Engine.uReportMsg = uReportMsg;
     InterlockedExchange(&g_Engine.bRun, 1);
     timeBeginPeriod(ENGINE_TIMER_RESOLUTION_MS);
     g_Engine.hThread = CreateThread(NULL, 0, EngineThread, NULL, 0, NULL);

@@ -18,7 +18,6 @@
 
 typedef struct ENGINE_STATE {
     int    anPrevious[ASSIGN_SLOTS];
-    int    bPrintScreenLatch;
     DWORD  dwPreviousTime;
     int    nRepeatSlot;                 /* the key slot repeating at the system rate, or -1 */
     LONG   nRepeatTime;                 /* ms gathered towards the next repeat */
@@ -28,7 +27,17 @@ typedef struct ENGINE_STATE {
     /* What the engine has pressed and not released, as Windows sees it. */
     DWORD  adwKeyDown[KEY_CODES / KEY_BITS_PER_WORD];
     DWORD  dwMouseDown;
+    /* A failed launch is posted here (wParam the slot, lParam the shell's result), so the
+     * window shows it while the engine goes on; none: not reported. */
+    HWND   hReportWnd;
+    UINT   uReportMsg;
 } ENGINE_STATE;
+
+/* Key and mouse buttons claimed by the slots pressed in one cycle. */
+typedef struct HELD_CLAIMS {
+    DWORD adwKey[KEY_CODES / KEY_BITS_PER_WORD];
+    DWORD dwMouse;
+} HELD_CLAIMS;
 
 /* A thread's start: nothing held, nothing previous, the clock read now. */
 void InitEngineState(ENGINE_STATE *pState);
@@ -40,6 +49,14 @@ void RunEngineCycle(ENGINE_STATE *pState);
 
 /* Sends the release of every key and mouse button still held and ends the repeat. */
 void ReleaseHeldInput(ENGINE_STATE *pState);
+/* Releases what is held and not claimed: run after each cycle's slots, so an edited,
+ * deleted or reloaded slot never leaves its old keys or buttons down. */
+void ReleaseUnclaimed(ENGINE_STATE *pState, const HELD_CLAIMS *pClaims);
+int IsKeyHeld(const ENGINE_STATE *pState, WORD wVk);
+
+/* One keyboard input for the key, with its scan code and, for the keys Windows reads as
+ * extended (arrows, the editing block, ...), KEYEVENTF_EXTENDEDKEY. */
+void FillKeyInput(INPUT *pInput, WORD wVk, int bUp);
 
 /* Slot values. */
 int IsSlotEvaluated(int nSlot, int nExtensionKind);
@@ -50,13 +67,15 @@ int GetStickValue(int nDirection, int nX, int nY);
 void ActOnKeySlot(ENGINE_STATE *pState, int nSlot, const ASSIGNMENT *pAssign,
                   int bSystemRepeat, int nValue, int nPrevious);
 void ActOnMouseSlot(ENGINE_STATE *pState, const ASSIGNMENT *pAssign, int nValue, int nPrevious, DWORD dwElapsed);
-void ActOnApplicationSlot(const ASSIGNMENT *pAssign, int nValue, int nPrevious);
+void ActOnApplicationSlot(const ENGINE_STATE *pState, int nSlot, const ASSIGNMENT *pAssign, int nValue, int nPrevious);
 
-/* SendInput through the seam, keeping track of what is held down. */
+/* SendInput through the seam (at most ASSIGN_MAX_KEYS inputs), keeping track of what is
+ * held down; the release of a key or button the engine doesn't hold is left out, so none
+ * is ever sent stray. */
 void SendTracked(ENGINE_STATE *pState, INPUT *pInputs, UINT cInputs);
 
-/* The engine thread. */
-int StartEngine(void);
+/* The engine thread; failed launches are posted to hReportWnd as uReportMsg. */
+int StartEngine(HWND hReportWnd, UINT uReportMsg);
 int StopEngine(void);
 DWORD WINAPI EngineThread(LPVOID pParam);
 

@@ -1,6 +1,6 @@
 /*
  * engine_cycle.cpp - one engine cycle over the 40 slots, and the bookkeeping of what
- * the engine holds down so it can let go when it stops acting.
+ * the engine holds down: whatever no pressed slot claims any more is let go.
  */
 #include <string.h>
 
@@ -15,44 +15,67 @@ void InitEngineState(ENGINE_STATE *pState)
     pState->dwPreviousTime = g_Seam.pfnTimeGetTime();
 }
 
-static void MarkKey(ENGINE_STATE *pState, WORD wVk, int bDown)
+int IsKeyHeld(const ENGINE_STATE *pState, WORD wVk)
+{
+    return (pState->adwKeyDown[wVk / KEY_BITS_PER_WORD] >> (wVk % KEY_BITS_PER_WORD)) & 1;
+}
+
+static void MarkKey(DWORD *pdwKeys, WORD wVk, int bDown)
 {
     DWORD dwBit = 1u << (wVk % KEY_BITS_PER_WORD);
     if (bDown)
-        pState->adwKeyDown[wVk / KEY_BITS_PER_WORD] |= dwBit;
+        pdwKeys[wVk / KEY_BITS_PER_WORD] |= dwBit;
     else
-        pState->adwKeyDown[wVk / KEY_BITS_PER_WORD] &= ~dwBit;
+        pdwKeys[wVk / KEY_BITS_PER_WORD] &= ~dwBit;
 }
 
-static void MarkMouse(ENGINE_STATE *pState, DWORD dwFlags)
+typedef struct BUTTON_FLAGS {
+    DWORD dwHeld, dwDown, dwUp;
+} BUTTON_FLAGS;
+
+static const BUTTON_FLAGS g_aButton[] = {
+    { HELD_LEFT,   MOUSEEVENTF_LEFTDOWN,   MOUSEEVENTF_LEFTUP },
+    { HELD_MIDDLE, MOUSEEVENTF_MIDDLEDOWN, MOUSEEVENTF_MIDDLEUP },
+    { HELD_RIGHT,  MOUSEEVENTF_RIGHTDOWN,  MOUSEEVENTF_RIGHTUP },
+};
+
+/* Records the input as sent; 0 when it is the release of something not held. */
+static int TrackInput(ENGINE_STATE *pState, const INPUT *pInput)
 {
-    if (dwFlags & MOUSEEVENTF_LEFTDOWN)   pState->dwMouseDown |= HELD_LEFT;
-    if (dwFlags & MOUSEEVENTF_LEFTUP)     pState->dwMouseDown &= ~HELD_LEFT;
-    if (dwFlags & MOUSEEVENTF_MIDDLEDOWN) pState->dwMouseDown |= HELD_MIDDLE;
-    if (dwFlags & MOUSEEVENTF_MIDDLEUP)   pState->dwMouseDown &= ~HELD_MIDDLE;
-    if (dwFlags & MOUSEEVENTF_RIGHTDOWN)  pState->dwMouseDown |= HELD_RIGHT;
-    if (dwFlags & MOUSEEVENTF_RIGHTUP)    pState->dwMouseDown &= ~HELD_RIGHT;
+    if (pInput->type == INPUT_KEYBOARD) {
+        int bUp = (pInput->ki.dwFlags & KEYEVENTF_KEYUP) != 0;
+        if (bUp && !IsKeyHeld(pState, pInput->ki.wVk))
+            return 0;
+        MarkKey(pState->adwKeyDown, pInput->ki.wVk, !bUp);
+        return 1;
+    }
+    if (pInput->type != INPUT_MOUSE)
+        return 1;
+    for (const BUTTON_FLAGS &b : g_aButton) {
+        if (pInput->mi.dwFlags == b.dwUp && !(pState->dwMouseDown & b.dwHeld))
+            return 0;
+        if (pInput->mi.dwFlags & b.dwDown) pState->dwMouseDown |= b.dwHeld;
+        if (pInput->mi.dwFlags & b.dwUp)   pState->dwMouseDown &= ~b.dwHeld;
+    }
+    return 1;
 }
 
 void SendTracked(ENGINE_STATE *pState, INPUT *pInputs, UINT cInputs)
 {
-    for (UINT i = 0; i < cInputs; i++) {
-        if (pInputs[i].type == INPUT_KEYBOARD)
-            MarkKey(pState, pInputs[i].ki.wVk, !(pInputs[i].ki.dwFlags & KEYEVENTF_KEYUP));
-        else if (pInputs[i].type == INPUT_MOUSE)
-            MarkMouse(pState, pInputs[i].mi.dwFlags);
+    INPUT aSend[ASSIGN_MAX_KEYS];
+    UINT cSend = 0;
+    for (UINT i = 0; i < cInputs && i < ASSIGN_MAX_KEYS; i++) {
+        if (TrackInput(pState, &pInputs[i]))
+            aSend[cSend++] = pInputs[i];
     }
-    g_Seam.pfnSendInput(cInputs, pInputs, sizeof(INPUT));
+    if (cSend)
+        g_Seam.pfnSendInput(cSend, aSend, sizeof(INPUT));
 }
 
 static void SendKeyUp(ENGINE_STATE *pState, WORD wVk)
 {
     INPUT input;
-    ZeroMemory(&input, sizeof(input));
-    input.type = INPUT_KEYBOARD;
-    input.ki.wVk = wVk;
-    input.ki.wScan = (WORD)MapVirtualKeyW(wVk, MAPVK_VK_TO_VSC);
-    input.ki.dwFlags = KEYEVENTF_KEYUP;
+    FillKeyInput(&input, wVk, 1);
     SendTracked(pState, &input, 1);
 }
 
@@ -65,21 +88,39 @@ static void SendMouseUp(ENGINE_STATE *pState, DWORD dwFlags)
     SendTracked(pState, &input, 1);
 }
 
-void ReleaseHeldInput(ENGINE_STATE *pState)
+void ReleaseUnclaimed(ENGINE_STATE *pState, const HELD_CLAIMS *pClaims)
 {
     for (DWORD w = 0; w < KEY_CODES / KEY_BITS_PER_WORD; w++) {
-        for (DWORD dwBits = pState->adwKeyDown[w]; dwBits; dwBits &= dwBits - 1) {
+        for (DWORD dwBits = pState->adwKeyDown[w] & ~pClaims->adwKey[w]; dwBits; dwBits &= dwBits - 1) {
             int nBit = __builtin_ctz(dwBits);
             SendKeyUp(pState, (WORD)(w * KEY_BITS_PER_WORD + nBit));
         }
     }
-    if (pState->dwMouseDown & HELD_LEFT)   SendMouseUp(pState, MOUSEEVENTF_LEFTUP);
-    if (pState->dwMouseDown & HELD_MIDDLE) SendMouseUp(pState, MOUSEEVENTF_MIDDLEUP);
-    if (pState->dwMouseDown & HELD_RIGHT)  SendMouseUp(pState, MOUSEEVENTF_RIGHTUP);
-    /* A key still held when acting resumes is pressed anew, print-screen included. */
-    pState->bPrintScreenLatch = 0;
+    for (const BUTTON_FLAGS &b : g_aButton)
+        if ((pState->dwMouseDown & b.dwHeld) && !(pClaims->dwMouse & b.dwHeld))
+            SendMouseUp(pState, b.dwUp);
+}
+
+void ReleaseHeldInput(ENGINE_STATE *pState)
+{
+    HELD_CLAIMS none;
+    ZeroMemory(&none, sizeof(none));
+    ReleaseUnclaimed(pState, &none);
     pState->nRepeatSlot = -1;
     pState->bRepeatPhase = 0;
+}
+
+/* What a pressed slot keeps down: its keys, or its mouse button. */
+static void ClaimSlot(HELD_CLAIMS *pClaims, const ASSIGNMENT *pAssign)
+{
+    if (pAssign->nKind == ASSIGN_KEY) {
+        for (int i = 0; i < pAssign->nKeyCount && i < ASSIGN_MAX_KEYS; i++)
+            MarkKey(pClaims->adwKey, pAssign->awKey[i], 1);
+    } else if (pAssign->nKind == ASSIGN_MOUSE) {
+        if (pAssign->nMouseAction == MOUSE_LEFT_CLICK)   pClaims->dwMouse |= HELD_LEFT;
+        if (pAssign->nMouseAction == MOUSE_MIDDLE_CLICK) pClaims->dwMouse |= HELD_MIDDLE;
+        if (pAssign->nMouseAction == MOUSE_RIGHT_CLICK)  pClaims->dwMouse |= HELD_RIGHT;
+    }
 }
 
 static void ActOnSlot(ENGINE_STATE *pState, int nSlot, const ASSIGNMENT *pAssign, int nValue, DWORD dwElapsed)
@@ -93,13 +134,16 @@ static void ActOnSlot(ENGINE_STATE *pState, int nSlot, const ASSIGNMENT *pAssign
         ActOnMouseSlot(pState, pAssign, nValue, nPrevious, dwElapsed);
         break;
     case ASSIGN_APPLICATION:
-        ActOnApplicationSlot(pAssign, nValue, nPrevious);
+        ActOnApplicationSlot(pState, nSlot, pAssign, nValue, nPrevious);
         break;
     }
 }
 
 static void EvaluateSlots(ENGINE_STATE *pState, DWORD dwElapsed)
 {
+    HELD_CLAIMS claims;
+    ZeroMemory(&claims, sizeof(claims));
+    int bRepeatClaimed = 0;
     WM_KEY key;
     WM_KEYEX keyEx;
     ReadInputCopies(&key, &keyEx);
@@ -113,7 +157,16 @@ static void EvaluateSlots(ENGINE_STATE *pState, DWORD dwElapsed)
             continue;
         ActOnSlot(pState, nSlot, pAssign, nValue, dwElapsed);
         pState->anPrevious[nSlot] = nValue;
+        if (nValue) {
+            ClaimSlot(&claims, pAssign);
+            bRepeatClaimed |= nSlot == pState->nRepeatSlot && pAssign->nKind == ASSIGN_KEY;
+        }
     }
+    if (!bRepeatClaimed) {
+        pState->nRepeatSlot = -1;
+        pState->bRepeatPhase = 0;
+    }
+    ReleaseUnclaimed(pState, &claims);
 }
 
 void RunEngineCycle(ENGINE_STATE *pState)

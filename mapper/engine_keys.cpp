@@ -11,6 +11,33 @@
 #define KEYBOARD_DELAY_MAX     3
 #define KEYBOARD_SPEED_MAX     31
 
+/* The keys whose scan codes carry the E0 prefix on a real keyboard. Without the flag,
+ * programs that read scan codes take the arrows and the editing block for keypad keys. */
+static const WORD g_awExtendedKey[] = {
+    VK_LEFT, VK_UP, VK_RIGHT, VK_DOWN, VK_INSERT, VK_DELETE, VK_HOME, VK_END, VK_PRIOR, VK_NEXT,
+    VK_RCONTROL, VK_RMENU, VK_LWIN, VK_RWIN, VK_APPS, VK_NUMLOCK, VK_DIVIDE, VK_SNAPSHOT, VK_CANCEL,
+};
+
+/* Print Screen's own make code (E0 37); the layout maps VK_SNAPSHOT to SysRq's 0x54. */
+#define PRINT_SCREEN_SCAN 0x37
+
+static int IsExtendedKey(WORD wVk)
+{
+    for (WORD wExtended : g_awExtendedKey)
+        if (wVk == wExtended)
+            return 1;
+    return 0;
+}
+
+void FillKeyInput(INPUT *pInput, WORD wVk, int bUp)
+{
+    ZeroMemory(pInput, sizeof(*pInput));
+    pInput->type = INPUT_KEYBOARD;
+    pInput->ki.wVk = wVk;
+    pInput->ki.wScan = wVk == VK_SNAPSHOT ? PRINT_SCREEN_SCAN : (WORD)MapVirtualKeyW(wVk, MAPVK_VK_TO_VSC);
+    pInput->ki.dwFlags = (bUp ? KEYEVENTF_KEYUP : 0) | (IsExtendedKey(wVk) ? KEYEVENTF_EXTENDEDKEY : 0);
+}
+
 typedef struct KEY_LIST {
     INPUT aInput[ASSIGN_MAX_KEYS];
     UINT  cInput;
@@ -24,18 +51,10 @@ static void BuildKeyList(ENGINE_STATE *pState, const ASSIGNMENT *pAssign, int nV
     pList->cInput = 0;
     for (int i = 0; i < nCount; i++) {
         WORD wVk = pAssign->awKey[i];
-        if (wVk == VK_SNAPSHOT) {
-            /* A held print-screen is pressed once; the latch is shared by all slots. */
-            if (pState->bPrintScreenLatch && nValue)
-                continue;
-            pState->bPrintScreenLatch = nValue != 0;
-        }
-        INPUT *pInput = &pList->aInput[pList->cInput++];
-        ZeroMemory(pInput, sizeof(*pInput));
-        pInput->type = INPUT_KEYBOARD;
-        pInput->ki.wVk = wVk;
-        pInput->ki.wScan = (WORD)MapVirtualKeyW(wVk, MAPVK_VK_TO_VSC);
-        pInput->ki.dwFlags = nValue ? 0 : KEYEVENTF_KEYUP;
+        /* A held print-screen is pressed once, whichever slots hold it. */
+        if (wVk == VK_SNAPSHOT && nValue && IsKeyHeld(pState, VK_SNAPSHOT))
+            continue;
+        FillKeyInput(&pList->aInput[pList->cInput++], wVk, !nValue);
     }
 }
 

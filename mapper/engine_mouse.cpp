@@ -14,9 +14,6 @@
 /* ShellExecuteW results above this are success. */
 #define SHELL_EXECUTE_FAILED  32
 
-static const WCHAR LAUNCH_FAILED_TEXT[] = L"ファイルの実行に失敗しました";
-static const WCHAR MESSAGE_CAPTION[] = L"Zan";
-
 static void SendMouse(ENGINE_STATE *pState, DWORD dwFlags, LONG nDx, LONG nDy, DWORD dwData)
 {
     INPUT input;
@@ -104,16 +101,14 @@ void ActOnMouseSlot(ENGINE_STATE *pState, const ASSIGNMENT *pAssign, int nValue,
     }
 }
 
-void ActOnApplicationSlot(const ASSIGNMENT *pAssign, int nValue, int nPrevious)
+void ActOnApplicationSlot(const ENGINE_STATE *pState, int nSlot, const ASSIGNMENT *pAssign, int nValue, int nPrevious)
 {
     if (!nValue || nPrevious)
         return;
-    int bLaunched = 0;
-    if (pAssign->pszPath) {
-        HINSTANCE hResult = g_Seam.pfnShellExecute(NULL, L"open", pAssign->pszPath, NULL, NULL, SW_SHOWNORMAL);
-        bLaunched = (INT_PTR)hResult > SHELL_EXECUTE_FAILED;
-    }
-    /* Shown on the engine thread, which holds the record lock until it is dismissed. */
-    if (!bLaunched)
-        g_Seam.pfnMessageBox(NULL, LAUNCH_FAILED_TEXT, MESSAGE_CAPTION, MB_ICONERROR);
+    INT_PTR nResult = SE_ERR_FNF;  /* no path: nothing to launch */
+    if (pAssign->pszPath)
+        nResult = (INT_PTR)g_Seam.pfnShellExecute(NULL, L"open", pAssign->pszPath, NULL, NULL, SW_SHOWNORMAL);
+    /* The window shows the failure; a box here would hold the record lock and this thread. */
+    if (nResult <= SHELL_EXECUTE_FAILED && pState->hReportWnd)
+        PostMessageW(pState->hReportWnd, pState->uReportMsg, (WPARAM)nSlot, (LPARAM)nResult);
 }

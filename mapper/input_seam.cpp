@@ -6,10 +6,10 @@
 #include <mmsystem.h>
 #include <shellapi.h>
 
-INPUT_SEAM g_Seam = { SendInput, ShellExecuteW, MessageBoxW, SystemParametersInfoW, timeGetTime };
+INPUT_SEAM g_Seam = { SendInput, ShellExecuteW, SystemParametersInfoW, timeGetTime };
 
 void ResetInputSeam(void)
 {
-    INPUT_SEAM real = { SendInput, ShellExecuteW, MessageBoxW, SystemParametersInfoW, timeGetTime };
+    INPUT_SEAM real = { SendInput, ShellExecuteW, SystemParametersInfoW, timeGetTime };
     g_Seam = real;
 }

@@ -1,6 +1,6 @@
 /*
  * input_seam.h - the engine's edge with the system: input injection, launches, the
- * launch-failure message box, the keyboard settings and the millisecond clock.
+ * keyboard settings and the millisecond clock.
  * Production uses the real calls; the tests put recorders and a chosen clock here.
  */
 #ifndef ZAN_INPUT_SEAM_H
@@ -12,7 +12,6 @@ typedef struct INPUT_SEAM {
     UINT      (WINAPI *pfnSendInput)(UINT cInputs, LPINPUT pInputs, int cbSize);
     HINSTANCE (WINAPI *pfnShellExecute)(HWND hWnd, LPCWSTR pszVerb, LPCWSTR pszFile,
                                         LPCWSTR pszParameters, LPCWSTR pszDirectory, INT nShow);
-    int       (WINAPI *pfnMessageBox)(HWND hWnd, LPCWSTR pszText, LPCWSTR pszCaption, UINT uType);
     BOOL      (WINAPI *pfnSystemParametersInfo)(UINT uAction, UINT uParam, PVOID pvParam, UINT fWinIni);
     DWORD     (WINAPI *pfnTimeGetTime)(void);
 } INPUT_SEAM;

@@ -34,14 +34,27 @@ void MarkModified(void);
 void UpdateTitle(void);
 int AskSaveChanges(void);
 void UpdateRunMenu(void);
+/* Saves the current set to its file, or under a chosen name when it has none; failures
+ * are reported. 1 when it was saved. */
+int SaveCurrentSet(HWND hWnd);
 void RefreshBatteryPart(void);
+
+/* Private messages of the main window (WM_APP + 0x40 to 0x4F are this block's). */
+#define WM_APP_LAUNCH_FAILED (WM_APP + 0x40)  /* engine: wParam slot, lParam ShellExecuteW's result */
 
 /* Connection (remote selection, status bar text, LED pattern). */
 int ConnectRemote(HWND hOwner, int bInteractive);
+/* The connect message's slot, so a connection uses the slot the library chose. */
+void NoteConnectedSlot(int nSlot);
+/* Hands the set's correction level and the option's time-out to the remote in the slot
+ * (nothing when it is negative); called whenever either or the remote in use changes. */
+void ApplyRemoteSettings(int nSlot);
 void ShowConnectionText(void);
 void ApplyLedPattern(const ASSIGNMENT_SET *pSet, int nSlot);
 
-/* File chooser: nonzero when the user chose a file; buffers of MAX_PATH characters. */
+/* File chooser: nonzero when the user chose a file, whose full path is then in pszFile;
+ * buffers of MAX_PATH characters. The save dialog does not ask about replacing a file:
+ * its caller does, for the name it will actually write. */
 int ChooseFile(LPWSTR pszFileTitle, LPWSTR pszFile, LPCWSTR pszFilter, LPCWSTR pszTitle, int bSave);
 
 /* Blocking message boxes go through here, so tests can answer them. */
@@ -68,6 +81,8 @@ int RunMessageLoop(void);
 LRESULT CALLBACK MainWndProc(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam);
 COLORREF GetFrameColour(void);
 
+/* The remote's battery byte as a percentage: about 0xC8 when full, clamped to 100. */
+int BatteryPercent(int nLevel);
 /* Text and colour of the battery part for the remote in use; 0 when the part shows nothing. */
 int GetBatteryPartLook(WCHAR *pszText, int cchText, COLORREF *pcrText);
 /* The connection text of status bar part 0 for an extension kind, or for no remote

@@ -12,6 +12,31 @@
 
 #define CONNECTION_TEXT_CHARS 64
 #define NO_REMOTE_TEXT_KIND   (-1)
+/* Samples of the library's smoothing per correction level. */
+#define SMOOTHING_PER_LEVEL   10
+
+typedef struct CONNECT_RECORD {
+    int nReportedSlot;   /* slot of the last connect message during wm_Connect, or -1 */
+} CONNECT_RECORD;
+
+static CONNECT_RECORD g_Connect = { -1 };
+
+void NoteConnectedSlot(int nSlot)
+{
+    g_Connect.nReportedSlot = nSlot;
+}
+
+void ApplyRemoteSettings(int nSlot)
+{
+    if (nSlot < 0)
+        return;
+    WM_SYSTEM system;
+    ZeroMemory(&system, sizeof(system));
+    system.dwFlags = WMSYS_SMOOTHING | WMSYS_TIMEOUT;
+    system.nSmoothing = SMOOTHING_PER_LEVEL * g_CurrentSet.nAnalogCorrection;
+    system.dwTimeout = g_Options.dwTimeout;
+    wm_SetSystem(nSlot, &system);
+}
 
 void ApplyLedPattern(const ASSIGNMENT_SET *pSet, int nSlot)
 {
@@ -71,14 +96,17 @@ static int ReleaseCurrentRemote(int bInteractive)
 /* Steps 2 to 4: the slot of the remote to use, or -1. */
 static int FindRemote(HWND hOwner, int bInteractive)
 {
+    g_Connect.nReportedSlot = -1;
     int nFound = wm_Connect(hOwner, 0);
-    if (nFound < 1) {
+    /* Remotes kept from an earlier connection may sit in lower slots: one new remote is
+     * where the library's connect message said. */
+    if (nFound < 1 || (nFound == 1 && g_Connect.nReportedSlot < 0)) {
         if (bInteractive)
             ShowMessageBox(NULL, L"接続できませんでした", L"接続失敗", MB_OK | MB_ICONWARNING);
         return -1;
     }
     if (nFound == 1)
-        return 0;
+        return g_Connect.nReportedSlot;
     SELECT_REMOTE select;
     ZeroMemory(&select, sizeof(select));
     int nSlot = (int)DialogBoxParamW(g_App.hInstance, MAKEINTRESOURCEW(IDD_SELECT_REMOTE), g_App.hMainWnd,
@@ -107,6 +135,7 @@ int ConnectRemote(HWND hOwner, int bInteractive)
     system.dwFlags = WMSYS_AUTOUPDATE;
     system.bAutoUpdate = 1;
     wm_SetSystem(nSlot, &system);
+    ApplyRemoteSettings(nSlot);
     ApplyLedPattern(&g_CurrentSet, nSlot);
     return 1;
 }

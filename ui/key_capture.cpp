@@ -101,8 +101,8 @@ LRESULT CALLBACK KeyCaptureHook(int nCode, WPARAM wParam, LPARAM lParam)
     if (nCode != HC_ACTION)
         return CallNextHookEx(NULL, nCode, wParam, lParam);
     HWND hFocus = GetFocus();
-    KEY_DIALOG *pDialog = KeyDialogOfField(hFocus);
-    if (!pDialog || GetDlgCtrlID(hFocus) != IDC_KEY_FIELD)
+    KEY_DIALOG *pDialog = KeyDialogOfField(hFocus);  /* NULL unless the focus is the key field */
+    if (!pDialog)
         return CallNextHookEx(NULL, nCode, wParam, lParam);
     if (!IsFirstPress(pDialog, wParam, lParam))
         return CallNextHookEx(NULL, nCode, wParam, lParam);

@@ -3,10 +3,14 @@
 #include "key_dialog.h"
 
 #include "key_text.h"
+#include "resource.h"
 
 KEY_DIALOG *KeyDialogOfField(HWND hField)
 {
-    if (!hField)
+    /* Any window of the thread may ask (the hook sees the file dialog and message boxes
+     * too): only the subclassed key field's data is ours to read. */
+    if (!hField || GetDlgCtrlID(hField) != IDC_KEY_FIELD ||
+        (WNDPROC)GetWindowLongPtrW(hField, GWLP_WNDPROC) != KeyFieldProc)
         return NULL;
     KEY_DIALOG *pDialog = (KEY_DIALOG *)GetWindowLongPtrW(hField, GWLP_USERDATA);
     return pDialog && pDialog->hKeyField == hField ? pDialog : NULL;

@@ -33,6 +33,7 @@ void OnLibraryInput(int nSlot, const DWORD *pdwMasks)
 /* A new remote reports to this window, unpolled, with buttons and extension only. */
 void OnLibraryConnected(HWND hWnd, int nSlot)
 {
+    NoteConnectedSlot(nSlot);
     WM_SYSTEM system;
     ZeroMemory(&system, sizeof(system));
     system.dwFlags = WMSYS_AUTOUPDATE | WMSYS_HWND;

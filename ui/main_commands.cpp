@@ -24,13 +24,7 @@ static void OnOptions(HWND hWnd)
     if (DialogBoxParamW(g_App.hInstance, MAKEINTRESOURCEW(IDD_OPTIONS), hWnd, OptionsDlgProc,
                         (LPARAM)&g_Options) != IDOK)
         return;
-    if (g_State.nSelectedRemote >= 0) {
-        WM_SYSTEM system;
-        ZeroMemory(&system, sizeof(system));
-        system.dwFlags = WMSYS_TIMEOUT;
-        system.dwTimeout = g_Options.dwTimeout;
-        wm_SetSystem(g_State.nSelectedRemote, &system);
-    }
+    ApplyRemoteSettings((int)g_State.nSelectedRemote);
     WriteOptionsTo(g_szOptionsFile, &g_Options);
 }
 
@@ -114,7 +108,8 @@ int AskSaveChanges(void)
                                  MB_YESNOCANCEL | MB_ICONQUESTION);
     if (nAnswer == IDCANCEL)
         return 0;
+    /* A failed save or a cancelled save-as keeps the window, the file and the mark. */
     if (nAnswer == IDYES)
-        SendMessageW(g_App.hMainWnd, WM_COMMAND, IDM_SAVE, 0);
+        return SaveCurrentSet(g_App.hMainWnd);
     return 1;
 }

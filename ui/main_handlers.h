@@ -16,6 +16,7 @@
 #define TEXT_LOAD_FAILED      L"設定ファイルの読み込みに失敗しました"
 #define TEXT_SETTING_FILTER   L"設定ファイル(*.zan)\0*.zan\0"
 #define TEXT_OPEN_TITLE       L"設定ファイルを開く"
+#define TEXT_LAUNCH_FAILED    L"ファイルの実行に失敗しました"
 
 /* main_window.cpp */
 BOOL OnCreate(HWND hWnd);
@@ -37,6 +38,12 @@ void OnDropFiles(HWND hWnd, HDROP hDrop);
 /* Loads a settings file into the current set under the record lock. */
 int LoadIntoCurrentSet(LPCWSTR pszPath);
 
+/* main_session.cpp */
+BOOL OnQueryEndSession(HWND hWnd, LPARAM lParam);
+void OnEndSession(HWND hWnd, BOOL bEnding);
+/* With "apply the previous settings at start" on, remembers the current file in option.ini. */
+void WriteExitOptions(void);
+
 /* library_messages.cpp */
 void OnLibraryStatus(int nSlot, DWORD dwMask);
 void OnLibraryInput(int nSlot, const DWORD *pdwMasks);
@@ -46,5 +53,8 @@ void OnTimer(HWND hWnd, UINT_PTR uTimer);
 
 /* status_bar.cpp */
 void OnDrawItem(const DRAWITEMSTRUCT *pItem);
+
+/* launch_report.cpp: the engine's failed launch, shown owned by the main window. */
+void OnLaunchFailed(HWND hWnd, int nSlot, INT_PTR nResult);
 
 #endif

@@ -53,10 +53,13 @@ LRESULT CALLBACK MainWndProc(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam)
     case WM_DROPFILES:   OnDropFiles(hWnd, (HDROP)wParam); return 0;
     case WM_CLOSE:       return OnClose(hWnd);
     case WM_DESTROY:     OnDestroy(hWnd); return 0;
+    case WM_QUERYENDSESSION: return OnQueryEndSession(hWnd, lParam);
+    case WM_ENDSESSION:  OnEndSession(hWnd, (BOOL)wParam); return 0;
     case WM_MSG_STATUS_DEFAULT:  OnLibraryStatus((int)wParam, (DWORD)lParam); return 0;
     case WM_MSG_KEY_DEFAULT:     OnLibraryInput((int)wParam, (const DWORD *)lParam); return 0;
     case WM_MSG_CONNECT_DEFAULT: OnLibraryConnected(hWnd, (int)wParam); return 0;
     case WM_MSG_LOST_DEFAULT:    OnLibraryLost(hWnd, (int)wParam, (int)lParam); return 0;
+    case WM_APP_LAUNCH_FAILED:   OnLaunchFailed(hWnd, (int)wParam, (INT_PTR)lParam); return 0;
     }
     return DefWindowProcW(hWnd, uMsg, wParam, lParam);
 }
@@ -115,7 +118,7 @@ BOOL OnCreate(HWND hWnd)
     for (const auto &k : g_aKindBitmap)
         g_App.ahKindBitmap[k.nKind] = LoadBitmapW(g_App.hInstance, MAKEINTRESOURCEW(k.nBitmap));
     CreateRecordLock();
-    StartEngine();
+    StartEngine(hWnd, WM_APP_LAUNCH_FAILED);
     RefreshPages();
     wm_Init();
     DragAcceptFiles(hWnd, TRUE);
@@ -186,10 +189,7 @@ LRESULT OnClose(HWND hWnd)
 void OnDestroy(HWND hWnd)
 {
     (void)hWnd;
-    if (g_Options.bInitSet && g_State.szCurrentFile[0]) {
-        lstrcpynW(g_Options.szSettingFilename, g_State.szCurrentFile, MAX_PATH);
-        WriteOptionsTo(g_szOptionsFile, &g_Options);
-    }
+    WriteExitOptions();
     wm_Close();
     StopEngine();
     ReleaseAssignmentPaths(&g_CurrentSet);

@@ -6,23 +6,9 @@
 #include "program_state.h"
 #include "resource.h"
 
-/* Samples of the library's smoothing per correction level. */
-#define SMOOTHING_PER_LEVEL 10
-
 static int IsChecked(HWND hPage, int nId)
 {
     return IsDlgButtonChecked(hPage, nId) == BST_CHECKED;
-}
-
-static void SendSmoothing(int nLevel)
-{
-    int nRemote = (int)g_State.nSelectedRemote;
-    if (nRemote == -1)
-        return;
-    WM_SYSTEM system = {};
-    system.dwFlags = WMSYS_SMOOTHING;
-    system.nSmoothing = SMOOTHING_PER_LEVEL * nLevel;
-    wm_SetSystem(nRemote, &system);
 }
 
 /* Returns 1 when the command changed a field of the set. */
@@ -42,7 +28,7 @@ static int ApplyOptionCommand(HWND hPage, int nId, int nCode)
         if (nLevel < 0 || nLevel >= CORRECTION_LEVELS)
             return 0;
         g_CurrentSet.nAnalogCorrection = (BYTE)nLevel;
-        SendSmoothing((int)nLevel);
+        ApplyRemoteSettings((int)g_State.nSelectedRemote);
         return 1;
     }
     return 0;

@@ -66,7 +66,7 @@ static void AddRow(HWND hList, int nRow, int nSlot)
     ZeroMemory(&status, sizeof(status));
     status.dwFlags = WMST_BATTERY;
     wm_GetStatus(nSlot, &status);
-    _snwprintf(szText, ROW_TEXT_CHARS, L"%d%%", status.nBattery);
+    _snwprintf(szText, ROW_TEXT_CHARS, L"%d%%", BatteryPercent(status.nBattery));
     szText[ROW_TEXT_CHARS - 1] = L'\0';
     item.mask = LVIF_TEXT;
     item.iSubItem = 1;

@@ -11,6 +11,16 @@
 #define BATTERY_TEXT_CHARS 30
 #define BATTERY_OK_COLOUR  0x00000000
 #define BATTERY_LOW_COLOUR 0x000000FF
+#define BATTERY_FULL_LEVEL 0xC8
+#define PERCENT_FULL       100
+
+int BatteryPercent(int nLevel)
+{
+    if (nLevel <= 0)
+        return 0;
+    int nPercent = nLevel * PERCENT_FULL / BATTERY_FULL_LEVEL;
+    return nPercent > PERCENT_FULL ? PERCENT_FULL : nPercent;
+}
 
 void RefreshBatteryPart(void)
 {
@@ -39,7 +49,7 @@ int GetBatteryPartLook(WCHAR *pszText, int cchText, COLORREF *pcrText)
         *pcrText = BATTERY_LOW_COLOUR;
     int cch = cchText < BATTERY_TEXT_CHARS ? cchText : BATTERY_TEXT_CHARS;
     if (g_State.nBatteryLevel)
-        _snwprintf(pszText, cch, L"\t\tバッテリー %d%%", g_State.nBatteryLevel);
+        _snwprintf(pszText, cch, L"\t\tバッテリー %d%%", BatteryPercent(g_State.nBatteryLevel));
     else
         lstrcpynW(pszText, L"\t\t電池切れ", cch);
     pszText[cch - 1] = L'\0';

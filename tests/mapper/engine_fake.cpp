@@ -26,13 +26,6 @@ HINSTANCE WINAPI FakeShellExecute(HWND hWnd, LPCWSTR verb, LPCWSTR file, LPCWSTR
     return (HINSTANCE)g_pFake->shellResult;
 }
 
-int WINAPI FakeMessageBox(HWND hWnd, LPCWSTR text, LPCWSTR caption, UINT type)
-{
-    EXPECT_EQ(nullptr, hWnd);
-    g_pFake->messages.push_back(std::wstring(text) + L"|" + caption + L"|" + std::to_wstring(type));
-    return IDOK;
-}
-
 BOOL WINAPI FakeSystemParametersInfo(UINT action, UINT, PVOID value, UINT)
 {
     if (action == SPI_GETKEYBOARDDELAY)
@@ -58,8 +51,8 @@ std::string DescribeInput(const INPUT &input)
         const KEYBDINPUT &k = input.ki;
         EXPECT_EQ(0u, k.time);
         EXPECT_EQ(0u, k.dwExtraInfo);
-        EXPECT_TRUE(k.dwFlags == 0 || k.dwFlags == KEYEVENTF_KEYUP) << "no other key flag is set";
-        snprintf(text, sizeof(text), "key 0x%02x %s", k.wVk, k.dwFlags ? "up" : "down");
+        EXPECT_EQ(0u, k.dwFlags & ~(KEYEVENTF_KEYUP | KEYEVENTF_EXTENDEDKEY)) << "no other key flag is set";
+        snprintf(text, sizeof(text), "key 0x%02x %s", k.wVk, (k.dwFlags & KEYEVENTF_KEYUP) ? "up" : "down");
         return text;
     }
     const MOUSEINPUT &m = input.mi;
@@ -94,7 +87,7 @@ void EngineTest::SetUp()
 {
     InitializeCriticalSection(&fake.lock);
     g_pFake = &fake;
-    INPUT_SEAM seam = { FakeSendInput, FakeShellExecute, FakeMessageBox, FakeSystemParametersInfo, FakeClock };
+    INPUT_SEAM seam = { FakeSendInput, FakeShellExecute, FakeSystemParametersInfo, FakeClock };
     g_Seam = seam;
     ResetProgramState();
     SetSelectedRemote(0);

@@ -24,7 +24,6 @@ struct FakeSystem {
     std::vector<Call> calls;
     std::vector<std::vector<INPUT>> raw;
     std::vector<Launch> launches;
-    std::vector<std::wstring> messages;   // "text|caption|type"
     INT_PTR shellResult = 42;
     int keyboardDelay = 1;
     int keyboardSpeed = 31;

@@ -22,6 +22,37 @@ TEST_F(EngineTest, HeldKeysAreSentEveryCycleAndReleasedOnce)
     EXPECT_EQ(0x1D, fake.raw[5][0].ki.wScan);
 }
 
+// Programs that read scan codes tell the arrows and the editing block from the keypad by
+// the extended flag alone; the virtual-key code stays what was assigned. A key still held
+// when running resumes goes down again (print-screen too).
+TEST_F(EngineTest, ExtendedKeysCarryTheExtendedFlag)
+{
+    const std::vector<WORD> extended = { VK_LEFT, VK_UP, VK_RIGHT, VK_DOWN, VK_INSERT, VK_DELETE, VK_HOME,
+        VK_END, VK_PRIOR, VK_NEXT, VK_NUMLOCK, VK_DIVIDE, VK_RCONTROL, VK_RMENU, VK_LWIN, VK_APPS, VK_SNAPSHOT };
+    const std::vector<WORD> ordinary = { 'A', VK_CONTROL, VK_SHIFT, VK_RETURN, VK_F1, VK_NUMPAD8, VK_SPACE };
+    for (bool isExtended : { true, false })
+    for (WORD vk : isExtended ? extended : ordinary) {
+        SCOPED_TRACE(vk);
+        AssignKeys(0, { vk });
+        SetKey(&WM_KEY::nA, 1);
+        Cycle();
+        g_State.bRunning = 0;  // the stop's own release
+        Cycle();
+        g_State.bRunning = 1;
+        Cycle();
+        SetKey(&WM_KEY::nA, 0);
+        Cycle();
+        ASSERT_EQ(4u, fake.raw.size());
+        for (size_t i = 0; i < fake.raw.size(); i++) {
+            const KEYBDINPUT &k = fake.raw[i][0].ki;
+            EXPECT_EQ(vk, k.wVk);
+            EXPECT_EQ(isExtended, (k.dwFlags & KEYEVENTF_EXTENDEDKEY) != 0) << "input " << i;
+            EXPECT_EQ(i % 2 == 1, (k.dwFlags & KEYEVENTF_KEYUP) != 0) << "input " << i;
+        }
+        fake.raw.clear();
+    }
+}
+
 TEST_F(EngineTest, UnreportedButtonCountsAsPressed)
 {
     AssignKeys(1, { 'B' });

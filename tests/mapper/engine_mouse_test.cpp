@@ -1,6 +1,8 @@
 // Mouse and application slots, stick sectors and the extension filter.
 #include "engine_fake.h"
 
+#include <shellapi.h>
+
 #include "key_text.h"
 
 namespace {
@@ -174,28 +176,33 @@ TEST_F(EngineTest, ApplicationLaunchesOncePerPress)
         EXPECT_TRUE(l.noOwner && l.noParameters && l.noDirectory);
         EXPECT_EQ(SW_SHOWNORMAL, l.show);
     }
-    EXPECT_TRUE(fake.messages.empty());
     EXPECT_TRUE(Take().empty());
 }
 
-TEST_F(EngineTest, FailedOrMissingLaunchShowsTheMessage)
+// A failed launch is posted to the window, with the slot and the shell's result.
+TEST_F(EngineTest, FailedOrMissingLaunchIsPostedToTheWindow)
 {
-    const std::wstring message = std::wstring(L"ファイルの実行に失敗しました|Zan|") + std::to_wstring(MB_ICONERROR);
+    const UINT kReport = WM_APP + 0x40;
+    HWND hWnd = CreateWindowExW(0, L"STATIC", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, NULL, NULL, NULL);
+    ASSERT_TRUE(hWnd);
+    state.hReportWnd = hWnd;
+    state.uReportMsg = kReport;
     ASSIGNMENT &a = g_CurrentSet.aAssign[0];
     a.nKind = ASSIGN_APPLICATION;
     a.pszPath = AllocPathText(5);
     lstrcpyW(a.pszPath, L"x.exe");
+    g_CurrentSet.aAssign[1].nKind = ASSIGN_APPLICATION;  // no path: nothing to launch
     fake.shellResult = 32;  // 32 and below are failures
     SetKey(&WM_KEY::nA, 1);
+    SetKey(&WM_KEY::nB, 1);
     Cycles(2);
     EXPECT_EQ(1u, fake.launches.size());
-    EXPECT_EQ(std::vector<std::wstring>({ message }), fake.messages);
-
-    g_CurrentSet.aAssign[1].nKind = ASSIGN_APPLICATION;  // no path: nothing to launch
-    SetKey(&WM_KEY::nB, 1);
-    Cycle();
-    EXPECT_EQ(1u, fake.launches.size());
-    EXPECT_EQ(std::vector<std::wstring>({ message, message }), fake.messages);
+    std::vector<std::string> posted;  // "slot result"
+    MSG msg;
+    while (PeekMessageW(&msg, hWnd, kReport, kReport, PM_REMOVE))
+        posted.push_back(std::to_string(msg.wParam) + " " + std::to_string(msg.lParam));
+    EXPECT_EQ(std::vector<std::string>({ "0 32", "1 " + std::to_string(SE_ERR_FNF) }), posted);
+    DestroyWindow(hWnd);
 }
 
 }  // namespace

@@ -173,7 +173,7 @@ TEST_F(Dialogs, EachDialogHasItsCaptionSizeFontAndFrame) {
         {117, L"", 390, 300, L"Ms Shell Dlg 2", 8, WS_CHILD, WS_CAPTION | WS_VISIBLE},
         {119, L"Wiiリモコンの選択", 186, 95, L"Ms Shell Dlg 2", 8, WS_POPUP | WS_CAPTION, WS_CHILD},
         {121, L"キー設定", 245, 121, L"Ms Shell Dlg 2", 8, WS_POPUP | WS_CAPTION | DS_CENTER, WS_SYSMENU},
-        {133, L"Dialog", 330, 265, L"Ms Shell Dlg 2", 8, WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_CENTER, WS_CHILD},
+        {133, L"オプション", 330, 265, L"Ms Shell Dlg 2", 8, WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_CENTER, WS_CHILD},
     };
     HDC screen = GetDC(nullptr);
     int dpi = GetDeviceCaps(screen, LOGPIXELSY);

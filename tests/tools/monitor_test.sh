@@ -17,8 +17,8 @@ expect() {
 out=$(run "$scenarios/monitor.txt" "--seconds 4" | tr -d '\r')
 printf '%s\n' "$out"
 expect "tavel v0.03.01"
-expect "slot 0: battery 200/255 (78%), extension none"
-expect "slot 1: battery 30/255 (11%) LOW, extension Nunchuk"
+expect "slot 0: battery 200 (100%), extension none"
+expect "slot 1: battery 30 (15%) LOW, extension Nunchuk"
 expect "2 remote(s) connected"
 expect "slot 0: A down"
 expect "slot 0: A up"

@@ -2,6 +2,7 @@
 #include "zan_fixture.h"
 
 #include "resource.h"
+#include "setting_file.h"
 #include "tavel.h"
 
 namespace {
@@ -85,11 +86,45 @@ TEST_F(ZanTest, QuietConnectAtStartUsesTheOnlyRemoteAndRuns) {
     ASSERT_EQ(1, wm_GetSystem(0, &system));
     EXPECT_EQ(1, system.bAutoUpdate);
     EXPECT_EQ(hMain, system.hWnd);
-    EXPECT_EQ(1000u, system.dwTimeout) << "connecting sends no timeout";
     WM_STATUS status = {};
     status.dwFlags = WMST_REPORT;
     ASSERT_EQ(1, wm_GetStatus(0, &status));
     EXPECT_EQ((DWORD)(WMRPT_KEYS | WMRPT_EXTENSION), status.dwReport);
+}
+
+static void WriteSetWithCorrection(const std::wstring &path, BYTE nCorrection) {
+    ASSIGNMENT_SET set;
+    InitAssignmentSet(&set);
+    set.nAnalogCorrection = nCorrection;
+    WCHAR szPath[MAX_PATH];
+    lstrcpynW(szPath, path.c_str(), MAX_PATH);
+    ASSERT_EQ(1, WriteSettingFile(szPath, &set, 1));
+}
+
+// The set's correction level (10 samples per step) and the time-out option are in effect
+// on the remote in use after every change of either or of the remote.
+TEST_F(ZanTest, CorrectionAndTimeoutReachTheRemoteInUse) {
+    SimAddRemote();
+    WriteSetWithCorrection(Path(L"weak.zan"), 1);
+    WriteSetWithCorrection(Path(L"strong.zan"), 3);
+    WriteOptions(1, Path(L"weak.zan"), 1, 5000);
+    auto settings = [] {
+        WM_SYSTEM system = {};
+        system.dwFlags = WMSYS_SMOOTHING | WMSYS_TIMEOUT;
+        if (wm_GetSystem(g_State.nSelectedRemote, &system) != 1)
+            return std::string("none");
+        return std::to_string(system.nSmoothing) + " " + std::to_string(system.dwTimeout);
+    };
+    Start();
+    ASSERT_EQ(0, g_State.nSelectedRemote);
+    EXPECT_EQ("10 5000", settings()) << "start";
+    fileAnswers.push_back(Path(L"strong.zan"));
+    Command(IDM_OPEN);
+    EXPECT_EQ("30 5000", settings()) << "load";
+    boxAnswers.push_back(IDYES);  // connect anew
+    Command(IDM_CONNECT);
+    ASSERT_EQ(0, g_State.nSelectedRemote);
+    EXPECT_EQ("30 5000", settings()) << "new connection";
 }
 
 TEST_F(ZanTest, InteractiveConnectConfirmsAndAsksBeforeReconnecting) {
@@ -132,9 +167,9 @@ TEST_F(ZanTest, TwoRemotesAreChosenInTheSelectionDialog) {
         EXPECT_EQ(-1, g_State.nSelectedRemote) << "no remote is in use while choosing";
         EXPECT_EQ(2, (int)SendMessageW(hList, LVM_GETITEMCOUNT, 0, 0));
         EXPECT_EQ(L"Wiiリモコン [1]", ListText(hList, 0, 0));
-        EXPECT_EQ(L"200%", ListText(hList, 0, 1));
+        EXPECT_EQ(L"100%", ListText(hList, 0, 1));  // 0xC8 is full
         EXPECT_EQ(L"Wiiリモコン [2]", ListText(hList, 1, 0));
-        EXPECT_EQ(L"30%", ListText(hList, 1, 1));
+        EXPECT_EQ(L"15%", ListText(hList, 1, 1));
         EXPECT_EQ(0, (int)SendMessageW(hList, LVM_GETNEXTITEM, (WPARAM)-1, LVNI_SELECTED));
         EXPECT_TRUE(SendMessageW(hList, LVM_GETEXTENDEDLISTVIEWSTYLE, 0, 0) & LVS_EX_FULLROWSELECT);
         // While the dialog is open the selected remote alternates 1+4 and 2+3, the others show LED 1.
@@ -245,8 +280,9 @@ TEST_P(BatteryTest, BatteryPartShowsTheLevelInRedWhenLow) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Levels, BatteryTest, ::testing::Values(
-    BatteryCase{"Full", 200, false, L"\t\tバッテリー 200%"},
-    BatteryCase{"LowAt57", 57, true, L"\t\tバッテリー 57%"},
+    BatteryCase{"Full", 0xC8, false, L"\t\tバッテリー 100%"},
+    BatteryCase{"AboveFullIsClamped", 0xFF, false, L"\t\tバッテリー 100%"},
+    BatteryCase{"LowAt57", 57, true, L"\t\tバッテリー 28%"},
     BatteryCase{"Exhausted", 0, true, L"\t\t電池切れ"}),
     [](const ::testing::TestParamInfo<BatteryCase> &info) { return std::string(info.param.name); });
 

@@ -1,7 +1,10 @@
 // Run and stop, the presence timer, and no input left held when the remote goes away.
 #include "zan_fixture.h"
 
+#include <shellapi.h>
+
 #include "resource.h"
+#include "input_seam.h"
 #include "tavel.h"
 
 namespace {
@@ -179,4 +182,65 @@ TEST_F(ZanTest, NoExtensionButtonStaysHeldWhenTheExtensionIsPulledOut) {
     PumpFor(200);
     EXPECT_EQ(downs, CountKey('C', false)) << "and not pressed again";
     EXPECT_EQ(0, g_State.nSelectedRemote) << "the remote itself stays in use";
+}
+
+// The remote in use is lost while another stays in slot 0: the reconnection uses the slot
+// the library put the new remote in, not slot 0.
+TEST_F(ZanTest, ReconnectAfterLossUsesTheSlotTheLibraryReports) {
+    SimAddRemote();
+    SIM_REMOTE *pSecond = SimAddRemote();
+    WriteOptions(0, L"", 0, 1000);
+    Start();
+    ConnectChoosingRow(1);
+    ASSERT_EQ(1, g_State.nSelectedRemote);
+    AssignKey(0, 'K');
+    SimPowerOff(pSecond);
+    ASSERT_TRUE(PumpUntil([] { return g_State.nSelectedRemote == -1; }, 2000));
+
+    SIM_REMOTE *pThird = SimAddRemote();
+    Command(IDM_CONNECT);
+    EXPECT_EQ(1, g_State.nSelectedRemote);
+    EXPECT_EQ(L"接続しました", boxes.back().text);
+    SimSetButtons(pThird, 0, kButtonA);
+    EXPECT_TRUE(PumpUntil([&] { return CountKey('K', false) > 0; }, 2000)) << "the new remote's A presses K";
+}
+
+static HINSTANCE WINAPI FailLaunch(HWND, LPCWSTR, LPCWSTR, LPCWSTR, LPCWSTR, INT) {
+    return (HINSTANCE)SE_ERR_FNF;
+}
+
+// A failed launch is shown by the main window, owned by it; meanwhile the record lock is
+// free and the engine acts on the other buttons.
+TEST_F(ZanTest, FailedLaunchIsShownByTheWindowWhileTheEngineGoesOn) {
+    const BYTE kButtonB = 0x04;
+    SIM_REMOTE *pSim = SimAddRemote();
+    WriteOptions(0, L"", 1, 1000);
+    Start();
+    ASSERT_EQ(0, g_State.nSelectedRemote);
+    g_Seam.pfnShellExecute = FailLaunch;
+    LockRecord();
+    ASSIGNMENT &a = g_CurrentSet.aAssign[0];
+    a.nKind = ASSIGN_APPLICATION;
+    a.pszPath = AllocPathText(11);
+    lstrcpyW(a.pszPath, L"missing.exe");
+    a.nPathLength = 11;
+    UnlockRecord();
+    AssignKey(1, 'K');
+    bool lockFree = false, keyWhileShown = false;
+    whileBoxShown = [&] {
+        lockFree = TryLockRecord() != 0;
+        if (lockFree)
+            UnlockRecord();
+        SimSetButtons(pSim, 0, kButtonA | kButtonB);
+        keyWhileShown = PumpUntil([&] { return CountKey('K', false) > 0; }, 2000);
+    };
+    SimSetButtons(pSim, 0, kButtonA);
+    ASSERT_TRUE(PumpUntil([&] { return !boxes.empty(); }, 3000));
+    EXPECT_EQ(hMain, boxes[0].hOwner);
+    EXPECT_EQ(L"ファイルの実行に失敗しました", boxes[0].text);
+    EXPECT_EQ(L"Zan", boxes[0].caption);
+    EXPECT_EQ((UINT)(MB_OK | MB_ICONERROR), boxes[0].uType);
+    EXPECT_TRUE(lockFree) << "no lock is held while the message is shown";
+    EXPECT_TRUE(keyWhileShown) << "the engine acts while the message is shown";
+    whileBoxShown = nullptr;
 }

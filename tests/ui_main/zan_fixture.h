@@ -79,6 +79,7 @@ public:
     // file dialogs are cancelled.
     std::deque<int> boxAnswers;
     std::vector<BoxCall> boxes;
+    std::function<void()> whileBoxShown;    // runs inside each message box before it is answered
     std::deque<std::wstring> fileAnswers;   // empty string: cancel
     std::vector<FileDialogCall> fileDialogs;
 
@@ -88,7 +89,7 @@ public:
     std::vector<KeyEvent> Keys();
     int CountKey(WORD wVk, bool bUp);
 
-    std::wstring dir, ini;
+    std::wstring dir, ini, cwd;   // cwd: the current directory before the test, restored after
     HWND hMain = NULL;
     bool timedOutDialog = false;
 };

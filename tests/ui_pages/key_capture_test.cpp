@@ -246,3 +246,43 @@ TEST_F(KeyCaptureTest, KeysTypedOutsideTheKeyFieldAreNotCaptured) {
 }
 
 }  // namespace
+
+static BYTE *g_pNoAccess;
+static int g_nNoAccessFaults;
+
+// Wine may swallow a fault inside a hook; a vectored handler still sees it first.
+static LONG CALLBACK CountNoAccessFault(EXCEPTION_POINTERS *pInfo) {
+    const EXCEPTION_RECORD *r = pInfo->ExceptionRecord;
+    if (r->ExceptionCode == EXCEPTION_ACCESS_VIOLATION && r->NumberParameters >= 2 &&
+        (BYTE *)r->ExceptionInformation[1] >= g_pNoAccess && (BYTE *)r->ExceptionInformation[1] < g_pNoAccess + 4096)
+        g_nNoAccessFaults++;
+    return EXCEPTION_CONTINUE_SEARCH;
+}
+
+// The hook is thread-wide: with the focus in another window (a file dialog, a message box)
+// that keeps a pointer of its own in its window data, the key goes there untouched and the
+// hook reads nothing of that window.
+TEST_F(KeyCaptureTest, KeysForOtherWindowsPassWithoutReadingTheirData) {
+    Start(0);
+    g_pNoAccess = (BYTE *)VirtualAlloc(NULL, 4096, MEM_COMMIT | MEM_RESERVE, PAGE_NOACCESS);
+    ASSERT_TRUE(g_pNoAccess);
+    void *pNoAccess = g_pNoAccess;
+    g_nNoAccessFaults = 0;
+    PVOID hHandler = AddVectoredExceptionHandler(1, CountNoAccessFault);
+    RunKeyDialog(0, [&](HWND hDlg) {
+        HWND hOther = CreateWindowExW(0, L"EDIT", L"", WS_CHILD | WS_VISIBLE, 0, 0, 60, 14, hDlg,
+                                      (HMENU)IDC_KEY_FIELD, NULL, NULL);
+        SetWindowLongPtrW(hOther, GWLP_USERDATA, (LONG_PTR)pNoAccess);
+        SetFocus(hOther);
+        ASSERT_EQ(hOther, GetFocus());
+        TapKey('Q');
+        EXPECT_TRUE(PumpUntil([&] { return TextOf(hOther) == L"q"; }, 3000, hDlg)) << "the key reaches that window";
+        EXPECT_EQ(L"", TextOf(GetDlgItem(hDlg, IDC_KEY_FIELD)));
+        DestroyWindow(hOther);
+        Cancel(hDlg);
+    });
+    RemoveVectoredExceptionHandler(hHandler);
+    EXPECT_EQ(0, g_nNoAccessFaults) << "the hook read the other window's data";
+    EXPECT_EQ(0, Entry(0).nKeyCount);
+    VirtualFree(pNoAccess, 0, MEM_RELEASE);
+}

@@ -43,6 +43,15 @@ static const char *ExtensionName(int nExtType)
     }
 }
 
+/* A full battery reports about 0xC8; fresher cells can read a little above. */
+#define BATTERY_FULL_LEVEL 0xC8
+
+static int BatteryPercent(int nLevel)
+{
+    int nPercent = nLevel * 100 / BATTERY_FULL_LEVEL;
+    return nPercent > 100 ? 100 : nPercent;
+}
+
 static void PrintRemote(int nSlot)
 {
     WM_STATUS st = {};
@@ -51,8 +60,8 @@ static void PrintRemote(int nSlot)
         printf("slot %d: status not readable (code 0x%08lX)\n", nSlot, GetLastError());
         return;
     }
-    printf("slot %d: battery %d/255 (%d%%)%s, extension %s, LEDs %d%d%d%d, reporting 0x%02lX\n", nSlot,
-           st.nBattery, st.nBattery * 100 / 255, st.bBatteryOk ? "" : " LOW", ExtensionName(st.nExtType),
+    printf("slot %d: battery %d (%d%%)%s, extension %s, LEDs %d%d%d%d, reporting 0x%02lX\n", nSlot,
+           st.nBattery, BatteryPercent(st.nBattery), st.bBatteryOk ? "" : " LOW", ExtensionName(st.nExtType),
            st.abLed[0], st.abLed[1], st.abLed[2], st.abLed[3], st.dwReport);
 }
 
