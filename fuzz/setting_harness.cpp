@@ -45,6 +45,11 @@ static const char *CheckSane(const ASSIGNMENT_SET *pSet)
 {
     if (pSet->dwVersion != SET_VERSION_FRESH && pSet->dwVersion != SET_VERSION_CURRENT)
         return "a loaded set with an unknown version";
+    for (BYTE bLed : pSet->abLed)
+        if (bLed > 1)
+            return "a loaded LED state other than lit or dark";
+    if (pSet->bSystemRepeat > 1 || pSet->nAnalogCorrection >= CORRECTION_LEVELS)
+        return "a loaded repeat mode or correction level out of range";
     for (const ASSIGNMENT &assign : pSet->aAssign) {
         if (assign.nKind > ASSIGN_APPLICATION || assign.nKeyCount < 0 || assign.nKeyCount > ASSIGN_MAX_KEYS ||
             assign.nMouseAction >= MOUSE_ACTIONS)

@@ -79,6 +79,7 @@ typedef struct MEM_FILE {
     std::vector<BYTE> ab;
     int nOpen;
     DWORD dwShare;
+    DWORD dwAttributes;
 } MEM_FILE;
 
 typedef struct KERNEL_OBJECT {
@@ -248,6 +249,7 @@ HANDLE CreateFileW(LPCWSTR pszPath, DWORD dwAccess, DWORD dwShare, LPSECURITY_AT
     if (!pFile) {
         pFile = new MEM_FILE();
         pFile->sName = pszPath;
+        pFile->dwAttributes = FILE_ATTRIBUTE_ARCHIVE;
         g_apFile.push_back(pFile);
     }
     if (dwCreation == CREATE_ALWAYS || dwCreation == TRUNCATE_EXISTING)
@@ -311,6 +313,64 @@ BOOL GetFileSizeEx(HANDLE hFile, PLARGE_INTEGER pSize)
     if (!pObj)
         return SetLastError(ERROR_INVALID_HANDLE), FALSE;
     pSize->QuadPart = (LONGLONG)pObj->pFile->ab.size();
+    return TRUE;
+}
+
+BOOL SetFilePointerEx(HANDLE hFile, LARGE_INTEGER liDistance, PLARGE_INTEGER pliNew, DWORD dwMethod)
+{
+    KERNEL_OBJECT *pObj = ObjectOf(hFile, OBJ_FILE);
+    if (!pObj)
+        return SetLastError(ERROR_INVALID_HANDLE), FALSE;
+    LONGLONG llBase = dwMethod == FILE_BEGIN ? 0 : dwMethod == FILE_CURRENT ? (LONGLONG)pObj->nPos
+                                                                             : (LONGLONG)pObj->pFile->ab.size();
+    LONGLONG llTo = llBase + liDistance.QuadPart;
+    if (llTo < 0)
+        return SetLastError(ERROR_INVALID_PARAMETER), FALSE;
+    pObj->nPos = (size_t)llTo;
+    if (pliNew)
+        pliNew->QuadPart = llTo;
+    return TRUE;
+}
+
+BOOL SetEndOfFile(HANDLE hFile)
+{
+    KERNEL_OBJECT *pObj = ObjectOf(hFile, OBJ_FILE);
+    if (!pObj || !pObj->bWrite)
+        return SetLastError(ERROR_INVALID_HANDLE), FALSE;
+    pObj->pFile->ab.resize(pObj->nPos);
+    return TRUE;
+}
+
+DWORD GetFileAttributesW(LPCWSTR pszPath)
+{
+    MEM_FILE *pFile = FindFile(pszPath);
+    if (!pFile)
+        return SetLastError(ERROR_FILE_NOT_FOUND), INVALID_FILE_ATTRIBUTES;
+    return pFile->dwAttributes;
+}
+
+BOOL SetFileAttributesW(LPCWSTR pszPath, DWORD dwAttributes)
+{
+    MEM_FILE *pFile = FindFile(pszPath);
+    if (!pFile)
+        return SetLastError(ERROR_FILE_NOT_FOUND), FALSE;
+    pFile->dwAttributes = dwAttributes;
+    return TRUE;
+}
+
+/* The replaced file takes the replacement's contents and keeps its own name and attributes. */
+BOOL ReplaceFileW(LPCWSTR pszReplaced, LPCWSTR pszReplacement, LPCWSTR, DWORD, LPVOID, LPVOID)
+{
+    MEM_FILE *pReplaced = FindFile(pszReplaced);
+    MEM_FILE *pReplacement = FindFile(pszReplacement);
+    if (!pReplaced || !pReplacement)
+        return SetLastError(ERROR_FILE_NOT_FOUND), FALSE;
+    if (pReplaced->nOpen > 0 || pReplacement->nOpen > 0)
+        return SetLastError(ERROR_SHARING_VIOLATION), FALSE;
+    if (pReplaced != pReplacement) {
+        pReplaced->ab.swap(pReplacement->ab);
+        RemoveFile(pReplacement);
+    }
     return TRUE;
 }
 

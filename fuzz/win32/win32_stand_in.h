@@ -60,10 +60,12 @@ typedef void *PHIDP_PREPARSED_DATA;
 
 #define ERROR_SUCCESS            0
 #define ERROR_FILE_NOT_FOUND     2
+#define ERROR_ACCESS_DENIED      5
 #define ERROR_INVALID_HANDLE     6
 #define ERROR_NOT_ENOUGH_MEMORY  8
 #define ERROR_GEN_FAILURE        31
 #define ERROR_SHARING_VIOLATION  32
+#define ERROR_LOCK_VIOLATION     33
 #define ERROR_HANDLE_EOF         38
 #define ERROR_INVALID_PARAMETER  87
 #define ERROR_INSUFFICIENT_BUFFER 122
@@ -74,6 +76,7 @@ typedef void *PHIDP_PREPARSED_DATA;
 #define ERROR_IO_PENDING         997
 #define ERROR_DEVICE_NOT_CONNECTED 1167
 #define ERROR_NOT_FOUND          1168
+#define ERROR_UNABLE_TO_REMOVE_REPLACED 1175
 
 #define WAIT_OBJECT_0  0
 #define WAIT_TIMEOUT   258
@@ -88,7 +91,16 @@ typedef void *PHIDP_PREPARSED_DATA;
 #define OPEN_EXISTING  3
 #define OPEN_ALWAYS    4
 #define TRUNCATE_EXISTING 5
+#define FILE_ATTRIBUTE_HIDDEN 0x02
+#define FILE_ATTRIBUTE_SYSTEM 0x04
+#define FILE_ATTRIBUTE_ARCHIVE 0x20
 #define FILE_ATTRIBUTE_NORMAL 0x80
+#define FILE_ATTRIBUTE_NOT_CONTENT_INDEXED 0x2000
+#define INVALID_FILE_ATTRIBUTES ((DWORD)-1)
+#define FILE_BEGIN   0
+#define FILE_CURRENT 1
+#define FILE_END     2
+#define REPLACEFILE_IGNORE_MERGE_ERRORS 0x02
 #define FILE_FLAG_OVERLAPPED  0x40000000
 #define MOVEFILE_REPLACE_EXISTING 1
 #define MOVEFILE_WRITE_THROUGH    8
@@ -272,7 +284,12 @@ BOOL WriteFile(HANDLE hFile, LPCVOID pBuffer, DWORD cbWrite, LPDWORD pcbWritten,
 BOOL GetOverlappedResult(HANDLE hFile, LPOVERLAPPED pOverlapped, LPDWORD pcb, BOOL bWait);
 BOOL CancelIoEx(HANDLE hFile, LPOVERLAPPED pOverlapped);
 BOOL GetFileSizeEx(HANDLE hFile, PLARGE_INTEGER pSize);
+BOOL SetFilePointerEx(HANDLE hFile, LARGE_INTEGER liDistance, PLARGE_INTEGER pliNew, DWORD dwMethod);
+BOOL SetEndOfFile(HANDLE hFile);
 BOOL FlushFileBuffers(HANDLE hFile);
+DWORD GetFileAttributesW(LPCWSTR pszPath);
+BOOL SetFileAttributesW(LPCWSTR pszPath, DWORD dwAttributes);
+BOOL ReplaceFileW(LPCWSTR pszReplaced, LPCWSTR pszReplacement, LPCWSTR pszBackup, DWORD dwFlags, LPVOID, LPVOID);
 BOOL DeleteFileW(LPCWSTR pszPath);
 BOOL MoveFileExW(LPCWSTR pszFrom, LPCWSTR pszTo, DWORD dwFlags);
 UINT GetTempFileNameW(LPCWSTR pszFolder, LPCWSTR pszPrefix, UINT uUnique, LPWSTR pszName);
