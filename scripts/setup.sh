@@ -3,7 +3,8 @@
 # Idempotent: returns quickly when everything is already there.
 set -e
 
-# The last line: clang with libFuzzer and the 32-bit C++ runtime for the native fuzz targets.
+# The last line: clang with libFuzzer and the 32-bit C++ runtime for the native fuzz targets,
+# and gcovr for the coverage figures.
 PACKAGES="cmake make g++-mingw-w64-i686-posix gcc-mingw-w64-i686-posix \
 binutils-mingw-w64-i686 mingw-w64-i686-dev googletest wine wine32:i386 \
 xvfb x11-utils imagemagick xdotool fonts-noto-cjk locales zip unzip procps binutils python3 \
