@@ -1,8 +1,9 @@
 # The versions of Zan and of tavel.dll come from the VERSION file alone: this makes
 # version.h from it for the code and the resource scripts; the shell scripts read the file.
-set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/VERSION)
-file(STRINGS ${PROJECT_SOURCE_DIR}/VERSION zan_version_line REGEX "^ZAN ")
-file(STRINGS ${PROJECT_SOURCE_DIR}/VERSION tavel_version_line REGEX "^TAVEL ")
+get_filename_component(zan_version_file ${CMAKE_CURRENT_LIST_DIR}/../VERSION ABSOLUTE)
+set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${zan_version_file})
+file(STRINGS ${zan_version_file} zan_version_line REGEX "^ZAN ")
+file(STRINGS ${zan_version_file} tavel_version_line REGEX "^TAVEL ")
 string(REGEX REPLACE "^ZAN +" "" ZAN_VERSION "${zan_version_line}")
 string(REGEX REPLACE "^TAVEL +" "" TAVEL_VERSION_STRING "${tavel_version_line}")
 if(NOT ZAN_VERSION MATCHES "^[0-9]+\\.[0-9]+$" OR NOT TAVEL_VERSION_STRING MATCHES "^[0-9]+\\.[0-9]+\\.[0-9]+$")
@@ -33,6 +34,6 @@ set(TAVEL_VERSION_FIELDS "${tavel_major},${tavel_minor},${tavel_revision},0")
 math(EXPR TAVEL_VERSION_WORD "(${tavel_major} << 8) | (${tavel_minor} << 16) | (${tavel_revision} << 24)"
      OUTPUT_FORMAT HEXADECIMAL)
 
-configure_file(${PROJECT_SOURCE_DIR}/cmake/version.h.in ${PROJECT_BINARY_DIR}/generated/version.h @ONLY)
+configure_file(${CMAKE_CURRENT_LIST_DIR}/version.h.in ${CMAKE_BINARY_DIR}/generated/version.h @ONLY)
 # Every target, resource scripts included, finds version.h.
-include_directories(${PROJECT_BINARY_DIR}/generated)
+include_directories(${CMAKE_BINARY_DIR}/generated)

@@ -182,6 +182,8 @@ void RunEngineCycle(ENGINE_STATE *pState)
     }
     if (!TryLockRecord())
         return;
+    if (InterlockedExchange(&g_State.bReleaseHeld, 0))
+        ReleaseHeldInput(pState);
     EvaluateSlots(pState, dwElapsed);
     UnlockRecord();
 }

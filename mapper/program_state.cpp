@@ -27,7 +27,7 @@ typedef struct INPUT_EXCHANGE {
     LONG          nFront;          /* owned by the engine thread */
 } INPUT_EXCHANGE;
 
-PROGRAM_STATE g_State = { -1, 1, WMEXT_NONE, 0, L"", 0 };
+PROGRAM_STATE g_State = { -1, 1, WMEXT_NONE, 0, L"", 0, 0 };
 
 static INPUT_EXCHANGE g_Exchange = { {}, {}, 0, 1, 2 };
 
@@ -81,4 +81,5 @@ void ResetProgramState(void)
     g_State.bModified = 0;
     g_State.szCurrentFile[0] = L'\0';
     g_State.nBatteryLevel = 0;
+    InterlockedExchange(&g_State.bReleaseHeld, 0);
 }

@@ -7,9 +7,10 @@
 #include "engine.h"
 #include "main_handlers.h"
 #include "pages.h"
+#include "program_watch.h"
 #include "program_state.h"
-#include "resource.h"
 #include "remote_link.h"
+#include "resource.h"
 
 #define FRAME_MARGIN        5
 #define STATUS_PART_SPLIT   400
@@ -123,6 +124,7 @@ BOOL OnCreate(HWND hWnd)
     OpenRemoteLink();
     DragAcceptFiles(hWnd, TRUE);
     UpdateRunMenu();
+    StartProgramWatch(hWnd);
     return TRUE;
 }
 
@@ -188,8 +190,8 @@ LRESULT OnClose(HWND hWnd)
 
 void OnDestroy(HWND hWnd)
 {
-    (void)hWnd;
     WriteExitOptions();
+    StopProgramWatch(hWnd);
     CloseRemoteLink();
     StopEngine();
     ReleaseAssignmentPaths(&g_CurrentSet);
