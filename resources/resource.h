@@ -87,9 +87,10 @@
 #define IDS_BATTERY_PART            40182   /* %d: percent */
 #define IDS_BATTERY_PART_EMPTY      40183
 #define IDS_NOT_CONNECTED           40184
-#define IDS_TAB_NUNCHUK             40185
-#define IDS_TAB_CLASSIC             40186
+#define IDS_NUNCHUK                 40185
+#define IDS_CLASSIC                 40186
 #define IDS_TAB_OPTIONS             40187
+#define IDS_CLASSIC_PRO             40188
 /* One set per program */
 #define IDS_PROGRAM_SET_MODIFIED    40280
 #define IDS_PROGRAM_SET_LOAD_FAILED 40281

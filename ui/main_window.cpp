@@ -28,8 +28,8 @@ typedef struct PAGE_DEF {
 
 static const PAGE_DEF g_aPageDef[PAGE_COUNT] = {
     { IDS_REMOTE,      IDD_PAGE_REMOTE,  AssignPageProc },
-    { IDS_TAB_NUNCHUK, IDD_PAGE_NUNCHUK, AssignPageProc },
-    { IDS_TAB_CLASSIC, IDD_PAGE_CLASSIC, AssignPageProc },
+    { IDS_NUNCHUK,     IDD_PAGE_NUNCHUK, AssignPageProc },
+    { IDS_CLASSIC,     IDD_PAGE_CLASSIC, AssignPageProc },
     { IDS_TAB_OPTIONS, IDD_PAGE_OPTIONS, OptionsPageProc },
 };
 

@@ -72,9 +72,8 @@ void OnDrawItem(const DRAWITEMSTRUCT *pItem)
     DrawTextW(pItem->hDC, szText, -1, &rc, DT_RIGHT | DT_BOTTOM | DT_SINGLELINE | DT_EXPANDTABS);
 }
 
-static const LPCWSTR g_apszExtensionSuffix[] = {
-    L"", L" + ヌンチャク", L" + クラシックコントローラ", L" + クラシックコントローラPRO",
-};
+/* Indexed by the extension kind; none adds nothing. */
+static const UINT g_auExtensionName[] = { 0, IDS_NUNCHUK, IDS_CLASSIC, IDS_CLASSIC_PRO };
 
 void FormatConnectionText(WCHAR *pszText, int cchText, int nExtensionKind)
 {
@@ -83,7 +82,10 @@ void FormatConnectionText(WCHAR *pszText, int cchText, int nExtensionKind)
         return;
     }
     LoadText(IDS_REMOTE, pszText, cchText);
-    if (nExtensionKind < (int)(sizeof(g_apszExtensionSuffix) / sizeof(g_apszExtensionSuffix[0])))
-        lstrcpynW(pszText + lstrlenW(pszText), g_apszExtensionSuffix[nExtensionKind],
-                  cchText - lstrlenW(pszText));
+    if (nExtensionKind == 0 || nExtensionKind >= (int)(sizeof(g_auExtensionName) / sizeof(g_auExtensionName[0])))
+        return;
+    lstrcpynW(pszText + lstrlenW(pszText), L" + ", cchText - lstrlenW(pszText));
+    int cchUsed = lstrlenW(pszText);
+    if (cchUsed < cchText - 1)
+        LoadText(g_auExtensionName[nExtensionKind], pszText + cchUsed, cchText - cchUsed);
 }
