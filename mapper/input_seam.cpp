@@ -6,10 +6,11 @@
 #include <mmsystem.h>
 #include <shellapi.h>
 
-INPUT_SEAM g_Seam = { SendInput, ShellExecuteW, SystemParametersInfoW, timeGetTime };
+static const INPUT_SEAM g_RealSeam = { SendInput, ShellExecuteW, SystemParametersInfoW, timeGetTime };
 
-void ResetInputSeam(void)
+INPUT_SEAM g_Seam = g_RealSeam;
+
+void SetInputSeam(const INPUT_SEAM *pSeam)
 {
-    INPUT_SEAM real = { SendInput, ShellExecuteW, SystemParametersInfoW, timeGetTime };
-    g_Seam = real;
+    g_Seam = pSeam ? *pSeam : g_RealSeam;
 }

@@ -18,7 +18,7 @@ typedef struct INPUT_SEAM {
 
 extern INPUT_SEAM g_Seam;
 
-/* Puts the real system calls back. */
-void ResetInputSeam(void);
+/* Takes the record's calls; NULL puts the real ones back. */
+void SetInputSeam(const INPUT_SEAM *pSeam);
 
 #endif

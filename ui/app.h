@@ -60,10 +60,8 @@ void ApplyLedPattern(const ASSIGNMENT_SET *pSet, int nSlot);
  * its caller does, for the name it will actually write. */
 int ChooseFile(LPWSTR pszFileTitle, LPWSTR pszFile, LPCWSTR pszFilter, LPCWSTR pszTitle, int bSave);
 
-/* Blocking message boxes go through here, so tests can answer them. */
-typedef int (WINAPI *MESSAGE_BOX_PROC)(HWND hOwner, LPCWSTR pszText, LPCWSTR pszCaption, UINT uType);
+/* Blocking message boxes go through here (and the window's seam), so tests can answer them. */
 int ShowMessageBox(HWND hOwner, LPCWSTR pszText, LPCWSTR pszCaption, UINT uType);
-void SetMessageBoxProc(MESSAGE_BOX_PROC pfnMessageBox);
 
 /* Texts of the string table. UI_TEXT_CHARS holds any of them; a missing one is empty. */
 #define UI_TEXT_CHARS 256
@@ -73,10 +71,6 @@ LPCWSTR LoadFilter(UINT uId, WCHAR *pszFilter, int cchFilter);
 /* A message box of two string table entries. */
 int ShowTextBox(HWND hOwner, UINT uText, UINT uCaption, UINT uType);
 
-/* The common file dialogs go through here too (GetOpenFileNameW / GetSaveFileNameW);
- * NULL puts the system's dialog back. */
-typedef BOOL (WINAPI *FILE_DIALOG_PROC)(LPOPENFILENAMEW pOfn);
-void SetFileDialogProcs(FILE_DIALOG_PROC pfnOpen, FILE_DIALOG_PROC pfnSave);
 
 /* Where option.ini is read and written: beside the executable unless a test names its own. */
 extern WCHAR g_szOptionsFile[OPTIONS_PATH_CHARS];

@@ -1,14 +1,6 @@
 /* choose_file.cpp - the system's open and save dialogs, behind a seam for the tests. */
 #include "app.h"
-
-static FILE_DIALOG_PROC g_pfnOpen = GetOpenFileNameW;
-static FILE_DIALOG_PROC g_pfnSave = GetSaveFileNameW;
-
-void SetFileDialogProcs(FILE_DIALOG_PROC pfnOpen, FILE_DIALOG_PROC pfnSave)
-{
-    g_pfnOpen = pfnOpen ? pfnOpen : GetOpenFileNameW;
-    g_pfnSave = pfnSave ? pfnSave : GetSaveFileNameW;
-}
+#include "ui_seam.h"
 
 int ChooseFile(LPWSTR pszFileTitle, LPWSTR pszFile, LPCWSTR pszFilter, LPCWSTR pszTitle, int bSave)
 {
@@ -27,7 +19,7 @@ int ChooseFile(LPWSTR pszFileTitle, LPWSTR pszFile, LPCWSTR pszFilter, LPCWSTR p
     /* The dialog would otherwise move the current directory to wherever the user browsed,
      * and a relative path named earlier would then point into that folder. */
     ofn.Flags = OFN_HIDEREADONLY | OFN_NOCHANGEDIR | (bSave ? 0 : OFN_FILEMUSTEXIST);
-    if (!(bSave ? g_pfnSave : g_pfnOpen)(&ofn))
+    if (!(bSave ? g_UiSeam.pfnGetSaveFileName : g_UiSeam.pfnGetOpenFileName)(&ofn))
         return 0;
     WCHAR szFull[MAX_PATH];
     DWORD cch = GetFullPathNameW(pszFile, MAX_PATH, szFull, NULL);

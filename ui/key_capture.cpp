@@ -6,13 +6,8 @@
 
 #include "key_text.h"
 #include "resource.h"
+#include "ui_seam.h"
 
-static BOOL WINAPI SystemBeep(UINT uType)
-{
-    return MessageBeep(uType);
-}
-
-KEY_BEEP_PROC g_pfnKeyBeep = SystemBeep;
 
 #define KEY_PREVIOUSLY_DOWN 0x40000000
 #define KEY_RELEASED        0x80000000
@@ -54,7 +49,7 @@ static void AppendKey(KEY_DIALOG *pDialog, WORD wVk)
 {
     ASSIGNMENT *pWork = &pDialog->work;
     if (pWork->nKeyCount < 0 || pWork->nKeyCount >= ASSIGN_MAX_KEYS) {
-        g_pfnKeyBeep(0);
+        g_UiSeam.pfnMessageBeep(0);
         return;
     }
     pWork->awKey[pWork->nKeyCount++] = wVk;

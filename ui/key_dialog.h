@@ -17,10 +17,6 @@ typedef struct KEY_DIALOG {
     int         bSnapshotTaken; /* print-screen taken on its key-down; its key-up adds nothing */
 } KEY_DIALOG;
 
-/* The default beep for a fourth key; tests count the calls here. */
-typedef BOOL (WINAPI *KEY_BEEP_PROC)(UINT uType);
-extern KEY_BEEP_PROC g_pfnKeyBeep;
-
 LRESULT CALLBACK KeyCaptureHook(int nCode, WPARAM wParam, LPARAM lParam);
 LRESULT CALLBACK KeyFieldProc(HWND hField, UINT uMsg, WPARAM wParam, LPARAM lParam);
 

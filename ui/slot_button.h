@@ -20,11 +20,6 @@ typedef struct PAGE_STATE {
 
 extern PAGE_STATE g_PageState;
 
-/* Shows a popup at (x, y) in screen coordinates and returns the chosen command or 0.
- * Production calls TrackPopupMenu; tests may answer the menu here instead. */
-typedef int (*TRACK_MENU_PROC)(HMENU hMenu, int x, int y, HWND hOwner);
-extern TRACK_MENU_PROC g_pfnTrackSlotMenu;
-
 /* The entry a slot button stands for (its user data), or NULL before the first refresh. */
 ASSIGNMENT *EntryOfButton(HWND hButton);
 

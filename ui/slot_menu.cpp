@@ -3,13 +3,8 @@
 
 #include "app.h"
 #include "resource.h"
+#include "ui_seam.h"
 
-static int TrackWithSystemMenu(HMENU hMenu, int x, int y, HWND hOwner)
-{
-    return (int)TrackPopupMenu(hMenu, TPM_NOANIMATION | TPM_RETURNCMD, x, y, 0, hOwner, NULL);
-}
-
-TRACK_MENU_PROC g_pfnTrackSlotMenu = TrackWithSystemMenu;
 
 static int RunPopup(int nPopup, HWND hOwner, POINT pt, int bCanPaste)
 {
@@ -21,7 +16,7 @@ static int RunPopup(int nPopup, HWND hOwner, POINT pt, int bCanPaste)
     if (hPopup) {
         if (nPopup == SLOT_MENU_POPUP)
             EnableMenuItem(hPopup, ID_SLOT_PASTE, MF_BYCOMMAND | (bCanPaste ? MF_ENABLED : MF_GRAYED));
-        nCommand = g_pfnTrackSlotMenu(hPopup, pt.x, pt.y, hOwner);
+        nCommand = g_UiSeam.pfnTrackMenu(hPopup, pt.x, pt.y, hOwner);
     }
     DestroyMenu(hMenu);
     return nCommand;

@@ -88,7 +88,7 @@ void EngineTest::SetUp()
     InitializeCriticalSection(&fake.lock);
     g_pFake = &fake;
     INPUT_SEAM seam = { FakeSendInput, FakeShellExecute, FakeSystemParametersInfo, FakeClock };
-    g_Seam = seam;
+    SetInputSeam(&seam);
     ResetProgramState();
     SetSelectedRemote(0);
     InitAssignmentSet(&g_CurrentSet);
@@ -102,7 +102,7 @@ void EngineTest::TearDown()
     ReleaseAssignmentPaths(&g_CurrentSet);
     InitAssignmentSet(&g_CurrentSet);
     ResetProgramState();
-    ResetInputSeam();
+    SetInputSeam(NULL);
     g_pFake = NULL;
     DeleteCriticalSection(&fake.lock);
 }

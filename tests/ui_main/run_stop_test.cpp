@@ -217,7 +217,9 @@ TEST_F(ZanTest, FailedLaunchIsShownByTheWindowWhileTheEngineGoesOn) {
     WriteOptions(0, L"", 1, 1000);
     Start();
     ASSERT_EQ(0, g_State.nSelectedRemote);
-    g_Seam.pfnShellExecute = FailLaunch;
+    INPUT_SEAM input = g_Seam;
+    input.pfnShellExecute = FailLaunch;
+    SetInputSeam(&input);
     LockRecord();
     ASSIGNMENT &a = g_CurrentSet.aAssign[0];
     a.nKind = ASSIGN_APPLICATION;

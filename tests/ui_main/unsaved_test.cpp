@@ -7,6 +7,7 @@
 
 #include "resource.h"
 #include "setting_file.h"
+#include "ui_seam.h"
 #include "slot_button.h"
 
 namespace {
@@ -62,8 +63,9 @@ TEST_F(ZanTest, DragAndMenuEditsMakeCloseOpenAndDropAsk) {
     WriteSetFile(file, 'E', 0x1);
     WriteSetFile(other, 'O', 0x1);
     Start((L"\"" + file + L"\"").c_str());
-    TRACK_MENU_PROC pfnOld = g_pfnTrackSlotMenu;
-    g_pfnTrackSlotMenu = AnswerMenu;
+    UI_SEAM saved = g_UiSeam, ui = g_UiSeam;
+    ui.pfnTrackMenu = AnswerMenu;
+    SetUiSeam(&ui);
     for (const EditCase &c : edits) {
         SCOPED_TRACE(c.name);
         c.edit();
@@ -84,7 +86,7 @@ TEST_F(ZanTest, DragAndMenuEditsMakeCloseOpenAndDropAsk) {
         Drop({file});
         ASSERT_EQ(L"Zan edited.zan", Title());
     }
-    g_pfnTrackSlotMenu = pfnOld;
+    SetUiSeam(&saved);
 }
 
 // Yes to the question, then the save-as dialog cancelled (an unnamed set) or the save

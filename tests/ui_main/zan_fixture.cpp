@@ -4,6 +4,7 @@
 #include <shlobj.h>
 
 #include "input_seam.h"
+#include "ui_seam.h"
 #include "setting_file.h"
 
 ZanTest *g_pTest;
@@ -200,9 +201,14 @@ void ZanTest::SetUp() {
     cwd = szCwd;
     InitializeCriticalSection(&g_KeyLock);
     g_Keys.clear();
-    g_Seam.pfnSendInput = RecordInput;
-    SetMessageBoxProc(AnswerBox);
-    SetFileDialogProcs(AnswerOpen, AnswerSave);
+    INPUT_SEAM input = g_Seam;
+    input.pfnSendInput = RecordInput;
+    SetInputSeam(&input);
+    UI_SEAM ui = g_UiSeam;
+    ui.pfnMessageBox = AnswerBox;
+    ui.pfnGetOpenFileName = AnswerOpen;
+    ui.pfnGetSaveFileName = AnswerSave;
+    SetUiSeam(&ui);
     ResetProgramState();
     SimInstall();
 }
@@ -215,9 +221,8 @@ void ZanTest::TearDown() {
         Close(IDNO);
     }
     SimUninstall();
-    ResetInputSeam();
-    SetMessageBoxProc(NULL);
-    SetFileDialogProcs(NULL, NULL);
+    SetInputSeam(NULL);
+    SetUiSeam(NULL);
     DeleteCriticalSection(&g_KeyLock);
     EXPECT_EQ(0, CountPathTexts()) << "a path string outlived the window";
     RemoveTree(dir);

@@ -13,6 +13,7 @@
 #include "app.h"
 #include "pages.h"
 #include "program_state.h"
+#include "ui_seam.h"
 #include "program_watch.h"
 #include "resource.h"
 #include "setting_file.h"
@@ -107,7 +108,9 @@ int WINAPI wWinMain(HINSTANCE hInstance, HINSTANCE, LPWSTR pszArgs, int) {
     lstrcatW(szIni, L"zan_shots_option.ini");
     APP_OPTIONS options = {0, L"", select ? 0 : 1, 1500, 1};
     WriteOptionsTo(szIni, &options);
-    SetMessageBoxProc(SilentBox);
+    UI_SEAM ui = g_UiSeam;
+    ui.pfnMessageBox = SilentBox;
+    SetUiSeam(&ui);
     HWND hMain = StartZan(hInstance, L"", SW_SHOWNORMAL, szIni);
     DeleteFileW(szIni);
     if (!hMain)

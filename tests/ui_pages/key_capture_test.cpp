@@ -3,6 +3,7 @@
 #include "pages_test.h"
 
 #include "key_dialog.h"
+#include "ui_seam.h"
 
 namespace {
 
@@ -15,16 +16,18 @@ BOOL WINAPI CountBeep(UINT) {
 
 class KeyCaptureTest : public PagesTest {
 protected:
-    KEY_BEEP_PROC pfnSavedBeep = nullptr;
+    UI_SEAM saved = {};
 
     void SetUp() override {
         PagesTest::SetUp();
         g_nBeeps = 0;
-        pfnSavedBeep = g_pfnKeyBeep;
-        g_pfnKeyBeep = CountBeep;
+        saved = g_UiSeam;
+        UI_SEAM ui = g_UiSeam;
+        ui.pfnMessageBeep = CountBeep;
+        SetUiSeam(&ui);
     }
     void TearDown() override {
-        g_pfnKeyBeep = pfnSavedBeep;
+        SetUiSeam(&saved);
         PagesTest::TearDown();
     }
 

@@ -1,5 +1,6 @@
 // The key setting dialog: filling, enabling, browse, OK with the missing-file question, cancel.
 #include "pages_test.h"
+#include "ui_seam.h"
 
 #include <imm.h>
 
@@ -46,12 +47,13 @@ protected:
         g_chosenFile.clear();
         g_fileDialogTitles.clear();
         g_fileDialogFilters.clear();
-        SetMessageBoxProc(AnswerBox);
-        SetFileDialogProcs(AnswerOpen, NULL);
+        UI_SEAM ui = g_UiSeam;
+        ui.pfnMessageBox = AnswerBox;
+        ui.pfnGetOpenFileName = AnswerOpen;
+        SetUiSeam(&ui);
     }
     void TearDown() override {
-        SetMessageBoxProc(NULL);
-        SetFileDialogProcs(NULL, NULL);
+        SetUiSeam(NULL);
         PagesTest::TearDown();
     }
     static bool Enabled(HWND hDlg, int nId) { return IsWindowEnabled(GetDlgItem(hDlg, nId)) != FALSE; }

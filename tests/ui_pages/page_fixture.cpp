@@ -4,6 +4,7 @@
 
 #include "dialogs.h"
 #include "pages.h"
+#include "ui_seam.h"
 #include "resource.h"
 #include "slot_button.h"
 
@@ -287,18 +288,19 @@ void Release(HWND hButton, bool bRight) {
     SendMessageW(hButton, bRight ? WM_RBUTTONUP : WM_LBUTTONUP, 0, lPos);
 }
 
-static TRACK_MENU_PROC g_pfnSystemMenu;
-
 void MenuAnswer::Install() {
     g_pMenu = this;
-    if (g_pfnTrackSlotMenu != AnswerMenu)
-        g_pfnSystemMenu = g_pfnTrackSlotMenu;
-    g_pfnTrackSlotMenu = AnswerMenu;
+    UI_SEAM ui = g_UiSeam;
+    ui.pfnTrackMenu = AnswerMenu;
+    SetUiSeam(&ui);
 }
 
+// The other calls of the seam are left as the test set them.
 void MenuAnswer::Uninstall() {
-    if (g_pfnSystemMenu)
-        g_pfnTrackSlotMenu = g_pfnSystemMenu;
+    UI_SEAM ui = g_UiSeam;
+    SetUiSeam(NULL);
+    ui.pfnTrackMenu = g_UiSeam.pfnTrackMenu;
+    SetUiSeam(&ui);
     g_pMenu = nullptr;
 }
 

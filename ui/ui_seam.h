@@ -1,0 +1,25 @@
+/*
+ * ui_seam.h - the window's edge with the system's blocking calls: message boxes, the common
+ * file dialogs, the key beep and popup menus. Production uses the real calls; tests answer here.
+ */
+#ifndef ZAN_UI_SEAM_H
+#define ZAN_UI_SEAM_H
+
+#include <windows.h>
+#include <commdlg.h>
+
+typedef struct UI_SEAM {
+    int  (WINAPI *pfnMessageBox)(HWND hOwner, LPCWSTR pszText, LPCWSTR pszCaption, UINT uType);
+    BOOL (WINAPI *pfnGetOpenFileName)(LPOPENFILENAMEW pOfn);
+    BOOL (WINAPI *pfnGetSaveFileName)(LPOPENFILENAMEW pOfn);
+    BOOL (WINAPI *pfnMessageBeep)(UINT uType);
+    /* The chosen command of a popup at (x, y) in screen coordinates, or 0. */
+    int  (*pfnTrackMenu)(HMENU hMenu, int x, int y, HWND hOwner);
+} UI_SEAM;
+
+extern UI_SEAM g_UiSeam;
+
+/* Takes the record's calls; NULL puts the real ones back. */
+void SetUiSeam(const UI_SEAM *pSeam);
+
+#endif
