@@ -25,17 +25,31 @@ typedef struct INPUT_EXCHANGE {
     LONG          nBack;           /* owned by the window thread */
     volatile LONG nMiddle;         /* index, plus COPY_FRESH */
     LONG          nFront;          /* owned by the engine thread */
+    HANDLE        hWake;           /* the engine's, set after each publish */
 } INPUT_EXCHANGE;
 
-PROGRAM_STATE g_State = { -1, 1, WMEXT_NONE, 0, L"", 0 };
+PROGRAM_STATE g_State = { -1, 1, WMEXT_NONE, 0, L"", 0, 1 };
 
-static INPUT_EXCHANGE g_Exchange = { {}, {}, 0, 1, 2 };
+static INPUT_EXCHANGE g_Exchange = { {}, {}, 0, 1, 2, NULL };
 
 static void PublishCopies(void)
 {
     g_Exchange.aBuffer[g_Exchange.nBack] = g_Exchange.Latest;
     LONG nOld = InterlockedExchange(&g_Exchange.nMiddle, g_Exchange.nBack | COPY_FRESH);
     g_Exchange.nBack = nOld & COPY_INDEX;
+    if (g_Exchange.hWake)
+        SetEvent(g_Exchange.hWake);
+}
+
+void SetInputWakeEvent(HANDLE hEvent)
+{
+    g_Exchange.hWake = hEvent;
+}
+
+void ReadLatestCopies(WM_KEY *pKey, WM_KEYEX *pKeyEx)
+{
+    *pKey = g_Exchange.Latest.Key;
+    *pKeyEx = g_Exchange.Latest.KeyEx;
 }
 
 void StoreKeyCopy(const WM_KEY *pKey)
@@ -81,4 +95,5 @@ void ResetProgramState(void)
     g_State.bModified = 0;
     g_State.szCurrentFile[0] = L'\0';
     g_State.nBatteryLevel = 0;
+    InterlockedExchange(&g_State.bImmediateReaction, 1);
 }

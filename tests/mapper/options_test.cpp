@@ -19,6 +19,8 @@ TEST(Options, MissingFileGivesDefaultsAndIsNotCreated)
     EXPECT_STREQ(L"", options.szSettingFilename);
     EXPECT_EQ(1, options.bConnect);
     EXPECT_EQ(1000u, options.dwTimeout);
+    EXPECT_EQ(1, options.bHighlightPressed);
+    EXPECT_EQ(1, options.bImmediateReaction);
     EXPECT_FALSE(FileExists(ini));
 }
 
@@ -40,7 +42,7 @@ TEST(Options, WrittenValuesReadBackWithKeysInOrder)
 {
     TempDir dir;
     std::wstring ini = dir.File(L"option.ini");
-    APP_OPTIONS written = { 1, L"C:\\設定\\my set.zan", 0, 1500 };
+    APP_OPTIONS written = { 1, L"C:\\設定\\my set.zan", 0, 1500, 0, 0 };
     WriteOptionsTo(ini.c_str(), &written);
 
     APP_OPTIONS read;
@@ -49,12 +51,15 @@ TEST(Options, WrittenValuesReadBackWithKeysInOrder)
     EXPECT_STREQ(L"C:\\設定\\my set.zan", read.szSettingFilename);
     EXPECT_EQ(0, read.bConnect);
     EXPECT_EQ(1500u, read.dwTimeout);
+    EXPECT_EQ(0, read.bHighlightPressed);
+    EXPECT_EQ(0, read.bImmediateReaction);
 
     Bytes bytes = ReadBytes(ini);
     std::string text(bytes.begin(), bytes.end());
     size_t positions[] = { text.find("[option]"), text.find("bInitSet=1"), text.find("szSettingFilename="),
-                           text.find("bConnect=0"), text.find("dwTimeout=1500") };
-    for (size_t i = 0; i < 5; i++) {
+                           text.find("bConnect=0"), text.find("dwTimeout=1500"),
+                           text.find("bHighlightPressed=0"), text.find("bImmediateReaction=0") };
+    for (size_t i = 0; i < 7; i++) {
         ASSERT_NE(std::string::npos, positions[i]) << text;
         if (i) {
             EXPECT_LT(positions[i - 1], positions[i]) << text;
