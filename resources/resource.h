@@ -59,6 +59,16 @@
 #define IDS_CORRECTION_FIRST        IDS_CORRECTION_NONE    /* + nAnalogCorrection */
 #define IDS_CORRECTION_COUNT        4
 #define IDS_OPTION_FILE             40017
+/* The options page's lines on the remote in use */
+#define IDS_REMOTE_NONE             40250
+#define IDS_BATTERY_PERCENT         40251
+#define IDS_BATTERY_EMPTY           40252
+#define IDS_EXTENSION_NONE          40253
+#define IDS_EXTENSION_NUNCHUK       40254
+#define IDS_EXTENSION_CLASSIC       40255
+#define IDS_EXTENSION_CLASSIC_PRO   40256
+#define IDS_EXTENSION_FIRST         IDS_EXTENSION_NONE     /* + extension kind */
+#define IDS_EXTENSION_COUNT         4
 
 /* Main menu commands */
 #define IDM_ABOUT                   104
@@ -136,6 +146,9 @@
 #define IDC_LED4                    40083
 #define IDC_SYSTEM_REPEAT           40094
 #define IDC_ANALOG_CORRECTION       1001
+/* ... and the remote in use */
+#define IDC_REMOTE_BATTERY          42070
+#define IDC_REMOTE_EXTENSION        42071
 
 /* Remote selection dialog (119) */
 #define IDC_REMOTE_LIST             40090
