@@ -5,6 +5,7 @@
  * and swaps it with the middle one, the engine swaps its front buffer with the middle
  * one when a fresh pair waits there. Both swaps are one interlocked exchange, so the
  * engine never sees a half-written pair and neither thread ever waits for the other.
+ * Each publish also sets the engine's wake event, so a press is acted on at once.
  */
 #include "program_state.h"
 
