@@ -53,6 +53,7 @@ shot about dialog_103_about
 shot select dialog_119_select_remote
 shot options dialog_133_options
 shot key dialog_121_key_setting
+shot pressed main_pressed
 
 # The pictures of the README and the user guide.
 images="$ROOT/docs/images"

@@ -1,5 +1,6 @@
 // Shows Zan's main window with simulated remotes for screenshots: one tab, or one of the
-// dialogs 103, 119, 121 and 133 over it. Usage: zan_shots tab0..tab3|about|select|key|options [ms]
+// dialogs 103, 119, 121 and 133 over it, or the remote's page with Down and 2 held (pressed).
+// Usage: zan_shots tab0..tab3|about|select|key|options|pressed [ms]
 // Prints "ready" once the view is up and ends by itself after ms (default 6000).
 #include <windows.h>
 #include <commctrl.h>
@@ -109,6 +110,8 @@ int WINAPI wWinMain(HINSTANCE hInstance, HINSTANCE, LPWSTR pszArgs, int) {
         PostMessageW(hMain, WM_COMMAND, IDM_OPTIONS, 0);
     } else if (select) {
         PostMessageW(hMain, WM_COMMAND, IDM_CONNECT, 0);
+    } else if (lstrcmpW(what, L"pressed") == 0) {
+        SimSetButtons(pFirst, 0x04, 0x01);  // Down (scroll down) and 2 (unused): nothing typed
     } else if (lstrcmpW(what, L"key") == 0) {
         HWND hButton = GetDlgItem(g_App.ahPage[PAGE_REMOTE], IDC_REMOTE_PLUS);
         PostMessageW(g_App.ahPage[PAGE_REMOTE], WM_COMMAND, MAKEWPARAM(IDC_REMOTE_PLUS, BN_CLICKED), (LPARAM)hButton);
