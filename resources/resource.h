@@ -59,6 +59,8 @@
 #define IDS_CORRECTION_FIRST        IDS_CORRECTION_NONE    /* + nAnalogCorrection */
 #define IDS_CORRECTION_COUNT        4
 #define IDS_OPTION_FILE             40017
+#define IDS_SAVE_FAILED             40150   /* %s: the file, %s: the system's reason */
+#define IDS_REPLACE_FILE            40151   /* %s: the file */
 /* The options page's lines on the remote in use */
 #define IDS_REMOTE_NONE             40250
 #define IDS_BATTERY_PERCENT         40251
