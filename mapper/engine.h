@@ -1,6 +1,7 @@
 /*
  * engine.h - the input emission engine: every 10 ms it compares each slot's input
- * with the previous cycle and sends keys, mouse input or launches for the current set.
+ * with the previous cycle and sends keys, mouse input or launches for the current set;
+ * a press or release of a key, click or launch slot is acted on as soon as the input changes.
  */
 #ifndef ZAN_ENGINE_H
 #define ZAN_ENGINE_H

@@ -1,5 +1,5 @@
 // When the engine acts: stopped, without a remote, the record lock busy; releasing what it
-// holds when it stops acting; the engine thread and the input hand-off.
+// holds when it stops acting; the engine thread, the input hand-off and the wake on a change.
 #include "engine_fake.h"
 
 #include <string.h>
