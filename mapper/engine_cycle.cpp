@@ -183,6 +183,8 @@ void RunEngineCycle(ENGINE_STATE *pState)
     }
     if (!TryLockRecord())
         return;
+    if (InterlockedExchange(&g_State.bReleaseHeld, 0))
+        ReleaseHeldInput(pState);
     EvaluateSlots(pState, dwElapsed);
     UnlockRecord();
 }

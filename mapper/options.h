@@ -11,6 +11,7 @@
 #define DEFAULT_INIT_SET     0
 #define DEFAULT_CONNECT      1
 #define DEFAULT_TIMEOUT_MS   1000
+#define DEFAULT_PROGRAM_SETS 1
 #define DEFAULT_HIGHLIGHT_PRESSED   1
 #define DEFAULT_IMMEDIATE_REACTION  1
 
@@ -19,6 +20,7 @@ typedef struct APP_OPTIONS {
     WCHAR szSettingFilename[MAX_PATH];
     int   bConnect;
     DWORD dwTimeout;
+    int   bProgramSets;   /* switch to a listed program's set while it has the foreground */
     int   bHighlightPressed;    /* slot buttons of pressed inputs drawn highlighted */
     int   bImmediateReaction;   /* the engine acts on press and release edges at once */
 } APP_OPTIONS;
@@ -35,6 +37,9 @@ void ReadOptionsFrom(LPCWSTR pszIniPath, APP_OPTIONS *pOptions);
 /* The keys in their order; the file is created when needed and kept as UTF-16.
  * Failures are not reported. */
 void WriteOptionsTo(LPCWSTR pszIniPath, const APP_OPTIONS *pOptions);
+/* Makes the file UTF-16 with a byte-order mark, its contents kept, before a section of it is
+ * written (created when missing). */
+void MakeUnicodeFile(LPCWSTR pszIniPath);
 
 /* The same with option.ini beside the executable. */
 void ReadOptions(APP_OPTIONS *pOptions);

@@ -29,7 +29,7 @@ typedef struct INPUT_EXCHANGE {
     HANDLE        hWake;           /* the engine's, set after each publish */
 } INPUT_EXCHANGE;
 
-PROGRAM_STATE g_State = { -1, 1, WMEXT_NONE, 0, L"", 0, 1 };
+PROGRAM_STATE g_State = { -1, 1, WMEXT_NONE, 0, L"", 0, 0, 1 };
 
 static INPUT_EXCHANGE g_Exchange = { {}, {}, 0, 1, 2, NULL };
 
@@ -96,5 +96,6 @@ void ResetProgramState(void)
     g_State.bModified = 0;
     g_State.szCurrentFile[0] = L'\0';
     g_State.nBatteryLevel = 0;
+    InterlockedExchange(&g_State.bReleaseHeld, 0);
     InterlockedExchange(&g_State.bImmediateReaction, 1);
 }

@@ -16,6 +16,7 @@
 #define IDD_SELECT_REMOTE           119
 #define IDD_KEY_SETTING             121
 #define IDD_OPTIONS                 133
+#define IDD_PROGRAM_SETS            140
 
 /* Menus and accelerators: the main menu and its accelerators share 109 */
 #define IDR_MAIN_MENU               109
@@ -61,6 +62,16 @@
 #define IDS_OPTION_FILE             40017
 #define IDS_SAVE_FAILED             40150   /* %s: the file, %s: the system's reason */
 #define IDS_REPLACE_FILE            40151   /* %s: the file */
+/* One set per program */
+#define IDS_PROGRAM_SET_MODIFIED    40280
+#define IDS_PROGRAM_SET_LOAD_FAILED 40281
+#define IDS_PROGRAM_COLUMN          40282
+#define IDS_PROGRAM_FILE_COLUMN     40283
+#define IDS_PROGRAM_CANDIDATE       40284
+#define IDS_PROGRAM_NO_CANDIDATE    40285
+#define IDS_PROGRAM_ADD_NONE        40286
+#define IDS_PROGRAM_LIST_FULL       40287
+#define IDS_PROGRAM_FILE_TITLE      40288
 /* The options page's lines on the remote in use */
 #define IDS_REMOTE_NONE             40250
 #define IDS_BATTERY_PERCENT         40251
@@ -173,6 +184,16 @@
 #define IDC_OPT_BROWSE              41043
 #define IDC_OPT_CONNECT             1001
 #define IDC_OPT_TIMEOUT             41051
+
+/* Options dialog (133): opens the program list */
+#define IDC_OPT_PROGRAM_SETS        42110
+
+/* Program list dialog (140) */
+#define IDC_PROGRAM_LIST            42100
+#define IDC_PROGRAM_CANDIDATE       42101
+#define IDC_PROGRAM_ADD             42102
+#define IDC_PROGRAM_FILE            42103
+#define IDC_PROGRAM_REMOVE          42104
 
 /* About dialog (103) */
 #define IDC_ABOUT_ICON              1000

@@ -7,6 +7,7 @@
 #include "engine.h"
 #include "main_handlers.h"
 #include "pages.h"
+#include "program_watch.h"
 #include "program_state.h"
 #include "resource.h"
 #include "tavel.h"
@@ -123,6 +124,7 @@ BOOL OnCreate(HWND hWnd)
     wm_Init();
     DragAcceptFiles(hWnd, TRUE);
     UpdateRunMenu();
+    StartProgramWatch(hWnd);
     return TRUE;
 }
 
@@ -188,8 +190,8 @@ LRESULT OnClose(HWND hWnd)
 
 void OnDestroy(HWND hWnd)
 {
-    (void)hWnd;
     WriteExitOptions();
+    StopProgramWatch(hWnd);
     wm_Close();
     StopEngine();
     ReleaseAssignmentPaths(&g_CurrentSet);
