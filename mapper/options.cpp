@@ -21,6 +21,8 @@ static const WCHAR KEY_SETTING_FILENAME[] = L"szSettingFilename";
 static const WCHAR KEY_CONNECT[] = L"bConnect";
 static const WCHAR KEY_TIMEOUT[] = L"dwTimeout";
 static const WCHAR KEY_PROGRAM_SETS[] = L"bProgramSets";
+static const WCHAR KEY_HIGHLIGHT_PRESSED[] = L"bHighlightPressed";
+static const WCHAR KEY_IMMEDIATE_REACTION[] = L"bImmediateReaction";
 
 /* Room for "%d" of any 32-bit value. */
 #define NUMBER_CHARS 16
@@ -117,6 +119,10 @@ void ReadOptionsFrom(LPCWSTR pszIniPath, APP_OPTIONS *pOptions)
     pOptions->dwTimeout = GetPrivateProfileIntW(OPTIONS_SECTION, KEY_TIMEOUT, DEFAULT_TIMEOUT_MS, pszIniPath);
     pOptions->bProgramSets = (int)GetPrivateProfileIntW(OPTIONS_SECTION, KEY_PROGRAM_SETS, DEFAULT_PROGRAM_SETS,
                                                         pszIniPath);
+    pOptions->bHighlightPressed = (int)GetPrivateProfileIntW(OPTIONS_SECTION, KEY_HIGHLIGHT_PRESSED,
+                                                             DEFAULT_HIGHLIGHT_PRESSED, pszIniPath);
+    pOptions->bImmediateReaction = (int)GetPrivateProfileIntW(OPTIONS_SECTION, KEY_IMMEDIATE_REACTION,
+                                                              DEFAULT_IMMEDIATE_REACTION, pszIniPath);
 }
 
 static void WriteNumber(LPCWSTR pszKey, int nValue, LPCWSTR pszIniPath)
@@ -134,6 +140,8 @@ void WriteOptionsTo(LPCWSTR pszIniPath, const APP_OPTIONS *pOptions)
     WriteNumber(KEY_CONNECT, pOptions->bConnect, pszIniPath);
     WriteNumber(KEY_TIMEOUT, (int)pOptions->dwTimeout, pszIniPath);
     WriteNumber(KEY_PROGRAM_SETS, pOptions->bProgramSets, pszIniPath);
+    WriteNumber(KEY_HIGHLIGHT_PRESSED, pOptions->bHighlightPressed, pszIniPath);
+    WriteNumber(KEY_IMMEDIATE_REACTION, pOptions->bImmediateReaction, pszIniPath);
 }
 
 void ReadOptions(APP_OPTIONS *pOptions)

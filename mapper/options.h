@@ -12,6 +12,8 @@
 #define DEFAULT_CONNECT      1
 #define DEFAULT_TIMEOUT_MS   1000
 #define DEFAULT_PROGRAM_SETS 1
+#define DEFAULT_HIGHLIGHT_PRESSED   1
+#define DEFAULT_IMMEDIATE_REACTION  1
 
 typedef struct APP_OPTIONS {
     int   bInitSet;
@@ -19,6 +21,8 @@ typedef struct APP_OPTIONS {
     int   bConnect;
     DWORD dwTimeout;
     int   bProgramSets;   /* switch to a listed program's set while it has the foreground */
+    int   bHighlightPressed;    /* slot buttons of pressed inputs drawn highlighted */
+    int   bImmediateReaction;   /* the engine acts on press and release edges at once */
 } APP_OPTIONS;
 
 /* The full path of option.ini (OPTIONS_PATH_CHARS): in the executable's folder when a file

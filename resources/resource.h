@@ -85,12 +85,8 @@
 #define IDS_NOT_SET                 40180
 #define IDS_NOT_USED                40181
 #define IDS_BATTERY_PART            40182   /* %d: percent */
-#define IDS_BATTERY_PART_EMPTY      40183
 #define IDS_NOT_CONNECTED           40184
-#define IDS_NUNCHUK                 40185
-#define IDS_CLASSIC                 40186
 #define IDS_TAB_OPTIONS             40187
-#define IDS_CLASSIC_PRO             40188
 /* One set per program */
 #define IDS_PROGRAM_SET_MODIFIED    40280
 #define IDS_PROGRAM_SET_LOAD_FAILED 40281
@@ -101,6 +97,16 @@
 #define IDS_PROGRAM_ADD_NONE        40286
 #define IDS_PROGRAM_LIST_FULL       40287
 #define IDS_PROGRAM_FILE_TITLE      40288
+/* The options page's lines on the remote in use */
+#define IDS_REMOTE_NONE             40250
+#define IDS_BATTERY_PERCENT         40251
+#define IDS_BATTERY_EMPTY           40252
+#define IDS_EXTENSION_NONE          40253
+#define IDS_EXTENSION_NUNCHUK       40254
+#define IDS_EXTENSION_CLASSIC       40255
+#define IDS_EXTENSION_CLASSIC_PRO   40256
+#define IDS_EXTENSION_FIRST         IDS_EXTENSION_NONE     /* + extension kind */
+#define IDS_EXTENSION_COUNT         4
 
 /* Main menu commands */
 #define IDM_ABOUT                   104
@@ -178,6 +184,9 @@
 #define IDC_LED4                    40083
 #define IDC_SYSTEM_REPEAT           40094
 #define IDC_ANALOG_CORRECTION       1001
+/* ... and the remote in use */
+#define IDC_REMOTE_BATTERY          42070
+#define IDC_REMOTE_EXTENSION        42071
 
 /* Remote selection dialog (119) */
 #define IDC_REMOTE_LIST             40090

@@ -68,6 +68,7 @@ HWND StartZan(HINSTANCE hInstance, LPCWSTR pszCommandLine, int nCmdShow, LPCWSTR
     UpdateWindow(hWnd);
 
     ReadOptionsFrom(g_szOptionsFile, &g_Options);
+    ApplyViewOptions();
     LoadStartFile(pszCommandLine);
     if (g_Options.bConnect)
         ConnectRemote(hWnd, 0);

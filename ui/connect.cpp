@@ -65,6 +65,8 @@ void ShowConnectionText(void)
         FormatConnectionText(szText, CONNECTION_TEXT_CHARS, g_State.nExtensionKind);
     }
     SendMessageW(g_App.hStatus, SB_SETTEXTW, 0, (LPARAM)szText);
+    RefreshRemoteInfo();
+    RefreshSlotHighlight();
 }
 
 /* Step 1: a remote in use is given up (after a question when interactive). 0 when declined. */

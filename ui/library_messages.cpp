@@ -15,7 +15,9 @@ void OnLibraryStatus(int nSlot, DWORD dwMask)
 
 void OnLibraryInput(int nSlot, const DWORD *pdwMasks)
 {
-    RefreshInputCopies(nSlot, pdwMasks);
+    if (!RefreshInputCopies(nSlot, pdwMasks))
+        return;
+    RefreshSlotHighlight();
 }
 
 /* A new remote reports to this window, unpolled, with buttons and extension only. */
@@ -35,6 +37,7 @@ void OnLibraryLost(HWND hWnd, int nSlot, int bRequested)
         return;
     /* Clears both input copies too, so the engine lets go of whatever the remote held. */
     SetSelectedRemote(-1);
+    RefreshSlotHighlight();
     ShowConnectionText();
     RefreshBatteryPart();
     InvalidateRect(hWnd, NULL, TRUE);

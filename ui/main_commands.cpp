@@ -25,6 +25,7 @@ static void OnOptions(HWND hWnd)
                         (LPARAM)&g_Options) != IDOK)
         return;
     ApplyRemoteSettings((int)g_State.nSelectedRemote);
+    ApplyViewOptions();
     WriteOptionsTo(g_szOptionsFile, &g_Options);
 }
 
@@ -37,7 +38,7 @@ void SetRunning(HWND hWnd, int bRunning)
         KillTimer(hWnd, PRESENCE_TIMER_ID);
     else
         SetTimer(hWnd, PRESENCE_TIMER_ID, PRESENCE_TIMER_MS, NULL);
-    SetSlotZeroPolling(bRunning, bRunning ? g_CurrentSet.abLed : NULL);
+    SetSlotZeroPolling(bRunning || WantsInputWhileStopped(), bRunning ? g_CurrentSet.abLed : NULL);
     UpdateRunMenu();
     RefreshPages();
     InvalidateRect(hWnd, NULL, TRUE);

@@ -27,10 +27,10 @@ typedef struct PAGE_DEF {
 } PAGE_DEF;
 
 static const PAGE_DEF g_aPageDef[PAGE_COUNT] = {
-    { IDS_REMOTE,      IDD_PAGE_REMOTE,  AssignPageProc },
-    { IDS_NUNCHUK,     IDD_PAGE_NUNCHUK, AssignPageProc },
-    { IDS_CLASSIC,     IDD_PAGE_CLASSIC, AssignPageProc },
-    { IDS_TAB_OPTIONS, IDD_PAGE_OPTIONS, OptionsPageProc },
+    { IDS_REMOTE,            IDD_PAGE_REMOTE,  AssignPageProc },
+    { IDS_EXTENSION_NUNCHUK, IDD_PAGE_NUNCHUK, AssignPageProc },
+    { IDS_EXTENSION_CLASSIC, IDD_PAGE_CLASSIC, AssignPageProc },
+    { IDS_TAB_OPTIONS,       IDD_PAGE_OPTIONS, OptionsPageProc },
 };
 
 static const struct { int nKind; int nBitmap; } g_aKindBitmap[] = {

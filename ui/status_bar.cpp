@@ -31,6 +31,7 @@ void RefreshBatteryPart(void)
             g_State.nBatteryLevel = nLevel;
     }
     SendMessageW(g_App.hStatus, SB_SETTEXTW, STATUS_PART_BATTERY | SBT_OWNERDRAW, (LPARAM)L"");
+    RefreshRemoteInfo();
 }
 
 /* The colour follows the remote's low-battery report; when the status cannot be read
@@ -52,7 +53,7 @@ int GetBatteryPartLook(WCHAR *pszText, int cchText, COLORREF *pcrText)
         _snwprintf(pszText + 2, cch - 2, LoadText(IDS_BATTERY_PART, szFormat, BATTERY_TEXT_CHARS),
                    BatteryPercent(g_State.nBatteryLevel));
     else
-        LoadText(IDS_BATTERY_PART_EMPTY, pszText + 2, cch - 2);
+        LoadText(IDS_BATTERY_EMPTY, pszText + 2, cch - 2);
     pszText[cch - 1] = L'\0';
     return 1;
 }
@@ -72,8 +73,6 @@ void OnDrawItem(const DRAWITEMSTRUCT *pItem)
     DrawTextW(pItem->hDC, szText, -1, &rc, DT_RIGHT | DT_BOTTOM | DT_SINGLELINE | DT_EXPANDTABS);
 }
 
-/* Indexed by the extension kind; none adds nothing. */
-static const UINT g_auExtensionName[] = { 0, IDS_NUNCHUK, IDS_CLASSIC, IDS_CLASSIC_PRO };
 
 void FormatConnectionText(WCHAR *pszText, int cchText, int nExtensionKind)
 {
@@ -82,10 +81,11 @@ void FormatConnectionText(WCHAR *pszText, int cchText, int nExtensionKind)
         return;
     }
     LoadText(IDS_REMOTE, pszText, cchText);
-    if (nExtensionKind == 0 || nExtensionKind >= (int)(sizeof(g_auExtensionName) / sizeof(g_auExtensionName[0])))
+    /* No extension adds nothing; an unknown kind is not named. */
+    if (nExtensionKind == 0 || nExtensionKind >= IDS_EXTENSION_COUNT)
         return;
     lstrcpynW(pszText + lstrlenW(pszText), L" + ", cchText - lstrlenW(pszText));
     int cchUsed = lstrlenW(pszText);
     if (cchUsed < cchText - 1)
-        LoadText(g_auExtensionName[nExtensionKind], pszText + cchUsed, cchText - cchUsed);
+        LoadText(IDS_EXTENSION_FIRST + nExtensionKind, pszText + cchUsed, cchText - cchUsed);
 }
