@@ -10,12 +10,18 @@
 #define DEFAULT_INIT_SET     0
 #define DEFAULT_CONNECT      1
 #define DEFAULT_TIMEOUT_MS   1000
+#define DEFAULT_AUTO_CONNECT  1
+#define DEFAULT_CLOSE_TO_TRAY 0
+#define DEFAULT_START_IN_TRAY 0
 
 typedef struct APP_OPTIONS {
     int   bInitSet;
     WCHAR szSettingFilename[MAX_PATH];
     int   bConnect;
     DWORD dwTimeout;
+    int   bAutoConnect;   /* connect quietly when a device arrives or Windows resumes */
+    int   bCloseToTray;   /* closing the window hides it to the notification area */
+    int   bStartInTray;   /* start hidden in the notification area */
 } APP_OPTIONS;
 
 /* The full path of option.ini in the executable's folder (OPTIONS_PATH_CHARS). */
@@ -23,7 +29,7 @@ void GetOptionsFilePath(WCHAR *pszPath);
 
 /* Each field from its key, or its default for a missing file or key. */
 void ReadOptionsFrom(LPCWSTR pszIniPath, APP_OPTIONS *pOptions);
-/* The four keys in their order; the file is created when needed. Failures are not reported. */
+/* The keys in their order; the file is created when needed. Failures are not reported. */
 void WriteOptionsTo(LPCWSTR pszIniPath, const APP_OPTIONS *pOptions);
 
 /* The same with option.ini beside the executable. */

@@ -21,6 +21,7 @@
 #define IDR_MAIN_MENU               109
 #define IDR_MAIN_ACCEL              109
 #define IDR_SLOT_MENU               131
+#define IDR_TRAY_MENU               150
 /* Positions of the two popups inside IDR_SLOT_MENU */
 #define SLOT_MENU_POPUP             0
 #define DRAG_MENU_POPUP             1
@@ -59,6 +60,15 @@
 #define IDS_CORRECTION_FIRST        IDS_CORRECTION_NONE    /* + nAnalogCorrection */
 #define IDS_CORRECTION_COUNT        4
 #define IDS_OPTION_FILE             40017
+/* Notification area, automatic connection and blocked input */
+#define IDS_TRAY_NO_REMOTE          40200
+#define IDS_TRAY_BATTERY            40201
+#define IDS_TRAY_BATTERY_EMPTY      40202
+#define IDS_BALLOON_CONNECTED       40203
+#define IDS_BALLOON_LOST            40204
+#define IDS_AUTO_CONNECTED          40205
+#define IDS_AUTO_NOT_FOUND          40206
+#define IDS_INPUT_BLOCKED           40207
 
 /* Main menu commands */
 #define IDM_ABOUT                   104
@@ -158,6 +168,18 @@
 #define IDC_OPT_BROWSE              41043
 #define IDC_OPT_CONNECT             1001
 #define IDC_OPT_TIMEOUT             41051
+
+/* Options dialog (133), the switches of the resident features */
+#define IDC_OPT_AUTO_CONNECT        42000
+#define IDC_OPT_CLOSE_TO_TRAY       42001
+#define IDC_OPT_START_IN_TRAY       42002
+
+/* Notification-area menu (150) */
+#define ID_TRAY_SHOW                42050
+#define ID_TRAY_RUN                 42051
+#define ID_TRAY_STOP                42052
+#define ID_TRAY_CONNECT             42053
+#define ID_TRAY_EXIT                42054
 
 /* About dialog (103) */
 #define IDC_ABOUT_ICON              1000

@@ -1,6 +1,8 @@
 /* library_messages.cpp - the library's notifications and the presence timer. */
 #include "main_handlers.h"
 #include "program_state.h"
+#include "resident.h"
+#include "resource.h"
 #include "tavel.h"
 
 void OnLibraryStatus(int nSlot, DWORD dwMask)
@@ -63,6 +65,8 @@ void OnLibraryLost(HWND hWnd, int nSlot, int bRequested)
     ShowConnectionText();
     RefreshBatteryPart();
     InvalidateRect(hWnd, NULL, TRUE);
+    if (!bRequested)
+        ShowTrayBalloon(IDS_BALLOON_LOST);
 }
 
 void OnTimer(HWND hWnd, UINT_PTR uTimer)

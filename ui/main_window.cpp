@@ -8,6 +8,7 @@
 #include "main_handlers.h"
 #include "pages.h"
 #include "program_state.h"
+#include "resident.h"
 #include "resource.h"
 #include "tavel.h"
 
@@ -51,13 +52,17 @@ LRESULT CALLBACK MainWndProc(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam)
     case WM_COMMAND:     if (lParam || OnCommand(hWnd, LOWORD(wParam))) return 0; break;
     case WM_TIMER:       OnTimer(hWnd, wParam); return 0;
     case WM_DROPFILES:   OnDropFiles(hWnd, (HDROP)wParam); return 0;
-    case WM_CLOSE:       return OnClose(hWnd);
+    case WM_CLOSE:       return OnCloseRequest(hWnd, wParam);
     case WM_DESTROY:     OnDestroy(hWnd); return 0;
     case WM_MSG_STATUS_DEFAULT:  OnLibraryStatus((int)wParam, (DWORD)lParam); return 0;
     case WM_MSG_KEY_DEFAULT:     OnLibraryInput((int)wParam, (const DWORD *)lParam); return 0;
     case WM_MSG_CONNECT_DEFAULT: OnLibraryConnected(hWnd, (int)wParam); return 0;
     case WM_MSG_LOST_DEFAULT:    OnLibraryLost(hWnd, (int)wParam, (int)lParam); return 0;
     case WM_APP_LAUNCH_FAILED:   OnLaunchFailed(hWnd, (int)wParam, (INT_PTR)lParam); return 0;
+    case WM_APP_TRAY:            OnTrayNotify(hWnd, lParam); return 0;
+    case WM_SYSCOMMAND:          if (OnTraySysCommand(hWnd, wParam)) return 0; break;
+    case WM_DEVICECHANGE:        return OnDeviceChange(hWnd, wParam, lParam);
+    case WM_POWERBROADCAST:      return OnPowerBroadcast(hWnd, wParam);
     }
     return DefWindowProcW(hWnd, uMsg, wParam, lParam);
 }
@@ -186,7 +191,7 @@ LRESULT OnClose(HWND hWnd)
 
 void OnDestroy(HWND hWnd)
 {
-    (void)hWnd;
+    StopResident(hWnd);
     if (g_Options.bInitSet && g_State.szCurrentFile[0]) {
         lstrcpynW(g_Options.szSettingFilename, g_State.szCurrentFile, MAX_PATH);
         WriteOptionsTo(g_szOptionsFile, &g_Options);

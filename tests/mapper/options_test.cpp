@@ -19,6 +19,9 @@ TEST(Options, MissingFileGivesDefaultsAndIsNotCreated)
     EXPECT_STREQ(L"", options.szSettingFilename);
     EXPECT_EQ(1, options.bConnect);
     EXPECT_EQ(1000u, options.dwTimeout);
+    EXPECT_EQ(1, options.bAutoConnect);
+    EXPECT_EQ(0, options.bCloseToTray);
+    EXPECT_EQ(0, options.bStartInTray);
     EXPECT_FALSE(FileExists(ini));
 }
 
@@ -40,7 +43,7 @@ TEST(Options, WrittenValuesReadBackWithKeysInOrder)
 {
     TempDir dir;
     std::wstring ini = dir.File(L"option.ini");
-    APP_OPTIONS written = { 1, L"C:\\設定\\my set.zan", 0, 1500 };
+    APP_OPTIONS written = { 1, L"C:\\設定\\my set.zan", 0, 1500, 0, 1, 1 };
     WriteOptionsTo(ini.c_str(), &written);
 
     APP_OPTIONS read;
@@ -49,12 +52,16 @@ TEST(Options, WrittenValuesReadBackWithKeysInOrder)
     EXPECT_STREQ(L"C:\\設定\\my set.zan", read.szSettingFilename);
     EXPECT_EQ(0, read.bConnect);
     EXPECT_EQ(1500u, read.dwTimeout);
+    EXPECT_EQ(0, read.bAutoConnect);
+    EXPECT_EQ(1, read.bCloseToTray);
+    EXPECT_EQ(1, read.bStartInTray);
 
     Bytes bytes = ReadBytes(ini);
     std::string text(bytes.begin(), bytes.end());
     size_t positions[] = { text.find("[option]"), text.find("bInitSet=1"), text.find("szSettingFilename="),
-                           text.find("bConnect=0"), text.find("dwTimeout=1500") };
-    for (size_t i = 0; i < 5; i++) {
+                           text.find("bConnect=0"), text.find("dwTimeout=1500"), text.find("bAutoConnect=0"),
+                           text.find("bCloseToTray=1"), text.find("bStartInTray=1") };
+    for (size_t i = 0; i < 8; i++) {
         ASSERT_NE(std::string::npos, positions[i]) << text;
         if (i) {
             EXPECT_LT(positions[i - 1], positions[i]) << text;
