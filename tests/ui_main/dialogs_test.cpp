@@ -66,6 +66,22 @@ TEST_F(ZanTest, AboutReleasesItsIconWhenItCloses) {
     DestroyWindow(hDlg);
 }
 
+namespace {
+
+struct OptionSwitch {
+    int nControl;
+    const wchar_t *key;
+    int APP_OPTIONS::*pField;
+};
+
+const OptionSwitch kSwitches[] = {
+    {IDC_OPT_AUTO_CONNECT, L"bAutoConnect", &APP_OPTIONS::bAutoConnect},
+    {IDC_OPT_CLOSE_TO_TRAY, L"bCloseToTray", &APP_OPTIONS::bCloseToTray},
+    {IDC_OPT_START_IN_TRAY, L"bStartInTray", &APP_OPTIONS::bStartInTray},
+};
+
+}  // namespace
+
 TEST_F(ZanTest, OptionsDialogRoundTripWithATimeoutNotInTheList) {
     SIM_REMOTE *pSim = SimAddRemote();
     (void)pSim;
@@ -97,6 +113,10 @@ TEST_F(ZanTest, OptionsDialogRoundTripWithATimeoutNotInTheList) {
         Click(hDlg, IDC_OPT_BROWSE);
         EXPECT_EQ(browsed, ItemText(hDlg, IDC_OPT_SETTING_FILE));
         Click(hDlg, IDC_OPT_CONNECT);
+        for (const OptionSwitch &sw : kSwitches) {
+            EXPECT_EQ(BST_UNCHECKED, IsDlgButtonChecked(hDlg, sw.nControl)) << sw.key;
+            Click(hDlg, sw.nControl);
+        }
         ChooseCombo(hDlg, IDC_OPT_TIMEOUT, 2);
         EXPECT_EQ(1500u, g_Options.dwTimeout) << "the record waits for OK";
         PostMessageW(hDlg, WM_COMMAND, IDOK, 0);
@@ -111,6 +131,10 @@ TEST_F(ZanTest, OptionsDialogRoundTripWithATimeoutNotInTheList) {
     EXPECT_EQ(L"2000", ReadIniValue(L"dwTimeout"));
     EXPECT_EQ(L"0", ReadIniValue(L"bConnect"));
     EXPECT_EQ(browsed, ReadIniValue(L"szSettingFilename"));
+    for (const OptionSwitch &sw : kSwitches) {
+        EXPECT_EQ(1, g_Options.*sw.pField) << sw.key;
+        EXPECT_EQ(L"1", ReadIniValue(sw.key));
+    }
     WM_SYSTEM system = {};
     system.dwFlags = WMSYS_TIMEOUT;
     ASSERT_EQ(1, wm_GetSystem(0, &system));

@@ -4,6 +4,7 @@
 #include <shlobj.h>
 
 #include "input_seam.h"
+#include "resident.h"
 #include "setting_file.h"
 
 ZanTest *g_pTest;
@@ -44,6 +45,12 @@ BOOL AnswerFile(LPOPENFILENAMEW pOfn, bool bSave) {
         return FALSE;
     lstrcpynW(pOfn->lpstrFile, answer.c_str(), pOfn->nMaxFile);
     lstrcpynW(pOfn->lpstrFileTitle, PathFindFileNameW(answer.c_str()), pOfn->nMaxFileTitle);
+    return TRUE;
+}
+
+BOOL WINAPI RecordTray(DWORD dwMessage, PNOTIFYICONDATAW pData) {
+    g_pTest->trayCalls.push_back({dwMessage, pData->uFlags, (pData->uFlags & NIF_TIP) ? pData->szTip : L"",
+                                  (pData->uFlags & NIF_INFO) ? pData->szInfo : L""});
     return TRUE;
 }
 
@@ -193,12 +200,14 @@ void ZanTest::SetUp() {
     g_Seam.pfnSendInput = RecordInput;
     SetMessageBoxProc(AnswerBox);
     SetFileDialogProcs(AnswerOpen, AnswerSave);
+    SetNotifyIconProc(RecordTray);
     ResetProgramState();
     SimInstall();
 }
 
 void ZanTest::TearDown() {
     if (hMain && IsWindow(hMain)) {
+        g_Options.bCloseToTray = 0;
         boxAnswers.clear();
         boxAnswers.push_back(IDNO);
         Close(IDNO);
@@ -207,6 +216,8 @@ void ZanTest::TearDown() {
     ResetInputSeam();
     SetMessageBoxProc(NULL);
     SetFileDialogProcs(NULL, NULL);
+    SetNotifyIconProc(NULL);
+    SetElevationProcs(NULL, NULL);
     DeleteCriticalSection(&g_KeyLock);
     EXPECT_EQ(0, CountPathTexts()) << "a path string outlived the window";
     RemoveTree(dir);
@@ -220,6 +231,24 @@ void ZanTest::WriteOptions(int bInitSet, const std::wstring &settingFile, int bC
     options.bConnect = bConnect;
     options.dwTimeout = dwTimeout;
     WriteOptionsTo(ini.c_str(), &options);
+}
+
+void ZanTest::SetOption(const wchar_t *key, int value) {
+    WritePrivateProfileStringW(L"option", key, std::to_wstring(value).c_str(), ini.c_str());
+}
+
+std::wstring ZanTest::TrayTip() {
+    for (auto it = trayCalls.rbegin(); it != trayCalls.rend(); ++it)
+        if (it->uFlags & NIF_TIP)
+            return it->tip;
+    return L"";
+}
+
+int ZanTest::Balloons(const std::wstring &text) {
+    int n = 0;
+    for (const TrayCall &call : trayCalls)
+        n += (call.uFlags & NIF_INFO) && call.info == text;
+    return n;
 }
 
 std::wstring ZanTest::ReadIniValue(const wchar_t *key) {
