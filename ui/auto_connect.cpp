@@ -74,8 +74,9 @@ static VOID CALLBACK AutoConnectTick(HWND hWnd, UINT uMsg, UINT_PTR uTimer, DWOR
 
 static void ScheduleAutoConnect(HWND hWnd)
 {
-    /* Setting the timer again restarts it, so a burst makes one attempt. */
-    if (g_Options.bAutoConnect && g_State.nSelectedRemote < 0)
+    /* Setting the timer again restarts it, so a burst makes one attempt. Whether a remote is
+     * in use is asked when it fires: the one in use may be lost meanwhile. */
+    if (g_Options.bAutoConnect)
         SetTimer(hWnd, AUTO_CONNECT_TIMER_ID, AUTO_CONNECT_DELAY_MS, AutoConnectTick);
 }
 

@@ -63,6 +63,7 @@ LRESULT CALLBACK MainWndProc(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam)
     case WM_SYSCOMMAND:          if (OnTraySysCommand(hWnd, wParam)) return 0; break;
     case WM_DEVICECHANGE:        return OnDeviceChange(hWnd, wParam, lParam);
     case WM_POWERBROADCAST:      return OnPowerBroadcast(hWnd, wParam);
+    default:                     if (OnTaskbarCreated(hWnd, uMsg)) return 0; break;
     }
     return DefWindowProcW(hWnd, uMsg, wParam, lParam);
 }

@@ -39,6 +39,8 @@ void UpdateTrayTip(void);
 /* A balloon with a string of the table (IDS_BALLOON_*). */
 void ShowTrayBalloon(int nStringId);
 int AddTrayIcon(HWND hWnd);
+/* 1 when uMsg is Explorer's restart message: the icon is put back. */
+int OnTaskbarCreated(HWND hWnd, UINT uMsg);
 void RemoveTrayIcon(HWND hWnd);
 LRESULT OnCloseRequest(HWND hWnd, WPARAM wParam);
 int OnTraySysCommand(HWND hWnd, WPARAM wParam);

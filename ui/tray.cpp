@@ -14,8 +14,9 @@
 #define LINE_CHARS        64
 
 typedef struct TRAY_ICON {
-    int   bShown;    /* the shell took the icon */
+    int   bShown;            /* the shell took the icon */
     HICON hIcon;
+    UINT  uTaskbarCreated;   /* sent to every top-level window when Explorer (re)starts */
 } TRAY_ICON;
 
 static TRAY_ICON g_Tray;
@@ -100,10 +101,8 @@ void ShowTrayBalloon(int nStringId)
     g_pfnNotifyIcon(NIM_MODIFY, &data);
 }
 
-int AddTrayIcon(HWND hWnd)
+static int AddIconToShell(HWND hWnd)
 {
-    g_Tray.hIcon = (HICON)LoadImageW(g_App.hInstance, MAKEINTRESOURCEW(IDI_SMALL), IMAGE_ICON,
-                                     GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON), 0);
     NOTIFYICONDATAW data;
     InitIconData(&data, NIF_ICON | NIF_MESSAGE | NIF_TIP);
     data.hWnd = hWnd;
@@ -113,6 +112,24 @@ int AddTrayIcon(HWND hWnd)
     g_Tray.bShown = g_pfnNotifyIcon(NIM_ADD, &data) != FALSE;
     UpdateTrayTip();
     return g_Tray.bShown;
+}
+
+int AddTrayIcon(HWND hWnd)
+{
+    g_Tray.hIcon = (HICON)LoadImageW(g_App.hInstance, MAKEINTRESOURCEW(IDI_SMALL), IMAGE_ICON,
+                                     GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON), 0);
+    g_Tray.uTaskbarCreated = RegisterWindowMessageW(L"TaskbarCreated");
+    return AddIconToShell(hWnd);
+}
+
+/* A restarted Explorer has forgotten the icon; without it a hidden window is out of reach. */
+int OnTaskbarCreated(HWND hWnd, UINT uMsg)
+{
+    if (!g_Tray.uTaskbarCreated || uMsg != g_Tray.uTaskbarCreated || !g_Tray.hIcon)
+        return 0;
+    if (!AddIconToShell(hWnd))
+        ShowFromTray(hWnd);
+    return 1;
 }
 
 void RemoveTrayIcon(HWND hWnd)

@@ -80,6 +80,8 @@ TEST_F(ZanTest, TrayHidesShowsAndExitsThroughTheQuestion) {
     ASSERT_TRUE(IsWindow(hMain));
     EXPECT_FALSE(IsWindowVisible(hMain));
     EXPECT_TRUE(boxes.empty());
+    SendMessageW(hMain, RegisterWindowMessageW(L"TaskbarCreated"), 0, 0);
+    EXPECT_EQ((DWORD)NIM_ADD, trayCalls[trayCalls.size() - 2].dwMessage) << "a restarted Explorer gets it back";
 
     TRAY_MENU_PROC pfnSystemMenu = g_pfnTrackTrayMenu;
     g_pfnTrackTrayMenu = AnswerTrayMenu;
