@@ -14,10 +14,19 @@ static int TryToken(LPCWSTR pszStart, int cch, WCHAR *pszCurrentPath)
     WCHAR szToken[SETTING_PATH_CHARS];
     memcpy(szToken, pszStart, (SIZE_T)cch * sizeof(WCHAR));
     szToken[cch] = L'\0';
-    if (!LoadSettingFile(szToken, &g_CurrentSet, 1))
+    WCHAR szFull[SETTING_PATH_CHARS];
+    if (!GetFullSettingPath(szToken, szFull) || !LoadSettingFile(szFull, &g_CurrentSet, 1))
         return 0;
-    lstrcpyW(pszCurrentPath, szToken);
+    lstrcpyW(pszCurrentPath, szFull);
     return 1;
+}
+
+int GetFullSettingPath(LPCWSTR pszPath, WCHAR *pszFull)
+{
+    if (!pszPath || !pszPath[0])
+        return 0;
+    DWORD cch = GetFullPathNameW(pszPath, SETTING_PATH_CHARS, pszFull, NULL);
+    return cch > 0 && cch < SETTING_PATH_CHARS;
 }
 
 int OpenCommandLineFile(LPCWSTR pszCommandLine, WCHAR *pszCurrentPath)

@@ -1,12 +1,20 @@
 /*
  * options.cpp - reading and writing option.ini through the private-profile functions.
+ *
+ * The file is kept as UTF-16 with a byte-order mark: the profile functions then keep it
+ * Unicode, so a last-file path with characters outside the ANSI code page survives. An
+ * ANSI file of an earlier version is read as it is and turned Unicode on the first write.
  */
 #include "options.h"
 
+#include <shlobj.h>
 #include <shlwapi.h>
 #include <stdio.h>
+#include <string.h>
 
 static const WCHAR OPTIONS_FILE_NAME[] = L"option.ini";
+static const WCHAR OPTIONS_USER_FOLDER[] = L"Zan";
+static const BYTE UTF16_BOM[2] = { 0xFF, 0xFE };
 static const WCHAR OPTIONS_SECTION[] = L"option";
 static const WCHAR KEY_INIT_SET[] = L"bInitSet";
 static const WCHAR KEY_SETTING_FILENAME[] = L"szSettingFilename";
@@ -19,14 +27,87 @@ static const WCHAR KEY_START_IN_TRAY[] = L"bStartInTray";
 /* Room for "%d" of any 32-bit value. */
 #define NUMBER_CHARS 16
 
-void GetOptionsFilePath(WCHAR *pszPath)
+/* 1 when a file can be made or written in this folder: the existing option.ini opens
+ * for writing, or a probe file can be created there (and goes again on closing). */
+static int CanWriteOptionsIn(LPCWSTR pszIniPath)
 {
-    DWORD cch = GetModuleFileNameW(NULL, pszPath, OPTIONS_PATH_CHARS);
-    if (cch == 0 || cch >= OPTIONS_PATH_CHARS)
-        pszPath[0] = L'\0';
-    PathRemoveFileSpecW(pszPath);
+    HANDLE h = CreateFileW(pszIniPath, GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, NULL, OPEN_EXISTING,
+                           FILE_ATTRIBUTE_NORMAL, NULL);
+    if (h == INVALID_HANDLE_VALUE && GetLastError() == ERROR_FILE_NOT_FOUND) {
+        WCHAR szProbe[OPTIONS_PATH_CHARS];
+        lstrcpynW(szProbe, pszIniPath, OPTIONS_PATH_CHARS - 8);
+        lstrcatW(szProbe, L".probe");
+        h = CreateFileW(szProbe, GENERIC_WRITE, 0, NULL, CREATE_NEW, FILE_FLAG_DELETE_ON_CLOSE, NULL);
+    }
+    if (h == INVALID_HANDLE_VALUE)
+        return 0;
+    CloseHandle(h);
+    return 1;
+}
+
+/* %APPDATA%\Zan\option.ini, the folder created; 0 when there is no such folder. An
+ * option.ini left beside the executable is taken over the first time. */
+static int GetUserOptionsPath(LPCWSTR pszBesideExe, WCHAR *pszPath)
+{
+    WCHAR szAppData[MAX_PATH];
+    if (FAILED(SHGetFolderPathW(NULL, CSIDL_APPDATA, NULL, SHGFP_TYPE_CURRENT, szAppData)))
+        return 0;
+    if (lstrlenW(szAppData) + lstrlenW(OPTIONS_USER_FOLDER) + lstrlenW(OPTIONS_FILE_NAME) + 3 > OPTIONS_PATH_CHARS)
+        return 0;
+    lstrcpyW(pszPath, szAppData);
+    PathAppendW(pszPath, OPTIONS_USER_FOLDER);
+    CreateDirectoryW(pszPath, NULL);
+    PathAppendW(pszPath, OPTIONS_FILE_NAME);
+    if (GetFileAttributesW(pszPath) == INVALID_FILE_ATTRIBUTES)
+        CopyFileW(pszBesideExe, pszPath, TRUE);
+    return 1;
+}
+
+void GetOptionsFilePathIn(LPCWSTR pszFolder, WCHAR *pszPath)
+{
+    lstrcpynW(pszPath, pszFolder, OPTIONS_PATH_CHARS - lstrlenW(OPTIONS_FILE_NAME) - 1);
     PathAddBackslashW(pszPath);
     lstrcatW(pszPath, OPTIONS_FILE_NAME);
+    /* Under Program Files the options could never be kept: use the user's own folder. */
+    WCHAR szUser[OPTIONS_PATH_CHARS];
+    if (!CanWriteOptionsIn(pszPath) && GetUserOptionsPath(pszPath, szUser))
+        lstrcpyW(pszPath, szUser);
+}
+
+void GetOptionsFilePath(WCHAR *pszPath)
+{
+    WCHAR szFolder[OPTIONS_PATH_CHARS];
+    DWORD cch = GetModuleFileNameW(NULL, szFolder, OPTIONS_PATH_CHARS);
+    if (cch == 0 || cch >= OPTIONS_PATH_CHARS)
+        szFolder[0] = L'\0';
+    PathRemoveFileSpecW(szFolder);
+    GetOptionsFilePathIn(szFolder, pszPath);
+}
+
+/* Makes the file UTF-16 with a byte-order mark before the profile functions write it:
+ * a new file is created with the mark alone, an ANSI file is converted whole. */
+static void MakeUnicodeFile(LPCWSTR pszIniPath)
+{
+    HANDLE h = CreateFileW(pszIniPath, GENERIC_READ | GENERIC_WRITE, 0, NULL, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, NULL);
+    if (h == INVALID_HANDLE_VALUE)
+        return;
+    DWORD cb = GetFileSize(h, NULL);
+    char *pText = cb != INVALID_FILE_SIZE ? (char *)HeapAlloc(GetProcessHeap(), 0, (SIZE_T)cb + 2) : NULL;
+    DWORD cbRead = 0;
+    if (pText && (cb == 0 || (ReadFile(h, pText, cb, &cbRead, NULL) && cbRead == cb)) &&
+        !(cb >= 2 && memcmp(pText, UTF16_BOM, 2) == 0)) {
+        int cch = cb ? MultiByteToWideChar(CP_ACP, 0, pText, (int)cb, NULL, 0) : 0;
+        WCHAR *pszWide = (WCHAR *)HeapAlloc(GetProcessHeap(), 0, ((SIZE_T)cch + 1) * sizeof(WCHAR));
+        DWORD cbWritten;
+        if (pszWide && (cch == 0 || MultiByteToWideChar(CP_ACP, 0, pText, (int)cb, pszWide, cch) == cch) &&
+            SetFilePointer(h, 0, NULL, FILE_BEGIN) == 0 && SetEndOfFile(h)) {
+            WriteFile(h, UTF16_BOM, sizeof(UTF16_BOM), &cbWritten, NULL);
+            WriteFile(h, pszWide, (DWORD)cch * sizeof(WCHAR), &cbWritten, NULL);
+        }
+        HeapFree(GetProcessHeap(), 0, pszWide);
+    }
+    HeapFree(GetProcessHeap(), 0, pText);
+    CloseHandle(h);
 }
 
 void ReadOptionsFrom(LPCWSTR pszIniPath, APP_OPTIONS *pOptions)
@@ -53,6 +134,7 @@ static void WriteNumber(LPCWSTR pszKey, int nValue, LPCWSTR pszIniPath)
 
 void WriteOptionsTo(LPCWSTR pszIniPath, const APP_OPTIONS *pOptions)
 {
+    MakeUnicodeFile(pszIniPath);
     WriteNumber(KEY_INIT_SET, pOptions->bInitSet, pszIniPath);
     WritePrivateProfileStringW(OPTIONS_SECTION, KEY_SETTING_FILENAME, pOptions->szSettingFilename, pszIniPath);
     WriteNumber(KEY_CONNECT, pOptions->bConnect, pszIniPath);

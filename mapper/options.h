@@ -1,5 +1,6 @@
 /*
- * options.h - program options kept in option.ini beside the executable.
+ * options.h - program options kept in option.ini beside the executable, or in the
+ * user's %APPDATA%\Zan where the executable's folder cannot be written.
  */
 #ifndef ZAN_OPTIONS_H
 #define ZAN_OPTIONS_H
@@ -24,12 +25,17 @@ typedef struct APP_OPTIONS {
     int   bStartInTray;   /* start hidden in the notification area */
 } APP_OPTIONS;
 
-/* The full path of option.ini in the executable's folder (OPTIONS_PATH_CHARS). */
+/* The full path of option.ini (OPTIONS_PATH_CHARS): in the executable's folder when a file
+ * can be written there, else in %APPDATA%\Zan (created, with a copy of an option.ini
+ * found beside the executable). */
 void GetOptionsFilePath(WCHAR *pszPath);
+/* The same for an executable in pszFolder. */
+void GetOptionsFilePathIn(LPCWSTR pszFolder, WCHAR *pszPath);
 
 /* Each field from its key, or its default for a missing file or key. */
 void ReadOptionsFrom(LPCWSTR pszIniPath, APP_OPTIONS *pOptions);
-/* The keys in their order; the file is created when needed. Failures are not reported. */
+/* The keys in their order; the file is created when needed and kept as UTF-16.
+ * Failures are not reported. */
 void WriteOptionsTo(LPCWSTR pszIniPath, const APP_OPTIONS *pOptions);
 
 /* The same with option.ini beside the executable. */

@@ -13,7 +13,8 @@ static const WCHAR SETTING_EXTENSION[] = L".zan";
 
 typedef struct FILE_READER {
     HANDLE   hFile;
-    LONGLONG llLeft;     /* bytes not yet read */
+    LONGLONG llLeft;       /* bytes not yet read */
+    int      nNormalized;  /* values the load had to replace */
 } FILE_READER;
 
 static int ReadExact(FILE_READER *pReader, void *pBuffer, DWORD cb)
@@ -37,7 +38,8 @@ static int IsSettingFileName(LPCWSTR pszPath)
     return LOAD_OK;
 }
 
-/* One path text of nPathLength ANSI bytes as a new UTF-16 string. */
+/* One path text of nPathLength ANSI bytes as a new UTF-16 string. A NUL byte ends the
+ * path: what follows it could never be launched, and a save would drop it anyway. */
 static int ReadPathText(FILE_READER *pReader, ASSIGNMENT *pAssign)
 {
     int cb = pAssign->nPathLength;
@@ -53,9 +55,16 @@ static int ReadPathText(FILE_READER *pReader, ASSIGNMENT *pAssign)
     int nResult = LOAD_OK;
     if (!ReadExact(pReader, pText, (DWORD)cb))
         nResult = LOAD_SHORT_FILE;
-    else if (cb > 0)
+    else if (cb > 0) {
+        int cbText = (int)strnlen(pText, (size_t)cb);
+        if (cbText < cb) {
+            pAssign->nPathLength = cbText;
+            pReader->nNormalized++;
+        }
         /* A byte becomes at most one UTF-16 unit, so cb units always suffice. */
-        MultiByteToWideChar(CP_ACP, MB_PRECOMPOSED, pText, cb, psz, cb);
+        if (cbText > 0)
+            MultiByteToWideChar(CP_ACP, MB_PRECOMPOSED, pText, cbText, psz, cb);
+    }
     HeapFree(GetProcessHeap(), 0, pText);
     if (nResult == LOAD_OK)
         pAssign->pszPath = psz;
@@ -91,6 +100,30 @@ static int ReadVersionedBody(FILE_READER *pReader, ASSIGNMENT_SET *pSet)
     return LOAD_OK;
 }
 
+static void NormalizeByte(BYTE *pb, BYTE bMax, BYTE bReplacement, int *pnNormalized)
+{
+    if (*pb <= bMax)
+        return;
+    *pb = bReplacement;
+    (*pnNormalized)++;
+}
+
+/* Set-wide bytes the pages and the engine only know as 0/1 or a level; any other
+ * value is made what the pages would show, as the entries are. */
+static void NormalizeSet(ASSIGNMENT_SET *pSet, int *pnNormalized)
+{
+    for (int i = 0; i < ASSIGN_LEDS; i++)
+        NormalizeByte(&pSet->abLed[i], 1, 1, pnNormalized);
+    NormalizeByte(&pSet->bSystemRepeat, 1, 1, pnNormalized);
+    NormalizeByte(&pSet->nAnalogCorrection, CORRECTION_LEVELS - 1, 0, pnNormalized);
+    for (int i = 0; i < ASSIGN_SLOTS; i++) {
+        ASSIGNMENT before = pSet->aAssign[i];
+        SanitizeAssignment(&pSet->aAssign[i]);
+        if (memcmp(&before, &pSet->aAssign[i], sizeof(before)) != 0)
+            (*pnNormalized)++;
+    }
+}
+
 static int ReadOldImage(FILE_READER *pReader, ASSIGNMENT_SET *pSet)
 {
     BYTE abImage[OLD_IMAGE_BYTES];
@@ -116,12 +149,11 @@ static int ReadSettingBody(FILE_READER *pReader, ASSIGNMENT_SET *pScratch)
     } else {
         return LOAD_UNKNOWN_HEADER;
     }
-    for (int i = 0; i < ASSIGN_SLOTS; i++)
-        SanitizeAssignment(&pScratch->aAssign[i]);
+    NormalizeSet(pScratch, &pReader->nNormalized);
     return nResult;
 }
 
-int ReadSettingFile(LPCWSTR pszPath, ASSIGNMENT_SET *pTarget, int bLoad)
+static int ReadWithNotes(LPCWSTR pszPath, ASSIGNMENT_SET *pTarget, int bLoad, LOAD_NOTES *pNotes)
 {
     int nResult = IsSettingFileName(pszPath);
     if (nResult != LOAD_OK)
@@ -133,7 +165,7 @@ int ReadSettingFile(LPCWSTR pszPath, ASSIGNMENT_SET *pTarget, int bLoad)
         CloseHandle(hFile);
         return LOAD_OK;
     }
-    FILE_READER reader = { hFile, 0 };
+    FILE_READER reader = { hFile, 0, 0 };
     LARGE_INTEGER liSize;
     if (!GetFileSizeEx(hFile, &liSize)) {
         CloseHandle(hFile);
@@ -150,7 +182,21 @@ int ReadSettingFile(LPCWSTR pszPath, ASSIGNMENT_SET *pTarget, int bLoad)
     }
     ReleaseAssignmentPaths(pTarget);
     *pTarget = scratch;
+    if (pNotes) {
+        pNotes->llTrailingBytes = reader.llLeft;
+        pNotes->nNormalized = reader.nNormalized;
+    }
     return LOAD_OK;
+}
+
+int ReadSettingFile(LPCWSTR pszPath, ASSIGNMENT_SET *pTarget, int bLoad)
+{
+    return ReadWithNotes(pszPath, pTarget, bLoad, NULL);
+}
+
+int InspectSettingFile(LPCWSTR pszPath, ASSIGNMENT_SET *pTarget, LOAD_NOTES *pNotes)
+{
+    return ReadWithNotes(pszPath, pTarget, 1, pNotes);
 }
 
 int LoadSettingFile(LPCWSTR pszPath, ASSIGNMENT_SET *pTarget, int bLoad)

@@ -21,8 +21,17 @@ enum {
     LOAD_NO_MEMORY
 };
 
+/* What a successful load had to overlook or correct, for the settings tool. */
+typedef struct LOAD_NOTES {
+    LONGLONG llTrailingBytes;   /* bytes after the end of the layout, ignored */
+    int      nNormalized;       /* values out of range (entries, LEDs, repeat, correction, a
+                                 * path cut at a NUL byte) replaced as the loader does */
+} LOAD_NOTES;
+
 /* LoadSettingFile with the reason of a failure; LOAD_OK on success. */
 int ReadSettingFile(LPCWSTR pszPath, ASSIGNMENT_SET *pTarget, int bLoad);
+/* ReadSettingFile (bLoad 1) that also fills *pNotes on success. */
+int InspectSettingFile(LPCWSTR pszPath, ASSIGNMENT_SET *pTarget, LOAD_NOTES *pNotes);
 
 /* 1 when the file is a settings file (bLoad 0: that it opens; bLoad 1: read into pTarget).
  * On failure pTarget is untouched. */
@@ -31,14 +40,20 @@ int LoadSettingFile(LPCWSTR pszPath, ASSIGNMENT_SET *pTarget, int bLoad);
 /* Writes pSet as version 3 to pszPath (a 260-character buffer whose extension becomes
  * ".zan" in place). bCreate 1 creates or replaces the file, bCreate 0 only replaces an
  * existing one. 1 only when the whole file was written; on 0 an existing file keeps its
- * earlier contents. */
+ * earlier contents, unless no temporary file could be made beside it and the write in
+ * place failed part-way; GetLastError then tells why. */
 int WriteSettingFile(WCHAR *pszPath, ASSIGNMENT_SET *pSet, int bCreate);
 
 /* WriteSettingFile of the current set. */
 int SaveSettingFile(WCHAR *pszPath, int bCreate);
 
+/* pszPath as a full path (GetFullPathNameW) in pszFull (260 characters); 0 when it is
+ * empty or the full path does not fit. */
+int GetFullSettingPath(LPCWSTR pszPath, WCHAR *pszFull);
+
 /* Loads the first settings file named on the command line (without the program name)
- * into the current set and copies its path into pszCurrentPath (260 characters). */
+ * into the current set and copies its full path into pszCurrentPath (260 characters),
+ * so a later change of the current directory cannot move a save elsewhere. */
 int OpenCommandLineFile(LPCWSTR pszCommandLine, WCHAR *pszCurrentPath);
 
 #endif

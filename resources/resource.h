@@ -60,6 +60,8 @@
 #define IDS_CORRECTION_FIRST        IDS_CORRECTION_NONE    /* + nAnalogCorrection */
 #define IDS_CORRECTION_COUNT        4
 #define IDS_OPTION_FILE             40017
+#define IDS_SAVE_FAILED             40150   /* %s: the file, %s: the system's reason */
+#define IDS_REPLACE_FILE            40151   /* %s: the file */
 /* Notification area, automatic connection and blocked input */
 #define IDS_TRAY_NO_REMOTE          40200
 #define IDS_TRAY_BATTERY            40201

@@ -34,6 +34,9 @@ void MarkModified(void);
 void UpdateTitle(void);
 int AskSaveChanges(void);
 void UpdateRunMenu(void);
+/* Saves the current set to its file, or under a chosen name when it has none; failures
+ * are reported. 1 when it was saved. */
+int SaveCurrentSet(HWND hWnd);
 void RefreshBatteryPart(void);
 
 /* Private messages of the main window (WM_APP + 0x40 to 0x4F are this block's). */
@@ -54,7 +57,9 @@ void ApplyRemoteSettings(int nSlot);
 void ShowConnectionText(void);
 void ApplyLedPattern(const ASSIGNMENT_SET *pSet, int nSlot);
 
-/* File chooser: nonzero when the user chose a file; buffers of MAX_PATH characters. */
+/* File chooser: nonzero when the user chose a file, whose full path is then in pszFile;
+ * buffers of MAX_PATH characters. The save dialog does not ask about replacing a file:
+ * its caller does, for the name it will actually write. */
 int ChooseFile(LPWSTR pszFileTitle, LPWSTR pszFile, LPCWSTR pszFilter, LPCWSTR pszTitle, int bSave);
 
 /* Blocking message boxes go through here, so tests can answer them. */

@@ -41,9 +41,10 @@ static void LoadStartFile(LPCWSTR pszCommandLine)
 {
     LockRecord();
     int bLoaded = OpenCommandLineFile(pszCommandLine ? pszCommandLine : L"", g_State.szCurrentFile);
-    if (!bLoaded && g_Options.bInitSet &&
-        LoadSettingFile(g_Options.szSettingFilename, &g_CurrentSet, 1))
-        lstrcpynW(g_State.szCurrentFile, g_Options.szSettingFilename, MAX_PATH);
+    WCHAR szLast[MAX_PATH];
+    if (!bLoaded && g_Options.bInitSet && GetFullSettingPath(g_Options.szSettingFilename, szLast) &&
+        LoadSettingFile(szLast, &g_CurrentSet, 1))
+        lstrcpyW(g_State.szCurrentFile, szLast);
     UnlockRecord();
 }
 

@@ -24,6 +24,15 @@ int ChooseFile(LPWSTR pszFileTitle, LPWSTR pszFile, LPCWSTR pszFilter, LPCWSTR p
     ofn.lpstrFileTitle = pszFileTitle;
     ofn.nMaxFileTitle = MAX_PATH;
     ofn.lpstrTitle = pszTitle;
-    ofn.Flags = OFN_HIDEREADONLY | (bSave ? 0 : OFN_FILEMUSTEXIST);
-    return (bSave ? g_pfnSave : g_pfnOpen)(&ofn) ? 1 : 0;
+    /* The dialog would otherwise move the current directory to wherever the user browsed,
+     * and a relative path named earlier would then point into that folder. */
+    ofn.Flags = OFN_HIDEREADONLY | OFN_NOCHANGEDIR | (bSave ? 0 : OFN_FILEMUSTEXIST);
+    if (!(bSave ? g_pfnSave : g_pfnOpen)(&ofn))
+        return 0;
+    WCHAR szFull[MAX_PATH];
+    DWORD cch = GetFullPathNameW(pszFile, MAX_PATH, szFull, NULL);
+    if (cch == 0 || cch >= MAX_PATH)
+        return 0;
+    lstrcpyW(pszFile, szFull);
+    return 1;
 }

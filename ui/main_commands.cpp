@@ -110,7 +110,8 @@ int AskSaveChanges(void)
                                  MB_YESNOCANCEL | MB_ICONQUESTION);
     if (nAnswer == IDCANCEL)
         return 0;
+    /* A failed save or a cancelled save-as keeps the window, the file and the mark. */
     if (nAnswer == IDYES)
-        SendMessageW(g_App.hMainWnd, WM_COMMAND, IDM_SAVE, 0);
+        return SaveCurrentSet(g_App.hMainWnd);
     return 1;
 }

@@ -2,12 +2,17 @@
 #include <windows.h>
 
 #include <shellapi.h>
+#include <shlwapi.h>
+#define STRSAFE_NO_DEPRECATE
+#include <strsafe.h>
 
 #include "main_handlers.h"
 #include "pages.h"
 #include "program_state.h"
 #include "resource.h"
 #include "setting_file.h"
+
+#define FILE_MESSAGE_CHARS 300
 
 static void ShowLoadFailure(HWND hWnd)
 {
@@ -47,30 +52,86 @@ void OnOpen(HWND hWnd)
     AdoptLoadedFile(szFile);
 }
 
-void OnSave(HWND hWnd)
+/* A string-table text with the path and the system's words for dwError (none for 0)
+ * put in for its two %s. */
+static int ShowFileMessage(HWND hWnd, UINT uText, LPCWSTR pszPath, DWORD dwError, UINT uType)
 {
-    if (!g_State.szCurrentFile[0]) {
-        SendMessageW(hWnd, WM_COMMAND, IDM_SAVE_AS, 0);
-        return;
-    }
-    if (!SaveSettingFile(g_State.szCurrentFile, 0))
-        return;
+    WCHAR szFormat[FILE_MESSAGE_CHARS], szReason[FILE_MESSAGE_CHARS] = L"", szText[FILE_MESSAGE_CHARS * 3];
+    LoadStringW(g_App.hInstance, uText, szFormat, FILE_MESSAGE_CHARS);
+    if (dwError)
+        FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, NULL, dwError, 0, szReason,
+                       FILE_MESSAGE_CHARS, NULL);
+    StringCchPrintfW(szText, FILE_MESSAGE_CHARS * 3, szFormat, pszPath, szReason);
+    return ShowMessageBox(hWnd, szText, TEXT_CAPTION, uType);
+}
+
+static void ShowSaveFailure(HWND hWnd, LPCWSTR pszPath)
+{
+    ShowFileMessage(hWnd, IDS_SAVE_FAILED, pszPath, GetLastError(), MB_OK | MB_ICONEXCLAMATION);
+}
+
+/* The set was written to pszPath: it is the current file now, and clean. */
+static void AdoptSavedFile(LPCWSTR pszPath)
+{
+    lstrcpynW(g_State.szCurrentFile, pszPath, MAX_PATH);
     g_State.bModified = 0;
     UpdateTitle();
 }
 
+/* The save dialog until the user picks a name whose ".zan" file is new or may be
+ * replaced; 0 when cancelled. The dialog's own overwrite prompt would ask about the name
+ * as typed, not about the ".zan" file actually written, so the question is asked here. */
+static int ChooseSaveTarget(HWND hWnd, WCHAR *pszTarget)
+{
+    for (;;) {
+        WCHAR szTitle[MAX_PATH];
+        if (!ChooseFile(szTitle, pszTarget, TEXT_SETTING_FILTER, L"名前を付けて保存", 1))
+            return 0;
+        if (!PathRenameExtensionW(pszTarget, L".zan"))
+            return 0;
+        if (GetFileAttributesW(pszTarget) == INVALID_FILE_ATTRIBUTES)
+            return 1;
+        if (ShowFileMessage(hWnd, IDS_REPLACE_FILE, pszTarget, 0, MB_YESNO | MB_ICONEXCLAMATION) == IDYES)
+            return 1;
+    }
+}
+
+/* Save as: 1 when the set was written to a chosen file, which becomes the current file. */
+static int SaveSetAs(HWND hWnd)
+{
+    WCHAR szTarget[MAX_PATH];
+    if (!ChooseSaveTarget(hWnd, szTarget))
+        return 0;
+    if (!SaveSettingFile(szTarget, 1)) {
+        ShowSaveFailure(hWnd, szTarget);
+        return 0;
+    }
+    AdoptSavedFile(szTarget);
+    return 1;
+}
+
+int SaveCurrentSet(HWND hWnd)
+{
+    if (!g_State.szCurrentFile[0])
+        return SaveSetAs(hWnd);
+    WCHAR szPath[MAX_PATH];
+    lstrcpyW(szPath, g_State.szCurrentFile);
+    if (!SaveSettingFile(szPath, 0)) {
+        ShowSaveFailure(hWnd, szPath);
+        return 0;
+    }
+    AdoptSavedFile(szPath);
+    return 1;
+}
+
+void OnSave(HWND hWnd)
+{
+    SaveCurrentSet(hWnd);
+}
+
 void OnSaveAs(HWND hWnd)
 {
-    (void)hWnd;
-    WCHAR szFile[MAX_PATH], szTitle[MAX_PATH];
-    if (!ChooseFile(szTitle, szFile, TEXT_SETTING_FILTER, L"名前を付けて保存", 1))
-        return;
-    if (!SaveSettingFile(szFile, 1))
-        return;
-    if (!g_State.szCurrentFile[0])
-        lstrcpynW(g_State.szCurrentFile, szFile, MAX_PATH);
-    g_State.bModified = 0;
-    UpdateTitle();
+    SaveSetAs(hWnd);
 }
 
 /* The first dropped path that is a settings file, into szPath; 0 when none is. */

@@ -38,6 +38,12 @@ void OnDropFiles(HWND hWnd, HDROP hDrop);
 /* Loads a settings file into the current set under the record lock. */
 int LoadIntoCurrentSet(LPCWSTR pszPath);
 
+/* main_session.cpp */
+BOOL OnQueryEndSession(HWND hWnd, LPARAM lParam);
+void OnEndSession(HWND hWnd, BOOL bEnding);
+/* With "apply the previous settings at start" on, remembers the current file in option.ini. */
+void WriteExitOptions(void);
+
 /* library_messages.cpp */
 void OnLibraryStatus(int nSlot, DWORD dwMask);
 void OnLibraryInput(int nSlot, const DWORD *pdwMasks);

@@ -54,6 +54,8 @@ LRESULT CALLBACK MainWndProc(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam)
     case WM_DROPFILES:   OnDropFiles(hWnd, (HDROP)wParam); return 0;
     case WM_CLOSE:       return OnCloseRequest(hWnd, wParam);
     case WM_DESTROY:     OnDestroy(hWnd); return 0;
+    case WM_QUERYENDSESSION: return OnQueryEndSession(hWnd, lParam);
+    case WM_ENDSESSION:  OnEndSession(hWnd, (BOOL)wParam); return 0;
     case WM_MSG_STATUS_DEFAULT:  OnLibraryStatus((int)wParam, (DWORD)lParam); return 0;
     case WM_MSG_KEY_DEFAULT:     OnLibraryInput((int)wParam, (const DWORD *)lParam); return 0;
     case WM_MSG_CONNECT_DEFAULT: OnLibraryConnected(hWnd, (int)wParam); return 0;
@@ -193,10 +195,7 @@ LRESULT OnClose(HWND hWnd)
 void OnDestroy(HWND hWnd)
 {
     StopResident(hWnd);
-    if (g_Options.bInitSet && g_State.szCurrentFile[0]) {
-        lstrcpynW(g_Options.szSettingFilename, g_State.szCurrentFile, MAX_PATH);
-        WriteOptionsTo(g_szOptionsFile, &g_Options);
-    }
+    WriteExitOptions();
     wm_Close();
     StopEngine();
     ReleaseAssignmentPaths(&g_CurrentSet);

@@ -3,6 +3,7 @@
  * pressed button (a drag), and the release arrives at the button under the cursor. */
 #include "slot_button.h"
 
+#include "app.h"
 #include "pages.h"
 #include "resource.h"
 
@@ -56,10 +57,13 @@ static void OnLeftButtonUp(HWND hButton)
     }
     if (!g_PageState.pSource)
         return;
+    int bChanged = EntryOfButton(hButton) != g_PageState.pSource;  /* dropped back on itself: no edit */
     SwapEntries(EntryOfButton(hButton), g_PageState.pSource);
     RepaintButton(hPressed);
     RepaintButton(hButton);
     g_PageState.pSource = NULL;
+    if (bChanged)
+        MarkModified();
 }
 
 static void OnRightButtonUp(HWND hButton)

@@ -35,7 +35,8 @@ void DrawAssignButton(HWND hPage, const DRAWITEMSTRUCT *pItem);
  * as the settings loader makes them. */
 int EffectiveKind(const ASSIGNMENT *pAssign);
 
-/* Entry edits, each under the record lock; none marks the set modified. */
+/* Entry edits, each under the record lock; the gestures and menus that call them mark
+ * the set modified. */
 void SwapEntries(ASSIGNMENT *pA, ASSIGNMENT *pB);
 int CopyEntry(ASSIGNMENT *pTarget, const ASSIGNMENT *pSource);
 void ClearEntry(ASSIGNMENT *pAssign);

@@ -36,6 +36,7 @@ static void Repaint(HWND hButton)
 static void PasteOnto(HWND hTarget)
 {
     ASSIGNMENT *pTarget = EntryOfButton(hTarget);
+    int bOntoItself = pTarget == g_PageState.pSource;  /* changes nothing */
     switch (g_PageState.nPendingOp) {
     case ID_SLOT_SWAP:
         if (!g_PageState.pSource)
@@ -44,12 +45,14 @@ static void PasteOnto(HWND hTarget)
         Repaint(g_PageState.hSourceButton);
         Repaint(hTarget);
         g_PageState.pSource = NULL;  /* consumed: paste is greyed until a slot is taken again */
+        if (!bOntoItself)
+            MarkModified();
         break;
     case ID_SLOT_COPY:
-        if (!g_PageState.pSource)
+        if (!g_PageState.pSource || bOntoItself || !CopyEntry(pTarget, g_PageState.pSource))
             return;
-        CopyEntry(pTarget, g_PageState.pSource);
         Repaint(hTarget);
+        MarkModified();
         break;
     }
 }
@@ -65,6 +68,14 @@ static void ChangeKind(HWND hButton, BYTE nKind)
 {
     SetEntryKind(EntryOfButton(hButton), nKind);
     Repaint(hButton);
+    MarkModified();
+}
+
+static void DeleteSlot(HWND hButton)
+{
+    ClearEntry(EntryOfButton(hButton));
+    Repaint(hButton);
+    MarkModified();
 }
 
 void ShowSlotMenu(HWND hButton, POINT ptScreen)
@@ -72,7 +83,7 @@ void ShowSlotMenu(HWND hButton, POINT ptScreen)
     switch (RunPopup(SLOT_MENU_POPUP, hButton, ptScreen, g_PageState.pSource != NULL)) {
     case ID_SLOT_SWAP:             TakeSource(hButton, ID_SLOT_SWAP); break;
     case ID_SLOT_COPY:             TakeSource(hButton, ID_SLOT_COPY); break;
-    case ID_SLOT_DELETE:           ClearEntry(EntryOfButton(hButton)); Repaint(hButton); break;
+    case ID_SLOT_DELETE:           DeleteSlot(hButton); break;
     case ID_SLOT_KIND_KEY:         ChangeKind(hButton, ASSIGN_KEY); break;
     case ID_SLOT_KIND_MOUSE:       ChangeKind(hButton, ASSIGN_MOUSE); break;
     case ID_SLOT_KIND_APPLICATION: ChangeKind(hButton, ASSIGN_APPLICATION); break;

@@ -1,6 +1,7 @@
 // option.ini: defaults, the keys written in order, values read back.
 #include <gtest/gtest.h>
 
+#include <shlobj.h>
 #include <shlwapi.h>
 
 #include "options.h"
@@ -39,43 +40,71 @@ TEST(Options, MissingKeysGiveTheirDefaults)
     EXPECT_EQ(1000u, options.dwTimeout);
 }
 
-TEST(Options, WrittenValuesReadBackWithKeysInOrder)
+// UTF-16 with a byte-order mark, so a path outside the ANSI code page (here Hangul and
+// Latin letters beside Japanese) survives; an ANSI file is still read, and turned Unicode
+// by the next write with its other contents kept.
+TEST(Options, WrittenValuesReadBackAsUnicodeWithKeysInOrder)
 {
     TempDir dir;
     std::wstring ini = dir.File(L"option.ini");
-    APP_OPTIONS written = { 1, L"C:\\設定\\my set.zan", 0, 1500, 0, 1, 1 };
-    WriteOptionsTo(ini.c_str(), &written);
-
+    std::string ansi = "[other]\r\nkept=\x93\xfa\x96\x7b\r\n[option]\r\nbInitSet=0\r\n"
+                       "szSettingFilename=C:\\\x90\xdd\x92\xe8.zan\r\nbConnect=1\r\n";
+    WriteBytes(ini, Bytes(ansi.begin(), ansi.end()));
     APP_OPTIONS read;
     ReadOptionsFrom(ini.c_str(), &read);
+    EXPECT_STREQ(L"C:\\設定.zan", read.szSettingFilename);
+
+    const wchar_t *path = L"C:\\設定\\한글 café.zan";
+    APP_OPTIONS written = { 1, L"", 0, 1500, 0, 1, 1 };
+    lstrcpyW(written.szSettingFilename, path);
+    WriteOptionsTo(ini.c_str(), &written);
+    ReadOptionsFrom(ini.c_str(), &read);
     EXPECT_EQ(1, read.bInitSet);
-    EXPECT_STREQ(L"C:\\設定\\my set.zan", read.szSettingFilename);
+    EXPECT_STREQ(path, read.szSettingFilename);
     EXPECT_EQ(0, read.bConnect);
     EXPECT_EQ(1500u, read.dwTimeout);
     EXPECT_EQ(0, read.bAutoConnect);
     EXPECT_EQ(1, read.bCloseToTray);
     EXPECT_EQ(1, read.bStartInTray);
+    WCHAR kept[16];
+    GetPrivateProfileStringW(L"other", L"kept", L"", kept, 16, ini.c_str());
+    EXPECT_STREQ(L"日本", kept);
 
     Bytes bytes = ReadBytes(ini);
-    std::string text(bytes.begin(), bytes.end());
-    size_t positions[] = { text.find("[option]"), text.find("bInitSet=1"), text.find("szSettingFilename="),
-                           text.find("bConnect=0"), text.find("dwTimeout=1500"), text.find("bAutoConnect=0"),
-                           text.find("bCloseToTray=1"), text.find("bStartInTray=1") };
+    ASSERT_GE(bytes.size(), 2u);
+    EXPECT_EQ(0xFF, bytes[0]);
+    EXPECT_EQ(0xFE, bytes[1]);
+    std::wstring text((const wchar_t *)&bytes[2], (bytes.size() - 2) / 2);
+    size_t positions[] = { text.find(L"[option]"), text.find(L"bInitSet=1"), text.find(L"szSettingFilename="),
+                           text.find(L"bConnect=0"), text.find(L"dwTimeout=1500"), text.find(L"bAutoConnect=0"),
+                           text.find(L"bCloseToTray=1"), text.find(L"bStartInTray=1") };
     for (size_t i = 0; i < 8; i++) {
-        ASSERT_NE(std::string::npos, positions[i]) << text;
+        ASSERT_NE(std::wstring::npos, positions[i]);
         if (i) {
-            EXPECT_LT(positions[i - 1], positions[i]) << text;
+            EXPECT_LT(positions[i - 1], positions[i]);
         }
     }
 }
 
-TEST(Options, FileLivesBesideTheExecutable)
+// Beside the executable, unless nothing can be written there: then the user's folder.
+TEST(Options, FileLivesBesideTheExecutableOrInTheUsersFolder)
 {
     WCHAR ini[OPTIONS_PATH_CHARS], exe[OPTIONS_PATH_CHARS];
     GetOptionsFilePath(ini);
     GetModuleFileNameW(NULL, exe, OPTIONS_PATH_CHARS);
     PathRemoveFileSpecW(exe);
     EXPECT_EQ(std::wstring(exe) + L"\\option.ini", std::wstring(ini));
+
+    TempDir dir;
+    GetOptionsFilePathIn((dir.path + L"\\missing").c_str(), ini);
+    WCHAR user[MAX_PATH];
+    ASSERT_TRUE(SUCCEEDED(SHGetFolderPathW(NULL, CSIDL_APPDATA, NULL, SHGFP_TYPE_CURRENT, user)));
+    EXPECT_EQ(std::wstring(user) + L"\\Zan\\option.ini", std::wstring(ini));
+    EXPECT_TRUE(PathIsDirectoryW((std::wstring(user) + L"\\Zan").c_str()));
+
+    GetOptionsFilePathIn(dir.path.c_str(), ini);
+    EXPECT_EQ(dir.File(L"option.ini"), std::wstring(ini));
+    EXPECT_TRUE(dir.Names().empty()) << "the folder was only probed";
 }
 
 }  // namespace

@@ -300,9 +300,16 @@ TEST_F(SettingFile, CheckOnlyOpensTheFile)
     EXPECT_EQ(0, LoadSettingFile(dir.File(L"junk.ZAN").c_str(), &target, 0));
 }
 
-TEST_F(SettingFile, OutOfRangeEntriesLoadHarmless)
+TEST_F(SettingFile, OutOfRangeValuesLoadHarmless)
 {
     Bytes file = SampleBytes(3, true);
+    size_t tail = file.size() - 6;
+    file[tail + 1] = 7;                                   // LED 2
+    file[tail + 4] = 5;                                   // repeat
+    file[tail + 5] = 9;                                   // correction
+    file[4 + 28 * 8 + 20] = 5;                            // slot 8: path "ab\0cd"
+    file[4 + 28 * 8 + 24] = 1;
+    file.insert(file.begin() + (long)tail, {'a', 'b', 0, 'c', 'd'});
     file[4 + 28 * 1] = 9;                                 // slot 1: unknown kind
     file[4 + 28 * 2] = ASSIGN_KEY;                        // slot 2: 7 keys
     file[4 + 28 * 2 + 4] = 7;
@@ -322,6 +329,11 @@ TEST_F(SettingFile, OutOfRangeEntriesLoadHarmless)
     EXPECT_EQ(MOUSE_LEFT_CLICK, target.aAssign[4].nMouseAction);
     EXPECT_EQ(ASSIGN_KEY, target.aAssign[6].nKind);
     EXPECT_EQ(MOUSE_LEFT_CLICK, target.aAssign[6].nMouseAction);
+    EXPECT_EQ(1, target.abLed[1]);
+    EXPECT_EQ(1, target.bSystemRepeat);
+    EXPECT_EQ(0, target.nAnalogCorrection);
+    EXPECT_STREQ(L"ab", target.aAssign[8].pszPath);
+    EXPECT_EQ(2, target.aAssign[8].nPathLength);
 }
 
 TEST_F(SettingFile, SaveRenamesTheExtensionInPlace)
@@ -380,6 +392,30 @@ TEST_F(SettingFile, SaveThatCannotWriteKeepsTheOldFile)
 
     WCHAR empty[SETTING_PATH_CHARS] = L"";
     EXPECT_EQ(0, WriteSettingFile(empty, &set, 1));
+}
+
+// Where no temporary file fits beside the target (a path near the length limit), the
+// target itself is written; an existing target keeps its attributes.
+TEST_F(SettingFile, SaveWithoutRoomForATemporaryFileWritesInPlace)
+{
+    ASSIGNMENT_SET set;
+    FillSample(&set);
+    std::wstring folder = dir.File(L"");
+    folder += std::wstring(250 - folder.size(), L'd');
+    ASSERT_TRUE(CreateDirectoryW(folder.c_str(), NULL));
+    WCHAR path[SETTING_PATH_CHARS];
+    lstrcpyW(path, (folder + L"\\s.zan").c_str());
+    ASSERT_EQ(1, WriteSettingFile(path, &set, 1));
+    EXPECT_EQ(SampleBytes(3, true), ReadBytes(path));
+    DeleteFileW(path);
+    RemoveDirectoryW(folder.c_str());
+
+    lstrcpyW(path, dir.File(L"hidden.zan").c_str());
+    WriteBytes(path, Bytes(10, 0));
+    ASSERT_TRUE(SetFileAttributesW(path, FILE_ATTRIBUTE_HIDDEN));
+    ASSERT_EQ(1, WriteSettingFile(path, &set, 0));
+    EXPECT_EQ(SampleBytes(3, true), ReadBytes(path));
+    EXPECT_NE(0u, GetFileAttributesW(path) & FILE_ATTRIBUTE_HIDDEN) << "the target's attributes stay";
 }
 
 TEST_F(SettingFile, ValidFileRoundTripsByteForByte)

@@ -77,6 +77,18 @@ TEST_F(SettingsTool, CheckExplainsEachFileThatDoesNotLoad)
 
     EXPECT_EQ(TOOL_EXIT_FAILED, Run({ L"show", cut }));
     EXPECT_TRUE(out.empty());
+
+    // Loads, but not byte for byte: the check says so.
+    std::wstring odd = dir.File(L"odd.zan");
+    Bytes bytes = whole;
+    bytes[bytes.size() - 1] = 9;   // correction
+    bytes[bytes.size() - 6] = 2;   // LED 1
+    bytes.insert(bytes.end(), { 1, 2, 3 });
+    WriteBytes(odd, bytes);
+    EXPECT_EQ(TOOL_EXIT_OK, Run({ L"check", odd }));
+    EXPECT_EQ(odd + L": loads, version 3, 0 application paths\n"
+              L"  bytes after the end of the settings, ignored: 3\n"
+              L"  values out of range, replaced as Zan loads them: 2\n", out);
 }
 
 TEST_F(SettingsTool, ConvertWritesVersionThree)

@@ -116,7 +116,7 @@ TEST_F(ZanTest, SaveWritesTheCurrentFileAndClearsTheMark) {
     ReleaseAssignmentPaths(&check);
 }
 
-TEST_F(ZanTest, SaveAfterTheFileWasDeletedWritesNothingAndKeepsTheMark) {
+TEST_F(ZanTest, SaveAfterTheFileWasDeletedWritesNothingReportsItAndKeepsTheMark) {
     std::wstring file = Path(L"doomed.zan");
     WriteSetFile(file, 'D', 0x1);
     Start((L"\"" + file + L"\"").c_str());
@@ -124,27 +124,60 @@ TEST_F(ZanTest, SaveAfterTheFileWasDeletedWritesNothingAndKeepsTheMark) {
     ASSERT_TRUE(DeleteFileW(file.c_str()));
     Command(IDM_SAVE);
     EXPECT_FALSE(FileExists(file));
-    EXPECT_TRUE(boxes.empty());
+    ASSERT_EQ(1u, boxes.size());
+    EXPECT_EQ(0u, boxes[0].text.find(L"設定ファイルを保存できませんでした。\n" + file + L"\n")) << boxes[0].text;
+    EXPECT_EQ(hMain, boxes[0].hOwner);
     EXPECT_EQ(L"Zan doomed.zan (*)", Title());
 }
 
-TEST_F(ZanTest, SaveAsReplacesTheExtensionAndKeepsTheEarlierName) {
+// After save-as the new file is the current one: the title, the next save and option.ini
+// name it. A name of another extension is saved as ".zan", asking first when that exists.
+TEST_F(ZanTest, SaveAsAdoptsTheNewFileAndAsksBeforeReplacingAnother) {
     std::wstring file = Path(L"earlier.zan");
     WriteSetFile(file, 'E', 0x1);
-    std::wstring chosen = Path(L"copy.txt");
+    std::wstring chosen = Path(L"copy.txt"), saved = Path(L"copy.zan");
     WriteText(chosen, "keep me");
+    WriteOptions(1, file, 0, 1000);
     Start((L"\"" + file + L"\"").c_str());
     MarkModified();
     fileAnswers.push_back(chosen);
     Command(IDM_SAVE_AS);
-    EXPECT_TRUE(FileExists(Path(L"copy.zan")));
+    ASSERT_EQ(1u, fileDialogs.size());
+    EXPECT_NE(0u, fileDialogs[0].dwFlags & OFN_NOCHANGEDIR);
+    EXPECT_TRUE(boxes.empty()) << "copy.zan did not exist: nothing to ask";
+    EXPECT_TRUE(FileExists(saved));
     EXPECT_EQ(7u, FileSize(chosen)) << "the chosen name itself is left untouched";
-    EXPECT_EQ(file, g_State.szCurrentFile);
-    EXPECT_EQ(L"Zan earlier.zan", Title());
-    // Cancelled: nothing changes.
+    EXPECT_EQ(saved, g_State.szCurrentFile);
+    EXPECT_EQ(L"Zan copy.zan", Title());
+
+    LockRecord();
+    g_CurrentSet.aAssign[0].awKey[0] = 'N';
+    UnlockRecord();
     MarkModified();
+    Command(IDM_SAVE);
+    ASSIGNMENT_SET check;
+    InitAssignmentSet(&check);
+    ASSERT_TRUE(LoadSettingFile(saved.c_str(), &check, 1));
+    EXPECT_EQ('N', check.aAssign[0].awKey[0]) << "the next save writes the new file";
+    ASSERT_TRUE(LoadSettingFile(file.c_str(), &check, 1));
+    EXPECT_EQ('E', check.aAssign[0].awKey[0]) << "the earlier file is left alone";
+
+    // copy.zan exists now: the same choice asks, and No goes back to the dialog (cancelled).
+    MarkModified();
+    DWORD cbBefore = FileSize(saved);
+    fileAnswers.push_back(chosen);
+    boxAnswers.push_back(IDNO);
     Command(IDM_SAVE_AS);
-    EXPECT_EQ(L"Zan earlier.zan (*)", Title());
+    EXPECT_EQ(3u, fileDialogs.size());
+    ASSERT_EQ(1u, boxes.size());
+    EXPECT_EQ(saved + L" は既にあります。\n置き換えますか？", boxes[0].text);
+    EXPECT_EQ(hMain, boxes[0].hOwner);
+    EXPECT_EQ((UINT)(MB_YESNO | MB_ICONEXCLAMATION), boxes[0].uType);
+    EXPECT_EQ(cbBefore, FileSize(saved));
+    EXPECT_EQ(L"Zan copy.zan (*)", Title());
+    Command(IDM_SAVE);
+    EXPECT_TRUE(Close(IDNO));
+    EXPECT_EQ(saved, ReadIniValue(L"szSettingFilename"));
 }
 
 TEST_F(ZanTest, DropLoadsTheFirstSettingsFileAmongTheDropped) {
@@ -227,14 +260,6 @@ TEST_F(ZanTest, CloseWithUnsavedChangesNoClosesWithoutSaving) {
     MarkModified();
     EXPECT_TRUE(Close(IDNO));
     EXPECT_TRUE(fileDialogs.empty());
-}
-
-TEST_F(ZanTest, CloseWithUnsavedChangesYesOnAnUnnamedSetClosesEvenIfSaveAsIsCancelled) {
-    Start();
-    MarkModified();
-    EXPECT_TRUE(Close(IDYES));
-    ASSERT_EQ(1u, fileDialogs.size());
-    EXPECT_TRUE(fileDialogs[0].bSave);
 }
 
 TEST_F(ZanTest, CloseWithUnsavedChangesYesSavesANamedSet) {

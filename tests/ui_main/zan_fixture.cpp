@@ -45,6 +45,13 @@ BOOL AnswerFile(LPOPENFILENAMEW pOfn, bool bSave) {
         return FALSE;
     lstrcpynW(pOfn->lpstrFile, answer.c_str(), pOfn->nMaxFile);
     lstrcpynW(pOfn->lpstrFileTitle, PathFindFileNameW(answer.c_str()), pOfn->nMaxFileTitle);
+    // As the system's dialog does: the current directory follows the user's browsing.
+    if (!(pOfn->Flags & OFN_NOCHANGEDIR)) {
+        WCHAR szFolder[MAX_PATH];
+        lstrcpynW(szFolder, answer.c_str(), MAX_PATH);
+        PathRemoveFileSpecW(szFolder);
+        SetCurrentDirectoryW(szFolder);
+    }
     return TRUE;
 }
 
@@ -195,6 +202,9 @@ void ZanTest::SetUp() {
     RemoveTree(dir);
     ASSERT_TRUE(CreateDirectoryW(dir.c_str(), NULL));
     ini = Path(L"option.ini");
+    WCHAR szCwd[MAX_PATH];
+    GetCurrentDirectoryW(MAX_PATH, szCwd);
+    cwd = szCwd;
     InitializeCriticalSection(&g_KeyLock);
     g_Keys.clear();
     g_Seam.pfnSendInput = RecordInput;
@@ -206,6 +216,7 @@ void ZanTest::SetUp() {
 }
 
 void ZanTest::TearDown() {
+    SetCurrentDirectoryW(cwd.c_str());
     if (hMain && IsWindow(hMain)) {
         g_Options.bCloseToTray = 0;
         boxAnswers.clear();

@@ -101,7 +101,7 @@ public:
     std::vector<KeyEvent> Keys();
     int CountKey(WORD wVk, bool bUp);
 
-    std::wstring dir, ini;
+    std::wstring dir, ini, cwd;   // cwd: the current directory before the test, restored after
     HWND hMain = NULL;
     bool timedOutDialog = false;
 };

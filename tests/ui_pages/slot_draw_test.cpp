@@ -203,7 +203,7 @@ TEST_F(SlotDrawTest, SwitchingTheKindBackAndForthRestoresTheEarlierKeys) {
     EXPECT_EQ(2, Entry(20).nKeyCount);
     EXPECT_EQ(VK_CONTROL, Entry(20).awKey[0]);
     EXPECT_EQ('C', Entry(20).awKey[1]);
-    EXPECT_EQ(0, g_State.bModified);
+    EXPECT_EQ(1, g_State.bModified);
 }
 
 }  // namespace

@@ -46,6 +46,7 @@ TEST_F(SlotMenuTest, SwapThenPasteSwapsAndGreysPasteAgain) {
     EntryView a = View(Entry(0)), b = View(Entry(1));
     RightClick(0, ID_SLOT_SWAP);
     EXPECT_EQ(a, View(Entry(0))) << "taking changes nothing yet";
+    EXPECT_EQ(0, g_State.bModified);
     Settle();
     RightClick(1, ID_SLOT_PASTE);
     EXPECT_FALSE(PasteGreyedInLastMenu());
@@ -56,7 +57,7 @@ TEST_F(SlotMenuTest, SwapThenPasteSwapsAndGreysPasteAgain) {
     RightClick(2, ID_SLOT_PASTE);
     EXPECT_TRUE(PasteGreyedInLastMenu()) << "a swap consumes the taken slot";
     EXPECT_EQ(View(ASSIGNMENT{}), View(Entry(2)));
-    EXPECT_EQ(0, g_State.bModified);
+    EXPECT_EQ(1, g_State.bModified);
 }
 
 TEST_F(SlotMenuTest, CopyPastesAgainAndAgainEachTargetOwningItsPath) {
@@ -88,7 +89,7 @@ TEST_F(SlotMenuTest, CopyPastesAgainAndAgainEachTargetOwningItsPath) {
     RightClick(5, ID_SLOT_PASTE);
     EXPECT_EQ(nBefore - 1, CountPathTexts());
     EXPECT_EQ(View(Entry(4)), View(Entry(5)));
-    EXPECT_EQ(0, g_State.bModified);
+    EXPECT_EQ(1, g_State.bModified);
 }
 
 TEST_F(SlotMenuTest, PasteOntoItselfAndADismissedMenuChangeNothing) {
@@ -104,6 +105,7 @@ TEST_F(SlotMenuTest, PasteOntoItselfAndADismissedMenuChangeNothing) {
     EXPECT_EQ(L"C:\\self.exe", PathOf(Entry(7)));
     RightClick(7, 0);
     EXPECT_EQ(psz, Entry(7).pszPath);
+    EXPECT_EQ(0, g_State.bModified) << "nothing changed";
 }
 
 // Each edit waits for the record lock: while another thread holds it, the entry stays as it was.

@@ -7,7 +7,7 @@
 
 static const WCHAR USAGE[] =
     L"usage: zanset show FILE.zan          print the settings as text\n"
-    L"       zanset check FILE.zan...      tell whether each file loads\n"
+    L"       zanset check FILE.zan...      tell whether each file loads, and what it corrects\n"
     L"       zanset convert IN.zan OUT.zan write IN as a version-3 file\n";
 
 static int LoadOrExplain(LPCWSTR pszPath, ASSIGNMENT_SET *pSet, std::wstring *pErr)
@@ -50,13 +50,24 @@ static int CheckFiles(int nFiles, WCHAR **ppszPath, std::wstring *pOut, std::wst
     for (int i = 0; i < nFiles; i++) {
         ASSIGNMENT_SET set;
         InitAssignmentSet(&set);
-        if (!LoadOrExplain(ppszPath[i], &set, pErr)) {
+        LOAD_NOTES notes = { 0, 0 };
+        int nResult = InspectSettingFile(ppszPath[i], &set, &notes);
+        if (nResult != LOAD_OK) {
+            *pErr += ppszPath[i];
+            *pErr += L": ";
+            *pErr += DescribeLoadFailure(nResult);
+            *pErr += L"\n";
             nStatus = TOOL_EXIT_FAILED;
             continue;
         }
         *pOut += ppszPath[i];
         *pOut += L": loads, version " + std::to_wstring(set.dwVersion) + L", "
                + std::to_wstring(CountPaths(&set)) + L" application paths\n";
+        /* Zan loads such a file too, but not byte for byte: say what it passes over. */
+        if (notes.llTrailingBytes)
+            *pOut += L"  bytes after the end of the settings, ignored: " + std::to_wstring(notes.llTrailingBytes) + L"\n";
+        if (notes.nNormalized)
+            *pOut += L"  values out of range, replaced as Zan loads them: " + std::to_wstring(notes.nNormalized) + L"\n";
         ReleaseAssignmentPaths(&set);
     }
     return nStatus;

@@ -1,0 +1,31 @@
+/* main_session.cpp - Windows shutting down or logging off, and the options kept at exit. */
+#include <windows.h>
+
+#include "main_handlers.h"
+#include "program_state.h"
+
+void WriteExitOptions(void)
+{
+    if (!g_Options.bInitSet || !g_State.szCurrentFile[0])
+        return;
+    lstrcpynW(g_Options.szSettingFilename, g_State.szCurrentFile, MAX_PATH);
+    WriteOptionsTo(g_szOptionsFile, &g_Options);
+}
+
+/* The session may end with the window never destroyed, so unsaved changes are asked
+ * about here as closing does. A session that ends regardless (ENDSESSION_CRITICAL)
+ * leaves no time for a question: the file stays untouched. */
+BOOL OnQueryEndSession(HWND hWnd, LPARAM lParam)
+{
+    (void)hWnd;
+    if (lParam & ENDSESSION_CRITICAL)
+        return TRUE;
+    return AskSaveChanges() ? TRUE : FALSE;
+}
+
+void OnEndSession(HWND hWnd, BOOL bEnding)
+{
+    (void)hWnd;
+    if (bEnding)
+        WriteExitOptions();
+}
