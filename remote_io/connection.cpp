@@ -42,19 +42,42 @@ static void FreeDevice(WM_DEVICE *pDev)
     free(pDev);
 }
 
-/* The identity read also settles the output path at the library's first connection. */
-static int ReadIdentityAndPath(WM_DEVICE *pDev)
+static HANDLE OpenWriteHandle(LPCWSTR pszPath)
 {
-    if (g_Lib.nWritePath != WRITE_PATH_UNKNOWN)
-        return ReadIdentity(pDev);
-    g_Lib.nWritePath = WRITE_PATH_SET_REPORT;
-    if (ReadIdentity(pDev))
-        return 1;
-    g_Lib.nWritePath = WRITE_PATH_WRITE_FILE;
-    if (ReadIdentity(pDev))
-        return 1;
-    g_Lib.nWritePath = WRITE_PATH_UNKNOWN;
-    return 0;
+    return g_HidIo.pfnCreateFileW(pszPath, GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, NULL,
+                                  OPEN_EXISTING, 0, NULL);
+}
+
+/*
+ * The identity read settles this remote's output path. Write-file comes first for every remote:
+ * its wait can be bounded and cut short, and a -TR remote does not answer set-output-report over
+ * the usual stack. Set-output-report, a blocking call run on a thread of its own, is kept for
+ * stacks that take only that.
+ */
+static IO_OUTCOME ReadIdentityAndPath(WM_DEVICE *pDev)
+{
+    const int anTry[2] = {WRITE_PATH_WRITE_FILE, WRITE_PATH_SET_REPORT};
+    IO_OUTCOME outcome = IO_FAILED;
+    for (int nPath : anTry) {
+        pDev->nWritePath = nPath;
+        if (nPath == WRITE_PATH_SET_REPORT && !pDev->hWrite) {
+            pDev->hWrite = OpenWriteHandle(pDev->pszPath);
+            if (pDev->hWrite == INVALID_HANDLE_VALUE) {
+                pDev->hWrite = NULL;
+                continue;
+            }
+        }
+        outcome = ReadIdentity(pDev);
+        if (outcome == IO_DONE)
+            break;
+    }
+    if (outcome != IO_DONE) {
+        pDev->nWritePath = WRITE_PATH_UNKNOWN;
+        return outcome;
+    }
+    if (pDev->nWritePath == WRITE_PATH_WRITE_FILE)
+        CloseDeviceHandle(&pDev->hWrite);
+    return IO_DONE;
 }
 
 static int CreateAlarms(WM_DEVICE *pDev)
@@ -68,33 +91,34 @@ static int CreateAlarms(WM_DEVICE *pDev)
     return bAll;
 }
 
-/* The exchange with a remote that is not yet in its slot (nState 0: failures tear nothing down). */
+/* The exchange with a remote that is not yet in its slot: a failure only refuses it. */
 static int SetUpRemote(WM_DEVICE *pDev)
 {
-    if (!ReadIdentityAndPath(pDev) || !ReadAccelCalibration(pDev) || !RequestStatus(pDev))
+    /* Reports queued before the remote was opened are old. */
+    g_HidIo.pfnHidD_FlushQueue(pDev->hDevice);
+    if (ReadIdentityAndPath(pDev) != IO_DONE || ReadAccelCalibration(pDev) != IO_DONE)
         return 0;
-    pDev->dwReport = WMRPT_KEYS | WMRPT_ACCEL | (pDev->bExtConnected ? WMRPT_EXTENSION : 0);
-    return SetReportMode(pDev) && CreateAlarms(pDev);
+    /* A failed extension identification does not refuse the remote. */
+    if (RequestStatus(pDev) == IO_GONE)
+        return 0;
+    /* An extension that could not be identified adds no data to the reports. */
+    int bExtData = pDev->bExtConnected && !pDev->bExtUnknown;
+    pDev->dwReport = WMRPT_KEYS | WMRPT_ACCEL | (bExtData ? WMRPT_EXTENSION : 0);
+    return SetReportMode(pDev) == IO_DONE && CreateAlarms(pDev);
 }
 
-int CreateDevice(int nSlot, HWND hWnd, UINT uMsg, LPCWSTR pszPath, HANDLE hDevice)
+int CreateDevice(int nSlot, HWND hWnd, UINT uMsg, const FOUND_REMOTE *pFound)
 {
     WM_DEVICE *pDev = (WM_DEVICE *)calloc(1, sizeof(WM_DEVICE));
     if (!pDev) {
-        g_HidIo.pfnCloseHandle(hDevice);
+        g_HidIo.pfnCloseHandle(pFound->hDevice);
         return SetResult(ERROR_NOT_ENOUGH_MEMORY, -1);
     }
-    pDev->hDevice = hDevice;
-    pDev->pszPath = _wcsdup(pszPath);
-    if (g_Lib.nWritePath != WRITE_PATH_WRITE_FILE) {
-        pDev->hWrite = g_HidIo.pfnCreateFileW(pszPath, GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                                              NULL, OPEN_EXISTING, 0, NULL);
-        if (pDev->hWrite == INVALID_HANDLE_VALUE) {
-            DWORD dwError = GetLastError();
-            FreeDevice(pDev);
-            return SetResult(dwError, -1);
-        }
-    }
+    pDev->hDevice = pFound->hDevice;
+    pDev->wProductId = pFound->wProductId;
+    pDev->cbInput = pFound->cbInput;
+    pDev->cbOutput = pFound->cbOutput;
+    pDev->pszPath = _wcsdup(pFound->pszPath);
     pDev->nIndex = nSlot;
     SetDefaultSystem(pDev);
     if (!pDev->pszPath || !SetUpRemote(pDev)) {
@@ -128,20 +152,34 @@ int DestroyDevice(WM_DEVICE *pDev, int bKeepOutputs, int bNotify)
     int nSlot = pDev->nIndex;
     if (!pDev->bLostNotified) {
         pDev->bLostNotified = 1;
-        if (bNotify) {
-            SendNotify(nSlot, pDev->uMsgLost, (WPARAM)nSlot, (LPARAM)pDev->bValid);
-            if (GetLastError() == WME_REMOVED)
-                return 1;
-        }
+        /* The client may have disconnected it while handling the message: then it is gone. */
+        if (bNotify && !SendNotify(nSlot, pDev->uMsgLost, (WPARAM)nSlot, (LPARAM)pDev->bValid))
+            return 1;
     }
-    if (!bKeepOutputs && (pDev->bRumble || pDev->abLed[0] || pDev->abLed[1] || pDev->abLed[2] || pDev->abLed[3])) {
+    /* A remote already gone cannot be switched off; once wm_Close's time is spent none is. */
+    int bCanSend = pDev->bValid && (!g_Lib.bClosing || (LONG)(g_Lib.dwCloseDeadline - GetTickCount()) > 0);
+    if (!bKeepOutputs && bCanSend &&
+        (pDev->bRumble || pDev->abLed[0] || pDev->abLed[1] || pDev->abLed[2] || pDev->abLed[3])) {
         pDev->bRumble = 0;
         memset(pDev->abLed, 0, sizeof(pDev->abLed));
         BeginReport(pDev, RPT_OUT_LEDS);
-        SendReportRaw(pDev); /* a remote already gone cannot be switched off */
+        WriteReport(pDev);
+    }
+    /* At wm_Close the remote also stops streaming: core buttons, sent only when they change. */
+    if (g_Lib.bClosing && bCanSend && pDev->bValid) {
+        BeginReport(pDev, RPT_OUT_MODE);
+        pDev->abOutput[2] = ReportModeFor(0);
+        WriteReport(pDev);
     }
     pDev->bValid = 0;
     SetSlotDevice(nSlot, NULL);
     FreeDevice(pDev);
     return 1;
+}
+
+void EndLostRemote(int nSlot, LONG lSerial)
+{
+    WM_DEVICE *pDev = g_Lib.apSlot[nSlot];
+    if (pDev && g_Lib.alSlotSerial[nSlot] == lSerial)
+        DestroyDevice(pDev, 1, 1);
 }

@@ -51,13 +51,12 @@ void TakeStatusSnapshot(const WM_DEVICE *pDev, STATUS_SNAPSHOT *pSnap)
     pSnap->nExtType = pDev->nExtType;
 }
 
-int DecodeKeys(WM_DEVICE *pDev)
+void DecodeKeys(WM_DEVICE *pDev)
 {
     if (!(pDev->dwReport & WMRPT_KEYS))
-        return 1;
+        return;
     for (int i = 0; i < KEY_COUNT; i++)
-        pDev->abKey[i] = (pDev->abReport[g_abKeyByte[i]] >> g_abKeyBit[i]) & 1;
-    return 1;
+        pDev->abKey[i] = (pDev->abInput[g_abKeyByte[i]] >> g_abKeyBit[i]) & 1;
 }
 
 /* (raw - zero) * 100 / (one - zero), or the old value when the two points are equal. */
@@ -68,14 +67,13 @@ static int ScaleToG(int nRaw, int nZero, int nOne, int nOld, WM_FILTER *pFilter)
     return FilterValue(pFilter, (nRaw - nZero) * 100 / (nOne - nZero));
 }
 
-int DecodeAccel(WM_DEVICE *pDev)
+void DecodeAccel(WM_DEVICE *pDev)
 {
     if (!(pDev->dwReport & WMRPT_ACCEL))
-        return 1;
+        return;
     for (int i = 0; i < 3; i++)
-        pDev->anAccel[i] = ScaleToG(pDev->abReport[3 + i], pDev->abAccelCal[i], pDev->abAccelCal[3 + i],
+        pDev->anAccel[i] = ScaleToG(pDev->abInput[3 + i], pDev->abAccelCal[i], pDev->abAccelCal[3 + i],
                                     pDev->anAccel[i], pDev->apAccelFilter[i]);
-    return 1;
 }
 
 /* A stick axis about the centre, full deflection about +-100; needs a usable range. */
@@ -134,56 +132,79 @@ static void DecodeClassic(WM_DEVICE *pDev, const BYTE *e)
         pState->abButton[i] = ((e[g_abClassicByte[i]] >> g_abClassicBit[i]) & 1) ? 0 : 1;
 }
 
-int DecodeExtension(WM_DEVICE *pDev, int nStart)
+IO_OUTCOME DecodeExtension(WM_DEVICE *pDev, int nStart)
 {
     /* All 0xFF: the extension is not answering (unplugged or not yet set up). */
     int bAllFF = 1;
     for (int i = nStart; i < REPORT_LENGTH; i++)
-        if (pDev->abReport[i] != 0xFF)
+        if (pDev->abInput[i] != 0xFF)
             bAllFF = 0;
     if (bAllFF || !(pDev->dwReport & WMRPT_EXTENSION))
-        return 1;
+        return IO_DONE;
     if (pDev->nExtType < WMEXT_NONE || pDev->nExtType > WMEXT_CLASSIC_PRO)
-        return SetResult(WME_BAD_EXTENSION, 0);
+        return FailWith(WME_BAD_EXTENSION);
 
-    const BYTE *e = pDev->abReport + nStart;
+    const BYTE *e = pDev->abInput + nStart;
     if (pDev->nExtType == WMEXT_NUNCHUK)
         DecodeNunchuk(pDev, e);
     else if (pDev->nExtType != WMEXT_NONE)
         DecodeClassic(pDev, e);
-    return 1;
+    return IO_DONE;
 }
 
-/* The extension came or went with this status report. */
-static int ExtensionChanged(WM_DEVICE *pDev)
+void ClearExtension(WM_DEVICE *pDev)
 {
-    if (pDev->bExtConnected)
+    if (pDev->nExtType >= WMEXT_NUNCHUK && pDev->nExtType <= WMEXT_CLASSIC_PRO)
+        FilterBank(pDev, FILTER_RELEASE, pDev->nExtType);
+    memset(&pDev->Ext, 0, sizeof(pDev->Ext));
+    pDev->nExtType = WMEXT_NONE;
+}
+
+static IO_OUTCOME SetExtensionReporting(WM_DEVICE *pDev, int bOn)
+{
+    if (bOn)
         pDev->dwReport |= WMRPT_EXTENSION;
     else
         pDev->dwReport &= ~(DWORD)WMRPT_EXTENSION;
-    if (!SetReportMode(pDev))
-        return 0;
-
-    if (pDev->bExtConnected) {
-        if (IdentifyExtension(pDev))
-            return 1;
-        /* Tried again at the next status report that shows the extension. */
-        if (!RemoteGone())
-            pDev->bExtConnected = 0;
-        return 0;
-    }
-    FilterBank(pDev, FILTER_RELEASE, pDev->nExtType);
-    memset(&pDev->Ext, 0, sizeof(pDev->Ext));
-    pDev->nExtType = WMEXT_NONE;
-    return 1;
+    return SetReportMode(pDev);
 }
 
-int DecodeStatus(WM_DEVICE *pDev)
+/*
+ * The extension came or went with this status report. An identification that failed on the
+ * way is tried again at the next status report that shows the extension; an identifier this
+ * library does not decode is remembered until the extension is unplugged, and the remote
+ * reports without extension data meanwhile.
+ */
+static IO_OUTCOME ExtensionChanged(WM_DEVICE *pDev)
+{
+    pDev->bExtUnknown = 0;
+    IO_OUTCOME outcome = SetExtensionReporting(pDev, pDev->bExtConnected);
+    if (outcome != IO_DONE)
+        return outcome;
+    if (!pDev->bExtConnected) {
+        ClearExtension(pDev);
+        return IO_DONE;
+    }
+    outcome = IdentifyExtension(pDev);
+    if (outcome != IO_FAILED)
+        return outcome;
+    DWORD dwCode = GetLastError();
+    if (!pDev->bExtUnknown)
+        pDev->bExtConnected = 0;
+    else if (SetExtensionReporting(pDev, 0) == IO_GONE)
+        return IO_GONE;
+    SetLastError(dwCode);
+    return IO_FAILED;
+}
+
+/* A failed identification still counts as a decoded status: the remote keeps working without
+   extension data, and the client hears about the status. */
+IO_OUTCOME DecodeStatus(WM_DEVICE *pDev)
 {
     STATUS_SNAPSHOT snap;
     TakeStatusSnapshot(pDev, &snap);
-    BYTE bFlags = pDev->abReport[3];
-    pDev->nBattery = pDev->abReport[6];
+    BYTE bFlags = pDev->abInput[3];
+    pDev->nBattery = pDev->abInput[6];
     pDev->bBatteryOk = (bFlags & 0x01) ? 0 : 1;
     pDev->bExtConnected = (bFlags >> 1) & 1;
     pDev->bSpeaker = (bFlags >> 2) & 1;
@@ -191,32 +212,42 @@ int DecodeStatus(WM_DEVICE *pDev)
     for (int i = 0; i < 4; i++)
         pDev->abLed[i] = (bFlags >> (4 + i)) & 1;
 
-    if (pDev->bExtConnected != snap.bExtConnected && !ExtensionChanged(pDev))
-        return 0;
-    return NotifyStatus(pDev, &snap);
+    IO_OUTCOME outcome = IO_DONE;
+    if (pDev->bExtConnected != snap.bExtConnected)
+        outcome = ExtensionChanged(pDev);
+    if (outcome == IO_GONE)
+        return IO_GONE;
+    DWORD dwCode = GetLastError();
+    if (NotifyStatus(pDev, &snap) == IO_GONE)
+        return IO_GONE;
+    if (outcome == IO_FAILED)
+        SetLastError(dwCode);
+    return outcome;
 }
 
-int DispatchReport(WM_DEVICE *pDev)
+IO_OUTCOME DispatchReport(WM_DEVICE *pDev)
 {
-    BYTE bId = pDev->abReport[0];
+    BYTE bId = pDev->abInput[0];
     INPUT_SNAPSHOT snap;
     TakeInputSnapshot(pDev, &snap);
 
+    IO_OUTCOME outcome = IO_DONE;
     if (bId == RPT_IN_STATUS) {
-        if (!DecodeStatus(pDev))
-            return 0;
-        return NotifyInput(pDev, &snap);
+        outcome = DecodeStatus(pDev);
+    } else {
+        const REPORT_LAYOUT *pLayout = NULL;
+        for (const REPORT_LAYOUT &layout : g_aLayout)
+            if (layout.bId == bId)
+                pLayout = &layout;
+        if (!pLayout)
+            return FailWith(WME_BAD_PARAMETER); /* not a report this library handles */
+        DecodeKeys(pDev);
+        if (pLayout->bAccel)
+            DecodeAccel(pDev);
+        if (pLayout->nExtStart)
+            outcome = DecodeExtension(pDev, pLayout->nExtStart);
     }
-    for (const REPORT_LAYOUT &layout : g_aLayout) {
-        if (layout.bId != bId)
-            continue;
-        if (!DecodeKeys(pDev))
-            return 0;
-        if (layout.bAccel && !DecodeAccel(pDev))
-            return 0;
-        if (layout.nExtStart && !DecodeExtension(pDev, layout.nExtStart))
-            return 0;
-        return NotifyInput(pDev, &snap);
-    }
-    return 0; /* not a report this library handles */
+    if (outcome != IO_DONE)
+        return outcome;
+    return NotifyInput(pDev, &snap);
 }

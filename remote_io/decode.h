@@ -1,11 +1,13 @@
 /*
  * decode.h - input reports into the remote's record, extensions, and the client's notifications.
- * All functions run under the remote's slot lock.
+ * All functions run under the remote's slot lock. One report goes ReadReport (transport.cpp)
+ * -> DispatchReport -> the decoders -> NotifyStatus / NotifyInput (notify.cpp) -> SendNotify.
  */
 #ifndef TAVEL_DECODE_H
 #define TAVEL_DECODE_H
 
 #include "device.h"
+#include "transport.h"
 
 /* The input part of a record, as it was before a data report was decoded. */
 typedef struct INPUT_SNAPSHOT {
@@ -28,20 +30,26 @@ typedef struct STATUS_SNAPSHOT {
 void TakeInputSnapshot(const WM_DEVICE *pDev, INPUT_SNAPSHOT *pSnap);
 void TakeStatusSnapshot(const WM_DEVICE *pDev, STATUS_SNAPSHOT *pSnap);
 
-int DispatchReport(WM_DEVICE *pDev);
-int DecodeStatus(WM_DEVICE *pDev);
-int DecodeKeys(WM_DEVICE *pDev);
-int DecodeAccel(WM_DEVICE *pDev);
-int DecodeExtension(WM_DEVICE *pDev, int nStart);
-int IdentifyExtension(WM_DEVICE *pDev);
+/* Decodes abInput by its id. IO_FAILED for an id this library does not handle. */
+IO_OUTCOME DispatchReport(WM_DEVICE *pDev);
+IO_OUTCOME DecodeStatus(WM_DEVICE *pDev);
+void DecodeKeys(WM_DEVICE *pDev);
+void DecodeAccel(WM_DEVICE *pDev);
+IO_OUTCOME DecodeExtension(WM_DEVICE *pDev, int nStart);
+/* On IO_FAILED the remote is left without an extension: kind 0, Ext and filters cleared. */
+IO_OUTCOME IdentifyExtension(WM_DEVICE *pDev);
+/* Releases the extension's filters and clears its state and kind. */
+void ClearExtension(WM_DEVICE *pDev);
 
 /* The change masks, exposed for the notifications and their tests. */
 DWORD StatusChangeMask(const WM_DEVICE *pDev, const STATUS_SNAPSHOT *pSnap);
 void InputChangeMasks(const WM_DEVICE *pDev, const INPUT_SNAPSHOT *pSnap, DWORD adwMask[2]);
 
-int NotifyStatus(WM_DEVICE *pDev, const STATUS_SNAPSHOT *pSnap);
-int NotifyInput(WM_DEVICE *pDev, const INPUT_SNAPSHOT *pSnap);
+/* IO_GONE when the record went away while the client handled the message. */
+IO_OUTCOME NotifyStatus(WM_DEVICE *pDev, const STATUS_SNAPSHOT *pSnap);
+IO_OUTCOME NotifyInput(WM_DEVICE *pDev, const INPUT_SNAPSHOT *pSnap);
 
-int UpdateDevice(WM_DEVICE *pDev);
+/* The worker's step on one remote; the worker tears the remote down on IO_GONE. */
+IO_OUTCOME UpdateDevice(WM_DEVICE *pDev);
 
 #endif

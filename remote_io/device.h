@@ -7,7 +7,10 @@
 
 #include <windows.h>
 
+/* Bytes of a report the protocol defines (the id and 21 bytes); reports are decoded from these. */
 #define REPORT_LENGTH 22
+/* The longest report length a Bluetooth stack may give for a remote. */
+#define MAX_REPORT_LENGTH 64
 
 /* A deadline in the millisecond count of the clock. */
 typedef struct WM_ALARM {
@@ -76,6 +79,9 @@ enum {
     KEY_UP, KEY_DOWN, KEY_LEFT, KEY_RIGHT, KEY_COUNT
 };
 
+/* Output paths of a remote. */
+enum { WRITE_PATH_UNKNOWN = -1, WRITE_PATH_SET_REPORT = 0, WRITE_PATH_WRITE_FILE = 1 };
+
 /* nState */
 enum { DEVICE_SETTING_UP = 0, DEVICE_REGISTERED = 1, DEVICE_ACTIVE = 2 };
 
@@ -98,6 +104,12 @@ typedef struct WM_DEVICE {
 
     HANDLE hDevice;
     HANDLE hWrite;
+    /* How this remote takes output reports (WRITE_PATH_*), settled at its set-up. */
+    int    nWritePath;
+    WORD   wProductId;
+    /* Report lengths the capability query gave; 0 means REPORT_LENGTH. */
+    DWORD  cbInput;
+    DWORD  cbOutput;
     BYTE   abIdentity[9];
     BYTE   abAccelCal[6];
     EXT_CAL ExtCal;
@@ -114,6 +126,10 @@ typedef struct WM_DEVICE {
     BYTE      nBattery;
     DWORD     dwReport;
     BYTE      bExtConnected;
+    /* The plugged extension's identifier is not one this library decodes: it is not identified
+       again until it is unplugged. */
+    BYTE      bExtUnknown;
+    BYTE      abExtId[6];
     int       nExtType;
     BYTE      bSpeaker;
     BYTE      bIrCamera;
@@ -125,7 +141,12 @@ typedef struct WM_DEVICE {
     WM_FILTER *apAccelFilter[3];
     EXT_STATE  Ext;
 
-    BYTE abReport[REPORT_LENGTH];
+    /* The input report just read, and the output report being sent: a nested memory read
+       never overwrites the report its caller is working on. */
+    BYTE abInput[MAX_REPORT_LENGTH];
+    BYTE abOutput[MAX_REPORT_LENGTH];
+    /* abInput had not yet arrived when it was asked for: it is the newest report, not a queued one. */
+    int  bInputFresh;
 
     /* Device interface path: tells whether a device found again is this remote. */
     WCHAR *pszPath;

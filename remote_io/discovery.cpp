@@ -6,22 +6,30 @@
 #include "frame.h"
 #include "hid_io.h"
 
-enum { FOUND_SKIPPED = 0, FOUND_CONNECTED = 1, FOUND_NO_SLOT = 2 };
+enum { FOUND_SKIPPED = 0, FOUND_CONNECTED = 1, FOUND_NO_SLOT = 2, FOUND_SHORT_REPORTS = 3 };
 
-/* A Wii Remote answers with its ids and a readable capability set. */
-static int IsWiiRemote(HANDLE hDevice)
+static int IsWiiRemoteProduct(WORD wVendor, WORD wProduct)
+{
+    return wVendor == WII_VENDOR_ID && (wProduct == WII_PRODUCT_ID || wProduct == WII_PRODUCT_ID_TR);
+}
+
+/* A Wii Remote answers with its ids and a readable capability set, which gives its report lengths. */
+static int IsWiiRemote(FOUND_REMOTE *pFound)
 {
     HIDD_ATTRIBUTES attributes = {};
     attributes.Size = sizeof(attributes);
-    if (!g_HidIo.pfnHidD_GetAttributes(hDevice, &attributes) || attributes.VendorID != WII_VENDOR_ID ||
-        attributes.ProductID != WII_PRODUCT_ID)
+    if (!g_HidIo.pfnHidD_GetAttributes(pFound->hDevice, &attributes) ||
+        !IsWiiRemoteProduct(attributes.VendorID, attributes.ProductID))
         return 0;
     PHIDP_PREPARSED_DATA pData = NULL;
-    if (!g_HidIo.pfnHidD_GetPreparsedData(hDevice, &pData))
+    if (!g_HidIo.pfnHidD_GetPreparsedData(pFound->hDevice, &pData))
         return 0;
     HIDP_CAPS caps;
     int bOk = g_HidIo.pfnHidP_GetCaps(pData, &caps) == HIDP_STATUS_SUCCESS;
     g_HidIo.pfnHidD_FreePreparsedData(pData);
+    pFound->wProductId = attributes.ProductID;
+    pFound->cbInput = caps.InputReportByteLength;
+    pFound->cbOutput = caps.OutputReportByteLength;
     return bOk;
 }
 
@@ -38,25 +46,39 @@ static int IsDuplicate(LPCWSTR pszPath)
     return bFound;
 }
 
+static int HasUsableLengths(const FOUND_REMOTE *pFound)
+{
+    return pFound->cbInput >= REPORT_LENGTH && pFound->cbInput <= MAX_REPORT_LENGTH &&
+           pFound->cbOutput >= REPORT_LENGTH && pFound->cbOutput <= MAX_REPORT_LENGTH;
+}
+
+/* Only a device known to be a Wii Remote is compared with the slots, which waits for their locks. */
 static int ConnectPath(LPCWSTR pszPath, HWND hWnd, UINT uMsg)
 {
-    if (IsDuplicate(pszPath))
+    FOUND_REMOTE found = {};
+    found.pszPath = pszPath;
+    found.hDevice = g_HidIo.pfnCreateFileW(pszPath, GENERIC_READ | GENERIC_WRITE,
+                                           FILE_SHARE_READ | FILE_SHARE_WRITE, NULL, OPEN_EXISTING,
+                                           FILE_FLAG_OVERLAPPED, NULL);
+    if (found.hDevice == INVALID_HANDLE_VALUE)
         return FOUND_SKIPPED;
-    HANDLE hDevice = g_HidIo.pfnCreateFileW(pszPath, GENERIC_READ | GENERIC_WRITE,
-                                            FILE_SHARE_READ | FILE_SHARE_WRITE, NULL, OPEN_EXISTING,
-                                            FILE_FLAG_OVERLAPPED, NULL);
-    if (hDevice == INVALID_HANDLE_VALUE)
-        return FOUND_SKIPPED;
-    if (!IsWiiRemote(hDevice)) {
-        g_HidIo.pfnCloseHandle(hDevice);
-        return FOUND_SKIPPED;
+    int nFound = FOUND_SKIPPED;
+    if (!IsWiiRemote(&found) || IsDuplicate(pszPath))
+        nFound = FOUND_SKIPPED;
+    else if (!HasUsableLengths(&found))
+        nFound = FOUND_SHORT_REPORTS;
+    else
+        nFound = FOUND_CONNECTED;
+    if (nFound != FOUND_CONNECTED) {
+        g_HidIo.pfnCloseHandle(found.hDevice);
+        return nFound;
     }
     int nSlot = FindFreeSlot();
     if (nSlot < 0) {
-        g_HidIo.pfnCloseHandle(hDevice);
+        g_HidIo.pfnCloseHandle(found.hDevice);
         return FOUND_NO_SLOT;
     }
-    int nResult = CreateDevice(nSlot, hWnd, uMsg, pszPath, hDevice);
+    int nResult = CreateDevice(nSlot, hWnd, uMsg, &found);
     UnlockSlot(nSlot);
     return nResult >= 0 ? FOUND_CONNECTED : FOUND_SKIPPED;
 }
@@ -89,18 +111,22 @@ int TAVEL_API wm_Connect(HWND hWnd, UINT uMsg)
     if (hInfo == INVALID_HANDLE_VALUE)
         return SetResult(WME_NOT_FOUND, -1);
 
-    int nCount = 0, bNoSlot = 0;
+    int nCount = 0, bNoSlot = 0, bShortReports = 0;
     SP_DEVICE_INTERFACE_DATA iface;
     iface.cbSize = sizeof(iface);
     for (DWORD i = 0; !bNoSlot && g_HidIo.pfnSetupDiEnumDeviceInterfaces(hInfo, NULL, &guid, i, &iface); i++) {
         int nFound = ConnectInterface(hInfo, &iface, hWnd, uMsg);
         nCount += nFound == FOUND_CONNECTED;
         bNoSlot = nFound == FOUND_NO_SLOT;
+        bShortReports |= nFound == FOUND_SHORT_REPORTS;
     }
     g_HidIo.pfnSetupDiDestroyDeviceInfoList(hInfo);
 
     if (bNoSlot)
         return SetResult(WME_NO_SLOT, -1);
+    /* A remote was found but its stack's report lengths cannot carry the protocol. */
+    if (nCount == 0 && bShortReports)
+        return SetResult(WME_REPORT_LENGTH, -1);
     if (nCount == 0)
         return SetResult(WME_NOT_FOUND, -1);
     return SetResult(WME_SUCCESS, nCount);

@@ -69,47 +69,54 @@ static void FillClassicProCal(CLASSIC_CAL *pCal)
     FillTriggerCal(pCal);
 }
 
-static int ReadExtensionId(WM_DEVICE *pDev, BYTE abId[6])
+static IO_OUTCOME ReadExtensionId(WM_DEVICE *pDev, BYTE abId[6])
 {
     for (int nRead = 0; nRead < MAX_NOT_READY_READS; nRead++) {
-        if (!ReadMemory(pDev, ADDR_EXT_ID, abId, 6))
-            return 0;
-        if (memcmp(abId, g_abIdNotReady, 6) != 0)
-            return 1;
+        IO_OUTCOME outcome = ReadMemory(pDev, ADDR_EXT_ID, abId, 6);
+        if (outcome != IO_DONE || memcmp(abId, g_abIdNotReady, 6) != 0)
+            return outcome;
     }
-    return SetResult(WME_BAD_EXTENSION, 0);
+    return FailWith(WME_BAD_EXTENSION);
 }
 
-int IdentifyExtension(WM_DEVICE *pDev)
+/* Sets up the extension's registers, reads its identifier and calibration; the kind is set
+   only once all of it has been read. */
+static IO_OUTCOME ReadExtension(WM_DEVICE *pDev)
 {
-    if (!WriteMemory(pDev, ADDR_EXT_INIT1, 0x55) || !WriteMemory(pDev, ADDR_EXT_INIT2, 0x00))
-        return 0;
+    IO_OUTCOME outcome = WriteMemory(pDev, ADDR_EXT_INIT1, 0x55);
+    if (outcome == IO_DONE)
+        outcome = WriteMemory(pDev, ADDR_EXT_INIT2, 0x00);
     BYTE abId[6];
-    if (!ReadExtensionId(pDev, abId))
-        return 0;
-    if (pDev->nExtType != WMEXT_NONE)
-        FilterBank(pDev, FILTER_RELEASE, pDev->nExtType);
+    if (outcome == IO_DONE)
+        outcome = ReadExtensionId(pDev, abId);
+    if (outcome != IO_DONE)
+        return outcome;
 
     int nKind = KindFromId(abId);
-    if (nKind == WMEXT_NONE)
-        return SetResult(WME_BAD_EXTENSION, 0);
-
-    pDev->nExtType = nKind;
-    BYTE abCal[16];
-    int bCalRead = ReadMemory(pDev, ADDR_EXT_CAL, abCal, sizeof(abCal));
-    if (nKind == WMEXT_CLASSIC_PRO) {
-        /* Its calibration bytes are not used, but a remote lost while reading them is gone. */
-        if (!bCalRead && RemoteGone())
-            return 0;
-        FillClassicProCal(&pDev->ExtCal.Classic);
-    } else {
-        if (!bCalRead)
-            return 0;
-        if (nKind == WMEXT_NUNCHUK)
-            FillNunchukCal(&pDev->ExtCal.Nunchuk, abCal);
-        else
-            FillClassicCal(&pDev->ExtCal.Classic, abCal);
+    if (nKind == WMEXT_NONE) {
+        memcpy(pDev->abExtId, abId, sizeof(pDev->abExtId));
+        pDev->bExtUnknown = 1;
+        return FailWith(WME_BAD_EXTENSION);
     }
+    BYTE abCal[16];
+    outcome = ReadMemory(pDev, ADDR_EXT_CAL, abCal, sizeof(abCal));
+    /* The PRO's calibration bytes are not used: only a lost remote stops it. */
+    if (outcome == IO_GONE || (outcome == IO_FAILED && nKind != WMEXT_CLASSIC_PRO))
+        return outcome;
+    if (nKind == WMEXT_NUNCHUK)
+        FillNunchukCal(&pDev->ExtCal.Nunchuk, abCal);
+    else if (nKind == WMEXT_CLASSIC)
+        FillClassicCal(&pDev->ExtCal.Classic, abCal);
+    else
+        FillClassicProCal(&pDev->ExtCal.Classic);
+    pDev->nExtType = nKind;
     FilterBank(pDev, FILTER_CREATE, nKind);
-    return 1;
+    return IO_DONE;
+}
+
+IO_OUTCOME IdentifyExtension(WM_DEVICE *pDev)
+{
+    /* Whatever was plugged in before is gone: its state and filters must not outlive it. */
+    ClearExtension(pDev);
+    return ReadExtension(pDev);
 }

@@ -8,20 +8,33 @@
 #include "device.h"
 #include "tavel.h"
 
-/* Output paths of the remotes, settled by the first connection. */
-enum { WRITE_PATH_UNKNOWN = -1, WRITE_PATH_SET_REPORT = 0, WRITE_PATH_WRITE_FILE = 1 };
+/* A driver may never complete a cancelled transfer: it is waited for this long, then abandoned. */
+#define CANCEL_WAIT_MS 100
+/* wm_Close's teardown (the remotes' last output reports) ends within this time. */
+#define CLOSE_BUDGET_MS 500
 
 typedef struct TAVEL_LIBRARY {
     volatile LONG    bInitialized;
     volatile LONG    bStopRequest;
     HANDLE           hWorker;
     DWORD            dwWorkerId;
-    int              nWritePath;
+    /* Set with the stop request: wakes every transfer wait, so the worker ends at once. */
+    HANDLE           hStopEvent;
+    /* The thread whose window is handling a message the worker sent, 0 when none. */
+    volatile DWORD   dwNotifiedThread;
+    /* wm_Close was called from inside such a message: the worker finishes the close. */
+    volatile LONG    bCloseByWorker;
+    /* While wm_Close tears the remotes down, every transfer ends by this time. */
+    volatile LONG    bClosing;
+    DWORD            dwCloseDeadline;
     WM_DEVICE       *apSlot[TAVEL_SLOTS];
     /* Counts every change of a slot's occupant, so a notification can tell that its remote went away. */
     volatile LONG    alSlotSerial[TAVEL_SLOTS];
     CRITICAL_SECTION aSlotLock[TAVEL_SLOTS];
     OVERLAPPED       aSlotIo[TAVEL_SLOTS];
+    /* The bytes of the slot's transfer in flight: a transfer abandoned after a cancel that never
+       completed may still write or read them, so they never belong to a record that is freed. */
+    BYTE             aabSlotBuffer[TAVEL_SLOTS][MAX_REPORT_LENGTH];
 } TAVEL_LIBRARY;
 
 extern TAVEL_LIBRARY g_Lib;
@@ -38,20 +51,28 @@ void SetSlotDevice(int nSlot, WM_DEVICE *pDev);
 /* A free slot whose lock the caller now holds, or -1 with WME_NO_SLOT. */
 int FindFreeSlot(void);
 
-/* Sends one notification of the slot's remote; WME_REMOVED afterwards when the remote went away. */
-LRESULT SendNotify(int nSlot, UINT uMsg, WPARAM wParam, LPARAM lParam);
+/* Sends one notification of the slot's remote. Returns 0 when the record went away while
+   the client handled it (WME_REMOVED then), 1 otherwise, whether or not anything was sent. */
+int SendNotify(int nSlot, UINT uMsg, WPARAM wParam, LPARAM lParam);
 
 /* Creates the worker suspended; 0 when the thread could not be created. */
 int StartWorker(void);
 void ResumeWorker(void);
+/* Asks the worker to stop and waits for it; from inside a message the worker sent, only asks. */
 void StopWorker(void);
+/* True on a thread that is handling a notification the worker sent. */
+int InWorkerMessage(void);
+/* Waits for a worker that was asked to stop; 0 when it did not end within dwMs. */
+int JoinWorker(DWORD dwMs);
+
+/* Tears every remote down, then releases the slots' locks and events (wm_Close's second half). */
+void CloseSlots(void);
 
 /* One worker pass over the ten slots; returns early when a stop is requested. */
 void WorkerPass(void);
 
-/* Supplied by the protocol and connection code. */
-int UpdateDevice(WM_DEVICE *pDev);
-int DestroyDevice(WM_DEVICE *pDev, int bKeepOutputs, int bNotify);
-int SetReportMode(WM_DEVICE *pDev);
+/* Supplied by the connection code: tears a lost remote down and tells the client, unless
+   the slot's occupant changed since lSerial (its record is gone already). */
+void EndLostRemote(int nSlot, LONG lSerial);
 
 #endif

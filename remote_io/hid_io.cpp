@@ -9,6 +9,7 @@ static const HID_IO g_Win32HidIo = {
     CancelIoEx,
     CloseHandle,
     HidD_SetOutputReport,
+    HidD_FlushQueue,
     HidD_GetHidGuid,
     SetupDiGetClassDevsW,
     SetupDiEnumDeviceInterfaces,

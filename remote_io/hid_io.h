@@ -28,6 +28,8 @@ typedef struct HID_IO {
     BOOL (WINAPI *pfnCancelIoEx)(HANDLE hFile, LPOVERLAPPED pOverlapped);
     BOOL (WINAPI *pfnCloseHandle)(HANDLE hObject);
     BOOLEAN (NTAPI *pfnHidD_SetOutputReport)(HANDLE hDevice, PVOID pReport, ULONG cbReport);
+    /* Drops the input reports the system has queued for the handle. */
+    BOOLEAN (NTAPI *pfnHidD_FlushQueue)(HANDLE hDevice);
 
     /* Discovery. */
     void (NTAPI *pfnHidD_GetHidGuid)(LPGUID pGuid);

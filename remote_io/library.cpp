@@ -1,6 +1,8 @@
 /* library.cpp - the exports that manage the library as a whole. */
+#include "connection.h"
 #include "frame.h"
 #include "hid_io.h"
+#include "transport.h"
 
 #include <mmsystem.h>
 
@@ -11,52 +13,78 @@ BOOL WINAPI DllMain(HINSTANCE hInstance, DWORD dwReason, LPVOID)
     return TRUE;
 }
 
-static void CreateSlots(void)
+/* The ten slots' events and locks, and the stop event; 0 when an event cannot be created. */
+static int CreateSlots(void)
 {
+    g_Lib.hStopEvent = CreateEventW(NULL, TRUE, FALSE, NULL);
+    int bAll = g_Lib.hStopEvent != NULL;
     for (int i = 0; i < TAVEL_SLOTS; i++) {
         ZeroMemory(&g_Lib.aSlotIo[i], sizeof(OVERLAPPED));
         g_Lib.aSlotIo[i].hEvent = CreateEventW(NULL, FALSE, TRUE, NULL);
-        InitializeCriticalSection(&g_Lib.aSlotLock[i]);
+        bAll = bAll && g_Lib.aSlotIo[i].hEvent;
     }
+    if (bAll) {
+        for (int i = 0; i < TAVEL_SLOTS; i++)
+            InitializeCriticalSection(&g_Lib.aSlotLock[i]);
+        return 1;
+    }
+    for (int i = 0; i < TAVEL_SLOTS; i++)
+        if (g_Lib.aSlotIo[i].hEvent)
+            CloseHandle(g_Lib.aSlotIo[i].hEvent);
+    if (g_Lib.hStopEvent)
+        CloseHandle(g_Lib.hStopEvent);
+    g_Lib.hStopEvent = NULL;
+    return 0;
 }
+
+/* A worker still finishing a close from inside a notification is given this long. */
+#define PREVIOUS_WORKER_WAIT_MS 2000
 
 int TAVEL_API wm_Init(void)
 {
     if (g_Lib.bInitialized)
         return SetResult(WME_ALREADY_INITIALIZED, 0);
+    if (!JoinWorker(PREVIOUS_WORKER_WAIT_MS))
+        return SetResult(WME_THREAD, 0);
     EnsureHidIo();
     for (int i = 0; i < TAVEL_SLOTS; i++)
         SetSlotDevice(i, NULL);
-    StopWorker();
-    if (!StartWorker())
+    /* The worker's resources: failing to create them is reported like failing to start it. */
+    if (!CreateSlots())
         return SetResult(WME_THREAD, 0);
-    CreateSlots();
+    if (!StartWorker()) {
+        for (int i = 0; i < TAVEL_SLOTS; i++) {
+            CloseHandle(g_Lib.aSlotIo[i].hEvent);
+            DeleteCriticalSection(&g_Lib.aSlotLock[i]);
+        }
+        CloseHandle(g_Lib.hStopEvent);
+        g_Lib.hStopEvent = NULL;
+        return SetResult(WME_THREAD, 0);
+    }
     /* The worker's 5 ms sleep needs a finer clock than Windows' default 15.6 ms tick. */
     timeBeginPeriod(1);
     ResumeWorker();
-    g_Lib.nWritePath = WRITE_PATH_UNKNOWN;
     InterlockedExchange(&g_Lib.bInitialized, 1);
     return SetResult(WME_SUCCESS, 1);
 }
 
+/*
+ * The flag goes first, so exports called from now on refuse work before the locks go away.
+ * Called from inside a message the worker sent, the close cannot wait for the worker (which
+ * waits for this call to return): the worker finishes it once the message returns.
+ */
 int TAVEL_API wm_Close(void)
 {
     if (!g_Lib.bInitialized)
         return SetResult(WME_NOT_INITIALIZED, 0);
-    StopWorker();
-    for (int i = 0; i < TAVEL_SLOTS; i++) {
-        LockSlot(i);
-        if (g_Lib.apSlot[i])
-            DestroyDevice(g_Lib.apSlot[i], 0, 0);
-        else
-            SetLastError(WME_NO_DEVICE);
-        CloseHandle(g_Lib.aSlotIo[i].hEvent);
-        g_Lib.aSlotIo[i].hEvent = NULL;
-        UnlockSlot(i);
-        DeleteCriticalSection(&g_Lib.aSlotLock[i]);
-    }
-    timeEndPeriod(1);
     InterlockedExchange(&g_Lib.bInitialized, 0);
+    if (InWorkerMessage()) {
+        InterlockedExchange(&g_Lib.bCloseByWorker, 1);
+        StopWorker();
+        return SetResult(WME_SUCCESS, 1);
+    }
+    StopWorker();
+    CloseSlots();
     return SetResult(WME_SUCCESS, 1);
 }
 
@@ -76,12 +104,20 @@ int TAVEL_API wm_Count(void)
     return SetResult(WME_SUCCESS, nCount);
 }
 
-/* Under the slot lock: a polled remote is watched by the worker; any other is probed. */
+/* Under the slot lock: a polled remote is watched by the worker; any other is probed, and
+   torn down when the probe finds it gone. */
 static int SlotUsable(int nSlot)
 {
     LockSlot(nSlot);
     WM_DEVICE *pDev = g_Lib.apSlot[nSlot];
-    int bUsable = pDev && (pDev->bAutoUpdate || SetReportMode(pDev));
+    LONG lSerial = g_Lib.alSlotSerial[nSlot];
+    int bUsable = pDev && pDev->bAutoUpdate;
+    if (pDev && !pDev->bAutoUpdate) {
+        IO_OUTCOME outcome = SetReportMode(pDev);
+        if (outcome == IO_GONE)
+            EndLostRemote(nSlot, lSerial);
+        bUsable = outcome == IO_DONE;
+    }
     UnlockSlot(nSlot);
     return bUsable;
 }

@@ -63,26 +63,23 @@ void InputChangeMasks(const WM_DEVICE *pDev, const INPUT_SNAPSHOT *pSnap, DWORD 
         adwMask[1] = ExtensionChangeMask(pDev, pSnap);
 }
 
-/* Fails only when the record went away while the client handled the message. */
-int NotifyStatus(WM_DEVICE *pDev, const STATUS_SNAPSHOT *pSnap)
+IO_OUTCOME NotifyStatus(WM_DEVICE *pDev, const STATUS_SNAPSHOT *pSnap)
 {
     if (!pDev->hWnd || pDev->nState == DEVICE_SETTING_UP)
-        return 1;
+        return IO_DONE;
     DWORD dwMask = StatusChangeMask(pDev, pSnap);
     if (dwMask == 0)
-        return 1;
-    SendNotify(pDev->nIndex, pDev->uMsgStatus, (WPARAM)pDev->nIndex, (LPARAM)dwMask);
-    return GetLastError() != WME_REMOVED;
+        return IO_DONE;
+    return SendNotify(pDev->nIndex, pDev->uMsgStatus, (WPARAM)pDev->nIndex, (LPARAM)dwMask) ? IO_DONE : IO_GONE;
 }
 
-int NotifyInput(WM_DEVICE *pDev, const INPUT_SNAPSHOT *pSnap)
+IO_OUTCOME NotifyInput(WM_DEVICE *pDev, const INPUT_SNAPSHOT *pSnap)
 {
     if (!pDev->hWnd || pDev->nState == DEVICE_SETTING_UP)
-        return 1;
+        return IO_DONE;
     DWORD adwMask[2];
     InputChangeMasks(pDev, pSnap, adwMask);
     if (adwMask[0] == 0 && adwMask[1] == 0)
-        return 1;
-    SendNotify(pDev->nIndex, pDev->uMsgKey, (WPARAM)pDev->nIndex, (LPARAM)adwMask);
-    return GetLastError() != WME_REMOVED;
+        return IO_DONE;
+    return SendNotify(pDev->nIndex, pDev->uMsgKey, (WPARAM)pDev->nIndex, (LPARAM)adwMask) ? IO_DONE : IO_GONE;
 }

@@ -4,14 +4,30 @@
 #include "connection.h"
 #include "decode.h"
 #include "frame.h"
+#include "hid_io.h"
 #include "transport.h"
 
 #define MAX_SMOOTHING 500
 #define MAX_RUMBLE_POWER 100
 
-typedef int (*SLOT_WORK)(WM_DEVICE *pDev, void *pContext);
+typedef IO_OUTCOME (*SLOT_WORK)(WM_DEVICE *pDev, void *pContext);
 /* Runs after the slot lock is released (work that touches other remotes). */
 typedef void (*AFTER_WORK)(void *pContext);
+
+/*
+ * The work on one occupied slot, its lock held. A remote the work found gone is torn down
+ * here, with the disconnected message; the result code is the work's own, or WME_IO.
+ */
+static IO_OUTCOME RunWork(int nSlot, SLOT_WORK pfnWork, void *pContext)
+{
+    LONG lSerial = g_Lib.alSlotSerial[nSlot];
+    IO_OUTCOME outcome = pfnWork(g_Lib.apSlot[nSlot], pContext);
+    if (outcome == IO_GONE) {
+        EndLostRemote(nSlot, lSerial);
+        SetLastError(WME_IO);
+    }
+    return outcome;
+}
 
 static int RunOnOneSlot(int nIndex, SLOT_WORK pfnWork, AFTER_WORK pfnAfter, void *pContext)
 {
@@ -19,12 +35,12 @@ static int RunOnOneSlot(int nIndex, SLOT_WORK pfnWork, AFTER_WORK pfnAfter, void
         return SetResult(WME_BAD_INDEX, 0);
     LockSlot(nIndex);
     WM_DEVICE *pDev = g_Lib.apSlot[nIndex];
-    int bDone = pDev ? pfnWork(pDev, pContext) : SetResult(WME_NO_DEVICE, 0);
+    IO_OUTCOME outcome = pDev ? RunWork(nIndex, pfnWork, pContext) : FailWith(WME_NO_DEVICE);
     DWORD dwCode = GetLastError();
     UnlockSlot(nIndex);
     if (pDev && pfnAfter)
         pfnAfter(pContext);
-    return bDone ? SetResult(WME_SUCCESS, 1) : SetResult(dwCode, 0);
+    return outcome == IO_DONE ? SetResult(WME_SUCCESS, 1) : SetResult(dwCode, 0);
 }
 
 /* Index -1: a failure on one remote neither stops the loop nor reaches the caller. */
@@ -36,7 +52,7 @@ static int RunOnEverySlot(SLOT_WORK pfnWork, AFTER_WORK pfnAfter, void *pContext
         WM_DEVICE *pDev = g_Lib.apSlot[i];
         if (pDev) {
             bAny = 1;
-            pfnWork(pDev, pContext);
+            RunWork(i, pfnWork, pContext);
         }
         UnlockSlot(i);
         if (pDev && pfnAfter)
@@ -58,20 +74,23 @@ static int RunExport(int nIndex, int bAllowEvery, SLOT_WORK pfnWork, AFTER_WORK 
     if (!(pRecord))                                     \
         return SetResult(WME_BAD_PARAMETER, 0)
 
-/* A remote nobody polls is read when asked: up to the next data report. */
-static int RefreshInput(WM_DEVICE *pDev)
+/* A remote nobody polls is read when asked: the queued reports are old, so they are
+   dropped and the next data report is read. */
+static IO_OUTCOME RefreshInput(WM_DEVICE *pDev)
 {
     if (!pDev->bValid)
-        return SetResult(WME_IO, 0);
-    if (!pDev->bAutoUpdate)
-        return ReadReport(pDev, 1, READ_DATA | READ_UNTIL);
-    return 1;
+        return FailWith(WME_IO);
+    if (pDev->bAutoUpdate)
+        return IO_DONE;
+    g_HidIo.pfnHidD_FlushQueue(pDev->hDevice);
+    return ReadDataReport(pDev);
 }
 
-static int GetKeyWork(WM_DEVICE *pDev, void *pContext)
+static IO_OUTCOME GetKeyWork(WM_DEVICE *pDev, void *pContext)
 {
-    if (!RefreshInput(pDev))
-        return 0;
+    IO_OUTCOME outcome = RefreshInput(pDev);
+    if (outcome != IO_DONE)
+        return outcome;
     int *anField = (int *)pContext;
     for (int i = 0; i < WM_KEY_FIELDS; i++)
         anField[i] = -1;
@@ -81,7 +100,7 @@ static int GetKeyWork(WM_DEVICE *pDev, void *pContext)
     if (pDev->dwReport & WMRPT_ACCEL)
         for (int i = 0; i < 3; i++)
             anField[KEY_COUNT + i] = pDev->anAccel[i];
-    return 1;
+    return IO_DONE;
 }
 
 int TAVEL_API wm_GetKey(int nIndex, WM_KEY *pKey)
@@ -111,10 +130,11 @@ static void FillClassic(const WM_DEVICE *pDev, WM_KEYEX *pKeyEx)
         pKeyEx->anField[CLASSIC_BUTTONS + i] = pState->anValue[i];
 }
 
-static int GetKeyExWork(WM_DEVICE *pDev, void *pContext)
+static IO_OUTCOME GetKeyExWork(WM_DEVICE *pDev, void *pContext)
 {
-    if (!RefreshInput(pDev))
-        return 0;
+    IO_OUTCOME outcome = RefreshInput(pDev);
+    if (outcome != IO_DONE)
+        return outcome;
     WM_KEYEX *pKeyEx = (WM_KEYEX *)pContext;
     int bReported = (pDev->dwReport & WMRPT_EXTENSION) != 0;
     if (pDev->nExtType == WMEXT_NUNCHUK) {
@@ -123,16 +143,16 @@ static int GetKeyExWork(WM_DEVICE *pDev, void *pContext)
             pKeyEx->anField[i] = -1;
         if (bReported)
             FillNunchuk(pDev, &pKeyEx->Nunchuk);
-        return 1;
+        return IO_DONE;
     }
     if (pDev->nExtType == WMEXT_CLASSIC || pDev->nExtType == WMEXT_CLASSIC_PRO) {
         for (int i = 0; i < WM_KEYEX_FIELDS; i++)
             pKeyEx->anField[i] = -1;
         if (bReported)
             FillClassic(pDev, pKeyEx);
-        return 1;
+        return IO_DONE;
     }
-    return SetResult(WME_NO_EXTENSION, 0);
+    return FailWith(WME_NO_EXTENSION);
 }
 
 int TAVEL_API wm_GetKeyEx(int nIndex, WM_KEYEX *pKeyEx)
@@ -141,12 +161,16 @@ int TAVEL_API wm_GetKeyEx(int nIndex, WM_KEYEX *pKeyEx)
     return RunExport(nIndex, 0, GetKeyExWork, NULL, pKeyEx);
 }
 
-static int GetStatusWork(WM_DEVICE *pDev, void *pContext)
+static IO_OUTCOME GetStatusWork(WM_DEVICE *pDev, void *pContext)
 {
     if (!pDev->bValid)
-        return SetResult(WME_IO, 0);
-    if (!pDev->bAutoUpdate && !RequestStatus(pDev))
-        return 0;
+        return FailWith(WME_IO);
+    if (!pDev->bAutoUpdate) {
+        /* A status whose extension could not be identified is still a fresh status. */
+        g_HidIo.pfnHidD_FlushQueue(pDev->hDevice);
+        if (RequestStatus(pDev) == IO_GONE)
+            return IO_GONE;
+    }
     WM_STATUS *pStatus = (WM_STATUS *)pContext;
     DWORD dwFlags = pStatus->dwFlags;
     if (dwFlags & WMST_LED)
@@ -165,7 +189,7 @@ static int GetStatusWork(WM_DEVICE *pDev, void *pContext)
         pStatus->bSpeaker = pDev->bSpeaker;
     if (dwFlags & WMST_IRCAMERA)
         pStatus->bIrCamera = pDev->bIrCamera;
-    return 1;
+    return IO_DONE;
 }
 
 int TAVEL_API wm_GetStatus(int nIndex, WM_STATUS *pStatus)
@@ -174,10 +198,10 @@ int TAVEL_API wm_GetStatus(int nIndex, WM_STATUS *pStatus)
     return RunExport(nIndex, 0, GetStatusWork, NULL, pStatus);
 }
 
-static int SetRumble(WM_DEVICE *pDev, const WM_STATUS *pStatus)
+static IO_OUTCOME SetRumble(WM_DEVICE *pDev, const WM_STATUS *pStatus)
 {
     if ((DWORD)pStatus->nRumblePower > MAX_RUMBLE_POWER)
-        return SetResult(WME_BAD_PARAMETER, 0);
+        return FailWith(WME_BAD_PARAMETER);
     int nPower = pStatus->nRumblePower;
     pDev->dRumbleAcc = 0;
     pDev->nRumblePower = nPower;
@@ -189,7 +213,7 @@ static int SetRumble(WM_DEVICE *pDev, const WM_STATUS *pStatus)
     return SetLeds(pDev, pDev->abLed[0], pDev->abLed[1], pDev->abLed[2], pDev->abLed[3], pDev->bRumble);
 }
 
-static int SetLedStates(WM_DEVICE *pDev, const WM_STATUS *pStatus)
+static IO_OUTCOME SetLedStates(WM_DEVICE *pDev, const WM_STATUS *pStatus)
 {
     DWORD dwBlink = pStatus->dwBlink;
     if (dwBlink != 0 && dwBlink != WM_BLINK_STEADY) {
@@ -200,7 +224,7 @@ static int SetLedStates(WM_DEVICE *pDev, const WM_STATUS *pStatus)
             pDev->adwBlink[i] = dwBlink;
             ArmAlarm(pDev->apBlinkAlarm[i], dwBlink);
         }
-        return 1;
+        return IO_DONE;
     }
     for (int i = 0; i < 4; i++)
         pDev->adwBlink[i] = 0;
@@ -208,25 +232,27 @@ static int SetLedStates(WM_DEVICE *pDev, const WM_STATUS *pStatus)
                    pDev->bRumble);
 }
 
-static int SetStatusWork(WM_DEVICE *pDev, void *pContext)
+static IO_OUTCOME SetStatusWork(WM_DEVICE *pDev, void *pContext)
 {
     const WM_STATUS *pStatus = (const WM_STATUS *)pContext;
     if (!pDev->bValid)
-        return SetResult(WME_IO, 0);
+        return FailWith(WME_IO);
     STATUS_SNAPSHOT snap;
     TakeStatusSnapshot(pDev, &snap);
-    if ((pStatus->dwFlags & WMST_RUMBLE) && !SetRumble(pDev, pStatus))
-        return 0;
-    if ((pStatus->dwFlags & WMST_LED) && !SetLedStates(pDev, pStatus))
-        return 0;
-    if (pStatus->dwFlags & WMST_REPORT) {
+    IO_OUTCOME outcome = IO_DONE;
+    if (pStatus->dwFlags & WMST_RUMBLE)
+        outcome = SetRumble(pDev, pStatus);
+    if (outcome == IO_DONE && (pStatus->dwFlags & WMST_LED))
+        outcome = SetLedStates(pDev, pStatus);
+    if (outcome == IO_DONE && (pStatus->dwFlags & WMST_REPORT)) {
         pDev->dwReport = pStatus->dwReport;
-        if (!SetReportMode(pDev))
-            return 0;
+        outcome = SetReportMode(pDev);
     }
+    if (outcome != IO_DONE)
+        return outcome;
     /* A client that disconnects the remote while told about it has still had its change made. */
     NotifyStatus(pDev, &snap);
-    return 1;
+    return IO_DONE;
 }
 
 int TAVEL_API wm_SetStatus(int nIndex, const WM_STATUS *pStatus)
@@ -235,7 +261,7 @@ int TAVEL_API wm_SetStatus(int nIndex, const WM_STATUS *pStatus)
     return RunExport(nIndex, 1, SetStatusWork, NULL, (void *)pStatus);
 }
 
-static int GetSystemWork(WM_DEVICE *pDev, void *pContext)
+static IO_OUTCOME GetSystemWork(WM_DEVICE *pDev, void *pContext)
 {
     WM_SYSTEM *pSystem = (WM_SYSTEM *)pContext;
     DWORD dwFlags = pSystem->dwFlags;
@@ -254,7 +280,7 @@ static int GetSystemWork(WM_DEVICE *pDev, void *pContext)
     }
     if (dwFlags & WMSYS_USERVALUE)
         pSystem->dwUserValue = pDev->dwUserValue;
-    return 1;
+    return IO_DONE;
 }
 
 int TAVEL_API wm_GetSystem(int nIndex, WM_SYSTEM *pSystem)
@@ -272,12 +298,18 @@ typedef struct SET_SYSTEM_CONTEXT {
 static int TakeSystemFields(WM_DEVICE *pDev, const WM_SYSTEM *pSystem)
 {
     if (!pSystem) {
+        if (!pDev->bAutoUpdate)
+            g_HidIo.pfnHidD_FlushQueue(pDev->hDevice);
         SetDefaultSystem(pDev);
         return 1;
     }
     DWORD dwFlags = pSystem->dwFlags;
-    if (dwFlags & WMSYS_AUTOUPDATE)
+    if (dwFlags & WMSYS_AUTOUPDATE) {
+        /* The reports queued while nobody polled are old: the worker starts from fresh ones. */
+        if (!pDev->bAutoUpdate && pSystem->bAutoUpdate)
+            g_HidIo.pfnHidD_FlushQueue(pDev->hDevice);
         pDev->bAutoUpdate = pSystem->bAutoUpdate;
+    }
     if (dwFlags & WMSYS_TIMEOUT)
         pDev->dwTimeout = pSystem->dwTimeout;
     if (dwFlags & WMSYS_SMOOTHING) {
@@ -297,18 +329,18 @@ static int TakeSystemFields(WM_DEVICE *pDev, const WM_SYSTEM *pSystem)
     return 1;
 }
 
-static int SetSystemWork(WM_DEVICE *pDev, void *pContext)
+static IO_OUTCOME SetSystemWork(WM_DEVICE *pDev, void *pContext)
 {
     SET_SYSTEM_CONTEXT *pSet = (SET_SYSTEM_CONTEXT *)pContext;
     int nOld = pDev->nSmoothing;
     pSet->bSmoothingChanged = 0;
     if (!TakeSystemFields(pDev, pSet->pSystem))
-        return 0;
+        return IO_FAILED;
     if (pDev->nSmoothing != nOld) {
         pSet->bSmoothingChanged = 1;
         pSet->nNewSmoothing = pDev->nSmoothing;
     }
-    return 1;
+    return IO_DONE;
 }
 
 static void RebuildFilters(WM_DEVICE *pDev, int nNewSmoothing)

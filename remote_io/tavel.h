@@ -43,6 +43,9 @@ extern "C" {
 #define WME_REMOVED             0x10000013
 #define WME_CONNECTING          0x10000014
 #define WME_NONE                0x10000015
+/* wm_Connect found a Wii Remote whose system reports input or output lengths shorter than
+   22 bytes (or longer than 64), and connected none. */
+#define WME_REPORT_LENGTH       0x10000016
 
 /* Default notification message numbers. */
 #define WM_MSG_STATUS_DEFAULT  0x8000
@@ -146,6 +149,16 @@ typedef struct WM_KEYEX {
 
 /* Library as a whole. */
 int TAVEL_API wm_Init(void);
+/*
+ * wm_Close returns within 0.8 s whatever the remotes' dwTimeout and whatever the driver does
+ * (a set-output-report call that never returns, a cancelled read that never completes):
+ * up to 0.1 s for the worker to stop, 0.5 s for the remotes' last output reports (LEDs and
+ * rumble off, streaming off) and 0.1 s for a cancel the driver does not complete; plus the
+ * time the client's window procedures take for a notification being sent at that moment.
+ * Called from the handler of a notification the worker sent, it returns at once and the
+ * worker finishes the close when the handler returns; wm_Init waits for that (up to 2 s).
+ * Every other export's transfer ends within the remote's dwTimeout plus 0.1 s.
+ */
 int TAVEL_API wm_Close(void);
 int TAVEL_API wm_Version(void);
 int TAVEL_API wm_Count(void);

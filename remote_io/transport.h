@@ -1,13 +1,22 @@
 /*
  * transport.h - moving reports between the library and one remote, and the output commands.
- * Every function runs under the remote's slot lock and returns true or false with the
- * reason in the last-error code. After a failed transfer the remote has been torn down
- * (unless it was still being set up): callers return at once without touching it.
+ * Every function runs under the remote's slot lock and returns an IO_OUTCOME. Nothing here
+ * tears a remote down: a lost remote comes back as IO_GONE, and only the worker's step and
+ * the exports' slot runner act on it.
  */
 #ifndef TAVEL_TRANSPORT_H
 #define TAVEL_TRANSPORT_H
 
 #include "device.h"
+
+typedef enum IO_OUTCOME {
+    IO_DONE = 0,
+    /* Failed with the reason in the last-error code; the remote stays usable. */
+    IO_FAILED = 1,
+    /* The remote is gone: a transfer failed (bValid is now 0) or its record was freed while
+       the client handled a notification. Callers return at once and touch the record no more. */
+    IO_GONE = 2
+} IO_OUTCOME;
 
 /* Output report ids. */
 #define RPT_OUT_LEDS         0x11
@@ -23,12 +32,6 @@
 #define RPT_IN_DATA_FIRST  0x30
 #define RPT_IN_DATA_LAST   0x37
 
-/* ReadReport masks. */
-#define READ_DATA   0x01
-#define READ_STATUS 0x02
-#define READ_ANY    0xFF
-#define READ_UNTIL  0x100
-
 #define CONTINUOUS_REPORTING 0x04
 
 /* Reports read in one exchange before the remote is taken as broken. */
@@ -42,26 +45,29 @@
 #define ADDR_EXT_ID       0x04A400FA
 #define ADDR_EXT_CAL      0x04A40020
 
+/* Sets the result code and returns IO_FAILED. */
+IO_OUTCOME FailWith(DWORD dwCode);
+
 int IsDataReport(BYTE bId);
 
-/* Starts an output report in abReport: the id, the rumble bit, the rest zero. */
+/* Starts an output report in abOutput: the id, the rumble bit, the rest zero. */
 void BeginReport(WM_DEVICE *pDev, BYTE bId);
 
-int ReadReport(WM_DEVICE *pDev, int bDispatch, DWORD dwMask);
-int WriteReport(WM_DEVICE *pDev);
-/* Sends abReport without the lost-remote handling (for the teardown's own all-off report). */
-int SendReportRaw(WM_DEVICE *pDev);
+/* Reads one input report into abInput, within dwTimeout. */
+IO_OUTCOME ReadReport(WM_DEVICE *pDev);
+/* Sends abOutput by the remote's output path, within dwTimeout. */
+IO_OUTCOME WriteReport(WM_DEVICE *pDev);
+/* Reads until a data report arrives and decodes it; other reports are passed over. */
+IO_OUTCOME ReadDataReport(WM_DEVICE *pDev);
 
-int SetLeds(WM_DEVICE *pDev, int bLed1, int bLed2, int bLed3, int bLed4, int bRumble);
+IO_OUTCOME SetLeds(WM_DEVICE *pDev, int bLed1, int bLed2, int bLed3, int bLed4, int bRumble);
 BYTE ReportModeFor(DWORD dwReport);
-int SetReportMode(WM_DEVICE *pDev);
-int RequestStatus(WM_DEVICE *pDev);
-int ReadMemory(WM_DEVICE *pDev, DWORD dwAddress, BYTE *pbDest, int cbLength);
-int WriteMemory(WM_DEVICE *pDev, DWORD dwAddress, BYTE bData);
-int ReadIdentity(WM_DEVICE *pDev);
-int ReadAccelCalibration(WM_DEVICE *pDev);
-
-/* True when the last failure took the remote away (torn down, or freed during a notification). */
-int RemoteGone(void);
+IO_OUTCOME SetReportMode(WM_DEVICE *pDev);
+/* Asks for a status report until one arrives, and decodes it. */
+IO_OUTCOME RequestStatus(WM_DEVICE *pDev);
+IO_OUTCOME ReadMemory(WM_DEVICE *pDev, DWORD dwAddress, BYTE *pbDest, int cbLength);
+IO_OUTCOME WriteMemory(WM_DEVICE *pDev, DWORD dwAddress, BYTE bData);
+IO_OUTCOME ReadIdentity(WM_DEVICE *pDev);
+IO_OUTCOME ReadAccelCalibration(WM_DEVICE *pDev);
 
 #endif

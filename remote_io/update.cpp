@@ -24,7 +24,7 @@ static void PulseRumble(WM_DEVICE *pDev)
     }
 }
 
-static int BlinkLeds(WM_DEVICE *pDev)
+static IO_OUTCOME BlinkLeds(WM_DEVICE *pDev)
 {
     int bToggled = 0;
     for (int i = 0; i < 4; i++) {
@@ -35,43 +35,58 @@ static int BlinkLeds(WM_DEVICE *pDev)
         bToggled = 1;
     }
     if (!bToggled)
-        return 1;
+        return IO_DONE;
     return SetLeds(pDev, pDev->abLed[0], pDev->abLed[1], pDev->abLed[2], pDev->abLed[3], pDev->bRumble);
 }
 
-/* Until a status report and a data report have both been decoded; every request carries the rumble bit. */
-static int ExchangeReports(WM_DEVICE *pDev)
+/* A status request unanswered after this many other reports is sent again. */
+#define REPORTS_BEFORE_NEW_REQUEST 8
+
+/*
+ * Until a status report and a fresh data report have both been decoded. Reports that queued
+ * since the last step are decoded on the way (no press is lost), but the step ends only with
+ * a data report that had not yet arrived when it was asked for, so a step never leaves the
+ * remote's state behind a backlog. One status request per step (a streaming remote's data
+ * reports come in between, and asking again for each of them would only pile answers up);
+ * it carries the rumble bit.
+ */
+static IO_OUTCOME ExchangeReports(WM_DEVICE *pDev)
 {
     int bStatusSeen = 0, bDataSeen = 0;
     for (int nRead = 0; nRead < MAX_REPORTS_PER_EXCHANGE; nRead++) {
-        if (!bStatusSeen) {
+        IO_OUTCOME outcome = IO_DONE;
+        if (!bStatusSeen && nRead % REPORTS_BEFORE_NEW_REQUEST == 0) {
             BeginReport(pDev, RPT_OUT_STATUS);
-            if (!WriteReport(pDev))
-                return 0;
+            outcome = WriteReport(pDev);
         }
-        if (!ReadReport(pDev, 0, READ_ANY))
-            return 0;
-        BYTE bId = pDev->abReport[0];
+        if (outcome == IO_DONE)
+            outcome = ReadReport(pDev);
+        if (outcome != IO_DONE)
+            return outcome;
+        /* Taken before decoding: an extension's identification reads further reports. */
+        BYTE bId = pDev->abInput[0];
+        outcome = DispatchReport(pDev);
         /* A status whose extension could not be identified still counts: the remote keeps
-           working without extension data and identification is tried at the next status. */
-        if (!DispatchReport(pDev) && (RemoteGone() || bId != RPT_IN_STATUS))
-            return 0;
+           working without extension data. */
+        if (outcome == IO_GONE || (outcome == IO_FAILED && bId != RPT_IN_STATUS))
+            return outcome;
         if (bId == RPT_IN_STATUS)
             bStatusSeen = 1;
-        else if (IsDataReport(bId))
+        else if (IsDataReport(bId) && pDev->bInputFresh)
             bDataSeen = 1;
         if (bStatusSeen && bDataSeen)
-            return 1;
+            return IO_DONE;
     }
-    return 0; /* tried again next cycle */
+    return IO_DONE; /* tried again next cycle */
 }
 
-int UpdateDevice(WM_DEVICE *pDev)
+IO_OUTCOME UpdateDevice(WM_DEVICE *pDev)
 {
     if (!pDev->bValid || pDev->nState < DEVICE_ACTIVE)
-        return 1;
+        return IO_DONE;
     PulseRumble(pDev);
-    if (!BlinkLeds(pDev))
-        return 0;
+    IO_OUTCOME outcome = BlinkLeds(pDev);
+    if (outcome != IO_DONE)
+        return outcome;
     return ExchangeReports(pDev);
 }

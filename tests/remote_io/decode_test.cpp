@@ -24,17 +24,17 @@ struct Remote {
     }
     // Loads a report: id, then bytes from position 1.
     int Feed(std::initializer_list<int> bytes) {
-        memset(dev.abReport, 0, sizeof(dev.abReport));
+        memset(dev.abInput, 0, sizeof(dev.abInput));
         int i = 0;
         for (int b : bytes)
-            dev.abReport[i++] = (BYTE)b;
-        return DispatchReport(&dev);
+            dev.abInput[i++] = (BYTE)b;
+        return DispatchReport(&dev) == IO_DONE;
     }
     int FeedExt(BYTE bId, int nStart, const BYTE e[6]) {
-        memset(dev.abReport, 0, sizeof(dev.abReport));
-        dev.abReport[0] = bId;
-        memcpy(dev.abReport + nStart, e, 6);
-        return DispatchReport(&dev);
+        memset(dev.abInput, 0, sizeof(dev.abInput));
+        dev.abInput[0] = bId;
+        memcpy(dev.abInput + nStart, e, 6);
+        return DispatchReport(&dev) == IO_DONE;
     }
 };
 
@@ -191,10 +191,10 @@ TEST(DecodeExtension, AllFFBytesLeaveTheExtensionStateAlone) {
     CalibrateClassicPro(&r.dev);
     r.dev.Ext.Classic.anValue[CLS_LX] = 55;
     r.dev.Ext.Classic.abButton[3] = 1;
-    memset(r.dev.abReport, 0xFF, sizeof(r.dev.abReport));
-    r.dev.abReport[0] = 0x32;
-    r.dev.abReport[1] = r.dev.abReport[2] = 0;
-    ASSERT_TRUE(DispatchReport(&r.dev));
+    memset(r.dev.abInput, 0xFF, sizeof(r.dev.abInput));
+    r.dev.abInput[0] = 0x32;
+    r.dev.abInput[1] = r.dev.abInput[2] = 0;
+    ASSERT_EQ(IO_DONE, DispatchReport(&r.dev));
     EXPECT_EQ(55, r.dev.Ext.Classic.anValue[CLS_LX]);
     EXPECT_EQ(1, r.dev.Ext.Classic.abButton[3]);
 }
@@ -263,14 +263,14 @@ TEST(DecodeFuzz, RandomReportsKeepTheRecordConsistent) {
         for (BYTE &b : g.dev.abAccelCal)
             b = (BYTE)rng();
         for (int i = 0; i < 5000; i++) {
-            for (BYTE &b : g.dev.abReport)
+            for (BYTE &b : g.dev.abInput)
                 b = (BYTE)rng();
             // Mostly ids the decoder handles, sometimes any byte; status reports keep the extension flag
             // as it is, so no transfer is attempted.
             int nPick = (int)(rng() % 12);
-            g.dev.abReport[0] = nPick < 8 ? (BYTE)(0x30 + nPick) : nPick < 10 ? (BYTE)0x20 : (BYTE)rng();
-            if (g.dev.abReport[0] == 0x20)
-                g.dev.abReport[3] = (BYTE)((g.dev.abReport[3] & ~0x02) | (g.dev.bExtConnected << 1));
+            g.dev.abInput[0] = nPick < 8 ? (BYTE)(0x30 + nPick) : nPick < 10 ? (BYTE)0x20 : (BYTE)rng();
+            if (g.dev.abInput[0] == 0x20)
+                g.dev.abInput[3] = (BYTE)((g.dev.abInput[3] & ~0x02) | (g.dev.bExtConnected << 1));
             DispatchReport(&g.dev);
             for (BYTE b : g.dev.abKey)
                 ASSERT_LE(b, 1);

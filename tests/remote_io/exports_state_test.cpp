@@ -128,6 +128,7 @@ TEST_F(SimLibrary, DisconnectArgumentsAndEmptySlots) {
     EXPECT_EQ((DWORD)WME_NO_DEVICE, GetLastError());
 }
 
+// Off at close: LEDs, rumble, and the continuous stream (core buttons, sent only on a change).
 TEST_F(SimLibrary, CloseSwitchesOutputsOffWithoutNotifying) {
     SIM_REMOTE *pSim = SimAddRemote();
     ConnectAll(1);
@@ -142,6 +143,8 @@ TEST_F(SimLibrary, CloseSwitchesOutputsOffWithoutNotifying) {
     ASSERT_EQ(1, wm_Close());
     EXPECT_EQ(0, SimLeds(pSim));
     EXPECT_EQ(0, SimRumble(pSim));
+    EXPECT_EQ(0, SimContinuous(pSim));
+    EXPECT_EQ(0x30, SimReportMode(pSim));
     PumpFor(20);
     EXPECT_EQ(0, window.Count(WM_MSG_LOST_DEFAULT));
     ASSERT_EQ(1, wm_Init());  // for TearDown

@@ -46,4 +46,21 @@ TEST(TavelExports, InitCountCloseThroughTheLoadedLibrary) {
     EXPECT_EQ(0, close());
 }
 
+// A client that unloads the library without wm_Close: the worker keeps the library loaded until
+// it has ended, so it never runs unmapped code; wm_Close then lets the library go.
+TEST(TavelExports, UnloadWithoutCloseLeavesNoWorkerInUnmappedCode) {
+    HMODULE h = LoadLibraryW(L"tavel.dll");
+    ASSERT_NE(nullptr, h);
+    auto init = (VOID_EXPORT)GetProcAddress(h, "wm_Init");
+    auto close = (VOID_EXPORT)GetProcAddress(h, "wm_Close");
+    ASSERT_EQ(1, init());
+    FreeLibrary(h);
+    ASSERT_EQ(h, GetModuleHandleW(L"tavel.dll"));
+    // The client takes the library again to close it; its own reference is then the last one.
+    ASSERT_EQ(h, LoadLibraryW(L"tavel.dll"));
+    EXPECT_EQ(1, close());
+    FreeLibrary(h);
+    EXPECT_EQ(nullptr, GetModuleHandleW(L"tavel.dll"));
+}
+
 }  // namespace

@@ -1,5 +1,7 @@
 #include "sim_fixture.h"
 
+#include <stdio.h>
+
 namespace {
 
 LRESULT CALLBACK ClientProc(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam) {
@@ -60,6 +62,51 @@ void SimLibrary::TearDown() {
     EXPECT_EQ(0, SimBadCloses()) << "a device handle was closed twice";
     EXPECT_EQ(0, SimPreparsedOutstanding());
     SimUninstall();
+}
+
+void SimLibrary::Restart() {
+    wm_Close();
+    EXPECT_EQ(SimHandlesOpened(), SimHandlesClosed()) << "a device handle was left open";
+    SimUninstall();
+    SimInstall();
+    ASSERT_EQ(1, wm_Init());
+}
+
+static DWORD WINAPI WatchdogProc(LPVOID pv) {
+    Watchdog *p = (Watchdog *)pv;
+    if (WaitForSingleObject(p->hDone, p->dwMs) != WAIT_OBJECT_0) {
+        fprintf(stderr, "hung for %lu ms: %s\n", (unsigned long)p->dwMs, p->pszWhat);
+        fflush(stderr);
+        ExitProcess(3);
+    }
+    return 0;
+}
+
+Watchdog::Watchdog(DWORD dwMsIn, const char *pszWhatIn) : dwMs(dwMsIn), pszWhat(pszWhatIn) {
+    hDone = CreateEventW(NULL, TRUE, FALSE, NULL);
+    hThread = CreateThread(NULL, 0, WatchdogProc, this, 0, NULL);
+}
+
+Watchdog::~Watchdog() {
+    SetEvent(hDone);
+    WaitForSingleObject(hThread, INFINITE);
+    CloseHandle(hThread);
+    CloseHandle(hDone);
+}
+
+static DWORD WINAPI CallProc(LPVOID pv) {
+    (*(std::function<void()> *)pv)();
+    return 0;
+}
+
+bool ReturnsWithin(DWORD dwMs, const std::function<void()> &call) {
+    std::function<void()> *pCall = new std::function<void()>(call);  // left to a thread that hangs
+    HANDLE hThread = CreateThread(NULL, 0, CallProc, pCall, 0, NULL);
+    bool bReturned = WaitForSingleObject(hThread, dwMs) == WAIT_OBJECT_0;
+    CloseHandle(hThread);
+    if (bReturned)
+        delete pCall;
+    return bReturned;
 }
 
 void SimLibrary::ConnectAll(int nExpected) {

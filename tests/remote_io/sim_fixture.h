@@ -42,8 +42,25 @@ protected:
     void Watch(int nSlot, ClientWindow &window);
     void SetPolling(int nSlot, int bAutoUpdate);
     void SetTimeout(int nSlot, DWORD dwMs);
+    // Closes the library, checks that every handle was closed, and starts afresh on an empty bus.
+    void Restart();
     WM_DEVICE *Device(int nSlot) { return g_Lib.apSlot[nSlot]; }
 };
+
+// Ends the test process with a message when the scope is not left within dwMs: a hang fails
+// the test at once instead of stalling the suite.
+struct Watchdog {
+    HANDLE hDone;
+    HANDLE hThread;
+    DWORD dwMs;
+    const char *pszWhat;
+    Watchdog(DWORD dwMs, const char *pszWhat);
+    ~Watchdog();
+};
+
+// Runs the call on a thread of its own; false when it has not returned within dwMs (the thread
+// is then left behind).
+bool ReturnsWithin(DWORD dwMs, const std::function<void()> &call);
 
 // Runs code under a slot's lock, as the library's own callers do.
 struct SlotLock {

@@ -37,8 +37,8 @@ protected:
 
 TEST_F(Transport, LedReportCarriesLedsAndRumble) {
     SlotLock lock(0);
-    ASSERT_TRUE(SetLeds(Device(0), 1, 0, 0, 1, 0));
-    ASSERT_TRUE(SetLeds(Device(0), 1, 0, 0, 1, 1));
+    ASSERT_EQ(IO_DONE, SetLeds(Device(0), 1, 0, 0, 1, 0));
+    ASSERT_EQ(IO_DONE, SetLeds(Device(0), 1, 0, 0, 1, 1));
     ASSERT_EQ(2, SimOutputCount(pSim));
     EXPECT_EQ(Report({0x11, 0x90}), Output(pSim, 0));
     EXPECT_EQ(Report({0x11, 0x91}), Output(pSim, 1));
@@ -54,7 +54,7 @@ TEST_F(Transport, ReportingModeFollowsReportContent) {
     for (auto &row : table) {
         SimClearOutputs(pSim);
         Device(0)->dwReport = row.dwReport;
-        ASSERT_TRUE(SetReportMode(Device(0)));
+        ASSERT_EQ(IO_DONE, SetReportMode(Device(0)));
         EXPECT_EQ(Report({0x12, 0x04, row.bMode}), Output(pSim, 0)) << row.dwReport;
         EXPECT_EQ(row.bMode, SimReportMode(pSim));
         EXPECT_TRUE(SimContinuous(pSim));
@@ -66,9 +66,9 @@ TEST_F(Transport, MemoryRequestsCarryAddressSpaceLengthAndRumble) {
     SlotLock lock(0);
     BYTE abId[6];
     Device(0)->bRumble = 1;
-    ASSERT_TRUE(WriteMemory(Device(0), ADDR_EXT_INIT1, 0x55));
-    ASSERT_TRUE(WriteMemory(Device(0), ADDR_EXT_INIT2, 0x00));
-    ASSERT_TRUE(ReadMemory(Device(0), ADDR_EXT_ID, abId, 6));
+    ASSERT_EQ(IO_DONE, WriteMemory(Device(0), ADDR_EXT_INIT1, 0x55));
+    ASSERT_EQ(IO_DONE, WriteMemory(Device(0), ADDR_EXT_INIT2, 0x00));
+    ASSERT_EQ(IO_DONE, ReadMemory(Device(0), ADDR_EXT_ID, abId, 6));
     EXPECT_EQ(Report({0x16, 0x05, 0xA4, 0x00, 0xF0, 0x01, 0x55}), Output(pSim, 0));
     EXPECT_EQ(Report({0x16, 0x05, 0xA4, 0x00, 0xFB, 0x01, 0x00}), Output(pSim, 1));
     EXPECT_EQ(Report({0x17, 0x05, 0xA4, 0x00, 0xFA, 0x00, 0x06}), Output(pSim, 2));
@@ -77,7 +77,7 @@ TEST_F(Transport, MemoryRequestsCarryAddressSpaceLengthAndRumble) {
 
     Device(0)->bRumble = 0;
     SimClearOutputs(pSim);
-    ASSERT_TRUE(ReadMemory(Device(0), ADDR_EXT_ID, abId, 6));
+    ASSERT_EQ(IO_DONE, ReadMemory(Device(0), ADDR_EXT_ID, abId, 6));
     EXPECT_EQ(Report({0x17, 0x04, 0xA4, 0x00, 0xFA, 0x00, 0x06}), Output(pSim, 0));
 }
 
@@ -89,7 +89,7 @@ TEST_F(Transport, MemoryReadsReassembleOneOrTwoReplies) {
     SlotLock lock(0);
     for (int cb : {16, 20, 1}) {
         BYTE abRead[20] = {};
-        ASSERT_TRUE(ReadMemory(Device(0), 0x00001000, abRead, cb)) << cb;
+        ASSERT_EQ(IO_DONE, ReadMemory(Device(0), 0x00001000, abRead, cb)) << cb;
         EXPECT_EQ(0, memcmp(abStored, abRead, (size_t)cb)) << cb;
     }
 }
@@ -102,46 +102,53 @@ TEST_F(Transport, MemoryReadErrorsFailTheReadButKeepTheRemote) {
     BYTE ab[9];
     for (auto &row : table) {
         SimSetMemoryError(pSim, row.bError);
-        EXPECT_FALSE(ReadMemory(Device(0), ADDR_IDENTITY, ab, 9));
+        EXPECT_EQ(IO_FAILED, ReadMemory(Device(0), ADDR_IDENTITY, ab, 9));
         EXPECT_EQ(row.dwCode, GetLastError()) << (int)row.bError;
         ASSERT_NE(nullptr, Device(0));
         EXPECT_EQ(1, Device(0)->bValid);
     }
     SimSetMemoryError(pSim, 0);
     SimSetReplyOffset(pSim, 8);
-    EXPECT_FALSE(ReadMemory(Device(0), ADDR_IDENTITY, ab, 9));
+    EXPECT_EQ(IO_FAILED, ReadMemory(Device(0), ADDR_IDENTITY, ab, 9));
     EXPECT_EQ((DWORD)WME_READ_OVERRUN, GetLastError());
     SimSetReplyOffset(pSim, -2);
-    EXPECT_FALSE(ReadMemory(Device(0), ADDR_IDENTITY, ab, 9));
+    EXPECT_EQ(IO_FAILED, ReadMemory(Device(0), ADDR_IDENTITY, ab, 9));
     EXPECT_EQ((DWORD)WME_READ_OVERRUN, GetLastError());
     SimSetReplyOffset(pSim, 0);
-    EXPECT_TRUE(ReadMemory(Device(0), ADDR_IDENTITY, ab, 9));
+    EXPECT_EQ(IO_DONE, ReadMemory(Device(0), ADDR_IDENTITY, ab, 9));
 }
 
-TEST_F(Transport, WritesGoBySetOutputReportWhenItWorks) {
-    EXPECT_EQ(WRITE_PATH_SET_REPORT, g_Lib.nWritePath);
-    SlotLock lock(0);
-    ASSERT_TRUE(SetLeds(Device(0), 1, 0, 0, 0, 0));
-    int nPath = -1;
-    Output(pSim, 0, &nPath);
-    EXPECT_EQ(SIM_PATH_SET_REPORT, nPath);
-}
-
-TEST_F(SimLibrary, OutputPathFallsBackToWriteFileForTheLibraryLife) {
-    SIM_REMOTE *pFirst = SimAddRemote();
-    SimSetFaults(pFirst, SIM_FAULT_NO_SET_REPORT);
-    ConnectAll(1);
-    EXPECT_EQ(WRITE_PATH_WRITE_FILE, g_Lib.nWritePath);
-
-    SIM_REMOTE *pSecond = SimAddRemote();
-    SimClearOutputs(pSecond);
-    ConnectAll(1);
-    ASSERT_NE(nullptr, Device(1));
-    EXPECT_EQ(nullptr, Device(1)->hWrite);  // settled: later remotes get no write handle
-    int nPath = -1;
-    ASSERT_GT(SimOutputCount(pSecond), 0);
-    Output(pSecond, 0, &nPath);
-    EXPECT_EQ(SIM_PATH_WRITE_FILE, nPath);
+// Each remote settles its own output path, write-file first: a Wii Remote Plus (0x0330) that takes
+// only write-file works alone and beside an older remote whose stack takes only set-output-report.
+TEST_F(SimLibrary, EachRemoteSettlesItsOwnOutputPath) {
+    struct Row { WORD wProduct; DWORD dwFaults; int nPath; };
+    const Row older = {0x0306, SIM_FAULT_NO_WRITE_FILE, WRITE_PATH_SET_REPORT};
+    const Row plus = {0x0330, SIM_FAULT_NO_SET_REPORT, WRITE_PATH_WRITE_FILE};
+    const Row plain = {0x0306, 0, WRITE_PATH_WRITE_FILE};
+    const std::vector<std::vector<Row>> cases = {{plus}, {older, plus}, {plain, older}};
+    for (const std::vector<Row> &rows : cases) {
+        Restart();
+        std::vector<SIM_REMOTE *> sims;
+        for (const Row &row : rows) {
+            sims.push_back(SimAddRemote());
+            SimSetProductId(sims.back(), row.wProduct);
+            SimSetFaults(sims.back(), row.dwFaults);
+            ConnectAll(1);  // one after the other, as remotes are paired
+        }
+        for (int i = 0; i < (int)rows.size(); i++) {
+            SlotLock lock(i);
+            ASSERT_NE(nullptr, Device(i));
+            EXPECT_EQ(rows[i].nPath, Device(i)->nWritePath) << "remote " << i;
+            EXPECT_EQ(rows[i].nPath == WRITE_PATH_SET_REPORT, Device(i)->hWrite != NULL);
+        }
+        for (int i = 0; i < (int)rows.size(); i++) {
+            SimSetButtons(sims[i], 0x00, 0x08);  // A, seen through the worker's polling
+            ASSERT_TRUE(PumpUntil([&] {
+                WM_KEY key;
+                return wm_GetKey(i, &key) && key.nA == 1;
+            }, 2000)) << "remote " << i;
+        }
+    }
 }
 
 TEST_F(SimLibrary, RemoteWithNoWorkingOutputPathIsRefused) {
@@ -150,7 +157,6 @@ TEST_F(SimLibrary, RemoteWithNoWorkingOutputPathIsRefused) {
     ClientWindow window;
     EXPECT_EQ(-1, wm_Connect(window.hWnd, 0));
     EXPECT_EQ((DWORD)WME_NOT_FOUND, GetLastError());
-    EXPECT_EQ(WRITE_PATH_UNKNOWN, g_Lib.nWritePath);
     EXPECT_EQ(0, wm_Count());
     PumpFor(20);
     EXPECT_TRUE(window.log.empty());  // a failure while being set up tells nobody

@@ -88,19 +88,48 @@ TEST_F(Worker, ClassicAndProAreIdentified) {
     }
 }
 
-TEST_F(Worker, UnrecognisedExtensionLeavesTheRemoteWorking) {
-    const BYTE abId[6] = {0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF};
-    SimPlugExtensionId(pSim, abId, NULL);
-    PumpFor(100);
+// An extension this library does not decode is identified once per plug-in; the remote keeps
+// working and its status (a low battery) keeps reaching the client.
+TEST_F(Worker, UnknownExtensionIsIdentifiedOncePerPlugIn) {
+    const BYTE abId[6] = {0x01, 0x00, 0xA4, 0x20, 0x04, 0x05};
+    auto identifications = [&] {
+        int n = 0;
+        for (int i = 0; i < SimOutputCount(pSim); i++) {
+            BYTE ab[22];
+            SimOutputAt(pSim, i, ab, NULL);
+            n += ab[0] == RPT_OUT_WRITE_MEMORY && ab[2] == 0xA4 && ab[4] == 0xF0;
+        }
+        return n;
+    };
+    auto batteryNotified = [&](BYTE bLevel) {
+        SimSetBattery(pSim, bLevel, 0);
+        int nFrom = (int)window.log.size();
+        return PumpUntil([&] {
+            for (int i = nFrom; i < (int)window.log.size(); i++)
+                if (window.log[i].uMsg == WM_MSG_STATUS_DEFAULT && (window.log[i].lParam & WMST_BATTERY))
+                    return true;
+            return false;
+        }, 2000);
+    };
+    SimClearOutputs(pSim);
+    for (int nPlug = 1; nPlug <= 2; nPlug++) {
+        SimPlugExtensionId(pSim, abId, NULL);
+        ASSERT_TRUE(batteryNotified((BYTE)(0x30 + nPlug)));
+        ASSERT_TRUE(batteryNotified((BYTE)(0x40 + nPlug)));  // further cycles ran
+        EXPECT_EQ(nPlug, identifications());
+        WM_STATUS st = {};
+        st.dwFlags = WMST_EXTENSION | WMST_REPORT;
+        ASSERT_EQ(1, wm_GetStatus(0, &st));
+        EXPECT_EQ(WMEXT_NONE, st.nExtType);
+        EXPECT_EQ(0u, st.dwReport & WMRPT_EXTENSION);  // reporting without extension data
+        SimUnplugExtension(pSim);
+        ASSERT_TRUE(batteryNotified((BYTE)(0x50 + nPlug)));
+    }
     SimSetButtons(pSim, 0x00, 0x04);  // B
-    ASSERT_TRUE(PumpUntil([&] {
+    EXPECT_TRUE(PumpUntil([&] {
         WM_KEY key;
         return wm_GetKey(0, &key) && key.nB == 1;
     }, 2000));
-    WM_STATUS st = {};
-    st.dwFlags = WMST_EXTENSION;
-    ASSERT_EQ(1, wm_GetStatus(0, &st));
-    EXPECT_EQ(WMEXT_NONE, st.nExtType);
 }
 
 TEST_F(Worker, NotReadyIdentifierIsReadAgain) {
@@ -134,7 +163,7 @@ int RumbleSteps(WM_DEVICE *pDev, SIM_REMOTE *pSim, int nSteps) {
     SimClearOutputs(pSim);
     pDev->bAutoUpdate = 0;
     for (int i = 0; i < nSteps; i++)
-        EXPECT_TRUE(UpdateDevice(pDev));
+        EXPECT_EQ(IO_DONE, UpdateDevice(pDev));
     int nOn = 0;
     for (int i = 0; i < SimOutputCount(pSim); i++) {
         BYTE ab[22];
@@ -148,7 +177,7 @@ int RumbleSteps(WM_DEVICE *pDev, SIM_REMOTE *pSim, int nSteps) {
 TEST_F(Worker, RumblePowerSetsThePulseRatio) {
     SetPolling(0, 0);
     struct { int nPower; int nSteps; int nExpectedOn; } table[] = {
-        {100, 200, 200}, {0, 200, 0}, {1, 990, 100}, {50, 980, 535}, {99, 980, 970},
+        {100, 20, 20}, {0, 20, 0}, {1, 99, 10}, {50, 98, 54}, {99, 98, 97},
     };
     for (auto &row : table) {
         WM_STATUS st = {};
@@ -187,10 +216,10 @@ TEST_F(Worker, TimedRumbleStopsAndLaterRumbleWithoutDurationKeepsGoing) {
     {
         SlotLock lock(0);
         g_dwNow = 1100;
-        ASSERT_TRUE(UpdateDevice(Device(0)));
+        ASSERT_EQ(IO_DONE, UpdateDevice(Device(0)));
         EXPECT_EQ(1, Device(0)->bRumble);
         g_dwNow = 1200;
-        ASSERT_TRUE(UpdateDevice(Device(0)));
+        ASSERT_EQ(IO_DONE, UpdateDevice(Device(0)));
         EXPECT_EQ(0, Device(0)->bRumble);
         EXPECT_EQ(0, Device(0)->nRumblePower);
     }
@@ -198,7 +227,7 @@ TEST_F(Worker, TimedRumbleStopsAndLaterRumbleWithoutDurationKeepsGoing) {
     ASSERT_EQ(1, wm_SetStatus(0, &st));
     SlotLock lock(0);
     g_dwNow = 5000;
-    ASSERT_TRUE(UpdateDevice(Device(0)));
+    ASSERT_EQ(IO_DONE, UpdateDevice(Device(0)));
     EXPECT_EQ(1, Device(0)->bRumble);
     EXPECT_EQ(100, Device(0)->nRumblePower);
 }
@@ -222,10 +251,10 @@ TEST_F(Worker, BlinkingAlternatesOneFourWithTwoThree) {
     for (int nExpected : anExpected) {
         SlotLock lock(0);
         g_dwNow += 499;
-        ASSERT_TRUE(UpdateDevice(Device(0)));
+        ASSERT_EQ(IO_DONE, UpdateDevice(Device(0)));
         EXPECT_NE(nExpected, SimLeds(pSim));
         g_dwNow += 1;
-        ASSERT_TRUE(UpdateDevice(Device(0)));
+        ASSERT_EQ(IO_DONE, UpdateDevice(Device(0)));
         EXPECT_EQ(nExpected, SimLeds(pSim));
     }
     st.dwBlink = 0;
@@ -233,7 +262,7 @@ TEST_F(Worker, BlinkingAlternatesOneFourWithTwoThree) {
     ASSERT_EQ(1, wm_SetStatus(0, &st));
     g_dwNow += 2000;
     SlotLock lock(0);
-    ASSERT_TRUE(UpdateDevice(Device(0)));
+    ASSERT_EQ(IO_DONE, UpdateDevice(Device(0)));
     EXPECT_EQ(0x9, SimLeds(pSim));
 }
 

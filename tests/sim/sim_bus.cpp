@@ -68,6 +68,26 @@ SIM_REMOTE *SimAddRemote(void)
     return pDev;
 }
 
+void SimSetProductId(SIM_REMOTE *pSim, WORD wProduct)
+{
+    std::lock_guard<std::mutex> guard(g_SimLock);
+    pSim->wProduct = wProduct;
+}
+
+void SimSetReportLengths(SIM_REMOTE *pSim, USHORT cbInput, USHORT cbOutput)
+{
+    std::lock_guard<std::mutex> guard(g_SimLock);
+    pSim->cbInput = cbInput;
+    pSim->cbOutput = cbOutput;
+}
+
+void SimSetSetReportDelay(SIM_REMOTE *pSim, DWORD dwMs)
+{
+    std::lock_guard<std::mutex> guard(g_SimLock);
+    pSim->dwSetReportDelayMs = dwMs;
+    g_pSimBus->released.notify_all();
+}
+
 void SimAddHidDevice(WORD wVendor, WORD wProduct, DWORD dwFlags)
 {
     std::lock_guard<std::mutex> guard(g_SimLock);
@@ -135,7 +155,6 @@ static HANDLE WINAPI SimCreateFileW(LPCWSTR pszPath, DWORD dwAccess, DWORD dwSha
     pHandle->bOverlapped = (dwFlags & FILE_FLAG_OVERLAPPED) != 0;
     g_pSimBus->handles[pHandle->h] = pHandle;
     g_pSimBus->nOpened++;
-    SetLastError(ERROR_SUCCESS);
     return pHandle->h;
 }
 
@@ -161,15 +180,18 @@ static BOOL RunSynchronously(std::unique_lock<std::mutex> &guard, SimHandle *pHa
     }
     if (pcb)
         *pcb = dwError == ERROR_SUCCESS ? (DWORD)ov.InternalHigh : 0;
-    SetLastError(dwError);
+    if (dwError != ERROR_SUCCESS)
+        SetLastError(dwError);
     return dwError == ERROR_SUCCESS;
 }
 
-static BOOL Finish(DWORD dwError, LPDWORD pcb)
+/* Like Win32, the last-error value changes only on failure (ERROR_IO_PENDING included). */
+static BOOL Finish(DWORD dwError, LPDWORD pcb, const OVERLAPPED *pOv)
 {
     if (pcb)
-        *pcb = dwError == ERROR_SUCCESS ? SIM_REPORT_SIZE : 0;
-    SetLastError(dwError);
+        *pcb = dwError == ERROR_SUCCESS ? (DWORD)pOv->InternalHigh : 0;
+    if (dwError != ERROR_SUCCESS)
+        SetLastError(dwError);
     return dwError == ERROR_SUCCESS;
 }
 
@@ -187,7 +209,7 @@ static BOOL WINAPI SimReadFile(HANDLE h, LPVOID pBuffer, DWORD cbRead, LPDWORD p
         return RunSynchronously(guard, pHandle, pcbRead, pOv, [&](SimHandle *p, OVERLAPPED *pSyncOv) {
             return StartReadLocked(p, pb, cbRead, pSyncOv);
         });
-    return Finish(StartReadLocked(pHandle, pb, cbRead, pOv), pcbRead);
+    return Finish(StartReadLocked(pHandle, pb, cbRead, pOv), pcbRead, pOv);
 }
 
 static BOOL WINAPI SimWriteFile(HANDLE h, LPCVOID pBuffer, DWORD cbWrite, LPDWORD pcbWritten,
@@ -204,7 +226,7 @@ static BOOL WINAPI SimWriteFile(HANDLE h, LPCVOID pBuffer, DWORD cbWrite, LPDWOR
         return RunSynchronously(guard, pHandle, pcbWritten, pOv, [&](SimHandle *p, OVERLAPPED *pSyncOv) {
             return StartWriteLocked(p, pb, cbWrite, pSyncOv);
         });
-    return Finish(StartWriteLocked(pHandle, pb, cbWrite, pOv), pcbWritten);
+    return Finish(StartWriteLocked(pHandle, pb, cbWrite, pOv), pcbWritten, pOv);
 }
 
 static BOOL WINAPI SimGetOverlappedResult(HANDLE h, LPOVERLAPPED pOv, LPDWORD pcb, BOOL bWait)
@@ -229,7 +251,8 @@ static BOOL WINAPI SimGetOverlappedResult(HANDLE h, LPOVERLAPPED pOv, LPDWORD pc
     ULONG_PTR status = pOv->Internal;
     if (pcb)
         *pcb = (DWORD)pOv->InternalHigh;
-    SetLastError(StatusToError(status));
+    if (status != SIM_STATUS_SUCCESS)
+        SetLastError(StatusToError(status));
     return status == SIM_STATUS_SUCCESS;
 }
 
@@ -244,11 +267,14 @@ static BOOL WINAPI SimCancelIoEx(HANDLE h, LPOVERLAPPED pOv)
     bool bFound = false;
     for (SimTransfer *pTransfer : {&pHandle->read, &pHandle->write}) {
         if (pTransfer->bActive && (!pOv || pTransfer->pOv == pOv)) {
-            CompleteTransferLocked(pHandle, *pTransfer, SIM_STATUS_CANCELLED, nullptr);
+            /* A driver that never completes a cancelled transfer still accepts the cancel. */
+            if (!(pHandle->pDev->dwFaults & SIM_FAULT_CANCEL_STUCK))
+                CompleteTransferLocked(pHandle, *pTransfer, SIM_STATUS_CANCELLED, nullptr);
             bFound = true;
         }
     }
-    SetLastError(bFound ? ERROR_SUCCESS : ERROR_NOT_FOUND);
+    if (!bFound)
+        SetLastError(ERROR_NOT_FOUND);
     return bFound;
 }
 
@@ -266,13 +292,34 @@ static BOOL WINAPI SimCloseHandle(HANDLE h)
         return CloseHandle(h);
     }
     for (SimTransfer *pTransfer : {&pHandle->read, &pHandle->write})
-        if (pTransfer->bActive)
+        if (pTransfer->bActive && !(pHandle->pDev->dwFaults & SIM_FAULT_CANCEL_STUCK))
             CompleteTransferLocked(pHandle, *pTransfer, SIM_STATUS_CANCELLED, nullptr);
     g_pSimBus->handles.erase(h);
     g_pSimBus->retired.insert(h); /* the event stays open so the value is not reused */
     g_pSimBus->nClosed++;
     delete pHandle;
     return TRUE;
+}
+
+/* A call held back by a set-output-report delay; fails when the bus goes or the handle closes. */
+static bool HoldSetReportLocked(std::unique_lock<std::mutex> &guard, HANDLE h, SIM_REMOTE *pDev)
+{
+    SimClock::time_point start = SimClock::now();
+    g_pSimBus->nHeldCalls++;
+    for (;;) {
+        DWORD dwDelay = pDev->dwSetReportDelayMs;
+        if (g_pSimBus->bStop || !FindHandleLocked(h))
+            break;
+        if (dwDelay == 0 || (dwDelay != INFINITE && SimClock::now() >= start + std::chrono::milliseconds(dwDelay)))
+            break;
+        if (dwDelay == INFINITE)
+            g_pSimBus->released.wait(guard);
+        else
+            g_pSimBus->released.wait_until(guard, start + std::chrono::milliseconds(dwDelay));
+    }
+    g_pSimBus->nHeldCalls--;
+    g_pSimBus->released.notify_all();
+    return !g_pSimBus->bStop && FindHandleLocked(h);
 }
 
 static BOOLEAN NTAPI SimSetOutputReport(HANDLE h, PVOID pReport, ULONG cbReport)
@@ -285,18 +332,33 @@ static BOOLEAN NTAPI SimSetOutputReport(HANDLE h, PVOID pReport, ULONG cbReport)
     }
     SIM_REMOTE *pDev = pHandle->pDev;
     DWORD dwError = ERROR_SUCCESS;
-    if (cbReport != (ULONG)SIM_REPORT_SIZE)
+    if (cbReport != pDev->cbOutput || cbReport < (ULONG)SIM_REPORT_SIZE)
         dwError = ERROR_INVALID_PARAMETER;
     else if (!(pHandle->dwAccess & GENERIC_WRITE))
         dwError = ERROR_ACCESS_DENIED;
     else if (pDev->bPoweredOff)
         dwError = ERROR_DEVICE_NOT_CONNECTED;
-    else if (pDev->dwFaults & (SIM_FAULT_WRITE_FAILS | SIM_FAULT_NO_SET_REPORT))
+    else if ((pDev->dwFaults & (SIM_FAULT_WRITE_FAILS | SIM_FAULT_NO_SET_REPORT)) || OutputRefusedLocked(pDev))
+        dwError = ERROR_GEN_FAILURE;
+    else if (pDev->dwSetReportDelayMs && !HoldSetReportLocked(guard, h, pDev))
         dwError = ERROR_GEN_FAILURE;
     else
         HandleOutputLocked(pDev, (const BYTE *)pReport, SIM_PATH_SET_REPORT);
-    SetLastError(dwError);
+    if (dwError != ERROR_SUCCESS)
+        SetLastError(dwError);
     return dwError == ERROR_SUCCESS;
+}
+
+static BOOLEAN NTAPI SimFlushQueue(HANDLE h)
+{
+    std::unique_lock<std::mutex> guard(g_SimLock);
+    SimHandle *pHandle = FindHandleLocked(h);
+    if (!pHandle) {
+        guard.unlock();
+        return HidD_FlushQueue(h);
+    }
+    pHandle->queue.clear();
+    return TRUE;
 }
 
 void FillHidIoTable(HID_IO *pIo)
@@ -308,6 +370,7 @@ void FillHidIoTable(HID_IO *pIo)
     pIo->pfnCancelIoEx = SimCancelIoEx;
     pIo->pfnCloseHandle = SimCloseHandle;
     pIo->pfnHidD_SetOutputReport = SimSetOutputReport;
+    pIo->pfnHidD_FlushQueue = SimFlushQueue;
 }
 
 static void FreeBusLocked(void)
@@ -348,7 +411,11 @@ void SimUninstall(void)
         return;
     SetHidIo(nullptr);
     StopCompleter();
-    std::lock_guard<std::mutex> guard(g_SimLock);
+    std::unique_lock<std::mutex> guard(g_SimLock);
+    /* Set-output-report calls still held back fail now; the bus is freed once they have left. */
+    g_pSimBus->released.notify_all();
+    while (g_pSimBus->nHeldCalls > 0)
+        g_pSimBus->released.wait(guard);
     FreeBusLocked();
     delete g_pSimBus;
     g_pSimBus = nullptr;

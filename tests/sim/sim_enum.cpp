@@ -129,6 +129,8 @@ static BOOLEAN NTAPI SimGetPreparsedData(HANDLE h, PHIDP_PREPARSED_DATA *ppData)
         return Fail(ERROR_DEVICE_NOT_CONNECTED);
     SimPreparsed *pData = new SimPreparsed;
     pData->bCapsFail = (pHandle->pDev->dwDevFlags & SIM_DEV_CAPS_FAIL) != 0;
+    pData->cbInput = pHandle->pDev->cbInput;
+    pData->cbOutput = pHandle->pDev->cbOutput;
     g_pSimBus->preparsed.insert(pData);
     *ppData = (PHIDP_PREPARSED_DATA)pData;
     return TRUE;
@@ -153,8 +155,8 @@ static NTSTATUS NTAPI SimGetCaps(PHIDP_PREPARSED_DATA pData, PHIDP_CAPS pCaps)
     *pCaps = HIDP_CAPS{};
     pCaps->UsagePage = GENERIC_DESKTOP_PAGE;
     pCaps->Usage = GAMEPAD_USAGE;
-    pCaps->InputReportByteLength = SIM_REPORT_SIZE;
-    pCaps->OutputReportByteLength = SIM_REPORT_SIZE;
+    pCaps->InputReportByteLength = pSimData->cbInput;
+    pCaps->OutputReportByteLength = pSimData->cbOutput;
     return HIDP_STATUS_SUCCESS;
 }
 

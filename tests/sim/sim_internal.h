@@ -19,6 +19,8 @@
 #include <vector>
 
 const int SIM_REPORT_SIZE = 22;
+const size_t SIM_QUEUE_REPORTS = 32;   /* the system's default HID input queue */
+const int SIM_STREAM_PERIOD_MS = 10;   /* a data report every 10 ms in continuous mode */
 typedef std::array<BYTE, SIM_REPORT_SIZE> SimReport;
 typedef std::chrono::steady_clock SimClock;
 
@@ -80,8 +82,14 @@ struct SIM_REMOTE {
     DWORD dwFaults = 0;
     int nExtNotReady = 0;
     BYTE bMemError = 0;
+    DWORD dwErrorAddress = 0;
+    BYTE bErrorAtAddress = 0;
+    int nOutputsLeft = -1; /* output reports still taken before all fail; -1 no limit */
     int nReplyOffset = 0;
     DWORD dwLatencyMs = 0;
+    DWORD dwSetReportDelayMs = 0;
+    USHORT cbInput = SIM_REPORT_SIZE;
+    USHORT cbOutput = SIM_REPORT_SIZE;
 };
 
 /* One transfer in flight on a handle. */
@@ -90,7 +98,6 @@ struct SimTransfer {
     OVERLAPPED *pOv = nullptr;
     BYTE *pBuffer = nullptr; /* reads: the caller's buffer */
     SimReport report{};      /* writes: the report held back */
-    SimClock::time_point due{};
 };
 
 struct SimHandle {
@@ -98,9 +105,12 @@ struct SimHandle {
     SIM_REMOTE *pDev = nullptr;
     DWORD dwAccess = 0;
     bool bOverlapped = false;
-    std::deque<SimReport> queue; /* input reports not yet read on this handle */
+    /* Input reports not yet read on this handle, with the time each reaches it (the remote's
+       latency after it was sent); a read takes the first one that has arrived. */
+    std::deque<std::pair<SimClock::time_point, SimReport>> queue;
     SimTransfer read;
     SimTransfer write;
+    DWORD cbRead = 0; /* size of the caller's buffer of the read in flight */
 };
 
 struct SimDeviceList {
@@ -109,6 +119,8 @@ struct SimDeviceList {
 
 struct SimPreparsed {
     bool bCapsFail = false;
+    USHORT cbInput = SIM_REPORT_SIZE;
+    USHORT cbOutput = SIM_REPORT_SIZE;
 };
 
 struct SimBus {
@@ -124,6 +136,9 @@ struct SimBus {
     std::condition_variable wake; /* wakes the completion thread */
     std::thread completer;
     bool bStop = false;
+    SimClock::time_point nextStream{};
+    std::condition_variable released; /* wakes set-output-report calls held back */
+    int nHeldCalls = 0;
 };
 
 extern std::mutex g_SimLock;
@@ -147,6 +162,7 @@ DWORD StatusToError(ULONG_PTR status);
 
 /* sim_protocol.cpp */
 void HandleOutputLocked(SIM_REMOTE *pDev, const BYTE *pb, int nPath);
+bool OutputRefusedLocked(SIM_REMOTE *pDev); /* counts the output against SimFailOutputsAfter */
 SimReport BuildDataReportLocked(const SIM_REMOTE *pDev);
 SimReport BuildStatusReportLocked(const SIM_REMOTE *pDev);
 void InputChangedLocked(SIM_REMOTE *pDev); /* non-continuous mode: one data report */

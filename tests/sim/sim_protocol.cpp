@@ -155,6 +155,8 @@ static void HandleReadMemoryLocked(SIM_REMOTE *pDev, const BYTE *pb)
     if (cb == 0)
         return;
     BYTE bError = pDev->bMemError;
+    if (!bError && pDev->bErrorAtAddress && dwAddress == pDev->dwErrorAddress)
+        bError = pDev->bErrorAtAddress;
     if (!bError && IsExtensionRegister(dwAddress) && !pDev->bExtPlugged)
         bError = ERROR_UNREACHABLE;
     if (bError) {
@@ -176,6 +178,16 @@ static void HandleReadMemoryLocked(SIM_REMOTE *pDev, const BYTE *pb)
         std::copy(data.begin() + nAt, data.begin() + nAt + n, &reply[REPLY_DATA_AT]);
         BroadcastLocked(pDev, reply);
     }
+}
+
+bool OutputRefusedLocked(SIM_REMOTE *pDev)
+{
+    if (pDev->nOutputsLeft < 0)
+        return false;
+    if (pDev->nOutputsLeft == 0)
+        return true;
+    pDev->nOutputsLeft--;
+    return false;
 }
 
 void HandleOutputLocked(SIM_REMOTE *pDev, const BYTE *pb, int nPath)

@@ -4,10 +4,13 @@
  * SimInstall() puts a simulated HID bus behind g_HidIo. Every device call the library
  * makes then reaches the simulator, which answers with the remote's real report protocol:
  * output reports 0x11, 0x12, 0x15, 0x16, 0x17 in; reports 0x20, 0x21, 0x22 and data
- * reports 0x30..0x37 in the layout of the current mode out. Overlapped reads and writes
- * behave like Win32 ones (the event is reset when a transfer starts and set when it
- * completes; a transfer may complete at once or stay pending). All functions may be
- * called from any thread.
+ * reports 0x30..0x37 in the layout of the current mode out. In continuous mode a remote sends
+ * a data report every 10 ms whether or not anyone reads; otherwise it sends one when its input
+ * changes. Each open handle queues at most 32 input reports, dropping the oldest, like the
+ * system's HID input queue. Overlapped reads and writes behave like Win32 ones (the event is
+ * reset when a transfer starts and set when it completes; a transfer may complete at once or
+ * stay pending), and, like Win32, no call touches the last-error value when it succeeds.
+ * All functions may be called from any thread.
  */
 #ifndef SIM_REMOTE_H
 #define SIM_REMOTE_H
@@ -20,6 +23,10 @@ typedef struct SIM_REMOTE SIM_REMOTE;
 void SimInstall(void);
 void SimUninstall(void);  /* restores the Win32 table; completes pending transfers as failed; frees all */
 SIM_REMOTE *SimAddRemote(void);
+/* Product id the remote reports: 0x0306, or 0x0330 for a Wii Remote Plus (RVL-CNT-01-TR). */
+void SimSetProductId(SIM_REMOTE *pSim, WORD wProduct);
+/* Report lengths the capability query gives (22 by default); reads and writes must use them. */
+void SimSetReportLengths(SIM_REMOTE *pSim, USHORT cbInput, USHORT cbOutput);
 
 /* Another HID device on the bus. */
 #define SIM_DEV_OPEN_FAILS 0x01 /* CreateFileW fails with ERROR_ACCESS_DENIED */
@@ -90,14 +97,23 @@ void SimClearOutputs(SIM_REMOTE *pSim);
 #define SIM_FAULT_NO_SET_REPORT 0x08 /* HidD_SetOutputReport fails; WriteFile works */
 #define SIM_FAULT_NO_WRITE_FILE 0x10 /* WriteFile fails; HidD_SetOutputReport works */
 #define SIM_FAULT_WRITE_PENDS   0x20 /* WriteFile stays pending until cancelled */
+#define SIM_FAULT_CANCEL_STUCK  0x40 /* a cancelled or closed transfer never completes */
 void SimSetFaults(SIM_REMOTE *pSim, DWORD dwFaults);
 /* The identifier reads 00 FF FF FF FF FF for the next nReads reads of it. */
 void SimSetExtensionNotReady(SIM_REMOTE *pSim, int nReads);
 /* Memory read replies carry this error nibble (7, 8, ...) until set back to 0. */
 void SimSetMemoryError(SIM_REMOTE *pSim, BYTE bError);
+/* Memory reads of exactly this address are answered with this error nibble (0: none). */
+void SimSetMemoryErrorAt(SIM_REMOTE *pSim, DWORD dwAddress, BYTE bError);
+/* The next nOk output reports are taken, then every one fails on both paths; -1 lifts it. */
+void SimFailOutputsAfter(SIM_REMOTE *pSim, int nOk);
 /* Memory read replies report their address shifted by this many bytes. */
 void SimSetReplyOffset(SIM_REMOTE *pSim, int nOffset);
-/* Reads complete after this delay, from another thread (0: at once when a report is ready). */
+/* HidD_SetOutputReport returns only after this many ms; INFINITE: it never returns (until
+   SimUninstall, which makes it fail). 0: at once. */
+void SimSetSetReportDelay(SIM_REMOTE *pSim, DWORD dwMs);
+/* Reports reach the system this long after the remote sent them (0: at once); reads of
+   reports already there complete at once. */
 void SimSetReadLatency(SIM_REMOTE *pSim, DWORD dwMs);
 
 #endif

@@ -71,8 +71,16 @@ WORD ClassicButtons(const std::vector<std::string> &w, size_t nFrom) {
     return wButtons;
 }
 
-bool PlugExtension(SIM_REMOTE *pSim, const std::string &kind) {
-    if (kind == "none")
+bool PlugExtension(SIM_REMOTE *pSim, const std::vector<std::string> &w) {
+    const std::string &kind = w[2];
+    if (kind == "id" && w.size() == 9) {
+        BYTE abId[6];
+        for (int i = 0; i < 6; i++)
+            abId[i] = (BYTE)strtol(w[3 + i].c_str(), NULL, 16);
+        SimPlugExtensionId(pSim, abId, NULL);
+    } else if (w.size() != 3) {
+        return false;
+    } else if (kind == "none")
         SimUnplugExtension(pSim);
     else if (kind == "nunchuk")
         SimPlugExtension(pSim, SIM_EXT_NUNCHUK, NULL);
@@ -80,6 +88,19 @@ bool PlugExtension(SIM_REMOTE *pSim, const std::string &kind) {
         SimPlugExtension(pSim, SIM_EXT_CLASSIC, NULL);
     else if (kind == "pro")
         SimPlugExtension(pSim, SIM_EXT_CLASSIC_PRO, NULL);
+    else
+        return false;
+    return true;
+}
+
+// setreport N works|fails|never|delay MS
+bool SetReportBehaviour(SIM_REMOTE *pSim, const std::vector<std::string> &w) {
+    if (w[2] == "works" || w[2] == "fails")
+        SimSetFaults(pSim, w[2] == "fails" ? SIM_FAULT_NO_SET_REPORT : 0);
+    else if (w[2] == "never")
+        SimSetSetReportDelay(pSim, INFINITE);
+    else if (w[2] == "delay" && w.size() == 4)
+        SimSetSetReportDelay(pSim, (DWORD)Number(w[3]));
     else
         return false;
     return true;
@@ -135,8 +156,8 @@ bool Run(Scenario *p, const std::vector<std::string> &w) {
     SIM_REMOTE *pSim = RemoteAt(p, w);
     if (!pSim)
         return false;
-    if (verb == "ext" && w.size() == 3)
-        return PlugExtension(pSim, w[2]);
+    if (verb == "ext" && w.size() >= 3)
+        return PlugExtension(pSim, w);
     if (verb == "accel" && w.size() == 5)
         SimSetAccel(pSim, (BYTE)Number(w[2]), (BYTE)Number(w[3]), (BYTE)Number(w[4]));
     else if (verb == "nunchuk" && w.size() == 6)
@@ -150,6 +171,14 @@ bool Run(Scenario *p, const std::vector<std::string> &w) {
         SimSetReadLatency(pSim, (DWORD)Number(w[2]));
     else if (verb == "off")
         SimPowerOff(pSim);
+    else if (verb == "product" && w.size() == 3)
+        SimSetProductId(pSim, (WORD)strtol(w[2].c_str(), NULL, 16));
+    else if (verb == "lengths" && w.size() == 4)
+        SimSetReportLengths(pSim, (USHORT)Number(w[2]), (USHORT)Number(w[3]));
+    else if (verb == "setreport" && w.size() >= 3)
+        return SetReportBehaviour(pSim, w);
+    else if (verb == "cancelstuck")
+        SimSetFaults(pSim, SIM_FAULT_CANCEL_STUCK);
     else
         return false;
     return true;

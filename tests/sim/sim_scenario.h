@@ -6,12 +6,17 @@
  *   remote                          add a Wii Remote
  *   other VID PID [openfails] [capsfail]   add another HID device (hex ids)
  *   ext N nunchuk|classic|pro|none  plug in (or pull out) an extension
+ *   ext N id B0 B1 B2 B3 B4 B5       plug in an extension with this identifier (hex bytes)
+ *   product N PID                   the remote's product id (hex): 0306, or 0330 for a Wii Remote Plus
+ *   lengths N IN OUT                report lengths the capability query gives (22 by default)
+ *   setreport N works|fails|never|delay MS   how HidD_SetOutputReport behaves
+ *   cancelstuck N                   cancelled transfers never complete
  *   press N BUTTON... / release N BUTTON...   core buttons: A B MINUS HOME PLUS ONE TWO UP DOWN LEFT RIGHT
  *   accel N X Y Z                   raw accelerometer bytes
  *   nunchuk N SX SY C Z             raw stick bytes and buttons (1 pressed)
  *   classic N LX LY RX RY LT RT [BUTTON...]   raw stick and trigger values; buttons a b minus home plus x y up down left right l r zl zr
  *   battery N LEVEL [low]
- *   latency N MS                    reads complete after MS milliseconds
+ *   latency N MS                    reports reach the system MS milliseconds after they are sent
  *   off N                           switch the remote off
  *   wait MS                         pause the scenario
  *   waitconnected N                 pause until the library has set remote N up

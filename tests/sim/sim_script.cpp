@@ -145,6 +145,19 @@ void SimSetMemoryError(SIM_REMOTE *pSim, BYTE bError)
     pSim->bMemError = bError;
 }
 
+void SimSetMemoryErrorAt(SIM_REMOTE *pSim, DWORD dwAddress, BYTE bError)
+{
+    Guard guard(g_SimLock);
+    pSim->dwErrorAddress = dwAddress;
+    pSim->bErrorAtAddress = bError;
+}
+
+void SimFailOutputsAfter(SIM_REMOTE *pSim, int nOk)
+{
+    Guard guard(g_SimLock);
+    pSim->nOutputsLeft = nOk;
+}
+
 void SimSetReplyOffset(SIM_REMOTE *pSim, int nOffset)
 {
     Guard guard(g_SimLock);

@@ -4,6 +4,8 @@
  */
 #include "sim_internal.h"
 
+#include <algorithm>
+
 static HANDLE EventOf(SimHandle *pHandle, OVERLAPPED *pOv)
 {
     /* Win32 signals the file object itself when the OVERLAPPED has no event. */
@@ -25,39 +27,29 @@ void CompleteTransferLocked(SimHandle *pHandle, SimTransfer &transfer, ULONG_PTR
                             const SimReport *pReport)
 {
     OVERLAPPED *pOv = transfer.pOv;
-    if (pReport && transfer.pBuffer)
-        std::copy(pReport->begin(), pReport->end(), transfer.pBuffer);
+    DWORD cb = &transfer == &pHandle->read ? pHandle->pDev->cbInput : pHandle->pDev->cbOutput;
+    if (pReport && transfer.pBuffer) {
+        /* A stack with longer reports pads them with zeros. */
+        std::fill(transfer.pBuffer, transfer.pBuffer + cb, 0);
+        std::copy(pReport->begin(), pReport->begin() + std::min<DWORD>(cb, SIM_REPORT_SIZE), transfer.pBuffer);
+    }
     transfer.bActive = false;
     transfer.pOv = nullptr;
     transfer.pBuffer = nullptr;
-    pOv->InternalHigh = status == SIM_STATUS_SUCCESS ? SIM_REPORT_SIZE : 0;
+    pOv->InternalHigh = status == SIM_STATUS_SUCCESS ? cb : 0;
     pOv->Internal = status;
     SetEvent(EventOf(pHandle, pOv));
-}
-
-static bool ReportReadyLocked(const SimHandle *pHandle)
-{
-    const SIM_REMOTE *pDev = pHandle->pDev;
-    if (!pHandle->queue.empty())
-        return true;
-    /* In continuous mode the remote always has a fresh data report on the way. */
-    return pDev->bIsRemote && pDev->bContinuous;
 }
 
 static void PumpHandleLocked(SimHandle *pHandle, SimClock::time_point now)
 {
     SimTransfer &read = pHandle->read;
-    if (!read.bActive || now < read.due || (pHandle->pDev->dwFaults & SIM_FAULT_NO_ANSWER))
+    if (!read.bActive || (pHandle->pDev->dwFaults & SIM_FAULT_NO_ANSWER))
         return;
-    if (!ReportReadyLocked(pHandle))
+    if (pHandle->queue.empty() || pHandle->queue.front().first > now)
         return;
-    SimReport report;
-    if (!pHandle->queue.empty()) {
-        report = pHandle->queue.front();
-        pHandle->queue.pop_front();
-    } else {
-        report = BuildDataReportLocked(pHandle->pDev);
-    }
+    SimReport report = pHandle->queue.front().second;
+    pHandle->queue.pop_front();
     CompleteTransferLocked(pHandle, read, SIM_STATUS_SUCCESS, &report);
 }
 
@@ -73,10 +65,14 @@ void BroadcastLocked(SIM_REMOTE *pDev, const SimReport &report)
 {
     /* Like HID, every open handle with read access receives its own copy;
        with no such handle the report is lost. */
+    SimClock::time_point at = SimClock::now() + std::chrono::milliseconds(pDev->dwLatencyMs);
     for (auto &entry : g_pSimBus->handles) {
         SimHandle *pHandle = entry.second;
-        if (pHandle->pDev == pDev && (pHandle->dwAccess & GENERIC_READ))
-            pHandle->queue.push_back(report);
+        if (pHandle->pDev != pDev || !(pHandle->dwAccess & GENERIC_READ))
+            continue;
+        if (pHandle->queue.size() >= SIM_QUEUE_REPORTS)
+            pHandle->queue.pop_front();
+        pHandle->queue.push_back(std::make_pair(at, report));
     }
     PumpRemoteLocked(pDev);
 }
@@ -99,7 +95,6 @@ static void BeginLocked(SimHandle *pHandle, SimTransfer &transfer, OVERLAPPED *p
     transfer.bActive = true;
     transfer.pOv = pOv;
     transfer.pBuffer = nullptr;
-    transfer.due = SimClock::now() + std::chrono::milliseconds(pHandle->pDev->dwLatencyMs);
     pOv->Internal = SIM_STATUS_PENDING;
     pOv->InternalHigh = 0;
 }
@@ -114,7 +109,7 @@ DWORD StartReadLocked(SimHandle *pHandle, BYTE *pb, DWORD cb, OVERLAPPED *pOv)
         return ERROR_DEVICE_NOT_CONNECTED;
     if (pDev->dwFaults & SIM_FAULT_READ_FAILS)
         return ERROR_GEN_FAILURE;
-    if (cb < (DWORD)SIM_REPORT_SIZE)
+    if (cb < pDev->cbInput)
         return ERROR_INVALID_USER_BUFFER;
     if (pHandle->read.bActive)
         return ERROR_BUSY;
@@ -123,8 +118,7 @@ DWORD StartReadLocked(SimHandle *pHandle, BYTE *pb, DWORD cb, OVERLAPPED *pOv)
     PumpHandleLocked(pHandle, SimClock::now());
     if (!pHandle->read.bActive)
         return ERROR_SUCCESS;
-    if (pDev->dwLatencyMs)
-        g_pSimBus->wake.notify_all();
+    g_pSimBus->wake.notify_all();
     return ERROR_IO_PENDING;
 }
 
@@ -132,13 +126,13 @@ DWORD StartWriteLocked(SimHandle *pHandle, const BYTE *pb, DWORD cb, OVERLAPPED 
 {
     ResetEvent(EventOf(pHandle, pOv));
     SIM_REMOTE *pDev = pHandle->pDev;
-    if (cb != (DWORD)SIM_REPORT_SIZE)
+    if (cb != pDev->cbOutput || cb < (DWORD)SIM_REPORT_SIZE)
         return ERROR_INVALID_PARAMETER;
     if (!(pHandle->dwAccess & GENERIC_WRITE))
         return ERROR_ACCESS_DENIED;
     if (pDev->bPoweredOff)
         return ERROR_DEVICE_NOT_CONNECTED;
-    if (pDev->dwFaults & (SIM_FAULT_WRITE_FAILS | SIM_FAULT_NO_WRITE_FILE))
+    if ((pDev->dwFaults & (SIM_FAULT_WRITE_FAILS | SIM_FAULT_NO_WRITE_FILE)) || OutputRefusedLocked(pDev))
         return ERROR_GEN_FAILURE;
     if (pHandle->write.bActive)
         return ERROR_BUSY;
@@ -156,27 +150,44 @@ static bool NextDueLocked(SimClock::time_point now, SimClock::time_point *pNext)
 {
     bool bAny = false;
     for (auto &entry : g_pSimBus->handles) {
-        const SimTransfer &read = entry.second->read;
-        if (read.bActive && read.due > now && (!bAny || read.due < *pNext)) {
-            *pNext = read.due;
+        const SimHandle *pHandle = entry.second;
+        if (!pHandle->read.bActive || pHandle->queue.empty())
+            continue;
+        SimClock::time_point due = pHandle->queue.front().first;
+        if (due > now && (!bAny || due < *pNext)) {
+            *pNext = due;
             bAny = true;
         }
     }
     return bAny;
 }
 
+/* Every remote in continuous mode sends its data report, read or not. */
+static void StreamLocked(SimBus *pBus, SimClock::time_point now)
+{
+    if (now < pBus->nextStream)
+        return;
+    for (SIM_REMOTE *pDev : pBus->devices)
+        if (pDev->bIsRemote && pDev->bContinuous && !pDev->bPoweredOff)
+            BroadcastLocked(pDev, BuildDataReportLocked(pDev));
+    pBus->nextStream += std::chrono::milliseconds(SIM_STREAM_PERIOD_MS);
+    if (pBus->nextStream <= now)
+        pBus->nextStream = now + std::chrono::milliseconds(SIM_STREAM_PERIOD_MS);
+}
+
 static void CompleterLoop(SimBus *pBus)
 {
     std::unique_lock<std::mutex> guard(g_SimLock);
+    pBus->nextStream = SimClock::now();
     while (!pBus->bStop) {
         SimClock::time_point now = SimClock::now();
+        StreamLocked(pBus, now);
         for (auto &entry : pBus->handles)
             PumpHandleLocked(entry.second, now);
         SimClock::time_point next;
-        if (NextDueLocked(now, &next))
-            pBus->wake.wait_until(guard, next);
-        else
-            pBus->wake.wait(guard);
+        if (!NextDueLocked(now, &next) || pBus->nextStream < next)
+            next = pBus->nextStream;
+        pBus->wake.wait_until(guard, next);
     }
 }
 

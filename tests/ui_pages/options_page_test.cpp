@@ -5,6 +5,7 @@
 #include <string>
 #include <thread>
 
+#include "app.h"
 #include "pages.h"
 #include "setting_file.h"
 #include "sim_remote.h"
@@ -20,6 +21,8 @@ protected:
         PagesTest::SetUp();
         hPage = g_App.ahPage[PAGE_OPTIONS];
         ShowPage(PAGE_OPTIONS);
+        // As start-up reads it: a remote streams every 10 ms, and a zero timeout would lose it.
+        g_Options.dwTimeout = DEFAULT_TIMEOUT_MS;
         SimInstall();
         ASSERT_EQ(1, wm_Init());
         pSim = SimAddRemote();
