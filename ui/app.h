@@ -47,6 +47,17 @@ void RefreshBatteryPart(void);
 /* WM_CLOSE's wParam from the exit commands: end the program even when closing hides it. */
 #define CLOSE_EXIT 1
 
+/* What the window shows of the remote's input: slot buttons of pressed inputs highlighted
+ * (slot_highlight.cpp), the options page's battery and extension lines (page_remote_info.cpp). */
+int IsSlotShownPressed(int nSlot);
+/* Recomputes the highlight from the latest copies; redraws the buttons that changed. */
+void RefreshSlotHighlight(void);
+/* Nonzero when stop must leave the remote's reports on (the highlight needs them). */
+int WantsInputWhileStopped(void);
+/* After the options are read or changed: the engine's reaction, reports while stopped, highlight. */
+void ApplyViewOptions(void);
+void RefreshRemoteInfo(void);
+
 /* Connection (remote selection, status bar text, LED pattern). */
 int ConnectRemote(HWND hOwner, int bInteractive);
 /* The connect message's slot, so a connection uses the slot the library chose. */

@@ -74,6 +74,7 @@ HWND StartZan(HINSTANCE hInstance, LPCWSTR pszCommandLine, int nCmdShow, LPCWSTR
     ShowWindow(hWnd, StartShowCommand(pszCommandLine, nCmdShow));
     UpdateWindow(hWnd);
 
+    ApplyViewOptions();
     LoadStartFile(pszCommandLine);
     if (g_Options.bConnect)
         ConnectRemote(hWnd, 0);

@@ -80,6 +80,8 @@ void ShowConnectionText(void)
     /* While Windows drops Zan's input, that matters more than what is connected. */
     GetInputBlockedText(szText, CONNECTION_TEXT_CHARS);
     SendMessageW(g_App.hStatus, SB_SETTEXTW, 0, (LPARAM)szText);
+    RefreshRemoteInfo();
+    RefreshSlotHighlight();
 }
 
 /* Step 1: a remote in use is given up (after a question when interactive). 0 when declined. */

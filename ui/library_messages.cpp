@@ -30,6 +30,7 @@ void OnLibraryInput(int nSlot, const DWORD *pdwMasks)
         if (wm_GetKeyEx(nSlot, &keyEx) == 1)
             StoreExtensionCopy(&keyEx);
     }
+    RefreshSlotHighlight();
 }
 
 /* A new remote reports to this window, unpolled, with buttons and extension only. */
@@ -62,6 +63,7 @@ void OnLibraryLost(HWND hWnd, int nSlot, int bRequested)
         return;
     /* Clears both input copies too, so the engine lets go of whatever the remote held. */
     SetSelectedRemote(-1);
+    RefreshSlotHighlight();
     ShowConnectionText();
     RefreshBatteryPart();
     InvalidateRect(hWnd, NULL, TRUE);

@@ -26,6 +26,7 @@ static void OnOptions(HWND hWnd)
                         (LPARAM)&g_Options) != IDOK)
         return;
     ApplyRemoteSettings((int)g_State.nSelectedRemote);
+    ApplyViewOptions();
     WriteOptionsTo(g_szOptionsFile, &g_Options);
 }
 
@@ -42,7 +43,7 @@ void SetRunning(HWND hWnd, int bRunning)
     ZeroMemory(&system, sizeof(system));
     if (wm_GetSystem(0, &system)) {
         system.dwFlags = WMSYS_AUTOUPDATE;
-        system.bAutoUpdate = bRunning;
+        system.bAutoUpdate = bRunning || WantsInputWhileStopped();
         wm_SetSystem(0, &system);
         if (bRunning) {
             WM_STATUS status;

@@ -7,6 +7,7 @@
 #include "engine.h"
 #include "main_handlers.h"
 #include "pages.h"
+#include "program_watch.h"
 #include "program_state.h"
 #include "resident.h"
 #include "resource.h"
@@ -129,6 +130,7 @@ BOOL OnCreate(HWND hWnd)
     wm_Init();
     DragAcceptFiles(hWnd, TRUE);
     UpdateRunMenu();
+    StartProgramWatch(hWnd);
     return TRUE;
 }
 
@@ -196,6 +198,7 @@ void OnDestroy(HWND hWnd)
 {
     StopResident(hWnd);
     WriteExitOptions();
+    StopProgramWatch(hWnd);
     wm_Close();
     StopEngine();
     ReleaseAssignmentPaths(&g_CurrentSet);

@@ -7,6 +7,7 @@
 #include "app.h"
 #include "dialogs.h"
 #include "main_handlers.h"
+#include "program_watch.h"
 #include "resource.h"
 
 #define TIMEOUT_TEXT_CHARS 16
@@ -148,6 +149,7 @@ static BOOL OnDialogCommand(HWND hDlg, UINT uId, UINT uCode)
     case IDC_OPT_CONNECT:  if (uCode == BN_CLICKED) pDialog->Copy.bConnect = IsDlgButtonChecked(hDlg, IDC_OPT_CONNECT) == BST_CHECKED; return TRUE;
     case IDC_OPT_TIMEOUT:  if (uCode == CBN_SELCHANGE) OnTimeoutChanged(hDlg, pDialog); return TRUE;
     case IDC_OPT_BROWSE:   OnBrowse(hDlg); return TRUE;
+    case IDC_OPT_PROGRAM_SETS: EditProgramSets(hDlg); return TRUE;
     case IDOK:             OnOk(hDlg, pDialog); return TRUE;
     case IDCANCEL:         EndDialog(hDlg, IDCANCEL); return TRUE;
     }

@@ -33,6 +33,7 @@ void RefreshBatteryPart(void)
             g_State.nBatteryLevel = status.nBattery;
     }
     SendMessageW(g_App.hStatus, SB_SETTEXTW, STATUS_PART_BATTERY | SBT_OWNERDRAW, (LPARAM)L"");
+    RefreshRemoteInfo();
     UpdateTrayTip();
 }
 

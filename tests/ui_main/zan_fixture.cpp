@@ -241,6 +241,8 @@ void ZanTest::WriteOptions(int bInitSet, const std::wstring &settingFile, int bC
     lstrcpynW(options.szSettingFilename, settingFile.c_str(), MAX_PATH);
     options.bConnect = bConnect;
     options.dwTimeout = dwTimeout;
+    options.bHighlightPressed = DEFAULT_HIGHLIGHT_PRESSED;
+    options.bImmediateReaction = DEFAULT_IMMEDIATE_REACTION;
     WriteOptionsTo(ini.c_str(), &options);
 }
 
@@ -338,10 +340,12 @@ bool ZanTest::MenuGreyed(UINT id) {
     return (GetMenuState(GetMenu(hMain), id, MF_BYCOMMAND) & MF_GRAYED) != 0;
 }
 
-COLORREF ZanTest::FramePixel() {
-    UpdateWindow(hMain);
-    RECT rc = {1, 1, 2, 2};
-    std::vector<DWORD> px = Capture(hMain, rc);
+COLORREF ZanTest::FramePixel() { return Pixel(hMain, 1, 1); }
+
+COLORREF ZanTest::Pixel(HWND hWnd, int x, int y) {
+    UpdateWindow(hWnd);
+    RECT rc = {x, y, x + 1, y + 1};
+    std::vector<DWORD> px = Capture(hWnd, rc);
     if (px.empty())
         return CLR_INVALID;
     DWORD bgr = px[0];

@@ -77,6 +77,7 @@ public:
     bool MenuGreyed(UINT id);
     // Colour of the client area's top-left corner (the frame), read back from the screen.
     COLORREF FramePixel();
+    COLORREF Pixel(HWND hWnd, int x, int y);
     // Pixels of status bar part 1 whose colour is clearly red / clearly dark.
     int BatteryPixels(bool red);
 
