@@ -199,6 +199,9 @@
 #define IDC_OPT_AUTO_CONNECT        42000
 #define IDC_OPT_CLOSE_TO_TRAY       42001
 #define IDC_OPT_START_IN_TRAY       42002
+#define IDC_OPT_HIGHLIGHT_PRESSED   42003
+#define IDC_OPT_PROGRAM_SWITCH      42004
+#define IDC_OPT_IMMEDIATE_REACTION  42005
 
 /* Notification-area menu (150) */
 #define ID_TRAY_SHOW                42050

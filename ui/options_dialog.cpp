@@ -30,6 +30,9 @@ static const OPTION_SWITCH g_aSwitch[] = {
     { IDC_OPT_AUTO_CONNECT,  offsetof(APP_OPTIONS, bAutoConnect) },
     { IDC_OPT_CLOSE_TO_TRAY, offsetof(APP_OPTIONS, bCloseToTray) },
     { IDC_OPT_START_IN_TRAY, offsetof(APP_OPTIONS, bStartInTray) },
+    { IDC_OPT_HIGHLIGHT_PRESSED,  offsetof(APP_OPTIONS, bHighlightPressed) },
+    { IDC_OPT_PROGRAM_SWITCH,     offsetof(APP_OPTIONS, bProgramSets) },
+    { IDC_OPT_IMMEDIATE_REACTION, offsetof(APP_OPTIONS, bImmediateReaction) },
 };
 
 static int *SwitchField(APP_OPTIONS *pOptions, const OPTION_SWITCH *pSwitch)
