@@ -23,6 +23,9 @@ static const WCHAR KEY_TIMEOUT[] = L"dwTimeout";
 static const WCHAR KEY_PROGRAM_SETS[] = L"bProgramSets";
 static const WCHAR KEY_HIGHLIGHT_PRESSED[] = L"bHighlightPressed";
 static const WCHAR KEY_IMMEDIATE_REACTION[] = L"bImmediateReaction";
+static const WCHAR KEY_AUTO_CONNECT[] = L"bAutoConnect";
+static const WCHAR KEY_CLOSE_TO_TRAY[] = L"bCloseToTray";
+static const WCHAR KEY_START_IN_TRAY[] = L"bStartInTray";
 
 /* Room for "%d" of any 32-bit value. */
 #define NUMBER_CHARS 16
@@ -123,6 +126,12 @@ void ReadOptionsFrom(LPCWSTR pszIniPath, APP_OPTIONS *pOptions)
                                                              DEFAULT_HIGHLIGHT_PRESSED, pszIniPath);
     pOptions->bImmediateReaction = (int)GetPrivateProfileIntW(OPTIONS_SECTION, KEY_IMMEDIATE_REACTION,
                                                               DEFAULT_IMMEDIATE_REACTION, pszIniPath);
+    pOptions->bAutoConnect =
+        (int)GetPrivateProfileIntW(OPTIONS_SECTION, KEY_AUTO_CONNECT, DEFAULT_AUTO_CONNECT, pszIniPath);
+    pOptions->bCloseToTray =
+        (int)GetPrivateProfileIntW(OPTIONS_SECTION, KEY_CLOSE_TO_TRAY, DEFAULT_CLOSE_TO_TRAY, pszIniPath);
+    pOptions->bStartInTray =
+        (int)GetPrivateProfileIntW(OPTIONS_SECTION, KEY_START_IN_TRAY, DEFAULT_START_IN_TRAY, pszIniPath);
 }
 
 static void WriteNumber(LPCWSTR pszKey, int nValue, LPCWSTR pszIniPath)
@@ -142,6 +151,9 @@ void WriteOptionsTo(LPCWSTR pszIniPath, const APP_OPTIONS *pOptions)
     WriteNumber(KEY_PROGRAM_SETS, pOptions->bProgramSets, pszIniPath);
     WriteNumber(KEY_HIGHLIGHT_PRESSED, pOptions->bHighlightPressed, pszIniPath);
     WriteNumber(KEY_IMMEDIATE_REACTION, pOptions->bImmediateReaction, pszIniPath);
+    WriteNumber(KEY_AUTO_CONNECT, pOptions->bAutoConnect, pszIniPath);
+    WriteNumber(KEY_CLOSE_TO_TRAY, pOptions->bCloseToTray, pszIniPath);
+    WriteNumber(KEY_START_IN_TRAY, pOptions->bStartInTray, pszIniPath);
 }
 
 void ReadOptions(APP_OPTIONS *pOptions)

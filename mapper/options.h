@@ -14,6 +14,9 @@
 #define DEFAULT_PROGRAM_SETS 1
 #define DEFAULT_HIGHLIGHT_PRESSED   1
 #define DEFAULT_IMMEDIATE_REACTION  1
+#define DEFAULT_AUTO_CONNECT  1
+#define DEFAULT_CLOSE_TO_TRAY 0
+#define DEFAULT_START_IN_TRAY 0
 
 typedef struct APP_OPTIONS {
     int   bInitSet;
@@ -23,6 +26,9 @@ typedef struct APP_OPTIONS {
     int   bProgramSets;   /* switch to a listed program's set while it has the foreground */
     int   bHighlightPressed;    /* slot buttons of pressed inputs drawn highlighted */
     int   bImmediateReaction;   /* the engine acts on press and release edges at once */
+    int   bAutoConnect;   /* connect quietly when a device arrives or Windows resumes */
+    int   bCloseToTray;   /* closing the window hides it to the notification area */
+    int   bStartInTray;   /* start hidden in the notification area */
 } APP_OPTIONS;
 
 /* The full path of option.ini (OPTIONS_PATH_CHARS): in the executable's folder when a file

@@ -22,6 +22,7 @@
 #define IDR_MAIN_MENU               109
 #define IDR_MAIN_ACCEL              109
 #define IDR_SLOT_MENU               131
+#define IDR_TRAY_MENU               150
 /* Positions of the two popups inside IDR_SLOT_MENU */
 #define SLOT_MENU_POPUP             0
 #define DRAG_MENU_POPUP             1
@@ -107,6 +108,15 @@
 #define IDS_EXTENSION_CLASSIC_PRO   40256
 #define IDS_EXTENSION_FIRST         IDS_EXTENSION_NONE     /* + extension kind */
 #define IDS_EXTENSION_COUNT         4
+/* Notification area, automatic connection and blocked input */
+#define IDS_TRAY_NO_REMOTE          40200
+#define IDS_TRAY_BATTERY            40201
+#define IDS_TRAY_BATTERY_EMPTY      40202
+#define IDS_BALLOON_CONNECTED       40203
+#define IDS_BALLOON_LOST            40204
+#define IDS_AUTO_CONNECTED          40205
+#define IDS_AUTO_NOT_FOUND          40206
+#define IDS_INPUT_BLOCKED           40207
 
 /* Main menu commands */
 #define IDM_ABOUT                   104
@@ -209,6 +219,21 @@
 #define IDC_OPT_BROWSE              41043
 #define IDC_OPT_CONNECT             1001
 #define IDC_OPT_TIMEOUT             41051
+
+/* Options dialog (133), the switches of the resident features */
+#define IDC_OPT_AUTO_CONNECT        42000
+#define IDC_OPT_CLOSE_TO_TRAY       42001
+#define IDC_OPT_START_IN_TRAY       42002
+#define IDC_OPT_HIGHLIGHT_PRESSED   42003
+#define IDC_OPT_PROGRAM_SWITCH      42004
+#define IDC_OPT_IMMEDIATE_REACTION  42005
+
+/* Notification-area menu (150) */
+#define ID_TRAY_SHOW                42050
+#define ID_TRAY_RUN                 42051
+#define ID_TRAY_STOP                42052
+#define ID_TRAY_CONNECT             42053
+#define ID_TRAY_EXIT                42054
 
 /* Options dialog (133): opens the program list */
 #define IDC_OPT_PROGRAM_SETS        42110

@@ -8,6 +8,7 @@
 #include "pages.h"
 #include "program_state.h"
 #include "remote_link.h"
+#include "resident.h"
 #include "resource.h"
 #include "tavel.h"
 
@@ -64,6 +65,8 @@ void ShowConnectionText(void)
             SetExtensionKind(nKind);
         FormatConnectionText(szText, CONNECTION_TEXT_CHARS, g_State.nExtensionKind);
     }
+    /* While Windows drops Zan's input, that matters more than what is connected. */
+    GetInputBlockedText(szText, CONNECTION_TEXT_CHARS);
     SendMessageW(g_App.hStatus, SB_SETTEXTW, 0, (LPARAM)szText);
     RefreshRemoteInfo();
     RefreshSlotHighlight();
@@ -119,6 +122,8 @@ int ConnectRemote(HWND hOwner, int bInteractive)
     InvalidateRect(g_App.hMainWnd, NULL, TRUE);
     if (bInteractive)
         ShowTextBox(NULL, IDS_CONNECTED, IDS_CONNECTED_CAPTION, MB_OK);
+    else
+        ShowTrayBalloon(IDS_BALLOON_CONNECTED);
     SetRemotePolling(nSlot, 1);
     ApplyRemoteSettings(nSlot);
     ApplyLedPattern(&g_CurrentSet, nSlot);

@@ -2,6 +2,8 @@
 #include "main_handlers.h"
 #include "program_state.h"
 #include "remote_link.h"
+#include "resident.h"
+#include "resource.h"
 #include "tavel.h"
 
 void OnLibraryStatus(int nSlot, DWORD dwMask)
@@ -41,6 +43,8 @@ void OnLibraryLost(HWND hWnd, int nSlot, int bRequested)
     ShowConnectionText();
     RefreshBatteryPart();
     InvalidateRect(hWnd, NULL, TRUE);
+    if (!bRequested)
+        ShowTrayBalloon(IDS_BALLOON_LOST);
 }
 
 void OnTimer(HWND hWnd, UINT_PTR uTimer)

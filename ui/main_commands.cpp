@@ -7,6 +7,7 @@
 #include "main_handlers.h"
 #include "pages.h"
 #include "program_state.h"
+#include "resident.h"
 #include "resource.h"
 #include "remote_link.h"
 
@@ -48,7 +49,7 @@ int OnCommand(HWND hWnd, UINT uCommand)
 {
     switch (uCommand) {
     case IDM_ABOUT:   OnAbout(hWnd); return 1;
-    case IDM_EXIT:    PostMessageW(hWnd, WM_CLOSE, 0, 0); return 1;
+    case IDM_EXIT:    PostMessageW(hWnd, WM_CLOSE, CLOSE_EXIT, 0); return 1;
     case IDM_RUN:     SetRunning(hWnd, 1); return 1;
     case IDM_STOP:    SetRunning(hWnd, 0); return 1;
     case IDM_CONNECT: ConnectRemote(hWnd, 1); return 1;
@@ -57,7 +58,7 @@ int OnCommand(HWND hWnd, UINT uCommand)
     case IDM_SAVE_AS: OnSaveAs(hWnd); return 1;
     case IDM_SAVE:    OnSave(hWnd); return 1;
     }
-    return 0;
+    return OnTrayCommand(hWnd, uCommand);
 }
 
 void UpdateRunMenu(void)
@@ -78,6 +79,7 @@ void UpdateTitle(void)
     if (g_State.bModified)
         lstrcpynW(szTitle + lstrlenW(szTitle), L" (*)", TITLE_CHARS - lstrlenW(szTitle));
     SetWindowTextW(g_App.hMainWnd, szTitle);
+    UpdateTrayTip();
 }
 
 void MarkModified(void)

@@ -10,6 +10,7 @@
 #include "program_watch.h"
 #include "program_state.h"
 #include "remote_link.h"
+#include "resident.h"
 #include "resource.h"
 
 #define FRAME_MARGIN        5
@@ -51,7 +52,7 @@ LRESULT CALLBACK MainWndProc(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam)
     case WM_COMMAND:     if (lParam || OnCommand(hWnd, LOWORD(wParam))) return 0; break;
     case WM_TIMER:       OnTimer(hWnd, wParam); return 0;
     case WM_DROPFILES:   OnDropFiles(hWnd, (HDROP)wParam); return 0;
-    case WM_CLOSE:       return OnClose(hWnd);
+    case WM_CLOSE:       return OnCloseRequest(hWnd, wParam);
     case WM_DESTROY:     OnDestroy(hWnd); return 0;
     case WM_QUERYENDSESSION: return OnQueryEndSession(hWnd, lParam);
     case WM_ENDSESSION:  OnEndSession(hWnd, (BOOL)wParam); return 0;
@@ -60,6 +61,11 @@ LRESULT CALLBACK MainWndProc(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam)
     case WM_MSG_CONNECT_DEFAULT: OnLibraryConnected(hWnd, (int)wParam); return 0;
     case WM_MSG_LOST_DEFAULT:    OnLibraryLost(hWnd, (int)wParam, (int)lParam); return 0;
     case WM_APP_LAUNCH_FAILED:   OnLaunchFailed(hWnd, (int)wParam, (INT_PTR)lParam); return 0;
+    case WM_APP_TRAY:            OnTrayNotify(hWnd, lParam); return 0;
+    case WM_SYSCOMMAND:          if (OnTraySysCommand(hWnd, wParam)) return 0; break;
+    case WM_DEVICECHANGE:        return OnDeviceChange(hWnd, wParam, lParam);
+    case WM_POWERBROADCAST:      return OnPowerBroadcast(hWnd, wParam);
+    default:                     if (OnTaskbarCreated(hWnd, uMsg)) return 0; break;
     }
     return DefWindowProcW(hWnd, uMsg, wParam, lParam);
 }
@@ -190,6 +196,7 @@ LRESULT OnClose(HWND hWnd)
 
 void OnDestroy(HWND hWnd)
 {
+    StopResident(hWnd);
     WriteExitOptions();
     StopProgramWatch(hWnd);
     CloseRemoteLink();

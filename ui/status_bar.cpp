@@ -7,6 +7,7 @@
 #include "main_handlers.h"
 #include "program_state.h"
 #include "remote_link.h"
+#include "resident.h"
 #include "resource.h"
 
 #define BATTERY_TEXT_CHARS 30
@@ -32,6 +33,7 @@ void RefreshBatteryPart(void)
     }
     SendMessageW(g_App.hStatus, SB_SETTEXTW, STATUS_PART_BATTERY | SBT_OWNERDRAW, (LPARAM)L"");
     RefreshRemoteInfo();
+    UpdateTrayTip();
 }
 
 /* The colour follows the remote's low-battery report; when the status cannot be read

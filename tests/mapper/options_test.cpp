@@ -24,6 +24,9 @@ TEST(Options, MissingFileGivesDefaultsAndIsNotCreated)
     EXPECT_EQ(1, options.bProgramSets);
     EXPECT_EQ(1, options.bHighlightPressed);
     EXPECT_EQ(1, options.bImmediateReaction);
+    EXPECT_EQ(1, options.bAutoConnect);
+    EXPECT_EQ(0, options.bCloseToTray);
+    EXPECT_EQ(0, options.bStartInTray);
     EXPECT_FALSE(FileExists(ini));
 }
 
@@ -56,7 +59,7 @@ TEST(Options, WrittenValuesReadBackAsUnicodeWithKeysInOrder)
     EXPECT_STREQ(L"C:\\設定.zan", read.szSettingFilename);
 
     const wchar_t *path = L"C:\\設定\\한글 café.zan";
-    APP_OPTIONS written = { 1, L"", 0, 1500, 0, 0, 0 };
+    APP_OPTIONS written = { 1, L"", 0, 1500, 0, 0, 0, 0, 1, 1 };
     lstrcpyW(written.szSettingFilename, path);
     WriteOptionsTo(ini.c_str(), &written);
     ReadOptionsFrom(ini.c_str(), &read);
@@ -67,6 +70,9 @@ TEST(Options, WrittenValuesReadBackAsUnicodeWithKeysInOrder)
     EXPECT_EQ(0, read.bProgramSets);
     EXPECT_EQ(0, read.bHighlightPressed);
     EXPECT_EQ(0, read.bImmediateReaction);
+    EXPECT_EQ(0, read.bAutoConnect);
+    EXPECT_EQ(1, read.bCloseToTray);
+    EXPECT_EQ(1, read.bStartInTray);
     WCHAR kept[16];
     GetPrivateProfileStringW(L"other", L"kept", L"", kept, 16, ini.c_str());
     EXPECT_STREQ(L"日本", kept);
@@ -78,8 +84,9 @@ TEST(Options, WrittenValuesReadBackAsUnicodeWithKeysInOrder)
     std::wstring text((const wchar_t *)&bytes[2], (bytes.size() - 2) / 2);
     size_t positions[] = { text.find(L"[option]"), text.find(L"bInitSet=1"), text.find(L"szSettingFilename="),
                            text.find(L"bConnect=0"), text.find(L"dwTimeout=1500"), text.find(L"bProgramSets=0"),
-                           text.find(L"bHighlightPressed=0"), text.find(L"bImmediateReaction=0") };
-    for (size_t i = 0; i < 8; i++) {
+                           text.find(L"bHighlightPressed=0"), text.find(L"bImmediateReaction=0"),
+                           text.find(L"bAutoConnect=0"), text.find(L"bCloseToTray=1"), text.find(L"bStartInTray=1") };
+    for (size_t i = 0; i < 11; i++) {
         ASSERT_NE(std::wstring::npos, positions[i]);
         if (i) {
             EXPECT_LT(positions[i - 1], positions[i]);

@@ -4,6 +4,7 @@
 #include <shlobj.h>
 
 #include "input_seam.h"
+#include "resident.h"
 #include "ui_seam.h"
 #include "setting_file.h"
 
@@ -52,6 +53,12 @@ BOOL AnswerFile(LPOPENFILENAMEW pOfn, bool bSave) {
         PathRemoveFileSpecW(szFolder);
         SetCurrentDirectoryW(szFolder);
     }
+    return TRUE;
+}
+
+BOOL WINAPI RecordTray(DWORD dwMessage, PNOTIFYICONDATAW pData) {
+    g_pTest->trayCalls.push_back({dwMessage, pData->uFlags, (pData->uFlags & NIF_TIP) ? pData->szTip : L"",
+                                  (pData->uFlags & NIF_INFO) ? pData->szInfo : L""});
     return TRUE;
 }
 
@@ -209,6 +216,7 @@ void ZanTest::SetUp() {
     ui.pfnGetOpenFileName = AnswerOpen;
     ui.pfnGetSaveFileName = AnswerSave;
     SetUiSeam(&ui);
+    SetNotifyIconProc(RecordTray);
     ResetProgramState();
     SimInstall();
 }
@@ -216,6 +224,7 @@ void ZanTest::SetUp() {
 void ZanTest::TearDown() {
     SetCurrentDirectoryW(cwd.c_str());
     if (hMain && IsWindow(hMain)) {
+        g_Options.bCloseToTray = 0;
         boxAnswers.clear();
         boxAnswers.push_back(IDNO);
         Close(IDNO);
@@ -223,6 +232,8 @@ void ZanTest::TearDown() {
     SimUninstall();
     SetInputSeam(NULL);
     SetUiSeam(NULL);
+    SetNotifyIconProc(NULL);
+    SetElevationProcs(NULL, NULL);
     DeleteCriticalSection(&g_KeyLock);
     EXPECT_EQ(0, CountPathTexts()) << "a path string outlived the window";
     RemoveTree(dir);
@@ -238,6 +249,24 @@ void ZanTest::WriteOptions(int bInitSet, const std::wstring &settingFile, int bC
     options.bHighlightPressed = DEFAULT_HIGHLIGHT_PRESSED;
     options.bImmediateReaction = DEFAULT_IMMEDIATE_REACTION;
     WriteOptionsTo(ini.c_str(), &options);
+}
+
+void ZanTest::SetOption(const wchar_t *key, int value) {
+    WritePrivateProfileStringW(L"option", key, std::to_wstring(value).c_str(), ini.c_str());
+}
+
+std::wstring ZanTest::TrayTip() {
+    for (auto it = trayCalls.rbegin(); it != trayCalls.rend(); ++it)
+        if (it->uFlags & NIF_TIP)
+            return it->tip;
+    return L"";
+}
+
+int ZanTest::Balloons(const std::wstring &text) {
+    int n = 0;
+    for (const TrayCall &call : trayCalls)
+        n += (call.uFlags & NIF_INFO) && call.info == text;
+    return n;
 }
 
 std::wstring ZanTest::ReadIniValue(const wchar_t *key) {

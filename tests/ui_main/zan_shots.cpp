@@ -106,7 +106,7 @@ int WINAPI wWinMain(HINSTANCE hInstance, HINSTANCE, LPWSTR pszArgs, int) {
     WCHAR szIni[MAX_PATH];
     GetTempPathW(MAX_PATH, szIni);
     lstrcatW(szIni, L"zan_shots_option.ini");
-    APP_OPTIONS options = {0, L"", select ? 0 : 1, 1500, 1, 1, 1};
+    APP_OPTIONS options = {0, L"", select ? 0 : 1, 1500, 1, 1, 1, 1, 0, 0};
     WriteOptionsTo(szIni, &options);
     UI_SEAM ui = g_UiSeam;
     ui.pfnMessageBox = SilentBox;
