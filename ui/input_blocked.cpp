@@ -5,6 +5,7 @@
 #include "main_handlers.h"
 #include "resident.h"
 #include "resource.h"
+#include "ui_seam.h"
 
 #define FOREGROUND_TIMER_ID  42041
 #define FOREGROUND_CHECK_MS  500
@@ -31,7 +32,7 @@ static int ProcessElevation(HANDLE hProcess)
 }
 
 /* A process whose token Zan may not even read runs above Zan: its input is blocked too. */
-static int QueryWindowElevation(HWND hWnd)
+int QueryWindowElevation(HWND hWnd)
 {
     DWORD dwProcessId = 0;
     if (!GetWindowThreadProcessId(hWnd, &dwProcessId))
@@ -44,19 +45,11 @@ static int QueryWindowElevation(HWND hWnd)
     return nResult;
 }
 
-static int QuerySelfElevation(void)
+int QuerySelfElevation(void)
 {
     return ProcessElevation(GetCurrentProcess());
 }
 
-static WINDOW_ELEVATION_PROC g_pfnWindowElevation = QueryWindowElevation;
-static SELF_ELEVATION_PROC g_pfnSelfElevation = QuerySelfElevation;
-
-void SetElevationProcs(WINDOW_ELEVATION_PROC pfnWindow, SELF_ELEVATION_PROC pfnSelf)
-{
-    g_pfnWindowElevation = pfnWindow ? pfnWindow : QueryWindowElevation;
-    g_pfnSelfElevation = pfnSelf ? pfnSelf : QuerySelfElevation;
-}
 
 int IsInputBlocked(void)
 {
@@ -80,7 +73,7 @@ static VOID CALLBACK ForegroundTick(HWND hWnd, UINT uMsg, UINT_PTR uTimer, DWORD
     if (hForeground == g_Blocked.hForeground)
         return;
     g_Blocked.hForeground = hForeground;
-    int bBlocked = hForeground && !g_Blocked.bSelfElevated && g_pfnWindowElevation(hForeground) == 1;
+    int bBlocked = hForeground && !g_Blocked.bSelfElevated && g_UiSeam.pfnWindowElevation(hForeground) == 1;
     if (bBlocked == g_Blocked.bBlocked)
         return;
     g_Blocked.bBlocked = bBlocked;
@@ -91,7 +84,7 @@ static VOID CALLBACK ForegroundTick(HWND hWnd, UINT uMsg, UINT_PTR uTimer, DWORD
 void WatchForegroundElevation(HWND hWnd)
 {
     ZeroMemory(&g_Blocked, sizeof(g_Blocked));
-    g_Blocked.bSelfElevated = g_pfnSelfElevation() == 1;
+    g_Blocked.bSelfElevated = g_UiSeam.pfnSelfElevation() == 1;
     SetTimer(hWnd, FOREGROUND_TIMER_ID, FOREGROUND_CHECK_MS, ForegroundTick);
 }
 

@@ -9,18 +9,9 @@
 #include <windows.h>
 #include <shellapi.h>
 
-/* Shell_NotifyIconW goes through here, so tests can read what the icon shows. NULL: the system's. */
-typedef BOOL (WINAPI *NOTIFY_ICON_PROC)(DWORD dwMessage, PNOTIFYICONDATAW pData);
-void SetNotifyIconProc(NOTIFY_ICON_PROC pfnNotifyIcon);
-/* The icon's menu: production calls TrackPopupMenu; tests may answer it here. */
-typedef int (*TRAY_MENU_PROC)(HMENU hMenu, int x, int y, HWND hOwner);
-extern TRAY_MENU_PROC g_pfnTrackTrayMenu;
-
-/* Whether the process behind a window, and Zan itself, run elevated: 1 yes, 0 no, -1 unknown.
- * Production asks the processes' tokens; tests may answer here. NULL: the real queries. */
-typedef int (*WINDOW_ELEVATION_PROC)(HWND hWnd);
-typedef int (*SELF_ELEVATION_PROC)(void);
-void SetElevationProcs(WINDOW_ELEVATION_PROC pfnWindow, SELF_ELEVATION_PROC pfnSelf);
+/* The processes' tokens asked (the real calls of the window's seam): 1 elevated, 0 not, -1 unknown. */
+int QueryWindowElevation(HWND hWnd);
+int QuerySelfElevation(void);
 
 /* Start-up: the icon, the device and foreground watches; the show command for the window
  * (SW_HIDE when it starts in the notification area and the icon is there). */

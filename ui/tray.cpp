@@ -8,6 +8,7 @@
 #include "program_state.h"
 #include "resident.h"
 #include "resource.h"
+#include "ui_seam.h"
 
 #define TRAY_ICON_ID      1
 #define TIP_TITLE_CHARS   64
@@ -20,19 +21,6 @@ typedef struct TRAY_ICON {
 } TRAY_ICON;
 
 static TRAY_ICON g_Tray;
-static NOTIFY_ICON_PROC g_pfnNotifyIcon = Shell_NotifyIconW;
-
-static int TrackWithSystemMenu(HMENU hMenu, int x, int y, HWND hOwner)
-{
-    return (int)TrackPopupMenu(hMenu, TPM_RETURNCMD | TPM_RIGHTBUTTON, x, y, 0, hOwner, NULL);
-}
-
-TRAY_MENU_PROC g_pfnTrackTrayMenu = TrackWithSystemMenu;
-
-void SetNotifyIconProc(NOTIFY_ICON_PROC pfnNotifyIcon)
-{
-    g_pfnNotifyIcon = pfnNotifyIcon ? pfnNotifyIcon : Shell_NotifyIconW;
-}
 
 static void InitIconData(NOTIFYICONDATAW *pData, UINT uFlags)
 {
@@ -86,7 +74,7 @@ void UpdateTrayTip(void)
     AppendLine(data.szTip, cchTip, szLine);
     if (GetInputBlockedText(szLine, LINE_CHARS))
         AppendLine(data.szTip, cchTip, szLine);
-    g_pfnNotifyIcon(NIM_MODIFY, &data);
+    g_UiSeam.pfnNotifyIcon(NIM_MODIFY, &data);
 }
 
 void ShowTrayBalloon(int nStringId)
@@ -98,7 +86,7 @@ void ShowTrayBalloon(int nStringId)
     LoadTableString(nStringId, data.szInfo, (int)(sizeof(data.szInfo) / sizeof(data.szInfo[0])));
     LoadText(IDS_APP_TITLE, data.szInfoTitle, (int)(sizeof(data.szInfoTitle) / sizeof(data.szInfoTitle[0])));
     data.dwInfoFlags = NIIF_INFO;
-    g_pfnNotifyIcon(NIM_MODIFY, &data);
+    g_UiSeam.pfnNotifyIcon(NIM_MODIFY, &data);
 }
 
 static int AddIconToShell(HWND hWnd)
@@ -109,7 +97,7 @@ static int AddIconToShell(HWND hWnd)
     data.uCallbackMessage = WM_APP_TRAY;
     data.hIcon = g_Tray.hIcon;
     GetWindowTextW(hWnd, data.szTip, TIP_TITLE_CHARS);
-    g_Tray.bShown = g_pfnNotifyIcon(NIM_ADD, &data) != FALSE;
+    g_Tray.bShown = g_UiSeam.pfnNotifyIcon(NIM_ADD, &data) != FALSE;
     UpdateTrayTip();
     return g_Tray.bShown;
 }
@@ -138,7 +126,7 @@ void RemoveTrayIcon(HWND hWnd)
         NOTIFYICONDATAW data;
         InitIconData(&data, 0);
         data.hWnd = hWnd;
-        g_pfnNotifyIcon(NIM_DELETE, &data);
+        g_UiSeam.pfnNotifyIcon(NIM_DELETE, &data);
     }
     if (g_Tray.hIcon)
         DestroyIcon(g_Tray.hIcon);
@@ -193,7 +181,7 @@ static void ShowTrayMenu(HWND hWnd)
     GetCursorPos(&pt);
     /* The menu closes when clicked away from only if its owner is in the foreground. */
     SetForegroundWindow(hWnd);
-    int nCommand = g_pfnTrackTrayMenu(hPopup, pt.x, pt.y, hWnd);
+    int nCommand = g_UiSeam.pfnTrackMenu(hPopup, pt.x, pt.y, hWnd);
     PostMessageW(hWnd, WM_NULL, 0, 0);
     DestroyMenu(hMenu);
     if (nCommand)

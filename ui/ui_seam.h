@@ -1,12 +1,14 @@
 /*
  * ui_seam.h - the window's edge with the system's blocking calls: message boxes, the common
- * file dialogs, the key beep and popup menus. Production uses the real calls; tests answer here.
+ * file dialogs, the key beep, popup menus, the notification-area icon and the elevation
+ * queries. Production uses the real calls; tests answer here.
  */
 #ifndef ZAN_UI_SEAM_H
 #define ZAN_UI_SEAM_H
 
 #include <windows.h>
 #include <commdlg.h>
+#include <shellapi.h>
 
 typedef struct UI_SEAM {
     int  (WINAPI *pfnMessageBox)(HWND hOwner, LPCWSTR pszText, LPCWSTR pszCaption, UINT uType);
@@ -15,6 +17,10 @@ typedef struct UI_SEAM {
     BOOL (WINAPI *pfnMessageBeep)(UINT uType);
     /* The chosen command of a popup at (x, y) in screen coordinates, or 0. */
     int  (*pfnTrackMenu)(HMENU hMenu, int x, int y, HWND hOwner);
+    BOOL (WINAPI *pfnNotifyIcon)(DWORD dwMessage, PNOTIFYICONDATAW pData);
+    /* Whether the process behind a window, and Zan itself, run elevated: 1 yes, 0 no, -1 unknown. */
+    int  (*pfnWindowElevation)(HWND hWnd);
+    int  (*pfnSelfElevation)(void);
 } UI_SEAM;
 
 extern UI_SEAM g_UiSeam;

@@ -5,6 +5,7 @@
 
 #include "resident.h"
 #include "resource.h"
+#include "ui_seam.h"
 
 namespace {
 
@@ -83,8 +84,9 @@ TEST_F(ZanTest, TrayHidesShowsAndExitsThroughTheQuestion) {
     SendMessageW(hMain, RegisterWindowMessageW(L"TaskbarCreated"), 0, 0);
     EXPECT_EQ((DWORD)NIM_ADD, trayCalls[trayCalls.size() - 2].dwMessage) << "a restarted Explorer gets it back";
 
-    TRAY_MENU_PROC pfnSystemMenu = g_pfnTrackTrayMenu;
-    g_pfnTrackTrayMenu = AnswerTrayMenu;
+    UI_SEAM saved = g_UiSeam, ui = g_UiSeam;
+    ui.pfnTrackMenu = AnswerTrayMenu;
+    SetUiSeam(&ui);
     g_nTrayCommand = ID_TRAY_STOP;
     SendMessageW(hMain, WM_APP_TRAY, 0, WM_RBUTTONUP);
     EXPECT_EQ(0, g_State.bRunning);
@@ -103,7 +105,7 @@ TEST_F(ZanTest, TrayHidesShowsAndExitsThroughTheQuestion) {
     EXPECT_FALSE(IsWindow(hMain));
     EXPECT_EQ((DWORD)NIM_DELETE, trayCalls.back().dwMessage);
     hMain = NULL;
-    g_pfnTrackTrayMenu = pfnSystemMenu;
+    SetUiSeam(&saved);
 }
 
 struct HiddenStart {
@@ -141,7 +143,10 @@ TEST_F(ZanTest, TooltipAndBalloonsFollowTheRemote) {
 }
 
 TEST_F(ZanTest, ElevatedForegroundWindowIsNoticed) {
-    SetElevationProcs(ElevatedWindow, NotElevated);
+    UI_SEAM ui = g_UiSeam;
+    ui.pfnWindowElevation = ElevatedWindow;
+    ui.pfnSelfElevation = NotElevated;
+    SetUiSeam(&ui);
     WriteOptions(0, L"", 0, 1000);
     Start();
     g_hElevated = CreateWindowExW(WS_EX_TOPMOST, L"STATIC", L"admin", WS_POPUP | WS_VISIBLE, 0, 0, 50, 50, NULL,

@@ -215,8 +215,8 @@ void ZanTest::SetUp() {
     ui.pfnMessageBox = AnswerBox;
     ui.pfnGetOpenFileName = AnswerOpen;
     ui.pfnGetSaveFileName = AnswerSave;
+    ui.pfnNotifyIcon = RecordTray;
     SetUiSeam(&ui);
-    SetNotifyIconProc(RecordTray);
     ResetProgramState();
     SimInstall();
 }
@@ -232,8 +232,6 @@ void ZanTest::TearDown() {
     SimUninstall();
     SetInputSeam(NULL);
     SetUiSeam(NULL);
-    SetNotifyIconProc(NULL);
-    SetElevationProcs(NULL, NULL);
     DeleteCriticalSection(&g_KeyLock);
     EXPECT_EQ(0, CountPathTexts()) << "a path string outlived the window";
     RemoveTree(dir);
