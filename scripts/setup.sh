@@ -5,7 +5,7 @@ set -e
 
 PACKAGES="cmake make g++-mingw-w64-i686-posix gcc-mingw-w64-i686-posix \
 binutils-mingw-w64-i686 mingw-w64-i686-dev googletest wine wine32:i386 \
-xvfb x11-utils imagemagick xdotool fonts-noto-cjk locales zip unzip procps binutils python3"
+xvfb x11-utils imagemagick xdotool fonts-noto-cjk locales zip unzip procps binutils python3 gcovr"
 
 missing=""
 for p in $PACKAGES; do

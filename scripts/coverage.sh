@@ -1,0 +1,60 @@
+#!/bin/sh
+# Line and branch coverage of the product code from one run of the whole CTest suite.
+#
+# Counts: the sources and headers under remote_io/ (tavel.dll, in both its shipped and its
+# simulated build), mapper/ and ui/ (Zan). Not counted: tests/ (with the simulated remote),
+# tools/, resources/ and GoogleTest. Branches are gcov's branches with those that only
+# exception unwinding takes, and those the compiler proves unreachable, left out.
+#
+# Builds build-coverage/ (-DZAN_COVERAGE=ON: gcc --coverage, -O0; the normal build/ is not
+# touched), runs CTest under Wine with -j2, and writes build-coverage/coverage.txt and the
+# HTML report build-coverage/coverage/index.html. It ends by printing the two figures.
+# Extra arguments go to CTest (e.g. -R mapper to measure part of the suite).
+#
+# Each object's .gcda name is the absolute Linux path of its build folder; GCOV_PREFIX=Z:
+# makes the Windows processes write it through Wine's Z: drive (which maps to /), whatever
+# drive they run on. Every test process adds its counts to the same files when it exits.
+set -e
+BUILD="$(cd "$(dirname "$0")/.." && pwd)/build-coverage"
+. "$(dirname "$0")/common.sh"
+
+sh "$ROOT/scripts/setup.sh"
+if [ ! -f "$BUILD/CMakeCache.txt" ]; then
+    cmake -S "$ROOT" -B "$BUILD" -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/mingw-i686.cmake" \
+        -DCMAKE_BUILD_TYPE=Release -DZAN_COVERAGE=ON >/dev/null
+fi
+cmake --build "$BUILD" -j2
+ensure_display
+ensure_wine
+trap stop_wine_and_display EXIT
+
+# Counts from an earlier run would be added to this one's.
+find "$BUILD" -name '*.gcda' -delete
+export GCOV_PREFIX=Z:
+status=0
+ctest --test-dir "$BUILD" --output-on-failure -j2 "$@" || status=$?
+gcda=$(find "$BUILD" -name '*.gcda' | wc -l)
+if [ "$gcda" -eq 0 ]; then
+    echo "coverage: no .gcda files under $BUILD: the test processes wrote no counts" >&2
+    exit 1
+fi
+
+cd "$ROOT"
+mkdir -p "$BUILD/coverage"
+gcovr -j 2 --root "$ROOT" --object-directory "$BUILD" \
+    --gcov-executable i686-w64-mingw32-gcov \
+    --filter 'remote_io/' --filter 'mapper/' --filter 'ui/' \
+    --exclude-throw-branches --exclude-unreachable-branches \
+    --txt "$BUILD/coverage.txt" --html-details "$BUILD/coverage/index.html" \
+    --json-summary "$BUILD/coverage-summary.json" >/dev/null
+if [ "$status" -ne 0 ]; then
+    echo "coverage: some tests failed (ctest status $status); the figures include only what ran" >&2
+fi
+python3 - "$BUILD/coverage-summary.json" <<'EOF'
+import json, sys
+s = json.load(open(sys.argv[1]))
+print("coverage report: build-coverage/coverage.txt, build-coverage/coverage/index.html")
+print("lines:    %.1f%% (%d of %d)" % (s["line_percent"], s["line_covered"], s["line_total"]))
+print("branches: %.1f%% (%d of %d)" % (s["branch_percent"], s["branch_covered"], s["branch_total"]))
+EOF
+exit "$status"
