@@ -17,26 +17,6 @@ const DWORD EXPORT_BOUND_MS = TIMEOUT_MS + CANCEL_WAIT_MS + 400;
 // wm_Close's stated 0.8 s, plus slack.
 const DWORD CLOSE_BOUND_MS = 1500;
 
-TEST_F(SimLibrary, MemoryRequestsCarryAddressSpaceLengthAndRumble) {
-    SIM_REMOTE *pSim = SimAddRemote();
-    SimPlugExtension(pSim, SIM_EXT_NUNCHUK, NULL);
-    ConnectAll(1);
-    SetPolling(0, 0);
-    SimClearOutputs(pSim);
-    SlotLock lock(0);
-    BYTE abId[6];
-    for (int bRumble = 1; bRumble >= 0; bRumble--) {
-        Device(0)->bRumble = bRumble;
-        ASSERT_EQ(IO_DONE, WriteMemory(Device(0), ADDR_EXT_INIT1, 0x55));
-        ASSERT_EQ(IO_DONE, ReadMemory(Device(0), ADDR_EXT_ID, abId, 6));
-    }
-    EXPECT_EQ(Report({0x16, 0x05, 0xA4, 0x00, 0xF0, 0x01, 0x55}), OutputAt(pSim, 0));
-    EXPECT_EQ(Report({0x17, 0x05, 0xA4, 0x00, 0xFA, 0x00, 0x06}), OutputAt(pSim, 1));
-    EXPECT_EQ(Report({0x17, 0x04, 0xA4, 0x00, 0xFA, 0x00, 0x06}), OutputAt(pSim, 3));
-    const BYTE abNunchuk[6] = {0x00, 0x00, 0xA4, 0x20, 0x00, 0x00};
-    EXPECT_EQ(0, memcmp(abNunchuk, abId, 6));
-}
-
 // Reads of one or two replies; error nibbles and misplaced replies fail the read, not the remote;
 // a reply holding only the last bytes does not complete it.
 TEST_F(SimLibrary, MemoryReadsReassembleOrFail) {
@@ -120,38 +100,55 @@ TEST_F(SimLibrary, RemoteWithNoWorkingOutputPathIsRefused) {
 }
 
 // A remote that stops answering, is switched off, or whose writes never end is torn down (and a
-// polled one reported lost once); one that answers slowly within its time-out is fine.
+// polled one reported lost once), whatever "record vanished" code an earlier call left behind;
+// one that answers slowly within its time-out is fine.
 TEST_F(SimLibrary, LostRemotesAreTornDownWithinTheirTimeout) {
-    struct { const char *pszName; DWORD dwFaults; int bPolled, bLost; } table[] = {
-        {"silent", SIM_FAULT_NO_ANSWER, 1, 1},
-        {"switched off", 0, 1, 1},
-        {"writes pend", SIM_FAULT_NO_SET_REPORT | SIM_FAULT_WRITE_PENDS, 0, 1},
-        {"slow", 0, 0, 0},
+    const DWORD OFF = 0x80000000;  // switched off
+    struct Row {
+        const char *pszName;
+        DWORD dwFaults;
+        int bPolled;
+        std::function<int()> call;
+        int nResult;
+        DWORD dwCode;
     };
-    for (auto &row : table) {
+    auto leds = [this] { return SetLeds(0, 1); };
+    auto staleCode = [] { SetLastError(WME_REMOVED); WM_KEY key; return wm_GetKey(0, &key); };
+    const std::vector<Row> rows = {
+        {"silent", SIM_FAULT_NO_ANSWER, 1, nullptr, 0, 0},
+        {"switched off", OFF, 1, nullptr, 0, 0},
+        {"writes pend", SIM_FAULT_NO_SET_REPORT | SIM_FAULT_WRITE_PENDS, 0, leds, 0, WME_IO},
+        {"probed", OFF, 0, [] { return wm_Exist(0); }, 0, WME_NO_DEVICE},
+        {"stale code", OFF, 0, staleCode, 0, WME_IO},
+        {"stale code, let go", 0, 0, [] { SetLastError(WME_REMOVED); return wm_Disconnect(0, 1); }, 1, 0},
+        {"slow", 0, 0, leds, 1, WME_SUCCESS},
+    };
+    for (const Row &row : rows) {
         Restart();
         SIM_REMOTE *pSim = AddConnected(SIM_FAULT_NO_SET_REPORT);
         ClientWindow window;
         Watch(0, window);
         SetPolling(0, row.bPolled);
         SetTimeout(0, 60);
-        SimSetReadLatency(pSim, row.bLost ? 0 : 3);
-        if (row.dwFaults)
-            SimSetFaults(pSim, row.dwFaults);
-        else if (row.bLost)
+        bool bLost = row.nResult == 0 || row.dwCode == 0;
+        SimSetReadLatency(pSim, bLost ? 0 : 3);
+        if (row.dwFaults == OFF)
             SimPowerOff(pSim);
+        else if (row.dwFaults)
+            SimSetFaults(pSim, row.dwFaults);
         DWORD dwStart = GetTickCount();
-        if (!row.bPolled) {
-            EXPECT_EQ(!row.bLost, SetLeds(0, 1)) << row.pszName;
-            EXPECT_EQ(row.bLost ? (DWORD)WME_IO : (DWORD)WME_SUCCESS, GetLastError()) << row.pszName;
+        if (row.call) {
+            EXPECT_EQ(row.nResult, row.call()) << row.pszName;
+            DWORD dwCode = GetLastError();
+            EXPECT_EQ(row.dwCode ? row.dwCode : dwCode, dwCode) << row.pszName;
         }
-        ASSERT_TRUE(PumpUntil([&] { return (Device(0) == nullptr) == (bool)row.bLost; })) << row.pszName;
+        ASSERT_TRUE(PumpUntil([&] { return (Device(0) == nullptr) == bLost; })) << row.pszName;
         EXPECT_LT(GetTickCount() - dwStart, 900u) << row.pszName;  // far below the 1 s default
         PumpFor(60);
-        EXPECT_EQ(row.bLost && row.bPolled, window.Count(WM_MSG_LOST_DEFAULT)) << row.pszName;
+        EXPECT_EQ(bLost && row.bPolled, window.Count(WM_MSG_LOST_DEFAULT)) << row.pszName;
         for (const Notification &n : window.log)
             EXPECT_TRUE(n.uMsg != WM_MSG_LOST_DEFAULT || n.lParam == 0) << row.pszName;  // not asked for
-        if (!row.bLost) {
+        if (!bLost) {
             SimSetCoreButtons(pSim, 1);
             WM_KEY key;
             ASSERT_EQ(1, wm_GetKey(0, &key));
@@ -281,23 +278,6 @@ TEST_F(SimLibrary, CloseFromInsideAWorkerNotification) {
         ASSERT_EQ(1, wm_Init()) << row.pszName;  // waits for the worker to finish the close
         EXPECT_EQ(SimHandlesOpened(), SimHandlesClosed()) << row.pszName;
     }
-}
-
-// The "record vanished" code left over from an earlier call must not keep a remote in its slot.
-TEST_F(SimLibrary, StaleRemovedCodeKeepsNoRemote) {
-    SIM_REMOTE *pSim = AddConnected();
-    SetLastError(WME_REMOVED);
-    EXPECT_EQ(1, wm_Disconnect(0, 1));
-    EXPECT_EQ(0, wm_Count());
-    ConnectAll(1);
-    SetPolling(0, 0);
-    SetTimeout(0, TIMEOUT_MS);
-    SimPowerOff(pSim);
-    SetLastError(WME_REMOVED);
-    WM_KEY key;
-    EXPECT_EQ(0, wm_GetKey(0, &key));
-    EXPECT_EQ((DWORD)WME_IO, GetLastError());
-    EXPECT_EQ(0, wm_Count());
 }
 
 // Reports that queued while nobody polled are old: the getters read past them, and switching
