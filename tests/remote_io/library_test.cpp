@@ -186,7 +186,9 @@ TEST_F(SimLibrary, OutputsOffAtDisconnectUnlessKeptAndAtClose) {
     ConnectAll(1);
     ASSERT_EQ(1, SetLeds(0, 1));
     ASSERT_EQ(1, wm_Disconnect(0, 0));
-    EXPECT_EQ(Report({RPT_OUT_LEDS, 0}), OutputAt(pSim, SimOutputCount(pSim) - 1));
+    std::vector<BYTE> abLast = OutputAt(pSim, SimOutputCount(pSim) - 1);
+    EXPECT_EQ(RPT_OUT_LEDS, abLast[0]);
+    EXPECT_EQ(0, abLast[1]);  // LEDs and rumble off
 
     ConnectAll(1);
     Watch(0, window);
@@ -280,18 +282,20 @@ TEST_F(SimLibrary, SetSystemDefaultsBadSmoothingAndEveryRemote) {
     EXPECT_EQ(0, got.nSmoothing);
 
     SetSystem(-1, WMSYS_SMOOTHING, 600);  // the failures stay inside the loop
+    got.dwFlags = WMSYS_SMOOTHING;
+    ASSERT_EQ(1, wm_GetSystem(1, &got));
+    EXPECT_EQ(0, got.nSmoothing);
     SetSystem(-1, WMSYS_SMOOTHING, 4);
     for (int i = 0; i < 2; i++) {
         SlotLock lock(i);
         ASSERT_NE(nullptr, Device(i)->apAccelFilter[0]);
         EXPECT_EQ(4, Device(i)->apAccelFilter[0]->nCount);
     }
-    SetSystem(1, WMSYS_SMOOTHING, 0);  // off everywhere: the filters are shared by the worker
+    SetSystem(1, WMSYS_SMOOTHING, 0);  // 0 on one remote turns smoothing off on every remote
     for (int i = 0; i < 2; i++) {
         SlotLock lock(i);
         EXPECT_EQ(nullptr, Device(i)->apAccelFilter[0]) << i;
     }
-    got.dwFlags = WMSYS_SMOOTHING;
     ASSERT_EQ(1, wm_GetSystem(0, &got));
     EXPECT_EQ(4, got.nSmoothing);  // its own count stays
 }

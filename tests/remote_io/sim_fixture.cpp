@@ -47,14 +47,6 @@ DWORD WINAPI HoldSlot(LPVOID pv) {
     return 0;
 }
 
-DWORD WINAPI TryLockSlot(LPVOID pv) {
-    int nSlot = (int)(INT_PTR)pv;
-    if (!TryEnterCriticalSection(&g_Lib.aSlotLock[nSlot]))
-        return 1;
-    UnlockSlot(nSlot);
-    return 0;
-}
-
 }  // namespace
 
 ClientWindow::ClientWindow() {
@@ -166,14 +158,6 @@ std::vector<BYTE> OutputAt(SIM_REMOTE *pSim, int nAt) {
     return v;
 }
 
-std::vector<BYTE> Report(std::initializer_list<int> head) {
-    std::vector<BYTE> v(22, 0);
-    int i = 0;
-    for (int b : head)
-        v[i++] = (BYTE)b;
-    return v;
-}
-
 Watchdog::Watchdog(DWORD dwMsIn, const char *pszWhatIn) : dwMs(dwMsIn), pszWhat(pszWhatIn) {
     hDone = CreateEventW(NULL, TRUE, FALSE, NULL);
     hThread = CreateThread(NULL, 0, WatchdogProc, this, 0, NULL);
@@ -212,10 +196,11 @@ SlotHeldElsewhere::~SlotHeldElsewhere() {
 }
 
 bool SlotLockedElsewhere(int nSlot) {
-    HANDLE h = CreateThread(NULL, 0, TryLockSlot, (LPVOID)(INT_PTR)nSlot, 0, NULL);
-    WaitForSingleObject(h, INFINITE);
-    DWORD dwCode = 0;
-    GetExitCodeThread(h, &dwCode);
-    CloseHandle(h);
-    return dwCode == 1;
+    bool bTaken = false;
+    ReturnsWithin(INFINITE, [&] {
+        bTaken = TryEnterCriticalSection(&g_Lib.aSlotLock[nSlot]);
+        if (bTaken)
+            UnlockSlot(nSlot);
+    });
+    return !bTaken;
 }

@@ -59,7 +59,6 @@ extern DWORD g_dwFakeNow;
 // The output reports a remote received with this id.
 int CountOutputs(SIM_REMOTE *pSim, BYTE bId);
 std::vector<BYTE> OutputAt(SIM_REMOTE *pSim, int nAt);
-std::vector<BYTE> Report(std::initializer_list<int> head);  // 22 bytes, zero after the head
 
 // Ends the test process with a message when the scope is not left within dwMs: a hang fails
 // the test at once instead of stalling the suite.
