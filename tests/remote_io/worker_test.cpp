@@ -225,28 +225,20 @@ TEST_F(SimLibrary, ClientHoldingASlotNeverBlocksTheWorker) {
     EXPECT_TRUE(PumpUntil([&] { return other.Count(WM_MSG_KEY_DEFAULT) > 0; }));
 }
 
-DWORD WINAPI GetKeyOfSlotZero(LPVOID) {
-    WM_KEY key;
-    return (DWORD)wm_GetKey(0, &key);
-}
-
 // While the client handles a notification from the worker, another thread may use that remote.
 TEST_F(SimLibrary, SlotIsFreeWhileTheWorkersNotificationIsHandled) {
     SIM_REMOTE *pSim = AddConnected();
     ClientWindow window;
     Watch(0, window);
-    DWORD dwOtherThread = WAIT_TIMEOUT;
+    int nOtherThread = -1;  // -1 not tried, 0 blocked, 1 returned
     window.onMessage = [&](UINT uMsg, WPARAM, LPARAM) -> LRESULT {
-        if (uMsg == WM_MSG_KEY_DEFAULT && dwOtherThread == WAIT_TIMEOUT) {
-            HANDLE h = CreateThread(NULL, 0, GetKeyOfSlotZero, NULL, 0, NULL);
-            dwOtherThread = WaitForSingleObject(h, 5000);
-            CloseHandle(h);
-        }
+        if (uMsg == WM_MSG_KEY_DEFAULT && nOtherThread == -1)
+            nOtherThread = ReturnsWithin(5000, [] { WM_KEY key; wm_GetKey(0, &key); });
         return 0;
     };
     SimSetCoreButtons(pSim, 1 << KEY_A);
     ASSERT_TRUE(PumpUntil([&] { return window.Count(WM_MSG_KEY_DEFAULT) > 0; }));
-    EXPECT_EQ(WAIT_OBJECT_0, dwOtherThread);
+    EXPECT_EQ(1, nOtherThread);
 }
 
 }  // namespace
