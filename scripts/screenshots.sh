@@ -1,8 +1,9 @@
 #!/bin/sh
-# Screenshots of Zan's main window (each tab) and of dialogs 103, 119, 121 and 133 with a
-# demonstration set and simulated remotes, into build/screenshots/, and the pictures the
-# README and the user guide show into docs/images/. Runs on a display of its own inside a
-# Wine virtual desktop, so other windows never cover the shots and Wine draws the frames.
+# The one entry point for screenshots: tools/screenshots/zan_shots shows Zan's main window
+# (each tab) and dialogs 103, 119, 121 and 133 with a demonstration set and simulated remotes;
+# the PNGs go to build/screenshots/, and the pictures the README and the user guide show to
+# docs/images/. Runs on a display of its own inside a Wine virtual desktop, so other windows
+# never cover the shots and Wine draws the frames.
 set -e
 . "$(dirname "$0")/common.sh"
 sh "$ROOT/scripts/setup.sh"

@@ -2,6 +2,8 @@
 
 #include <string.h>
 
+#include <commctrl.h>
+
 #include "dialogs.h"
 #include "pages.h"
 #include "resource.h"
@@ -10,12 +12,6 @@
 namespace {
 
 const wchar_t kHostClass[] = L"ZanPagesHost";
-const int kPageIds[PAGE_COUNT] = {IDD_PAGE_REMOTE, IDD_PAGE_NUNCHUK, IDD_PAGE_CLASSIC, IDD_PAGE_OPTIONS};
-
-BOOL CALLBACK SetupChild(HWND hControl, LPARAM) {
-    SetupPageControls(hControl);
-    return TRUE;
-}
 
 DialogScript *g_pScript;
 MenuAnswer *g_pMenu;
@@ -79,27 +75,25 @@ HWND CreatePageHost(HINSTANCE hInstance) {
     wc.lpszClassName = kHostClass;
     RegisterClassW(&wc);
 
+    InitCommonControls();
     g_App.hInstance = hInstance;
     g_App.hFont = CreateFontW(-12, 0, 0, 0, 0, 0, 0, 0, DEFAULT_CHARSET, 0, 0, 0, 0, L"メイリオ");
-    g_App.ahKindBitmap[ASSIGN_KEY] = LoadBitmapW(hInstance, MAKEINTRESOURCEW(IDB_ASSIGN_KEY));
-    g_App.ahKindBitmap[ASSIGN_MOUSE] = LoadBitmapW(hInstance, MAKEINTRESOURCEW(IDB_ASSIGN_MOUSE));
-    g_App.ahKindBitmap[ASSIGN_APPLICATION] = LoadBitmapW(hInstance, MAKEINTRESOURCEW(IDB_ASSIGN_APPLICATION));
-    g_App.ahKindBitmap[ASSIGN_DISABLED] = LoadBitmapW(hInstance, MAKEINTRESOURCEW(IDB_ASSIGN_DISABLED));
-
     // One host for the whole process: only the pages come and go.
     if (!g_hHost)
         g_hHost = CreateWindowExW(0, kHostClass, L"Zan", WS_OVERLAPPED | WS_CAPTION | WS_VISIBLE | WS_CLIPCHILDREN,
                                   20, 20, 680, 640, NULL, NULL, hInstance, NULL);
     HWND hHost = g_hHost;
-    SetWindowTextW(hHost, L"Zan");
     g_App.hMainWnd = hHost;
-    for (int i = 0; i < PAGE_COUNT; i++) {
-        DLGPROC pfn = i == PAGE_OPTIONS ? OptionsPageProc : AssignPageProc;
-        g_App.ahPage[i] = CreateDialogParamW(hInstance, MAKEINTRESOURCEW(kPageIds[i]), hHost, pfn, 0);
-        SetWindowPos(g_App.ahPage[i], NULL, 5, 5, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
-    }
-    for (int i = 0; i < PAGE_COUNT; i++)
-        EnumChildWindows(g_App.ahPage[i], SetupChild, 0);
+    CreatePages(hHost);
+    // The main window sizes the tab to its pages; so does the host, without a status bar.
+    RECT rc;
+    GetClientRect(g_App.ahPage[0], &rc);
+    SendMessageW(g_App.hTab, TCM_ADJUSTRECT, TRUE, (LPARAM)&rc);
+    MoveWindow(g_App.hTab, 5, 5, rc.right - rc.left, rc.bottom - rc.top, TRUE);
+    GetClientRect(g_App.hTab, &rc);
+    SendMessageW(g_App.hTab, TCM_ADJUSTRECT, FALSE, (LPARAM)&rc);
+    for (HWND hPage : g_App.ahPage)
+        SetWindowPos(hPage, NULL, rc.left, rc.top, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
     RefreshPages();
     ShowPage(PAGE_REMOTE);
     return hHost;
@@ -107,10 +101,7 @@ HWND CreatePageHost(HINSTANCE hInstance) {
 
 void DestroyPageHost(HWND hHost) {
     (void)hHost;
-    for (HWND &hPage : g_App.ahPage) {
-        DestroyWindow(hPage);
-        hPage = NULL;
-    }
+    DestroyWindow(g_App.hTab);
     for (HBITMAP &h : g_App.ahKindBitmap) {
         DeleteObject(h);
         h = NULL;
@@ -120,6 +111,7 @@ void DestroyPageHost(HWND hHost) {
 }
 
 void ShowPage(int nPage) {
+    SendMessageW(g_App.hTab, TCM_SETCURSEL, nPage, 0);
     for (int i = 0; i < PAGE_COUNT; i++)
         ShowWindow(g_App.ahPage[i], i == nPage ? SW_SHOW : SW_HIDE);
     UpdateWindow(g_App.hMainWnd);
