@@ -135,65 +135,6 @@ std::wstring PathOf(const ASSIGNMENT &a) {
     return a.pszPath ? std::wstring(a.pszPath) : std::wstring(L"<none>");
 }
 
-void FillDemoSet() {
-    ASSIGNMENT *s = g_CurrentSet.aAssign;
-    auto key = [&](int n, std::initializer_list<WORD> keys) { s[n].nKind = ASSIGN_KEY; SetKeys(s[n], keys); };
-    auto mouse = [&](int n, int action, WORD amount) {
-        s[n].nKind = ASSIGN_MOUSE;
-        s[n].nMouseAction = (BYTE)action;
-        s[n].wMoveAmount = amount;
-    };
-    auto app = [&](int n, const wchar_t *path) { s[n].nKind = ASSIGN_APPLICATION; SetPath(s[n], path); };
-    key(0, {VK_RETURN});
-    key(1, {VK_ESCAPE});
-    key(2, {VK_CONTROL, 'Z'});
-    app(3, L"C:\\windows\\notepad.exe");
-    key(4, {VK_CONTROL, VK_SHIFT, 'S'});
-    mouse(5, MOUSE_LEFT_CLICK, 0);
-    mouse(6, MOUSE_RIGHT_CLICK, 0);
-    key(7, {VK_UP});
-    key(8, {VK_DOWN});
-    mouse(9, MOUSE_SCROLL_UP, 0);
-    key(10, {VK_F12});
-    key(11, {VK_SPACE});
-    mouse(12, MOUSE_DOUBLE_CLICK, 0);
-    mouse(13, MOUSE_MOVE_UP, 400);
-    mouse(14, MOUSE_MOVE_DOWN, 400);
-    mouse(15, MOUSE_MOVE_LEFT, 400);
-    mouse(16, MOUSE_MOVE_RIGHT, 400);
-    key(17, {'A'});
-    key(18, {'B'});
-    app(20, L"C:\\Program Files\\Zan\\計算機.exe");
-    key(22, {VK_MENU, VK_F4});
-    key(24, {VK_UP});
-    key(25, {VK_DOWN});
-    key(26, {VK_LEFT});
-    key(27, {VK_RIGHT});
-    s[28].nKind = ASSIGN_KEY;  // no keys yet: "未設定"
-    s[29].nKind = ASSIGN_APPLICATION;  // no path yet: "未設定"
-    mouse(30, MOUSE_MIDDLE_CLICK, 0);
-    mouse(31, MOUSE_SCROLL_DOWN, 0);
-    mouse(32, MOUSE_MOVE_UP, 800);
-    mouse(33, MOUSE_MOVE_DOWN, 800);
-    mouse(34, MOUSE_MOVE_LEFT, 800);
-    mouse(35, MOUSE_MOVE_RIGHT, 800);
-    mouse(36, MOUSE_SCROLL_UP, 0);
-    mouse(37, MOUSE_SCROLL_DOWN, 0);
-    mouse(38, MOUSE_SCROLL_LEFT, 0);
-    mouse(39, MOUSE_SCROLL_RIGHT, 0);
-    g_CurrentSet.abLed[0] = 1;
-    g_CurrentSet.abLed[2] = 1;
-    g_CurrentSet.nAnalogCorrection = 2;
-}
-
-COLORREF PixelOf(HWND hButton, int x, int y) {
-    UpdateWindow(hButton);
-    HDC hDC = GetDC(hButton);
-    COLORREF cr = GetPixel(hDC, x, y);
-    ReleaseDC(hButton, hDC);
-    return cr;
-}
-
 static BOOL CALLBACK FindKeyDialogProc(HWND hWnd, LPARAM lParam) {
     wchar_t szClass[16] = L"", szTitle[16] = L"";
     GetClassNameW(hWnd, szClass, 16);
