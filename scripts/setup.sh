@@ -3,9 +3,12 @@
 # Idempotent: returns quickly when everything is already there.
 set -e
 
+# The last line: clang with libFuzzer and the 32-bit C++ runtime for the native fuzz targets,
+# and gcovr for the coverage figures.
 PACKAGES="cmake make g++-mingw-w64-i686-posix gcc-mingw-w64-i686-posix \
 binutils-mingw-w64-i686 mingw-w64-i686-dev googletest wine wine32:i386 \
-xvfb x11-utils imagemagick xdotool fonts-noto-cjk locales zip unzip procps binutils python3 gcovr"
+xvfb x11-utils imagemagick xdotool fonts-noto-cjk locales zip unzip procps binutils python3 \
+clang libclang-rt-14-dev lib32stdc++-12-dev lib32gcc-12-dev libc6-dev-i386 linux-libc-dev:i386 gcovr"
 
 missing=""
 for p in $PACKAGES; do
