@@ -1,12 +1,15 @@
 /*
- * engine.cpp - the engine thread, started with the main window and stopped with it.
+ * engine.cpp - the engine thread, started with the main window and stopped with it. It
+ * waits for the next cycle or for the window's signal that the input copies changed.
  */
 #include "engine.h"
+#include "program_state.h"
 
 #include <mmsystem.h>
 
 typedef struct ENGINE_THREAD {
     HANDLE        hThread;
+    HANDLE        hWake;          /* set by each change of the input copies */
     volatile LONG bRun;
     HWND          hReportWnd;
     UINT          uReportMsg;
@@ -24,9 +27,10 @@ DWORD WINAPI EngineThread(LPVOID pParam)
     InitEngineState(&state);
     state.hReportWnd = g_Engine.hReportWnd;
     state.uReportMsg = g_Engine.uReportMsg;
+    DWORD dwWait = ENGINE_CYCLE_MS;
     while (g_Engine.bRun) {
-        Sleep(ENGINE_CYCLE_MS);
-        RunEngineCycle(&state);
+        int bWoken = WaitForSingleObject(g_Engine.hWake, dwWait) == WAIT_OBJECT_0;
+        dwWait = RunEngineStep(&state, bWoken);
     }
     ReleaseHeldInput(&state);
     return 0;
@@ -38,14 +42,22 @@ int StartEngine(HWND hReportWnd, UINT uReportMsg)
         return 0;
     g_Engine.hReportWnd = hReportWnd;
     g_Engine.uReportMsg = uReportMsg;
+    g_Engine.hWake = CreateEventW(NULL, FALSE, FALSE, NULL);
+    if (!g_Engine.hWake)
+        return 0;
     InterlockedExchange(&g_Engine.bRun, 1);
     timeBeginPeriod(ENGINE_TIMER_RESOLUTION_MS);
     g_Engine.hThread = CreateThread(NULL, 0, EngineThread, NULL, 0, NULL);
     if (!g_Engine.hThread) {
+        DWORD dwError = GetLastError();
         InterlockedExchange(&g_Engine.bRun, 0);
         timeEndPeriod(ENGINE_TIMER_RESOLUTION_MS);
+        CloseHandle(g_Engine.hWake);
+        g_Engine.hWake = NULL;
+        SetLastError(dwError);
         return 0;
     }
+    SetInputWakeEvent(g_Engine.hWake);
     return 1;
 }
 
@@ -53,10 +65,14 @@ int StopEngine(void)
 {
     if (!g_Engine.hThread)
         return 0;
+    SetInputWakeEvent(NULL);
     InterlockedExchange(&g_Engine.bRun, 0);
+    SetEvent(g_Engine.hWake);
     WaitForSingleObject(g_Engine.hThread, INFINITE);
     CloseHandle(g_Engine.hThread);
     g_Engine.hThread = NULL;
+    CloseHandle(g_Engine.hWake);
+    g_Engine.hWake = NULL;
     timeEndPeriod(ENGINE_TIMER_RESOLUTION_MS);
     return 1;
 }

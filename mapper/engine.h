@@ -1,6 +1,7 @@
 /*
  * engine.h - the input emission engine: every 10 ms it compares each slot's input
- * with the previous cycle and sends keys, mouse input or launches for the current set.
+ * with the previous cycle and sends keys, mouse input or launches for the current set;
+ * a press or release of a key, click or launch slot is acted on as soon as the input changes.
  */
 #ifndef ZAN_ENGINE_H
 #define ZAN_ENGINE_H
@@ -19,6 +20,7 @@
 typedef struct ENGINE_STATE {
     int    anPrevious[ASSIGN_SLOTS];
     DWORD  dwPreviousTime;
+    DWORD  dwCycleDue;                  /* clock reading at which the next cycle runs */
     int    nRepeatSlot;                 /* the key slot repeating at the system rate, or -1 */
     LONG   nRepeatTime;                 /* ms gathered towards the next repeat */
     int    bRepeatPhase;                /* 0 waiting for the delay, 1 repeating at the rate */
@@ -47,6 +49,15 @@ void InitEngineState(ENGINE_STATE *pState);
  * remote it only releases whatever it still holds down. */
 void RunEngineCycle(ENGINE_STATE *pState);
 
+/* One step of the engine thread, woken by a change of the input copies (bWoken) or at the
+ * end of its wait: on a wake the edges are acted on at once (when g_State asks for it),
+ * at the end of the wait the cycle runs. Returns how many ms to wait for the next step,
+ * so the cycles keep their 10 ms cadence however often the copies change. */
+DWORD RunEngineStep(ENGINE_STATE *pState, int bWoken);
+/* Press and release edges of key, click and launch slots, without waiting for the cycle.
+ * Held keys, repeats, pointer moves and the wheel are left to the cycle. */
+void RunEngineEdges(ENGINE_STATE *pState);
+
 /* Sends the release of every key and mouse button still held and ends the repeat. */
 void ReleaseHeldInput(ENGINE_STATE *pState);
 /* Releases what is held and not claimed: run after each cycle's slots, so an edited,
@@ -63,7 +74,8 @@ int IsSlotEvaluated(int nSlot, int nExtensionKind);
 int GetSlotValue(int nSlot, const WM_KEY *pKey, const WM_KEYEX *pKeyEx);
 int GetStickValue(int nDirection, int nX, int nY);
 
-/* Acting on one slot (engine_keys.cpp, engine_mouse.cpp). */
+/* Acting on one slot (engine_cycle.cpp, engine_keys.cpp, engine_mouse.cpp). */
+void ActOnSlot(ENGINE_STATE *pState, int nSlot, const ASSIGNMENT *pAssign, int nValue, DWORD dwElapsed);
 void ActOnKeySlot(ENGINE_STATE *pState, int nSlot, const ASSIGNMENT *pAssign,
                   int bSystemRepeat, int nValue, int nPrevious);
 void ActOnMouseSlot(ENGINE_STATE *pState, const ASSIGNMENT *pAssign, int nValue, int nPrevious, DWORD dwElapsed);

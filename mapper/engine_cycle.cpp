@@ -13,6 +13,7 @@ void InitEngineState(ENGINE_STATE *pState)
     memset(pState, 0, sizeof(*pState));
     pState->nRepeatSlot = -1;
     pState->dwPreviousTime = g_Seam.pfnTimeGetTime();
+    pState->dwCycleDue = pState->dwPreviousTime + ENGINE_CYCLE_MS;
 }
 
 int IsKeyHeld(const ENGINE_STATE *pState, WORD wVk)
@@ -123,7 +124,7 @@ static void ClaimSlot(HELD_CLAIMS *pClaims, const ASSIGNMENT *pAssign)
     }
 }
 
-static void ActOnSlot(ENGINE_STATE *pState, int nSlot, const ASSIGNMENT *pAssign, int nValue, DWORD dwElapsed)
+void ActOnSlot(ENGINE_STATE *pState, int nSlot, const ASSIGNMENT *pAssign, int nValue, DWORD dwElapsed)
 {
     int nPrevious = pState->anPrevious[nSlot];
     switch (pAssign->nKind) {
@@ -182,6 +183,8 @@ void RunEngineCycle(ENGINE_STATE *pState)
     }
     if (!TryLockRecord())
         return;
+    if (InterlockedExchange(&g_State.bReleaseHeld, 0))
+        ReleaseHeldInput(pState);
     EvaluateSlots(pState, dwElapsed);
     UnlockRecord();
 }

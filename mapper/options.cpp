@@ -20,6 +20,12 @@ static const WCHAR KEY_INIT_SET[] = L"bInitSet";
 static const WCHAR KEY_SETTING_FILENAME[] = L"szSettingFilename";
 static const WCHAR KEY_CONNECT[] = L"bConnect";
 static const WCHAR KEY_TIMEOUT[] = L"dwTimeout";
+static const WCHAR KEY_PROGRAM_SETS[] = L"bProgramSets";
+static const WCHAR KEY_HIGHLIGHT_PRESSED[] = L"bHighlightPressed";
+static const WCHAR KEY_IMMEDIATE_REACTION[] = L"bImmediateReaction";
+static const WCHAR KEY_AUTO_CONNECT[] = L"bAutoConnect";
+static const WCHAR KEY_CLOSE_TO_TRAY[] = L"bCloseToTray";
+static const WCHAR KEY_START_IN_TRAY[] = L"bStartInTray";
 
 /* Room for "%d" of any 32-bit value. */
 #define NUMBER_CHARS 16
@@ -83,7 +89,7 @@ void GetOptionsFilePath(WCHAR *pszPath)
 
 /* Makes the file UTF-16 with a byte-order mark before the profile functions write it:
  * a new file is created with the mark alone, an ANSI file is converted whole. */
-static void MakeUnicodeFile(LPCWSTR pszIniPath)
+void MakeUnicodeFile(LPCWSTR pszIniPath)
 {
     HANDLE h = CreateFileW(pszIniPath, GENERIC_READ | GENERIC_WRITE, 0, NULL, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, NULL);
     if (h == INVALID_HANDLE_VALUE)
@@ -114,6 +120,18 @@ void ReadOptionsFrom(LPCWSTR pszIniPath, APP_OPTIONS *pOptions)
                              MAX_PATH, pszIniPath);
     pOptions->bConnect = (int)GetPrivateProfileIntW(OPTIONS_SECTION, KEY_CONNECT, DEFAULT_CONNECT, pszIniPath);
     pOptions->dwTimeout = GetPrivateProfileIntW(OPTIONS_SECTION, KEY_TIMEOUT, DEFAULT_TIMEOUT_MS, pszIniPath);
+    pOptions->bProgramSets = (int)GetPrivateProfileIntW(OPTIONS_SECTION, KEY_PROGRAM_SETS, DEFAULT_PROGRAM_SETS,
+                                                        pszIniPath);
+    pOptions->bHighlightPressed = (int)GetPrivateProfileIntW(OPTIONS_SECTION, KEY_HIGHLIGHT_PRESSED,
+                                                             DEFAULT_HIGHLIGHT_PRESSED, pszIniPath);
+    pOptions->bImmediateReaction = (int)GetPrivateProfileIntW(OPTIONS_SECTION, KEY_IMMEDIATE_REACTION,
+                                                              DEFAULT_IMMEDIATE_REACTION, pszIniPath);
+    pOptions->bAutoConnect =
+        (int)GetPrivateProfileIntW(OPTIONS_SECTION, KEY_AUTO_CONNECT, DEFAULT_AUTO_CONNECT, pszIniPath);
+    pOptions->bCloseToTray =
+        (int)GetPrivateProfileIntW(OPTIONS_SECTION, KEY_CLOSE_TO_TRAY, DEFAULT_CLOSE_TO_TRAY, pszIniPath);
+    pOptions->bStartInTray =
+        (int)GetPrivateProfileIntW(OPTIONS_SECTION, KEY_START_IN_TRAY, DEFAULT_START_IN_TRAY, pszIniPath);
 }
 
 static void WriteNumber(LPCWSTR pszKey, int nValue, LPCWSTR pszIniPath)
@@ -130,6 +148,12 @@ void WriteOptionsTo(LPCWSTR pszIniPath, const APP_OPTIONS *pOptions)
     WritePrivateProfileStringW(OPTIONS_SECTION, KEY_SETTING_FILENAME, pOptions->szSettingFilename, pszIniPath);
     WriteNumber(KEY_CONNECT, pOptions->bConnect, pszIniPath);
     WriteNumber(KEY_TIMEOUT, (int)pOptions->dwTimeout, pszIniPath);
+    WriteNumber(KEY_PROGRAM_SETS, pOptions->bProgramSets, pszIniPath);
+    WriteNumber(KEY_HIGHLIGHT_PRESSED, pOptions->bHighlightPressed, pszIniPath);
+    WriteNumber(KEY_IMMEDIATE_REACTION, pOptions->bImmediateReaction, pszIniPath);
+    WriteNumber(KEY_AUTO_CONNECT, pOptions->bAutoConnect, pszIniPath);
+    WriteNumber(KEY_CLOSE_TO_TRAY, pOptions->bCloseToTray, pszIniPath);
+    WriteNumber(KEY_START_IN_TRAY, pOptions->bStartInTray, pszIniPath);
 }
 
 void ReadOptions(APP_OPTIONS *pOptions)

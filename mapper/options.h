@@ -11,12 +11,24 @@
 #define DEFAULT_INIT_SET     0
 #define DEFAULT_CONNECT      1
 #define DEFAULT_TIMEOUT_MS   1000
+#define DEFAULT_PROGRAM_SETS 1
+#define DEFAULT_HIGHLIGHT_PRESSED   1
+#define DEFAULT_IMMEDIATE_REACTION  1
+#define DEFAULT_AUTO_CONNECT  1
+#define DEFAULT_CLOSE_TO_TRAY 0
+#define DEFAULT_START_IN_TRAY 0
 
 typedef struct APP_OPTIONS {
     int   bInitSet;
     WCHAR szSettingFilename[MAX_PATH];
     int   bConnect;
     DWORD dwTimeout;
+    int   bProgramSets;   /* switch to a listed program's set while it has the foreground */
+    int   bHighlightPressed;    /* slot buttons of pressed inputs drawn highlighted */
+    int   bImmediateReaction;   /* the engine acts on press and release edges at once */
+    int   bAutoConnect;   /* connect quietly when a device arrives or Windows resumes */
+    int   bCloseToTray;   /* closing the window hides it to the notification area */
+    int   bStartInTray;   /* start hidden in the notification area */
 } APP_OPTIONS;
 
 /* The full path of option.ini (OPTIONS_PATH_CHARS): in the executable's folder when a file
@@ -28,9 +40,12 @@ void GetOptionsFilePathIn(LPCWSTR pszFolder, WCHAR *pszPath);
 
 /* Each field from its key, or its default for a missing file or key. */
 void ReadOptionsFrom(LPCWSTR pszIniPath, APP_OPTIONS *pOptions);
-/* The four keys in their order; the file is created when needed and kept as UTF-16.
+/* The keys in their order; the file is created when needed and kept as UTF-16.
  * Failures are not reported. */
 void WriteOptionsTo(LPCWSTR pszIniPath, const APP_OPTIONS *pOptions);
+/* Makes the file UTF-16 with a byte-order mark, its contents kept, before a section of it is
+ * written (created when missing). */
+void MakeUnicodeFile(LPCWSTR pszIniPath);
 
 /* The same with option.ini beside the executable. */
 void ReadOptions(APP_OPTIONS *pOptions);

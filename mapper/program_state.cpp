@@ -5,6 +5,7 @@
  * and swaps it with the middle one, the engine swaps its front buffer with the middle
  * one when a fresh pair waits there. Both swaps are one interlocked exchange, so the
  * engine never sees a half-written pair and neither thread ever waits for the other.
+ * Each publish also sets the engine's wake event, so a press is acted on at once.
  */
 #include "program_state.h"
 
@@ -25,17 +26,31 @@ typedef struct INPUT_EXCHANGE {
     LONG          nBack;           /* owned by the window thread */
     volatile LONG nMiddle;         /* index, plus COPY_FRESH */
     LONG          nFront;          /* owned by the engine thread */
+    HANDLE        hWake;           /* the engine's, set after each publish */
 } INPUT_EXCHANGE;
 
-PROGRAM_STATE g_State = { -1, 1, WMEXT_NONE, 0, L"", 0 };
+PROGRAM_STATE g_State = { -1, 1, WMEXT_NONE, 0, L"", 0, 0, 1 };
 
-static INPUT_EXCHANGE g_Exchange = { {}, {}, 0, 1, 2 };
+static INPUT_EXCHANGE g_Exchange = { {}, {}, 0, 1, 2, NULL };
 
 static void PublishCopies(void)
 {
     g_Exchange.aBuffer[g_Exchange.nBack] = g_Exchange.Latest;
     LONG nOld = InterlockedExchange(&g_Exchange.nMiddle, g_Exchange.nBack | COPY_FRESH);
     g_Exchange.nBack = nOld & COPY_INDEX;
+    if (g_Exchange.hWake)
+        SetEvent(g_Exchange.hWake);
+}
+
+void SetInputWakeEvent(HANDLE hEvent)
+{
+    g_Exchange.hWake = hEvent;
+}
+
+void ReadLatestCopies(WM_KEY *pKey, WM_KEYEX *pKeyEx)
+{
+    *pKey = g_Exchange.Latest.Key;
+    *pKeyEx = g_Exchange.Latest.KeyEx;
 }
 
 void StoreKeyCopy(const WM_KEY *pKey)
@@ -81,4 +96,6 @@ void ResetProgramState(void)
     g_State.bModified = 0;
     g_State.szCurrentFile[0] = L'\0';
     g_State.nBatteryLevel = 0;
+    InterlockedExchange(&g_State.bReleaseHeld, 0);
+    InterlockedExchange(&g_State.bImmediateReaction, 1);
 }

@@ -16,6 +16,11 @@ typedef struct PROGRAM_STATE {
     int   bModified;
     WCHAR szCurrentFile[MAX_PATH];
     int   nBatteryLevel;
+    /* Set by the window thread, under the record lock, when it replaces the set for
+     * another program: the engine lets go of everything it holds before it acts on the
+     * new set, so no key of the old set stays down in the new program. */
+    volatile LONG bReleaseHeld;
+    volatile LONG bImmediateReaction; /* 1: the engine acts on press and release edges at once */
 } PROGRAM_STATE;
 
 extern PROGRAM_STATE g_State;
@@ -31,6 +36,12 @@ void StoreKeyCopy(const WM_KEY *pKey);
 void StoreExtensionCopy(const WM_KEYEX *pKeyEx);
 /* Window thread: both copies back to all zero. */
 void ClearInputCopies(void);
+
+/* Window thread: the copies as last stored (for the window's own display of them). */
+void ReadLatestCopies(WM_KEY *pKey, WM_KEYEX *pKeyEx);
+
+/* Set after every store or clear of the copies (NULL: none), so the engine wakes at once. */
+void SetInputWakeEvent(HANDLE hEvent);
 
 /* Engine thread only: the latest complete pair of copies. Never waits. */
 void ReadInputCopies(WM_KEY *pKey, WM_KEYEX *pKeyEx);

@@ -16,11 +16,13 @@
 #define IDD_SELECT_REMOTE           119
 #define IDD_KEY_SETTING             121
 #define IDD_OPTIONS                 133
+#define IDD_PROGRAM_SETS            140
 
 /* Menus and accelerators: the main menu and its accelerators share 109 */
 #define IDR_MAIN_MENU               109
 #define IDR_MAIN_ACCEL              109
 #define IDR_SLOT_MENU               131
+#define IDR_TRAY_MENU               150
 /* Positions of the two popups inside IDR_SLOT_MENU */
 #define SLOT_MENU_POPUP             0
 #define DRAG_MENU_POPUP             1
@@ -61,6 +63,35 @@
 #define IDS_OPTION_FILE             40017
 #define IDS_SAVE_FAILED             40150   /* %s: the file, %s: the system's reason */
 #define IDS_REPLACE_FILE            40151   /* %s: the file */
+/* One set per program */
+#define IDS_PROGRAM_SET_MODIFIED    40280
+#define IDS_PROGRAM_SET_LOAD_FAILED 40281
+#define IDS_PROGRAM_COLUMN          40282
+#define IDS_PROGRAM_FILE_COLUMN     40283
+#define IDS_PROGRAM_CANDIDATE       40284
+#define IDS_PROGRAM_NO_CANDIDATE    40285
+#define IDS_PROGRAM_ADD_NONE        40286
+#define IDS_PROGRAM_LIST_FULL       40287
+#define IDS_PROGRAM_FILE_TITLE      40288
+/* The options page's lines on the remote in use */
+#define IDS_REMOTE_NONE             40250
+#define IDS_BATTERY_PERCENT         40251
+#define IDS_BATTERY_EMPTY           40252
+#define IDS_EXTENSION_NONE          40253
+#define IDS_EXTENSION_NUNCHUK       40254
+#define IDS_EXTENSION_CLASSIC       40255
+#define IDS_EXTENSION_CLASSIC_PRO   40256
+#define IDS_EXTENSION_FIRST         IDS_EXTENSION_NONE     /* + extension kind */
+#define IDS_EXTENSION_COUNT         4
+/* Notification area, automatic connection and blocked input */
+#define IDS_TRAY_NO_REMOTE          40200
+#define IDS_TRAY_BATTERY            40201
+#define IDS_TRAY_BATTERY_EMPTY      40202
+#define IDS_BALLOON_CONNECTED       40203
+#define IDS_BALLOON_LOST            40204
+#define IDS_AUTO_CONNECTED          40205
+#define IDS_AUTO_NOT_FOUND          40206
+#define IDS_INPUT_BLOCKED           40207
 
 /* Main menu commands */
 #define IDM_ABOUT                   104
@@ -138,6 +169,9 @@
 #define IDC_LED4                    40083
 #define IDC_SYSTEM_REPEAT           40094
 #define IDC_ANALOG_CORRECTION       1001
+/* ... and the remote in use */
+#define IDC_REMOTE_BATTERY          42070
+#define IDC_REMOTE_EXTENSION        42071
 
 /* Remote selection dialog (119) */
 #define IDC_REMOTE_LIST             40090
@@ -160,6 +194,31 @@
 #define IDC_OPT_BROWSE              41043
 #define IDC_OPT_CONNECT             1001
 #define IDC_OPT_TIMEOUT             41051
+
+/* Options dialog (133), the switches of the resident features */
+#define IDC_OPT_AUTO_CONNECT        42000
+#define IDC_OPT_CLOSE_TO_TRAY       42001
+#define IDC_OPT_START_IN_TRAY       42002
+#define IDC_OPT_HIGHLIGHT_PRESSED   42003
+#define IDC_OPT_PROGRAM_SWITCH      42004
+#define IDC_OPT_IMMEDIATE_REACTION  42005
+
+/* Notification-area menu (150) */
+#define ID_TRAY_SHOW                42050
+#define ID_TRAY_RUN                 42051
+#define ID_TRAY_STOP                42052
+#define ID_TRAY_CONNECT             42053
+#define ID_TRAY_EXIT                42054
+
+/* Options dialog (133): opens the program list */
+#define IDC_OPT_PROGRAM_SETS        42110
+
+/* Program list dialog (140) */
+#define IDC_PROGRAM_LIST            42100
+#define IDC_PROGRAM_CANDIDATE       42101
+#define IDC_PROGRAM_ADD             42102
+#define IDC_PROGRAM_FILE            42103
+#define IDC_PROGRAM_REMOVE          42104
 
 /* About dialog (103) */
 #define IDC_ABOUT_ICON              1000

@@ -9,7 +9,7 @@ wine "$BUILD/bin/remote_latency.exe" ${1:-1000}
 
 # CPU seconds (user + system) of Zan's process, from the host's view of it.
 zan_cpu_ticks() {
-    pid=$(pgrep -f 'zan_e2e_latency.Zan.exe' | head -n 1)
+    pid=$(pgrep -f 'zan_e2e_latency.*Zan.exe' | head -n 1)
     [ -n "$pid" ] && awk '{ print $14 + $15 }' "/proc/$pid/stat" || echo 0
 }
 hz=$(getconf CLK_TCK)

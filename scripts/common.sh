@@ -51,9 +51,39 @@ ensure_wine() {
         done
         touch "$WINEPREFIX/.mouse-unaccelerated"
     fi
+    # Wine's notification area is a window of explorer.exe; unmanaged, removing Zan's icon
+    # does not wait two seconds for a window manager that bare Xvfb does not have.
+    if [ ! -f "$WINEPREFIX/.tray-unmanaged" ]; then
+        wine reg add 'HKCU\Software\Wine\AppDefaults\explorer.exe\X11 Driver' /v Managed /t REG_SZ /d N /f \
+            >/dev/null 2>&1 || true
+        touch "$WINEPREFIX/.tray-unmanaged"
+    fi
     # Start Wine's own services now, detached from the test runner's output pipes,
     # which they would otherwise hold open after a test ends.
     wine cmd /c exit </dev/null >/dev/null 2>&1 || true
+}
+
+# Debian's IPA fonts under the names of the Windows UI fonts (MS UI Gothic and MS PGothic are
+# proportional like IPAPGothic, MS Gothic is fixed like IPAGothic; Meiryo has no free twin and
+# gets the proportional one), and the dialog font linked to MS UI Gothic as on a Japanese
+# Windows: without them Wine falls back to a wider CJK font and cuts dialog texts off.
+ensure_windows_fonts() {
+    if [ -f "$WINEPREFIX/.windows-fonts" ]; then
+        return
+    fi
+    key='HKCU\Software\Wine\Fonts\Replacements'
+    for pair in "MS UI Gothic=IPAPGothic" "MS PGothic=IPAPGothic" "ＭＳ Ｐゴシック=IPAPGothic" \
+                "MS Gothic=IPAGothic" "ＭＳ ゴシック=IPAGothic" "Meiryo=IPAPGothic" "メイリオ=IPAPGothic" \
+                "Meiryo UI=IPAPGothic"; do
+        wine reg add "$key" /v "${pair%%=*}" /t REG_SZ /d "${pair#*=}" /f >/dev/null 2>&1
+    done
+    subst='HKLM\Software\Microsoft\Windows NT\CurrentVersion\FontSubstitutes'
+    wine reg add "$subst" /v "MS Shell Dlg" /t REG_SZ /d "MS UI Gothic" /f >/dev/null 2>&1
+    link='HKLM\Software\Microsoft\Windows NT\CurrentVersion\FontLink\SystemLink'
+    for face in Tahoma "Microsoft Sans Serif" "MS UI Gothic"; do
+        wine reg add "$link" /v "$face" /t REG_MULTI_SZ /d 'ipagp.ttf,IPAPGothic' /f >/dev/null 2>&1
+    done
+    touch "$WINEPREFIX/.windows-fonts"
 }
 
 # Other runs may still use the display and the wineserver: only CI, which runs alone, stops them.

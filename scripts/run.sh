@@ -1,7 +1,7 @@
 #!/bin/sh
 # Sets up, builds and starts Zan.exe with the shipped tavel.dll under Wine.
 #   sh scripts/run.sh [Zan's command line]
-#   ZAN_SCENARIO=tests/scenarios/monitor.txt sh scripts/run.sh   # simulated remotes instead
+#   ZAN_SCENARIO=simulator/scenarios/monitor.txt sh scripts/run.sh   # simulated remotes instead
 # With a display Zan runs there until you close it. Without one it runs on a virtual
 # display of its own: a screenshot of the main window is saved in build/screenshots/ and
 # Zan is ended with that display.

@@ -1,14 +1,18 @@
 #!/bin/sh
-# The one entry point for screenshots: tools/screenshots/zan_shots shows Zan's main window
-# (each tab) and dialogs 103, 119, 121 and 133 with a demonstration set and simulated remotes;
-# the PNGs go to build/screenshots/, and the pictures the README and the user guide show to
-# docs/images/. Runs on a display of its own inside a Wine virtual desktop, so other windows
-# never cover the shots and Wine draws the frames.
+# The one entry point for screenshots (its program: tools/screenshots/zan_shots): Zan's
+# main window (each tab) and dialogs 103, 119, 121, 133 and 140 with a demonstration set and
+# simulated remotes, into build/screenshots/, and the pictures the README and the user guide
+# show into docs/images/. Runs on a display of its own inside a Wine virtual desktop, so other
+# windows never cover the shots and Wine draws the frames. The pictures use a Wine prefix of
+# their own whose Japanese fonts stand in for the Windows UI fonts with close metrics, so
+# texts fit as they do on a Japanese Windows.
 set -e
 . "$(dirname "$0")/common.sh"
 sh "$ROOT/scripts/setup.sh"
 configure_and_build
+export WINEPREFIX="$BUILD/wineprefix-shots"
 ensure_wine
+ensure_windows_fonts
 out="$BUILD/screenshots"
 mkdir -p "$out"
 
@@ -54,6 +58,8 @@ shot about dialog_103_about
 shot select dialog_119_select_remote
 shot options dialog_133_options
 shot key dialog_121_key_setting
+shot programs dialog_140_program_sets
+shot highlight main_highlight
 
 # The pictures of the README and the user guide.
 images="$ROOT/docs/images"
@@ -61,7 +67,8 @@ mkdir -p "$images"
 for pair in main_remote:main_remote main_nunchuk:main_nunchuk main_classic:main_classic \
             main_options:main_options dialog_103_about:dialog_about \
             dialog_119_select_remote:dialog_select_remote dialog_121_key_setting:dialog_key_setting \
-            dialog_133_options:dialog_options; do
+            dialog_133_options:dialog_options dialog_140_program_sets:dialog_program_sets \
+            main_highlight:main_highlight; do
     cp "$out/${pair%%:*}.png" "$images/${pair#*:}.png"
 done
 echo "README pictures: $images"

@@ -7,7 +7,7 @@ set -e
 # and gcovr for the coverage figures.
 PACKAGES="cmake make g++-mingw-w64-i686-posix gcc-mingw-w64-i686-posix \
 binutils-mingw-w64-i686 mingw-w64-i686-dev googletest wine wine32:i386 \
-xvfb x11-utils imagemagick xdotool fonts-noto-cjk locales zip unzip procps binutils python3 \
+xvfb x11-utils imagemagick xdotool fonts-noto-cjk fonts-ipafont-gothic locales zip unzip procps binutils python3 \
 clang libclang-rt-14-dev lib32stdc++-12-dev lib32gcc-12-dev libc6-dev-i386 linux-libc-dev:i386 gcovr"
 
 missing=""

@@ -41,6 +41,22 @@ void RefreshBatteryPart(void);
 
 /* Private messages of the main window (WM_APP + 0x40 to 0x4F are this block's). */
 #define WM_APP_LAUNCH_FAILED (WM_APP + 0x40)  /* engine: wParam slot, lParam ShellExecuteW's result */
+/* The notification-area icon's callback (WM_APP + 0x60 to 0x6F are the resident features'). */
+#define WM_APP_TRAY          (WM_APP + 0x60)  /* lParam the mouse message on the icon */
+
+/* WM_CLOSE's wParam from the exit commands: end the program even when closing hides it. */
+#define CLOSE_EXIT 1
+
+/* What the window shows of the remote's input: slot buttons of pressed inputs highlighted
+ * (slot_highlight.cpp), the options page's battery and extension lines (page_remote_info.cpp). */
+int IsSlotShownPressed(int nSlot);
+/* Recomputes the highlight from the latest copies; redraws the buttons that changed. */
+void RefreshSlotHighlight(void);
+/* Nonzero when stop must leave the remote's reports on (the highlight needs them). */
+int WantsInputWhileStopped(void);
+/* After the options are read or changed: the engine's reaction, reports while stopped, highlight. */
+void ApplyViewOptions(void);
+void RefreshRemoteInfo(void);
 
 /* Connection (remote selection, status bar text, LED pattern). */
 int ConnectRemote(HWND hOwner, int bInteractive);

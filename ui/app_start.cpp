@@ -2,6 +2,7 @@
 #include "app.h"
 #include "pages.h"
 #include "program_state.h"
+#include "resident.h"
 #include "resource.h"
 #include "setting_file.h"
 
@@ -59,16 +60,21 @@ HWND StartZan(HINSTANCE hInstance, LPCWSTR pszCommandLine, int nCmdShow, LPCWSTR
     else
         GetOptionsFilePath(g_szOptionsFile);
 
+    /* Read before the window exists: a start in the notification area never shows it. */
+    ReadOptionsFrom(g_szOptionsFile, &g_Options);
+    DWORD dwStyle = StartsInTray(pszCommandLine) ? MAIN_WINDOW_STYLE & ~WS_VISIBLE : MAIN_WINDOW_STYLE;
+
     g_App.hInstance = hInstance;
-    HWND hWnd = CreateWindowExW(0, names.szClass, names.szTitle, MAIN_WINDOW_STYLE,
+    HWND hWnd = CreateWindowExW(0, names.szClass, names.szTitle, dwStyle,
                                 CW_USEDEFAULT, 0, MAIN_WINDOW_START_SIZE, MAIN_WINDOW_START_SIZE,
                                 NULL, NULL, hInstance, NULL);
     if (!hWnd)
         return NULL;
-    ShowWindow(hWnd, nCmdShow);
+    StartResident(hWnd);
+    ShowWindow(hWnd, StartShowCommand(pszCommandLine, nCmdShow));
     UpdateWindow(hWnd);
 
-    ReadOptionsFrom(g_szOptionsFile, &g_Options);
+    ApplyViewOptions();
     LoadStartFile(pszCommandLine);
     if (g_Options.bConnect)
         ConnectRemote(hWnd, 0);

@@ -7,6 +7,7 @@
 #include "main_handlers.h"
 #include "pages.h"
 #include "program_state.h"
+#include "resident.h"
 #include "resource.h"
 #include "tavel.h"
 
@@ -76,7 +77,11 @@ void ShowConnectionText(void)
             SetExtensionKind(status.nExtType);
         FormatConnectionText(szText, CONNECTION_TEXT_CHARS, g_State.nExtensionKind);
     }
+    /* While Windows drops Zan's input, that matters more than what is connected. */
+    GetInputBlockedText(szText, CONNECTION_TEXT_CHARS);
     SendMessageW(g_App.hStatus, SB_SETTEXTW, 0, (LPARAM)szText);
+    RefreshRemoteInfo();
+    RefreshSlotHighlight();
 }
 
 /* Step 1: a remote in use is given up (after a question when interactive). 0 when declined. */
@@ -130,6 +135,8 @@ int ConnectRemote(HWND hOwner, int bInteractive)
     InvalidateRect(g_App.hMainWnd, NULL, TRUE);
     if (bInteractive)
         ShowMessageBox(NULL, L"接続しました", L"接続成功", MB_OK);
+    else
+        ShowTrayBalloon(IDS_BALLOON_CONNECTED);
     WM_SYSTEM system;
     ZeroMemory(&system, sizeof(system));
     system.dwFlags = WMSYS_AUTOUPDATE;

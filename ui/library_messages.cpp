@@ -1,6 +1,8 @@
 /* library_messages.cpp - the library's notifications and the presence timer. */
 #include "main_handlers.h"
 #include "program_state.h"
+#include "resident.h"
+#include "resource.h"
 #include "tavel.h"
 
 void OnLibraryStatus(int nSlot, DWORD dwMask)
@@ -28,6 +30,7 @@ void OnLibraryInput(int nSlot, const DWORD *pdwMasks)
         if (wm_GetKeyEx(nSlot, &keyEx) == 1)
             StoreExtensionCopy(&keyEx);
     }
+    RefreshSlotHighlight();
 }
 
 /* A new remote reports to this window, unpolled, with buttons and extension only. */
@@ -60,9 +63,12 @@ void OnLibraryLost(HWND hWnd, int nSlot, int bRequested)
         return;
     /* Clears both input copies too, so the engine lets go of whatever the remote held. */
     SetSelectedRemote(-1);
+    RefreshSlotHighlight();
     ShowConnectionText();
     RefreshBatteryPart();
     InvalidateRect(hWnd, NULL, TRUE);
+    if (!bRequested)
+        ShowTrayBalloon(IDS_BALLOON_LOST);
 }
 
 void OnTimer(HWND hWnd, UINT_PTR uTimer)

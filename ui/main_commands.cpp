@@ -7,6 +7,7 @@
 #include "main_handlers.h"
 #include "pages.h"
 #include "program_state.h"
+#include "resident.h"
 #include "resource.h"
 #include "tavel.h"
 
@@ -25,6 +26,7 @@ static void OnOptions(HWND hWnd)
                         (LPARAM)&g_Options) != IDOK)
         return;
     ApplyRemoteSettings((int)g_State.nSelectedRemote);
+    ApplyViewOptions();
     WriteOptionsTo(g_szOptionsFile, &g_Options);
 }
 
@@ -41,7 +43,7 @@ void SetRunning(HWND hWnd, int bRunning)
     ZeroMemory(&system, sizeof(system));
     if (wm_GetSystem(0, &system)) {
         system.dwFlags = WMSYS_AUTOUPDATE;
-        system.bAutoUpdate = bRunning;
+        system.bAutoUpdate = bRunning || WantsInputWhileStopped();
         wm_SetSystem(0, &system);
         if (bRunning) {
             WM_STATUS status;
@@ -60,7 +62,7 @@ int OnCommand(HWND hWnd, UINT uCommand)
 {
     switch (uCommand) {
     case IDM_ABOUT:   OnAbout(hWnd); return 1;
-    case IDM_EXIT:    PostMessageW(hWnd, WM_CLOSE, 0, 0); return 1;
+    case IDM_EXIT:    PostMessageW(hWnd, WM_CLOSE, CLOSE_EXIT, 0); return 1;
     case IDM_RUN:     SetRunning(hWnd, 1); return 1;
     case IDM_STOP:    SetRunning(hWnd, 0); return 1;
     case IDM_CONNECT: ConnectRemote(hWnd, 1); return 1;
@@ -69,7 +71,7 @@ int OnCommand(HWND hWnd, UINT uCommand)
     case IDM_SAVE_AS: OnSaveAs(hWnd); return 1;
     case IDM_SAVE:    OnSave(hWnd); return 1;
     }
-    return 0;
+    return OnTrayCommand(hWnd, uCommand);
 }
 
 void UpdateRunMenu(void)
@@ -90,6 +92,7 @@ void UpdateTitle(void)
     if (g_State.bModified)
         lstrcpynW(szTitle + lstrlenW(szTitle), L" (*)", TITLE_CHARS - lstrlenW(szTitle));
     SetWindowTextW(g_App.hMainWnd, szTitle);
+    UpdateTrayTip();
 }
 
 void MarkModified(void)

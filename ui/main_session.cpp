@@ -3,12 +3,14 @@
 
 #include "main_handlers.h"
 #include "program_state.h"
+#include "program_watch.h"
 
 void WriteExitOptions(void)
 {
-    if (!g_Options.bInitSet || !g_State.szCurrentFile[0])
+    LPCWSTR pszFile = GetDefaultSetFile();
+    if (!g_Options.bInitSet || !pszFile[0])
         return;
-    lstrcpynW(g_Options.szSettingFilename, g_State.szCurrentFile, MAX_PATH);
+    lstrcpynW(g_Options.szSettingFilename, pszFile, MAX_PATH);
     WriteOptionsTo(g_szOptionsFile, &g_Options);
 }
 

@@ -7,7 +7,9 @@
 #include "engine.h"
 #include "main_handlers.h"
 #include "pages.h"
+#include "program_watch.h"
 #include "program_state.h"
+#include "resident.h"
 #include "resource.h"
 #include "tavel.h"
 
@@ -51,7 +53,7 @@ LRESULT CALLBACK MainWndProc(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam)
     case WM_COMMAND:     if (lParam || OnCommand(hWnd, LOWORD(wParam))) return 0; break;
     case WM_TIMER:       OnTimer(hWnd, wParam); return 0;
     case WM_DROPFILES:   OnDropFiles(hWnd, (HDROP)wParam); return 0;
-    case WM_CLOSE:       return OnClose(hWnd);
+    case WM_CLOSE:       return OnCloseRequest(hWnd, wParam);
     case WM_DESTROY:     OnDestroy(hWnd); return 0;
     case WM_QUERYENDSESSION: return OnQueryEndSession(hWnd, lParam);
     case WM_ENDSESSION:  OnEndSession(hWnd, (BOOL)wParam); return 0;
@@ -60,6 +62,11 @@ LRESULT CALLBACK MainWndProc(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam)
     case WM_MSG_CONNECT_DEFAULT: OnLibraryConnected(hWnd, (int)wParam); return 0;
     case WM_MSG_LOST_DEFAULT:    OnLibraryLost(hWnd, (int)wParam, (int)lParam); return 0;
     case WM_APP_LAUNCH_FAILED:   OnLaunchFailed(hWnd, (int)wParam, (INT_PTR)lParam); return 0;
+    case WM_APP_TRAY:            OnTrayNotify(hWnd, lParam); return 0;
+    case WM_SYSCOMMAND:          if (OnTraySysCommand(hWnd, wParam)) return 0; break;
+    case WM_DEVICECHANGE:        return OnDeviceChange(hWnd, wParam, lParam);
+    case WM_POWERBROADCAST:      return OnPowerBroadcast(hWnd, wParam);
+    default:                     if (OnTaskbarCreated(hWnd, uMsg)) return 0; break;
     }
     return DefWindowProcW(hWnd, uMsg, wParam, lParam);
 }
@@ -124,6 +131,7 @@ BOOL OnCreate(HWND hWnd)
     wm_Init();
     DragAcceptFiles(hWnd, TRUE);
     UpdateRunMenu();
+    StartProgramWatch(hWnd);
     return TRUE;
 }
 
@@ -189,8 +197,9 @@ LRESULT OnClose(HWND hWnd)
 
 void OnDestroy(HWND hWnd)
 {
-    (void)hWnd;
+    StopResident(hWnd);
     WriteExitOptions();
+    StopProgramWatch(hWnd);
     wm_Close();
     StopEngine();
     ReleaseAssignmentPaths(&g_CurrentSet);

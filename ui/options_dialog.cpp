@@ -1,4 +1,5 @@
 /* options_dialog.cpp - dialog 133: the program options, edited on a working copy. */
+#include <stddef.h>
 #include <stdio.h>
 #include <stdlib.h>
 #include <wchar.h>
@@ -6,6 +7,7 @@
 #include "app.h"
 #include "dialogs.h"
 #include "main_handlers.h"
+#include "program_watch.h"
 #include "resource.h"
 
 #define TIMEOUT_TEXT_CHARS 16
@@ -17,6 +19,50 @@ typedef struct OPTIONS_DIALOG {
 } OPTIONS_DIALOG;
 
 static const DWORD g_adwTimeout[] = { 500, 1000, 2000, 3000, 5000 };
+
+/* The on/off switches: one check box each, bound to an int field of the record. */
+typedef struct OPTION_SWITCH {
+    int    nControl;
+    size_t cbField;
+} OPTION_SWITCH;
+
+static const OPTION_SWITCH g_aSwitch[] = {
+    { IDC_OPT_AUTO_CONNECT,  offsetof(APP_OPTIONS, bAutoConnect) },
+    { IDC_OPT_CLOSE_TO_TRAY, offsetof(APP_OPTIONS, bCloseToTray) },
+    { IDC_OPT_START_IN_TRAY, offsetof(APP_OPTIONS, bStartInTray) },
+    { IDC_OPT_HIGHLIGHT_PRESSED,  offsetof(APP_OPTIONS, bHighlightPressed) },
+    { IDC_OPT_PROGRAM_SWITCH,     offsetof(APP_OPTIONS, bProgramSets) },
+    { IDC_OPT_IMMEDIATE_REACTION, offsetof(APP_OPTIONS, bImmediateReaction) },
+};
+
+static int *SwitchField(APP_OPTIONS *pOptions, const OPTION_SWITCH *pSwitch)
+{
+    return (int *)((BYTE *)pOptions + pSwitch->cbField);
+}
+
+static const OPTION_SWITCH *FindSwitch(UINT uId)
+{
+    for (const OPTION_SWITCH &sw : g_aSwitch)
+        if ((UINT)sw.nControl == uId)
+            return &sw;
+    return NULL;
+}
+
+static void ShowSwitches(HWND hDlg, APP_OPTIONS *pOptions)
+{
+    for (const OPTION_SWITCH &sw : g_aSwitch)
+        CheckDlgButton(hDlg, sw.nControl, *SwitchField(pOptions, &sw) ? BST_CHECKED : BST_UNCHECKED);
+}
+
+static BOOL OnSwitchCommand(HWND hDlg, OPTIONS_DIALOG *pDialog, UINT uId, UINT uCode)
+{
+    const OPTION_SWITCH *pSwitch = FindSwitch(uId);
+    if (!pSwitch)
+        return FALSE;
+    if (uCode == BN_CLICKED)
+        *SwitchField(&pDialog->Copy, pSwitch) = IsDlgButtonChecked(hDlg, uId) == BST_CHECKED;
+    return TRUE;
+}
 
 static OPTIONS_DIALOG *GetDialogRecord(HWND hDlg)
 {
@@ -58,6 +104,7 @@ static BOOL OnInitDialog(HWND hDlg, APP_OPTIONS *pOptions)
     SetDlgItemTextW(hDlg, IDC_OPT_SETTING_FILE, pOptions->szSettingFilename);
     CheckDlgButton(hDlg, IDC_OPT_CONNECT, pOptions->bConnect ? BST_CHECKED : BST_UNCHECKED);
     FillTimeoutList(GetDlgItem(hDlg, IDC_OPT_TIMEOUT), pOptions->dwTimeout);
+    ShowSwitches(hDlg, pOptions);
     pDialog->Copy = *pOptions;
     return TRUE;
 }
@@ -105,10 +152,11 @@ static BOOL OnDialogCommand(HWND hDlg, UINT uId, UINT uCode)
     case IDC_OPT_CONNECT:  if (uCode == BN_CLICKED) pDialog->Copy.bConnect = IsDlgButtonChecked(hDlg, IDC_OPT_CONNECT) == BST_CHECKED; return TRUE;
     case IDC_OPT_TIMEOUT:  if (uCode == CBN_SELCHANGE) OnTimeoutChanged(hDlg, pDialog); return TRUE;
     case IDC_OPT_BROWSE:   OnBrowse(hDlg); return TRUE;
+    case IDC_OPT_PROGRAM_SETS: EditProgramSets(hDlg); return TRUE;
     case IDOK:             OnOk(hDlg, pDialog); return TRUE;
     case IDCANCEL:         EndDialog(hDlg, IDCANCEL); return TRUE;
     }
-    return FALSE;
+    return OnSwitchCommand(hDlg, pDialog, uId, uCode);
 }
 
 static void ReleaseDialogRecord(HWND hDlg)

@@ -1,5 +1,6 @@
-/* slot_draw.cpp - the look of a slot button: kind glyph, short description, black frame.
- * It looks the same whatever the mouse does: no pressed, focused or hot state. */
+/* slot_draw.cpp - the look of a slot button: kind glyph, short description, black frame,
+ * and a highlighted fill while the remote's input of the slot is pressed. It looks the
+ * same whatever the mouse does: no pressed, focused or hot state. */
 #include "slot_button.h"
 
 #include <shlwapi.h>
@@ -10,6 +11,8 @@
 
 /* Long enough for any mouse action name and a file name. */
 #define SLOT_TEXT_CHARS MAX_PATH
+/* A light orange the black text and the glyphs stay readable on. */
+#define PRESSED_FILL_COLOUR RGB(255, 200, 80)
 
 int EffectiveKind(const ASSIGNMENT *pAssign)
 {
@@ -70,7 +73,13 @@ void DrawAssignButton(HWND hPage, const DRAWITEMSTRUCT *pItem)
     GetClientRect(pItem->hwndItem, &rcClient);
     int w = rcClient.right - rcClient.left, h = rcClient.bottom - rcClient.top;
 
-    FillRect(hDC, &pItem->rcItem, (HBRUSH)GetStockObject(nKind == ASSIGN_DISABLED ? GRAY_BRUSH : WHITE_BRUSH));
+    if (IsSlotShownPressed(nSlot)) {
+        HBRUSH hPressed = CreateSolidBrush(PRESSED_FILL_COLOUR);
+        FillRect(hDC, &pItem->rcItem, hPressed);
+        DeleteObject(hPressed);
+    } else {
+        FillRect(hDC, &pItem->rcItem, (HBRUSH)GetStockObject(nKind == ASSIGN_DISABLED ? GRAY_BRUSH : WHITE_BRUSH));
+    }
     DrawKindGlyph(hDC, nKind, h);
 
     WCHAR szText[SLOT_TEXT_CHARS];

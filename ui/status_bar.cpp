@@ -6,6 +6,7 @@
 
 #include "main_handlers.h"
 #include "program_state.h"
+#include "resident.h"
 #include "tavel.h"
 
 #define BATTERY_TEXT_CHARS 30
@@ -32,6 +33,8 @@ void RefreshBatteryPart(void)
             g_State.nBatteryLevel = status.nBattery;
     }
     SendMessageW(g_App.hStatus, SB_SETTEXTW, STATUS_PART_BATTERY | SBT_OWNERDRAW, (LPARAM)L"");
+    RefreshRemoteInfo();
+    UpdateTrayTip();
 }
 
 /* The colour follows the remote's low-battery report; when the status cannot be read

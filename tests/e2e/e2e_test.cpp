@@ -163,4 +163,23 @@ TEST_F(EndToEnd, SetSavedByZanReloadsIdentically) {
 }
 
 
+// The target program is listed with a set of its own: once it has the foreground, the real
+// Zan.exe executes that set, and its title names it.
+TEST_F(EndToEnd, ListedProgramInFrontGetsItsOwnSet) {
+    SetKeys(&set, SLOT_A, {'D'});
+    ASSIGNMENT_SET game;
+    InitAssignmentSet(&game);
+    SetKeys(&game, SLOT_A, {'G'});
+    std::wstring gamePath = run.WriteSet(&game, L"game.zan");
+    run.WriteFile(L"option.ini", "[option]\r\nbProgramSets=1\r\n[programs]\r\nINPUT_TARGET.EXE=" +
+                                     std::string(gamePath.begin(), gamePath.end()) + "\r\n");
+    Start("wait 1000\npress 1 A\nwait 30\nrelease 1 A\n");
+    EXPECT_TRUE(run.WaitEvents([](const std::vector<TargetEvent> &e) { return !Only(e, "KEYUP").empty(); }, 5000));
+    wchar_t szTitle[260] = L"";
+    GetWindowTextW(run.hZan, szTitle, 260);
+    run.Close();
+    EXPECT_EQ((std::vector<long>{'G'}), Params(Only(run.Events(), "KEYUP")));
+    EXPECT_NE(nullptr, wcsstr(szTitle, L"game.zan")) << "the title names the program's set";
+}
+
 }  // namespace

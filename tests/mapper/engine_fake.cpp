@@ -15,6 +15,7 @@ UINT WINAPI FakeSendInput(UINT cInputs, LPINPUT pInputs, int cbSize)
     EnterCriticalSection(&g_pFake->lock);
     g_pFake->calls.push_back(call);
     g_pFake->raw.push_back(std::vector<INPUT>(pInputs, pInputs + cInputs));
+    g_pFake->times.push_back(g_pFake->now);
     LeaveCriticalSection(&g_pFake->lock);
     return cInputs;
 }

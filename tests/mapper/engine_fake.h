@@ -23,6 +23,7 @@ struct FakeSystem {
     CRITICAL_SECTION lock;
     std::vector<Call> calls;
     std::vector<std::vector<INPUT>> raw;
+    std::vector<DWORD> times;   // the clock at each SendInput call
     std::vector<Launch> launches;
     INT_PTR shellResult = 42;
     int keyboardDelay = 1;

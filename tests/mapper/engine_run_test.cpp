@@ -1,5 +1,5 @@
 // When the engine acts: stopped, without a remote, the record lock busy; releasing what it
-// holds when it stops acting; the engine thread and the input hand-off.
+// holds when it stops acting; the engine thread, the input hand-off and the wake on a change.
 #include "engine_fake.h"
 
 #include <string.h>
@@ -253,6 +253,106 @@ TEST_F(EngineTest, EngineThreadReleasesWhatItHoldsWhenStopped)
     std::vector<Call> calls = Take();
     ASSERT_GE(calls.size(), 4u);
     EXPECT_EQ(Calls({ { "key 0x10 up" }, { "mouse LEFTUP" } }), Calls(calls.end() - 2, calls.end()));
+}
+
+}  // namespace
+
+namespace {
+
+// The engine thread's loop against the fake clock, one millisecond at a time: inputs are
+// stored at the given times (waking the engine), steps run when woken or when the wait
+// RunEngineStep asked for is over. Returns each SendInput call with its time.
+typedef std::vector<std::pair<DWORD, std::string>> Timeline;
+
+Timeline RunThreadLoop(EngineTest &t, const std::vector<std::pair<DWORD, int>> &changes, DWORD until)
+{
+    DWORD waitStart = t.fake.now, wait = ENGINE_CYCLE_MS;
+    size_t next = 0;
+    for (; t.fake.now <= until; t.fake.now++) {
+        bool woken = false;
+        for (; next < changes.size() && changes[next].first == t.fake.now; next++) {
+            t.SetKey(&WM_KEY::nA, changes[next].second);
+            t.SetKey(&WM_KEY::nB, changes[next].second);
+            woken = true;
+        }
+        if (woken || t.fake.now - waitStart >= wait) {
+            wait = RunEngineStep(&t.state, woken);
+            waitStart = t.fake.now;
+        }
+    }
+    Timeline out;
+    for (size_t i = 0; i < t.fake.calls.size(); i++)
+        for (const std::string &input : t.fake.calls[i])
+            out.push_back({ t.fake.times[i] - 1000, input });
+    return out;
+}
+
+size_t Count(const Timeline &line, const std::string &input)
+{
+    return std::count_if(line.begin(), line.end(), [&](const auto &e) { return e.second == input; });
+}
+
+// A press 3 ms after a cycle: with the immediate reaction its key and click go out in the
+// millisecond the copy changes, and so does the release; without it they wait for the cycle.
+// Either way a held key is sent again and the pointer moves at the cycle's cadence only.
+TEST_F(EngineTest, WakeActsOnEdgesAtOnceWhileHeldRatesStayOnTheCycle)
+{
+    struct Case { LONG immediate; DWORD pressAt, releaseAt; } cases[] = {
+        { 1, 3, 53 },
+        { 0, 10, 60 },
+    };
+    std::vector<size_t> heldDowns, pixels;
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.immediate ? "immediate" : "cycle only");
+        fake.calls.clear();
+        fake.times.clear();
+        fake.now = 1000;
+        taken = 0;
+        InitEngineState(&state);
+        g_State.bImmediateReaction = c.immediate;
+        AssignKeys(0, { 'K' });
+        AssignMouse(1, MOUSE_LEFT_CLICK);
+        AssignMouse(2, MOUSE_MOVE_RIGHT, 1000);  // on Minus, held throughout
+        SetKey(&WM_KEY::nMinus, 1);
+        Timeline line = RunThreadLoop(*this, { { 1003, 1 }, { 1053, 0 } }, 1100);
+        auto first = [&](const std::string &input) {
+            for (const auto &e : line)
+                if (e.second == input)
+                    return e.first;
+            return (DWORD)-1;
+        };
+        EXPECT_EQ(c.pressAt, first("key 0x4b down"));
+        EXPECT_EQ(c.pressAt, first("mouse LEFTDOWN"));
+        EXPECT_EQ(c.releaseAt, first("key 0x4b up"));
+        EXPECT_EQ(c.releaseAt, first("mouse LEFTUP"));
+        EXPECT_EQ(1u, Count(line, "mouse LEFTDOWN"));
+        size_t moves = 0;
+        for (const auto &e : line) {
+            if (e.second.rfind("move", 0) == 0) {
+                EXPECT_EQ(0u, e.first % ENGINE_CYCLE_MS) << "moves only with the cycle, not at " << e.first;
+                moves += atoi(e.second.c_str() + 5);
+            }
+        }
+        heldDowns.push_back(Count(line, "key 0x4b down") - (c.pressAt % ENGINE_CYCLE_MS ? 1 : 0));
+        pixels.push_back(moves);
+    }
+    EXPECT_EQ(heldDowns[0], heldDowns[1]) << "a held key is sent as often as before";
+    EXPECT_EQ(pixels[0], pixels[1]) << "the pointer moves as far as before";
+    EXPECT_EQ(100u, pixels[0]);
+}
+
+TEST_F(EngineTest, EveryStoreOfTheCopiesSignalsTheWakeEvent)
+{
+    HANDLE wake = CreateEventW(NULL, FALSE, FALSE, NULL);
+    SetInputWakeEvent(wake);
+    for (auto store : { +[] { WM_KEY k = {}; StoreKeyCopy(&k); }, +[] { WM_KEYEX e = {}; StoreExtensionCopy(&e); },
+                        +[] { ClearInputCopies(); } }) {
+        EXPECT_EQ((DWORD)WAIT_TIMEOUT, WaitForSingleObject(wake, 0));
+        store();
+        EXPECT_EQ((DWORD)WAIT_OBJECT_0, WaitForSingleObject(wake, 0));
+    }
+    SetInputWakeEvent(NULL);
+    CloseHandle(wake);
 }
 
 }  // namespace

@@ -2,24 +2,49 @@
 
 #include <stdio.h>
 
+DWORD g_dwFakeNow;
+
 namespace {
+
+DWORD WINAPI FakeClock() { return g_dwFakeNow; }
 
 LRESULT CALLBACK ClientProc(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam) {
     ClientWindow *w = (ClientWindow *)GetWindowLongPtrW(hWnd, GWLP_USERDATA);
-    if (w && uMsg >= WM_APP && uMsg <= 0xBFFF) {
-        DWORD dwExt = 0;
-        LPARAM lLogged = lParam;
-        if (uMsg == WM_MSG_KEY_DEFAULT) {
-            const DWORD *adw = (const DWORD *)lParam;  // valid only during the call
-            lLogged = (LPARAM)adw[0];
-            dwExt = adw[1];
-        }
-        w->log.push_back({uMsg, wParam, lLogged, dwExt});
-        if (w->onMessage)
-            return w->onMessage(uMsg, wParam, lParam);
-        return 0;
+    if (!w || uMsg < WM_APP || uMsg > 0xBFFF)
+        return DefWindowProcW(hWnd, uMsg, wParam, lParam);
+    DWORD dwExt = 0;
+    LPARAM lLogged = lParam;
+    if (uMsg == WM_MSG_KEY_DEFAULT) {
+        const DWORD *adw = (const DWORD *)lParam;  // valid only during the call
+        lLogged = (LPARAM)adw[0];
+        dwExt = adw[1];
     }
-    return DefWindowProcW(hWnd, uMsg, wParam, lParam);
+    w->log.push_back({uMsg, wParam, lLogged, dwExt});
+    return w->onMessage ? w->onMessage(uMsg, wParam, lParam) : 0;
+}
+
+DWORD WINAPI WatchdogProc(LPVOID pv) {
+    Watchdog *p = (Watchdog *)pv;
+    if (WaitForSingleObject(p->hDone, p->dwMs) != WAIT_OBJECT_0) {
+        fprintf(stderr, "hung for %lu ms: %s\n", (unsigned long)p->dwMs, p->pszWhat);
+        fflush(stderr);
+        ExitProcess(3);
+    }
+    return 0;
+}
+
+DWORD WINAPI CallProc(LPVOID pv) {
+    (*(std::function<void()> *)pv)();
+    return 0;
+}
+
+DWORD WINAPI HoldSlot(LPVOID pv) {
+    SlotHeldElsewhere *p = (SlotHeldElsewhere *)pv;
+    LockSlot(p->nSlot);
+    SetEvent(p->hHeld);
+    WaitForSingleObject(p->hRelease, INFINITE);
+    UnlockSlot(p->nSlot);
+    return 0;
 }
 
 }  // namespace
@@ -56,11 +81,13 @@ void SimLibrary::SetUp() {
 }
 
 void SimLibrary::TearDown() {
-    wm_Close();
+    if (g_Lib.bInitialized)
+        wm_Close();
     SetClockProc(NULL);
     EXPECT_EQ(SimHandlesOpened(), SimHandlesClosed()) << "a device handle was left open";
     EXPECT_EQ(0, SimBadCloses()) << "a device handle was closed twice";
     EXPECT_EQ(0, SimPreparsedOutstanding());
+    EXPECT_EQ(0, SimDeviceListsOutstanding());
     SimUninstall();
 }
 
@@ -72,41 +99,16 @@ void SimLibrary::Restart() {
     ASSERT_EQ(1, wm_Init());
 }
 
-static DWORD WINAPI WatchdogProc(LPVOID pv) {
-    Watchdog *p = (Watchdog *)pv;
-    if (WaitForSingleObject(p->hDone, p->dwMs) != WAIT_OBJECT_0) {
-        fprintf(stderr, "hung for %lu ms: %s\n", (unsigned long)p->dwMs, p->pszWhat);
-        fflush(stderr);
-        ExitProcess(3);
-    }
-    return 0;
+void SimLibrary::UseFakeClock(DWORD dwNow) {
+    g_dwFakeNow = dwNow;
+    SetClockProc(FakeClock);
 }
 
-Watchdog::Watchdog(DWORD dwMsIn, const char *pszWhatIn) : dwMs(dwMsIn), pszWhat(pszWhatIn) {
-    hDone = CreateEventW(NULL, TRUE, FALSE, NULL);
-    hThread = CreateThread(NULL, 0, WatchdogProc, this, 0, NULL);
-}
-
-Watchdog::~Watchdog() {
-    SetEvent(hDone);
-    WaitForSingleObject(hThread, INFINITE);
-    CloseHandle(hThread);
-    CloseHandle(hDone);
-}
-
-static DWORD WINAPI CallProc(LPVOID pv) {
-    (*(std::function<void()> *)pv)();
-    return 0;
-}
-
-bool ReturnsWithin(DWORD dwMs, const std::function<void()> &call) {
-    std::function<void()> *pCall = new std::function<void()>(call);  // left to a thread that hangs
-    HANDLE hThread = CreateThread(NULL, 0, CallProc, pCall, 0, NULL);
-    bool bReturned = WaitForSingleObject(hThread, dwMs) == WAIT_OBJECT_0;
-    CloseHandle(hThread);
-    if (bReturned)
-        delete pCall;
-    return bReturned;
+SIM_REMOTE *SimLibrary::AddConnected(DWORD dwFaults) {
+    SIM_REMOTE *pSim = SimAddRemote();
+    SimSetFaults(pSim, dwFaults);
+    ConnectAll(1);
+    return pSim;
 }
 
 void SimLibrary::ConnectAll(int nExpected) {
@@ -121,16 +123,84 @@ void SimLibrary::Watch(int nSlot, ClientWindow &window) {
     ASSERT_EQ(1, wm_SetSystem(nSlot, &sys));
 }
 
-void SimLibrary::SetPolling(int nSlot, int bAutoUpdate) {
+void SimLibrary::SetSystem(int nSlot, DWORD dwFlag, int nValue) {
     WM_SYSTEM sys = {};
-    sys.dwFlags = WMSYS_AUTOUPDATE;
-    sys.bAutoUpdate = bAutoUpdate;
+    sys.dwFlags = dwFlag;
+    sys.bAutoUpdate = nValue;
+    sys.dwTimeout = (DWORD)nValue;
+    sys.nSmoothing = nValue;
     ASSERT_EQ(1, wm_SetSystem(nSlot, &sys));
 }
 
-void SimLibrary::SetTimeout(int nSlot, DWORD dwMs) {
-    WM_SYSTEM sys = {};
-    sys.dwFlags = WMSYS_TIMEOUT;
-    sys.dwTimeout = dwMs;
-    ASSERT_EQ(1, wm_SetSystem(nSlot, &sys));
+int SimLibrary::SetLeds(int nSlot, BYTE bLed1) {
+    WM_STATUS st = {};
+    st.dwFlags = WMST_LED;
+    st.abLed[0] = bLed1;
+    return wm_SetStatus(nSlot, &st);
+}
+
+int SimLibrary::ExtensionKind(int nSlot) {
+    WM_STATUS st = {};
+    st.dwFlags = WMST_EXTENSION;
+    return wm_GetStatus(nSlot, &st) ? st.nExtType : -1;
+}
+
+int CountOutputs(SIM_REMOTE *pSim, BYTE bId) {
+    int n = 0;
+    for (int i = 0; i < SimOutputCount(pSim); i++)
+        n += OutputAt(pSim, i)[0] == bId;
+    return n;
+}
+
+std::vector<BYTE> OutputAt(SIM_REMOTE *pSim, int nAt) {
+    std::vector<BYTE> v(22);
+    SimOutputAt(pSim, nAt, v.data(), NULL);
+    return v;
+}
+
+Watchdog::Watchdog(DWORD dwMsIn, const char *pszWhatIn) : dwMs(dwMsIn), pszWhat(pszWhatIn) {
+    hDone = CreateEventW(NULL, TRUE, FALSE, NULL);
+    hThread = CreateThread(NULL, 0, WatchdogProc, this, 0, NULL);
+}
+
+Watchdog::~Watchdog() {
+    SetEvent(hDone);
+    WaitForSingleObject(hThread, INFINITE);
+    CloseHandle(hThread);
+    CloseHandle(hDone);
+}
+
+bool ReturnsWithin(DWORD dwMs, const std::function<void()> &call) {
+    std::function<void()> *pCall = new std::function<void()>(call);  // left to a thread that hangs
+    HANDLE hThread = CreateThread(NULL, 0, CallProc, pCall, 0, NULL);
+    bool bReturned = WaitForSingleObject(hThread, dwMs) == WAIT_OBJECT_0;
+    CloseHandle(hThread);
+    if (bReturned)
+        delete pCall;
+    return bReturned;
+}
+
+SlotHeldElsewhere::SlotHeldElsewhere(int n) : nSlot(n) {
+    hHeld = CreateEventW(NULL, TRUE, FALSE, NULL);
+    hRelease = CreateEventW(NULL, TRUE, FALSE, NULL);
+    hThread = CreateThread(NULL, 0, HoldSlot, this, 0, NULL);
+    WaitForSingleObject(hHeld, INFINITE);
+}
+
+SlotHeldElsewhere::~SlotHeldElsewhere() {
+    SetEvent(hRelease);
+    WaitForSingleObject(hThread, INFINITE);
+    CloseHandle(hThread);
+    CloseHandle(hHeld);
+    CloseHandle(hRelease);
+}
+
+bool SlotLockedElsewhere(int nSlot) {
+    bool bTaken = false;
+    ReturnsWithin(INFINITE, [&] {
+        bTaken = TryEnterCriticalSection(&g_Lib.aSlotLock[nSlot]);
+        if (bTaken)
+            UnlockSlot(nSlot);
+    });
+    return !bTaken;
 }

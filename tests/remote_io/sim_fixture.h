@@ -1,4 +1,5 @@
-// The library against simulated remotes, with a client window that records its notifications.
+// The one fixture of the library's tests: the library over the simulated bus, a client window that
+// records the notifications, and a fake clock.
 #ifndef SIM_FIXTURE_H
 #define SIM_FIXTURE_H
 
@@ -10,6 +11,7 @@
 #include "frame.h"
 #include "pump.h"
 #include "sim_remote.h"
+#include "transport.h"
 
 struct Notification {
     UINT uMsg;
@@ -30,28 +32,38 @@ struct ClientWindow {
     const Notification *Last(UINT uMsg) const;
 };
 
-
 class SimLibrary : public ::testing::Test {
 protected:
     void SetUp() override;
     void TearDown() override;
 
+    // Adds a remote with these faults and connects it (into the next free slot).
+    SIM_REMOTE *AddConnected(DWORD dwFaults = 0);
     // Connects the remotes on the bus without a connect window; expects nExpected of them.
     void ConnectAll(int nExpected);
-    // Lets a client window receive the remote's notifications.
     void Watch(int nSlot, ClientWindow &window);
-    void SetPolling(int nSlot, int bAutoUpdate);
-    void SetTimeout(int nSlot, DWORD dwMs);
+    void SetSystem(int nSlot, DWORD dwFlag, int nValue);  // one WMSYS_ field that is a number
+    void SetPolling(int nSlot, int bAutoUpdate) { SetSystem(nSlot, WMSYS_AUTOUPDATE, bAutoUpdate); }
+    void SetTimeout(int nSlot, DWORD dwMs) { SetSystem(nSlot, WMSYS_TIMEOUT, (int)dwMs); }
+    int SetLeds(int nSlot, BYTE bLed1);
+    int ExtensionKind(int nSlot = 0);  // -1 when the getter fails
     // Closes the library, checks that every handle was closed, and starts afresh on an empty bus.
     void Restart();
+    // Time for the library's alarms is g_dwFakeNow from here on.
+    void UseFakeClock(DWORD dwNow);
     WM_DEVICE *Device(int nSlot) { return g_Lib.apSlot[nSlot]; }
 };
+
+extern DWORD g_dwFakeNow;
+
+// The output reports a remote received with this id.
+int CountOutputs(SIM_REMOTE *pSim, BYTE bId);
+std::vector<BYTE> OutputAt(SIM_REMOTE *pSim, int nAt);
 
 // Ends the test process with a message when the scope is not left within dwMs: a hang fails
 // the test at once instead of stalling the suite.
 struct Watchdog {
-    HANDLE hDone;
-    HANDLE hThread;
+    HANDLE hDone, hThread;
     DWORD dwMs;
     const char *pszWhat;
     Watchdog(DWORD dwMs, const char *pszWhat);
@@ -61,6 +73,16 @@ struct Watchdog {
 // Runs the call on a thread of its own; false when it has not returned within dwMs (the thread
 // is then left behind).
 bool ReturnsWithin(DWORD dwMs, const std::function<void()> &call);
+
+// Holds a slot's lock on a thread of its own for the scope's life, as another client would.
+struct SlotHeldElsewhere {
+    int nSlot;
+    HANDLE hHeld, hRelease, hThread;
+    explicit SlotHeldElsewhere(int nSlot);
+    ~SlotHeldElsewhere();
+};
+// True when a thread other than the caller cannot take the slot's lock right now.
+bool SlotLockedElsewhere(int nSlot);
 
 // Runs code under a slot's lock, as the library's own callers do.
 struct SlotLock {

@@ -66,6 +66,25 @@ TEST_F(ZanTest, AboutReleasesItsIconWhenItCloses) {
     DestroyWindow(hDlg);
 }
 
+namespace {
+
+struct OptionSwitch {
+    int nControl;
+    const wchar_t *key;
+    int APP_OPTIONS::*pField;
+};
+
+const OptionSwitch kSwitches[] = {
+    {IDC_OPT_AUTO_CONNECT, L"bAutoConnect", &APP_OPTIONS::bAutoConnect},
+    {IDC_OPT_CLOSE_TO_TRAY, L"bCloseToTray", &APP_OPTIONS::bCloseToTray},
+    {IDC_OPT_START_IN_TRAY, L"bStartInTray", &APP_OPTIONS::bStartInTray},
+    {IDC_OPT_HIGHLIGHT_PRESSED, L"bHighlightPressed", &APP_OPTIONS::bHighlightPressed},
+    {IDC_OPT_PROGRAM_SWITCH, L"bProgramSets", &APP_OPTIONS::bProgramSets},
+    {IDC_OPT_IMMEDIATE_REACTION, L"bImmediateReaction", &APP_OPTIONS::bImmediateReaction},
+};
+
+}  // namespace
+
 TEST_F(ZanTest, OptionsDialogRoundTripWithATimeoutNotInTheList) {
     SIM_REMOTE *pSim = SimAddRemote();
     (void)pSim;
@@ -75,6 +94,7 @@ TEST_F(ZanTest, OptionsDialogRoundTripWithATimeoutNotInTheList) {
     ASSERT_EQ(0, g_State.nSelectedRemote);
     std::wstring browsed = Path(L"browsed.zan");
     fileAnswers.push_back(browsed);
+    APP_OPTIONS before = g_Options;
     DriveModal([&] { Command(IDM_OPTIONS); }, [&](HWND hDlg) {
         HWND hCombo = GetDlgItem(hDlg, IDC_OPT_TIMEOUT);
         EXPECT_EQ(6, (int)SendMessageW(hCombo, CB_GETCOUNT, 0, 0));
@@ -97,6 +117,11 @@ TEST_F(ZanTest, OptionsDialogRoundTripWithATimeoutNotInTheList) {
         Click(hDlg, IDC_OPT_BROWSE);
         EXPECT_EQ(browsed, ItemText(hDlg, IDC_OPT_SETTING_FILE));
         Click(hDlg, IDC_OPT_CONNECT);
+        for (const OptionSwitch &sw : kSwitches) {
+            EXPECT_EQ(g_Options.*sw.pField ? BST_CHECKED : BST_UNCHECKED, IsDlgButtonChecked(hDlg, sw.nControl))
+                << sw.key;
+            Click(hDlg, sw.nControl);
+        }
         ChooseCombo(hDlg, IDC_OPT_TIMEOUT, 2);
         EXPECT_EQ(1500u, g_Options.dwTimeout) << "the record waits for OK";
         PostMessageW(hDlg, WM_COMMAND, IDOK, 0);
@@ -111,6 +136,10 @@ TEST_F(ZanTest, OptionsDialogRoundTripWithATimeoutNotInTheList) {
     EXPECT_EQ(L"2000", ReadIniValue(L"dwTimeout"));
     EXPECT_EQ(L"0", ReadIniValue(L"bConnect"));
     EXPECT_EQ(browsed, ReadIniValue(L"szSettingFilename"));
+    for (const OptionSwitch &sw : kSwitches) {
+        EXPECT_EQ(!(before.*sw.pField), g_Options.*sw.pField) << sw.key;
+        EXPECT_EQ(before.*sw.pField ? L"0" : L"1", ReadIniValue(sw.key));
+    }
     WM_SYSTEM system = {};
     system.dwFlags = WMSYS_TIMEOUT;
     ASSERT_EQ(1, wm_GetSystem(0, &system));

@@ -64,6 +64,7 @@ TEST_F(ZanTest, RunAndStopTurnTheFrameAndSlotZerosPolling) {
     SIM_REMOTE *pSim = SimAddRemote();
     WriteSetFile(Path(L"leds.zan"), 'A', 0x6);
     WriteOptions(1, Path(L"leds.zan"), 1, 1000);
+    WritePrivateProfileStringW(L"option", L"bHighlightPressed", L"0", ini.c_str());  // nothing shows input
     Start();
     ASSERT_EQ(0, g_State.nSelectedRemote);
     EXPECT_EQ(kBlue, FramePixel());

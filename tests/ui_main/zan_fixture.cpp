@@ -4,6 +4,7 @@
 #include <shlobj.h>
 
 #include "input_seam.h"
+#include "resident.h"
 #include "setting_file.h"
 
 ZanTest *g_pTest;
@@ -51,6 +52,12 @@ BOOL AnswerFile(LPOPENFILENAMEW pOfn, bool bSave) {
         PathRemoveFileSpecW(szFolder);
         SetCurrentDirectoryW(szFolder);
     }
+    return TRUE;
+}
+
+BOOL WINAPI RecordTray(DWORD dwMessage, PNOTIFYICONDATAW pData) {
+    g_pTest->trayCalls.push_back({dwMessage, pData->uFlags, (pData->uFlags & NIF_TIP) ? pData->szTip : L"",
+                                  (pData->uFlags & NIF_INFO) ? pData->szInfo : L""});
     return TRUE;
 }
 
@@ -203,6 +210,7 @@ void ZanTest::SetUp() {
     g_Seam.pfnSendInput = RecordInput;
     SetMessageBoxProc(AnswerBox);
     SetFileDialogProcs(AnswerOpen, AnswerSave);
+    SetNotifyIconProc(RecordTray);
     ResetProgramState();
     SimInstall();
 }
@@ -210,6 +218,7 @@ void ZanTest::SetUp() {
 void ZanTest::TearDown() {
     SetCurrentDirectoryW(cwd.c_str());
     if (hMain && IsWindow(hMain)) {
+        g_Options.bCloseToTray = 0;
         boxAnswers.clear();
         boxAnswers.push_back(IDNO);
         Close(IDNO);
@@ -218,6 +227,8 @@ void ZanTest::TearDown() {
     ResetInputSeam();
     SetMessageBoxProc(NULL);
     SetFileDialogProcs(NULL, NULL);
+    SetNotifyIconProc(NULL);
+    SetElevationProcs(NULL, NULL);
     DeleteCriticalSection(&g_KeyLock);
     EXPECT_EQ(0, CountPathTexts()) << "a path string outlived the window";
     RemoveTree(dir);
@@ -230,7 +241,27 @@ void ZanTest::WriteOptions(int bInitSet, const std::wstring &settingFile, int bC
     lstrcpynW(options.szSettingFilename, settingFile.c_str(), MAX_PATH);
     options.bConnect = bConnect;
     options.dwTimeout = dwTimeout;
+    options.bHighlightPressed = DEFAULT_HIGHLIGHT_PRESSED;
+    options.bImmediateReaction = DEFAULT_IMMEDIATE_REACTION;
     WriteOptionsTo(ini.c_str(), &options);
+}
+
+void ZanTest::SetOption(const wchar_t *key, int value) {
+    WritePrivateProfileStringW(L"option", key, std::to_wstring(value).c_str(), ini.c_str());
+}
+
+std::wstring ZanTest::TrayTip() {
+    for (auto it = trayCalls.rbegin(); it != trayCalls.rend(); ++it)
+        if (it->uFlags & NIF_TIP)
+            return it->tip;
+    return L"";
+}
+
+int ZanTest::Balloons(const std::wstring &text) {
+    int n = 0;
+    for (const TrayCall &call : trayCalls)
+        n += (call.uFlags & NIF_INFO) && call.info == text;
+    return n;
 }
 
 std::wstring ZanTest::ReadIniValue(const wchar_t *key) {
@@ -309,10 +340,12 @@ bool ZanTest::MenuGreyed(UINT id) {
     return (GetMenuState(GetMenu(hMain), id, MF_BYCOMMAND) & MF_GRAYED) != 0;
 }
 
-COLORREF ZanTest::FramePixel() {
-    UpdateWindow(hMain);
-    RECT rc = {1, 1, 2, 2};
-    std::vector<DWORD> px = Capture(hMain, rc);
+COLORREF ZanTest::FramePixel() { return Pixel(hMain, 1, 1); }
+
+COLORREF ZanTest::Pixel(HWND hWnd, int x, int y) {
+    UpdateWindow(hWnd);
+    RECT rc = {x, y, x + 1, y + 1};
+    std::vector<DWORD> px = Capture(hWnd, rc);
     if (px.empty())
         return CLR_INVALID;
     DWORD bgr = px[0];

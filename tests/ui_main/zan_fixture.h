@@ -32,6 +32,13 @@ struct FileDialogCall {
     bool bOwner;
 };
 
+// What the notification-area icon was told (NIM_ADD, NIM_MODIFY, NIM_DELETE).
+struct TrayCall {
+    DWORD dwMessage;
+    UINT uFlags;
+    std::wstring tip, info;
+};
+
 struct KeyEvent {
     WORD wVk;
     bool bUp;
@@ -48,6 +55,7 @@ public:
 
     // option.ini of this test, written before Start (nothing written: no file at all).
     void WriteOptions(int bInitSet, const std::wstring &settingFile, int bConnect, DWORD dwTimeout);
+    void SetOption(const wchar_t *key, int value);
     std::wstring ReadIniValue(const wchar_t *key);
     bool IniExists();
 
@@ -69,6 +77,7 @@ public:
     bool MenuGreyed(UINT id);
     // Colour of the client area's top-left corner (the frame), read back from the screen.
     COLORREF FramePixel();
+    COLORREF Pixel(HWND hWnd, int x, int y);
     // Pixels of status bar part 1 whose colour is clearly red / clearly dark.
     int BatteryPixels(bool red);
 
@@ -84,6 +93,10 @@ public:
     std::vector<FileDialogCall> fileDialogs;
 
     int Answer();
+
+    std::vector<TrayCall> trayCalls;
+    std::wstring TrayTip();                        // the icon's last tooltip
+    int Balloons(const std::wstring &text);        // balloons shown with this text
 
     // SendInput recorder (engine thread).
     std::vector<KeyEvent> Keys();

@@ -1,5 +1,7 @@
 // Shows Zan's main window with simulated remotes for screenshots: one tab, or one of the
-// dialogs 103, 119, 121 and 133 over it. Usage: zan_shots tab0..tab3|about|select|key|options [ms]
+// dialogs 103, 119, 121, 133 and 140 over it.
+// Usage: zan_shots tab0..tab3|highlight|about|select|key|options|programs [ms]
+// "highlight" is the Wii Remote page while A and the cross key's up are held.
 // Prints "ready" once the view is up and ends by itself after ms (default 6000).
 #include <windows.h>
 #include <commctrl.h>
@@ -11,6 +13,7 @@
 #include "app.h"
 #include "pages.h"
 #include "program_state.h"
+#include "program_watch.h"
 #include "resource.h"
 #include "setting_file.h"
 #include "sim_remote.h"
@@ -67,6 +70,21 @@ void DemoSet(void) {
     UnlockRecord();
 }
 
+// The program list with two entries, Notepad seen last in the foreground.
+DWORD NotepadInFront(WCHAR *pszName, int cchName) {
+    lstrcpynW(pszName, L"notepad.exe", cchName);
+    return 1;
+}
+
+VOID CALLBACK OpenProgramSets(HWND, UINT, UINT_PTR uTimer, DWORD) {
+    KillTimer(NULL, uTimer);
+    PutProgramSet(&g_ProgramSets, L"game.exe", L"C:\\users\\zan\\設定\\ゲーム.zan");
+    PutProgramSet(&g_ProgramSets, L"mspaint.exe", L"C:\\users\\zan\\設定\\お絵かき.zan");
+    SetForegroundProgramProc(NotepadInFront);
+    CheckForegroundProgram();
+    EditProgramSets(g_App.hMainWnd);
+}
+
 }  // namespace
 
 int WINAPI wWinMain(HINSTANCE hInstance, HINSTANCE, LPWSTR pszArgs, int) {
@@ -87,7 +105,7 @@ int WINAPI wWinMain(HINSTANCE hInstance, HINSTANCE, LPWSTR pszArgs, int) {
     WCHAR szIni[MAX_PATH];
     GetTempPathW(MAX_PATH, szIni);
     lstrcatW(szIni, L"zan_shots_option.ini");
-    APP_OPTIONS options = {0, L"", select ? 0 : 1, 1500};
+    APP_OPTIONS options = {0, L"", select ? 0 : 1, 1500, 1, 1, 1, 1, 0, 0};
     WriteOptionsTo(szIni, &options);
     SetMessageBoxProc(SilentBox);
     HWND hMain = StartZan(hInstance, L"", SW_SHOWNORMAL, szIni);
@@ -109,6 +127,11 @@ int WINAPI wWinMain(HINSTANCE hInstance, HINSTANCE, LPWSTR pszArgs, int) {
         PostMessageW(hMain, WM_COMMAND, IDM_OPTIONS, 0);
     } else if (select) {
         PostMessageW(hMain, WM_COMMAND, IDM_CONNECT, 0);
+    } else if (lstrcmpW(what, L"highlight") == 0) {
+        const BYTE bUp = 0x08, bA = 0x08;   // bytes 1 and 2 of the core buttons
+        SimSetButtons(pFirst, bUp, bA);
+    } else if (lstrcmpW(what, L"programs") == 0) {
+        SetTimer(NULL, 0, 100, OpenProgramSets);
     } else if (lstrcmpW(what, L"key") == 0) {
         HWND hButton = GetDlgItem(g_App.ahPage[PAGE_REMOTE], IDC_REMOTE_PLUS);
         PostMessageW(g_App.ahPage[PAGE_REMOTE], WM_COMMAND, MAKEWPARAM(IDC_REMOTE_PLUS, BN_CLICKED), (LPARAM)hButton);

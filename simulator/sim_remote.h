@@ -48,6 +48,9 @@ int SimBadCloses(void);             /* CloseHandle of a simulated handle already
 
 /* Input the remote reports from now on. */
 void SimSetButtons(SIM_REMOTE *pSim, BYTE bByte1, BYTE bByte2); /* raw bytes 1 and 2 of every report */
+/* Core buttons, bit i in the order A, B, Minus, Home, Plus, 1, 2, Up, Down, Left, Right (1 = pressed). */
+#define SIM_CORE_BUTTONS 11
+void SimSetCoreButtons(SIM_REMOTE *pSim, WORD wButtons);
 void SimSetAccel(SIM_REMOTE *pSim, BYTE bX, BYTE bY, BYTE bZ);
 void SimSetBattery(SIM_REMOTE *pSim, BYTE bLevel, int bLow);
 /* Memory (address space byte 0x00) or registers (0x04, e.g. 0x04A400FA); unset bytes read 0. */

@@ -18,6 +18,21 @@ void SimSetButtons(SIM_REMOTE *pSim, BYTE bByte1, BYTE bByte2)
     InputChangedLocked(pSim);
 }
 
+/* Where each core button lives: byte 1 or 2 of the report, and the bit, in the order of SimSetCoreButtons. */
+static const BYTE CORE_BUTTONS[SIM_CORE_BUTTONS][2] = {
+    {2, 3}, {2, 2}, {2, 4}, {2, 7}, {1, 4}, {2, 1}, {2, 0}, /* A B Minus Home Plus 1 2 */
+    {1, 3}, {1, 2}, {1, 0}, {1, 1},                         /* Up Down Left Right */
+};
+
+void SimSetCoreButtons(SIM_REMOTE *pSim, WORD wButtons)
+{
+    BYTE ab[3] = {0, 0, 0};
+    for (int i = 0; i < SIM_CORE_BUTTONS; i++)
+        if (wButtons & (1 << i))
+            ab[CORE_BUTTONS[i][0]] |= (BYTE)(1 << CORE_BUTTONS[i][1]);
+    SimSetButtons(pSim, ab[1], ab[2]);
+}
+
 void SimSetAccel(SIM_REMOTE *pSim, BYTE bX, BYTE bY, BYTE bZ)
 {
     Guard guard(g_SimLock);

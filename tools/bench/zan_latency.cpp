@@ -1,8 +1,10 @@
 /*
  * zan_latency - the whole chain under Wine: a button change in the simulated remote (inside
- * Zan's process) to the key-down arriving in another program, over many presses. It marks two
- * five-second phases (connected and idle; a key slot held) for the CPU sampling of the script
- * that runs it (scripts/bench.sh). Not a test: it prints figures.
+ * Zan's process) to the key-down arriving in another program, over many presses, once with
+ * the engine acting only on its 10 ms cycle (bImmediateReaction=0 in option.ini) and once
+ * acting at once on the change, printed side by side. Each run marks two five-second phases
+ * (connected and idle; a key slot held) for the CPU sampling of the script that runs it
+ * (scripts/bench.sh). Not a test: it prints figures.
  *
  *   zan_latency [presses]   (default 500)
  */
@@ -33,13 +35,14 @@ void Mark(const char *pszPhase, DWORD dwMs) {
     fflush(stdout);
 }
 
-}  // namespace
 
-int main(int argc, char **argv) {
-    int nPresses = argc > 1 ? atoi(argv[1]) : 500;
+// One run of Zan with the reaction given; the delays of the presses, empty on failure.
+std::vector<double> MeasureRun(int nPresses, int bImmediate, const char *pszMode) {
+    std::vector<double> delays;
     ZanRun run;
-    if (!run.Prepare(L"latency"))
-        return 1;
+    if (!run.Prepare(bImmediate ? L"latency" : L"latency_cycle"))
+        return delays;
+    run.WriteFile(L"option.ini", std::string("[option]\r\nbImmediateReaction=") + (bImmediate ? "1" : "0") + "\r\n");
     ASSIGNMENT_SET set;
     InitAssignmentSet(&set);
     set.aAssign[0].nKind = ASSIGN_KEY;  // A -> K
@@ -57,23 +60,21 @@ int main(int argc, char **argv) {
        << "\nrelease 1 A\n";
     run.WriteScenario(sc.str());
     if (!run.StartZan(L"\"" + path + L"\"") || !run.StartTarget())
-        return 1;
+        return delays;
 
-    Mark("idle", 5000);  // connected, nothing pressed yet
+    Mark((std::string("idle, ") + pszMode).c_str(), 5000);  // connected, nothing pressed yet
     run.Cue();
-    int nStamps = 0;
     DWORD dwStart = GetTickCount();
     while (GetTickCount() - dwStart < (DWORD)nPresses * 200 + 10000) {
         std::string s = run.ReadFile(L"stamps.txt");
-        nStamps = (int)std::count(s.begin(), s.end(), '\n');
-        if (nStamps >= nPresses)
+        if ((int)std::count(s.begin(), s.end(), '\n') >= nPresses)
             break;
         Sleep(200);
     }
     Sleep(500);
     run.Cue(L"cue_idle");  // now the key slot is held
     Sleep(500);
-    Mark("held", 5000);
+    Mark((std::string("held, ") + pszMode).c_str(), 5000);
     run.Cue(L"cue_end");
     Sleep(300);
     run.Close();
@@ -83,7 +84,6 @@ int main(int argc, char **argv) {
     for (double d; in >> d;)
         press.push_back(d);
     std::vector<TargetEvent> downs = Only(run.Events(), "KEYDOWN");
-    std::vector<double> delays;
     size_t j = 0;
     for (double t : press) {
         while (j < downs.size() && downs[j].dMs < t)
@@ -91,12 +91,31 @@ int main(int argc, char **argv) {
         if (j < downs.size())
             delays.push_back(downs[j].dMs - t);
     }
-    if (delays.empty()) {
-        printf("no key-down arrived\n");
-        return 1;
+    return delays;
+}
+
+}  // namespace
+
+int main(int argc, char **argv) {
+    int nPresses = argc > 1 ? atoi(argv[1]) : 500;
+    static const struct { int bImmediate; const char *pszMode; } aMode[] = {
+        { 0, "10 ms cycle" },
+        { 1, "at once" },
+    };
+    std::vector<double> aDelays[2];
+    for (int i = 0; i < 2; i++)
+        aDelays[i] = MeasureRun(nPresses, aMode[i].bImmediate, aMode[i].pszMode);
+    printf("button change in the simulated remote -> key-down in the target window:\n");
+    printf("  %-12s %8s %10s %10s %10s\n", "reaction", "presses", "median", "p99", "max");
+    int nResult = 0;
+    for (int i = 0; i < 2; i++) {
+        if (aDelays[i].empty()) {
+            printf("  %-12s no key-down arrived\n", aMode[i].pszMode);
+            nResult = 1;
+            continue;
+        }
+        printf("  %-12s %8zu %7.2f ms %7.2f ms %7.2f ms\n", aMode[i].pszMode, aDelays[i].size(),
+               Percentile(aDelays[i], 0.5), Percentile(aDelays[i], 0.99), Percentile(aDelays[i], 1.0));
     }
-    printf("button change in the simulated remote -> key-down in the target window, %zu presses:\n", delays.size());
-    printf("  median %.2f ms  p99 %.2f ms  max %.2f ms\n", Percentile(delays, 0.5), Percentile(delays, 0.99),
-           Percentile(delays, 1.0));
-    return 0;
+    return nResult;
 }

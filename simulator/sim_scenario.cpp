@@ -5,7 +5,6 @@
 #include <stdlib.h>
 #include <string.h>
 
-#include <map>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -18,17 +17,15 @@ struct Scenario {
     std::vector<std::vector<std::string>> lines;
     size_t nNext = 0;
     std::vector<SIM_REMOTE *> remotes;
-    BYTE abButtons[16][2] = {};
+    WORD awButtons[16] = {};
     HANDLE hThread = NULL;
     volatile LONG bStop = 0;
 };
 
 Scenario *g_pScenario;
 
-const std::map<std::string, std::pair<int, int>> kCoreButtons = {
-    {"A", {1, 3}},    {"B", {1, 2}},    {"MINUS", {1, 4}}, {"HOME", {1, 7}}, {"PLUS", {0, 4}},  {"ONE", {1, 1}},
-    {"TWO", {1, 0}},  {"UP", {0, 3}},   {"DOWN", {0, 2}},  {"LEFT", {0, 0}}, {"RIGHT", {0, 1}},
-};
+const char *const kCoreButtons[SIM_CORE_BUTTONS] = {"A", "B", "MINUS", "HOME", "PLUS", "ONE",
+                                                    "TWO", "UP", "DOWN", "LEFT", "RIGHT"};
 
 const char *const kClassicButtons[] = {"a", "b", "minus", "home", "plus", "x", "y", "up",
                                        "down", "left", "right", "l", "r", "zl", "zr"};
@@ -50,15 +47,16 @@ bool SetCoreButtons(Scenario *p, const std::vector<std::string> &w, bool bDown) 
     SIM_REMOTE *pSim = RemoteAt(p, w);
     if (!pSim)
         return false;
-    BYTE *ab = p->abButtons[Number(w[1]) % 16];
+    WORD &wButtons = p->awButtons[Number(w[1]) % 16];
     for (size_t i = 2; i < w.size(); i++) {
-        auto it = kCoreButtons.find(w[i]);
-        if (it == kCoreButtons.end())
+        int b = 0;
+        while (b < SIM_CORE_BUTTONS && w[i] != kCoreButtons[b])
+            b++;
+        if (b == SIM_CORE_BUTTONS)
             return false;
-        BYTE bMask = (BYTE)(1 << it->second.second);
-        ab[it->second.first] = bDown ? (BYTE)(ab[it->second.first] | bMask) : (BYTE)(ab[it->second.first] & ~bMask);
+        wButtons = bDown ? (WORD)(wButtons | 1 << b) : (WORD)(wButtons & ~(1 << b));
     }
-    SimSetButtons(pSim, ab[0], ab[1]);
+    SimSetCoreButtons(pSim, wButtons);
     return true;
 }
 

@@ -1,0 +1,60 @@
+/*
+ * engine_edges.cpp - the engine's quick answer to a changed input: a press or release of
+ * a key, click or launch slot is acted on when the window hands over the new copies,
+ * not up to a cycle later. Everything that runs at a rate stays with the 10 ms cycle.
+ */
+#include "engine.h"
+#include "input_seam.h"
+#include "program_state.h"
+
+/* Slots whose whole effect happens at an edge of their input. */
+static int ActsOnEdges(const ASSIGNMENT *pAssign)
+{
+    switch (pAssign->nKind) {
+    case ASSIGN_KEY:
+    case ASSIGN_APPLICATION:
+        return 1;
+    case ASSIGN_MOUSE:
+        return pAssign->nMouseAction <= MOUSE_RIGHT_CLICK;
+    }
+    return 0;
+}
+
+void RunEngineEdges(ENGINE_STATE *pState)
+{
+    if (g_State.nSelectedRemote < 0 || !g_State.bRunning)
+        return;
+    /* A busy lock leaves the edges to the next cycle, as a busy cycle does. */
+    if (!TryLockRecord())
+        return;
+    WM_KEY key;
+    WM_KEYEX keyEx;
+    ReadInputCopies(&key, &keyEx);
+    int nExtensionKind = g_State.nExtensionKind;
+    for (int nSlot = 0; nSlot < ASSIGN_SLOTS; nSlot++) {
+        const ASSIGNMENT *pAssign = &g_CurrentSet.aAssign[nSlot];
+        if (!ActsOnEdges(pAssign) || !IsSlotEvaluated(nSlot, nExtensionKind))
+            continue;
+        int nValue = GetSlotValue(nSlot, &key, &keyEx);
+        if (!nValue == !pState->anPrevious[nSlot])
+            continue;
+        ActOnSlot(pState, nSlot, pAssign, nValue, 0);
+        pState->anPrevious[nSlot] = nValue;
+    }
+    UnlockRecord();
+}
+
+DWORD RunEngineStep(ENGINE_STATE *pState, int bWoken)
+{
+    if (bWoken) {
+        if (g_State.bImmediateReaction)
+            RunEngineEdges(pState);
+        LONG nLeft = (LONG)(pState->dwCycleDue - g_Seam.pfnTimeGetTime());
+        if (nLeft > 0)
+            return nLeft < ENGINE_CYCLE_MS ? (DWORD)nLeft : ENGINE_CYCLE_MS;
+    }
+    RunEngineCycle(pState);
+    /* Counted from the end of the cycle, as a sleep after it would: the rates stay as they were. */
+    pState->dwCycleDue = g_Seam.pfnTimeGetTime() + ENGINE_CYCLE_MS;
+    return ENGINE_CYCLE_MS;
+}

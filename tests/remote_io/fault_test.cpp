@@ -1,0 +1,333 @@
+// Faults of remotes and stacks that a polite simulator would hide: memory replies that fail or
+// leave gaps, output paths that do not work, remotes that go silent or away, calls that block,
+// cancels that never complete, backlogs, odd report lengths, and a client that closes the library
+// from inside a notification.
+#include <string.h>
+
+#include <string>
+
+#include "decode.h"
+#include "sim_fixture.h"
+
+namespace {
+
+const DWORD TIMEOUT_MS = 100;
+// A transfer ends within its timeout, plus a cancel the driver does not complete, plus slack for a loaded machine.
+const DWORD EXPORT_BOUND_MS = TIMEOUT_MS + CANCEL_WAIT_MS + 400;
+// wm_Close's stated 0.8 s, plus slack.
+const DWORD CLOSE_BOUND_MS = 1500;
+
+// Reads of one or two replies; error nibbles and misplaced replies fail the read, not the remote;
+// a reply holding only the last bytes does not complete it.
+TEST_F(SimLibrary, MemoryReadsReassembleOrFail) {
+    SIM_REMOTE *pSim = AddConnected();
+    SetPolling(0, 0);
+    BYTE abStored[20];
+    for (int i = 0; i < 20; i++)
+        abStored[i] = (BYTE)(0x40 + i * 3);
+    SimWriteMemory(pSim, 0x1000, abStored, 20);
+    struct { int cb; BYTE bError; int nOffset; DWORD dwCode; } table[] = {
+        {16, 0, 0, 0}, {20, 0, 0, 0}, {1, 0, 0, 0},
+        {9, 8, 0, WME_READ_WRITEONLY}, {9, 0xF, 0, WME_READ_WRITEONLY}, {9, 7, 0, WME_READ_ERROR},
+        {9, 1, 0, WME_READ_ERROR}, {9, 0, 8, WME_READ_OVERRUN}, {9, 0, -2, WME_READ_OVERRUN},
+    };
+    SlotLock lock(0);
+    for (auto &row : table) {
+        SimSetMemoryError(pSim, row.bError);
+        SimSetReplyOffset(pSim, row.nOffset);
+        BYTE abRead[20] = {};
+        IO_OUTCOME nResult = ReadMemory(Device(0), 0x1000, abRead, row.cb);
+        EXPECT_EQ(row.dwCode ? IO_FAILED : IO_DONE, nResult) << row.cb << "/" << (int)row.bError << "/" << row.nOffset;
+        if (row.dwCode)
+            EXPECT_EQ(row.dwCode, GetLastError());
+        else
+            EXPECT_EQ(0, memcmp(abStored, abRead, (size_t)row.cb));
+        ASSERT_NE(nullptr, Device(0));
+        EXPECT_EQ(1, Device(0)->bValid);
+    }
+    SimSetMemoryError(pSim, 0);
+    SimSetReplyOffset(pSim, 0);
+    BYTE abTail[22] = {0x21, 0, 0, 0x30, 0x10, 0x0C};  // 4 bytes at 0x100C
+    memcpy(abTail + 6, abStored + 12, 4);
+    SimQueueReport(pSim, abTail);
+    BYTE abRead[16];
+    memset(abRead, 0xEE, sizeof(abRead));
+    ASSERT_EQ(IO_DONE, ReadMemory(Device(0), 0x1000, abRead, 16));
+    EXPECT_EQ(0, memcmp(abStored, abRead, 16));
+}
+
+// Each remote settles its own output path, write-file first: a Wii Remote Plus (0x0330) that takes
+// only write-file works alone and beside an older remote whose stack takes only set-output-report.
+TEST_F(SimLibrary, EachRemoteSettlesItsOwnOutputPath) {
+    struct Row { WORD wProduct; DWORD dwFaults; int nPath; };
+    const Row older = {0x0306, SIM_FAULT_NO_WRITE_FILE, WRITE_PATH_SET_REPORT};
+    const Row plus = {0x0330, SIM_FAULT_NO_SET_REPORT, WRITE_PATH_WRITE_FILE};
+    const Row plain = {0x0306, 0, WRITE_PATH_WRITE_FILE};
+    const std::vector<std::vector<Row>> cases = {{plus}, {older, plus}, {plain, older}};
+    for (const std::vector<Row> &rows : cases) {
+        Restart();
+        std::vector<SIM_REMOTE *> sims;
+        for (const Row &row : rows) {
+            sims.push_back(SimAddRemote());
+            SimSetProductId(sims.back(), row.wProduct);
+            SimSetFaults(sims.back(), row.dwFaults);
+            ConnectAll(1);  // one after the other, as remotes are paired
+        }
+        for (int i = 0; i < (int)rows.size(); i++) {
+            {
+                SlotLock lock(i);
+                ASSERT_NE(nullptr, Device(i));
+                EXPECT_EQ(rows[i].nPath, Device(i)->nWritePath) << "remote " << i;
+                EXPECT_EQ(rows[i].nPath == WRITE_PATH_SET_REPORT, Device(i)->hWrite != NULL);
+            }
+            SimSetCoreButtons(sims[i], 1);  // A, seen through the worker's polling
+            ASSERT_TRUE(PumpUntil([&] {
+                WM_KEY key;
+                return wm_GetKey(i, &key) && key.nA == 1;
+            })) << "remote " << i;
+        }
+    }
+}
+
+TEST_F(SimLibrary, RemoteWithNoWorkingOutputPathIsRefused) {
+    SimSetFaults(SimAddRemote(), SIM_FAULT_NO_SET_REPORT | SIM_FAULT_NO_WRITE_FILE);
+    ClientWindow window;
+    EXPECT_EQ(-1, wm_Connect(window.hWnd, 0));
+    EXPECT_EQ((DWORD)WME_NOT_FOUND, GetLastError());
+    EXPECT_EQ(0, wm_Count());
+    PumpFor(20);
+    EXPECT_TRUE(window.log.empty());  // a failure while being set up tells nobody
+}
+
+// A remote that stops answering, is switched off, or whose writes never end is torn down (and a
+// polled one reported lost once), whatever "record vanished" code an earlier call left behind;
+// one that answers slowly within its time-out is fine.
+TEST_F(SimLibrary, LostRemotesAreTornDownWithinTheirTimeout) {
+    const DWORD OFF = 0x80000000;  // switched off
+    struct Row {
+        const char *pszName;
+        DWORD dwFaults;
+        int bPolled;
+        std::function<int()> call;
+        int nResult;
+        DWORD dwCode;
+    };
+    auto leds = [this] { return SetLeds(0, 1); };
+    auto staleCode = [] { SetLastError(WME_REMOVED); WM_KEY key; return wm_GetKey(0, &key); };
+    const std::vector<Row> rows = {
+        {"silent", SIM_FAULT_NO_ANSWER, 1, nullptr, 0, 0},
+        {"switched off", OFF, 1, nullptr, 0, 0},
+        {"writes pend", SIM_FAULT_NO_SET_REPORT | SIM_FAULT_WRITE_PENDS, 0, leds, 0, WME_IO},
+        {"probed", OFF, 0, [] { return wm_Exist(0); }, 0, WME_NO_DEVICE},
+        {"stale code", OFF, 0, staleCode, 0, WME_IO},
+        {"stale code, let go", 0, 0, [] { SetLastError(WME_REMOVED); return wm_Disconnect(0, 1); }, 1, 0},
+        {"slow", 0, 0, leds, 1, WME_SUCCESS},
+    };
+    for (const Row &row : rows) {
+        Restart();
+        SIM_REMOTE *pSim = AddConnected(SIM_FAULT_NO_SET_REPORT);
+        ClientWindow window;
+        Watch(0, window);
+        SetPolling(0, row.bPolled);
+        SetTimeout(0, 60);
+        bool bLost = row.nResult == 0 || row.dwCode == 0;
+        SimSetReadLatency(pSim, bLost ? 0 : 3);
+        if (row.dwFaults == OFF)
+            SimPowerOff(pSim);
+        else if (row.dwFaults)
+            SimSetFaults(pSim, row.dwFaults);
+        DWORD dwStart = GetTickCount();
+        if (row.call) {
+            EXPECT_EQ(row.nResult, row.call()) << row.pszName;
+            DWORD dwCode = GetLastError();
+            EXPECT_EQ(row.dwCode ? row.dwCode : dwCode, dwCode) << row.pszName;
+        }
+        ASSERT_TRUE(PumpUntil([&] { return (Device(0) == nullptr) == bLost; })) << row.pszName;
+        EXPECT_LT(GetTickCount() - dwStart, 900u) << row.pszName;  // far below the 1 s default
+        PumpFor(60);
+        EXPECT_EQ(bLost && row.bPolled, window.Count(WM_MSG_LOST_DEFAULT)) << row.pszName;
+        for (const Notification &n : window.log)
+            EXPECT_TRUE(n.uMsg != WM_MSG_LOST_DEFAULT || n.lParam == 0) << row.pszName;  // not asked for
+        if (!bLost) {
+            SimSetCoreButtons(pSim, 1);
+            WM_KEY key;
+            ASSERT_EQ(1, wm_GetKey(0, &key));
+            EXPECT_EQ(1, key.nA);
+        }
+    }
+}
+
+// The status report shows a new extension; the remote is lost while it is identified. The getter
+// must fail and the record be released once, not used after it was freed.
+TEST_F(SimLibrary, RemoteLostDuringIdentificationFailsTheGetter) {
+    SIM_REMOTE *pSim = AddConnected();
+    SetPolling(0, 0);
+    SetTimeout(0, 50);
+    SimPlugExtension(pSim, SIM_EXT_NUNCHUK, NULL);
+    SimFailOutputsAfter(pSim, 2);  // the status request and the reporting mode, then nothing
+    WM_STATUS st = {};
+    st.dwFlags = WMST_EXTENSION | WMST_BATTERY;
+    EXPECT_EQ(0, wm_GetStatus(0, &st));
+    EXPECT_EQ((DWORD)WME_IO, GetLastError());
+    EXPECT_EQ(nullptr, Device(0));
+    EXPECT_EQ(0, wm_Count());
+}
+
+// A failed identification leaves no extension behind: kind 0, state and filters cleared, and the
+// next plug-in is identified afresh.
+TEST_F(SimLibrary, FailedIdentificationLeavesNoExtension) {
+    SIM_REMOTE *pSim = AddConnected();
+    SetPolling(0, 0);
+    SetSystem(0, WMSYS_SMOOTHING, 4);
+    {
+        SlotLock lock(0);
+        memset(&Device(0)->Ext, 0x5A, sizeof(Device(0)->Ext));  // left over from an earlier extension
+    }
+    SimSetMemoryErrorAt(pSim, ADDR_EXT_CAL, 7);
+    SimPlugExtension(pSim, SIM_EXT_NUNCHUK, NULL);
+    EXPECT_EQ(WMEXT_NONE, ExtensionKind());
+    {
+        SlotLock lock(0);
+        for (BYTE b : Device(0)->Ext.ab)
+            ASSERT_EQ(0, b);
+        EXPECT_EQ(0, Device(0)->bExtConnected);
+    }
+    SimSetMemoryErrorAt(pSim, 0, 0);
+    EXPECT_EQ(WMEXT_NUNCHUK, ExtensionKind());
+    SlotLock lock(0);
+    EXPECT_NE(nullptr, Device(0)->Ext.Nunchuk.apFilter[NUN_STICK_X]);
+}
+
+// Every export that talks to the device returns in time when set-output-report never returns and
+// a cancelled read never completes; the remote is then gone.
+TEST_F(SimLibrary, ExportsReturnWithinTheirBoundWhateverTheDriverDoes) {
+    struct Row {
+        const char *pszName;
+        std::function<int()> call;
+    };
+    const std::vector<Row> rows = {
+        {"wm_GetKey", [] { WM_KEY key; return wm_GetKey(0, &key); }},
+        {"wm_GetStatus", [] { WM_STATUS st = {}; st.dwFlags = WMST_BATTERY; return wm_GetStatus(0, &st); }},
+        {"wm_SetStatus", [] { WM_STATUS st = {}; st.dwFlags = WMST_LED; return wm_SetStatus(0, &st); }},
+        {"wm_Exist", [] { return wm_Exist(0); }},
+        {"wm_Disconnect", [] { return wm_Disconnect(0, 0); }},
+    };
+    for (const Row &row : rows) {
+        SIM_REMOTE *pSim = AddConnected(SIM_FAULT_NO_WRITE_FILE);  // a stack that takes only set-output-report
+        SetPolling(0, 0);
+        SetTimeout(0, TIMEOUT_MS);
+        ASSERT_EQ(1, SetLeds(0, 1));
+        SimSetSetReportDelay(pSim, INFINITE);
+        SimSetFaults(pSim, SIM_FAULT_NO_WRITE_FILE | SIM_FAULT_NO_ANSWER | SIM_FAULT_CANCEL_STUCK);
+        int nResult = -1;
+        EXPECT_TRUE(ReturnsWithin(EXPORT_BOUND_MS, [&] { nResult = row.call(); })) << row.pszName;
+        EXPECT_EQ(row.pszName == std::string("wm_Disconnect") ? 1 : 0, nResult) << row.pszName;
+        EXPECT_EQ(0, wm_Count()) << row.pszName;
+        SimPowerOff(pSim);  // leaves the bus's enumeration
+    }
+}
+
+// wm_Close with a huge timeout: the worker is stuck in a read whose cancel never completes, another
+// remote's writes never end.
+TEST_F(SimLibrary, CloseReturnsWithinItsBoundWhateverTheDriverDoes) {
+    for (DWORD dwStuck : {(DWORD)SIM_FAULT_NO_ANSWER, (DWORD)SIM_FAULT_NO_WRITE_FILE}) {
+        Restart();
+        SIM_REMOTE *pPolled = AddConnected(dwStuck & SIM_FAULT_NO_WRITE_FILE), *pIdle = AddConnected();
+        SetPolling(1, 0);
+        ASSERT_EQ(1, SetLeds(-1, 1));
+        SetTimeout(-1, 0x7FFFFFFF);
+        SimSetSetReportDelay(pPolled, INFINITE);
+        SimSetFaults(pPolled, dwStuck | SIM_FAULT_CANCEL_STUCK);
+        SimSetFaults(pIdle, SIM_FAULT_NO_SET_REPORT | SIM_FAULT_WRITE_PENDS | SIM_FAULT_CANCEL_STUCK);
+        PumpFor(50);  // the worker is now waiting on the stuck remote
+        int nClosed = 0;
+        EXPECT_TRUE(ReturnsWithin(CLOSE_BOUND_MS, [&] { nClosed = wm_Close(); })) << dwStuck;
+        EXPECT_EQ(1, nClosed);
+        ASSERT_EQ(1, wm_Init());
+    }
+}
+
+// A client that quits when told about a remote closes the library from inside the notification.
+TEST_F(SimLibrary, CloseFromInsideAWorkerNotification) {
+    struct Row {
+        const char *pszName;
+        UINT uMsg;
+        std::function<void(SIM_REMOTE *)> trigger;
+    };
+    const std::vector<Row> rows = {
+        {"input", WM_MSG_KEY_DEFAULT, [](SIM_REMOTE *p) { SimSetCoreButtons(p, 1); }},
+        {"status", WM_MSG_STATUS_DEFAULT, [](SIM_REMOTE *p) { SimSetBattery(p, 0x21, 0); }},
+        {"lost", WM_MSG_LOST_DEFAULT, [](SIM_REMOTE *p) { SimPowerOff(p); }},
+    };
+    for (const Row &row : rows) {
+        Restart();
+        SIM_REMOTE *pSim = AddConnected();
+        ClientWindow window;
+        int nClosed = -1;
+        window.onMessage = [&](UINT uMsg, WPARAM, LPARAM) -> LRESULT {
+            if (uMsg == row.uMsg && nClosed == -1)
+                nClosed = wm_Close();
+            return 0;
+        };
+        Watch(0, window);
+        Watchdog watchdog(10000, row.pszName);
+        row.trigger(pSim);
+        ASSERT_TRUE(PumpUntil([&] { return nClosed != -1; })) << row.pszName;
+        EXPECT_EQ(1, nClosed) << row.pszName;
+        EXPECT_EQ(0, wm_Count());  // refused at once: the library is closed
+        ASSERT_EQ(1, wm_Init()) << row.pszName;  // waits for the worker to finish the close
+        EXPECT_EQ(SimHandlesOpened(), SimHandlesClosed()) << row.pszName;
+    }
+}
+
+// Reports that queued while nobody polled are old: the getters read past them, and switching
+// polling on does not replay them as input.
+TEST_F(SimLibrary, BacklogIsNeitherReadByGettersNorReplayed) {
+    SIM_REMOTE *pSim = AddConnected();
+    SetPolling(0, 0);
+    ClientWindow window;
+    Watch(0, window);
+    const BYTE abOld[22] = {0x31, 0x00, 0x08, 0x80, 0x80, 0x9C};  // A held, a second ago
+    for (int i = 0; i < 32; i++)
+        SimQueueReport(pSim, abOld);
+    WM_KEY key;
+    ASSERT_EQ(1, wm_GetKey(0, &key));
+    EXPECT_EQ(0, key.nA);
+    for (int i = 0; i < 32; i++)
+        SimQueueReport(pSim, abOld);
+    SetPolling(0, 1);
+    SimSetCoreButtons(pSim, 1 << KEY_B);
+    auto pressed = [&](int nKey) {
+        for (const Notification &n : window.log)
+            if (n.uMsg == WM_MSG_KEY_DEFAULT && (n.lParam & (1 << nKey)))
+                return true;
+        return false;
+    };
+    ASSERT_TRUE(PumpUntil([&] { return pressed(KEY_B); }));
+    EXPECT_FALSE(pressed(KEY_A));
+}
+
+// 23 bytes (some stacks) works; shorter than the protocol's 22 is refused with its own code.
+TEST_F(SimLibrary, ReportLengthsComeFromTheCapabilityQuery) {
+    struct { USHORT cbInput, cbOutput; bool bWorks; } table[] = {
+        {23, 23, true}, {23, 22, true}, {21, 22, false}, {22, 21, false},
+    };
+    for (auto &row : table) {
+        Restart();
+        SIM_REMOTE *pSim = SimAddRemote();
+        SimSetReportLengths(pSim, row.cbInput, row.cbOutput);
+        if (!row.bWorks) {
+            EXPECT_EQ(-1, wm_Connect(NULL, 0)) << row.cbInput << "/" << row.cbOutput;
+            EXPECT_EQ((DWORD)WME_REPORT_LENGTH, GetLastError());
+            continue;
+        }
+        ConnectAll(1);
+        SimSetCoreButtons(pSim, 1);
+        EXPECT_TRUE(PumpUntil([&] {
+            WM_KEY key;
+            return wm_GetKey(0, &key) && key.nA == 1;
+        })) << row.cbInput << "/" << row.cbOutput;
+    }
+}
+
+}  // namespace

@@ -1,0 +1,376 @@
+// The exported interface and the frame under it: arguments, slots, locks, notifications,
+// connection and the remote's state, against simulated remotes.
+#include <stdlib.h>
+#include <string.h>
+
+#include <string>
+
+#include "connection.h"
+#include "sim_fixture.h"
+
+namespace {
+
+// Puts a bare record into a slot, as the connection code would; registered but not active, so
+// the worker leaves it alone (it has no device behind it).
+WM_DEVICE *PlaceDevice(int nSlot, int bAutoUpdate) {
+    WM_DEVICE *pDev = (WM_DEVICE *)calloc(1, sizeof(WM_DEVICE));
+    pDev->nIndex = nSlot;
+    pDev->nState = DEVICE_REGISTERED;
+    pDev->bValid = 1;
+    SetDefaultSystem(pDev);
+    pDev->bAutoUpdate = bAutoUpdate;
+    SlotLock lock(nSlot);
+    SetSlotDevice(nSlot, pDev);
+    return pDev;
+}
+
+struct ExportCall {
+    const char *pszName;
+    std::function<int()> call;
+    int nResult;
+    DWORD dwCode;  // 0: not checked
+};
+
+void ExpectCalls(const std::vector<ExportCall> &rows) {
+    for (const ExportCall &row : rows) {
+        SetLastError(0xDEAD);
+        EXPECT_EQ(row.nResult, row.call()) << row.pszName;
+        DWORD dwCode = GetLastError();
+        EXPECT_EQ(row.dwCode ? row.dwCode : dwCode, dwCode) << row.pszName;
+    }
+}
+
+TEST_F(SimLibrary, EveryExportChecksItsArgumentsAndTheLibraryState) {
+    static WM_KEY key;
+    static WM_KEYEX ex;
+    static WM_STATUS st;
+    static WM_SYSTEM sys;
+    SimAddHidDevice(0x046D, 0xC077, 0);  // not a remote
+    ExpectCalls({
+        {"Version", [] { return wm_Version(); }, TAVEL_VERSION, 0},
+        {"Init again", [] { return wm_Init(); }, 0, WME_ALREADY_INITIALIZED},
+        {"Connect, no remote", [] { return wm_Connect(NULL, 0); }, -1, WME_NOT_FOUND},
+        {"Exist 10", [] { return wm_Exist(10); }, 0, WME_BAD_INDEX},
+        {"Exist -2", [] { return wm_Exist(-2); }, 0, WME_BAD_INDEX},
+        {"Exist empty", [] { return wm_Exist(3); }, 0, WME_NO_DEVICE},
+        {"Exist any", [] { return wm_Exist(-1); }, 0, WME_NONE},
+        {"GetKey NULL", [] { return wm_GetKey(0, NULL); }, 0, WME_BAD_PARAMETER},
+        {"GetKeyEx NULL", [] { return wm_GetKeyEx(0, NULL); }, 0, WME_BAD_PARAMETER},
+        {"SetStatus NULL", [] { return wm_SetStatus(-1, NULL); }, 0, WME_BAD_PARAMETER},
+        {"GetKey -1", [] { return wm_GetKey(-1, &key); }, 0, WME_BAD_INDEX},  // -1 is for setters
+        {"GetSystem 10", [] { return wm_GetSystem(10, &sys); }, 0, WME_BAD_INDEX},
+        {"GetStatus empty", [] { return wm_GetStatus(3, &st); }, 0, WME_NO_DEVICE},
+        {"SetStatus none", [] { return wm_SetStatus(-1, &st); }, 0, WME_NONE},
+        {"SetSystem none", [] { return wm_SetSystem(-1, NULL); }, 0, WME_NONE},
+        {"Disconnect all", [] { return wm_Disconnect(-1, 1); }, 1, WME_SUCCESS},
+        {"Disconnect 10", [] { return wm_Disconnect(10, 1); }, 0, WME_BAD_INDEX},
+        {"Disconnect -2", [] { return wm_Disconnect(-2, 1); }, 0, WME_BAD_INDEX},
+        {"Disconnect empty", [] { return wm_Disconnect(4, 1); }, 0, WME_NO_DEVICE},
+        {"Close", [] { return wm_Close(); }, 1, WME_SUCCESS},
+        {"Version closed", [] { return wm_Version(); }, TAVEL_VERSION, 0},
+        {"Count closed", [] { return wm_Count(); }, 0, WME_NOT_INITIALIZED},
+        {"Exist closed", [] { return wm_Exist(0); }, -1, WME_NOT_INITIALIZED},
+        {"Close closed", [] { return wm_Close(); }, 0, WME_NOT_INITIALIZED},
+        {"GetKeyEx closed", [] { return wm_GetKeyEx(0, &ex); }, 0, WME_NOT_INITIALIZED},
+        {"SetSystem closed", [] { return wm_SetSystem(0, NULL); }, 0, WME_NOT_INITIALIZED},
+        {"Connect closed", [] { return wm_Connect(NULL, 0); }, -1, WME_NOT_INITIALIZED},
+        {"Disconnect closed", [] { return wm_Disconnect(-1, 0); }, 0, WME_NOT_INITIALIZED},
+        {"Init", [] { return wm_Init(); }, 1, WME_SUCCESS},
+        {"Count", [] { return wm_Count(); }, 0, WME_SUCCESS},
+    });
+}
+
+TEST_F(SimLibrary, SlotsAndTheWorkerEndWithClose) {
+    PlaceDevice(4, 1);
+    ExpectCalls({
+        {"Count", [] { return wm_Count(); }, 1, WME_SUCCESS},
+        {"Exist polled", [] { return wm_Exist(4); }, 1, WME_SUCCESS},  // usable without any I/O
+        {"Exist any", [] { return wm_Exist(-1); }, 1, WME_SUCCESS},
+    });
+    PlaceDevice(0, 0);
+    {
+        SlotHeldElsewhere held(1);
+        int nSlot = FindFreeSlot();  // skips the occupied and the busy slot
+        EXPECT_EQ(2, nSlot);
+        UnlockSlot(nSlot);
+    }
+    for (int i = 1; i < TAVEL_SLOTS; i++)
+        if (i != 4)
+            PlaceDevice(i, 0);
+    EXPECT_EQ(-1, FindFreeSlot());
+    EXPECT_EQ((DWORD)WME_NO_SLOT, GetLastError());
+    HANDLE hWorker;
+    ASSERT_TRUE(DuplicateHandle(GetCurrentProcess(), g_Lib.hWorker, GetCurrentProcess(), &hWorker, 0,
+                                FALSE, DUPLICATE_SAME_ACCESS));
+    EXPECT_EQ(1, wm_Close());
+    EXPECT_EQ(WAIT_OBJECT_0, WaitForSingleObject(hWorker, 0));  // ended before wm_Close returned
+    CloseHandle(hWorker);
+    for (WM_DEVICE *p : g_Lib.apSlot)
+        EXPECT_EQ(nullptr, p);
+}
+
+TEST_F(SimLibrary, SendNotifyOnTheClientThread) {
+    ClientWindow window;
+    bool bLockedElsewhere = false;
+    window.onMessage = [&](UINT uMsg, WPARAM wParam, LPARAM) -> LRESULT {
+        bLockedElsewhere = SlotLockedElsewhere((int)wParam);
+        if (uMsg == WM_MSG_LOST_DEFAULT)  // the handler disconnects the remote
+            DestroyDevice(g_Lib.apSlot[wParam], 1, 0);
+        return 0;
+    };
+    WM_DEVICE *pDev = PlaceDevice(5, 0);
+    pDev->hWnd = window.hWnd;
+    SlotLock lock(5);
+    SendNotify(5, 0x8000, 5, 1);  // polling off
+    pDev->bAutoUpdate = 1;
+    SendNotify(5, 0, 5, 1);       // message number 0
+    pDev->hWnd = NULL;
+    SendNotify(5, 0x8000, 5, 1);  // no window
+    EXPECT_TRUE(window.log.empty());
+
+    pDev->hWnd = window.hWnd;
+    SetLastError(WME_SUCCESS);
+    EXPECT_EQ(1, SendNotify(5, pDev->uMsgStatus, 5, 0x04));
+    EXPECT_EQ((DWORD)WME_SUCCESS, GetLastError());
+    ASSERT_EQ(1u, window.log.size());
+    EXPECT_EQ(0x04, window.log[0].lParam);
+    EXPECT_TRUE(bLockedElsewhere);  // the slot stays locked during the call
+    EXPECT_EQ(0, SendNotify(5, WM_MSG_LOST_DEFAULT, 5, 0));  // the slot was emptied
+    EXPECT_EQ(nullptr, g_Lib.apSlot[5]);
+}
+
+// Connecting skips other devices, names each new remote's slot to the window (whose -1 refuses
+// it), connects each remote once, and stops when the slots run out.
+TEST_F(SimLibrary, ConnectFindsEachRemoteOnce) {
+    SimAddHidDevice(0x046D, 0xC077, 0);                  // another vendor
+    SimAddHidDevice(0x057E, 0x0330, 0);                  // the vendor's other product
+    SimAddHidDevice(0x057E, 0x0306, SIM_DEV_CAPS_FAIL);  // looks right, no capabilities
+    SimAddHidDevice(0x057E, 0x0306, SIM_DEV_OPEN_FAILS); // cannot be opened
+    SimAddRemote();
+    SimAddRemote();
+    ClientWindow window;
+    window.onMessage = [&](UINT uMsg, WPARAM, LPARAM) -> LRESULT { return uMsg == 0x8123 ? -1 : 0; };
+    EXPECT_EQ(-1, wm_Connect(window.hWnd, 0x8123));
+    EXPECT_EQ(0, wm_Count());
+    EXPECT_EQ(2, window.Count(0x8123));
+    EXPECT_EQ(SimHandlesOpened(), SimHandlesClosed());
+    window.log.clear();
+    EXPECT_EQ(2, wm_Connect(window.hWnd, 0));
+    ASSERT_EQ(2u, window.log.size());  // and no notification of the refused ones
+    EXPECT_EQ((UINT)WM_MSG_CONNECT_DEFAULT, window.log[1].uMsg);
+    EXPECT_EQ(1u, window.log[1].wParam);
+    SimAddRemote();
+    EXPECT_EQ(1, wm_Connect(NULL, 0));  // only the new one
+    EXPECT_EQ(-1, wm_Connect(NULL, 0));
+    EXPECT_EQ((DWORD)WME_NOT_FOUND, GetLastError());
+    for (int i = 3; i < TAVEL_SLOTS + 2; i++)
+        SimAddRemote();
+    EXPECT_EQ(-1, wm_Connect(NULL, 0));
+    EXPECT_EQ((DWORD)WME_NO_SLOT, GetLastError());
+    EXPECT_EQ(TAVEL_SLOTS, wm_Count());
+}
+
+// Outputs go off when the client lets a remote go (unless it keeps them) and at close, where
+// nobody is told.
+TEST_F(SimLibrary, OutputsOffAtDisconnectUnlessKeptAndAtClose) {
+    SIM_REMOTE *pSim = AddConnected();
+    ClientWindow window;
+    Watch(0, window);
+    ASSERT_EQ(1, SetLeds(0, 1));
+    SimClearOutputs(pSim);
+    ASSERT_EQ(1, wm_Disconnect(0, 1));
+    EXPECT_EQ(0, CountOutputs(pSim, RPT_OUT_LEDS));
+    EXPECT_EQ(1, window.Count(WM_MSG_LOST_DEFAULT));
+    EXPECT_EQ(1, window.Last(WM_MSG_LOST_DEFAULT)->lParam);  // asked for
+
+    ConnectAll(1);
+    ASSERT_EQ(1, SetLeds(0, 1));
+    ASSERT_EQ(1, wm_Disconnect(0, 0));
+    std::vector<BYTE> abLast = OutputAt(pSim, SimOutputCount(pSim) - 1);
+    EXPECT_EQ(RPT_OUT_LEDS, abLast[0]);
+    EXPECT_EQ(0, abLast[1]);  // LEDs and rumble off
+
+    ConnectAll(1);
+    Watch(0, window);
+    WM_STATUS st = {};
+    st.dwFlags = WMST_LED | WMST_RUMBLE;
+    st.abLed[2] = 1;
+    st.nRumblePower = 100;
+    ASSERT_EQ(1, wm_SetStatus(0, &st));
+    window.log.clear();
+    ASSERT_EQ(1, wm_Close());
+    EXPECT_EQ(0, SimLeds(pSim));
+    EXPECT_EQ(0, SimRumble(pSim));
+    EXPECT_EQ(0, SimContinuous(pSim));  // core buttons only, sent on a change
+    EXPECT_EQ(0x30, SimReportMode(pSim));
+    PumpFor(20);
+    EXPECT_TRUE(window.log.empty());
+}
+
+// Every core button through the remote's own encoding, read by a getter with polling off.
+TEST_F(SimLibrary, GettersReadTheDeviceWhenNotPolled) {
+    SIM_REMOTE *pSim = AddConnected();
+    SetPolling(0, 0);
+    for (int nButton = 0; nButton < SIM_CORE_BUTTONS; nButton++) {
+        SimSetCoreButtons(pSim, (WORD)(1 << nButton));
+        WM_KEY key;
+        ASSERT_EQ(1, wm_GetKey(0, &key));
+        const int *an = &key.nA;
+        for (int i = 0; i < SIM_CORE_BUTTONS; i++)
+            EXPECT_EQ((int)(i == nButton), an[i]) << "button " << nButton << " field " << i;
+    }
+    SimSetBattery(pSim, 0x33, 1);
+    WM_STATUS st = {};
+    st.dwFlags = WMST_BATTERY;
+    st.dwBlink = 1234;
+    ASSERT_EQ(1, wm_GetStatus(0, &st));
+    EXPECT_EQ(0x33, st.nBattery);
+    EXPECT_EQ(0, st.bBatteryOk);
+    EXPECT_EQ(1234u, st.dwBlink);  // never written by the getter
+}
+
+TEST_F(SimLibrary, UnreportedFieldsComeBackMinusOne) {
+    SIM_REMOTE *pSim = SimAddRemote();
+    SimPlugExtension(pSim, SIM_EXT_NUNCHUK, NULL);
+    ConnectAll(1);
+    WM_STATUS st = {};
+    st.dwFlags = WMST_REPORT;
+    st.dwReport = WMRPT_KEYS;
+    ASSERT_EQ(1, wm_SetStatus(0, &st));
+    WM_KEY key;
+    ASSERT_EQ(1, wm_GetKey(0, &key));
+    EXPECT_EQ(0, key.nA);
+    EXPECT_EQ(-1, key.nAccX);
+    EXPECT_EQ(-1, key.nAccZ);
+    WM_KEYEX ex;
+    for (int &n : ex.anField)
+        n = 77;
+    ASSERT_EQ(1, wm_GetKeyEx(0, &ex));
+    for (int i = 0; i < WM_KEYEX_FIELDS; i++)
+        EXPECT_EQ(i < 7 ? -1 : 77, ex.anField[i]) << i;  // the Nunchuk view only
+
+    st.dwReport = WMRPT_ACCEL;
+    ASSERT_EQ(1, wm_SetStatus(0, &st));
+    ASSERT_EQ(1, wm_GetKey(0, &key));
+    EXPECT_EQ(-1, key.nA);
+    EXPECT_EQ(-1, key.nRight);
+    EXPECT_NE(-1, key.nAccZ);
+}
+
+TEST_F(SimLibrary, SetSystemDefaultsBadSmoothingAndEveryRemote) {
+    SimAddRemote();
+    SimAddRemote();
+    ConnectAll(2);
+    ClientWindow window;
+    WM_SYSTEM sys = {0x3F, 0, 250, 3, window.hWnd, 0x9000, 0x9001, 0x9003, 0xDEADBEEF};
+    ASSERT_EQ(1, wm_SetSystem(0, &sys));
+    WM_SYSTEM got = {};
+    got.dwFlags = 0x3F;
+    ASSERT_EQ(1, wm_GetSystem(0, &got));
+    EXPECT_EQ(0, memcmp(&sys, &got, sizeof(sys)));
+    ASSERT_EQ(1, wm_SetSystem(0, NULL));
+    ASSERT_EQ(1, wm_GetSystem(0, &got));
+    const WM_SYSTEM defaults = {0x3F, 1, 1000, 0, NULL, 0x8000, 0x8001, 0x8003, 0};
+    EXPECT_EQ(0, memcmp(&defaults, &got, sizeof(got)));
+
+    sys = {0x07, 0, 700, 501, NULL, 0, 0, 0, 0};
+    EXPECT_EQ(0, wm_SetSystem(0, &sys));
+    EXPECT_EQ((DWORD)WME_BAD_PARAMETER, GetLastError());
+    ASSERT_EQ(1, wm_GetSystem(0, &got));
+    EXPECT_EQ(0, got.bAutoUpdate);  // taken over before the bad value
+    EXPECT_EQ(700u, got.dwTimeout);
+    EXPECT_EQ(0, got.nSmoothing);
+
+    SetSystem(-1, WMSYS_SMOOTHING, 600);  // the failures stay inside the loop
+    got.dwFlags = WMSYS_SMOOTHING;
+    ASSERT_EQ(1, wm_GetSystem(1, &got));
+    EXPECT_EQ(0, got.nSmoothing);
+    SetSystem(-1, WMSYS_SMOOTHING, 4);
+    for (int i = 0; i < 2; i++) {
+        SlotLock lock(i);
+        ASSERT_NE(nullptr, Device(i)->apAccelFilter[0]);
+        EXPECT_EQ(4, Device(i)->apAccelFilter[0]->nCount);
+    }
+    SetSystem(1, WMSYS_SMOOTHING, 0);  // 0 on one remote turns smoothing off on every remote
+    for (int i = 0; i < 2; i++) {
+        SlotLock lock(i);
+        EXPECT_EQ(nullptr, Device(i)->apAccelFilter[0]) << i;
+    }
+    ASSERT_EQ(1, wm_GetSystem(0, &got));
+    EXPECT_EQ(4, got.nSmoothing);  // its own count stays
+}
+
+TEST_F(SimLibrary, DisconnectDuringStatusNotificationOnTheClientThread) {
+    AddConnected();
+    ClientWindow window;
+    window.onMessage = [](UINT uMsg, WPARAM wParam, LPARAM) -> LRESULT {
+        if (uMsg == WM_MSG_STATUS_DEFAULT)
+            wm_Disconnect((int)wParam, 1);
+        return 0;
+    };
+    Watch(0, window);
+    EXPECT_EQ(1, SetLeds(0, 1));
+    EXPECT_EQ(nullptr, Device(0));
+    EXPECT_EQ(1, window.Count(WM_MSG_LOST_DEFAULT));
+}
+
+// Two client threads call getters and setters while the worker polls and remotes come and go.
+struct StressShared {
+    volatile LONG bStop;
+    volatile LONG nCalls;
+};
+
+DWORD WINAPI StressClient(LPVOID pv) {
+    StressShared *p = (StressShared *)pv;
+    unsigned n = GetCurrentThreadId();
+    while (!p->bStop) {
+        int nSlot = (int)(n++ % 2);
+        WM_KEY key;
+        WM_STATUS st = {};
+        WM_SYSTEM sys = {};
+        wm_GetKey(nSlot, &key);
+        st.dwFlags = WMST_LED | WMST_RUMBLE | WMST_BATTERY;
+        st.abLed[n % 4] = 1;
+        st.nRumblePower = (int)(n % 101);
+        wm_SetStatus(nSlot, &st);
+        wm_GetStatus(nSlot, &st);
+        sys.dwFlags = WMSYS_SMOOTHING;
+        sys.nSmoothing = (int)(n % 3);
+        wm_SetSystem(nSlot, &sys);
+        wm_Exist(nSlot);
+        InterlockedIncrement(&p->nCalls);
+    }
+    return 0;
+}
+
+TEST_F(SimLibrary, StressClientsWorkerAndReplugging) {
+    SIM_REMOTE *apSim[2] = {SimAddRemote(), SimAddRemote()};
+    for (SIM_REMOTE *p : apSim)
+        SimSetReadLatency(p, 1);
+    ConnectAll(2);
+    SetTimeout(-1, 50);
+    StressShared shared = {0, 0};
+    HANDLE ahThread[2];
+    for (HANDLE &h : ahThread)
+        h = CreateThread(NULL, 0, StressClient, &shared, 0, NULL);
+    int nPoweredOff = 0;
+    for (DWORD dwStart = GetTickCount(); GetTickCount() - dwStart < 1500; nPoweredOff++) {
+        int i = nPoweredOff % 2;
+        SimPowerOff(apSim[i]);
+        Sleep(20);
+        apSim[i] = SimAddRemote();
+        SimSetReadLatency(apSim[i], 1);
+        wm_Connect(NULL, 0);
+        WM_SYSTEM sys = {WMSYS_TIMEOUT, 0, 50, 0, NULL, 0, 0, 0, 0};
+        wm_SetSystem(-1, &sys);
+        Sleep(30);
+    }
+    InterlockedExchange(&shared.bStop, 1);
+    EXPECT_EQ(WAIT_OBJECT_0, WaitForMultipleObjects(2, ahThread, TRUE, 10000)) << "deadlock";
+    for (HANDLE h : ahThread)
+        CloseHandle(h);
+    EXPECT_GT(shared.nCalls, 20);
+    EXPECT_GT(nPoweredOff, 5);
+}
+
+}  // namespace

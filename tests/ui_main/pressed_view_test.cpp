@@ -1,0 +1,78 @@
+// What the window shows of the remote in use: slot buttons of pressed inputs highlighted,
+// the battery and extension on the options page.
+#include "zan_fixture.h"
+
+#include "resource.h"
+#include "tavel.h"
+
+namespace {
+
+const COLORREF kPressed = RGB(255, 200, 80);
+const BYTE kButtonA = 0x08;   // byte 2 of the core buttons
+
+int Polling(int slot) {
+    WM_SYSTEM system = {};
+    system.dwFlags = WMSYS_AUTOUPDATE;
+    return wm_GetSystem(slot, &system) == 1 ? system.bAutoUpdate : -1;
+}
+
+std::wstring PageText(int id) {
+    WCHAR sz[64] = L"";
+    GetDlgItemTextW(g_App.ahPage[PAGE_OPTIONS], id, sz, 64);
+    return sz;
+}
+
+}  // namespace
+
+// A's button lights while A is held, running or stopped (stop keeps the reports coming);
+// with the option off nothing lights and stop turns the reports off as before.
+TEST_F(ZanTest, HighlightFollowsAPressRunningOrStopped) {
+    SIM_REMOTE *pSim = SimAddRemote();
+    WriteOptions(0, L"", 1, 1000);
+    Start();
+    ASSERT_EQ(0, g_State.nSelectedRemote);
+    HWND hA = GetDlgItem(g_App.ahPage[PAGE_REMOTE], IDC_SLOT_FIRST);
+    RECT rc;
+    GetClientRect(hA, &rc);
+    const int x = rc.right - 3, y = 2;   // inside the frame, clear of glyph and text
+    const COLORREF released = Pixel(hA, x, y);
+    ASSERT_NE(kPressed, released);
+    struct Case { const char *name; int highlight; UINT command; COLORREF held; int polling; } cases[] = {
+        { "running", 1, IDM_RUN, kPressed, 1 },
+        { "stopped", 1, IDM_STOP, kPressed, 1 },
+        { "option off, stopped", 0, IDM_STOP, released, 0 },
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        g_Options.bHighlightPressed = c.highlight;
+        ApplyViewOptions();
+        Command(c.command);
+        EXPECT_EQ(c.polling, Polling(0));
+        SimSetButtons(pSim, 0, kButtonA);
+        PumpUntil([&] { return Pixel(hA, x, y) == c.held && IsSlotShownPressed(0) == c.highlight; }, 2000);
+        EXPECT_EQ(c.held, Pixel(hA, x, y));
+        EXPECT_EQ(0, IsSlotShownPressed(1)) << "only A's button";
+        SimSetButtons(pSim, 0, 0);
+        PumpUntil([&] { return Pixel(hA, x, y) == released; }, 2000);
+        EXPECT_EQ(released, Pixel(hA, x, y));
+    }
+}
+
+TEST_F(ZanTest, OptionsPageShowsBatteryAndExtensionOfTheRemoteInUse) {
+    SIM_REMOTE *pSim = SimAddRemote();
+    SimSetBattery(pSim, 100, 0);
+    SimPlugExtension(pSim, SIM_EXT_NUNCHUK, NULL);
+    WriteOptions(0, L"", 0, 1000);
+    Start();
+    EXPECT_EQ(L"接続されていません", PageText(IDC_REMOTE_BATTERY));
+    EXPECT_EQ(L"接続されていません", PageText(IDC_REMOTE_EXTENSION));
+    Command(IDM_CONNECT);
+    ASSERT_TRUE(PumpUntil([] { return PageText(IDC_REMOTE_EXTENSION) == L"ヌンチャク"; }, 3000));
+    EXPECT_EQ(L"50%", PageText(IDC_REMOTE_BATTERY));
+    SimUnplugExtension(pSim);
+    EXPECT_TRUE(PumpUntil([] { return PageText(IDC_REMOTE_EXTENSION) == L"なし"; }, 3000));
+    SimPowerOff(pSim);
+    ASSERT_TRUE(PumpUntil([] { return g_State.nSelectedRemote == -1; }, 3000));
+    EXPECT_EQ(L"接続されていません", PageText(IDC_REMOTE_BATTERY));
+    EXPECT_EQ(L"接続されていません", PageText(IDC_REMOTE_EXTENSION));
+}
