@@ -102,24 +102,3 @@ prepare() {
     ensure_wine
     trap stop_wine_and_display EXIT
 }
-
-# Builds a screenshot program and runs it in a Wine virtual desktop (which draws captions and
-# frames itself; bare Xvfb has no window manager), then turns the BMPs it wrote into PNGs.
-#   shoot_bmps TARGET DESKTOP "NAME..." [program arguments after the output folder]
-shoot_bmps() {
-    target=$1; desktop=$2; names=$3; shift 3
-    out="$BUILD/screenshots"
-    if [ ! -f "$BUILD/CMakeCache.txt" ]; then configure_and_build; fi
-    cmake --build "$BUILD" --target "$target" >/dev/null
-    ensure_display
-    ensure_wine
-    # Only the display this script started is stopped; the wineserver may serve others.
-    trap '[ -n "$XVFB_PID" ] && kill "$XVFB_PID" 2>/dev/null || true' EXIT
-    mkdir -p "$out"
-    wine explorer "/desktop=$desktop" "$BUILD/bin/$target.exe" "$(winepath -w "$out")" "$@"
-    for name in $names; do
-        convert "$out/$name.bmp" "$out/$name.png"
-        rm -f "$out/$name.bmp"
-        echo "$out/$name.png"
-    done
-}

@@ -1,10 +1,11 @@
 #!/bin/sh
-# Screenshots of Zan's main window (each tab) and of dialogs 103, 119, 121, 133 and 140 with
-# a demonstration set and simulated remotes, into build/screenshots/, and the pictures the
-# README and the user guide show into docs/images/. Runs on a display of its own inside a
-# Wine virtual desktop, so other windows never cover the shots and Wine draws the frames.
-# The pictures use a Wine prefix of their own whose Japanese fonts stand in for the Windows
-# UI fonts with close metrics, so texts fit as they do on a Japanese Windows.
+# The one entry point for screenshots (its program: tools/screenshots/zan_shots): Zan's
+# main window (each tab) and dialogs 103, 119, 121, 133 and 140 with a demonstration set and
+# simulated remotes, into build/screenshots/, and the pictures the README and the user guide
+# show into docs/images/. Runs on a display of its own inside a Wine virtual desktop, so other
+# windows never cover the shots and Wine draws the frames. The pictures use a Wine prefix of
+# their own whose Japanese fonts stand in for the Windows UI fonts with close metrics, so
+# texts fit as they do on a Japanese Windows.
 set -e
 . "$(dirname "$0")/common.sh"
 sh "$ROOT/scripts/setup.sh"

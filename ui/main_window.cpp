@@ -84,7 +84,8 @@ static BOOL CALLBACK SetupControl(HWND hControl, LPARAM lParam)
     return TRUE;
 }
 
-static void CreateTabs(HWND hWnd)
+/* The tab control in hWnd with the four pages and the bitmaps their slot buttons draw with. */
+void CreatePages(HWND hWnd)
 {
     g_App.hTab = CreateWindowExW(0, WC_TABCONTROLW, L"", WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS,
                                  0, 0, 4, 4, hWnd, NULL, g_App.hInstance, NULL);
@@ -103,6 +104,8 @@ static void CreateTabs(HWND hWnd)
     }
     for (int i = 0; i < PAGE_COUNT; i++)
         EnumChildWindows(g_App.ahPage[i], SetupControl, 0);
+    for (const auto &k : g_aKindBitmap)
+        g_App.ahKindBitmap[k.nKind] = LoadBitmapW(g_App.hInstance, MAKEINTRESOURCEW(k.nBitmap));
 }
 
 static void CreateStatusBar(HWND hWnd)
@@ -120,10 +123,8 @@ BOOL OnCreate(HWND hWnd)
     InitCommonControls();
     g_App.hMainWnd = hWnd;
     g_App.hFont = CreateFontW(FONT_HEIGHT, 0, 0, 0, 0, 0, 0, 0, DEFAULT_CHARSET, 0, 0, 0, 0, L"メイリオ");
-    CreateTabs(hWnd);
+    CreatePages(hWnd);
     CreateStatusBar(hWnd);
-    for (const auto &k : g_aKindBitmap)
-        g_App.ahKindBitmap[k.nKind] = LoadBitmapW(g_App.hInstance, MAKEINTRESOURCEW(k.nBitmap));
     CreateRecordLock();
     StartEngine(hWnd, WM_APP_LAUNCH_FAILED);
     RefreshPages();

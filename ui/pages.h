@@ -7,6 +7,9 @@
 /* 0 while RefreshPages refills the pages, so their notifications do not mark the set modified. */
 extern int bPagesReady;
 
+/* Creates g_App.hTab in hWnd with the four pages (g_App.ahPage), their controls set up, and
+   the slot kind bitmaps; g_App.hInstance and g_App.hFont must be set. */
+void CreatePages(HWND hWnd);
 /* Called once for every child control of every page right after the pages are created. */
 void SetupPageControls(HWND hControl);
 /* Fills every page from the current set and repaints the slot buttons. */

@@ -255,13 +255,6 @@ TEST_F(ZanTest, CloseWithUnsavedChangesCancelKeepsTheWindow) {
     EXPECT_EQ(2u, boxes.size());
 }
 
-TEST_F(ZanTest, CloseWithUnsavedChangesNoClosesWithoutSaving) {
-    Start();
-    MarkModified();
-    EXPECT_TRUE(Close(IDNO));
-    EXPECT_TRUE(fileDialogs.empty());
-}
-
 TEST_F(ZanTest, CloseWithUnsavedChangesYesSavesANamedSet) {
     std::wstring file = Path(L"named.zan");
     WriteSetFile(file, 'N', 0x1);

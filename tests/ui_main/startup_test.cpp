@@ -33,38 +33,6 @@ TEST_F(ZanTest, StartsUnnamedRedAndUnconnectedWithoutOptionsOrRemote) {
     EXPECT_EQ(-1, g_State.nSelectedRemote);
 }
 
-TEST_F(ZanTest, WindowHoldsFourPagesInTheTabControlWithAMarginFrame) {
-    Start();
-    EXPECT_EQ(4, (int)SendMessageW(g_App.hTab, TCM_GETITEMCOUNT, 0, 0));
-    const wchar_t *tabs[] = {L"Wiiリモコン", L"ヌンチャク", L"クラシックコントローラ", L"オプション"};
-    for (int i = 0; i < PAGE_COUNT; i++) {
-        WCHAR sz[64] = L"";
-        TCITEMW item = {};
-        item.mask = TCIF_TEXT;
-        item.pszText = sz;
-        item.cchTextMax = 64;
-        SendMessageW(g_App.hTab, TCM_GETITEMW, i, (LPARAM)&item);
-        EXPECT_EQ(tabs[i], std::wstring(sz));
-        EXPECT_EQ(g_App.hTab, GetParent(g_App.ahPage[i]));
-        EXPECT_EQ(i == 0, IsWindowVisible(g_App.ahPage[i]) != 0) << i;
-    }
-    RECT rcTab, rcClient, rcStatus;
-    GetWindowRect(g_App.hTab, &rcTab);
-    MapWindowPoints(NULL, hMain, (POINT *)&rcTab, 2);
-    GetClientRect(hMain, &rcClient);
-    GetWindowRect(g_App.hStatus, &rcStatus);
-    MapWindowPoints(NULL, hMain, (POINT *)&rcStatus, 2);
-    EXPECT_EQ(5, rcTab.left);
-    EXPECT_EQ(5, rcTab.top);
-    EXPECT_EQ(rcClient.right - 5, rcTab.right);
-    EXPECT_EQ(rcStatus.top - 5, rcTab.bottom);
-    int parts[3] = {};
-    EXPECT_EQ(2, (int)SendMessageW(g_App.hStatus, SB_GETPARTS, 3, (LPARAM)parts));
-    EXPECT_EQ(400, parts[0]);
-    EXPECT_EQ(WS_VISIBLE | WS_CLIPCHILDREN | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX,
-              GetWindowLongW(hMain, GWL_STYLE) & ~WS_CLIPSIBLINGS);
-}
-
 TEST_F(ZanTest, TabSelectionShowsOnlyItsPage) {
     Start();
     for (int sel : {2, 3, 1, 0}) {

@@ -110,33 +110,6 @@ TEST_F(KeyCaptureTest, KeysWithoutANameAddNothing) {
     ExpectKeys(2, {'Q', 'W', 'E'});
 }
 
-TEST_F(KeyCaptureTest, FunctionKeysUpToF24) {
-    struct Case {
-        std::initializer_list<WORD> keys;
-        const wchar_t *pszText;
-    } cases[] = {
-        {{VK_F12}, L"{F12}"},
-        {{VK_F11}, L"{F11}"},
-        {{VK_F1}, L"{F1}"},
-        {{VK_F24}, L"{F24}"},
-        {{VK_F9, VK_F10}, L"{F9}{F10}"},
-    };
-    for (const Case &c : cases) {
-        SCOPED_TRACE(testing::PrintToString(std::wstring(c.pszText)));
-        ClearAssignmentPath(&Entry(3));
-        Entry(3) = ASSIGNMENT{};
-        Start(3);
-        RunKeyDialog(3, [&](HWND hDlg) {
-            ASSERT_TRUE(FocusKeyField(hDlg));
-            for (WORD k : c.keys)
-                TapKey(k);
-            ASSERT_TRUE(WaitText(hDlg, c.pszText));
-            Ok(hDlg);
-        });
-        ExpectKeys(3, c.keys);
-    }
-}
-
 TEST_F(KeyCaptureTest, DoubleClickSelectsAPieceAndDeleteOrBackSpaceRemovesIt) {
     struct Case {
         WORD wRemoveKey;

@@ -55,17 +55,6 @@ protected:
     }
 };
 
-TEST_F(OptionsPageTest, CorrectionListHoldsTheFourLevels) {
-    HWND hList = GetDlgItem(hPage, IDC_ANALOG_CORRECTION);
-    const wchar_t *levels[] = {L"なし", L"弱", L"中", L"強"};
-    ASSERT_EQ(4, SendMessageW(hList, CB_GETCOUNT, 0, 0));
-    for (int i = 0; i < 4; i++) {
-        wchar_t sz[16] = L"";
-        SendMessageW(hList, CB_GETLBTEXT, i, (LPARAM)sz);
-        EXPECT_STREQ(levels[i], sz);
-    }
-}
-
 TEST_F(OptionsPageTest, LoadingAFileWithLedsOneAndThreeChecksExactlyThoseWithoutModifiedMark) {
     wchar_t szDir[MAX_PATH], szFile[MAX_PATH];
     GetTempPathW(MAX_PATH, szDir);

@@ -2,6 +2,8 @@
 
 #include <string.h>
 
+#include <commctrl.h>
+
 #include "dialogs.h"
 #include "pages.h"
 #include "ui_seam.h"
@@ -11,12 +13,6 @@
 namespace {
 
 const wchar_t kHostClass[] = L"ZanPagesHost";
-const int kPageIds[PAGE_COUNT] = {IDD_PAGE_REMOTE, IDD_PAGE_NUNCHUK, IDD_PAGE_CLASSIC, IDD_PAGE_OPTIONS};
-
-BOOL CALLBACK SetupChild(HWND hControl, LPARAM) {
-    SetupPageControls(hControl);
-    return TRUE;
-}
 
 DialogScript *g_pScript;
 MenuAnswer *g_pMenu;
@@ -80,27 +76,25 @@ HWND CreatePageHost(HINSTANCE hInstance) {
     wc.lpszClassName = kHostClass;
     RegisterClassW(&wc);
 
+    InitCommonControls();
     g_App.hInstance = hInstance;
     g_App.hFont = CreateFontW(-12, 0, 0, 0, 0, 0, 0, 0, DEFAULT_CHARSET, 0, 0, 0, 0, L"メイリオ");
-    g_App.ahKindBitmap[ASSIGN_KEY] = LoadBitmapW(hInstance, MAKEINTRESOURCEW(IDB_ASSIGN_KEY));
-    g_App.ahKindBitmap[ASSIGN_MOUSE] = LoadBitmapW(hInstance, MAKEINTRESOURCEW(IDB_ASSIGN_MOUSE));
-    g_App.ahKindBitmap[ASSIGN_APPLICATION] = LoadBitmapW(hInstance, MAKEINTRESOURCEW(IDB_ASSIGN_APPLICATION));
-    g_App.ahKindBitmap[ASSIGN_DISABLED] = LoadBitmapW(hInstance, MAKEINTRESOURCEW(IDB_ASSIGN_DISABLED));
-
     // One host for the whole process: only the pages come and go.
     if (!g_hHost)
         g_hHost = CreateWindowExW(0, kHostClass, L"Zan", WS_OVERLAPPED | WS_CAPTION | WS_VISIBLE | WS_CLIPCHILDREN,
                                   20, 20, 680, 640, NULL, NULL, hInstance, NULL);
     HWND hHost = g_hHost;
-    SetWindowTextW(hHost, L"Zan");
     g_App.hMainWnd = hHost;
-    for (int i = 0; i < PAGE_COUNT; i++) {
-        DLGPROC pfn = i == PAGE_OPTIONS ? OptionsPageProc : AssignPageProc;
-        g_App.ahPage[i] = CreateDialogParamW(hInstance, MAKEINTRESOURCEW(kPageIds[i]), hHost, pfn, 0);
-        SetWindowPos(g_App.ahPage[i], NULL, 5, 5, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
-    }
-    for (int i = 0; i < PAGE_COUNT; i++)
-        EnumChildWindows(g_App.ahPage[i], SetupChild, 0);
+    CreatePages(hHost);
+    // The main window sizes the tab to its pages; so does the host, without a status bar.
+    RECT rc;
+    GetClientRect(g_App.ahPage[0], &rc);
+    SendMessageW(g_App.hTab, TCM_ADJUSTRECT, TRUE, (LPARAM)&rc);
+    MoveWindow(g_App.hTab, 5, 5, rc.right - rc.left, rc.bottom - rc.top, TRUE);
+    GetClientRect(g_App.hTab, &rc);
+    SendMessageW(g_App.hTab, TCM_ADJUSTRECT, FALSE, (LPARAM)&rc);
+    for (HWND hPage : g_App.ahPage)
+        SetWindowPos(hPage, NULL, rc.left, rc.top, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
     RefreshPages();
     ShowPage(PAGE_REMOTE);
     return hHost;
@@ -108,10 +102,7 @@ HWND CreatePageHost(HINSTANCE hInstance) {
 
 void DestroyPageHost(HWND hHost) {
     (void)hHost;
-    for (HWND &hPage : g_App.ahPage) {
-        DestroyWindow(hPage);
-        hPage = NULL;
-    }
+    DestroyWindow(g_App.hTab);
     for (HBITMAP &h : g_App.ahKindBitmap) {
         DeleteObject(h);
         h = NULL;
@@ -121,6 +112,7 @@ void DestroyPageHost(HWND hHost) {
 }
 
 void ShowPage(int nPage) {
+    SendMessageW(g_App.hTab, TCM_SETCURSEL, nPage, 0);
     for (int i = 0; i < PAGE_COUNT; i++)
         ShowWindow(g_App.ahPage[i], i == nPage ? SW_SHOW : SW_HIDE);
     UpdateWindow(g_App.hMainWnd);
@@ -142,65 +134,6 @@ void SetPath(ASSIGNMENT &a, const wchar_t *pszPath) {
 
 std::wstring PathOf(const ASSIGNMENT &a) {
     return a.pszPath ? std::wstring(a.pszPath) : std::wstring(L"<none>");
-}
-
-void FillDemoSet() {
-    ASSIGNMENT *s = g_CurrentSet.aAssign;
-    auto key = [&](int n, std::initializer_list<WORD> keys) { s[n].nKind = ASSIGN_KEY; SetKeys(s[n], keys); };
-    auto mouse = [&](int n, int action, WORD amount) {
-        s[n].nKind = ASSIGN_MOUSE;
-        s[n].nMouseAction = (BYTE)action;
-        s[n].wMoveAmount = amount;
-    };
-    auto app = [&](int n, const wchar_t *path) { s[n].nKind = ASSIGN_APPLICATION; SetPath(s[n], path); };
-    key(0, {VK_RETURN});
-    key(1, {VK_ESCAPE});
-    key(2, {VK_CONTROL, 'Z'});
-    app(3, L"C:\\windows\\notepad.exe");
-    key(4, {VK_CONTROL, VK_SHIFT, 'S'});
-    mouse(5, MOUSE_LEFT_CLICK, 0);
-    mouse(6, MOUSE_RIGHT_CLICK, 0);
-    key(7, {VK_UP});
-    key(8, {VK_DOWN});
-    mouse(9, MOUSE_SCROLL_UP, 0);
-    key(10, {VK_F12});
-    key(11, {VK_SPACE});
-    mouse(12, MOUSE_DOUBLE_CLICK, 0);
-    mouse(13, MOUSE_MOVE_UP, 400);
-    mouse(14, MOUSE_MOVE_DOWN, 400);
-    mouse(15, MOUSE_MOVE_LEFT, 400);
-    mouse(16, MOUSE_MOVE_RIGHT, 400);
-    key(17, {'A'});
-    key(18, {'B'});
-    app(20, L"C:\\Program Files\\Zan\\計算機.exe");
-    key(22, {VK_MENU, VK_F4});
-    key(24, {VK_UP});
-    key(25, {VK_DOWN});
-    key(26, {VK_LEFT});
-    key(27, {VK_RIGHT});
-    s[28].nKind = ASSIGN_KEY;  // no keys yet: "未設定"
-    s[29].nKind = ASSIGN_APPLICATION;  // no path yet: "未設定"
-    mouse(30, MOUSE_MIDDLE_CLICK, 0);
-    mouse(31, MOUSE_SCROLL_DOWN, 0);
-    mouse(32, MOUSE_MOVE_UP, 800);
-    mouse(33, MOUSE_MOVE_DOWN, 800);
-    mouse(34, MOUSE_MOVE_LEFT, 800);
-    mouse(35, MOUSE_MOVE_RIGHT, 800);
-    mouse(36, MOUSE_SCROLL_UP, 0);
-    mouse(37, MOUSE_SCROLL_DOWN, 0);
-    mouse(38, MOUSE_SCROLL_LEFT, 0);
-    mouse(39, MOUSE_SCROLL_RIGHT, 0);
-    g_CurrentSet.abLed[0] = 1;
-    g_CurrentSet.abLed[2] = 1;
-    g_CurrentSet.nAnalogCorrection = 2;
-}
-
-COLORREF PixelOf(HWND hButton, int x, int y) {
-    UpdateWindow(hButton);
-    HDC hDC = GetDC(hButton);
-    COLORREF cr = GetPixel(hDC, x, y);
-    ReleaseDC(hButton, hDC);
-    return cr;
 }
 
 static BOOL CALLBACK FindKeyDialogProc(HWND hWnd, LPARAM lParam) {

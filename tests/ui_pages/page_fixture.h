@@ -13,8 +13,7 @@
 #include "assignment.h"
 #include "pump.h"
 
-// Creates the host window and the four pages as the main window does (pages, controls
-// set-up, refill). Used by the tests and by the screenshot program.
+// The host window with the main window's own pages (CreatePages), refilled from the set.
 HWND CreatePageHost(HINSTANCE hInstance);
 void DestroyPageHost(HWND hHost);
 void ShowPage(int nPage);
@@ -24,11 +23,6 @@ void ShowPage(int nPage);
 void SetKeys(ASSIGNMENT &a, std::initializer_list<WORD> keys);
 void SetPath(ASSIGNMENT &a, const wchar_t *pszPath);
 std::wstring PathOf(const ASSIGNMENT &a);
-// A demo set with every kind on every page.
-void FillDemoSet();
-
-// What a slot button shows, read back from its pixels.
-COLORREF PixelOf(HWND hButton, int x, int y);
 
 // Runs body on the key setting dialog once it is up, inside its modal loop. The body
 // should end the dialog; if it doesn't, the dialog is ended with -1.
