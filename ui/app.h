@@ -40,6 +40,9 @@ void UpdateRunMenu(void);
 /* Saves the current set to its file, or under a chosen name when it has none; failures
  * are reported. 1 when it was saved. */
 int SaveCurrentSet(HWND hWnd);
+/* After a set was put in place: its file is current and clean; pages, LEDs, the remote's
+ * settings and the title follow it. */
+void AdoptLoadedFile(LPCWSTR pszPath);
 void RefreshBatteryPart(void);
 
 /* Private messages of the main window (WM_APP + 0x40 to 0x4F are this block's). */

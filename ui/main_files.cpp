@@ -27,8 +27,7 @@ int LoadIntoCurrentSet(LPCWSTR pszPath)
     return bLoaded;
 }
 
-/* After a successful load: the file is current and clean, the pages and LEDs follow it. */
-static void AdoptLoadedFile(LPCWSTR pszPath)
+void AdoptLoadedFile(LPCWSTR pszPath)
 {
     lstrcpynW(g_State.szCurrentFile, pszPath, MAX_PATH);
     ApplyLedPattern(&g_CurrentSet, g_State.nSelectedRemote);

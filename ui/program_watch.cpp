@@ -118,17 +118,6 @@ static int KeepDefaultSet(void)
     return 1;
 }
 
-/* The set just put in place is current and clean; pages, LEDs and title follow it. */
-static void AdoptSet(LPCWSTR pszFile)
-{
-    lstrcpynW(g_State.szCurrentFile, pszFile, MAX_PATH);
-    ApplyLedPattern(&g_CurrentSet, g_State.nSelectedRemote);
-    ApplyRemoteSettings(g_State.nSelectedRemote);
-    RefreshPages();
-    g_State.bModified = 0;
-    UpdateTitle();
-}
-
 static int SwitchToProgram(const PROGRAM_SET *pEntry)
 {
     int bFromDefault = !g_Watch.szActiveProgram[0];
@@ -146,7 +135,7 @@ static int SwitchToProgram(const PROGRAM_SET *pEntry)
     }
     lstrcpynW(g_Watch.szActiveProgram, pEntry->szProgram, MAX_PATH);
     lstrcpynW(g_Watch.szActiveFile, pEntry->szSettingFile, MAX_PATH);
-    AdoptSet(pEntry->szSettingFile);
+    AdoptLoadedFile(pEntry->szSettingFile);
     return 1;
 }
 
@@ -160,7 +149,7 @@ static void SwitchToDefault(void)
     /* The strings now belong to the current set. */
     g_Watch.bHaveDefault = 0;
     g_Watch.szActiveProgram[0] = L'\0';
-    AdoptSet(g_Watch.szDefaultFile);
+    AdoptLoadedFile(g_Watch.szDefaultFile);
 }
 
 /* Says why the set stays, once for each target. */
