@@ -14,6 +14,7 @@
 # Each object's .gcda name is the absolute Linux path of its build folder; GCOV_PREFIX=Z:
 # makes the Windows processes write it through Wine's Z: drive (which maps to /), whatever
 # drive they run on. Every test process adds its counts to the same files when it exits.
+# The prefix is left out of gcovr's search: its z: link leads to / and other build trees.
 set -e
 BUILD="$(cd "$(dirname "$0")/.." && pwd)/build-coverage"
 . "$(dirname "$0")/common.sh"
@@ -43,6 +44,7 @@ cd "$ROOT"
 mkdir -p "$BUILD/coverage"
 gcovr -j 2 --root "$ROOT" --object-directory "$BUILD" \
     --gcov-executable i686-w64-mingw32-gcov \
+    --exclude-directories '.*wineprefix.*' \
     --filter 'remote_io/' --filter 'mapper/' --filter 'ui/' \
     --exclude-throw-branches --exclude-unreachable-branches \
     --txt "$BUILD/coverage.txt" --html-details "$BUILD/coverage/index.html" \
