@@ -2,9 +2,46 @@
 
 #include <stdio.h>
 
+namespace {
+
 FakeSystem *g_pFake;
 
-namespace {
+const char *ButtonName(DWORD flags)
+{
+    const std::pair<DWORD, const char *> names[] = {
+        { MOUSEEVENTF_LEFTDOWN, "LEFTDOWN" }, { MOUSEEVENTF_LEFTUP, "LEFTUP" },
+        { MOUSEEVENTF_MIDDLEDOWN, "MIDDLEDOWN" }, { MOUSEEVENTF_MIDDLEUP, "MIDDLEUP" },
+        { MOUSEEVENTF_RIGHTDOWN, "RIGHTDOWN" }, { MOUSEEVENTF_RIGHTUP, "RIGHTUP" },
+    };
+    for (const auto &n : names)
+        if (n.first == flags)
+            return n.second;
+    return "with other flags";
+}
+
+// "key 0x11 down", "mouse LEFTUP", "move 10,0", "wheel -60", "hwheel 60"; fields the
+// engine must leave zero are checked here, once for every test.
+std::string DescribeInput(const INPUT &input)
+{
+    char text[64];
+    if (input.type == INPUT_KEYBOARD) {
+        const KEYBDINPUT &k = input.ki;
+        EXPECT_EQ(0u, k.time | k.dwExtraInfo | (k.dwFlags & ~(KEYEVENTF_KEYUP | KEYEVENTF_EXTENDEDKEY)));
+        snprintf(text, sizeof(text), "key 0x%02x %s", k.wVk, (k.dwFlags & KEYEVENTF_KEYUP) ? "up" : "down");
+        return text;
+    }
+    const MOUSEINPUT &m = input.mi;
+    bool wheel = m.dwFlags == MOUSEEVENTF_WHEEL || m.dwFlags == MOUSEEVENTF_HWHEEL;
+    EXPECT_EQ(0u, m.time | m.dwExtraInfo | (wheel ? 0 : m.mouseData));
+    if (m.dwFlags == MOUSEEVENTF_MOVE)
+        snprintf(text, sizeof(text), "move %ld,%ld", m.dx, m.dy);
+    else if (wheel)
+        snprintf(text, sizeof(text), "%s %d", m.dwFlags == MOUSEEVENTF_WHEEL ? "wheel" : "hwheel", (int)m.mouseData);
+    else
+        snprintf(text, sizeof(text), "mouse %s", ButtonName(m.dwFlags));
+    EXPECT_EQ(0, m.dwFlags == MOUSEEVENTF_MOVE ? 0 : m.dx | m.dy) << text;
+    return text;
+}
 
 UINT WINAPI FakeSendInput(UINT cInputs, LPINPUT pInputs, int cbSize)
 {
@@ -22,19 +59,15 @@ UINT WINAPI FakeSendInput(UINT cInputs, LPINPUT pInputs, int cbSize)
 
 HINSTANCE WINAPI FakeShellExecute(HWND hWnd, LPCWSTR verb, LPCWSTR file, LPCWSTR parameters, LPCWSTR directory, INT show)
 {
-    g_pFake->launches.push_back({ verb ? verb : L"", file ? file : L"", hWnd == NULL, parameters == NULL,
-                                  directory == NULL, show });
+    g_pFake->launches.push_back({ verb, file, !hWnd && !parameters && !directory, show });
     return (HINSTANCE)g_pFake->shellResult;
 }
 
 BOOL WINAPI FakeSystemParametersInfo(UINT action, UINT, PVOID value, UINT)
 {
-    if (action == SPI_GETKEYBOARDDELAY)
-        *(int *)value = g_pFake->keyboardDelay;
-    else if (action == SPI_GETKEYBOARDSPEED)
-        *(int *)value = g_pFake->keyboardSpeed;
-    else
+    if (action != SPI_GETKEYBOARDDELAY && action != SPI_GETKEYBOARDSPEED)
         return FALSE;
+    *(int *)value = action == SPI_GETKEYBOARDDELAY ? g_pFake->keyboardDelay : g_pFake->keyboardSpeed;
     return TRUE;
 }
 
@@ -45,56 +78,31 @@ DWORD WINAPI FakeClock(void)
 
 }  // namespace
 
-std::string DescribeInput(const INPUT &input)
-{
-    char text[64];
-    if (input.type == INPUT_KEYBOARD) {
-        const KEYBDINPUT &k = input.ki;
-        EXPECT_EQ(0u, k.time);
-        EXPECT_EQ(0u, k.dwExtraInfo);
-        EXPECT_EQ(0u, k.dwFlags & ~(KEYEVENTF_KEYUP | KEYEVENTF_EXTENDEDKEY)) << "no other key flag is set";
-        snprintf(text, sizeof(text), "key 0x%02x %s", k.wVk, (k.dwFlags & KEYEVENTF_KEYUP) ? "up" : "down");
-        return text;
-    }
-    const MOUSEINPUT &m = input.mi;
-    EXPECT_EQ(0u, m.time);
-    EXPECT_EQ(0u, m.dwExtraInfo);
-    switch (m.dwFlags) {
-    case MOUSEEVENTF_MOVE:
-        EXPECT_EQ(0u, m.mouseData);
-        snprintf(text, sizeof(text), "move %ld,%ld", m.dx, m.dy);
-        return text;
-    case MOUSEEVENTF_WHEEL:
-    case MOUSEEVENTF_HWHEEL:
-        snprintf(text, sizeof(text), "%s %d", m.dwFlags == MOUSEEVENTF_WHEEL ? "wheel" : "hwheel", (int)m.mouseData);
-        return text;
-    }
-    EXPECT_EQ(0, m.dx);
-    EXPECT_EQ(0, m.dy);
-    EXPECT_EQ(0u, m.mouseData);
-    static const struct { DWORD flag; const char *name; } buttons[] = {
-        { MOUSEEVENTF_LEFTDOWN, "LEFTDOWN" }, { MOUSEEVENTF_LEFTUP, "LEFTUP" },
-        { MOUSEEVENTF_MIDDLEDOWN, "MIDDLEDOWN" }, { MOUSEEVENTF_MIDDLEUP, "MIDDLEUP" },
-        { MOUSEEVENTF_RIGHTDOWN, "RIGHTDOWN" }, { MOUSEEVENTF_RIGHTUP, "RIGHTUP" },
-    };
-    for (const auto &b : buttons)
-        if (m.dwFlags == b.flag)
-            return std::string("mouse ") + b.name;
-    snprintf(text, sizeof(text), "mouse flags 0x%lx", m.dwFlags);
-    return text;
-}
-
 void EngineTest::SetUp()
 {
     InitializeCriticalSection(&fake.lock);
     g_pFake = &fake;
     INPUT_SEAM seam = { FakeSendInput, FakeShellExecute, FakeSystemParametersInfo, FakeClock };
     SetInputSeam(&seam);
+    ASSERT_TRUE(CreateRecordLock());
+    Reset();
+}
+
+void EngineTest::Reset()
+{
     ResetProgramState();
     SetSelectedRemote(0);
+    ReleaseAssignmentPaths(&g_CurrentSet);
     InitAssignmentSet(&g_CurrentSet);
-    ASSERT_TRUE(CreateRecordLock());
+    fake.calls.clear();
+    fake.raw.clear();
+    fake.times.clear();
+    fake.launches.clear();
+    fake.now = 1000;
     InitEngineState(&state);
+    key = {};
+    keyEx = {};
+    taken = 0;
 }
 
 void EngineTest::TearDown()
@@ -104,7 +112,6 @@ void EngineTest::TearDown()
     InitAssignmentSet(&g_CurrentSet);
     ResetProgramState();
     SetInputSeam(NULL);
-    g_pFake = NULL;
     DeleteCriticalSection(&fake.lock);
 }
 
@@ -114,25 +121,24 @@ void EngineTest::Cycle(DWORD ms)
     RunEngineCycle(&state);
 }
 
-std::vector<Call> EngineTest::Take()
+Calls EngineTest::Take()
 {
     EnterCriticalSection(&fake.lock);
-    std::vector<Call> fresh(fake.calls.begin() + taken, fake.calls.end());
+    Calls fresh(fake.calls.begin() + taken, fake.calls.end());
     taken = fake.calls.size();
     LeaveCriticalSection(&fake.lock);
     return fresh;
 }
 
-void EngineTest::SetKey(int WM_KEY::*field, int value)
+void EngineTest::Set(int input, int value)
 {
-    key.*field = value;
-    StoreKeyCopy(&key);
-}
-
-void EngineTest::SetKeyEx(int field, int value)
-{
-    keyEx.anField[field] = value;
-    StoreExtensionCopy(&keyEx);
+    if (input >= EX) {
+        keyEx.anField[input - EX] = value;
+        StoreExtensionCopy(&keyEx);
+    } else {
+        (&key.nA)[input] = value;
+        StoreKeyCopy(&key);
+    }
 }
 
 void EngineTest::AssignKeys(int slot, std::initializer_list<WORD> keys)
@@ -140,9 +146,7 @@ void EngineTest::AssignKeys(int slot, std::initializer_list<WORD> keys)
     ASSIGNMENT &a = g_CurrentSet.aAssign[slot];
     a.nKind = ASSIGN_KEY;
     a.nKeyCount = (int)keys.size();
-    int i = 0;
-    for (WORD k : keys)
-        a.awKey[i++] = k;
+    std::copy(keys.begin(), keys.end(), a.awKey);
 }
 
 void EngineTest::AssignMouse(int slot, int action, WORD amount)
@@ -151,4 +155,14 @@ void EngineTest::AssignMouse(int slot, int action, WORD amount)
     a.nKind = ASSIGN_MOUSE;
     a.nMouseAction = (BYTE)action;
     a.wMoveAmount = amount;
+}
+
+void EngineTest::AssignLaunch(int slot, const wchar_t *path)
+{
+    ASSIGNMENT &a = g_CurrentSet.aAssign[slot];
+    a.nKind = ASSIGN_APPLICATION;
+    if (path) {
+        a.pszPath = AllocPathText(lstrlenW(path));
+        lstrcpyW(a.pszPath, path);
+    }
 }

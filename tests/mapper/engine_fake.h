@@ -12,16 +12,17 @@
 #include "program_state.h"
 
 typedef std::vector<std::string> Call;   // one SendInput call, one text per INPUT
+typedef std::vector<Call> Calls;
 
 struct Launch {
     std::wstring verb, file;
-    bool noOwner, noParameters, noDirectory;
+    bool noOwnerParametersOrDirectory;
     int show;
 };
 
 struct FakeSystem {
     CRITICAL_SECTION lock;
-    std::vector<Call> calls;
+    Calls calls;
     std::vector<std::vector<INPUT>> raw;
     std::vector<DWORD> times;   // the clock at each SendInput call
     std::vector<Launch> launches;
@@ -31,34 +32,33 @@ struct FakeSystem {
     DWORD now = 1000;
 };
 
-extern FakeSystem *g_pFake;
-
-// "key 0x11 down", "mouse LEFTUP", "move 10,0", "wheel -60", "hwheel 60".
-std::string DescribeInput(const INPUT &input);
+// Inputs a scenario sets: WM_KEY's first fields by index, WM_KEYEX's fields as EX + index.
+enum { IN_A, IN_B, IN_MINUS, EX = 100 };
 
 // Installs the fake seam, a fresh current set, a fresh program state with remote 0 in
 // use and the record lock; removes them all afterwards.
 struct EngineTest : ::testing::Test {
     FakeSystem fake;
     ENGINE_STATE state;
+    WM_KEY key;
+    WM_KEYEX keyEx;
+    size_t taken;
 
     void SetUp() override;
     void TearDown() override;
+    // Back to the start of SetUp's state, for each case of a table.
+    void Reset();
 
     // One cycle, ms after the previous one.
     void Cycle(DWORD ms = ENGINE_CYCLE_MS);
     void Cycles(int n) { for (int i = 0; i < n; i++) Cycle(); }
     // The calls made since the last Take.
-    std::vector<Call> Take();
+    Calls Take();
 
-    void SetKey(int WM_KEY::*field, int value);
-    void SetKeyEx(int field, int value);
+    void Set(int input, int value);
     void AssignKeys(int slot, std::initializer_list<WORD> keys);
     void AssignMouse(int slot, int action, WORD amount = 0);
-
-    WM_KEY key = {};
-    WM_KEYEX keyEx = {};
-    size_t taken = 0;
+    void AssignLaunch(int slot, const wchar_t *path);
 };
 
 #endif

@@ -1,0 +1,225 @@
+// Key, mouse and application slots through whole engine cycles, and the stick's sectors.
+#include "engine_fake.h"
+
+#include <shellapi.h>
+
+namespace {
+
+enum { NUN_X = EX + 2, NUN_Y = EX + 3, CLS_ZL = EX + 13, CLS_LT = EX + 19 };
+enum { SLOT_C = 11, SLOT_NUN_UP = 13, SLOT_NUN_DOWN = 14, SLOT_NUN_RIGHT = 16, SLOT_CLS_A = 17, SLOT_ZL = 30 };
+
+const Call kCtrlCDown = { "key 0x11 down", "key 0x43 down" };
+const Call kCtrlCUp = { "key 0x11 up", "key 0x43 up" };
+
+// Set one input, run cycles of ms each, and the calls those cycles made.
+struct Step {
+    int input, value, cycles;
+    Calls want;
+    DWORD ms = ENGINE_CYCLE_MS;
+};
+
+struct Scenario {
+    const char *name;
+    void (*assign)(EngineTest &t);
+    std::vector<Step> steps;
+};
+
+void Repeat(EngineTest &t, int delay, int speed)
+{
+    g_CurrentSet.bSystemRepeat = 1;
+    t.fake.keyboardDelay = delay;
+    t.fake.keyboardSpeed = speed;
+}
+
+const Scenario kScenarios[] = {
+    { "held keys are sent every cycle and released once", [](EngineTest &t) { t.AssignKeys(0, { VK_CONTROL, 'C' }); },
+      { { IN_A, 1, 5, Calls(5, kCtrlCDown) }, { IN_A, 0, 3, { kCtrlCUp } } } },
+    { "an unreported button counts as pressed", [](EngineTest &t) { t.AssignKeys(1, { 'B' }); },
+      { { IN_B, -1, 1, { { "key 0x42 down" } } } } },
+    { "a key slot without keys sends nothing", [](EngineTest &t) { t.AssignKeys(0, {}); },
+      { { IN_A, 1, 3, {} } } },
+    { "a held print-screen is pressed once, shared by all slots", [](EngineTest &t) {
+          t.AssignKeys(0, { VK_SNAPSHOT });
+          t.AssignKeys(1, { VK_MENU, VK_SNAPSHOT }); },
+      { { IN_A, 1, 3, { { "key 0x2c down" } } },
+        { IN_B, 1, 1, { { "key 0x12 down" } } },
+        { IN_A, 0, 1, { { "key 0x2c up" }, { "key 0x12 down", "key 0x2c down" } } },
+        { IN_B, 0, 1, { { "key 0x12 up", "key 0x2c up" } } } } },
+    // Delay (setting + 1) * 250 ms, interval 400 - 12 * speed ms, counted from the press.
+    { "system repeat: 500 ms delay, 40 ms interval", [](EngineTest &t) {
+          Repeat(t, 1, 30);
+          t.AssignKeys(0, { VK_CONTROL, 'C' }); },
+      { { IN_A, 1, 1, { kCtrlCDown } }, { IN_A, 1, 50, { kCtrlCDown } }, { IN_A, 1, 4, { kCtrlCDown } },
+        { IN_A, 1, 4, { kCtrlCDown } }, { IN_A, 0, 3, { kCtrlCUp } } } },
+    { "system repeat: 250 ms delay, 400 ms interval", [](EngineTest &t) {
+          Repeat(t, 0, 0);
+          t.AssignKeys(0, { 'X' }); },
+      { { IN_A, 1, 1, { { "key 0x58 down" } } }, { IN_A, 1, 25, { { "key 0x58 down" } } },
+        { IN_A, 1, 40, { { "key 0x58 down" } } } } },
+    { "a late cycle sends one repeat, the backlog goes one per cycle", [](EngineTest &t) {
+          Repeat(t, 0, 31);
+          t.AssignKeys(0, { 'X' }); },
+      { { IN_A, 1, 1, { { "key 0x58 down" } } }, { IN_A, 1, 1, { { "key 0x58 down" } }, 1000 },
+        { IN_A, 1, 1, { { "key 0x58 down" } } } } },
+    { "only the newest held slot repeats", [](EngineTest &t) {
+          Repeat(t, 0, 25);
+          t.AssignKeys(0, { 'A' });
+          t.AssignKeys(1, { 'B' }); },
+      { { IN_A, 1, 10, { { "key 0x41 down" } } },
+        { IN_B, 1, 46, Calls(4, { "key 0x42 down" }) },  // the press, the delay at 25, intervals at 35 and 45
+        { IN_A, 0, 1, { { "key 0x41 up" } } },
+        { IN_B, 0, 1, { { "key 0x42 up" } } } } },
+    { "clicks press and release", [](EngineTest &t) {
+          t.AssignMouse(0, MOUSE_LEFT_CLICK);
+          t.AssignMouse(1, MOUSE_MIDDLE_CLICK);
+          t.AssignMouse(2, MOUSE_RIGHT_CLICK); },
+      { { IN_A, 1, 1, { { "mouse LEFTDOWN" } } }, { IN_B, 1, 1, { { "mouse MIDDLEDOWN" } } },
+        { IN_MINUS, 1, 2, { { "mouse RIGHTDOWN" } } }, { IN_A, 0, 1, { { "mouse LEFTUP" } } },
+        { IN_B, 0, 1, { { "mouse MIDDLEUP" } } }, { IN_MINUS, 0, 2, { { "mouse RIGHTUP" } } } } },
+    { "a double click is four calls on the press", [](EngineTest &t) { t.AssignMouse(0, MOUSE_DOUBLE_CLICK); },
+      { { IN_A, 1, 3, { { "mouse LEFTDOWN" }, { "mouse LEFTUP" }, { "mouse LEFTDOWN" }, { "mouse LEFTUP" } } },
+        { IN_A, 0, 2, {} } } },
+    // Amount in pixels per second; a late cycle moves further, fractions carry over.
+    { "moves follow the amount and the elapsed time", [](EngineTest &t) {
+          t.AssignMouse(0, MOUSE_MOVE_RIGHT, 1000);
+          t.AssignMouse(1, MOUSE_MOVE_UP, 50); },
+      { { IN_A, 1, 2, Calls(2, { "move 10,0" }) }, { IN_A, 1, 1, { { "move 25,0" } }, 25 },
+        { IN_A, 0, 1, {} },
+        { IN_B, 1, 4, { { "move 0,0" }, { "move 0,-1" }, { "move 0,0" }, { "move 0,-1" } } } } },
+    { "the wheel steps every cycle while held, a stick by its deflection", [](EngineTest &t) {
+          g_State.nExtensionKind = WMEXT_NUNCHUK;
+          t.AssignMouse(0, MOUSE_SCROLL_DOWN);
+          t.AssignMouse(1, MOUSE_SCROLL_LEFT);
+          t.AssignMouse(SLOT_NUN_DOWN, MOUSE_SCROLL_DOWN); },
+      { { IN_A, 1, 2, Calls(2, { "wheel -60" }) }, { IN_A, 0, 0, {} }, { IN_B, 1, 1, { { "hwheel 60" } } },
+        { IN_B, 0, 0, {} }, { NUN_Y, -20, 1, { { "wheel -12" } } } } },  // just past the dead zone
+    { "a stick moves the pointer in proportion to its deflection", [](EngineTest &t) {
+          g_State.nExtensionKind = WMEXT_NUNCHUK;
+          t.AssignMouse(SLOT_NUN_RIGHT, MOUSE_MOVE_RIGHT, 1000); },
+      { { NUN_X, 40, 2, Calls(2, { "move 4,0" }) } } },
+    { "a stick at 45 degrees presses up and right; a Nunchuk leaves the Classic slots alone", [](EngineTest &t) {
+          g_State.nExtensionKind = WMEXT_NUNCHUK;
+          t.AssignKeys(SLOT_NUN_UP, { VK_UP });
+          t.AssignKeys(SLOT_NUN_RIGHT, { VK_RIGHT });
+          t.AssignKeys(SLOT_CLS_A, { 'Q' }); },
+      { { EX, 1, 0, {} }, { NUN_X, 50, 0, {} }, { NUN_Y, 50, 1, { { "key 0x26 down" }, { "key 0x27 down" } } } } },
+    { "without an extension its slots act on the last values", [](EngineTest &t) {
+          t.AssignKeys(SLOT_C, { 'C' });
+          t.AssignKeys(SLOT_CLS_A, { 'A' }); },
+      { { EX, 1, 1, { { "key 0x43 down" }, { "key 0x41 down" } } } } },
+    { "a Classic leaves the Nunchuk slots alone; a trigger counts from 20, not its button", [](EngineTest &t) {
+          g_State.nExtensionKind = WMEXT_CLASSIC_PRO;
+          t.AssignKeys(SLOT_C, { 'C' });
+          t.AssignKeys(SLOT_CLS_A, { 'A' });
+          t.AssignKeys(SLOT_ZL, { 'Z' }); },
+      { { EX, 1, 1, { { "key 0x41 down" } } }, { EX, 0, 1, { { "key 0x41 up" } } }, { CLS_LT, 19, 1, {} }, { CLS_LT, 20, 1, { { "key 0x5a down" } } },
+        { CLS_ZL, 1, 0, {} }, { CLS_LT, 0, 1, { { "key 0x5a up" } } } } },
+};
+
+TEST_F(EngineTest, SlotsThroughCycles)
+{
+    for (const Scenario &s : kScenarios) {
+        SCOPED_TRACE(s.name);
+        Reset();
+        s.assign(*this);
+        for (size_t i = 0; i < s.steps.size(); i++) {
+            SCOPED_TRACE(::testing::Message() << "step " << i);
+            Set(s.steps[i].input, s.steps[i].value);
+            for (int c = 0; c < s.steps[i].cycles; c++)
+                Cycle(s.steps[i].ms);
+            EXPECT_EQ(s.steps[i].want, Take());
+        }
+    }
+}
+
+// Programs that read scan codes tell the arrows and the editing block from the keypad by
+// the extended flag alone; the virtual-key code stays what was assigned. A key still held
+// when running resumes goes down again.
+TEST_F(EngineTest, KeysCarryTheirScanCodeAndTheExtendedFlag)
+{
+    struct Case { WORD vk, scan; bool extended; } cases[] = {
+        { VK_LEFT, 0x4B, true }, { VK_NEXT, 0x51, true }, { VK_INSERT, 0x52, true }, { VK_RMENU, 0x38, true },
+        { VK_SNAPSHOT, 0x37, true },  // Print Screen's own code, not SysRq's
+        { 'C', 0x2E, false }, { VK_CONTROL, 0x1D, false }, { VK_SPACE, 0x39, false }, { VK_RETURN, 0x1C, false },
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.vk);
+        Reset();
+        AssignKeys(0, { c.vk });
+        Set(IN_A, 1);
+        Cycle();
+        g_State.bRunning = 0;  // the stop's own release
+        Cycle();
+        g_State.bRunning = 1;
+        Cycle();
+        Set(IN_A, 0);
+        Cycle();
+        ASSERT_EQ(4u, fake.raw.size());
+        for (size_t i = 0; i < fake.raw.size(); i++) {
+            const KEYBDINPUT &k = fake.raw[i][0].ki;
+            EXPECT_EQ(c.vk, k.wVk);
+            EXPECT_EQ(c.scan, k.wScan);
+            EXPECT_EQ(c.extended, (k.dwFlags & KEYEVENTF_EXTENDEDKEY) != 0) << "input " << i;
+            EXPECT_EQ(i % 2 == 1, (k.dwFlags & KEYEVENTF_KEYUP) != 0) << "input " << i;
+        }
+    }
+}
+
+// Each press launches once; a failed or impossible launch is posted to the window with the
+// slot and the shell's result, for the window to show while the engine goes on.
+TEST_F(EngineTest, LaunchesOncePerPressAndPostsFailures)
+{
+    const UINT kReport = WM_APP + 0x40;
+    HWND hWnd = CreateWindowExW(0, L"STATIC", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, NULL, NULL, NULL);
+    ASSERT_TRUE(hWnd);
+    state.hReportWnd = hWnd;
+    state.uReportMsg = kReport;
+    AssignLaunch(0, L"C:\\tools\\run.exe");
+    AssignLaunch(1, NULL);
+    for (int result : { 42, 32 }) {  // 32 and below are failures
+        fake.shellResult = result;
+        Set(IN_A, 1);
+        Set(IN_B, 1);
+        Cycles(3);
+        Set(IN_A, 0);
+        Set(IN_B, 0);
+        Cycle();
+    }
+    ASSERT_EQ(2u, fake.launches.size());
+    for (const Launch &l : fake.launches) {
+        EXPECT_EQ(L"open", l.verb);
+        EXPECT_EQ(L"C:\\tools\\run.exe", l.file);
+        EXPECT_TRUE(l.noOwnerParametersOrDirectory);
+        EXPECT_EQ(SW_SHOWNORMAL, l.show);
+    }
+    std::vector<std::string> posted;  // "slot result"
+    MSG msg;
+    while (PeekMessageW(&msg, hWnd, kReport, kReport, PM_REMOVE))
+        posted.push_back(std::to_string(msg.wParam) + " " + std::to_string(msg.lParam));
+    EXPECT_EQ(std::vector<std::string>({ "1 2", "0 32", "1 2" }), posted);
+    EXPECT_TRUE(Take().empty());
+    DestroyWindow(hWnd);
+}
+
+TEST(StickValue, SectorsOf135DegreesAndADeadZoneOf20)
+{
+    struct Case { int x, y, up, down, left, right; } cases[] = {
+        { 50, 50, 50, 0, 0, 50 },     // 45 degrees presses both neighbours
+        { -50, -50, 0, 50, 50, 0 },
+        { 19, 0, 0, 0, 0, 0 },
+        { 13, 13, 0, 0, 0, 0 },       // 338 < 400
+        { 0, -20, 0, 20, 0, 0 },
+        { -20, 0, 0, 0, 20, 0 },
+        { 100, 30, 0, 0, 0, 100 },    // 16.7 degrees: right only
+        { 100, 45, 45, 0, 0, 100 },   // 24.2 degrees: up begins at 22.5
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(::testing::Message() << "x " << c.x << " y " << c.y);
+        EXPECT_EQ(c.up, GetStickValue(DIRECTION_UP, c.x, c.y));
+        EXPECT_EQ(c.down, GetStickValue(DIRECTION_DOWN, c.x, c.y));
+        EXPECT_EQ(c.left, GetStickValue(DIRECTION_LEFT, c.x, c.y));
+        EXPECT_EQ(c.right, GetStickValue(DIRECTION_RIGHT, c.x, c.y));
+    }
+}
+
+}  // namespace
