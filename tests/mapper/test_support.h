@@ -1,4 +1,4 @@
-// Temporary folders and file bytes for the mapper tests.
+// Temporary folders, file bytes and a sample set for the settings-file tests.
 #ifndef ZAN_TEST_SUPPORT_H
 #define ZAN_TEST_SUPPORT_H
 
@@ -7,9 +7,11 @@
 #include <string>
 #include <vector>
 
+#include "assignment.h"
+
 typedef std::vector<BYTE> Bytes;
 
-// A fresh folder under the temp path, removed with everything in it at the end.
+// A fresh folder under the temp path, removed with the files in it at the end.
 struct TempDir {
     std::wstring path;
     TempDir();
@@ -22,13 +24,16 @@ void WriteBytes(const std::wstring &path, const Bytes &bytes);
 Bytes ReadBytes(const std::wstring &path);
 bool FileExists(const std::wstring &path);
 
-void AppendLe32(Bytes &b, DWORD v);
-void AppendLe16(Bytes &b, WORD v);
-void AppendZeros(Bytes &b, size_t n);
+// A little-endian value of width bytes at the offset.
+void Poke(Bytes &b, size_t at, DWORD value, int width);
+// Offset of a slot's 28-byte entry in a version 1 or 3 file.
+inline size_t Entry(int slot) { return 4 + 28 * (size_t)slot; }
 
-#include "assignment.h"
+// A set that touches every field kind, without paths; and its file, laid out by hand.
+void FillSample(ASSIGNMENT_SET *set);
+Bytes SampleBytes(DWORD version);
 
-// Field by field (padding ignored); paths by text, or by pointer when samePointers.
-void ExpectSetsEqual(const ASSIGNMENT_SET &want, const ASSIGNMENT_SET &got, bool samePointers = false);
+// Field by field (padding ignored); paths by text.
+void ExpectSetsEqual(const ASSIGNMENT_SET &want, const ASSIGNMENT_SET &got);
 
 #endif
