@@ -19,15 +19,17 @@ const char *ButtonName(DWORD flags)
     return "with other flags";
 }
 
-// "key 0x11 down", "mouse LEFTUP", "move 10,0", "wheel -60", "hwheel 60"; fields the
-// engine must leave zero are checked here, once for every test.
+// "key 0x11 (1d) down" (the virtual key, then the scan code, with e0 for an extended key),
+// "mouse LEFTUP", "move 10,0", "wheel -60"; fields the engine must leave zero are checked
+// here, once for every test.
 std::string DescribeInput(const INPUT &input)
 {
     char text[64];
     if (input.type == INPUT_KEYBOARD) {
         const KEYBDINPUT &k = input.ki;
         EXPECT_EQ(0u, k.time | k.dwExtraInfo | (k.dwFlags & ~(KEYEVENTF_KEYUP | KEYEVENTF_EXTENDEDKEY)));
-        snprintf(text, sizeof(text), "key 0x%02x %s", k.wVk, (k.dwFlags & KEYEVENTF_KEYUP) ? "up" : "down");
+        snprintf(text, sizeof(text), "key 0x%02x (%s%02x) %s", k.wVk, (k.dwFlags & KEYEVENTF_EXTENDEDKEY) ? "e0 " : "",
+                 k.wScan, (k.dwFlags & KEYEVENTF_KEYUP) ? "up" : "down");
         return text;
     }
     const MOUSEINPUT &m = input.mi;
@@ -51,7 +53,6 @@ UINT WINAPI FakeSendInput(UINT cInputs, LPINPUT pInputs, int cbSize)
         call.push_back(DescribeInput(pInputs[i]));
     EnterCriticalSection(&g_pFake->lock);
     g_pFake->calls.push_back(call);
-    g_pFake->raw.push_back(std::vector<INPUT>(pInputs, pInputs + cInputs));
     g_pFake->times.push_back(g_pFake->now);
     LeaveCriticalSection(&g_pFake->lock);
     return cInputs;
@@ -59,7 +60,8 @@ UINT WINAPI FakeSendInput(UINT cInputs, LPINPUT pInputs, int cbSize)
 
 HINSTANCE WINAPI FakeShellExecute(HWND hWnd, LPCWSTR verb, LPCWSTR file, LPCWSTR parameters, LPCWSTR directory, INT show)
 {
-    g_pFake->launches.push_back({ verb, file, !hWnd && !parameters && !directory, show });
+    g_pFake->launches.push_back(std::wstring(verb) + L" " + file + L" show " + std::to_wstring(show)
+                                + (hWnd || parameters || directory ? L" with more" : L""));
     return (HINSTANCE)g_pFake->shellResult;
 }
 
@@ -95,7 +97,6 @@ void EngineTest::Reset()
     ReleaseAssignmentPaths(&g_CurrentSet);
     InitAssignmentSet(&g_CurrentSet);
     fake.calls.clear();
-    fake.raw.clear();
     fake.times.clear();
     fake.launches.clear();
     fake.now = 1000;
@@ -132,7 +133,16 @@ Calls EngineTest::Take()
 
 void EngineTest::Set(int input, int value)
 {
-    if (input >= EX) {
+    if (input == RUNNING) {
+        g_State.bRunning = value;
+    } else if (input == REMOTE) {
+        SetSelectedRemote(value);
+    } else if (input == LOCKED) {
+        if (value)
+            LockRecord();
+        else
+            UnlockRecord();
+    } else if (input >= EX) {
         keyEx.anField[input - EX] = value;
         StoreExtensionCopy(&keyEx);
     } else {

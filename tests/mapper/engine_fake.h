@@ -14,26 +14,20 @@
 typedef std::vector<std::string> Call;   // one SendInput call, one text per INPUT
 typedef std::vector<Call> Calls;
 
-struct Launch {
-    std::wstring verb, file;
-    bool noOwnerParametersOrDirectory;
-    int show;
-};
-
 struct FakeSystem {
     CRITICAL_SECTION lock;
     Calls calls;
-    std::vector<std::vector<INPUT>> raw;
     std::vector<DWORD> times;   // the clock at each SendInput call
-    std::vector<Launch> launches;
+    std::vector<std::wstring> launches;   // "open C:\x.exe show 1", with " with more" for any other argument
     INT_PTR shellResult = 42;
     int keyboardDelay = 1;
     int keyboardSpeed = 31;
     DWORD now = 1000;
 };
 
-// Inputs a scenario sets: WM_KEY's first fields by index, WM_KEYEX's fields as EX + index.
-enum { IN_A, IN_B, IN_MINUS, EX = 100 };
+// What a test sets: WM_KEY's first fields by index, WM_KEYEX's fields as EX + index; whether
+// the set runs, the remote in use, and the record lock held by the window.
+enum { IN_A, IN_B, IN_MINUS, EX = 100, RUNNING = 200, REMOTE, LOCKED };
 
 // Installs the fake seam, a fresh current set, a fresh program state with remote 0 in
 // use and the record lock; removes them all afterwards.
