@@ -166,13 +166,3 @@ void EngineTest::AssignMouse(int slot, int action, WORD amount)
     a.nMouseAction = (BYTE)action;
     a.wMoveAmount = amount;
 }
-
-void EngineTest::AssignLaunch(int slot, const wchar_t *path)
-{
-    ASSIGNMENT &a = g_CurrentSet.aAssign[slot];
-    a.nKind = ASSIGN_APPLICATION;
-    if (path) {
-        a.pszPath = AllocPathText(lstrlenW(path));
-        lstrcpyW(a.pszPath, path);
-    }
-}

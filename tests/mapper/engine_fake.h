@@ -52,7 +52,6 @@ struct EngineTest : ::testing::Test {
     void Set(int input, int value);
     void AssignKeys(int slot, std::initializer_list<WORD> keys);
     void AssignMouse(int slot, int action, WORD amount = 0);
-    void AssignLaunch(int slot, const wchar_t *path);
 };
 
 #endif

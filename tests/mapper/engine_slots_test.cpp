@@ -175,8 +175,9 @@ TEST_F(EngineTest, LaunchesOncePerPressAndPostsFailures)
     ASSERT_TRUE(hWnd);
     state.hReportWnd = hWnd;
     state.uReportMsg = kReport;
-    AssignLaunch(0, L"C:\\tools\\run.exe");
-    AssignLaunch(1, NULL);
+    g_CurrentSet.aAssign[0] = { ASSIGN_APPLICATION, 0, { 0, 0, 0 }, 0, 0, 16, AllocPathText(16) };
+    lstrcpyW(g_CurrentSet.aAssign[0].pszPath, L"C:\\tools\\run.exe");
+    g_CurrentSet.aAssign[1].nKind = ASSIGN_APPLICATION;  // without a path: nothing to launch
     for (int result : { 42, 32 }) {  // 32 and below are failures
         fake.shellResult = result;
         Set(IN_A, 1);

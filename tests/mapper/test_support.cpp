@@ -2,63 +2,46 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+namespace fs = std::filesystem;
+
 TempDir::TempDir()
 {
-    wchar_t base[MAX_PATH], name[MAX_PATH];
-    GetTempPathW(MAX_PATH, base);
-    GetTempFileNameW(base, L"zmt", 0, name);
+    wchar_t name[MAX_PATH];
+    GetTempFileNameW(fs::temp_directory_path().c_str(), L"zmt", 0, name);
     DeleteFileW(name);
     CreateDirectoryW(name, NULL);
     path = name;
 }
 
+TempDir::~TempDir()
+{
+    std::error_code ignored;
+    fs::remove_all(path, ignored);
+}
+
 std::vector<std::wstring> TempDir::Names() const
 {
     std::vector<std::wstring> names;
-    WIN32_FIND_DATAW fd;
-    HANDLE h = FindFirstFileW((path + L"\\*").c_str(), &fd);
-    for (BOOL more = h != INVALID_HANDLE_VALUE; more; more = FindNextFileW(h, &fd))
-        if (fd.cFileName != std::wstring(L".") && fd.cFileName != std::wstring(L".."))
-            names.push_back(fd.cFileName);
-    FindClose(h);
+    for (const fs::directory_entry &entry : fs::directory_iterator(path))
+        names.push_back(entry.path().filename().wstring());
     return names;
-}
-
-TempDir::~TempDir()
-{
-    for (const std::wstring &n : Names()) {
-        SetFileAttributesW(File(n.c_str()).c_str(), FILE_ATTRIBUTE_NORMAL);
-        DeleteFileW(File(n.c_str()).c_str());
-    }
-    RemoveDirectoryW(path.c_str());
 }
 
 void WriteBytes(const std::wstring &path, const Bytes &bytes)
 {
-    HANDLE h = CreateFileW(path.c_str(), GENERIC_WRITE, 0, NULL, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, NULL);
-    ASSERT_NE(INVALID_HANDLE_VALUE, h);
-    DWORD written = 0;
-    WriteFile(h, bytes.data(), (DWORD)bytes.size(), &written, NULL);
-    CloseHandle(h);
-    ASSERT_EQ(bytes.size(), written);
+    std::ofstream file(fs::path(path), std::ios::binary);
+    file.write((const char *)bytes.data(), (std::streamsize)bytes.size());
+    ASSERT_TRUE(file.good());
 }
 
 Bytes ReadBytes(const std::wstring &path)
 {
-    HANDLE h = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, NULL, OPEN_EXISTING, 0, NULL);
-    if (h == INVALID_HANDLE_VALUE)
-        return Bytes();
-    Bytes bytes(GetFileSize(h, NULL));
-    DWORD read = 0;
-    ReadFile(h, bytes.data(), (DWORD)bytes.size(), &read, NULL);
-    CloseHandle(h);
-    bytes.resize(read);
-    return bytes;
-}
-
-bool FileExists(const std::wstring &path)
-{
-    return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+    std::ifstream file(fs::path(path), std::ios::binary);
+    return Bytes(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
 }
 
 void Poke(Bytes &b, size_t at, DWORD value, int width)
@@ -98,21 +81,14 @@ Bytes SampleBytes(DWORD version)
     return b;
 }
 
-void ExpectSetsEqual(const ASSIGNMENT_SET &want, const ASSIGNMENT_SET &got)
+std::wstring Describe(const ASSIGNMENT_SET &set)
 {
-    EXPECT_EQ(want.dwVersion, got.dwVersion);
-    for (int i = 0; i < ASSIGN_SLOTS; i++) {
-        SCOPED_TRACE(::testing::Message() << "slot " << i);
-        const ASSIGNMENT &w = want.aAssign[i], &g = got.aAssign[i];
-        EXPECT_EQ(w.nKind, g.nKind);
-        EXPECT_EQ(w.nKeyCount, g.nKeyCount);
-        EXPECT_EQ(std::vector<WORD>(w.awKey, w.awKey + 3), std::vector<WORD>(g.awKey, g.awKey + 3));
-        EXPECT_EQ(w.nMouseAction, g.nMouseAction);
-        EXPECT_EQ(w.wMoveAmount, g.wMoveAmount);
-        EXPECT_EQ(w.nPathLength, g.nPathLength);
-        EXPECT_EQ(std::wstring(w.pszPath ? w.pszPath : L"(none)"), std::wstring(g.pszPath ? g.pszPath : L"(none)"));
-    }
-    EXPECT_EQ(std::vector<BYTE>(want.abLed, want.abLed + 4), std::vector<BYTE>(got.abLed, got.abLed + 4));
-    EXPECT_EQ(want.bSystemRepeat, got.bSystemRepeat);
-    EXPECT_EQ(want.nAnalogCorrection, got.nAnalogCorrection);
+    std::wostringstream text;
+    text << L"version " << set.dwVersion << L", LEDs " << set.abLed[0] + 0 << set.abLed[1] + 0 << set.abLed[2] + 0
+         << set.abLed[3] + 0 << L", repeat " << set.bSystemRepeat + 0 << L", correction " << set.nAnalogCorrection + 0;
+    for (const ASSIGNMENT &a : set.aAssign)
+        text << L"\nkind " << a.nKind + 0 << L", keys " << a.nKeyCount << L": " << a.awKey[0] << L" " << a.awKey[1]
+             << L" " << a.awKey[2] << L", mouse " << a.nMouseAction + 0 << L" " << a.wMoveAmount << L", path "
+             << a.nPathLength << L" " << (a.pszPath ? a.pszPath : L"(none)");
+    return text.str();
 }

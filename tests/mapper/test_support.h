@@ -11,7 +11,7 @@
 
 typedef std::vector<BYTE> Bytes;
 
-// A fresh folder under the temp path, removed with the files in it at the end.
+// A fresh folder under the temp path, removed with everything in it at the end.
 struct TempDir {
     std::wstring path;
     TempDir();
@@ -22,7 +22,7 @@ struct TempDir {
 
 void WriteBytes(const std::wstring &path, const Bytes &bytes);
 Bytes ReadBytes(const std::wstring &path);
-bool FileExists(const std::wstring &path);
+inline bool FileExists(const std::wstring &path) { return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
 
 // A little-endian value of width bytes at the offset.
 void Poke(Bytes &b, size_t at, DWORD value, int width);
@@ -33,7 +33,7 @@ inline size_t Entry(int slot) { return 4 + 28 * (size_t)slot; }
 void FillSample(ASSIGNMENT_SET *set);
 Bytes SampleBytes(DWORD version);
 
-// Field by field (padding ignored); paths by text.
-void ExpectSetsEqual(const ASSIGNMENT_SET &want, const ASSIGNMENT_SET &got);
+// Every field as text (paths by their text), to compare sets with EXPECT_EQ.
+std::wstring Describe(const ASSIGNMENT_SET &set);
 
 #endif
