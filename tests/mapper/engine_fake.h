@@ -3,6 +3,7 @@
 #define ZAN_ENGINE_FAKE_H
 
 #include <gtest/gtest.h>
+#include <stdio.h>
 
 #include <string>
 #include <vector>
@@ -25,6 +26,80 @@ struct FakeSystem {
     DWORD now = 1000;
 };
 
+inline FakeSystem *g_pFake;
+
+inline const char *ButtonName(DWORD flags)
+{
+    const std::pair<DWORD, const char *> names[] = {
+        { MOUSEEVENTF_LEFTDOWN, "LEFTDOWN" }, { MOUSEEVENTF_LEFTUP, "LEFTUP" },
+        { MOUSEEVENTF_MIDDLEDOWN, "MIDDLEDOWN" }, { MOUSEEVENTF_MIDDLEUP, "MIDDLEUP" },
+        { MOUSEEVENTF_RIGHTDOWN, "RIGHTDOWN" }, { MOUSEEVENTF_RIGHTUP, "RIGHTUP" },
+    };
+    for (const auto &n : names)
+        if (n.first == flags)
+            return n.second;
+    return "with other flags";
+}
+
+// "key 0x11 (1d) down" (the virtual key, then the scan code, with e0 for an extended key),
+// "mouse LEFTUP", "move 10,0", "wheel -60"; fields the engine must leave zero are checked
+// here, once for every test.
+inline std::string DescribeInput(const INPUT &input)
+{
+    char text[64];
+    if (input.type == INPUT_KEYBOARD) {
+        const KEYBDINPUT &k = input.ki;
+        EXPECT_EQ(0u, k.time | k.dwExtraInfo | (k.dwFlags & ~(KEYEVENTF_KEYUP | KEYEVENTF_EXTENDEDKEY)));
+        snprintf(text, sizeof(text), "key 0x%02x (%s%02x) %s", k.wVk, (k.dwFlags & KEYEVENTF_EXTENDEDKEY) ? "e0 " : "",
+                 k.wScan, (k.dwFlags & KEYEVENTF_KEYUP) ? "up" : "down");
+        return text;
+    }
+    const MOUSEINPUT &m = input.mi;
+    bool wheel = m.dwFlags == MOUSEEVENTF_WHEEL || m.dwFlags == MOUSEEVENTF_HWHEEL;
+    EXPECT_EQ(0u, m.time | m.dwExtraInfo | (wheel ? 0 : m.mouseData));
+    if (m.dwFlags == MOUSEEVENTF_MOVE)
+        snprintf(text, sizeof(text), "move %ld,%ld", m.dx, m.dy);
+    else if (wheel)
+        snprintf(text, sizeof(text), "%s %d", m.dwFlags == MOUSEEVENTF_WHEEL ? "wheel" : "hwheel", (int)m.mouseData);
+    else
+        snprintf(text, sizeof(text), "mouse %s", ButtonName(m.dwFlags));
+    EXPECT_EQ(0, m.dwFlags == MOUSEEVENTF_MOVE ? 0 : m.dx | m.dy) << text;
+    return text;
+}
+
+inline UINT WINAPI FakeSendInput(UINT cInputs, LPINPUT pInputs, int cbSize)
+{
+    EXPECT_EQ((int)sizeof(INPUT), cbSize);
+    Call call;
+    for (UINT i = 0; i < cInputs; i++)
+        call.push_back(DescribeInput(pInputs[i]));
+    EnterCriticalSection(&g_pFake->lock);
+    g_pFake->calls.push_back(call);
+    g_pFake->times.push_back(g_pFake->now);
+    LeaveCriticalSection(&g_pFake->lock);
+    return cInputs;
+}
+
+inline HINSTANCE WINAPI FakeShellExecute(HWND hWnd, LPCWSTR verb, LPCWSTR file, LPCWSTR parameters, LPCWSTR directory, INT show)
+{
+    g_pFake->launches.push_back(std::wstring(verb) + L" " + file + L" show " + std::to_wstring(show)
+                                + (hWnd || parameters || directory ? L" with more" : L""));
+    return (HINSTANCE)g_pFake->shellResult;
+}
+
+inline BOOL WINAPI FakeSystemParametersInfo(UINT action, UINT, PVOID value, UINT)
+{
+    if (action != SPI_GETKEYBOARDDELAY && action != SPI_GETKEYBOARDSPEED)
+        return FALSE;
+    *(int *)value = action == SPI_GETKEYBOARDDELAY ? g_pFake->keyboardDelay : g_pFake->keyboardSpeed;
+    return TRUE;
+}
+
+inline DWORD WINAPI FakeClock(void)
+{
+    return g_pFake->now;
+}
+
 // What a test sets: WM_KEY's first fields by index, WM_KEYEX's fields as EX + index; whether
 // the set runs, the remote in use, and the record lock held by the window.
 enum { IN_A, IN_B, IN_MINUS, EX = 100, RUNNING = 200, REMOTE, LOCKED };
@@ -38,20 +113,90 @@ struct EngineTest : ::testing::Test {
     WM_KEYEX keyEx;
     size_t taken;
 
-    void SetUp() override;
-    void TearDown() override;
+    void SetUp() override
+    {
+        InitializeCriticalSection(&fake.lock);
+        g_pFake = &fake;
+        INPUT_SEAM seam = { FakeSendInput, FakeShellExecute, FakeSystemParametersInfo, FakeClock };
+        SetInputSeam(&seam);
+        ASSERT_TRUE(CreateRecordLock());
+        Reset();
+    }
+    void TearDown() override
+    {
+        CloseRecordLock();
+        Reset();
+        ResetProgramState();
+        SetInputSeam(NULL);
+        DeleteCriticalSection(&fake.lock);
+    }
     // Back to the start of SetUp's state, for each case of a table.
-    void Reset();
+    void Reset()
+    {
+        ResetProgramState();
+        SetSelectedRemote(0);
+        ReleaseAssignmentPaths(&g_CurrentSet);
+        InitAssignmentSet(&g_CurrentSet);
+        fake.calls.clear();
+        fake.times.clear();
+        fake.launches.clear();
+        fake.now = 1000;
+        InitEngineState(&state);
+        key = {};
+        keyEx = {};
+        taken = 0;
+    }
 
     // One cycle, ms after the previous one.
-    void Cycle(DWORD ms = ENGINE_CYCLE_MS);
+    void Cycle(DWORD ms = ENGINE_CYCLE_MS)
+    {
+        fake.now += ms;
+        RunEngineCycle(&state);
+    }
     void Cycles(int n) { for (int i = 0; i < n; i++) Cycle(); }
     // The calls made since the last Take.
-    Calls Take();
+    Calls Take()
+    {
+        EnterCriticalSection(&fake.lock);
+        Calls fresh(fake.calls.begin() + taken, fake.calls.end());
+        taken = fake.calls.size();
+        LeaveCriticalSection(&fake.lock);
+        return fresh;
+    }
 
-    void Set(int input, int value);
-    void AssignKeys(int slot, std::initializer_list<WORD> keys);
-    void AssignMouse(int slot, int action, WORD amount = 0);
+    void Set(int input, int value)
+    {
+        if (input == RUNNING) {
+            g_State.bRunning = value;
+        } else if (input == REMOTE) {
+            SetSelectedRemote(value);
+        } else if (input == LOCKED) {
+            if (value)
+                LockRecord();
+            else
+                UnlockRecord();
+        } else if (input >= EX) {
+            keyEx.anField[input - EX] = value;
+            StoreExtensionCopy(&keyEx);
+        } else {
+            (&key.nA)[input] = value;
+            StoreKeyCopy(&key);
+        }
+    }
+    void AssignKeys(int slot, std::initializer_list<WORD> keys)
+    {
+        ASSIGNMENT &a = g_CurrentSet.aAssign[slot];
+        a.nKind = ASSIGN_KEY;
+        a.nKeyCount = (int)keys.size();
+        std::copy(keys.begin(), keys.end(), a.awKey);
+    }
+    void AssignMouse(int slot, int action, WORD amount = 0)
+    {
+        ASSIGNMENT &a = g_CurrentSet.aAssign[slot];
+        a.nKind = ASSIGN_MOUSE;
+        a.nMouseAction = (BYTE)action;
+        a.wMoveAmount = amount;
+    }
 };
 
 #endif
