@@ -101,8 +101,27 @@ inline DWORD WINAPI FakeClock(void)
 }
 
 // What a test sets: WM_KEY's first fields by index, WM_KEYEX's fields as EX + index; whether
-// the set runs, the remote in use, and the record lock held by the window.
-enum { IN_A, IN_B, IN_MINUS, EX = 100, RUNNING = 200, REMOTE, LOCKED };
+// the set runs, the remote in use, the record lock held by the window, the extension kind;
+// the keyboard's repeat delay or speed setting (either turns the system repeat on).
+enum { IN_A, IN_B, IN_MINUS, EX = 100, RUNNING = 200, REMOTE, LOCKED, EXTENSION, REPEAT_DELAY, REPEAT_SPEED };
+
+inline ASSIGNMENT Keys(std::initializer_list<WORD> keys)
+{
+    ASSIGNMENT a = {};
+    a.nKind = ASSIGN_KEY;
+    a.nKeyCount = (int)keys.size();
+    std::copy(keys.begin(), keys.end(), a.awKey);
+    return a;
+}
+
+inline ASSIGNMENT Mouse(int action, WORD amount = 0)
+{
+    ASSIGNMENT a = {};
+    a.nKind = ASSIGN_MOUSE;
+    a.nMouseAction = (BYTE)action;
+    a.wMoveAmount = amount;
+    return a;
+}
 
 // Installs the fake seam, a fresh current set, a fresh program state with remote 0 in
 // use and the record lock; removes them all afterwards.
@@ -175,6 +194,11 @@ struct EngineTest : ::testing::Test {
                 LockRecord();
             else
                 UnlockRecord();
+        } else if (input == EXTENSION) {
+            g_State.nExtensionKind = value;
+        } else if (input == REPEAT_DELAY || input == REPEAT_SPEED) {
+            g_CurrentSet.bSystemRepeat = 1;
+            (input == REPEAT_DELAY ? fake.keyboardDelay : fake.keyboardSpeed) = value;
         } else if (input >= EX) {
             keyEx.anField[input - EX] = value;
             StoreExtensionCopy(&keyEx);
@@ -182,20 +206,6 @@ struct EngineTest : ::testing::Test {
             (&key.nA)[input] = value;
             StoreKeyCopy(&key);
         }
-    }
-    void AssignKeys(int slot, std::initializer_list<WORD> keys)
-    {
-        ASSIGNMENT &a = g_CurrentSet.aAssign[slot];
-        a.nKind = ASSIGN_KEY;
-        a.nKeyCount = (int)keys.size();
-        std::copy(keys.begin(), keys.end(), a.awKey);
-    }
-    void AssignMouse(int slot, int action, WORD amount = 0)
-    {
-        ASSIGNMENT &a = g_CurrentSet.aAssign[slot];
-        a.nKind = ASSIGN_MOUSE;
-        a.nMouseAction = (BYTE)action;
-        a.wMoveAmount = amount;
     }
 };
 

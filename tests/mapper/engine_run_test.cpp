@@ -48,9 +48,9 @@ TEST_F(EngineTest, StopAndRunSendNoStrayRelease)
         SCOPED_TRACE(c.name);
         Reset();
         g_CurrentSet.bSystemRepeat = c.repeat;
-        AssignKeys(0, { VK_CONTROL, 'C' });
-        AssignKeys(1, { VK_SNAPSHOT });
-        AssignMouse(2, MOUSE_LEFT_CLICK);
+        g_CurrentSet.aAssign[0] = Keys({ VK_CONTROL, 'C' });
+        g_CurrentSet.aAssign[1] = Keys({ VK_SNAPSHOT });
+        g_CurrentSet.aAssign[2] = Mouse(MOUSE_LEFT_CLICK);
         for (int input : { IN_A, IN_B, IN_MINUS })
             Set(input, 1);
         Cycles(3);
@@ -78,8 +78,8 @@ TEST_F(EngineTest, EditedHeldSlotsReleaseWhatTheyHeldOnce)
     TempDir dir;
     WCHAR file[MAX_PATH];
     lstrcpynW(file, dir.File(L"other.zan").c_str(), MAX_PATH);
-    AssignKeys(0, { 'C' });  // the loaded file's slots 0 and 1
-    AssignMouse(1, MOUSE_RIGHT_CLICK);
+    g_CurrentSet.aAssign[0] = Keys({ 'C' });  // the loaded file's slots 0 and 1
+    g_CurrentSet.aAssign[1] = Mouse(MOUSE_RIGHT_CLICK);
     ASSERT_EQ(1, SaveSettingFile(file, 1));
 
     typedef void (*Edit)(ASSIGNMENT_SET &set, LPCWSTR file);
@@ -104,10 +104,10 @@ TEST_F(EngineTest, EditedHeldSlotsReleaseWhatTheyHeldOnce)
             SCOPED_TRACE(std::string(c.name) + (repeat ? ", system repeat" : ""));
             Reset();
             g_CurrentSet.bSystemRepeat = repeat;
-            AssignKeys(0, { VK_CONTROL });
-            AssignMouse(1, MOUSE_LEFT_CLICK);
-            AssignKeys(2, { 'V' });
-            AssignMouse(3, MOUSE_MIDDLE_CLICK);
+            g_CurrentSet.aAssign[0] = Keys({ VK_CONTROL });
+            g_CurrentSet.aAssign[1] = Mouse(MOUSE_LEFT_CLICK);
+            g_CurrentSet.aAssign[2] = Keys({ 'V' });
+            g_CurrentSet.aAssign[3] = Mouse(MOUSE_MIDDLE_CLICK);
             Set(IN_A, 1);
             Set(IN_B, 1);
             Cycles(2);
@@ -131,8 +131,8 @@ TEST_F(EngineTest, EditedHeldSlotsReleaseWhatTheyHeldOnce)
 
 TEST_F(EngineTest, EngineThreadReleasesWhatItHoldsWhenStopped)
 {
-    AssignKeys(0, { VK_SHIFT });
-    AssignMouse(1, MOUSE_LEFT_CLICK);
+    g_CurrentSet.aAssign[0] = Keys({ VK_SHIFT });
+    g_CurrentSet.aAssign[1] = Mouse(MOUSE_LEFT_CLICK);
     Set(IN_A, 1);
     Set(IN_B, 1);
     EXPECT_EQ(0, StopEngine());
@@ -166,9 +166,9 @@ TEST_F(EngineTest, WakeActsOnEdgesAtOnceWhileHeldRatesStayOnTheCycle)
         SCOPED_TRACE(c.immediate ? "immediate" : "cycle only");
         Reset();
         g_State.bImmediateReaction = c.immediate;
-        AssignKeys(0, { 'K' });
-        AssignMouse(1, MOUSE_LEFT_CLICK);
-        AssignMouse(2, MOUSE_MOVE_RIGHT, 1000);  // on Minus, held throughout
+        g_CurrentSet.aAssign[0] = Keys({ 'K' });
+        g_CurrentSet.aAssign[1] = Mouse(MOUSE_LEFT_CLICK);
+        g_CurrentSet.aAssign[2] = Mouse(MOUSE_MOVE_RIGHT, 1000);  // on Minus, held throughout
         Set(IN_MINUS, 1);
         DWORD wait = ENGINE_CYCLE_MS, waitStart = 0;
         for (DWORD ms = 0; ms <= 100; ms++, fake.now++) {
