@@ -3,7 +3,6 @@
 
 #include <algorithm>
 
-#include "setting_file.h"
 #include "settings_tool.h"
 #include "test_support.h"
 
@@ -32,23 +31,20 @@ struct SettingsTool : ::testing::Test {
 
 TEST_F(SettingsTool, ShowListsEverySlotWithItsFields)
 {
-    ASSIGNMENT_SET set;
-    FillSample(&set);
-    set.aAssign[13] = { ASSIGN_APPLICATION, 0, { 0, 0, 0 }, 0, 0, 0, AllocPathText(9) };
-    lstrcpyW(set.aAssign[13].pszPath, L"C:\\メモ.exe");
-    WCHAR path[SETTING_PATH_CHARS];
-    lstrcpyW(path, dir.File(L"show.zan").c_str());
-    ASSERT_EQ(1, WriteSettingFile(path, &set, 1));
-    ReleaseAssignmentPaths(&set);
-
-    ASSERT_EQ(TOOL_EXIT_OK, Run({ L"show", path }));
+    Bytes bytes = SampleBytes(3);
+    Poke(bytes, Entry(13), ASSIGN_APPLICATION, 4);
+    Poke(bytes, Entry(13) + 20, 8, 4);
+    Poke(bytes, Entry(13) + 24, 1, 4);
+    bytes.insert(bytes.begin() + Entry(ASSIGN_SLOTS), { 0x83, 0x81, 0x83, 0x82, '.', 'e', 'x', 'e' });  // メモ.exe
+    ASSERT_EQ(TOOL_EXIT_OK, Run({ L"show", Write(L"show.zan", bytes) }));
     for (const wchar_t *line : {
              L"version 3\nLEDs 1 0 1 1\nrepeat at the system keyboard rate\ncorrection 中 (medium)\n",
-             L"slot 00 Wii Remote [A]: key (キーボード); keys {Ctrl}{C}; mouse 左クリック (left click), amount 0; path none\n",
-             L"slot 05 Wii Remote [1]: mouse (マウス); keys none; mouse 右移動 (move right), amount 1000; path none\n",
-             L"slot 39 Classic → right stick: disabled (無効); keys {F12}; mouse 上スクロール (scroll up), amount 7; path none\n",
+             L"slot 00 Wii Remote [A]: key (キーボード); keys {Ctrl}{C}; mouse 左クリック (left click), amount 0; "
+             L"path none\n",
              L"slot 13 Nunchuk [↑] stick: application (アプリケーション); keys none; mouse 左クリック (left click), "
-             L"amount 0; path C:\\メモ.exe\n" })
+             L"amount 0; path メモ.exe\n",
+             L"slot 39 Classic → right stick: disabled (無効); keys {F12}; mouse 上スクロール (scroll up), amount 7; "
+             L"path none\n" })
         EXPECT_NE(std::wstring::npos, out.find(line)) << out;
     EXPECT_EQ(45, std::count(out.begin(), out.end(), L'\n'));  // the file line, 4 set lines, 40 slots
     EXPECT_TRUE(err.empty());
