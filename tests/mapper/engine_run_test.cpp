@@ -32,48 +32,11 @@ void ExpectNoStrayAndNothingHeld(const Calls &calls)
     EXPECT_TRUE(down.empty()) << "left down: " << (down.empty() ? "" : *down.begin());
 }
 
-// Buttons held while the set stops acting (stopped, or the remote lost and another one
-// found): the stop lets go of everything; the later release of the buttons sends nothing
-// the stop already released.
-TEST_F(EngineTest, StopAndRunSendNoStrayRelease)
-{
-    struct Case { const char *name; BYTE repeat; bool releaseWhileStopped, lost; } cases[] = {
-        { "released while stopped", 0, true, false },
-        { "released while stopped, system repeat", 1, true, false },
-        { "held across, system repeat", 1, false, false },
-        { "held across", 0, false, false },
-        { "remote lost, another found", 0, false, true },
-    };
-    for (const Case &c : cases) {
-        SCOPED_TRACE(c.name);
-        Reset();
-        g_CurrentSet.bSystemRepeat = c.repeat;
-        g_CurrentSet.aAssign[0] = Keys({ VK_CONTROL, 'C' });
-        g_CurrentSet.aAssign[1] = Keys({ VK_SNAPSHOT });
-        g_CurrentSet.aAssign[2] = Mouse(MOUSE_LEFT_CLICK);
-        for (int input : { IN_A, IN_B, IN_MINUS })
-            Set(input, 1);
-        Cycles(3);
-        Set(c.lost ? REMOTE : RUNNING, c.lost ? -1 : 0);
-        Cycle();
-        EXPECT_EQ(Calls({ { "key 0x11 (1d) up" }, { "key 0x2c (e0 37) up" }, { "key 0x43 (2e) up" }, { "mouse LEFTUP" } }),
-                  Calls(fake.calls.end() - 4, fake.calls.end()));
-        if (c.releaseWhileStopped)
-            for (int input : { IN_A, IN_B, IN_MINUS })
-                Set(input, 0);
-        Cycles(3);
-        Set(c.lost ? REMOTE : RUNNING, c.lost ? 3 : 1);  // another remote's first report changes nothing
-        Cycles(3);
-        for (int input : { IN_A, IN_B, IN_MINUS })
-            Set(input, 0);
-        Cycles(3);
-        ExpectNoStrayAndNothingHeld(Take());
-    }
-}
-
-// Held slots edited in every way the window can: what they held goes up in the next
-// cycle, once, and nothing is left down or released twice.
-TEST_F(EngineTest, EditedHeldSlotsReleaseWhatTheyHeldOnce)
+// Buttons held while the set stops acting (stopped, or the remote lost and another found)
+// or while their slots are edited in every way the window can: what slots 0 and 1 held goes
+// up in the next cycle, once, and a stop lets go of everything. The later release of the
+// buttons sends nothing already released, and nothing is left down.
+TEST_F(EngineTest, HeldInputIsReleasedOnceWhenTheSetStopsOrItsSlotsChange)
 {
     TempDir dir;
     WCHAR file[MAX_PATH];
@@ -82,47 +45,58 @@ TEST_F(EngineTest, EditedHeldSlotsReleaseWhatTheyHeldOnce)
     g_CurrentSet.aAssign[1] = Mouse(MOUSE_RIGHT_CLICK);
     ASSERT_EQ(1, SaveSettingFile(file, 1));
 
-    typedef void (*Edit)(ASSIGNMENT_SET &set, LPCWSTR file);
-    struct Case { const char *name; Edit edit; } cases[] = {
-        { "disable", [](ASSIGNMENT_SET &s, LPCWSTR) {
-            s.aAssign[0].nKind = s.aAssign[1].nKind = ASSIGN_DISABLED; } },
-        { "reassign", [](ASSIGNMENT_SET &s, LPCWSTR) {
-            s.aAssign[0].awKey[0] = 'C';
-            s.aAssign[1].nMouseAction = MOUSE_RIGHT_CLICK; } },
-        { "delete", [](ASSIGNMENT_SET &s, LPCWSTR) {
-            memset(&s.aAssign[0], 0, 2 * sizeof(ASSIGNMENT)); } },
-        { "swap", [](ASSIGNMENT_SET &s, LPCWSTR) {
-            std::swap(s.aAssign[0], s.aAssign[2]);
-            std::swap(s.aAssign[1], s.aAssign[3]); } },
-        { "paste", [](ASSIGNMENT_SET &s, LPCWSTR) {
-            s.aAssign[0] = s.aAssign[2];
-            s.aAssign[1] = s.aAssign[3]; } },
-        { "load", [](ASSIGNMENT_SET &s, LPCWSTR f) { EXPECT_EQ(1, LoadSettingFile(f, &s, 1)); } },
+    typedef void (*Change)(EngineTest &t, ASSIGNMENT *slots, LPCWSTR file);
+    struct Case { const char *name; Change change, resume = nullptr; } cases[] = {
+        { "held across stop and run", [](EngineTest &t, ASSIGNMENT *, LPCWSTR) { t.Set(RUNNING, 0); },
+          [](EngineTest &t, ASSIGNMENT *, LPCWSTR) { t.Set(RUNNING, 1); } },
+        { "released while stopped", [](EngineTest &t, ASSIGNMENT *, LPCWSTR) { t.Set(RUNNING, 0); },
+          [](EngineTest &t, ASSIGNMENT *, LPCWSTR) {
+              for (int input : { IN_A, IN_B, IN_MINUS })
+                  t.Set(input, 0);
+              t.Set(RUNNING, 1); } },
+        { "remote lost, another found", [](EngineTest &t, ASSIGNMENT *, LPCWSTR) { t.Set(REMOTE, -1); },
+          [](EngineTest &t, ASSIGNMENT *, LPCWSTR) { t.Set(REMOTE, 3); } },  // its first report changes nothing
+        { "disable", [](EngineTest &, ASSIGNMENT *s, LPCWSTR) { s[0].nKind = s[1].nKind = ASSIGN_DISABLED; } },
+        { "reassign", [](EngineTest &, ASSIGNMENT *s, LPCWSTR) {
+            s[0].awKey[0] = 'C';
+            s[1].nMouseAction = MOUSE_RIGHT_CLICK; } },
+        { "delete", [](EngineTest &, ASSIGNMENT *s, LPCWSTR) { memset(s, 0, 2 * sizeof(ASSIGNMENT)); } },
+        { "swap", [](EngineTest &, ASSIGNMENT *s, LPCWSTR) {
+            std::swap(s[0], s[3]);
+            std::swap(s[1], s[4]); } },
+        { "paste", [](EngineTest &, ASSIGNMENT *s, LPCWSTR) {
+            s[0] = s[3];
+            s[1] = s[4]; } },
+        { "load", [](EngineTest &, ASSIGNMENT *, LPCWSTR f) { EXPECT_EQ(1, LoadSettingFile(f, &g_CurrentSet, 1)); } },
     };
     for (BYTE repeat : { 0, 1 }) {
         for (const Case &c : cases) {
             SCOPED_TRACE(std::string(c.name) + (repeat ? ", system repeat" : ""));
             Reset();
+            const ASSIGNMENT slots[] = { Keys({ VK_CONTROL, 'C' }), Mouse(MOUSE_LEFT_CLICK), Keys({ VK_SNAPSHOT }),
+                                         Keys({ 'V' }), Mouse(MOUSE_MIDDLE_CLICK) };
+            std::copy(std::begin(slots), std::end(slots), g_CurrentSet.aAssign);
             g_CurrentSet.bSystemRepeat = repeat;
-            g_CurrentSet.aAssign[0] = Keys({ VK_CONTROL });
-            g_CurrentSet.aAssign[1] = Mouse(MOUSE_LEFT_CLICK);
-            g_CurrentSet.aAssign[2] = Keys({ 'V' });
-            g_CurrentSet.aAssign[3] = Mouse(MOUSE_MIDDLE_CLICK);
-            Set(IN_A, 1);
-            Set(IN_B, 1);
-            Cycles(2);
+            for (int input : { IN_A, IN_B, IN_MINUS })
+                Set(input, 1);
+            Cycles(3);
             Take();
             LockRecord();
-            c.edit(g_CurrentSet, file);
+            c.change(*this, g_CurrentSet.aAssign, file);
             g_CurrentSet.bSystemRepeat = repeat;
             UnlockRecord();
             Cycle();
             Calls next = Take();
             EXPECT_EQ(1, std::count(next.begin(), next.end(), Call({ "key 0x11 (1d) up" })));
             EXPECT_EQ(1, std::count(next.begin(), next.end(), Call({ "mouse LEFTUP" })));
+            if (c.resume) {
+                ExpectNoStrayAndNothingHeld(fake.calls);
+                Cycles(3);
+                c.resume(*this, g_CurrentSet.aAssign, file);
+            }
             Cycles(60);  // held past the repeat delay
-            Set(IN_A, 0);
-            Set(IN_B, 0);
+            for (int input : { IN_A, IN_B, IN_MINUS })
+                Set(input, 0);
             Cycles(3);
             ExpectNoStrayAndNothingHeld(fake.calls);
         }
