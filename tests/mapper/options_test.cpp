@@ -20,39 +20,27 @@ std::wstring Describe(const APP_OPTIONS &o)
     return text;
 }
 
-// A missing file or key gives the default, and reading creates nothing.
-TEST(Options, MissingFileOrKeysGiveTheDefaults)
+// A missing file or key gives the default, and reading creates nothing. The file is written
+// as UTF-16 with a byte-order mark, so a path outside the ANSI code page (here Hangul and
+// Latin letters beside Japanese) survives; an ANSI file is still read, and turned Unicode by
+// the next write with its other contents kept.
+TEST(Options, DefaultsAndValuesReadBackAsUnicodeWithKeysInOrder)
 {
     TempDir dir;
     std::wstring ini = dir.File(L"option.ini");
-    const APP_OPTIONS defaults = { 0, L"", 1, 1000, 1, 1, 1, 1, 0, 0 };
-    APP_OPTIONS read;
+    APP_OPTIONS want = { 0, L"", 1, 1000, 1, 1, 1, 1, 0, 0 }, read;
     memset(&read, 0x5A, sizeof(read));
     ReadOptionsFrom(ini.c_str(), &read);
-    EXPECT_EQ(Describe(defaults), Describe(read));
+    EXPECT_EQ(Describe(want), Describe(read));
     EXPECT_FALSE(FileExists(ini));
 
-    std::string text = "[option]\r\nbConnect=0\r\n";
-    WriteBytes(ini, Bytes(text.begin(), text.end()));
-    APP_OPTIONS want = defaults;
+    std::string ansi = "[other]\r\nkept=\x93\xfa\x96\x7b\r\n"
+                       "[option]\r\nbInitSet=0\r\nszSettingFilename=C:\\\x90\xdd\x92\xe8.zan\r\nbConnect=0\r\n";
+    WriteBytes(ini, Bytes(ansi.begin(), ansi.end()));
+    lstrcpyW(want.szSettingFilename, L"C:\\設定.zan");
     want.bConnect = 0;
     ReadOptionsFrom(ini.c_str(), &read);
     EXPECT_EQ(Describe(want), Describe(read));
-}
-
-// UTF-16 with a byte-order mark, so a path outside the ANSI code page (here Hangul and
-// Latin letters beside Japanese) survives; an ANSI file is still read, and turned Unicode
-// by the next write with its other contents kept.
-TEST(Options, WrittenValuesReadBackAsUnicodeWithKeysInOrder)
-{
-    TempDir dir;
-    std::wstring ini = dir.File(L"option.ini");
-    std::string ansi = "[other]\r\nkept=\x93\xfa\x96\x7b\r\n"
-                       "[option]\r\nbInitSet=0\r\nszSettingFilename=C:\\\x90\xdd\x92\xe8.zan\r\n";
-    WriteBytes(ini, Bytes(ansi.begin(), ansi.end()));
-    APP_OPTIONS read;
-    ReadOptionsFrom(ini.c_str(), &read);
-    EXPECT_STREQ(L"C:\\設定.zan", read.szSettingFilename);
 
     APP_OPTIONS written = { 1, L"C:\\設定\\한글 café.zan", 0, 1500, 0, 0, 0, 0, 1, 1 };
     WriteOptionsTo(ini.c_str(), &written);
