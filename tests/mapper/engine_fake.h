@@ -28,19 +28,6 @@ struct FakeSystem {
 
 inline FakeSystem *g_pFake;
 
-inline const char *ButtonName(DWORD flags)
-{
-    const std::pair<DWORD, const char *> names[] = {
-        { MOUSEEVENTF_LEFTDOWN, "LEFTDOWN" }, { MOUSEEVENTF_LEFTUP, "LEFTUP" },
-        { MOUSEEVENTF_MIDDLEDOWN, "MIDDLEDOWN" }, { MOUSEEVENTF_MIDDLEUP, "MIDDLEUP" },
-        { MOUSEEVENTF_RIGHTDOWN, "RIGHTDOWN" }, { MOUSEEVENTF_RIGHTUP, "RIGHTUP" },
-    };
-    for (const auto &n : names)
-        if (n.first == flags)
-            return n.second;
-    return "with other flags";
-}
-
 // "key 0x11 (1d) down" (the virtual key, then the scan code, with e0 for an extended key),
 // "mouse LEFTUP", "move 10,0", "wheel -60"; fields the engine must leave zero are checked
 // here, once for every test.
@@ -57,12 +44,17 @@ inline std::string DescribeInput(const INPUT &input)
     const MOUSEINPUT &m = input.mi;
     bool wheel = m.dwFlags == MOUSEEVENTF_WHEEL || m.dwFlags == MOUSEEVENTF_HWHEEL;
     EXPECT_EQ(0u, m.time | m.dwExtraInfo | (wheel ? 0 : m.mouseData));
-    if (m.dwFlags == MOUSEEVENTF_MOVE)
+    if (m.dwFlags == MOUSEEVENTF_MOVE) {
         snprintf(text, sizeof(text), "move %ld,%ld", m.dx, m.dy);
-    else if (wheel)
+    } else if (wheel) {
         snprintf(text, sizeof(text), "%s %d", m.dwFlags == MOUSEEVENTF_WHEEL ? "wheel" : "hwheel", (int)m.mouseData);
-    else
-        snprintf(text, sizeof(text), "mouse %s", ButtonName(m.dwFlags));
+    } else if (m.dwFlags >= MOUSEEVENTF_LEFTDOWN && m.dwFlags <= MOUSEEVENTF_MIDDLEUP && !(m.dwFlags & (m.dwFlags - 1))) {
+        // The button flags are one bit each, from MOUSEEVENTF_LEFTDOWN (0x2) to MIDDLEUP (0x40).
+        const char *const buttons[] = { "LEFTDOWN", "LEFTUP", "RIGHTDOWN", "RIGHTUP", "MIDDLEDOWN", "MIDDLEUP" };
+        snprintf(text, sizeof(text), "mouse %s", buttons[__builtin_ctz(m.dwFlags) - 1]);
+    } else {
+        snprintf(text, sizeof(text), "mouse flags 0x%lx", m.dwFlags);
+    }
     EXPECT_EQ(0, m.dwFlags == MOUSEEVENTF_MOVE ? 0 : m.dx | m.dy) << text;
     return text;
 }
@@ -190,10 +182,7 @@ struct EngineTest : ::testing::Test {
         } else if (input == REMOTE) {
             SetSelectedRemote(value);
         } else if (input == LOCKED) {
-            if (value)
-                LockRecord();
-            else
-                UnlockRecord();
+            value ? LockRecord() : UnlockRecord();
         } else if (input == EXTENSION) {
             g_State.nExtensionKind = value;
         } else if (input == REPEAT_DELAY || input == REPEAT_SPEED) {
