@@ -16,6 +16,16 @@ WCHAR *NewPath(const wchar_t *text)
     return p;
 }
 
+// The sample file with values written 4 bytes wide at the offsets, and its last bytes cut off.
+Bytes Edited(DWORD version, std::initializer_list<std::pair<size_t, DWORD>> fields, size_t cut = 0)
+{
+    Bytes b = SampleBytes(version);
+    for (const auto &f : fields)
+        Poke(b, f.first, f.second, 4);
+    b.resize(b.size() - cut);
+    return b;
+}
+
 // A target with a path of its own, which a refused load must leave as it was.
 struct SettingFile : ::testing::Test {
     TempDir dir;
@@ -112,28 +122,20 @@ TEST_F(SettingFile, OldestImageLoads)
 // A path that was read before the failure must not leak (the fixture counts the strings).
 TEST_F(SettingFile, RefusedFilesLeaveTheTargetUnchanged)
 {
-    auto edited = [](DWORD version, std::initializer_list<std::pair<size_t, DWORD>> fields, int drop = 0) {
-        Bytes b = SampleBytes(version);
-        for (const auto &f : fields)
-            Poke(b, f.first, f.second, 4);
-        b.resize(b.size() - drop);
-        return b;
-    };
     const Bytes good = SampleBytes(3);
     struct Case { const wchar_t *name; Bytes bytes; int result; } cases[] = {
-        { L"header2.zan", edited(3, { { 0, 2 } }), LOAD_UNKNOWN_HEADER },
-        { L"old-short.zan", edited(3, { { 0, 652 } }, 1130 - 651), LOAD_SHORT_FILE },
-        { L"v3-short.zan", edited(3, {}, 1), LOAD_SHORT_FILE },
-        { L"v1-short.zan", edited(1, {}, 1), LOAD_SHORT_FILE },
+        { L"header2.zan", Edited(3, { { 0, 2 } }), LOAD_UNKNOWN_HEADER },
+        { L"old-short.zan", Edited(3, { { 0, 652 } }, 1130 - 651), LOAD_SHORT_FILE },
+        { L"v3-short.zan", Edited(3, {}, 1), LOAD_SHORT_FILE },
+        { L"v1-short.zan", Edited(1, {}, 1), LOAD_SHORT_FILE },
         { L"empty.zan", Bytes(), LOAD_SHORT_FILE },
-        { L"negative.zan", edited(3, { { Entry(0) + 20, (DWORD)-1 }, { Entry(0) + 24, 1 } }), LOAD_BAD_PATH_LENGTH },
-        { L"past-end.zan", edited(3, { { Entry(0) + 20, 7 }, { Entry(0) + 24, 1 } }), LOAD_BAD_PATH_LENGTH },
-        { L"huge.zan", edited(3, { { Entry(0) + 20, 0x7f000000 }, { Entry(0) + 24, 1 } }), LOAD_BAD_PATH_LENGTH },
-        { L"second-past-end.zan", edited(3, { { Entry(0) + 20, 1 }, { Entry(0) + 24, 1 }, { Entry(1) + 20, 7 },
+        { L"negative.zan", Edited(3, { { Entry(0) + 20, (DWORD)-1 }, { Entry(0) + 24, 1 } }), LOAD_BAD_PATH_LENGTH },
+        { L"past-end.zan", Edited(3, { { Entry(0) + 20, 7 }, { Entry(0) + 24, 1 } }), LOAD_BAD_PATH_LENGTH },
+        { L"huge.zan", Edited(3, { { Entry(0) + 20, 0x7f000000 }, { Entry(0) + 24, 1 } }), LOAD_BAD_PATH_LENGTH },
+        { L"second-past-end.zan", Edited(3, { { Entry(0) + 20, 1 }, { Entry(0) + 24, 1 }, { Entry(1) + 20, 7 },
                                               { Entry(1) + 24, 1 } }), LOAD_BAD_PATH_LENGTH },
-        { L"tail-missing.zan", edited(3, { { Entry(0) + 20, 6 }, { Entry(0) + 24, 1 } }), LOAD_SHORT_FILE },
+        { L"tail-missing.zan", Edited(3, { { Entry(0) + 20, 6 }, { Entry(0) + 24, 1 } }), LOAD_SHORT_FILE },
         { L"capitals.ZAN", good, LOAD_BAD_EXTENSION },
-        { L"mixed.Zan", good, LOAD_BAD_EXTENSION },
         { L"other.txt", good, LOAD_BAD_EXTENSION },
     };
     for (const Case &c : cases) {
@@ -152,25 +154,18 @@ TEST_F(SettingFile, RefusedFilesLeaveTheTargetUnchanged)
     ExpectTargetUnchanged();
 }
 
+// Slot 1 an unknown kind, slot 2 seven keys, slot 3 -2 keys, slot 4 mouse action 12, slot 6
+// action 200 on a key slot, slot 8 the path "ab\0cd"; LED 2 at 7, repeat 5, correction 9.
 TEST_F(SettingFile, OutOfRangeValuesLoadHarmless)
 {
-    Bytes file = SampleBytes(3);
+    Bytes file = Edited(3, { { Entry(1), 9 }, { Entry(2), ASSIGN_KEY }, { Entry(2) + 4, 7 }, { Entry(3), ASSIGN_KEY },
+                             { Entry(3) + 4, (DWORD)-2 }, { Entry(4), ASSIGN_MOUSE }, { Entry(4) + 14, 12 },
+                             { Entry(6), ASSIGN_KEY }, { Entry(6) + 14, 200 }, { Entry(8) + 20, 5 }, { Entry(8) + 24, 1 } });
     size_t tail = Entry(ASSIGN_SLOTS);
-    file[tail + 1] = 7;                       // LED 2
-    file[tail + 4] = 5;                       // repeat
-    file[tail + 5] = 9;                       // correction
-    Poke(file, Entry(8) + 20, 5, 4);          // slot 8: path "ab\0cd"
-    Poke(file, Entry(8) + 24, 1, 4);
+    file[tail + 1] = 7;
+    file[tail + 4] = 5;
+    file[tail + 5] = 9;
     file.insert(file.begin() + tail, { 'a', 'b', 0, 'c', 'd' });
-    file[Entry(1)] = 9;                       // slot 1: unknown kind
-    file[Entry(2)] = ASSIGN_KEY;              // slot 2: 7 keys
-    file[Entry(2) + 4] = 7;
-    file[Entry(3)] = ASSIGN_KEY;              // slot 3: -2 keys
-    Poke(file, Entry(3) + 4, (DWORD)-2, 4);
-    file[Entry(4)] = ASSIGN_MOUSE;            // slot 4: mouse action 12
-    file[Entry(4) + 14] = 12;
-    file[Entry(6)] = ASSIGN_KEY;              // slot 6: action 200 on a key slot
-    file[Entry(6) + 14] = 200;
     WriteBytes(dir.File(L"odd.zan"), file);
     ASSERT_EQ(LOAD_OK, Load(dir.File(L"odd.zan")));
     EXPECT_EQ(ASSIGN_DISABLED, target.aAssign[1].nKind);
