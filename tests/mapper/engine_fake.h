@@ -16,7 +16,6 @@ typedef std::vector<std::string> Call;   // one SendInput call, one text per INP
 typedef std::vector<Call> Calls;
 
 struct FakeSystem {
-    CRITICAL_SECTION lock;
     Calls calls;
     std::vector<DWORD> times;   // the clock at each SendInput call
     std::vector<std::wstring> launches;   // "open C:\x.exe show 1", with " with more" for any other argument
@@ -27,6 +26,7 @@ struct FakeSystem {
 };
 
 inline FakeSystem *g_pFake;
+inline CRITICAL_SECTION g_fakeLock;   // the engine thread's calls against the test's reads
 
 // "key 0x11 (1d) down" (the virtual key, then the scan code, with e0 for an extended key),
 // "mouse LEFTUP", "move 10,0", "wheel -60"; fields the engine must leave zero are checked
@@ -48,7 +48,7 @@ inline std::string DescribeInput(const INPUT &input)
         snprintf(text, sizeof(text), "move %ld,%ld", m.dx, m.dy);
     } else if (wheel) {
         snprintf(text, sizeof(text), "%s %d", m.dwFlags == MOUSEEVENTF_WHEEL ? "wheel" : "hwheel", (int)m.mouseData);
-    } else if (m.dwFlags >= MOUSEEVENTF_LEFTDOWN && m.dwFlags <= MOUSEEVENTF_MIDDLEUP && !(m.dwFlags & (m.dwFlags - 1))) {
+    } else if (__builtin_popcount(m.dwFlags) == 1 && m.dwFlags <= MOUSEEVENTF_MIDDLEUP) {
         // The button flags are one bit each, from MOUSEEVENTF_LEFTDOWN (0x2) to MIDDLEUP (0x40).
         const char *const buttons[] = { "LEFTDOWN", "LEFTUP", "RIGHTDOWN", "RIGHTUP", "MIDDLEDOWN", "MIDDLEUP" };
         snprintf(text, sizeof(text), "mouse %s", buttons[__builtin_ctz(m.dwFlags) - 1]);
@@ -65,14 +65,15 @@ inline UINT WINAPI FakeSendInput(UINT cInputs, LPINPUT pInputs, int cbSize)
     Call call;
     for (UINT i = 0; i < cInputs; i++)
         call.push_back(DescribeInput(pInputs[i]));
-    EnterCriticalSection(&g_pFake->lock);
+    EnterCriticalSection(&g_fakeLock);
     g_pFake->calls.push_back(call);
     g_pFake->times.push_back(g_pFake->now);
-    LeaveCriticalSection(&g_pFake->lock);
+    LeaveCriticalSection(&g_fakeLock);
     return cInputs;
 }
 
-inline HINSTANCE WINAPI FakeShellExecute(HWND hWnd, LPCWSTR verb, LPCWSTR file, LPCWSTR parameters, LPCWSTR directory, INT show)
+inline HINSTANCE WINAPI FakeShellExecute(HWND hWnd, LPCWSTR verb, LPCWSTR file, LPCWSTR parameters,
+                                         LPCWSTR directory, INT show)
 {
     g_pFake->launches.push_back(std::wstring(verb) + L" " + file + L" show " + std::to_wstring(show)
                                 + (hWnd || parameters || directory ? L" with more" : L""));
@@ -126,7 +127,7 @@ struct EngineTest : ::testing::Test {
 
     void SetUp() override
     {
-        InitializeCriticalSection(&fake.lock);
+        InitializeCriticalSection(&g_fakeLock);
         g_pFake = &fake;
         INPUT_SEAM seam = { FakeSendInput, FakeShellExecute, FakeSystemParametersInfo, FakeClock };
         SetInputSeam(&seam);
@@ -139,7 +140,7 @@ struct EngineTest : ::testing::Test {
         Reset();
         ResetProgramState();
         SetInputSeam(NULL);
-        DeleteCriticalSection(&fake.lock);
+        DeleteCriticalSection(&g_fakeLock);
     }
     // Back to the start of SetUp's state, for each case of a table.
     void Reset()
@@ -148,10 +149,7 @@ struct EngineTest : ::testing::Test {
         SetSelectedRemote(0);
         ReleaseAssignmentPaths(&g_CurrentSet);
         InitAssignmentSet(&g_CurrentSet);
-        fake.calls.clear();
-        fake.times.clear();
-        fake.launches.clear();
-        fake.now = 1000;
+        fake = FakeSystem();
         InitEngineState(&state);
         key = {};
         keyEx = {};
@@ -168,10 +166,10 @@ struct EngineTest : ::testing::Test {
     // The calls made since the last Take.
     Calls Take()
     {
-        EnterCriticalSection(&fake.lock);
+        EnterCriticalSection(&g_fakeLock);
         Calls fresh(fake.calls.begin() + taken, fake.calls.end());
         taken = fake.calls.size();
-        LeaveCriticalSection(&fake.lock);
+        LeaveCriticalSection(&g_fakeLock);
         return fresh;
     }
 

@@ -16,12 +16,10 @@ namespace {
 // Each release must follow its own press, and nothing may be down at the end.
 void ExpectNoStrayAndNothingHeld(const Calls &calls)
 {
-    std::set<std::string> down;  // "key 0x11 ", "mouse left"
+    std::set<std::string> down;  // "key 0x11 (1d) ", "mouse LEFT"
     for (const Call &call : calls) {
-        for (std::string input : call) {
-            for (char &c : input)
-                c = (char)tolower(c);
-            bool isDown = input.back() == 'n';
+        for (const std::string &input : call) {
+            bool isDown = toupper(input.back()) == 'N';
             std::string what = input.substr(0, input.size() - (isDown ? 4 : 2));
             if (isDown)
                 down.insert(what);
@@ -162,12 +160,9 @@ TEST_F(EngineTest, WakeActsOnEdgesAtOnceWhileHeldRatesStayOnTheCycle)
             const std::string &input = fake.calls[i][0];
             DWORD at = fake.times[i] - 1000;
             first.insert({ input, at });
-            if (input.rfind("move", 0) != 0) {
-                count[input]++;
-                continue;
-            }
-            EXPECT_EQ(0u, at % ENGINE_CYCLE_MS) << "moves only with the cycle, not at " << at;
-            count["pixels"] += atoi(input.c_str() + 5);
+            bool move = input.rfind("move", 0) == 0;
+            count[move ? "pixels" : input] += move ? atoi(input.c_str() + 5) : 1;
+            EXPECT_TRUE(!move || at % ENGINE_CYCLE_MS == 0) << "moves only with the cycle, not at " << at;
         }
         EXPECT_EQ(c.pressAt, first[kDown]);
         EXPECT_EQ(c.pressAt, first["mouse LEFTDOWN"]);

@@ -96,19 +96,22 @@ const Scenario kScenarios[] = {
       { { EXTENSION, WMEXT_NUNCHUK, 0, {} }, { IN_A, 1, 2, Calls(2, { "wheel -60" }) }, { IN_A, 0, 0, {} },
         { IN_B, 1, 1, { { "hwheel 60" } } }, { IN_B, 0, 0, {} },
         { NUN_Y, -20, 1, { { "wheel -12" } } } } },  // just past the dead zone
-    { "a stick moves the pointer in proportion to its deflection", { { SLOT_NUN_RIGHT, Mouse(MOUSE_MOVE_RIGHT, 1000) } },
+    { "a stick moves the pointer in proportion to its deflection",
+      { { SLOT_NUN_RIGHT, Mouse(MOUSE_MOVE_RIGHT, 1000) } },
       { { EXTENSION, WMEXT_NUNCHUK, 0, {} }, { NUN_X, 40, 2, Calls(2, { "move 4,0" }) } } },
     { "a stick at 45 degrees presses up and right; a Nunchuk leaves the Classic slots alone",
       { { SLOT_NUN_UP, Keys({ VK_UP }) }, { SLOT_NUN_RIGHT, Keys({ VK_RIGHT }) }, { SLOT_CLS_A, Keys({ 'Q' }) } },
       { { EXTENSION, WMEXT_NUNCHUK, 0, {} }, { EX, 1, 0, {} }, { NUN_X, 50, 0, {} },
         { NUN_Y, 50, 1, { { "key 0x26 (e0 48) down" }, { "key 0x27 (e0 4d) down" } } } } },
-    { "without an extension its slots act on the last values", { { SLOT_C, Keys({ 'C' }) }, { SLOT_CLS_A, Keys({ 'A' }) } },
+    { "without an extension its slots act on the last values",
+      { { SLOT_C, Keys({ 'C' }) }, { SLOT_CLS_A, Keys({ 'A' }) } },
       { { EX, 1, 1, { { "key 0x43 (2e) down" }, { "key 0x41 (1e) down" } } } } },
     { "a Classic leaves the Nunchuk slots alone; a trigger counts from 20, not its button",
       { { SLOT_C, Keys({ 'C' }) }, { SLOT_CLS_A, Keys({ 'A' }) }, { SLOT_ZL, Keys({ 'Z' }) } },
       { { EXTENSION, WMEXT_CLASSIC_PRO, 0, {} }, { EX, 1, 1, { { "key 0x41 (1e) down" } } },
-        { EX, 0, 1, { { "key 0x41 (1e) up" } } }, { CLS_LT, 19, 1, {} }, { CLS_LT, 20, 1, { { "key 0x5a (2c) down" } } },
-        { CLS_ZL, 1, 0, {} }, { CLS_LT, 0, 1, { { "key 0x5a (2c) up" } } } } },
+        { EX, 0, 1, { { "key 0x41 (1e) up" } } }, { CLS_LT, 19, 1, {} },
+        { CLS_LT, 20, 1, { { "key 0x5a (2c) down" } } }, { CLS_ZL, 1, 0, {} },
+        { CLS_LT, 0, 1, { { "key 0x5a (2c) up" } } } } },
 };
 
 TEST_F(EngineTest, SlotsThroughCycles)
