@@ -100,20 +100,14 @@ enum { IN_A, IN_B, IN_MINUS, EX = 100, RUNNING = 200, REMOTE, LOCKED, EXTENSION,
 
 inline ASSIGNMENT Keys(std::initializer_list<WORD> keys)
 {
-    ASSIGNMENT a = {};
-    a.nKind = ASSIGN_KEY;
-    a.nKeyCount = (int)keys.size();
+    ASSIGNMENT a = { ASSIGN_KEY, (int)keys.size(), { 0, 0, 0 }, 0, 0, 0, NULL };
     std::copy(keys.begin(), keys.end(), a.awKey);
     return a;
 }
 
 inline ASSIGNMENT Mouse(int action, WORD amount = 0)
 {
-    ASSIGNMENT a = {};
-    a.nKind = ASSIGN_MOUSE;
-    a.nMouseAction = (BYTE)action;
-    a.wMoveAmount = amount;
-    return a;
+    return { ASSIGN_MOUSE, 0, { 0, 0, 0 }, (BYTE)action, amount, 0, NULL };
 }
 
 // Installs the fake seam, a fresh current set, a fresh program state with remote 0 in

@@ -167,23 +167,18 @@ TEST_F(EngineTest, LaunchesOncePerPressAndPostsFailures)
 
 TEST(StickValue, SectorsOf135DegreesAndADeadZoneOf20)
 {
-    struct Case { int x, y, up, down, left, right; } cases[] = {
-        { 50, 50, 50, 0, 0, 50 },     // 45 degrees presses both neighbours
-        { -50, -50, 0, 50, 50, 0 },
-        { 19, 0, 0, 0, 0, 0 },
-        { 13, 13, 0, 0, 0, 0 },       // 338 < 400
-        { 0, -20, 0, 20, 0, 0 },
-        { -20, 0, 0, 0, 20, 0 },
-        { 100, 30, 0, 0, 0, 100 },    // 16.7 degrees: right only
-        { 100, 45, 45, 0, 0, 100 },   // 24.2 degrees: up begins at 22.5
+    struct Case { int x, y, want[DIRECTIONS]; } cases[] = {  // up, down, left, right
+        { 50, 50, { 50, 0, 0, 50 } },     // 45 degrees presses both neighbours
+        { -50, -50, { 0, 50, 50, 0 } },
+        { 19, 0, { 0, 0, 0, 0 } },
+        { 13, 13, { 0, 0, 0, 0 } },       // 338 < 400
+        { -20, 0, { 0, 0, 20, 0 } },
+        { 100, 30, { 0, 0, 0, 100 } },    // 16.7 degrees: right only
+        { 100, 45, { 45, 0, 0, 100 } },   // 24.2 degrees: up begins at 22.5
     };
-    for (const Case &c : cases) {
-        SCOPED_TRACE(::testing::Message() << "x " << c.x << " y " << c.y);
-        EXPECT_EQ(c.up, GetStickValue(DIRECTION_UP, c.x, c.y));
-        EXPECT_EQ(c.down, GetStickValue(DIRECTION_DOWN, c.x, c.y));
-        EXPECT_EQ(c.left, GetStickValue(DIRECTION_LEFT, c.x, c.y));
-        EXPECT_EQ(c.right, GetStickValue(DIRECTION_RIGHT, c.x, c.y));
-    }
+    for (const Case &c : cases)
+        for (int d = 0; d < DIRECTIONS; d++)
+            EXPECT_EQ(c.want[d], GetStickValue(d, c.x, c.y)) << "x " << c.x << " y " << c.y << " direction " << d;
 }
 
 }  // namespace

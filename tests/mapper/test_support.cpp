@@ -73,11 +73,10 @@ Bytes SampleBytes(DWORD version)
         { Entry(39) + 4, 1, 4 }, { Entry(39) + 8, VK_F12, 2 }, { Entry(39) + 14, MOUSE_SCROLL_UP, 1 },
         { Entry(39) + 16, 7, 2 }, { Entry(39) + 20, 7, 4 },
         { Entry(ASSIGN_SLOTS), 0x01010001, 4 }, { Entry(ASSIGN_SLOTS) + 4, 1, 1 },
+        { Entry(ASSIGN_SLOTS) + 5, 2, version == 3 ? 1 : 0 },  // version 1 has no correction byte
     };
     for (const auto &f : fields)
         Poke(b, f.at, f.value, f.width);
-    if (version == 3)
-        b.back() = 2;
     return b;
 }
 
