@@ -1,5 +1,5 @@
-// Settings files: the exact bytes written, the three layouts read, bad input refused, saves
-// that never leave a half-written file, and the command-line scan for a file to load.
+// Settings files: the exact bytes written and read back, the oldest layout, bad input refused,
+// saves that never leave a half-written file, and the command-line scan for a file to load.
 #include <gtest/gtest.h>
 
 #include <string.h>
