@@ -1,4 +1,5 @@
-// Settings files: the exact bytes written, the three layouts read, and bad input refused.
+// Settings files: the exact bytes written and read back, the oldest layout, bad input refused,
+// saves that never leave a half-written file, and the command-line scan for a file to load.
 #include <gtest/gtest.h>
 
 #include <string.h>
@@ -8,32 +9,6 @@
 
 namespace {
 
-struct EntryBytes {
-    BYTE kind;
-    int keyCount;
-    WORD keys[3];
-    BYTE mouse;
-    WORD amount;
-    int pathLength;
-    DWORD pathFlag;
-};
-
-// One 28-byte entry laid out by hand, padding zero.
-void AppendEntry(Bytes &b, const EntryBytes &e)
-{
-    b.push_back(e.kind);
-    AppendZeros(b, 3);
-    AppendLe32(b, (DWORD)e.keyCount);
-    for (WORD k : e.keys)
-        AppendLe16(b, k);
-    b.push_back(e.mouse);
-    AppendZeros(b, 1);
-    AppendLe16(b, e.amount);
-    AppendZeros(b, 2);
-    AppendLe32(b, (DWORD)e.pathLength);
-    AppendLe32(b, e.pathFlag);
-}
-
 WCHAR *NewPath(const wchar_t *text)
 {
     WCHAR *p = AllocPathText(lstrlenW(text));
@@ -41,179 +16,98 @@ WCHAR *NewPath(const wchar_t *text)
     return p;
 }
 
-// A set that touches every field kind.
-void FillSample(ASSIGNMENT_SET *set)
+// The sample file with values written 4 bytes wide at the offsets, and its last bytes cut off.
+Bytes Edited(DWORD version, std::initializer_list<std::pair<size_t, DWORD>> fields, size_t cut = 0)
 {
-    InitAssignmentSet(set);
-    set->aAssign[0] = { ASSIGN_KEY, 2, { VK_CONTROL, 'C', 0 }, 0, 0, 0, NULL };
-    set->aAssign[5] = { ASSIGN_MOUSE, 0, { 0, 0, 0 }, MOUSE_MOVE_RIGHT, 1000, 0, NULL };
-    set->aAssign[39] = { ASSIGN_DISABLED, 1, { VK_F12, 0, 0 }, MOUSE_SCROLL_UP, 7, 7, NULL };
-    set->abLed[2] = 1;
-    set->abLed[3] = 1;
-    set->bSystemRepeat = 1;
-    set->nAnalogCorrection = 2;
-}
-
-Bytes SampleBytes(DWORD version, bool withCorrection)
-{
-    Bytes b;
-    AppendLe32(b, version);
-    for (int i = 0; i < ASSIGN_SLOTS; i++) {
-        EntryBytes e = {};
-        if (i == 0)
-            e = { ASSIGN_KEY, 2, { VK_CONTROL, 'C', 0 }, 0, 0, 0, 0 };
-        if (i == 5)
-            e = { ASSIGN_MOUSE, 0, { 0, 0, 0 }, MOUSE_MOVE_RIGHT, 1000, 0, 0 };
-        if (i == 39)
-            e = { ASSIGN_DISABLED, 1, { VK_F12, 0, 0 }, MOUSE_SCROLL_UP, 7, 7, 0 };
-        AppendEntry(b, e);
-    }
-    for (BYTE led : { 1, 0, 1, 1 })
-        b.push_back(led);
-    b.push_back(1);
-    if (withCorrection)
-        b.push_back(2);
+    Bytes b = SampleBytes(version);
+    for (const auto &f : fields)
+        Poke(b, f.first, f.second, 4);
+    b.resize(b.size() - cut);
     return b;
 }
 
+// A target with a path of its own, which a refused load must leave as it was.
 struct SettingFile : ::testing::Test {
     TempDir dir;
-    ASSIGNMENT_SET target;
-    ASSIGNMENT_SET before;
-    LONG stringsBefore = 0;
+    ASSIGNMENT_SET target, before;
+    LONG stringsBefore = CountPathTexts();
 
     void SetUp() override
     {
-        stringsBefore = CountPathTexts();
         InitAssignmentSet(&target);
         target.aAssign[7] = { ASSIGN_APPLICATION, 0, { 0, 0, 0 }, 0, 0, 5, NewPath(L"x.exe") };
         target.abLed[3] = 1;
         before = target;
+        InitAssignmentSet(&g_CurrentSet);
     }
     void TearDown() override
     {
         ReleaseAssignmentPaths(&target);
+        ReleaseAssignmentPaths(&g_CurrentSet);
+        InitAssignmentSet(&g_CurrentSet);
         EXPECT_EQ(stringsBefore, CountPathTexts()) << "a path string leaked";
     }
     void ExpectTargetUnchanged()
     {
-        ExpectSetsEqual(before, target, true);
-        ASSERT_NE(nullptr, target.aAssign[7].pszPath);
-        EXPECT_STREQ(L"x.exe", target.aAssign[7].pszPath);
+        EXPECT_EQ(Describe(before), Describe(target));
+        EXPECT_EQ(before.aAssign[7].pszPath, target.aAssign[7].pszPath);
     }
     int Load(const std::wstring &path) { return ReadSettingFile(path.c_str(), &target, 1); }
+    // Writes the set under the name in the folder; the path as saved.
+    std::wstring Save(const std::wstring &name, ASSIGNMENT_SET *set, int create = 1, int result = 1)
+    {
+        WCHAR path[SETTING_PATH_CHARS];
+        lstrcpynW(path, (name.find(L'\\') == std::wstring::npos ? dir.File(name.c_str()) : name).c_str(),
+                  SETTING_PATH_CHARS);
+        EXPECT_EQ(result, WriteSettingFile(path, set, create));
+        return path;
+    }
 };
 
-TEST_F(SettingFile, SetWithoutPathsSavesExactly1130Bytes)
-{
-    ASSIGNMENT_SET set;
-    FillSample(&set);
-    WCHAR path[SETTING_PATH_CHARS];
-    lstrcpyW(path, dir.File(L"plain.zan").c_str());
-    ASSERT_EQ(1, WriteSettingFile(path, &set, 1));
-    EXPECT_EQ(SET_VERSION_CURRENT, set.dwVersion);
-    Bytes got = ReadBytes(path);
-    ASSERT_EQ(1130u, got.size());
-    EXPECT_EQ(SampleBytes(3, true), got);
-
-    ASSERT_EQ(LOAD_OK, Load(path));
-    ExpectSetsEqual(set, target);
-}
-
-TEST_F(SettingFile, PathTextsFollowTheEntriesInSlotOrder)
-{
-    ASSIGNMENT_SET set;
-    InitAssignmentSet(&set);
-    set.aAssign[39] = { ASSIGN_APPLICATION, 0, { 0, 0, 0 }, 0, 0, 5, NewPath(L"a.exe") };
-    set.aAssign[2] = { ASSIGN_APPLICATION, 0, { 0, 0, 0 }, 0, 0, 99, NewPath(L"b.c") };
-    WCHAR path[SETTING_PATH_CHARS];
-    lstrcpyW(path, dir.File(L"paths.zan").c_str());
-    ASSERT_EQ(1, WriteSettingFile(path, &set, 1));
-
-    Bytes want;
-    AppendLe32(want, 3);
-    for (int i = 0; i < ASSIGN_SLOTS; i++) {
-        EntryBytes e = {};
-        if (i == 2)
-            e = { ASSIGN_APPLICATION, 0, { 0, 0, 0 }, 0, 0, 3, 1 };
-        if (i == 39)
-            e = { ASSIGN_APPLICATION, 0, { 0, 0, 0 }, 0, 0, 5, 1 };
-        AppendEntry(want, e);
-    }
-    for (char c : std::string("b.ca.exe"))
-        want.push_back((BYTE)c);
-    for (BYTE tail : { 1, 0, 0, 0, 0, 0 })
-        want.push_back(tail);
-    EXPECT_EQ(want, ReadBytes(path));
-
-    ASSERT_EQ(LOAD_OK, Load(path));
-    EXPECT_STREQ(L"b.c", target.aAssign[2].pszPath);
-    EXPECT_EQ(3, target.aAssign[2].nPathLength);
-    EXPECT_STREQ(L"a.exe", target.aAssign[39].pszPath);
-    EXPECT_EQ(5, target.aAssign[39].nPathLength);
-    EXPECT_EQ(nullptr, target.aAssign[7].pszPath);
-    ReleaseAssignmentPaths(&set);
-}
-
-TEST_F(SettingFile, DoubleBytePathCountsTwoBytesPerCharacter)
+// Path texts follow the entries in slot order, in the ANSI code page (two bytes for each
+// Japanese character); an entry without a path keeps its length. Loading and saving again
+// gives the same bytes.
+TEST_F(SettingFile, SavedFileIsTheLayoutByteForByteAndLoadsBack)
 {
     ASSERT_EQ(932u, GetACP()) << "the tests run with the Japanese ANSI code page";
     ASSIGNMENT_SET set;
-    InitAssignmentSet(&set);
-    set.aAssign[0] = { ASSIGN_APPLICATION, 0, { 0, 0, 0 }, 0, 0, 0, NewPath(L"アプリ\\起動") };
-    WCHAR path[SETTING_PATH_CHARS];
-    lstrcpyW(path, dir.File(L"jp.zan").c_str());
-    ASSERT_EQ(1, WriteSettingFile(path, &set, 1));
-    Bytes got = ReadBytes(path);
-    ASSERT_EQ(1130u + 11, got.size());
-    EXPECT_EQ(11u, got[4 + 20]);  // nPathLength of entry 0: 5 double-byte characters and "\"
-    const Bytes sjis = { 0x83, 0x41, 0x83, 0x76, 0x83, 0x8A, 0x5C, 0x8B, 0x4E, 0x93, 0xAE };
-    EXPECT_EQ(sjis, Bytes(got.begin() + 1124, got.begin() + 1135));
+    FillSample(&set);
+    set.aAssign[12] = { ASSIGN_APPLICATION, 0, { 0, 0, 0 }, 0, 0, 0, NewPath(L"アプリ\\起動") };
+    set.aAssign[2] = { ASSIGN_APPLICATION, 0, { 0, 0, 0 }, 0, 0, 99, NewPath(L"b.c") };
+    std::wstring first = Save(L"first.zan", &set);
+    EXPECT_EQ(SET_VERSION_CURRENT, set.dwVersion);
 
-    ASSERT_EQ(LOAD_OK, Load(path));
-    EXPECT_STREQ(L"アプリ\\起動", target.aAssign[0].pszPath);
-    EXPECT_EQ(11, target.aAssign[0].nPathLength);
+    Bytes want = SampleBytes(3);
+    for (int slot : { 2, 12 }) {
+        Poke(want, Entry(slot), ASSIGN_APPLICATION, 1);
+        Poke(want, Entry(slot) + 20, slot == 2 ? 3 : 11, 4);
+        Poke(want, Entry(slot) + 24, 1, 4);
+    }
+    want.insert(want.begin() + Entry(ASSIGN_SLOTS), { 'b', '.', 'c', 0x83, 0x41, 0x83, 0x76, 0x83, 0x8A, 0x5C,
+                                                      0x8B, 0x4E, 0x93, 0xAE });
+    EXPECT_EQ(want, ReadBytes(first));
+
+    ASSERT_EQ(LOAD_OK, Load(first));
+    set.aAssign[2].nPathLength = 3;
+    set.aAssign[12].nPathLength = 11;
+    EXPECT_EQ(Describe(set), Describe(target));
+    EXPECT_EQ(want, ReadBytes(Save(L"second.zan", &target)));
     ReleaseAssignmentPaths(&set);
 }
 
-TEST_F(SettingFile, VersionOneLoadsWithCorrectionNone)
+// Version 1 is read by the settings tool's conversion test. The oldest layout: a 652-byte
+// image whose header is its size, 16-byte entries from 4.
+TEST_F(SettingFile, OldestImageLoads)
 {
-    Bytes file = SampleBytes(1, false);
-    file.push_back(3);  // a stray byte after the layout is not a correction level
-    WriteBytes(dir.File(L"v1.zan"), file);
-    ASSERT_EQ(LOAD_OK, Load(dir.File(L"v1.zan")));
-    ASSIGNMENT_SET want;
-    FillSample(&want);
-    want.dwVersion = 1;
-    want.nAnalogCorrection = 0;
-    ExpectSetsEqual(want, target);
-}
-
-Bytes OldImage()
-{
-    Bytes b;
-    AppendLe32(b, 652);
-    for (int i = 0; i < ASSIGN_SLOTS; i++) {
-        b.push_back(i == 3 ? 1 : 0);
-        AppendZeros(b, 3);
-        AppendLe32(b, i == 3 || i == 10 ? 2 : 0);
-        AppendLe16(b, i == 3 || i == 10 ? VK_CONTROL : 0);
-        AppendLe16(b, i == 3 || i == 10 ? 'V' : 0);
-        AppendLe16(b, 0);
-        AppendZeros(b, 2);
-    }
-    for (BYTE led : { 0, 1, 1, 0 })
-        b.push_back(led);
-    b.push_back(1);
-    AppendZeros(b, 3);
-    return b;
-}
-
-TEST_F(SettingFile, OldestImageLoadsAsVersionOne)
-{
-    Bytes file = OldImage();
-    ASSERT_EQ(652u, file.size());
-    WriteBytes(dir.File(L"old.zan"), file);
+    // Each value is written 4 bytes wide, in rising order, so a wider write only zeroes
+    // what the next one sets or what stays zero.
+    Bytes old(652, 0);
+    for (auto f : std::initializer_list<std::pair<size_t, DWORD>>{
+             { 0, 652 }, { 4 + 16 * 3, 1 }, { 4 + 16 * 3 + 4, 2 }, { 4 + 16 * 3 + 8, VK_CONTROL },
+             { 4 + 16 * 3 + 10, 'V' }, { 4 + 16 * 10 + 4, 2 }, { 4 + 16 * 10 + 8, VK_CONTROL },
+             { 4 + 16 * 10 + 10, 'V' }, { 644, 0x00010100 }, { 648, 1 } })
+        Poke(old, f.first, f.second, 4);
+    WriteBytes(dir.File(L"old.zan"), old);
     ASSERT_EQ(LOAD_OK, Load(dir.File(L"old.zan")));
     ASSIGNMENT_SET want;
     InitAssignmentSet(&want);
@@ -222,103 +116,57 @@ TEST_F(SettingFile, OldestImageLoadsAsVersionOne)
     want.aAssign[10] = { ASSIGN_DISABLED, 2, { VK_CONTROL, 'V', 0 }, 0, 0, 0, NULL };
     memcpy(want.abLed, "\0\1\1\0", 4);
     want.bSystemRepeat = 1;
-    ExpectSetsEqual(want, target);
+    EXPECT_EQ(Describe(want), Describe(target));
 }
 
+// A path that was read before the failure must not leak (the fixture counts the strings).
 TEST_F(SettingFile, RefusedFilesLeaveTheTargetUnchanged)
 {
-    Bytes header2 = SampleBytes(3, true);
-    header2[0] = 2;
-    Bytes oldShort = OldImage();
-    oldShort.pop_back();
-    Bytes v3Short = SampleBytes(3, true);
-    v3Short.pop_back();
-    Bytes v1Short = SampleBytes(1, false);
-    v1Short.pop_back();
-    Bytes negativeLength = SampleBytes(3, true);
-    negativeLength[4 + 24] = 1;                          // entry 0 has a path...
-    memcpy(&negativeLength[4 + 20], "\xff\xff\xff\xff", 4);  // ...of length -1
-    Bytes pastEnd = SampleBytes(3, true);
-    pastEnd[4 + 24] = 1;
-    pastEnd[4 + 20] = 7;  // 6 bytes follow the entries
-    Bytes huge = SampleBytes(3, true);
-    huge[4 + 24] = 1;
-    memcpy(&huge[4 + 20], "\x00\x00\x00\x7f", 4);
-    struct Case {
-        const wchar_t *name;
-        Bytes bytes;
-        int result;
-    } cases[] = {
-        { L"header2.zan", header2, LOAD_UNKNOWN_HEADER },
-        { L"old-short.zan", oldShort, LOAD_SHORT_FILE },
-        { L"v3-short.zan", v3Short, LOAD_SHORT_FILE },
-        { L"v1-short.zan", v1Short, LOAD_SHORT_FILE },
+    const Bytes good = SampleBytes(3);
+    struct Case { const wchar_t *name; Bytes bytes; int result; } cases[] = {
+        { L"header2.zan", Edited(3, { { 0, 2 } }), LOAD_UNKNOWN_HEADER },
+        { L"old-short.zan", Edited(3, { { 0, 652 } }, 1130 - 651), LOAD_SHORT_FILE },
+        { L"v3-short.zan", Edited(3, {}, 1), LOAD_SHORT_FILE },
+        { L"v1-short.zan", Edited(1, {}, 1), LOAD_SHORT_FILE },
         { L"empty.zan", Bytes(), LOAD_SHORT_FILE },
-        { L"negative.zan", negativeLength, LOAD_BAD_PATH_LENGTH },
-        { L"past-end.zan", pastEnd, LOAD_BAD_PATH_LENGTH },
-        { L"huge.zan", huge, LOAD_BAD_PATH_LENGTH },
-        { L"capitals.ZAN", SampleBytes(3, true), LOAD_BAD_EXTENSION },
-        { L"mixed.Zan", SampleBytes(3, true), LOAD_BAD_EXTENSION },
-        { L"other.txt", SampleBytes(3, true), LOAD_BAD_EXTENSION },
+        { L"negative.zan", Edited(3, { { Entry(0) + 20, (DWORD)-1 }, { Entry(0) + 24, 1 } }), LOAD_BAD_PATH_LENGTH },
+        { L"past-end.zan", Edited(3, { { Entry(0) + 20, 7 }, { Entry(0) + 24, 1 } }), LOAD_BAD_PATH_LENGTH },
+        { L"huge.zan", Edited(3, { { Entry(0) + 20, 0x7f000000 }, { Entry(0) + 24, 1 } }), LOAD_BAD_PATH_LENGTH },
+        { L"second-past-end.zan", Edited(3, { { Entry(0) + 20, 1 }, { Entry(0) + 24, 1 }, { Entry(1) + 20, 7 },
+                                              { Entry(1) + 24, 1 } }), LOAD_BAD_PATH_LENGTH },
+        { L"tail-missing.zan", Edited(3, { { Entry(0) + 20, 6 }, { Entry(0) + 24, 1 } }), LOAD_SHORT_FILE },
+        { L"capitals.ZAN", good, LOAD_BAD_EXTENSION },
+        { L"other.txt", good, LOAD_BAD_EXTENSION },
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(::testing::Message() << "file " << std::string(c.name, c.name + lstrlenW(c.name)));
         WriteBytes(dir.File(c.name), c.bytes);
         EXPECT_EQ(c.result, Load(dir.File(c.name)));
         EXPECT_EQ(0, LoadSettingFile(dir.File(c.name).c_str(), &target, 1));
+        // Checking alone only opens the file.
+        EXPECT_EQ((int)(c.result != LOAD_BAD_EXTENSION), LoadSettingFile(dir.File(c.name).c_str(), &target, 0));
         ExpectTargetUnchanged();
     }
     EXPECT_EQ(LOAD_NO_PATH, ReadSettingFile(L"", &target, 1));
     EXPECT_EQ(LOAD_NO_PATH, ReadSettingFile(NULL, &target, 1));
     EXPECT_EQ(LOAD_CANNOT_OPEN, Load(dir.File(L"missing.zan")));
+    EXPECT_EQ(0, LoadSettingFile(dir.File(L"missing.zan").c_str(), &target, 0));
     ExpectTargetUnchanged();
 }
 
-TEST_F(SettingFile, PathsReadBeforeAFailureAreReleased)
-{
-    Bytes file;
-    AppendLe32(file, 3);
-    for (int i = 0; i < ASSIGN_SLOTS; i++)
-        AppendEntry(file, { ASSIGN_APPLICATION, 0, { 0, 0, 0 }, 0, 0, i < 2 ? 1 : 0, i < 2 ? 1u : 0u });
-    file.push_back('a');  // slot 0's path; slot 1's path runs past the end
-    WriteBytes(dir.File(L"cut.zan"), file);
-    EXPECT_EQ(LOAD_BAD_PATH_LENGTH, Load(dir.File(L"cut.zan")));
-    file.push_back('b');  // now slot 1's path is there, the tail is not
-    WriteBytes(dir.File(L"cut.zan"), file);
-    EXPECT_EQ(LOAD_SHORT_FILE, Load(dir.File(L"cut.zan")));
-    EXPECT_EQ(stringsBefore + 1, CountPathTexts());  // only the target's own string
-    ExpectTargetUnchanged();
-}
-
-TEST_F(SettingFile, CheckOnlyOpensTheFile)
-{
-    WriteBytes(dir.File(L"junk.zan"), Bytes{ 'n', 'o', 't' });
-    EXPECT_EQ(1, LoadSettingFile(dir.File(L"junk.zan").c_str(), &target, 0));
-    ExpectTargetUnchanged();
-    EXPECT_EQ(0, LoadSettingFile(dir.File(L"gone.zan").c_str(), &target, 0));
-    WriteBytes(dir.File(L"junk.ZAN"), Bytes{ 'n' });
-    EXPECT_EQ(0, LoadSettingFile(dir.File(L"junk.ZAN").c_str(), &target, 0));
-}
-
+// Slot 1 an unknown kind, slot 2 seven keys, slot 3 -2 keys, slot 4 mouse action 12, slot 6
+// action 200 on a key slot, slot 8 the path "ab\0cd"; LED 2 at 7, repeat 5, correction 9.
 TEST_F(SettingFile, OutOfRangeValuesLoadHarmless)
 {
-    Bytes file = SampleBytes(3, true);
-    size_t tail = file.size() - 6;
-    file[tail + 1] = 7;                                   // LED 2
-    file[tail + 4] = 5;                                   // repeat
-    file[tail + 5] = 9;                                   // correction
-    file[4 + 28 * 8 + 20] = 5;                            // slot 8: path "ab\0cd"
-    file[4 + 28 * 8 + 24] = 1;
-    file.insert(file.begin() + (long)tail, {'a', 'b', 0, 'c', 'd'});
-    file[4 + 28 * 1] = 9;                                 // slot 1: unknown kind
-    file[4 + 28 * 2] = ASSIGN_KEY;                        // slot 2: 7 keys
-    file[4 + 28 * 2 + 4] = 7;
-    file[4 + 28 * 3] = ASSIGN_KEY;                        // slot 3: -2 keys
-    memcpy(&file[4 + 28 * 3 + 4], "\xfe\xff\xff\xff", 4);
-    file[4 + 28 * 4] = ASSIGN_MOUSE;                      // slot 4: mouse action 12
-    file[4 + 28 * 4 + 14] = 12;
-    file[4 + 28 * 6] = ASSIGN_KEY;                        // slot 6: action 200 on a key slot
-    file[4 + 28 * 6 + 14] = 200;
+    Bytes file = Edited(3, { { Entry(1), 9 }, { Entry(2), ASSIGN_KEY }, { Entry(2) + 4, 7 }, { Entry(3), ASSIGN_KEY },
+                             { Entry(3) + 4, (DWORD)-2 }, { Entry(4), ASSIGN_MOUSE }, { Entry(4) + 14, 12 },
+                             { Entry(6), ASSIGN_KEY }, { Entry(6) + 14, 200 }, { Entry(8) + 20, 5 },
+                             { Entry(8) + 24, 1 } });
+    size_t tail = Entry(ASSIGN_SLOTS);
+    file[tail + 1] = 7;
+    file[tail + 4] = 5;
+    file[tail + 5] = 9;
+    file.insert(file.begin() + tail, { 'a', 'b', 0, 'c', 'd' });
     WriteBytes(dir.File(L"odd.zan"), file);
     ASSERT_EQ(LOAD_OK, Load(dir.File(L"odd.zan")));
     EXPECT_EQ(ASSIGN_DISABLED, target.aAssign[1].nKind);
@@ -336,117 +184,88 @@ TEST_F(SettingFile, OutOfRangeValuesLoadHarmless)
     EXPECT_EQ(2, target.aAssign[8].nPathLength);
 }
 
-TEST_F(SettingFile, SaveRenamesTheExtensionInPlace)
+// A save renames the extension in place; it replaces a file whole or leaves the old one
+// as it was, and never leaves a temporary file behind. An existing target keeps its
+// attributes.
+TEST_F(SettingFile, SaveWritesTheWholeFileOrKeepsTheOldOne)
 {
     ASSIGNMENT_SET set;
     FillSample(&set);
-    WCHAR path[SETTING_PATH_CHARS];
-    lstrcpyW(path, dir.File(L"notes.txt").c_str());
-    ASSERT_EQ(1, WriteSettingFile(path, &set, 1));
-    EXPECT_EQ(dir.File(L"notes.zan"), std::wstring(path));
+    const Bytes old = SampleBytes(1);
+    struct Case {
+        const wchar_t *name, *saved; int create; Bytes before; DWORD attributes; bool held; int result;
+    } cases[] = {
+        { L"notes.txt", L"notes.zan", 1, {}, 0, false, 1 },
+        { L"bare", L"bare.zan", 1, {}, 0, false, 1 },
+        { L"new.zan", L"new.zan", 0, {}, 0, false, 0 },  // overwriting needs an existing file
+        { L"longer.zan", L"longer.zan", 0, Bytes(5000, 0xAA), 0, false, 1 },
+        { L"hidden.zan", L"hidden.zan", 0, old, FILE_ATTRIBUTE_HIDDEN, false, 1 },
+        { L"held.zan", L"held.zan", 1, old, 0, true, 0 },  // open in another program
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(::testing::Message() << "file " << std::string(c.name, c.name + lstrlenW(c.name)));
+        std::wstring saved = dir.File(c.saved);
+        if (!c.before.empty())
+            WriteBytes(saved, c.before);
+        if (c.attributes)
+            SetFileAttributesW(saved.c_str(), c.attributes);
+        HANDLE other = c.held ? CreateFileW(saved.c_str(), GENERIC_READ, 0, NULL, OPEN_EXISTING, 0, NULL) : NULL;
+        EXPECT_EQ(saved, Save(c.name, &set, c.create, c.result));
+        if (other)
+            CloseHandle(other);
+        EXPECT_EQ(c.result ? SampleBytes(3) : c.before, ReadBytes(saved));
+        EXPECT_EQ(c.attributes, GetFileAttributesW(saved.c_str()) & c.attributes);
+    }
     EXPECT_FALSE(FileExists(dir.File(L"notes.txt")));
-    EXPECT_EQ(SampleBytes(3, true), ReadBytes(dir.File(L"notes.zan")));
+    EXPECT_EQ(sizeof(cases) / sizeof(cases[0]) - 1, dir.Names().size()) << "no temporary file stays behind";
 
-    lstrcpyW(path, dir.File(L"bare").c_str());
-    ASSERT_EQ(1, WriteSettingFile(path, &set, 1));
-    EXPECT_EQ(dir.File(L"bare.zan"), std::wstring(path));
-}
-
-TEST_F(SettingFile, OverwriteNeedsAnExistingFile)
-{
-    ASSIGNMENT_SET set;
-    FillSample(&set);
-    WCHAR path[SETTING_PATH_CHARS];
-    lstrcpyW(path, dir.File(L"new.zan").c_str());
-    EXPECT_EQ(0, WriteSettingFile(path, &set, 0));
-    EXPECT_FALSE(FileExists(path));
-
-    WriteBytes(path, Bytes(5000, 0xAA));
-    ASSERT_EQ(1, WriteSettingFile(path, &set, 0));
-    EXPECT_EQ(SampleBytes(3, true), ReadBytes(path));  // the longer old file is gone whole
-    EXPECT_EQ(1u, dir.Names().size()) << "no temporary file stays behind";
-}
-
-TEST_F(SettingFile, SaveThatCannotWriteKeepsTheOldFile)
-{
-    ASSIGNMENT_SET set;
-    FillSample(&set);
-    WCHAR path[SETTING_PATH_CHARS];
-    lstrcpyW(path, dir.File(L"kept.zan").c_str());
-    Bytes old = SampleBytes(1, false);
-    WriteBytes(path, old);
-
-    HANDLE other = CreateFileW(path, GENERIC_READ, 0, NULL, OPEN_EXISTING, 0, NULL);
-    ASSERT_NE(INVALID_HANDLE_VALUE, other);
-    EXPECT_EQ(0, WriteSettingFile(path, &set, 1));
-    CloseHandle(other);
-    EXPECT_EQ(old, ReadBytes(path));
-
-    EXPECT_EQ(1u, dir.Names().size()) << "no temporary file stays behind";
-
-    WCHAR folder[SETTING_PATH_CHARS];
-    lstrcpyW(folder, dir.File(L"folder.zan").c_str());
-    CreateDirectoryW(folder, NULL);
-    EXPECT_EQ(0, WriteSettingFile(folder, &set, 1));
-    RemoveDirectoryW(folder);
-
+    CreateDirectoryW(dir.File(L"folder.zan").c_str(), NULL);
+    Save(L"folder.zan", &set, 1, 0);
     WCHAR empty[SETTING_PATH_CHARS] = L"";
     EXPECT_EQ(0, WriteSettingFile(empty, &set, 1));
-}
 
-// Where no temporary file fits beside the target (a path near the length limit), the
-// target itself is written; an existing target keeps its attributes.
-TEST_F(SettingFile, SaveWithoutRoomForATemporaryFileWritesInPlace)
-{
-    ASSIGNMENT_SET set;
-    FillSample(&set);
-    std::wstring folder = dir.File(L"");
-    folder += std::wstring(250 - folder.size(), L'd');
+    // Where no temporary file fits beside the target (a path near the length limit), the
+    // target itself is written.
+    std::wstring folder = dir.File(L"") + std::wstring(250 - dir.path.size() - 1, L'd');
     ASSERT_TRUE(CreateDirectoryW(folder.c_str(), NULL));
-    WCHAR path[SETTING_PATH_CHARS];
-    lstrcpyW(path, (folder + L"\\s.zan").c_str());
-    ASSERT_EQ(1, WriteSettingFile(path, &set, 1));
-    EXPECT_EQ(SampleBytes(3, true), ReadBytes(path));
-    DeleteFileW(path);
-    RemoveDirectoryW(folder.c_str());
-
-    lstrcpyW(path, dir.File(L"hidden.zan").c_str());
-    WriteBytes(path, Bytes(10, 0));
-    ASSERT_TRUE(SetFileAttributesW(path, FILE_ATTRIBUTE_HIDDEN));
-    ASSERT_EQ(1, WriteSettingFile(path, &set, 0));
-    EXPECT_EQ(SampleBytes(3, true), ReadBytes(path));
-    EXPECT_NE(0u, GetFileAttributesW(path) & FILE_ATTRIBUTE_HIDDEN) << "the target's attributes stay";
+    EXPECT_EQ(SampleBytes(3), ReadBytes(Save(folder + L"\\s.zan", &set)));
 }
 
-TEST_F(SettingFile, ValidFileRoundTripsByteForByte)
+// The first token that names a loadable file is loaded and ends the walk; a token too long
+// for a path is passed over, not cut (cut, it could name another file).
+TEST_F(SettingFile, CommandLineLoadsTheFirstLoadableFile)
 {
-    ASSIGNMENT_SET set;
-    FillSample(&set);
-    set.aAssign[12] = { ASSIGN_APPLICATION, 3, { 'A', 'B', 'C' }, MOUSE_MOVE_DOWN, 9999, 0, NewPath(L"C:\\Program Files\\x.exe") };
-    WCHAR first[SETTING_PATH_CHARS], second[SETTING_PATH_CHARS];
-    lstrcpyW(first, dir.File(L"first.zan").c_str());
-    lstrcpyW(second, dir.File(L"second.zan").c_str());
-    ASSERT_EQ(1, WriteSettingFile(first, &set, 1));
-    ASSERT_EQ(LOAD_OK, Load(first));
-    ASSERT_EQ(1, WriteSettingFile(second, &target, 1));
-    EXPECT_EQ(ReadBytes(first), ReadBytes(second));
-    ReleaseAssignmentPaths(&set);
-}
-
-TEST(SaveCurrentSet, WritesTheCurrentSetAsVersionThree)
-{
-    TempDir dir;
-    InitAssignmentSet(&g_CurrentSet);
-    g_CurrentSet.aAssign[1] = { ASSIGN_KEY, 1, { VK_SPACE, 0, 0 }, 0, 0, 0, NULL };
-    WCHAR path[SETTING_PATH_CHARS];
-    lstrcpyW(path, dir.File(L"current.zan").c_str());
-    ASSERT_EQ(1, SaveSettingFile(path, 1));
-    EXPECT_EQ(SET_VERSION_CURRENT, g_CurrentSet.dwVersion);
-    Bytes got = ReadBytes(path);
-    ASSERT_EQ(1130u, got.size());
-    EXPECT_EQ(3u, got[0]);
-    EXPECT_EQ(VK_SPACE, got[4 + 28 + 8]);
-    InitAssignmentSet(&g_CurrentSet);
+    ASSERT_EQ(std::wstring::npos, dir.path.find(L' ')) << "unquoted tokens need a folder without spaces";
+    auto make = [&](const std::wstring &name, WORD key) {
+        ASSIGNMENT_SET set;
+        InitAssignmentSet(&set);
+        set.aAssign[0] = { ASSIGN_KEY, 1, { key, 0, 0 }, 0, 0, 0, NULL };
+        return Save(name, &set);
+    };
+    std::wstring quoted = make(L"my settings.zan", 'Q'), third = make(L"third.zan", 'T');
+    std::wstring plain = make(L"plain.zan", 'P'), after = make(L"after.zan", 'A');
+    std::wstring exact = make(std::wstring(259 - dir.path.size() - 5, L'n') + L".zan", 'X');
+    ASSERT_EQ(259u, exact.size());
+    struct Case { std::wstring line, loaded; WORD key; } cases[] = {
+        { L"hello \"" + quoted + L"\" " + third, quoted, 'Q' },
+        { L"-x  \"not here.zan\"  " + plain, plain, 'P' },
+        { L"\"" + exact + L"extra\" " + after, after, 'A' },
+        { exact, exact, 'X' },
+        { exact + L"extra", L"", 0 },
+        { L"", L"", 0 },
+        { L"word another", L"", 0 },
+        { L"\"" + plain, L"", 0 },  // no closing quote: the walk stops
+        { L"\"\"", L"", 0 },
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(std::string(c.line.begin(), c.line.end()));
+        WCHAR current[SETTING_PATH_CHARS] = L"unchanged";
+        InitAssignmentSet(&g_CurrentSet);
+        EXPECT_EQ(c.key != 0, OpenCommandLineFile(c.line.c_str(), current));
+        EXPECT_EQ(c.key ? c.loaded : L"unchanged", std::wstring(current));
+        EXPECT_EQ(c.key, g_CurrentSet.aAssign[0].awKey[0]);
+    }
+    EXPECT_EQ(0, OpenCommandLineFile(NULL, NULL));
 }
 
 }  // namespace

@@ -2,109 +2,92 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+namespace fs = std::filesystem;
+
 TempDir::TempDir()
 {
-    wchar_t base[MAX_PATH], name[MAX_PATH];
-    GetTempPathW(MAX_PATH, base);
-    GetTempFileNameW(base, L"zmt", 0, name);
+    wchar_t name[MAX_PATH];
+    GetTempFileNameW(fs::temp_directory_path().c_str(), L"zmt", 0, name);
     DeleteFileW(name);
     CreateDirectoryW(name, NULL);
     path = name;
 }
 
+TempDir::~TempDir()
+{
+    std::error_code ignored;
+    fs::remove_all(path, ignored);
+}
+
 std::vector<std::wstring> TempDir::Names() const
 {
     std::vector<std::wstring> names;
-    WIN32_FIND_DATAW fd;
-    HANDLE h = FindFirstFileW((path + L"\\*").c_str(), &fd);
-    if (h == INVALID_HANDLE_VALUE)
-        return names;
-    do {
-        std::wstring n = fd.cFileName;
-        if (n != L"." && n != L"..")
-            names.push_back(n);
-    } while (FindNextFileW(h, &fd));
-    FindClose(h);
+    for (const fs::directory_entry &entry : fs::directory_iterator(path))
+        names.push_back(entry.path().filename().wstring());
     return names;
-}
-
-TempDir::~TempDir()
-{
-    for (const std::wstring &n : Names()) {
-        SetFileAttributesW(File(n.c_str()).c_str(), FILE_ATTRIBUTE_NORMAL);
-        DeleteFileW(File(n.c_str()).c_str());
-    }
-    RemoveDirectoryW(path.c_str());
 }
 
 void WriteBytes(const std::wstring &path, const Bytes &bytes)
 {
-    HANDLE h = CreateFileW(path.c_str(), GENERIC_WRITE, 0, NULL, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, NULL);
-    ASSERT_NE(INVALID_HANDLE_VALUE, h);
-    DWORD written = 0;
-    if (!bytes.empty())
-        WriteFile(h, bytes.data(), (DWORD)bytes.size(), &written, NULL);
-    CloseHandle(h);
-    ASSERT_EQ(bytes.size(), written);
+    std::ofstream file(fs::path(path), std::ios::binary);
+    file.write((const char *)bytes.data(), (std::streamsize)bytes.size());
+    ASSERT_TRUE(file.good());
 }
 
 Bytes ReadBytes(const std::wstring &path)
 {
-    Bytes bytes;
-    HANDLE h = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, NULL, OPEN_EXISTING, 0, NULL);
-    if (h == INVALID_HANDLE_VALUE)
-        return bytes;
-    bytes.resize(GetFileSize(h, NULL));
-    DWORD read = 0;
-    if (!bytes.empty())
-        ReadFile(h, bytes.data(), (DWORD)bytes.size(), &read, NULL);
-    CloseHandle(h);
-    bytes.resize(read);
-    return bytes;
+    std::ifstream file(fs::path(path), std::ios::binary);
+    return Bytes(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
 }
 
-bool FileExists(const std::wstring &path)
+void Poke(Bytes &b, size_t at, DWORD value, int width)
 {
-    return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+    for (int i = 0; i < width; i++)
+        b[at + i] = (BYTE)(value >> (8 * i));
 }
 
-void AppendLe32(Bytes &b, DWORD v)
+void FillSample(ASSIGNMENT_SET *set)
 {
-    for (int i = 0; i < 4; i++)
-        b.push_back((BYTE)(v >> (8 * i)));
+    InitAssignmentSet(set);
+    set->aAssign[0] = { ASSIGN_KEY, 2, { VK_CONTROL, 'C', 0 }, 0, 0, 0, NULL };
+    set->aAssign[5] = { ASSIGN_MOUSE, 0, { 0, 0, 0 }, MOUSE_MOVE_RIGHT, 1000, 0, NULL };
+    set->aAssign[39] = { ASSIGN_DISABLED, 1, { VK_F12, 0, 0 }, MOUSE_SCROLL_UP, 7, 7, NULL };
+    set->abLed[2] = set->abLed[3] = 1;
+    set->bSystemRepeat = 1;
+    set->nAnalogCorrection = 2;
 }
 
-void AppendLe16(Bytes &b, WORD v)
+// Entries at 4 + 28 * slot: kind at +0, key count +4, keys +8, mouse action +14, move
+// amount +16, path length +20, path flag +24; then LEDs, repeat and (version 3) correction.
+Bytes SampleBytes(DWORD version)
 {
-    b.push_back((BYTE)v);
-    b.push_back((BYTE)(v >> 8));
+    Bytes b(Entry(ASSIGN_SLOTS) + (version == 3 ? 6 : 5), 0);
+    const struct { size_t at; DWORD value; int width; } fields[] = {
+        { 0, version, 4 },
+        { Entry(0), ASSIGN_KEY, 1 }, { Entry(0) + 4, 2, 4 }, { Entry(0) + 8, VK_CONTROL, 2 }, { Entry(0) + 10, 'C', 2 },
+        { Entry(5), ASSIGN_MOUSE, 1 }, { Entry(5) + 14, MOUSE_MOVE_RIGHT, 1 }, { Entry(5) + 16, 1000, 2 },
+        { Entry(39) + 4, 1, 4 }, { Entry(39) + 8, VK_F12, 2 }, { Entry(39) + 14, MOUSE_SCROLL_UP, 1 },
+        { Entry(39) + 16, 7, 2 }, { Entry(39) + 20, 7, 4 },
+        { Entry(ASSIGN_SLOTS), 0x01010001, 4 }, { Entry(ASSIGN_SLOTS) + 4, 1, 1 },
+        { Entry(ASSIGN_SLOTS) + 5, 2, version == 3 ? 1 : 0 },  // version 1 has no correction byte
+    };
+    for (const auto &f : fields)
+        Poke(b, f.at, f.value, f.width);
+    return b;
 }
 
-void AppendZeros(Bytes &b, size_t n)
+std::wstring Describe(const ASSIGNMENT_SET &set)
 {
-    b.insert(b.end(), n, 0);
-}
-
-void ExpectSetsEqual(const ASSIGNMENT_SET &want, const ASSIGNMENT_SET &got, bool samePointers)
-{
-    EXPECT_EQ(want.dwVersion, got.dwVersion);
-    for (int i = 0; i < ASSIGN_SLOTS; i++) {
-        SCOPED_TRACE(::testing::Message() << "slot " << i);
-        const ASSIGNMENT &w = want.aAssign[i], &g = got.aAssign[i];
-        EXPECT_EQ(w.nKind, g.nKind);
-        EXPECT_EQ(w.nKeyCount, g.nKeyCount);
-        for (int k = 0; k < ASSIGN_MAX_KEYS; k++)
-            EXPECT_EQ(w.awKey[k], g.awKey[k]);
-        EXPECT_EQ(w.nMouseAction, g.nMouseAction);
-        EXPECT_EQ(w.wMoveAmount, g.wMoveAmount);
-        EXPECT_EQ(w.nPathLength, g.nPathLength);
-        if (samePointers || !w.pszPath || !g.pszPath)
-            EXPECT_EQ(w.pszPath, g.pszPath);
-        else
-            EXPECT_STREQ(w.pszPath, g.pszPath);
-    }
-    for (int i = 0; i < ASSIGN_LEDS; i++)
-        EXPECT_EQ(want.abLed[i], got.abLed[i]) << "LED " << i + 1;
-    EXPECT_EQ(want.bSystemRepeat, got.bSystemRepeat);
-    EXPECT_EQ(want.nAnalogCorrection, got.nAnalogCorrection);
+    std::wostringstream text;
+    text << L"version " << set.dwVersion << L", LEDs " << set.abLed[0] + 0 << set.abLed[1] + 0 << set.abLed[2] + 0
+         << set.abLed[3] + 0 << L", repeat " << set.bSystemRepeat + 0 << L", correction " << set.nAnalogCorrection + 0;
+    for (const ASSIGNMENT &a : set.aAssign)
+        text << L"\nkind " << a.nKind + 0 << L", keys " << a.nKeyCount << L": " << a.awKey[0] << L" " << a.awKey[1]
+             << L" " << a.awKey[2] << L", mouse " << a.nMouseAction + 0 << L" " << a.wMoveAmount << L", path "
+             << a.nPathLength << L" " << (a.pszPath ? a.pszPath : L"(none)");
+    return text.str();
 }

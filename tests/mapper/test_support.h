@@ -1,4 +1,4 @@
-// Temporary folders and file bytes for the mapper tests.
+// Temporary folders, file bytes and a sample set for the settings-file tests.
 #ifndef ZAN_TEST_SUPPORT_H
 #define ZAN_TEST_SUPPORT_H
 
@@ -6,6 +6,8 @@
 
 #include <string>
 #include <vector>
+
+#include "assignment.h"
 
 typedef std::vector<BYTE> Bytes;
 
@@ -20,15 +22,18 @@ struct TempDir {
 
 void WriteBytes(const std::wstring &path, const Bytes &bytes);
 Bytes ReadBytes(const std::wstring &path);
-bool FileExists(const std::wstring &path);
+inline bool FileExists(const std::wstring &path) { return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
 
-void AppendLe32(Bytes &b, DWORD v);
-void AppendLe16(Bytes &b, WORD v);
-void AppendZeros(Bytes &b, size_t n);
+// A little-endian value of width bytes at the offset.
+void Poke(Bytes &b, size_t at, DWORD value, int width);
+// Offset of a slot's 28-byte entry in a version 1 or 3 file.
+inline size_t Entry(int slot) { return 4 + 28 * (size_t)slot; }
 
-#include "assignment.h"
+// A set that touches every field kind, without paths; and its file, laid out by hand.
+void FillSample(ASSIGNMENT_SET *set);
+Bytes SampleBytes(DWORD version);
 
-// Field by field (padding ignored); paths by text, or by pointer when samePointers.
-void ExpectSetsEqual(const ASSIGNMENT_SET &want, const ASSIGNMENT_SET &got, bool samePointers = false);
+// Every field as text (paths by their text), to compare sets with EXPECT_EQ.
+std::wstring Describe(const ASSIGNMENT_SET &set);
 
 #endif
