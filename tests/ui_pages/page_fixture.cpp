@@ -4,87 +4,135 @@
 
 #include <commctrl.h>
 
+#include <thread>
+
 #include "dialogs.h"
 #include "pages.h"
-#include "ui_seam.h"
-#include "resource.h"
 #include "slot_button.h"
+#include "tavel.h"
+#include "ui_seam.h"
+
+SeamLog g_Seen;
 
 namespace {
 
-const wchar_t kHostClass[] = L"ZanPagesHost";
-
-DialogScript *g_pScript;
-MenuAnswer *g_pMenu;
-
 void CollectItems(HMENU hMenu, std::vector<MenuItemSeen> &items) {
-    int n = GetMenuItemCount(hMenu);
-    for (int i = 0; i < n; i++) {
-        wchar_t szText[64] = L"";
+    for (int i = 0; i < GetMenuItemCount(hMenu); i++) {
         MENUITEMINFOW mii = {};
         mii.cbSize = sizeof(mii);
-        mii.fMask = MIIM_ID | MIIM_STATE | MIIM_SUBMENU | MIIM_STRING | MIIM_FTYPE;
-        mii.dwTypeData = szText;
-        mii.cch = 64;
+        mii.fMask = MIIM_ID | MIIM_STATE | MIIM_SUBMENU | MIIM_FTYPE;
         GetMenuItemInfoW(hMenu, i, TRUE, &mii);
-        if (mii.fType & MFT_SEPARATOR)
-            continue;
-        if (mii.hSubMenu) {
+        if (mii.hSubMenu)
             CollectItems(mii.hSubMenu, items);
-            continue;
-        }
-        items.push_back({mii.wID, szText, (mii.fState & MFS_GRAYED) != 0});
+        else if (!(mii.fType & MFT_SEPARATOR))
+            items.push_back({mii.wID, (mii.fState & MFS_GRAYED) != 0});
     }
 }
 
-int AnswerMenu(HMENU hMenu, int, int, HWND hOwner) {
-    std::vector<MenuItemSeen> items;
-    CollectItems(hMenu, items);
-    g_pMenu->shown.push_back(items);
-    g_pMenu->owners.push_back(hOwner);
-    if (g_pMenu->answers.empty())
-        return 0;
-    int nAnswer = g_pMenu->answers.front();
-    g_pMenu->answers.erase(g_pMenu->answers.begin());
-    return nAnswer;
+int Next(std::vector<int> &answers, int nOtherwise) {
+    if (answers.empty())
+        return nOtherwise;
+    int n = answers.front();
+    answers.erase(answers.begin());
+    return n;
 }
+
+int AnswerMenu(HMENU hMenu, int, int, HWND hOwner) {
+    g_Seen.menus.emplace_back();
+    CollectItems(hMenu, g_Seen.menus.back());
+    g_Seen.menuOwners.push_back(hOwner);
+    return Next(g_Seen.menuAnswers, 0);
+}
+
+int WINAPI AnswerBox(HWND, LPCWSTR, LPCWSTR, UINT) {
+    g_Seen.nBoxes++;
+    return Next(g_Seen.boxAnswers, IDCANCEL);
+}
+
+BOOL WINAPI AnswerOpen(LPOPENFILENAMEW pOfn) {
+    if (g_Seen.chosenFile.empty())
+        return FALSE;
+    lstrcpynW(pOfn->lpstrFile, g_Seen.chosenFile.c_str(), pOfn->nMaxFile);
+    return TRUE;
+}
+
+BOOL WINAPI CountBeep(UINT) {
+    g_Seen.nBeeps++;
+    return TRUE;
+}
+
+std::function<void(HWND)> g_dialogBody;
+bool g_bDialogSeen;
 
 VOID CALLBACK WatchForDialog(HWND, UINT, UINT_PTR idTimer, DWORD) {
     HWND hDlg = FindKeyDialog();
-    if (!hDlg || !g_pScript)
+    if (!hDlg || g_bDialogSeen)
         return;
     KillTimer(NULL, idTimer);
-    DialogScript *pScript = g_pScript;
-    g_pScript = nullptr;
-    pScript->bSeen = true;
-    pScript->body(hDlg);
+    g_bDialogSeen = true;
+    g_dialogBody(hDlg);
     if (IsWindow(hDlg) && IsWindowVisible(hDlg))
         EndDialog(hDlg, -1);
 }
 
-UINT_PTR g_idWatch;
+BOOL CALLBACK FindKeyDialogProc(HWND hWnd, LPARAM lParam) {
+    wchar_t szClass[16] = L"";
+    GetClassNameW(hWnd, szClass, 16);
+    if (!lstrcmpW(szClass, L"#32770") && IsWindowVisible(hWnd) && GetDlgItem(hWnd, IDC_KEY_FIELD)) {
+        *(HWND *)lParam = hWnd;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+// Centre of the button in its client coordinates; the cursor goes there too, since the
+// leave request is real.
+LPARAM CentreOf(HWND hButton) {
+    RECT rc;
+    GetClientRect(hButton, &rc);
+    POINT pt = {rc.right / 2, rc.bottom / 2};
+    POINT ptScreen = pt;
+    ClientToScreen(hButton, &ptScreen);
+    SetCursorPos(ptScreen.x, ptScreen.y);
+    return MAKELPARAM(pt.x, pt.y);
+}
+
 HWND g_hHost;
 
 }  // namespace
 
-HWND CreatePageHost(HINSTANCE hInstance) {
-    WNDCLASSW wc = {};
-    wc.lpfnWndProc = DefWindowProcW;
-    wc.hInstance = hInstance;
-    wc.hbrBackground = (HBRUSH)(COLOR_WINDOW + 1);
-    wc.hCursor = LoadCursorW(NULL, (LPCWSTR)IDC_ARROW);
-    wc.lpszClassName = kHostClass;
-    RegisterClassW(&wc);
+void PagesTest::SetUp() {
+    ReleaseAssignmentPaths(&g_CurrentSet);
+    InitAssignmentSet(&g_CurrentSet);
+    ResetProgramState();
+    g_PageState = PAGE_STATE{};
+    g_Seen = SeamLog{};
+    ASSERT_TRUE(CreateRecordLock());
+    nPathsBefore = CountPathTexts();
+    UI_SEAM ui = g_UiSeam;
+    ui.pfnTrackMenu = AnswerMenu;
+    ui.pfnMessageBox = AnswerBox;
+    ui.pfnGetOpenFileName = AnswerOpen;
+    ui.pfnMessageBeep = CountBeep;
+    SetUiSeam(&ui);
 
+    HINSTANCE hInstance = GetModuleHandleW(NULL);
     InitCommonControls();
     g_App.hInstance = hInstance;
     g_App.hFont = CreateFontW(-12, 0, 0, 0, 0, 0, 0, 0, DEFAULT_CHARSET, 0, 0, 0, 0, L"メイリオ");
     // One host for the whole process: only the pages come and go.
-    if (!g_hHost)
-        g_hHost = CreateWindowExW(0, kHostClass, L"Zan", WS_OVERLAPPED | WS_CAPTION | WS_VISIBLE | WS_CLIPCHILDREN,
+    if (!g_hHost) {
+        WNDCLASSW wc = {};
+        wc.lpfnWndProc = DefWindowProcW;
+        wc.hInstance = hInstance;
+        wc.hbrBackground = (HBRUSH)(COLOR_WINDOW + 1);
+        wc.lpszClassName = L"ZanPagesHost";
+        RegisterClassW(&wc);
+        g_hHost = CreateWindowExW(0, wc.lpszClassName, L"Zan", WS_OVERLAPPED | WS_CAPTION | WS_VISIBLE,
                                   20, 20, 680, 640, NULL, NULL, hInstance, NULL);
-    HWND hHost = g_hHost;
-    g_App.hMainWnd = hHost;
+    }
+    hHost = g_App.hMainWnd = g_hHost;
+    ASSERT_TRUE(hHost);
     CreatePages(hHost);
     // The main window sizes the tab to its pages; so does the host, without a status bar.
     RECT rc;
@@ -96,74 +144,97 @@ HWND CreatePageHost(HINSTANCE hInstance) {
     for (HWND hPage : g_App.ahPage)
         SetWindowPos(hPage, NULL, rc.left, rc.top, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
     RefreshPages();
-    ShowPage(PAGE_REMOTE);
-    return hHost;
 }
 
-void DestroyPageHost(HWND hHost) {
-    (void)hHost;
-    DestroyWindow(g_App.hTab);
-    for (HBITMAP &h : g_App.ahKindBitmap) {
-        DeleteObject(h);
-        h = NULL;
+void PagesTest::TearDown() {
+    if (pSim) {
+        wm_Close();
+        SimUninstall();
     }
+    SetUiSeam(NULL);
+    DestroyWindow(g_App.hTab);
+    for (HBITMAP h : g_App.ahKindBitmap)
+        DeleteObject(h);
     DeleteObject(g_App.hFont);
     g_App = APP_WINDOW{};
+    ReleaseAssignmentPaths(&g_CurrentSet);
+    EXPECT_EQ(nPathsBefore, CountPathTexts()) << "a path string was leaked or freed twice";
+    // Every edit gives the lock back.
+    EXPECT_TRUE(TryLockRecord()) << "the record lock was left taken";
+    UnlockRecord();
+    CloseRecordLock();
 }
 
-void ShowPage(int nPage) {
-    SendMessageW(g_App.hTab, TCM_SETCURSEL, nPage, 0);
-    for (int i = 0; i < PAGE_COUNT; i++)
-        ShowWindow(g_App.ahPage[i], i == nPage ? SW_SHOW : SW_HIDE);
-    UpdateWindow(g_App.hMainWnd);
+void PagesTest::ConnectRemote() {
+    // As start-up reads it: a remote streams every 10 ms, and a zero timeout would lose it.
+    g_Options.dwTimeout = DEFAULT_TIMEOUT_MS;
+    SimInstall();
+    ASSERT_EQ(1, wm_Init());
+    pSim = SimAddRemote();
+    ASSERT_EQ(1, wm_Connect(NULL, 0));
+    SetSelectedRemote(0);
 }
 
-void SetKeys(ASSIGNMENT &a, std::initializer_list<WORD> keys) {
+HWND PagesTest::PageOfSlot(int nSlot) {
+    if (nSlot < SLOT_FIRST_NUNCHUK)
+        return g_App.ahPage[PAGE_REMOTE];
+    return g_App.ahPage[nSlot < SLOT_FIRST_CLASSIC ? PAGE_NUNCHUK : PAGE_CLASSIC];
+}
+
+void PagesTest::SetKeys(ASSIGNMENT &a, std::initializer_list<WORD> keys) {
     a.nKeyCount = 0;
     for (WORD k : keys)
         a.awKey[a.nKeyCount++] = k;
 }
 
-void SetPath(ASSIGNMENT &a, const wchar_t *pszPath) {
+void PagesTest::SetPath(ASSIGNMENT &a, const wchar_t *pszPath) {
     ClearAssignmentPath(&a);
-    int cch = lstrlenW(pszPath);
-    a.pszPath = AllocPathText(cch);
-    memcpy(a.pszPath, pszPath, cch * sizeof(wchar_t));
-    a.nPathLength = cch;
+    a.nPathLength = lstrlenW(pszPath);
+    a.pszPath = AllocPathText(a.nPathLength);
+    memcpy(a.pszPath, pszPath, a.nPathLength * sizeof(wchar_t));
 }
 
-std::wstring PathOf(const ASSIGNMENT &a) {
-    return a.pszPath ? std::wstring(a.pszPath) : std::wstring(L"<none>");
+EntryView View(const ASSIGNMENT &a) {
+    return {a.nKind, a.nKeyCount, {a.awKey[0], a.awKey[1], a.awKey[2]}, a.nMouseAction, a.wMoveAmount,
+            a.pszPath ? a.pszPath : L"<none>"};
 }
 
-static BOOL CALLBACK FindKeyDialogProc(HWND hWnd, LPARAM lParam) {
-    wchar_t szClass[16] = L"", szTitle[16] = L"";
-    GetClassNameW(hWnd, szClass, 16);
-    GetWindowTextW(hWnd, szTitle, 16);
-    if (!lstrcmpW(szClass, L"#32770") && !lstrcmpW(szTitle, L"キー設定") && IsWindowVisible(hWnd)) {
-        *(HWND *)lParam = hWnd;
-        return FALSE;
-    }
-    return TRUE;
+std::ostream &operator<<(std::ostream &os, const EntryView &v) {
+    os << "kind " << v.nKind << " keys " << v.nKeyCount << " [" << v.awKey[0] << "," << v.awKey[1] << ","
+       << v.awKey[2] << "] mouse " << v.nMouseAction << " amount " << v.wMoveAmount << " path ";
+    for (wchar_t c : v.path)
+        os << (char)(c < 128 ? c : '?');
+    return os;
+}
+
+bool OnKeyDialog(const std::function<void()> &open, const std::function<void(HWND)> &body) {
+    g_dialogBody = body;
+    g_bDialogSeen = false;
+    UINT_PTR idWatch = SetTimer(NULL, 0, 10, WatchForDialog);
+    open();
+    // A click posts its command: the dialog runs when that is handled.
+    PumpUntil([] { return !GetQueueStatus(QS_POSTMESSAGE); }, 2000);
+    KillTimer(NULL, idWatch);
+    return g_bDialogSeen;
+}
+
+int RunKeyDialog(int nSlot, const std::function<void(HWND)> &body) {
+    INT_PTR nResult = 0;
+    EXPECT_TRUE(OnKeyDialog(
+        [&] {
+            nResult = DialogBoxParamW(GetModuleHandleW(NULL), MAKEINTRESOURCEW(IDD_KEY_SETTING),
+                                      PagesTest::PageOfSlot(nSlot), KeySettingDlgProc,
+                                      (LPARAM)&g_CurrentSet.aAssign[nSlot]);
+        },
+        body))
+        << "the key setting dialog never showed";
+    return (int)nResult;
 }
 
 HWND FindKeyDialog() {
     HWND hFound = NULL;
     EnumThreadWindows(GetCurrentThreadId(), FindKeyDialogProc, (LPARAM)&hFound);
     return hFound;
-}
-
-void DialogScript::Arm() {
-    bSeen = false;
-    g_pScript = this;
-    g_idWatch = SetTimer(NULL, 0, 10, WatchForDialog);
-}
-
-void DialogScript::Disarm() {
-    if (g_pScript == this) {
-        g_pScript = nullptr;
-        KillTimer(NULL, g_idWatch);
-    }
 }
 
 void SendKey(WORD wVk, bool bUp) {
@@ -183,28 +254,24 @@ void TapKey(WORD wVk) {
 bool FocusKeyField(HWND hDlg) {
     HWND hField = GetDlgItem(hDlg, IDC_KEY_FIELD);
     SetForegroundWindow(hDlg);
-    if (!PumpUntil([&] { return GetForegroundWindow() == hDlg; }, 3000, hDlg))
+    if (!PumpUntil([&] { return GetForegroundWindow() == hDlg; }, 5000, hDlg))
         return false;
     SetFocus(hField);
     SendMessageW(hField, EM_SETSEL, (WPARAM)-1, 0);  // caret only, no selection
-    return PumpUntil([&] { return GetFocus() == hField; }, 3000, hDlg);
+    return PumpUntil([&] { return GetFocus() == hField; }, 5000, hDlg);
+}
+
+bool WaitText(HWND hDlg, int nId, const std::wstring &text) {
+    HWND hControl = GetDlgItem(hDlg, nId);
+    bool bOk = PumpUntil([&] { return TextOf(hControl) == text && !GetQueueStatus(QS_INPUT); }, 5000, hDlg);
+    EXPECT_EQ(text, TextOf(hControl));
+    return bOk;
 }
 
 std::wstring TextOf(HWND hWnd) {
     wchar_t sz[300] = L"";
     GetWindowTextW(hWnd, sz, 300);
     return sz;
-}
-
-static LPARAM CentreOf(HWND hButton) {
-    RECT rc;
-    GetClientRect(hButton, &rc);
-    POINT pt = {rc.right / 2, rc.bottom / 2};
-    POINT ptScreen = pt;
-    ClientToScreen(hButton, &ptScreen);
-    // The leave request is real: keep the cursor over the button the message goes to.
-    SetCursorPos(ptScreen.x, ptScreen.y);
-    return MAKELPARAM(pt.x, pt.y);
 }
 
 void Press(HWND hButton, bool bRight) {
@@ -221,25 +288,34 @@ void Release(HWND hButton, bool bRight) {
     SendMessageW(hButton, bRight ? WM_RBUTTONUP : WM_LBUTTONUP, 0, lPos);
 }
 
-void MenuAnswer::Install() {
-    g_pMenu = this;
-    UI_SEAM ui = g_UiSeam;
-    ui.pfnTrackMenu = AnswerMenu;
-    SetUiSeam(&ui);
-}
+// The lock's event: offering it and taking it back must be one step, or an edit could take
+// and give it back in between and look like one that never waited.
+extern HANDLE g_hRecordLock;
 
-// The other calls of the seam are left as the test set them.
-void MenuAnswer::Uninstall() {
-    UI_SEAM ui = g_UiSeam;
-    SetUiSeam(NULL);
-    ui.pfnTrackMenu = g_UiSeam.pfnTrackMenu;
-    SetUiSeam(&ui);
-    g_pMenu = nullptr;
-}
-
-const MenuItemSeen *FindItem(const std::vector<MenuItemSeen> &items, UINT id) {
-    for (const MenuItemSeen &item : items)
-        if (item.id == id)
-            return &item;
-    return nullptr;
+bool EditWaitsForTheLock(const std::function<void()> &edit, const std::function<bool()> &unchanged) {
+    HANDLE hHeld = CreateEventW(NULL, TRUE, FALSE, NULL), hEdited = CreateEventW(NULL, TRUE, FALSE, NULL);
+    bool bKept = true;
+    std::thread holder([&] {
+        LockRecord();
+        SetEvent(hHeld);
+        for (;;) {
+            bool bEdited = WaitForSingleObject(hEdited, 0) == WAIT_OBJECT_0;
+            bKept = bKept && unchanged();
+            if (bEdited) {
+                UnlockRecord();  // the edit came back without waiting
+                return;
+            }
+            // Released and taken back at once: only an edit already waiting gets it.
+            if (SignalObjectAndWait(g_hRecordLock, g_hRecordLock, 0, FALSE) != WAIT_OBJECT_0)
+                return;
+            Sleep(1);
+        }
+    });
+    WaitForSingleObject(hHeld, INFINITE);
+    edit();
+    SetEvent(hEdited);
+    holder.join();
+    CloseHandle(hHeld);
+    CloseHandle(hEdited);
+    return bKept;
 }

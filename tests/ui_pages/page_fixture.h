@@ -1,43 +1,99 @@
-// The four pages on a host window that stands in for the main window, with real
-// messages, real keyboard input and the key setting dialog run modally.
+// One fixture for the page tests: the main window's own pages (CreatePages) on a host
+// window, a fresh current set and record lock, real messages and real keyboard input; the
+// blocking calls (popup menus, message boxes, the file dialog, the beep) answered here.
 #ifndef PAGE_FIXTURE_H
 #define PAGE_FIXTURE_H
 
 #include <windows.h>
 
+#include <gtest/gtest.h>
+
 #include <functional>
+#include <ostream>
 #include <string>
 #include <vector>
 
 #include "app.h"
 #include "assignment.h"
+#include "program_state.h"
 #include "pump.h"
+#include "resource.h"
+#include "sim_remote.h"
 
-// The host window with the main window's own pages (CreatePages), refilled from the set.
-HWND CreatePageHost(HINSTANCE hInstance);
-void DestroyPageHost(HWND hHost);
-void ShowPage(int nPage);
-
-
-// Entry helpers.
-void SetKeys(ASSIGNMENT &a, std::initializer_list<WORD> keys);
-void SetPath(ASSIGNMENT &a, const wchar_t *pszPath);
-std::wstring PathOf(const ASSIGNMENT &a);
-
-// Runs body on the key setting dialog once it is up, inside its modal loop. The body
-// should end the dialog; if it doesn't, the dialog is ended with -1.
-struct DialogScript {
-    std::function<void(HWND)> body;
-    bool bSeen = false;
-    void Arm();       // starts watching for the dialog
-    void Disarm();
+// Entry fields compared whole; the path by its text.
+struct EntryView {
+    int nKind, nKeyCount;
+    WORD awKey[3];
+    int nMouseAction, wMoveAmount;
+    std::wstring path;
+    bool operator==(const EntryView &o) const {
+        return nKind == o.nKind && nKeyCount == o.nKeyCount && !memcmp(awKey, o.awKey, sizeof(awKey)) &&
+               nMouseAction == o.nMouseAction && wMoveAmount == o.wMoveAmount && path == o.path;
+    }
 };
+EntryView View(const ASSIGNMENT &a);
+std::ostream &operator<<(std::ostream &os, const EntryView &v);
+
+struct MenuItemSeen {
+    UINT id;
+    bool bGrayed;
+};
+
+// What the blocking calls were asked, and the answers they give, in order.
+struct SeamLog {
+    std::vector<int> menuAnswers;                  // then 0: dismissed
+    std::vector<std::vector<MenuItemSeen>> menus;  // each menu's items, submenus flattened
+    std::vector<HWND> menuOwners;
+    std::vector<int> boxAnswers;                   // then IDCANCEL
+    int nBoxes;
+    std::wstring chosenFile;                       // empty: the file dialog is cancelled
+    int nBeeps;
+};
+extern SeamLog g_Seen;
+
+class PagesTest : public ::testing::Test {
+protected:
+    HWND hHost = NULL;
+    LONG nPathsBefore = 0;
+    SIM_REMOTE *pSim = nullptr;
+
+    void SetUp() override;
+    void TearDown() override;
+    // The library with one simulated remote connected and selected.
+    void ConnectRemote();
+
+public:
+    static HWND PageOfSlot(int nSlot);
+    static void ShowPage(HWND hPage) {
+        for (HWND h : g_App.ahPage)
+            ShowWindow(h, h == hPage ? SW_SHOW : SW_HIDE);
+    }
+    static HWND Button(int nSlot) { return GetDlgItem(PageOfSlot(nSlot), IDC_SLOT_FIRST + nSlot); }
+    static ASSIGNMENT &Entry(int nSlot) { return g_CurrentSet.aAssign[nSlot]; }
+    static void Reset(ASSIGNMENT &a) {
+        ClearAssignmentPath(&a);
+        a = ASSIGNMENT{};
+    }
+    static void SetKeys(ASSIGNMENT &a, std::initializer_list<WORD> keys);
+    static void SetPath(ASSIGNMENT &a, const wchar_t *pszPath);
+    // Waits until every pending repaint and posted message has been handled.
+    static void Settle() { PumpUntil([] { return !GetQueueStatus(QS_PAINT | QS_POSTMESSAGE); }, 2000); }
+    static bool NeedsRepaint(HWND hButton) { return GetUpdateRect(hButton, NULL, FALSE) != FALSE; }
+};
+
+// Runs body on the key setting dialog from inside its modal loop once open() has brought it
+// up; false when it never showed. The body should end the dialog, or it is ended with -1.
+bool OnKeyDialog(const std::function<void()> &open, const std::function<void(HWND)> &body);
+// Opens the key setting dialog on a slot as a click does; returns its result.
+int RunKeyDialog(int nSlot, const std::function<void(HWND)> &body);
 HWND FindKeyDialog();
 
 // Keyboard input into the focused window of this thread.
 void SendKey(WORD wVk, bool bUp);
 void TapKey(WORD wVk);
 bool FocusKeyField(HWND hDlg);
+// Pumps the dialog until the control shows text and no keyboard input is left.
+bool WaitText(HWND hDlg, int nId, const std::wstring &text);
 std::wstring TextOf(HWND hWnd);
 
 // Mouse gestures as the button messages a slot button receives.
@@ -45,19 +101,9 @@ void Press(HWND hButton, bool bRight = false);
 void LeaveButton(HWND hButton);
 void Release(HWND hButton, bool bRight = false);
 
-// Answers the slot menus instead of TrackPopupMenu, recording what they showed.
-struct MenuItemSeen {
-    UINT id;
-    std::wstring text;
-    bool bGrayed;
-};
-struct MenuAnswer {
-    std::vector<int> answers;          // commands to return, in order (0: dismissed)
-    std::vector<std::vector<MenuItemSeen>> shown;  // each menu's items (submenus flattened)
-    std::vector<HWND> owners;
-    void Install();
-    void Uninstall();
-};
-const MenuItemSeen *FindItem(const std::vector<MenuItemSeen> &items, UINT id);
+// Runs edit on this thread while another thread holds the record lock, which that thread
+// hands over only to an edit already waiting for it. Returns whether unchanged() held all the
+// while the other thread held the lock.
+bool EditWaitsForTheLock(const std::function<void()> &edit, const std::function<bool()> &unchanged);
 
 #endif
