@@ -37,10 +37,9 @@ int Next(std::vector<int> &answers, int nOtherwise) {
     return n;
 }
 
-int AnswerMenu(HMENU hMenu, int, int, HWND hOwner) {
+int AnswerMenu(HMENU hMenu, int, int, HWND) {
     g_Seen.menus.emplace_back();
     CollectItems(hMenu, g_Seen.menus.back());
-    g_Seen.menuOwners.push_back(hOwner);
     return Next(g_Seen.menuAnswers, 0);
 }
 
@@ -116,30 +115,20 @@ void PagesTest::SetUp() {
     ui.pfnMessageBeep = CountBeep;
     SetUiSeam(&ui);
 
-    HINSTANCE hInstance = GetModuleHandleW(NULL);
     InitCommonControls();
-    g_App.hInstance = hInstance;
+    g_App.hInstance = GetModuleHandleW(NULL);
     g_App.hFont = CreateFontW(-12, 0, 0, 0, 0, 0, 0, 0, DEFAULT_CHARSET, 0, 0, 0, 0, L"メイリオ");
-    // One host for the whole process: only the pages come and go.
-    if (!g_hHost) {
-        WNDCLASSW wc = {};
-        wc.lpfnWndProc = DefWindowProcW;
-        wc.hInstance = hInstance;
-        wc.hbrBackground = (HBRUSH)(COLOR_WINDOW + 1);
-        wc.lpszClassName = L"ZanPagesHost";
-        RegisterClassW(&wc);
-        g_hHost = CreateWindowExW(0, wc.lpszClassName, L"Zan", WS_OVERLAPPED | WS_CAPTION | WS_VISIBLE,
-                                  20, 20, 680, 640, NULL, NULL, hInstance, NULL);
-    }
+    // One host window for the whole process: only the pages come and go.
+    if (!g_hHost)
+        g_hHost = CreateWindowExW(0, L"Static", L"Zan", WS_OVERLAPPED | WS_CAPTION | WS_VISIBLE, 20, 20, 680, 640,
+                                  NULL, NULL, NULL, NULL);
     hHost = g_App.hMainWnd = g_hHost;
     ASSERT_TRUE(hHost);
     CreatePages(hHost);
-    // The main window sizes the tab to its pages; so does the host, without a status bar.
+    // The tab over the whole host, the pages in its display area, as the main window lays them out.
     RECT rc;
-    GetClientRect(g_App.ahPage[0], &rc);
-    SendMessageW(g_App.hTab, TCM_ADJUSTRECT, TRUE, (LPARAM)&rc);
-    MoveWindow(g_App.hTab, 5, 5, rc.right - rc.left, rc.bottom - rc.top, TRUE);
-    GetClientRect(g_App.hTab, &rc);
+    GetClientRect(hHost, &rc);
+    MoveWindow(g_App.hTab, 0, 0, rc.right, rc.bottom, TRUE);
     SendMessageW(g_App.hTab, TCM_ADJUSTRECT, FALSE, (LPARAM)&rc);
     for (HWND hPage : g_App.ahPage)
         SetWindowPos(hPage, NULL, rc.left, rc.top, 0, 0, SWP_NOSIZE | SWP_NOZORDER);

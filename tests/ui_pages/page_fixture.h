@@ -43,7 +43,6 @@ struct MenuItemSeen {
 struct SeamLog {
     std::vector<int> menuAnswers;                  // then 0: dismissed
     std::vector<std::vector<MenuItemSeen>> menus;  // each menu's items, submenus flattened
-    std::vector<HWND> menuOwners;
     std::vector<int> boxAnswers;                   // then IDCANCEL
     int nBoxes;
     std::wstring chosenFile;                       // empty: the file dialog is cancelled
