@@ -6,18 +6,6 @@
 
 namespace {
 
-// A key sequence: a key alone is pressed and released; with DOWN or UP, only that.
-const WORD DOWN = 0x4000, UP = 0x8000;
-
-void Type(const std::vector<WORD> &keys) {
-    for (WORD k : keys) {
-        if (!(k & UP))
-            SendKey(k & ~(DOWN | UP), false);
-        if (!(k & DOWN))
-            SendKey(k & ~(DOWN | UP), true);
-    }
-}
-
 void Ok(HWND hDlg) { SendMessageW(hDlg, WM_COMMAND, IDOK, (LPARAM)GetDlgItem(hDlg, IDOK)); }
 void Cancel(HWND hDlg) { SendMessageW(hDlg, WM_COMMAND, IDCANCEL, (LPARAM)GetDlgItem(hDlg, IDCANCEL)); }
 
@@ -84,7 +72,7 @@ TEST_F(KeyCaptureTest, SelectedPiecesAreRemovedByDeleteOrBackSpace) {
             } else {
                 SendMessageW(hField, EM_SETSEL, c.nSelStart, c.nSelEnd);
             }
-            TapKey(c.wKey);
+            Type({c.wKey});
             ASSERT_TRUE(WaitText(hDlg, IDC_KEY_FIELD, c.pszLeft));
             Ok(hDlg);
         });
@@ -142,8 +130,7 @@ TEST_F(KeyCaptureTest, KeysForOtherWindowsPassWithoutReadingTheirData) {
         for (HWND hTarget : {hOther, GetDlgItem(hDlg, IDC_MOVE_AMOUNT)}) {
             SetFocus(hTarget);
             SendMessageW(hTarget, EM_SETSEL, 0, -1);
-            TapKey('7');
-            TapKey('5');
+            Type({'7', '5'});
             EXPECT_TRUE(PumpUntil([&] { return TextOf(hTarget) == L"75"; }, 5000, hDlg)) << "the keys reach that window";
         }
         DestroyWindow(hOther);

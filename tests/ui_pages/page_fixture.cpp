@@ -16,19 +16,6 @@ SeamLog g_Seen;
 
 namespace {
 
-void CollectItems(HMENU hMenu, std::vector<MenuItemSeen> &items) {
-    for (int i = 0; i < GetMenuItemCount(hMenu); i++) {
-        MENUITEMINFOW mii = {};
-        mii.cbSize = sizeof(mii);
-        mii.fMask = MIIM_ID | MIIM_STATE | MIIM_SUBMENU | MIIM_FTYPE;
-        GetMenuItemInfoW(hMenu, i, TRUE, &mii);
-        if (mii.hSubMenu)
-            CollectItems(mii.hSubMenu, items);
-        else if (!(mii.fType & MFT_SEPARATOR))
-            items.push_back({mii.wID, (mii.fState & MFS_GRAYED) != 0});
-    }
-}
-
 int Next(std::vector<int> &answers, int nOtherwise) {
     if (answers.empty())
         return nOtherwise;
@@ -38,8 +25,9 @@ int Next(std::vector<int> &answers, int nOtherwise) {
 }
 
 int AnswerMenu(HMENU hMenu, int, int, HWND) {
-    g_Seen.menus.emplace_back();
-    CollectItems(hMenu, g_Seen.menus.back());
+    g_Seen.nMenus++;
+    UINT uPaste = GetMenuState(hMenu, ID_SLOT_PASTE, MF_BYCOMMAND);
+    g_Seen.bPasteGreyed = uPaste != (UINT)-1 && (uPaste & MF_GRAYED);
     return Next(g_Seen.menuAnswers, 0);
 }
 
@@ -63,8 +51,17 @@ BOOL WINAPI CountBeep(UINT) {
 std::function<void(HWND)> g_dialogBody;
 bool g_bDialogSeen;
 
+BOOL CALLBACK FindKeyDialogProc(HWND hWnd, LPARAM lParam) {
+    if (IsWindowVisible(hWnd) && GetDlgItem(hWnd, IDC_KEY_FIELD)) {
+        *(HWND *)lParam = hWnd;
+        return FALSE;
+    }
+    return TRUE;
+}
+
 VOID CALLBACK WatchForDialog(HWND, UINT, UINT_PTR idTimer, DWORD) {
-    HWND hDlg = FindKeyDialog();
+    HWND hDlg = NULL;
+    EnumThreadWindows(GetCurrentThreadId(), FindKeyDialogProc, (LPARAM)&hDlg);
     if (!hDlg || g_bDialogSeen)
         return;
     KillTimer(NULL, idTimer);
@@ -72,28 +69,6 @@ VOID CALLBACK WatchForDialog(HWND, UINT, UINT_PTR idTimer, DWORD) {
     g_dialogBody(hDlg);
     if (IsWindow(hDlg) && IsWindowVisible(hDlg))
         EndDialog(hDlg, -1);
-}
-
-BOOL CALLBACK FindKeyDialogProc(HWND hWnd, LPARAM lParam) {
-    wchar_t szClass[16] = L"";
-    GetClassNameW(hWnd, szClass, 16);
-    if (!lstrcmpW(szClass, L"#32770") && IsWindowVisible(hWnd) && GetDlgItem(hWnd, IDC_KEY_FIELD)) {
-        *(HWND *)lParam = hWnd;
-        return FALSE;
-    }
-    return TRUE;
-}
-
-// Centre of the button in its client coordinates; the cursor goes there too, since the
-// leave request is real.
-LPARAM CentreOf(HWND hButton) {
-    RECT rc;
-    GetClientRect(hButton, &rc);
-    POINT pt = {rc.right / 2, rc.bottom / 2};
-    POINT ptScreen = pt;
-    ClientToScreen(hButton, &ptScreen);
-    SetCursorPos(ptScreen.x, ptScreen.y);
-    return MAKELPARAM(pt.x, pt.y);
 }
 
 HWND g_hHost;
@@ -220,24 +195,18 @@ int RunKeyDialog(int nSlot, const std::function<void(HWND)> &body) {
     return (int)nResult;
 }
 
-HWND FindKeyDialog() {
-    HWND hFound = NULL;
-    EnumThreadWindows(GetCurrentThreadId(), FindKeyDialogProc, (LPARAM)&hFound);
-    return hFound;
-}
-
-void SendKey(WORD wVk, bool bUp) {
-    INPUT in = {};
-    in.type = INPUT_KEYBOARD;
-    in.ki.wVk = wVk;
-    in.ki.wScan = (WORD)MapVirtualKeyW(wVk, MAPVK_VK_TO_VSC);
-    in.ki.dwFlags = bUp ? KEYEVENTF_KEYUP : 0;
-    SendInput(1, &in, sizeof(in));
-}
-
-void TapKey(WORD wVk) {
-    SendKey(wVk, false);
-    SendKey(wVk, true);
+void Type(const std::vector<WORD> &keys) {
+    for (WORD k : keys) {
+        INPUT in = {};
+        in.type = INPUT_KEYBOARD;
+        in.ki.wVk = k & ~(DOWN | UP);
+        in.ki.wScan = (WORD)MapVirtualKeyW(in.ki.wVk, MAPVK_VK_TO_VSC);
+        if (!(k & UP))
+            SendInput(1, &in, sizeof(in));
+        in.ki.dwFlags = KEYEVENTF_KEYUP;
+        if (!(k & DOWN))
+            SendInput(1, &in, sizeof(in));
+    }
 }
 
 bool FocusKeyField(HWND hDlg) {
@@ -263,18 +232,13 @@ std::wstring TextOf(HWND hWnd) {
     return sz;
 }
 
-void Press(HWND hButton, bool bRight) {
-    LPARAM lPos = CentreOf(hButton);
-    SendMessageW(hButton, bRight ? WM_RBUTTONDOWN : WM_LBUTTONDOWN, bRight ? MK_RBUTTON : MK_LBUTTON, lPos);
-}
-
-void LeaveButton(HWND hButton) {
-    SendMessageW(hButton, WM_MOUSELEAVE, 0, 0);
-}
-
-void Release(HWND hButton, bool bRight) {
-    LPARAM lPos = CentreOf(hButton);
-    SendMessageW(hButton, bRight ? WM_RBUTTONUP : WM_LBUTTONUP, 0, lPos);
+void SendMouse(HWND hButton, UINT uMsg) {
+    RECT rc;
+    GetClientRect(hButton, &rc);
+    POINT pt = {rc.right / 2, rc.bottom / 2};
+    ClientToScreen(hButton, &pt);
+    SetCursorPos(pt.x, pt.y);
+    SendMessageW(hButton, uMsg, 0, MAKELPARAM(rc.right / 2, rc.bottom / 2));
 }
 
 // The lock's event: offering it and taking it back must be one step, or an edit could take

@@ -34,18 +34,14 @@ struct EntryView {
 EntryView View(const ASSIGNMENT &a);
 std::ostream &operator<<(std::ostream &os, const EntryView &v);
 
-struct MenuItemSeen {
-    UINT id;
-    bool bGrayed;
-};
-
 // What the blocking calls were asked, and the answers they give, in order.
 struct SeamLog {
-    std::vector<int> menuAnswers;                  // then 0: dismissed
-    std::vector<std::vector<MenuItemSeen>> menus;  // each menu's items, submenus flattened
-    std::vector<int> boxAnswers;                   // then IDCANCEL
+    std::vector<int> menuAnswers;  // then 0: dismissed
+    int nMenus;
+    bool bPasteGreyed;             // in the last menu shown
+    std::vector<int> boxAnswers;   // then IDCANCEL
     int nBoxes;
-    std::wstring chosenFile;                       // empty: the file dialog is cancelled
+    std::wstring chosenFile;       // empty: the file dialog is cancelled
     int nBeeps;
 };
 extern SeamLog g_Seen;
@@ -85,20 +81,20 @@ public:
 bool OnKeyDialog(const std::function<void()> &open, const std::function<void(HWND)> &body);
 // Opens the key setting dialog on a slot as a click does; returns its result.
 int RunKeyDialog(int nSlot, const std::function<void(HWND)> &body);
-HWND FindKeyDialog();
 
-// Keyboard input into the focused window of this thread.
-void SendKey(WORD wVk, bool bUp);
-void TapKey(WORD wVk);
+// Keyboard input into the focused window of this thread: a key alone is pressed and
+// released; with DOWN or UP, only that.
+const WORD DOWN = 0x4000, UP = 0x8000;
+void Type(const std::vector<WORD> &keys);
 bool FocusKeyField(HWND hDlg);
 // Pumps the dialog until the control shows text and no keyboard input is left.
 bool WaitText(HWND hDlg, int nId, const std::wstring &text);
 std::wstring TextOf(HWND hWnd);
 
-// Mouse gestures as the button messages a slot button receives.
-void Press(HWND hButton, bool bRight = false);
-void LeaveButton(HWND hButton);
-void Release(HWND hButton, bool bRight = false);
+// A mouse message at the button's centre, with the cursor there: the leave request is real.
+void SendMouse(HWND hButton, UINT uMsg);
+inline void Press(HWND hButton, bool bRight = false) { SendMouse(hButton, bRight ? WM_RBUTTONDOWN : WM_LBUTTONDOWN); }
+inline void Release(HWND hButton, bool bRight = false) { SendMouse(hButton, bRight ? WM_RBUTTONUP : WM_LBUTTONUP); }
 
 // Runs edit on this thread while another thread holds the record lock, which that thread
 // hands over only to an edit already waiting for it. Returns whether unchanged() held all the
