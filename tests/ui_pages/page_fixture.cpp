@@ -158,17 +158,11 @@ void PagesTest::SetPath(ASSIGNMENT &a, const wchar_t *pszPath) {
     memcpy(a.pszPath, pszPath, a.nPathLength * sizeof(wchar_t));
 }
 
-EntryView View(const ASSIGNMENT &a) {
-    return {a.nKind, a.nKeyCount, {a.awKey[0], a.awKey[1], a.awKey[2]}, a.nMouseAction, a.wMoveAmount,
-            a.pszPath ? a.pszPath : L"<none>"};
-}
-
-std::ostream &operator<<(std::ostream &os, const EntryView &v) {
-    os << "kind " << v.nKind << " keys " << v.nKeyCount << " [" << v.awKey[0] << "," << v.awKey[1] << ","
-       << v.awKey[2] << "] mouse " << v.nMouseAction << " amount " << v.wMoveAmount << " path ";
-    for (wchar_t c : v.path)
-        os << (char)(c < 128 ? c : '?');
-    return os;
+std::wstring View(const ASSIGNMENT &a) {
+    wchar_t sz[400];
+    wsprintfW(sz, L"kind %d, %d keys %x %x %x, action %d, amount %d, path %s", a.nKind, a.nKeyCount, a.awKey[0],
+              a.awKey[1], a.awKey[2], a.nMouseAction, a.wMoveAmount, a.pszPath ? a.pszPath : L"none");
+    return sz;
 }
 
 bool OnKeyDialog(const std::function<void()> &open, const std::function<void(HWND)> &body) {

@@ -9,7 +9,6 @@
 #include <gtest/gtest.h>
 
 #include <functional>
-#include <ostream>
 #include <string>
 #include <vector>
 
@@ -20,19 +19,8 @@
 #include "resource.h"
 #include "sim_remote.h"
 
-// Entry fields compared whole; the path by its text.
-struct EntryView {
-    int nKind, nKeyCount;
-    WORD awKey[3];
-    int nMouseAction, wMoveAmount;
-    std::wstring path;
-    bool operator==(const EntryView &o) const {
-        return nKind == o.nKind && nKeyCount == o.nKeyCount && !memcmp(awKey, o.awKey, sizeof(awKey)) &&
-               nMouseAction == o.nMouseAction && wMoveAmount == o.wMoveAmount && path == o.path;
-    }
-};
-EntryView View(const ASSIGNMENT &a);
-std::ostream &operator<<(std::ostream &os, const EntryView &v);
+// An entry's fields as text, to compare whole; the path by its text.
+std::wstring View(const ASSIGNMENT &a);
 
 // What the blocking calls were asked, and the answers they give, in order.
 struct SeamLog {

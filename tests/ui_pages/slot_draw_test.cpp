@@ -16,12 +16,7 @@ Image Capture(HWND hButton) {
     GetClientRect(hButton, &rc);
     HDC hDC = GetDC(hButton);
     HDC hMem = CreateCompatibleDC(hDC);
-    BITMAPINFO bi = {};
-    bi.bmiHeader.biSize = sizeof(bi.bmiHeader);
-    bi.bmiHeader.biWidth = rc.right;
-    bi.bmiHeader.biHeight = -rc.bottom;
-    bi.bmiHeader.biPlanes = 1;
-    bi.bmiHeader.biBitCount = 32;
+    BITMAPINFO bi = {{sizeof(BITMAPINFOHEADER), rc.right, -rc.bottom, 1, 32, BI_RGB, 0, 0, 0, 0, 0}, {}};
     void *pBits = nullptr;
     HBITMAP hBmp = CreateDIBSection(hDC, &bi, DIB_RGB_COLORS, &pBits, NULL, 0);
     HGDIOBJ hOld = SelectObject(hMem, hBmp);
