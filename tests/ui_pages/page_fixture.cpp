@@ -6,7 +6,6 @@
 
 #include <thread>
 
-#include "dialogs.h"
 #include "pages.h"
 #include "slot_button.h"
 #include "tavel.h"
@@ -174,50 +173,6 @@ bool OnKeyDialog(const std::function<void()> &open, const std::function<void(HWN
     PumpUntil([] { return !GetQueueStatus(QS_POSTMESSAGE); }, 2000);
     KillTimer(NULL, idWatch);
     return g_bDialogSeen;
-}
-
-int RunKeyDialog(int nSlot, const std::function<void(HWND)> &body) {
-    INT_PTR nResult = 0;
-    EXPECT_TRUE(OnKeyDialog(
-        [&] {
-            nResult = DialogBoxParamW(GetModuleHandleW(NULL), MAKEINTRESOURCEW(IDD_KEY_SETTING),
-                                      PagesTest::PageOfSlot(nSlot), KeySettingDlgProc,
-                                      (LPARAM)&g_CurrentSet.aAssign[nSlot]);
-        },
-        body))
-        << "the key setting dialog never showed";
-    return (int)nResult;
-}
-
-void Type(const std::vector<WORD> &keys) {
-    for (WORD k : keys) {
-        INPUT in = {};
-        in.type = INPUT_KEYBOARD;
-        in.ki.wVk = k & ~(DOWN | UP);
-        in.ki.wScan = (WORD)MapVirtualKeyW(in.ki.wVk, MAPVK_VK_TO_VSC);
-        if (!(k & UP))
-            SendInput(1, &in, sizeof(in));
-        in.ki.dwFlags = KEYEVENTF_KEYUP;
-        if (!(k & DOWN))
-            SendInput(1, &in, sizeof(in));
-    }
-}
-
-bool FocusKeyField(HWND hDlg) {
-    HWND hField = GetDlgItem(hDlg, IDC_KEY_FIELD);
-    SetForegroundWindow(hDlg);
-    if (!PumpUntil([&] { return GetForegroundWindow() == hDlg; }, 5000, hDlg))
-        return false;
-    SetFocus(hField);
-    SendMessageW(hField, EM_SETSEL, (WPARAM)-1, 0);  // caret only, no selection
-    return PumpUntil([&] { return GetFocus() == hField; }, 5000, hDlg);
-}
-
-bool WaitText(HWND hDlg, int nId, const std::wstring &text) {
-    HWND hControl = GetDlgItem(hDlg, nId);
-    bool bOk = PumpUntil([&] { return TextOf(hControl) == text && !GetQueueStatus(QS_INPUT); }, 5000, hDlg);
-    EXPECT_EQ(text, TextOf(hControl));
-    return bOk;
 }
 
 std::wstring TextOf(HWND hWnd) {

@@ -67,16 +67,7 @@ public:
 // Runs body on the key setting dialog from inside its modal loop once open() has brought it
 // up; false when it never showed. The body should end the dialog, or it is ended with -1.
 bool OnKeyDialog(const std::function<void()> &open, const std::function<void(HWND)> &body);
-// Opens the key setting dialog on a slot as a click does; returns its result.
-int RunKeyDialog(int nSlot, const std::function<void(HWND)> &body);
 
-// Keyboard input into the focused window of this thread: a key alone is pressed and
-// released; with DOWN or UP, only that.
-const WORD DOWN = 0x4000, UP = 0x8000;
-void Type(const std::vector<WORD> &keys);
-bool FocusKeyField(HWND hDlg);
-// Pumps the dialog until the control shows text and no keyboard input is left.
-bool WaitText(HWND hDlg, int nId, const std::wstring &text);
 std::wstring TextOf(HWND hWnd);
 
 // A mouse message at the button's centre, with the cursor there: the leave request is real.

@@ -86,9 +86,8 @@ TEST_F(SlotEditTest, PlainClickOpensTheDialogOfItsSlot) {
         ShowPage(PageOfSlot(nSlot));
         Fill(Entry(nSlot), ASSIGN_KEY, (WORD)('A' + nSlot % 26), 0, L"C:\\a.exe");
         Drag(nSlot, -1, false);
-        EXPECT_FALSE(OnKeyDialog(
-            [&] { PostMessageW(PageOfSlot(nSlot), WM_COMMAND, MAKEWPARAM(IDC_SLOT_FIRST + nSlot, BN_DOUBLECLICKED), 0); },
-            [](HWND) {}));
+        PostMessageW(PageOfSlot(nSlot), WM_COMMAND, MAKEWPARAM(IDC_SLOT_FIRST + nSlot, BN_DOUBLECLICKED), 0);
+        EXPECT_FALSE(OnKeyDialog([] {}, [](HWND) {}));
         std::wstring fieldText;
         EXPECT_TRUE(OnKeyDialog(
             [&] {
@@ -130,14 +129,9 @@ TEST_F(SlotEditTest, DragsSwapOrCopyWhatWasChosen) {
         std::wstring a = View(Entry(0)), b = View(Entry(6));
         WCHAR *pszA = Entry(0).pszPath, *pszB = Entry(6).pszPath;
         Settle();
-        bool bRepainted = false;
-        EXPECT_FALSE(OnKeyDialog(
-            [&] {
-                Drag(0, c.nTo, c.bRight);
-                bRepainted = NeedsRepaint(Button(6));
-            },
-            [](HWND) {}))
-            << "a dialog opened";
+        Drag(0, c.nTo, c.bRight);
+        bool bRepainted = NeedsRepaint(Button(6));
+        EXPECT_FALSE(OnKeyDialog([] {}, [](HWND) {})) << "a dialog opened";
         EXPECT_EQ(c.nResult == SWAPPED ? b : a, View(Entry(0)));
         EXPECT_EQ(c.nResult == SAME ? b : a, View(Entry(6)));
         EXPECT_TRUE(c.nResult != SWAPPED || (Entry(0).pszPath == pszB && Entry(6).pszPath == pszA))
