@@ -130,33 +130,6 @@ TEST_F(KeyDialogTest, OpensWithTheEntryShownAndTheControlsOfItsKind) {
     }
 }
 
-// Only the chosen kind's controls are enabled, the amount only for moves; a new action shows
-// the stored amount again.
-TEST_F(KeyDialogTest, KindAndActionChoicesEnableTheirControls) {
-    Entry(1).nKind = ASSIGN_MOUSE;
-    Entry(1).nMouseAction = MOUSE_MOVE_UP;
-    Entry(1).wMoveAmount = 120;
-    const struct { int nRadio, nAction; const char *pszEnabled; } steps[] = {
-        {0, MOUSE_LEFT_CLICK, "l"},  {0, MOUSE_MOVE_RIGHT, "laA"}, {IDC_KIND_APPLICATION, 0, "pP"},
-        {IDC_KIND_KEY, 0, "k"},      {IDC_KIND_DISABLED, 0, ""},   {IDC_KIND_MOUSE, 0, "laA"},
-        {0, MOUSE_SCROLL_DOWN, "l"}, {0, MOUSE_MOVE_DOWN, "laA"},
-    };
-    RunKeyDialog(1, [&](HWND hDlg) {
-        for (const auto &s : steps) {
-            SCOPED_TRACE(s.nRadio * 100 + s.nAction);
-            if (s.nRadio)
-                SendDlgItemMessageW(hDlg, s.nRadio, BM_CLICK, 0, 0);
-            else
-                ChooseAction(hDlg, s.nAction);
-            EXPECT_EQ(s.pszEnabled, Enabled(hDlg));
-            SetDlgItemTextW(hDlg, IDC_MOVE_AMOUNT, L"999");
-        }
-        ChooseAction(hDlg, MOUSE_MOVE_DOWN);
-        EXPECT_EQ(L"120", Text(hDlg, IDC_MOVE_AMOUNT));
-        Command(hDlg, IDCANCEL);
-    });
-}
-
 TEST_F(KeyDialogTest, OkStoresTheWorkingCopyAndMarksTheSetModified) {
     Entry(11).nKind = ASSIGN_APPLICATION;
     SetPath(Entry(11), L"C:\\old.exe");
@@ -167,7 +140,9 @@ TEST_F(KeyDialogTest, OkStoresTheWorkingCopyAndMarksTheSetModified) {
         Command(hDlg, IDC_APP_BROWSE);
         EXPECT_EQ(szExisting, Text(hDlg, IDC_APP_PATH));
         SendDlgItemMessageW(hDlg, IDC_KIND_MOUSE, BM_CLICK, 0, 0);
+        EXPECT_EQ("l", Enabled(hDlg)) << "a click has no amount";
         ChooseAction(hDlg, MOUSE_MOVE_LEFT);
+        EXPECT_EQ("laA", Enabled(hDlg));
         SetDlgItemTextW(hDlg, IDC_MOVE_AMOUNT, L"1234");
         Command(hDlg, IDOK);
     });
@@ -229,10 +204,13 @@ TEST_F(KeyDialogTest, CancelLeavesTheSlotExactlyAsItWas) {
     g_Seen.chosenFile = L"C:\\other.exe";
     int nResult = RunKeyDialog(30, [&](HWND hDlg) {
         SendDlgItemMessageW(hDlg, IDC_KIND_APPLICATION, BM_CLICK, 0, 0);
+        EXPECT_EQ("pP", Enabled(hDlg));
         Command(hDlg, IDC_APP_BROWSE);
         SendDlgItemMessageW(hDlg, IDC_KIND_MOUSE, BM_CLICK, 0, 0);
         ChooseAction(hDlg, MOUSE_MOVE_UP);
         SetDlgItemTextW(hDlg, IDC_MOVE_AMOUNT, L"9");
+        ChooseAction(hDlg, MOUSE_MOVE_DOWN);
+        EXPECT_EQ(L"640", Text(hDlg, IDC_MOVE_AMOUNT)) << "a new action shows the stored amount again";
         Command(hDlg, IDCANCEL);
     });
     EXPECT_EQ(IDCANCEL, nResult);

@@ -1,5 +1,5 @@
-// The options page: refill from the set, LED and key repeat boxes, analog correction and
-// what reaches a simulated remote.
+// The options page: LED and key repeat boxes, analog correction and what reaches a
+// simulated remote.
 #include "page_fixture.h"
 
 #include "pages.h"
@@ -9,10 +9,6 @@ namespace {
 
 class OptionsPageTest : public PagesTest {
 protected:
-    void SetUp() override {
-        PagesTest::SetUp();
-        ShowPage(Page());
-    }
     static HWND Page() { return g_App.ahPage[PAGE_OPTIONS]; }
     static int LedBits() {
         int n = 0;
@@ -21,22 +17,6 @@ protected:
         return n;
     }
 };
-
-TEST_F(OptionsPageTest, RefillShowsTheSetWithoutModifiedMark) {
-    const struct { BYTE abLed[4], bRepeat, nCorrection; } sets[] = {{{1, 0, 1, 0}, 1, 3}, {{0, 1, 0, 1}, 0, 0}};
-    for (const auto &s : sets) {
-        memcpy(g_CurrentSet.abLed, s.abLed, 4);
-        g_CurrentSet.bSystemRepeat = s.bRepeat;
-        g_CurrentSet.nAnalogCorrection = s.nCorrection;
-        RefreshPages();
-        for (int i = 0; i < 4; i++)
-            EXPECT_EQ(s.abLed[i], IsDlgButtonChecked(Page(), IDC_LED1 + i)) << "LED " << i + 1;
-        EXPECT_EQ(s.bRepeat, IsDlgButtonChecked(Page(), IDC_SYSTEM_REPEAT));
-        EXPECT_EQ(s.nCorrection, SendDlgItemMessageW(Page(), IDC_ANALOG_CORRECTION, CB_GETCURSEL, 0, 0));
-    }
-    Settle();
-    EXPECT_EQ(0, g_State.bModified);
-}
 
 // The LEDs reach the remote at once while the set runs; stopped, only the record changes.
 TEST_F(OptionsPageTest, BoxesStoreTheirStateAndLedsReachTheRemoteOnlyWhileRunning) {

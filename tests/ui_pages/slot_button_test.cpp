@@ -187,10 +187,7 @@ TEST_F(SlotEditTest, EveryPageEditWaitsForTheRecordLock) {
         {"paste swap", ID_SLOT_SWAP, [] { Menu(1, ID_SLOT_PASTE); }},
         {"delete", 0, [] { Menu(1, ID_SLOT_DELETE); }},
         {"kind", 0, [] { Menu(1, ID_SLOT_KIND_KEY); }},
-        {"LED box", 0, [] {
-             ShowPage(g_App.ahPage[PAGE_OPTIONS]);
-             SendDlgItemMessageW(g_App.ahPage[PAGE_OPTIONS], IDC_LED2, BM_CLICK, 0, 0);
-         }},
+        {"LED box", 0, [] { SendDlgItemMessageW(g_App.ahPage[PAGE_OPTIONS], IDC_LED2, BM_CLICK, 0, 0); }},
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.name);
