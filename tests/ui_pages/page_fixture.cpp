@@ -201,7 +201,7 @@ bool EditWaitsForTheLock(const std::function<void()> &edit, const std::function<
         LockRecord();
         SetEvent(hHeld);
         for (;;) {
-            bool bEdited = WaitForSingleObject(hEdited, 0) == WAIT_OBJECT_0;
+            bool bEdited = WaitForSingleObject(hEdited, 1) == WAIT_OBJECT_0;
             bKept = bKept && unchanged();
             if (bEdited) {
                 UnlockRecord();  // the edit came back without waiting
@@ -210,7 +210,6 @@ bool EditWaitsForTheLock(const std::function<void()> &edit, const std::function<
             // Released and taken back at once: only an edit already waiting gets it.
             if (SignalObjectAndWait(g_hRecordLock, g_hRecordLock, 0, FALSE) != WAIT_OBJECT_0)
                 return;
-            Sleep(1);
         }
     });
     WaitForSingleObject(hHeld, INFINITE);

@@ -47,10 +47,6 @@ protected:
 
 public:
     static HWND PageOfSlot(int nSlot);
-    static void ShowPage(HWND hPage) {
-        for (HWND h : g_App.ahPage)
-            ShowWindow(h, h == hPage ? SW_SHOW : SW_HIDE);
-    }
     static HWND Button(int nSlot) { return GetDlgItem(PageOfSlot(nSlot), IDC_SLOT_FIRST + nSlot); }
     static ASSIGNMENT &Entry(int nSlot) { return g_CurrentSet.aAssign[nSlot]; }
     static void Reset(ASSIGNMENT &a) {
@@ -59,9 +55,6 @@ public:
     }
     static void SetKeys(ASSIGNMENT &a, std::initializer_list<WORD> keys);
     static void SetPath(ASSIGNMENT &a, const wchar_t *pszPath);
-    // Waits until every pending repaint and posted message has been handled.
-    static void Settle() { PumpUntil([] { return !GetQueueStatus(QS_PAINT | QS_POSTMESSAGE); }, 2000); }
-    static bool NeedsRepaint(HWND hButton) { return GetUpdateRect(hButton, NULL, FALSE) != FALSE; }
 };
 
 // Runs body on the key setting dialog from inside its modal loop once open() has brought it

@@ -83,7 +83,8 @@ typedef PagesTest SlotEditTest;
 TEST_F(SlotEditTest, PlainClickOpensTheDialogOfItsSlot) {
     for (int nSlot : {0, 12, 39}) {
         SCOPED_TRACE(nSlot);
-        ShowPage(PageOfSlot(nSlot));
+        for (HWND hPage : g_App.ahPage)  // the leave request is real: the button must be visible
+            ShowWindow(hPage, hPage == PageOfSlot(nSlot) ? SW_SHOW : SW_HIDE);
         Fill(Entry(nSlot), ASSIGN_KEY, (WORD)('A' + nSlot % 26), 0, L"C:\\a.exe");
         Drag(nSlot, -1, false);
         PostMessageW(PageOfSlot(nSlot), WM_COMMAND, MAKEWPARAM(IDC_SLOT_FIRST + nSlot, BN_DOUBLECLICKED), 0);
@@ -128,9 +129,9 @@ TEST_F(SlotEditTest, DragsSwapOrCopyWhatWasChosen) {
         g_Seen.menuAnswers = {c.nAnswer};
         std::wstring a = View(Entry(0)), b = View(Entry(6));
         WCHAR *pszA = Entry(0).pszPath, *pszB = Entry(6).pszPath;
-        Settle();
+        PumpUntil([] { return !GetQueueStatus(QS_PAINT); }, 2000);  // no repaint left from before
         Drag(0, c.nTo, c.bRight);
-        bool bRepainted = NeedsRepaint(Button(6));
+        bool bRepainted = GetUpdateRect(Button(6), NULL, FALSE);
         EXPECT_FALSE(OnKeyDialog([] {}, [](HWND) {})) << "a dialog opened";
         EXPECT_EQ(c.nResult == SWAPPED ? b : a, View(Entry(0)));
         EXPECT_EQ(c.nResult == SAME ? b : a, View(Entry(6)));
@@ -244,15 +245,13 @@ TEST_F(SlotDrawTest, MenuEditsShowTheEntryAsItIsNow) {
     std::vector<Image> expected;
     for (const auto &s : steps)
         expected.push_back(Look(s.look));
-    Look(CtrlS);
-    Tool(Entry(0));
-    Entry(0).nKind = ASSIGN_KEY;
+    Reset(Entry(0));
+    CtrlS(Entry(0));
+    SetPath(Entry(0), L"C:\\dir\\tool.exe");  // shown once the kind is an application
     for (size_t i = 0; i < std::size(steps); i++) {
         SCOPED_TRACE(steps[i].nCommand);
         g_State.bModified = 0;
-        g_Seen.menuAnswers = {steps[i].nCommand};
-        Press(Button(0), true);
-        Release(Button(0), true);
+        Menu(0, steps[i].nCommand);
         EXPECT_TRUE(expected[i] == Capture(Button(0)));
         EXPECT_EQ(1, g_State.bModified);
     }
