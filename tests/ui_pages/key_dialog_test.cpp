@@ -211,6 +211,8 @@ TEST_F(KeyDialogTest, CancelLeavesTheSlotExactlyAsItWas) {
         SetDlgItemTextW(hDlg, IDC_MOVE_AMOUNT, L"9");
         ChooseAction(hDlg, MOUSE_MOVE_DOWN);
         EXPECT_EQ(L"640", Text(hDlg, IDC_MOVE_AMOUNT)) << "a new action shows the stored amount again";
+        SendDlgItemMessageW(hDlg, IDC_KIND_DISABLED, BM_CLICK, 0, 0);
+        EXPECT_EQ("", Enabled(hDlg));
         Command(hDlg, IDCANCEL);
     });
     EXPECT_EQ(IDCANCEL, nResult);
