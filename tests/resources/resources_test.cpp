@@ -37,11 +37,10 @@ TEST(StringTable, EveryStringTheCodeLoadsHasItsText) {
 // index or -1 for the menu bar, command).
 TEST(Menus, CarryTheCommandsTheCodeHandles) {
     const struct { int menu, popup; UINT cmd; } cases[] = {
-        {109, -1, 40003}, {109, -1, 40004}, {109, -1, 40005}, {109, -1, 105}, {109, -1, 40000},
-        {109, -1, 200}, {109, -1, 201}, {109, -1, 40001}, {109, -1, 104},
-        {131, SLOT_MENU_POPUP, 40000}, {131, SLOT_MENU_POPUP, 40002}, {131, SLOT_MENU_POPUP, 40003},
-        {131, SLOT_MENU_POPUP, 40009}, {131, SLOT_MENU_POPUP, 40004}, {131, SLOT_MENU_POPUP, 40006},
-        {131, SLOT_MENU_POPUP, 40007}, {131, SLOT_MENU_POPUP, 40008},
+        {109, -1, 40003}, {109, -1, 40004}, {109, -1, 40005}, {109, -1, 105}, {109, -1, 40000}, {109, -1, 200},
+        {109, -1, 201}, {109, -1, 40001}, {109, -1, 104}, {131, SLOT_MENU_POPUP, 40000}, {131, SLOT_MENU_POPUP, 40002},
+        {131, SLOT_MENU_POPUP, 40003}, {131, SLOT_MENU_POPUP, 40009}, {131, SLOT_MENU_POPUP, 40004},
+        {131, SLOT_MENU_POPUP, 40006}, {131, SLOT_MENU_POPUP, 40007}, {131, SLOT_MENU_POPUP, 40008},
         {131, DRAG_MENU_POPUP, 40000}, {131, DRAG_MENU_POPUP, 40002},
     };
     for (const auto &c : cases) {
@@ -62,11 +61,9 @@ TEST(Accelerators, TableHasTheFiveShortcuts) {
         {FVIRTKEY | FCONTROL, 'S', 40005}, {FVIRTKEY | FCONTROL | FSHIFT, 'S', 40004},
     };
     ASSERT_EQ(5, CopyAcceleratorTableW(table, got, 16));
-    for (int i = 0; i < 5; i++) {
-        EXPECT_EQ(want[i].fVirt, got[i].fVirt & ~(FNOINVERT | 0x80)) << i;
-        EXPECT_EQ(want[i].key, got[i].key) << i;
-        EXPECT_EQ(want[i].cmd, got[i].cmd) << i;
-    }
+    for (int i = 0; i < 5; i++)
+        EXPECT_TRUE(want[i].fVirt == (got[i].fVirt & ~(FNOINVERT | 0x80)) && want[i].key == got[i].key &&
+                    want[i].cmd == got[i].cmd) << i;
 }
 
 INT_PTR CALLBACK TemplateOnly(HWND, UINT msg, WPARAM, LPARAM) { return msg == WM_INITDIALOG; }
@@ -79,13 +76,11 @@ TEST(Dialogs, ControlsTheCodeUsesHaveTheirIdsAndClasses) {
     // The pages are child templates: they need a parent.
     HWND host = CreateWindowExW(0, L"Static", L"", WS_POPUP, 0, 0, 800, 700, nullptr, nullptr, Inst(), nullptr);
     const struct { int dlg, id; const wchar_t *cls; } cases[] = {
-        {103, 1000, L"Static"}, {103, 1001, L"Static"},
-        {117, 40080, L"Button"}, {117, 40083, L"Button"}, {117, 40094, L"Button"}, {117, 1001, L"ComboBox"},
-        {119, 40090, L"SysListView32"},
-        {121, 1003, L"Button"}, {121, 40101, L"Edit"}, {121, 1004, L"Button"}, {121, 40102, L"ComboBox"},
-        {121, 40105, L"Edit"}, {121, 1005, L"Button"}, {121, 40106, L"Edit"}, {121, 40107, L"Button"},
-        {121, 1006, L"Button"},
-        {133, 41039, L"Button"}, {133, 41042, L"Edit"}, {133, 41043, L"Button"}, {133, 1001, L"Button"},
+        {103, 1000, L"Static"},   {103, 1001, L"Static"},   {117, 40080, L"Button"},  {117, 40083, L"Button"},
+        {117, 40094, L"Button"},  {117, 1001, L"ComboBox"}, {119, 40090, L"SysListView32"}, {121, 1003, L"Button"},
+        {121, 40101, L"Edit"},    {121, 1004, L"Button"},   {121, 40102, L"ComboBox"}, {121, 40105, L"Edit"},
+        {121, 1005, L"Button"},   {121, 40106, L"Edit"},    {121, 40107, L"Button"},  {121, 1006, L"Button"},
+        {133, 41039, L"Button"},  {133, 41042, L"Edit"},    {133, 41043, L"Button"},  {133, 1001, L"Button"},
         {133, 41051, L"ComboBox"},
     };
     for (const auto &c : cases) {
@@ -102,10 +97,8 @@ TEST(Dialogs, ControlsTheCodeUsesHaveTheirIdsAndClasses) {
         ASSERT_NE(nullptr, dlg) << page;
         for (int id = IDC_SLOT_FIRST; id <= IDC_SLOT_LAST; id++) {
             HWND button = GetDlgItem(dlg, id);
-            if (!button)
-                continue;
-            nSlots++;
-            EXPECT_EQ((DWORD)BS_OWNERDRAW, GetWindowLongW(button, GWL_STYLE) & BS_TYPEMASK) << id;
+            nSlots += button != NULL;
+            EXPECT_TRUE(!button || (GetWindowLongW(button, GWL_STYLE) & BS_TYPEMASK) == BS_OWNERDRAW) << id;
         }
         DestroyWindow(dlg);
     }
@@ -113,22 +106,16 @@ TEST(Dialogs, ControlsTheCodeUsesHaveTheirIdsAndClasses) {
     DestroyWindow(host);
 }
 
-TEST(Images, KindBitmapsAndIconsLoadAtTheirSizes) {
+// The slots draw the kind bitmaps as 16 by 16 squares.
+TEST(Images, KindBitmapsAreSixteenSquareAndTheIconsLoad) {
     for (int id : {126, 127, 128, 129}) {
-        HBITMAP bmp = (HBITMAP)LoadImageW(Inst(), MAKEINTRESOURCEW(id), IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION);
-        ASSERT_NE(nullptr, bmp) << id;
-        BITMAP info;
-        GetObjectW(bmp, sizeof info, &info);
-        EXPECT_EQ(16, info.bmWidth) << id;
-        EXPECT_EQ(16, info.bmHeight) << id;
+        BITMAP info = {};
+        HBITMAP bmp = LoadBitmapW(Inst(), MAKEINTRESOURCEW(id));
+        EXPECT_TRUE(GetObjectW(bmp, sizeof info, &info) && info.bmWidth == 16 && info.bmHeight == 16) << id;
         DeleteObject(bmp);
     }
-    const struct { int id, size; } icons[] = {{107, 32}, {107, 16}, {108, 16}};
-    for (const auto &c : icons) {
-        HICON icon = (HICON)LoadImageW(Inst(), MAKEINTRESOURCEW(c.id), IMAGE_ICON, c.size, c.size, 0);
-        EXPECT_NE(nullptr, icon) << c.id << " " << c.size;
-        DestroyIcon(icon);
-    }
+    for (int id : {107, 108})
+        EXPECT_NE(nullptr, LoadIconW(Inst(), MAKEINTRESOURCEW(id))) << id;
 }
 
 TEST(Manifest, AsksForCommonControls6AndTakesEffect) {

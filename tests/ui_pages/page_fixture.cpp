@@ -4,190 +4,175 @@
 
 #include <commctrl.h>
 
-#include "dialogs.h"
+#include <thread>
+
 #include "pages.h"
-#include "ui_seam.h"
-#include "resource.h"
 #include "slot_button.h"
+#include "tavel.h"
+#include "ui_seam.h"
+
+SeamLog g_Seen;
 
 namespace {
 
-const wchar_t kHostClass[] = L"ZanPagesHost";
-
-DialogScript *g_pScript;
-MenuAnswer *g_pMenu;
-
-void CollectItems(HMENU hMenu, std::vector<MenuItemSeen> &items) {
-    int n = GetMenuItemCount(hMenu);
-    for (int i = 0; i < n; i++) {
-        wchar_t szText[64] = L"";
-        MENUITEMINFOW mii = {};
-        mii.cbSize = sizeof(mii);
-        mii.fMask = MIIM_ID | MIIM_STATE | MIIM_SUBMENU | MIIM_STRING | MIIM_FTYPE;
-        mii.dwTypeData = szText;
-        mii.cch = 64;
-        GetMenuItemInfoW(hMenu, i, TRUE, &mii);
-        if (mii.fType & MFT_SEPARATOR)
-            continue;
-        if (mii.hSubMenu) {
-            CollectItems(mii.hSubMenu, items);
-            continue;
-        }
-        items.push_back({mii.wID, szText, (mii.fState & MFS_GRAYED) != 0});
-    }
+int Next(std::vector<int> &answers, int nOtherwise) {
+    if (answers.empty())
+        return nOtherwise;
+    int n = answers.front();
+    answers.erase(answers.begin());
+    return n;
 }
 
-int AnswerMenu(HMENU hMenu, int, int, HWND hOwner) {
-    std::vector<MenuItemSeen> items;
-    CollectItems(hMenu, items);
-    g_pMenu->shown.push_back(items);
-    g_pMenu->owners.push_back(hOwner);
-    if (g_pMenu->answers.empty())
-        return 0;
-    int nAnswer = g_pMenu->answers.front();
-    g_pMenu->answers.erase(g_pMenu->answers.begin());
-    return nAnswer;
+int AnswerMenu(HMENU hMenu, int, int, HWND) {
+    g_Seen.nMenus++;
+    UINT uPaste = GetMenuState(hMenu, ID_SLOT_PASTE, MF_BYCOMMAND);
+    g_Seen.bPasteGreyed = uPaste != (UINT)-1 && (uPaste & MF_GRAYED);
+    return Next(g_Seen.menuAnswers, 0);
 }
 
-VOID CALLBACK WatchForDialog(HWND, UINT, UINT_PTR idTimer, DWORD) {
-    HWND hDlg = FindKeyDialog();
-    if (!hDlg || !g_pScript)
-        return;
-    KillTimer(NULL, idTimer);
-    DialogScript *pScript = g_pScript;
-    g_pScript = nullptr;
-    pScript->bSeen = true;
-    pScript->body(hDlg);
-    if (IsWindow(hDlg) && IsWindowVisible(hDlg))
-        EndDialog(hDlg, -1);
+int WINAPI AnswerBox(HWND, LPCWSTR, LPCWSTR, UINT) {
+    g_Seen.nBoxes++;
+    return Next(g_Seen.boxAnswers, IDCANCEL);
 }
 
-UINT_PTR g_idWatch;
-HWND g_hHost;
-
-}  // namespace
-
-HWND CreatePageHost(HINSTANCE hInstance) {
-    WNDCLASSW wc = {};
-    wc.lpfnWndProc = DefWindowProcW;
-    wc.hInstance = hInstance;
-    wc.hbrBackground = (HBRUSH)(COLOR_WINDOW + 1);
-    wc.hCursor = LoadCursorW(NULL, (LPCWSTR)IDC_ARROW);
-    wc.lpszClassName = kHostClass;
-    RegisterClassW(&wc);
-
-    InitCommonControls();
-    g_App.hInstance = hInstance;
-    g_App.hFont = CreateFontW(-12, 0, 0, 0, 0, 0, 0, 0, DEFAULT_CHARSET, 0, 0, 0, 0, L"メイリオ");
-    // One host for the whole process: only the pages come and go.
-    if (!g_hHost)
-        g_hHost = CreateWindowExW(0, kHostClass, L"Zan", WS_OVERLAPPED | WS_CAPTION | WS_VISIBLE | WS_CLIPCHILDREN,
-                                  20, 20, 680, 640, NULL, NULL, hInstance, NULL);
-    HWND hHost = g_hHost;
-    g_App.hMainWnd = hHost;
-    CreatePages(hHost);
-    // The main window sizes the tab to its pages; so does the host, without a status bar.
-    RECT rc;
-    GetClientRect(g_App.ahPage[0], &rc);
-    SendMessageW(g_App.hTab, TCM_ADJUSTRECT, TRUE, (LPARAM)&rc);
-    MoveWindow(g_App.hTab, 5, 5, rc.right - rc.left, rc.bottom - rc.top, TRUE);
-    GetClientRect(g_App.hTab, &rc);
-    SendMessageW(g_App.hTab, TCM_ADJUSTRECT, FALSE, (LPARAM)&rc);
-    for (HWND hPage : g_App.ahPage)
-        SetWindowPos(hPage, NULL, rc.left, rc.top, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
-    RefreshPages();
-    ShowPage(PAGE_REMOTE);
-    return hHost;
+BOOL WINAPI AnswerOpen(LPOPENFILENAMEW pOfn) {
+    if (g_Seen.chosenFile.empty())
+        return FALSE;
+    lstrcpynW(pOfn->lpstrFile, g_Seen.chosenFile.c_str(), pOfn->nMaxFile);
+    return TRUE;
 }
 
-void DestroyPageHost(HWND hHost) {
-    (void)hHost;
-    DestroyWindow(g_App.hTab);
-    for (HBITMAP &h : g_App.ahKindBitmap) {
-        DeleteObject(h);
-        h = NULL;
-    }
-    DeleteObject(g_App.hFont);
-    g_App = APP_WINDOW{};
+BOOL WINAPI CountBeep(UINT) {
+    g_Seen.nBeeps++;
+    return TRUE;
 }
 
-void ShowPage(int nPage) {
-    SendMessageW(g_App.hTab, TCM_SETCURSEL, nPage, 0);
-    for (int i = 0; i < PAGE_COUNT; i++)
-        ShowWindow(g_App.ahPage[i], i == nPage ? SW_SHOW : SW_HIDE);
-    UpdateWindow(g_App.hMainWnd);
-}
+std::function<void(HWND)> g_dialogBody;
+bool g_bDialogSeen;
 
-void SetKeys(ASSIGNMENT &a, std::initializer_list<WORD> keys) {
-    a.nKeyCount = 0;
-    for (WORD k : keys)
-        a.awKey[a.nKeyCount++] = k;
-}
-
-void SetPath(ASSIGNMENT &a, const wchar_t *pszPath) {
-    ClearAssignmentPath(&a);
-    int cch = lstrlenW(pszPath);
-    a.pszPath = AllocPathText(cch);
-    memcpy(a.pszPath, pszPath, cch * sizeof(wchar_t));
-    a.nPathLength = cch;
-}
-
-std::wstring PathOf(const ASSIGNMENT &a) {
-    return a.pszPath ? std::wstring(a.pszPath) : std::wstring(L"<none>");
-}
-
-static BOOL CALLBACK FindKeyDialogProc(HWND hWnd, LPARAM lParam) {
-    wchar_t szClass[16] = L"", szTitle[16] = L"";
-    GetClassNameW(hWnd, szClass, 16);
-    GetWindowTextW(hWnd, szTitle, 16);
-    if (!lstrcmpW(szClass, L"#32770") && !lstrcmpW(szTitle, L"キー設定") && IsWindowVisible(hWnd)) {
+BOOL CALLBACK FindKeyDialogProc(HWND hWnd, LPARAM lParam) {
+    if (IsWindowVisible(hWnd) && GetDlgItem(hWnd, IDC_KEY_FIELD)) {
         *(HWND *)lParam = hWnd;
         return FALSE;
     }
     return TRUE;
 }
 
-HWND FindKeyDialog() {
-    HWND hFound = NULL;
-    EnumThreadWindows(GetCurrentThreadId(), FindKeyDialogProc, (LPARAM)&hFound);
-    return hFound;
+VOID CALLBACK WatchForDialog(HWND, UINT, UINT_PTR idTimer, DWORD) {
+    HWND hDlg = NULL;
+    EnumThreadWindows(GetCurrentThreadId(), FindKeyDialogProc, (LPARAM)&hDlg);
+    if (!hDlg || g_bDialogSeen)
+        return;
+    KillTimer(NULL, idTimer);
+    g_bDialogSeen = true;
+    g_dialogBody(hDlg);
+    if (IsWindow(hDlg) && IsWindowVisible(hDlg))
+        EndDialog(hDlg, -1);
 }
 
-void DialogScript::Arm() {
-    bSeen = false;
-    g_pScript = this;
-    g_idWatch = SetTimer(NULL, 0, 10, WatchForDialog);
+HWND g_hHost;
+
+}  // namespace
+
+void PagesTest::SetUp() {
+    ReleaseAssignmentPaths(&g_CurrentSet);
+    InitAssignmentSet(&g_CurrentSet);
+    ResetProgramState();
+    g_PageState = PAGE_STATE{};
+    g_Seen = SeamLog{};
+    ASSERT_TRUE(CreateRecordLock());
+    nPathsBefore = CountPathTexts();
+    UI_SEAM ui = g_UiSeam;
+    ui.pfnTrackMenu = AnswerMenu;
+    ui.pfnMessageBox = AnswerBox;
+    ui.pfnGetOpenFileName = AnswerOpen;
+    ui.pfnMessageBeep = CountBeep;
+    SetUiSeam(&ui);
+
+    InitCommonControls();
+    g_App.hInstance = GetModuleHandleW(NULL);
+    g_App.hFont = CreateFontW(-12, 0, 0, 0, 0, 0, 0, 0, DEFAULT_CHARSET, 0, 0, 0, 0, L"メイリオ");
+    // One host window for the whole process: only the pages come and go.
+    if (!g_hHost)
+        g_hHost = CreateWindowExW(0, L"Static", L"Zan", WS_OVERLAPPED | WS_CAPTION | WS_VISIBLE, 20, 20, 680, 640,
+                                  NULL, NULL, NULL, NULL);
+    hHost = g_App.hMainWnd = g_hHost;
+    ASSERT_TRUE(hHost);
+    CreatePages(hHost);
+    // The tab over the whole host, the pages in its display area, as the main window lays them out.
+    RECT rc;
+    GetClientRect(hHost, &rc);
+    MoveWindow(g_App.hTab, 0, 0, rc.right, rc.bottom, TRUE);
+    SendMessageW(g_App.hTab, TCM_ADJUSTRECT, FALSE, (LPARAM)&rc);
+    for (HWND hPage : g_App.ahPage)
+        SetWindowPos(hPage, NULL, rc.left, rc.top, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+    RefreshPages();
 }
 
-void DialogScript::Disarm() {
-    if (g_pScript == this) {
-        g_pScript = nullptr;
-        KillTimer(NULL, g_idWatch);
+void PagesTest::TearDown() {
+    if (pSim) {
+        wm_Close();
+        SimUninstall();
     }
+    SetUiSeam(NULL);
+    DestroyWindow(g_App.hTab);
+    for (HBITMAP h : g_App.ahKindBitmap)
+        DeleteObject(h);
+    DeleteObject(g_App.hFont);
+    g_App = APP_WINDOW{};
+    ReleaseAssignmentPaths(&g_CurrentSet);
+    EXPECT_EQ(nPathsBefore, CountPathTexts()) << "a path string was leaked or freed twice";
+    // Every edit gives the lock back.
+    EXPECT_TRUE(TryLockRecord()) << "the record lock was left taken";
+    UnlockRecord();
+    CloseRecordLock();
 }
 
-void SendKey(WORD wVk, bool bUp) {
-    INPUT in = {};
-    in.type = INPUT_KEYBOARD;
-    in.ki.wVk = wVk;
-    in.ki.wScan = (WORD)MapVirtualKeyW(wVk, MAPVK_VK_TO_VSC);
-    in.ki.dwFlags = bUp ? KEYEVENTF_KEYUP : 0;
-    SendInput(1, &in, sizeof(in));
+void PagesTest::ConnectRemote() {
+    // As start-up reads it: a remote streams every 10 ms, and a zero timeout would lose it.
+    g_Options.dwTimeout = DEFAULT_TIMEOUT_MS;
+    SimInstall();
+    ASSERT_EQ(1, wm_Init());
+    pSim = SimAddRemote();
+    ASSERT_EQ(1, wm_Connect(NULL, 0));
+    SetSelectedRemote(0);
 }
 
-void TapKey(WORD wVk) {
-    SendKey(wVk, false);
-    SendKey(wVk, true);
+HWND PagesTest::PageOfSlot(int nSlot) {
+    if (nSlot < SLOT_FIRST_NUNCHUK)
+        return g_App.ahPage[PAGE_REMOTE];
+    return g_App.ahPage[nSlot < SLOT_FIRST_CLASSIC ? PAGE_NUNCHUK : PAGE_CLASSIC];
 }
 
-bool FocusKeyField(HWND hDlg) {
-    HWND hField = GetDlgItem(hDlg, IDC_KEY_FIELD);
-    SetForegroundWindow(hDlg);
-    if (!PumpUntil([&] { return GetForegroundWindow() == hDlg; }, 3000, hDlg))
-        return false;
-    SetFocus(hField);
-    SendMessageW(hField, EM_SETSEL, (WPARAM)-1, 0);  // caret only, no selection
-    return PumpUntil([&] { return GetFocus() == hField; }, 3000, hDlg);
+void PagesTest::SetKeys(ASSIGNMENT &a, std::initializer_list<WORD> keys) {
+    a.nKeyCount = 0;
+    for (WORD k : keys)
+        a.awKey[a.nKeyCount++] = k;
+}
+
+void PagesTest::SetPath(ASSIGNMENT &a, const wchar_t *pszPath) {
+    ClearAssignmentPath(&a);
+    a.nPathLength = lstrlenW(pszPath);
+    a.pszPath = AllocPathText(a.nPathLength);
+    memcpy(a.pszPath, pszPath, a.nPathLength * sizeof(wchar_t));
+}
+
+std::wstring View(const ASSIGNMENT &a) {
+    wchar_t sz[400];
+    wsprintfW(sz, L"kind %d, %d keys %x %x %x, action %d, amount %d, path %s", a.nKind, a.nKeyCount, a.awKey[0],
+              a.awKey[1], a.awKey[2], a.nMouseAction, a.wMoveAmount, a.pszPath ? a.pszPath : L"none");
+    return sz;
+}
+
+bool OnKeyDialog(const std::function<void()> &open, const std::function<void(HWND)> &body) {
+    g_dialogBody = body;
+    g_bDialogSeen = false;
+    UINT_PTR idWatch = SetTimer(NULL, 0, 10, WatchForDialog);
+    open();
+    // A click posts its command: the dialog runs when that is handled.
+    PumpUntil([] { return !GetQueueStatus(QS_POSTMESSAGE); }, 2000);
+    KillTimer(NULL, idWatch);
+    return g_bDialogSeen;
 }
 
 std::wstring TextOf(HWND hWnd) {
@@ -196,50 +181,42 @@ std::wstring TextOf(HWND hWnd) {
     return sz;
 }
 
-static LPARAM CentreOf(HWND hButton) {
+void SendMouse(HWND hButton, UINT uMsg) {
     RECT rc;
     GetClientRect(hButton, &rc);
     POINT pt = {rc.right / 2, rc.bottom / 2};
-    POINT ptScreen = pt;
-    ClientToScreen(hButton, &ptScreen);
-    // The leave request is real: keep the cursor over the button the message goes to.
-    SetCursorPos(ptScreen.x, ptScreen.y);
-    return MAKELPARAM(pt.x, pt.y);
+    ClientToScreen(hButton, &pt);
+    SetCursorPos(pt.x, pt.y);
+    SendMessageW(hButton, uMsg, 0, MAKELPARAM(rc.right / 2, rc.bottom / 2));
 }
 
-void Press(HWND hButton, bool bRight) {
-    LPARAM lPos = CentreOf(hButton);
-    SendMessageW(hButton, bRight ? WM_RBUTTONDOWN : WM_LBUTTONDOWN, bRight ? MK_RBUTTON : MK_LBUTTON, lPos);
-}
+// The lock's event: offering it and taking it back must be one step, or an edit could take
+// and give it back in between and look like one that never waited.
+extern HANDLE g_hRecordLock;
 
-void LeaveButton(HWND hButton) {
-    SendMessageW(hButton, WM_MOUSELEAVE, 0, 0);
-}
-
-void Release(HWND hButton, bool bRight) {
-    LPARAM lPos = CentreOf(hButton);
-    SendMessageW(hButton, bRight ? WM_RBUTTONUP : WM_LBUTTONUP, 0, lPos);
-}
-
-void MenuAnswer::Install() {
-    g_pMenu = this;
-    UI_SEAM ui = g_UiSeam;
-    ui.pfnTrackMenu = AnswerMenu;
-    SetUiSeam(&ui);
-}
-
-// The other calls of the seam are left as the test set them.
-void MenuAnswer::Uninstall() {
-    UI_SEAM ui = g_UiSeam;
-    SetUiSeam(NULL);
-    ui.pfnTrackMenu = g_UiSeam.pfnTrackMenu;
-    SetUiSeam(&ui);
-    g_pMenu = nullptr;
-}
-
-const MenuItemSeen *FindItem(const std::vector<MenuItemSeen> &items, UINT id) {
-    for (const MenuItemSeen &item : items)
-        if (item.id == id)
-            return &item;
-    return nullptr;
+bool EditWaitsForTheLock(const std::function<void()> &edit, const std::function<bool()> &unchanged) {
+    HANDLE hHeld = CreateEventW(NULL, TRUE, FALSE, NULL), hEdited = CreateEventW(NULL, TRUE, FALSE, NULL);
+    bool bKept = true;
+    std::thread holder([&] {
+        LockRecord();
+        SetEvent(hHeld);
+        for (;;) {
+            bool bEdited = WaitForSingleObject(hEdited, 1) == WAIT_OBJECT_0;
+            bKept = bKept && unchanged();
+            if (bEdited) {
+                UnlockRecord();  // the edit came back without waiting
+                return;
+            }
+            // Released and taken back at once: only an edit already waiting gets it.
+            if (SignalObjectAndWait(g_hRecordLock, g_hRecordLock, 0, FALSE) != WAIT_OBJECT_0)
+                return;
+        }
+    });
+    WaitForSingleObject(hHeld, INFINITE);
+    edit();
+    SetEvent(hEdited);
+    holder.join();
+    CloseHandle(hHeld);
+    CloseHandle(hEdited);
+    return bKept;
 }

@@ -1,9 +1,12 @@
-// The four pages on a host window that stands in for the main window, with real
-// messages, real keyboard input and the key setting dialog run modally.
+// One fixture for the page tests: the main window's own pages (CreatePages) on a host
+// window, a fresh current set and record lock, real messages and real keyboard input; the
+// blocking calls (popup menus, message boxes, the file dialog, the beep) answered here.
 #ifndef PAGE_FIXTURE_H
 #define PAGE_FIXTURE_H
 
 #include <windows.h>
+
+#include <gtest/gtest.h>
 
 #include <functional>
 #include <string>
@@ -11,53 +14,63 @@
 
 #include "app.h"
 #include "assignment.h"
+#include "program_state.h"
 #include "pump.h"
+#include "resource.h"
+#include "sim_remote.h"
 
-// The host window with the main window's own pages (CreatePages), refilled from the set.
-HWND CreatePageHost(HINSTANCE hInstance);
-void DestroyPageHost(HWND hHost);
-void ShowPage(int nPage);
+// An entry's fields as text, to compare whole; the path by its text.
+std::wstring View(const ASSIGNMENT &a);
 
-
-// Entry helpers.
-void SetKeys(ASSIGNMENT &a, std::initializer_list<WORD> keys);
-void SetPath(ASSIGNMENT &a, const wchar_t *pszPath);
-std::wstring PathOf(const ASSIGNMENT &a);
-
-// Runs body on the key setting dialog once it is up, inside its modal loop. The body
-// should end the dialog; if it doesn't, the dialog is ended with -1.
-struct DialogScript {
-    std::function<void(HWND)> body;
-    bool bSeen = false;
-    void Arm();       // starts watching for the dialog
-    void Disarm();
+// What the blocking calls were asked, and the answers they give, in order.
+struct SeamLog {
+    std::vector<int> menuAnswers;  // then 0: dismissed
+    int nMenus;
+    bool bPasteGreyed;             // in the last menu shown
+    std::vector<int> boxAnswers;   // then IDCANCEL
+    int nBoxes;
+    std::wstring chosenFile;       // empty: the file dialog is cancelled
+    int nBeeps;
 };
-HWND FindKeyDialog();
+extern SeamLog g_Seen;
 
-// Keyboard input into the focused window of this thread.
-void SendKey(WORD wVk, bool bUp);
-void TapKey(WORD wVk);
-bool FocusKeyField(HWND hDlg);
+class PagesTest : public ::testing::Test {
+protected:
+    HWND hHost = NULL;
+    LONG nPathsBefore = 0;
+    SIM_REMOTE *pSim = nullptr;
+
+    void SetUp() override;
+    void TearDown() override;
+    // The library with one simulated remote connected and selected.
+    void ConnectRemote();
+
+public:
+    static HWND PageOfSlot(int nSlot);
+    static HWND Button(int nSlot) { return GetDlgItem(PageOfSlot(nSlot), IDC_SLOT_FIRST + nSlot); }
+    static ASSIGNMENT &Entry(int nSlot) { return g_CurrentSet.aAssign[nSlot]; }
+    static void Reset(ASSIGNMENT &a) {
+        ClearAssignmentPath(&a);
+        a = ASSIGNMENT{};
+    }
+    static void SetKeys(ASSIGNMENT &a, std::initializer_list<WORD> keys);
+    static void SetPath(ASSIGNMENT &a, const wchar_t *pszPath);
+};
+
+// Runs body on the key setting dialog from inside its modal loop once open() has brought it
+// up; false when it never showed. The body should end the dialog, or it is ended with -1.
+bool OnKeyDialog(const std::function<void()> &open, const std::function<void(HWND)> &body);
+
 std::wstring TextOf(HWND hWnd);
 
-// Mouse gestures as the button messages a slot button receives.
-void Press(HWND hButton, bool bRight = false);
-void LeaveButton(HWND hButton);
-void Release(HWND hButton, bool bRight = false);
+// A mouse message at the button's centre, with the cursor there: the leave request is real.
+void SendMouse(HWND hButton, UINT uMsg);
+inline void Press(HWND hButton, bool bRight = false) { SendMouse(hButton, bRight ? WM_RBUTTONDOWN : WM_LBUTTONDOWN); }
+inline void Release(HWND hButton, bool bRight = false) { SendMouse(hButton, bRight ? WM_RBUTTONUP : WM_LBUTTONUP); }
 
-// Answers the slot menus instead of TrackPopupMenu, recording what they showed.
-struct MenuItemSeen {
-    UINT id;
-    std::wstring text;
-    bool bGrayed;
-};
-struct MenuAnswer {
-    std::vector<int> answers;          // commands to return, in order (0: dismissed)
-    std::vector<std::vector<MenuItemSeen>> shown;  // each menu's items (submenus flattened)
-    std::vector<HWND> owners;
-    void Install();
-    void Uninstall();
-};
-const MenuItemSeen *FindItem(const std::vector<MenuItemSeen> &items, UINT id);
+// Runs edit on this thread while another thread holds the record lock, which that thread
+// hands over only to an edit already waiting for it. Returns whether unchanged() held all the
+// while the other thread held the lock.
+bool EditWaitsForTheLock(const std::function<void()> &edit, const std::function<bool()> &unchanged);
 
 #endif

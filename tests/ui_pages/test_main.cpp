@@ -9,28 +9,14 @@
 
 // 1 when the setting was already there, 0 when it was just made, -1 when it can't be.
 static int MakeWindowsUnmanaged(void) {
-    wchar_t szExe[MAX_PATH];
+    wchar_t szExe[MAX_PATH], szKey[MAX_PATH + 64], szValue[4] = L"";
     GetModuleFileNameW(NULL, szExe, MAX_PATH);
-    const wchar_t *pszName = szExe;
-    for (const wchar_t *p = szExe; *p; p++)
-        if (*p == L'\\' || *p == L'/')
-            pszName = p + 1;
-    wchar_t szKey[MAX_PATH + 64];
-    wsprintfW(szKey, L"Software\\Wine\\AppDefaults\\%s\\X11 Driver", pszName);
-    HKEY hKey;
-    if (RegCreateKeyExW(HKEY_CURRENT_USER, szKey, 0, NULL, 0, KEY_QUERY_VALUE | KEY_SET_VALUE, NULL, &hKey, NULL) !=
-        ERROR_SUCCESS)
-        return -1;
-    wchar_t szValue[4] = L"";
+    const wchar_t *pszName = wcsrchr(szExe, L'\\');
+    wsprintfW(szKey, L"Software\\Wine\\AppDefaults\\%s\\X11 Driver", pszName ? pszName + 1 : szExe);
     DWORD cb = sizeof(szValue);
-    int nResult = 1;
-    if (RegQueryValueExW(hKey, L"Managed", NULL, NULL, (BYTE *)szValue, &cb) != ERROR_SUCCESS || szValue[0] != L'N') {
-        nResult = RegSetValueExW(hKey, L"Managed", 0, REG_SZ, (const BYTE *)L"N", 2 * sizeof(wchar_t)) == ERROR_SUCCESS
-                      ? 0
-                      : -1;
-    }
-    RegCloseKey(hKey);
-    return nResult;
+    if (!RegGetValueW(HKEY_CURRENT_USER, szKey, L"Managed", RRF_RT_REG_SZ, NULL, szValue, &cb) && szValue[0] == L'N')
+        return 1;
+    return RegSetKeyValueW(HKEY_CURRENT_USER, szKey, L"Managed", REG_SZ, L"N", 2 * sizeof(wchar_t)) ? -1 : 0;
 }
 
 static int RunAgain(void) {
