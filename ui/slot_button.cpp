@@ -29,11 +29,15 @@ static HWND CancelLeaveRequest(void)
         cancel.dwFlags = TME_CANCEL | TME_LEAVE;
         TrackMouseEvent(&cancel);
     }
-    return g_PageState.leave.hwndTrack;
+    g_PageState.leave.hwndTrack = NULL;  /* a leave already queued is no drag any more */
+    return cancel.hwndTrack;
 }
 
 static void OnButtonDown(HWND hButton)
 {
+    /* A drag still marked here ended off the buttons: it took nothing a paste could use. */
+    if (g_PageState.bDragging)
+        g_PageState.pSource = NULL;
     g_PageState.bDragging = 0;
     g_PageState.leave.cbSize = sizeof(g_PageState.leave);
     g_PageState.leave.dwFlags = TME_LEAVE;
@@ -44,6 +48,8 @@ static void OnButtonDown(HWND hButton)
 
 static void OnMouseLeave(HWND hButton)
 {
+    if (hButton != g_PageState.leave.hwndTrack)
+        return;
     g_PageState.pSource = EntryOfButton(hButton);
     g_PageState.bDragging = 1;
 }
@@ -62,6 +68,7 @@ static void OnLeftButtonUp(HWND hButton)
     RepaintButton(hPressed);
     RepaintButton(hButton);
     g_PageState.pSource = NULL;
+    g_PageState.bDragging = 0;
     if (bChanged)
         MarkModified();
 }
@@ -79,6 +86,7 @@ static void OnRightButtonUp(HWND hButton)
         return;
     g_PageState.hSourceButton = hPressed;
     ShowDragMenu(hButton, pt);
+    g_PageState.bDragging = 0;
 }
 
 LRESULT CALLBACK AssignButtonProc(HWND hButton, UINT uMsg, WPARAM wParam, LPARAM lParam)

@@ -90,5 +90,7 @@ void ShowSlotMenu(HWND hButton, POINT ptScreen)
 void ShowDragMenu(HWND hButton, POINT ptScreen)
 {
     g_PageState.nPendingOp = RunPopup(DRAG_MENU_POPUP, hButton, ptScreen, 1);
+    if (!g_PageState.nPendingOp)
+        g_PageState.pSource = NULL;  /* dismissed: the drag took nothing */
     PasteOnto(hButton);
 }

@@ -106,7 +106,9 @@ TEST_F(SlotEditTest, PlainClickOpensTheDialogOfItsSlot) {
 }
 
 // Whole entries move or are copied, each keeping a path string of its own, both buttons
-// are repainted, and only a change marks the set modified; no drag opens the dialog.
+// are repainted, and only a change marks the set modified; no drag opens the dialog. Only a
+// copy leaves something to paste: a drag that ended elsewhere must not stand in for a slot
+// taken through the menu.
 TEST_F(SlotEditTest, DragsSwapOrCopyWhatWasChosen) {
     enum { SAME, SWAPPED, COPIED };
     const struct { const char *name; bool bRight; int nTo, nAnswer, nResult; } cases[] = {
@@ -141,6 +143,8 @@ TEST_F(SlotEditTest, DragsSwapOrCopyWhatWasChosen) {
         EXPECT_EQ(c.nResult != SAME, bRepainted);
         EXPECT_EQ(c.nResult != SAME, g_State.bModified == 1);
         EXPECT_EQ(c.bRight && c.nTo > 0 ? 1 : 0, g_Seen.nMenus);
+        Menu(2, 0);
+        EXPECT_EQ(c.nResult != COPIED, g_Seen.bPasteGreyed) << "what the slot menu could paste";
     }
 }
 
