@@ -2,19 +2,9 @@
 // the battery and extension on the options page.
 #include "zan_fixture.h"
 
-#include "resource.h"
-#include "tavel.h"
-
 namespace {
 
 const COLORREF kPressed = RGB(255, 200, 80);
-const BYTE kButtonA = 0x08;   // byte 2 of the core buttons
-
-int Polling(int slot) {
-    WM_SYSTEM system = {};
-    system.dwFlags = WMSYS_AUTOUPDATE;
-    return wm_GetSystem(slot, &system) == 1 ? system.bAutoUpdate : -1;
-}
 
 std::wstring PageText(int id) {
     WCHAR sz[64] = L"";
@@ -49,11 +39,11 @@ TEST_F(ZanTest, HighlightFollowsAPressRunningOrStopped) {
         Command(c.command);
         EXPECT_EQ(c.polling, Polling(0));
         SimSetButtons(pSim, 0, kButtonA);
-        PumpUntil([&] { return Pixel(hA, x, y) == c.held && IsSlotShownPressed(0) == c.highlight; }, 2000);
+        PumpUntil([&] { return Pixel(hA, x, y) == c.held && IsSlotShownPressed(0) == c.highlight; });
         EXPECT_EQ(c.held, Pixel(hA, x, y));
         EXPECT_EQ(0, IsSlotShownPressed(1)) << "only A's button";
         SimSetButtons(pSim, 0, 0);
-        PumpUntil([&] { return Pixel(hA, x, y) == released; }, 2000);
+        PumpUntil([&] { return Pixel(hA, x, y) == released; });
         EXPECT_EQ(released, Pixel(hA, x, y));
     }
 }
@@ -67,12 +57,12 @@ TEST_F(ZanTest, OptionsPageShowsBatteryAndExtensionOfTheRemoteInUse) {
     EXPECT_EQ(L"接続されていません", PageText(IDC_REMOTE_BATTERY));
     EXPECT_EQ(L"接続されていません", PageText(IDC_REMOTE_EXTENSION));
     Command(IDM_CONNECT);
-    ASSERT_TRUE(PumpUntil([] { return PageText(IDC_REMOTE_EXTENSION) == L"ヌンチャク"; }, 3000));
+    ASSERT_TRUE(PumpUntil([] { return PageText(IDC_REMOTE_EXTENSION) == L"ヌンチャク"; }));
     EXPECT_EQ(L"50%", PageText(IDC_REMOTE_BATTERY));
     SimUnplugExtension(pSim);
-    EXPECT_TRUE(PumpUntil([] { return PageText(IDC_REMOTE_EXTENSION) == L"なし"; }, 3000));
+    EXPECT_TRUE(PumpUntil([] { return PageText(IDC_REMOTE_EXTENSION) == L"なし"; }));
     SimPowerOff(pSim);
-    ASSERT_TRUE(PumpUntil([] { return g_State.nSelectedRemote == -1; }, 3000));
+    ASSERT_TRUE(PumpUntil([] { return g_State.nSelectedRemote == -1; }));
     EXPECT_EQ(L"接続されていません", PageText(IDC_REMOTE_BATTERY));
     EXPECT_EQ(L"接続されていません", PageText(IDC_REMOTE_EXTENSION));
 }

@@ -4,54 +4,27 @@
 #include "zan_fixture.h"
 
 #include "program_watch.h"
-#include "resource.h"
 
 namespace {
 
-const DWORD kOtherProcess = 0x4242;
-const BYTE kButtonA = 0x08;   // byte 2 of the core buttons
-
-std::wstring g_foregroundName;
-DWORD g_foregroundProcess;
-
-DWORD AnswerForeground(WCHAR *pszName, int cchName) {
-    lstrcpynW(pszName, g_foregroundName.c_str(), cchName);
-    return g_foregroundProcess;
+// option.ini naming the default set, with the program list switched on and game.exe listed.
+void StartWithGameListed(ZanTest *pTest, int bConnect) {
+    WriteSetFile(pTest->Path(L"default.zan"), 'A', 0x1);
+    WriteSetFile(pTest->Path(L"game.zan"), 'B', 0x2);
+    pTest->WriteOptions(1, pTest->Path(L"default.zan"), bConnect, 1000);
+    pTest->SetOption(L"bProgramSets", 1);
+    const wchar_t *ini = pTest->ini.c_str();
+    WritePrivateProfileStringW(L"programs", L"Game.exe", pTest->Path(L"game.zan").c_str(), ini);
+    WritePrivateProfileStringW(L"programs", L"broken.exe", pTest->Path(L"missing.zan").c_str(), ini);
+    pTest->Start();
 }
 
-class ProgramSetsTest : public ZanTest {
-public:
-    void SetUp() override {
-        ZanTest::SetUp();
-        g_foregroundName.clear();
-        g_foregroundProcess = 0;
-        SetForegroundProgramProc(AnswerForeground);
-        WriteSetFile(Path(L"default.zan"), 'A', 0x1);
-        WriteSetFile(Path(L"game.zan"), 'B', 0x2);
-    }
-    void TearDown() override {
-        ZanTest::TearDown();
-        SetForegroundProgramProc(NULL);
-    }
-    // option.ini naming the default set, with the program list switched on and game.exe listed.
-    void StartWithGameListed(int bConnect) {
-        WriteOptions(1, Path(L"default.zan"), bConnect, 1000);
-        WritePrivateProfileStringW(L"option", L"bProgramSets", L"1", ini.c_str());
-        WritePrivateProfileStringW(L"programs", L"Game.exe", Path(L"game.zan").c_str(), ini.c_str());
-        WritePrivateProfileStringW(L"programs", L"broken.exe", Path(L"missing.zan").c_str(), ini.c_str());
-        Start();
-    }
-    // The foreground moves to `name` (own: one of Zan's windows) and Zan takes one look.
-    void Focus(const std::wstring &name, DWORD process = kOtherProcess) {
-        g_foregroundName = name;
-        g_foregroundProcess = process;
-        CheckForegroundProgram();
-    }
-    WORD SlotZeroKey() { return g_CurrentSet.aAssign[0].awKey[0]; }
-};
+WORD SlotZeroKey() { return g_CurrentSet.aAssign[0].awKey[0]; }
 
-TEST_F(ProgramSetsTest, ForegroundProgramSelectsItsSetAndLeavingRestoresTheDefault) {
-    StartWithGameListed(0);
+}  // namespace
+
+TEST_F(ZanTest, ProgramSetsForegroundProgramSelectsItsSetAndLeavingRestoresTheDefault) {
+    StartWithGameListed(this, 0);
     ASSERT_EQ(Path(L"default.zan"), g_State.szCurrentFile);
     // An application path in the default set, changed in memory only: it must come back as it was.
     LockRecord();
@@ -61,11 +34,11 @@ TEST_F(ProgramSetsTest, ForegroundProgramSelectsItsSetAndLeavingRestoresTheDefau
     UnlockRecord();
 
     struct Step { const wchar_t *name; DWORD process; const wchar_t *file; WORD key; } steps[] = {
-        { L"GAME.EXE", kOtherProcess, L"game.zan", 'B' },             // any case
+        { L"GAME.EXE", 0x4242, L"game.zan", 'B' },             // any case
         { L"ui_main_test.exe", GetCurrentProcessId(), L"game.zan", 'B' },  // Zan itself: stays
         { L"", 0, L"game.zan", 'B' },                                 // no foreground window
-        { L"notepad.exe", kOtherProcess, L"default.zan", 'A' },
-        { L"game.exe", kOtherProcess, L"game.zan", 'B' },
+        { L"notepad.exe", 0x4242, L"default.zan", 'A' },
+        { L"game.exe", 0x4242, L"game.zan", 'B' },
     };
     for (const Step &s : steps) {
         Focus(s.name, s.process);
@@ -86,8 +59,8 @@ TEST_F(ProgramSetsTest, ForegroundProgramSelectsItsSetAndLeavingRestoresTheDefau
     EXPECT_EQ(Path(L"default.zan"), g_State.szCurrentFile) << "the option switches it off";
 }
 
-TEST_F(ProgramSetsTest, UnsavedChangesAndUnreadableFilesKeepTheSetAndSaySo) {
-    StartWithGameListed(0);
+TEST_F(ZanTest, ProgramSetsUnsavedChangesAndUnreadableFilesKeepTheSetAndSaySo) {
+    StartWithGameListed(this, 0);
     const std::wstring connection = StatusText(0);
     Focus(L"game.exe");
     MarkModified();
@@ -113,18 +86,16 @@ TEST_F(ProgramSetsTest, UnsavedChangesAndUnreadableFilesKeepTheSetAndSaySo) {
 
 // A held button whose key changes with the switch: the old key comes up before the new
 // one goes down, in the program that now has the foreground.
-TEST_F(ProgramSetsTest, SwitchLetsGoOfHeldKeysBeforeTheNewSetActs) {
+TEST_F(ZanTest, ProgramSetsSwitchLetsGoOfHeldKeysBeforeTheNewSetActs) {
     SIM_REMOTE *pSim = SimAddRemote();
-    StartWithGameListed(1);
+    StartWithGameListed(this, 1);
     ASSERT_EQ(0, g_State.nSelectedRemote);
     SimSetButtons(pSim, 0, kButtonA);
-    ASSERT_TRUE(PumpUntil([&] { return CountKey('A', false) > 0; }, 2000));
+    ASSERT_TRUE(PumpUntil([&] { return CountKey('A', false) > 0; }));
     Focus(L"game.exe");
-    ASSERT_TRUE(PumpUntil([&] { return CountKey('B', false) > 0; }, 2000));
+    ASSERT_TRUE(PumpUntil([&] { return CountKey('B', false) > 0; }));
     std::vector<KeyEvent> keys = Keys();
-    size_t firstB = 0, lastAUp = keys.size();
-    while (firstB < keys.size() && !(keys[firstB].wVk == 'B' && !keys[firstB].bUp))
-        firstB++;
+    size_t firstB = FirstDown('B'), lastAUp = keys.size();
     for (size_t i = 0; i < firstB; i++) {
         if (keys[i].wVk == 'A')
             lastAUp = keys[i].bUp ? i : keys.size();
@@ -132,8 +103,8 @@ TEST_F(ProgramSetsTest, SwitchLetsGoOfHeldKeysBeforeTheNewSetActs) {
     EXPECT_LT(lastAUp, firstB) << "A was up before B went down";
 }
 
-TEST_F(ProgramSetsTest, ListDialogAddsTheLastForeignProgramChangesAndRemoves) {
-    StartWithGameListed(0);
+TEST_F(ZanTest, ProgramSetsListDialogAddsTheLastForeignProgramChangesAndRemoves) {
+    StartWithGameListed(this, 0);
     Focus(L"Notepad.exe");
     Focus(L"ui_main_test.exe", GetCurrentProcessId());
     fileAnswers = { Path(L"note.zan"), L"", Path(L"other.zan") };
@@ -161,7 +132,6 @@ TEST_F(ProgramSetsTest, ListDialogAddsTheLastForeignProgramChangesAndRemoves) {
         SendMessageW(hDlg, WM_COMMAND, IDC_PROGRAM_FILE, 0);      // game.exe gets other.zan
         EXPECT_EQ(2, g_ProgramSets.nCount) << "the list waits for OK";
         PostMessageW(hDlg, WM_COMMAND, IDOK, 0);
-        return true;
     });
     PROGRAM_SET_LIST written;
     ReadProgramSets(ini.c_str(), &written);
@@ -169,7 +139,4 @@ TEST_F(ProgramSetsTest, ListDialogAddsTheLastForeignProgramChangesAndRemoves) {
     EXPECT_STREQ(L"Game.exe", written.aEntry[0].szProgram);
     EXPECT_EQ(Path(L"other.zan"), written.aEntry[0].szSettingFile);
     EXPECT_EQ(1, g_ProgramSets.nCount);
-    EXPECT_EQ(L"プログラム用の設定ファイル", fileDialogs.back().title);
 }
-
-}  // namespace

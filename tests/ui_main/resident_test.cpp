@@ -3,8 +3,8 @@
 
 #include <dbt.h>
 
+#include "main_handlers.h"
 #include "resident.h"
-#include "resource.h"
 #include "ui_seam.h"
 
 namespace {
@@ -19,16 +19,13 @@ void HidArrives(HWND hMain) {
     SendMessageW(hMain, WM_DEVICECHANGE, DBT_DEVICEARRIVAL, (LPARAM)&arrival);
 }
 
-int g_nTrayCommand;
-int AnswerTrayMenu(HMENU, int, int, HWND) { return g_nTrayCommand; }
-
 HWND g_hElevated;
 int ElevatedWindow(HWND hWnd) { return hWnd == g_hElevated; }
 int NotElevated() { return 0; }
 
 }  // namespace
 
-// Each burst of arrivals, and a resume, make one quiet attempt, and only with the option on.
+// A burst of arrivals, and a resume, make one quiet attempt each.
 TEST_F(ZanTest, ArrivalsAndResumeConnectOnceEach) {
     SimAddHidDevice(0x046D, 0xC077, 0);
     WriteOptions(0, L"", 0, 1000);
@@ -39,27 +36,18 @@ TEST_F(ZanTest, ArrivalsAndResumeConnectOnceEach) {
     const int kPerAttempt = SimHandlesOpened() - nOpened;
     ASSERT_GT(kPerAttempt, 0);
 
-    g_Options.bAutoConnect = 0;
     nOpened = SimHandlesOpened();
-    HidArrives(hMain);
-    PumpFor(2000);
-    EXPECT_EQ(nOpened, SimHandlesOpened()) << "the option is off";
-
-    g_Options.bAutoConnect = 1;
     size_t nBoxes = boxes.size();
-    for (int i = 0; i < 3; i++) {
+    for (int i = 0; i < 3; i++)
         HidArrives(hMain);
-        PumpFor(200);
-    }
-    EXPECT_TRUE(PumpUntil([&] { return StatusText(0) == kNotFound; }, 4000)) << StatusText(0).c_str();
-    PumpFor(300);
+    EXPECT_TRUE(PumpUntil([&] { return StatusText(0) == kNotFound; })) << StatusText(0).c_str();
     EXPECT_EQ(nOpened + kPerAttempt, SimHandlesOpened()) << "one attempt for the burst";
     EXPECT_EQ(nBoxes, boxes.size()) << "quietly";
 
     SimAddRemote();
     SendMessageW(hMain, WM_POWERBROADCAST, PBT_APMRESUMESUSPEND, 0);
     SendMessageW(hMain, WM_POWERBROADCAST, PBT_APMRESUMEAUTOMATIC, 0);
-    ASSERT_TRUE(PumpUntil([&] { return g_State.nSelectedRemote == 0; }, 4000));
+    ASSERT_TRUE(PumpUntil([&] { return g_State.nSelectedRemote == 0; }));
     EXPECT_EQ(L"自動接続しました: Wiiリモコン", StatusText(0));
     EXPECT_EQ(1, Balloons(L"Wiiリモコンと接続しました"));
     EXPECT_EQ(nBoxes, boxes.size());
@@ -84,47 +72,39 @@ TEST_F(ZanTest, TrayHidesShowsAndExitsThroughTheQuestion) {
     SendMessageW(hMain, RegisterWindowMessageW(L"TaskbarCreated"), 0, 0);
     EXPECT_EQ((DWORD)NIM_ADD, trayCalls[trayCalls.size() - 2].dwMessage) << "a restarted Explorer gets it back";
 
-    UI_SEAM saved = g_UiSeam, ui = g_UiSeam;
-    ui.pfnTrackMenu = AnswerTrayMenu;
-    SetUiSeam(&ui);
-    g_nTrayCommand = ID_TRAY_STOP;
+    menuAnswers = {ID_TRAY_STOP};
     SendMessageW(hMain, WM_APP_TRAY, 0, WM_RBUTTONUP);
     EXPECT_EQ(0, g_State.bRunning);
 
-    g_State.bModified = 1;
-    g_nTrayCommand = ID_TRAY_EXIT;
+    MarkModified();
+    menuAnswers = {ID_TRAY_EXIT, ID_TRAY_EXIT};
     boxAnswers = {IDCANCEL, IDNO};
     SendMessageW(hMain, WM_APP_TRAY, 0, WM_RBUTTONUP);
     PumpFor(100);
     ASSERT_EQ(1u, boxes.size());
-    EXPECT_EQ(L"この設定ファイルは保存されていません\n保存しますか？", boxes[0].text);
+    EXPECT_EQ(kSaveQuestion, boxes[0].text);
     ASSERT_TRUE(IsWindow(hMain)) << "cancelled";
     SendMessageW(hMain, WM_APP_TRAY, 0, WM_RBUTTONUP);
-    PumpFor(100);
+    EXPECT_TRUE(PumpUntil([&] { return !IsWindow(hMain); }));
     EXPECT_EQ(2u, boxes.size());
-    EXPECT_FALSE(IsWindow(hMain));
     EXPECT_EQ((DWORD)NIM_DELETE, trayCalls.back().dwMessage);
     hMain = NULL;
-    SetUiSeam(&saved);
 }
 
-struct HiddenStart {
-    int bOption;
-    const wchar_t *commandLine;
-    bool bHidden;
-};
-
-class HiddenStartTest : public ZanTest, public ::testing::WithParamInterface<HiddenStart> {};
-
-TEST_P(HiddenStartTest, StartsInTheTrayByOptionOrSwitch) {
-    WriteOptions(0, L"", 0, 1000);
-    SetOption(L"bStartInTray", GetParam().bOption);
-    Start(GetParam().commandLine);
-    EXPECT_EQ(!GetParam().bHidden, IsWindowVisible(hMain) != FALSE);
+TEST_F(ZanTest, StartsInTheTrayByOptionOrSwitch) {
+    const struct {
+        int bOption;
+        const wchar_t *commandLine;
+        bool bHidden;
+    } cases[] = {{1, L"", true}, {0, L"x.zan /TRAY", true}, {0, L"C:\\a/tray.zan", false}};
+    for (const auto &c : cases) {
+        SCOPED_TRACE(testing::PrintToString(c.commandLine));
+        WriteOptions(0, L"", 0, 1000);
+        SetOption(L"bStartInTray", c.bOption);
+        Restart(c.commandLine);
+        EXPECT_EQ(!c.bHidden, IsWindowVisible(hMain) != FALSE);
+    }
 }
-
-INSTANTIATE_TEST_SUITE_P(Cases, HiddenStartTest, ::testing::Values(
-    HiddenStart{1, L"", true}, HiddenStart{0, L"x.zan /TRAY", true}, HiddenStart{0, L"C:\\a/tray.zan", false}));
 
 // The tooltip names the set and the battery; one balloon when the remote connects, one when lost.
 TEST_F(ZanTest, TooltipAndBalloonsFollowTheRemote) {
@@ -136,8 +116,8 @@ TEST_F(ZanTest, TooltipAndBalloonsFollowTheRemote) {
     EXPECT_EQ(L"Zan leds.zan\nバッテリー 50%", TrayTip());
     EXPECT_EQ(1, Balloons(L"Wiiリモコンと接続しました"));
     SimPowerOff(pSim);
-    ASSERT_TRUE(PumpUntil([&] { return g_State.nSelectedRemote < 0; }, 4000));
-    PumpFor(1200);
+    ASSERT_TRUE(PumpUntil([&] { return Balloons(L"Wiiリモコンとの接続が切れました") > 0; }));
+    SendMessageW(hMain, WM_TIMER, PRESENCE_TIMER_ID, 0);   // a later look at the lost remote
     EXPECT_EQ(1, Balloons(L"Wiiリモコンとの接続が切れました"));
     EXPECT_EQ(L"Zan leds.zan\nWiiリモコンと接続されていません", TrayTip());
 }
@@ -152,10 +132,10 @@ TEST_F(ZanTest, ElevatedForegroundWindowIsNoticed) {
     g_hElevated = CreateWindowExW(WS_EX_TOPMOST, L"STATIC", L"admin", WS_POPUP | WS_VISIBLE, 0, 0, 50, 50, NULL,
                                   NULL, NULL, NULL);
     SetForegroundWindow(g_hElevated);
-    EXPECT_TRUE(PumpUntil([&] { return StatusText(0) == kBlocked; }, 3000)) << StatusText(0).c_str();
+    EXPECT_TRUE(PumpUntil([&] { return StatusText(0) == kBlocked; })) << StatusText(0).c_str();
     EXPECT_NE(std::wstring::npos, TrayTip().find(kBlocked));
     SetForegroundWindow(hMain);
-    EXPECT_TRUE(PumpUntil([&] { return StatusText(0) == L"Wiiリモコンと接続されていません"; }, 3000));
+    EXPECT_TRUE(PumpUntil([&] { return StatusText(0) == L"Wiiリモコンと接続されていません"; }));
     EXPECT_EQ(std::wstring::npos, TrayTip().find(kBlocked));
     DestroyWindow(g_hElevated);
 }

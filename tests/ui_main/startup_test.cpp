@@ -1,14 +1,12 @@
 // Start-up, the command line, and what exit leaves in option.ini.
 #include "zan_fixture.h"
 
-#include "resource.h"
+#include <shlwapi.h>
 
 namespace {
 
-const COLORREF kRed = RGB(255, 0, 0);
-
-int CheckState(int nPage, int nId) {
-    return (int)SendDlgItemMessageW(g_App.ahPage[nPage], nId, BM_GETCHECK, 0, 0);
+int LedChecked(int nId) {
+    return (int)SendDlgItemMessageW(g_App.ahPage[PAGE_OPTIONS], nId, BM_GETCHECK, 0, 0);
 }
 
 }  // namespace
@@ -19,22 +17,15 @@ TEST_F(ZanTest, StartsUnnamedRedAndUnconnectedWithoutOptionsOrRemote) {
     EXPECT_TRUE(boxes.empty()) << "the quiet connect showed a message";
     for (int i = 0; i < ASSIGN_SLOTS; i++)
         EXPECT_EQ(ASSIGN_DISABLED, g_CurrentSet.aAssign[i].nKind) << "slot " << i;
-    // The slot buttons point at their entries, which the pages draw as unused.
-    HWND hA = GetDlgItem(g_App.ahPage[PAGE_REMOTE], IDC_REMOTE_A);
-    EXPECT_EQ((LONG_PTR)&g_CurrentSet.aAssign[0], GetWindowLongPtrW(hA, GWLP_USERDATA));
-    EXPECT_EQ(BST_CHECKED, CheckState(PAGE_OPTIONS, IDC_LED1));
-    for (int id : {IDC_LED2, IDC_LED3, IDC_LED4})
-        EXPECT_EQ(BST_UNCHECKED, CheckState(PAGE_OPTIONS, id)) << id;
-    EXPECT_EQ(kRed, GetFrameColour());
-    EXPECT_EQ(kRed, FramePixel());
+    for (int id : {IDC_LED1, IDC_LED2, IDC_LED3, IDC_LED4})
+        EXPECT_EQ(id == IDC_LED1 ? BST_CHECKED : BST_UNCHECKED, LedChecked(id)) << id;
+    EXPECT_EQ(kRed, Pixel());
     EXPECT_TRUE(MenuGreyed(IDM_RUN));
-    EXPECT_FALSE(MenuGreyed(IDM_STOP));
-    EXPECT_EQ(L"Wiiリモコンと接続されていません", StatusText(0));
-    EXPECT_EQ(-1, g_State.nSelectedRemote);
-}
+    EXPECT_EQ(kNotConnected, StatusText(0));
+    WCHAR sz[64];
+    COLORREF cr;
+    EXPECT_EQ(0, GetBatteryPartLook(sz, 64, &cr)) << "no battery part without a remote";
 
-TEST_F(ZanTest, TabSelectionShowsOnlyItsPage) {
-    Start();
     for (int sel : {2, 3, 1, 0}) {
         SendMessageW(g_App.hTab, TCM_SETCURSEL, sel, 0);
         NMHDR header = {g_App.hTab, 0, (UINT)TCN_SELCHANGE};
@@ -42,97 +33,73 @@ TEST_F(ZanTest, TabSelectionShowsOnlyItsPage) {
         for (int i = 0; i < PAGE_COUNT; i++)
             EXPECT_EQ(i == sel, IsWindowVisible(g_App.ahPage[i]) != 0) << "tab " << sel << " page " << i;
     }
-    // Another sender's notification changes nothing.
     NMHDR other = {g_App.hStatus, 0, (UINT)NM_CLICK};
     SendMessageW(g_App.hTab, TCM_SETCURSEL, 3, 0);
     SendMessageW(hMain, WM_NOTIFY, 0, (LPARAM)&other);
-    EXPECT_TRUE(IsWindowVisible(g_App.ahPage[0]));
-    EXPECT_FALSE(IsWindowVisible(g_App.ahPage[3]));
+    EXPECT_FALSE(IsWindowVisible(g_App.ahPage[3])) << "another sender's notification switched pages";
 }
 
-struct CommandLineCase {
-    const char *name;
-    bool quotedWithSpace;   // the file's path has a space and is quoted
-    bool closeQuote;
-    bool initSet;
-    bool expectCommandLineFile;
-    bool expectLastFile;
-};
-
-class CommandLineTest : public ZanTest, public ::testing::WithParamInterface<CommandLineCase> {};
-
-TEST_P(CommandLineTest, LoadsTheFirstSettingsFileOrTheLastOne) {
-    const CommandLineCase &c = GetParam();
+// The first quoted settings file on the command line wins; without a usable one, the last
+// file when option.ini says so; a last file that does not load is passed over silently.
+TEST_F(ZanTest, LoadsTheCommandLineFileOrTheLastOne) {
     ASSERT_TRUE(CreateDirectoryW(Path(L"my sets").c_str(), NULL));
-    std::wstring named = Path(L"my sets\\named set.zan");
-    std::wstring last = Path(L"last.zan");
-    WriteSetFile(named, 'N', 0x3);
-    WriteSetFile(last, 'L', 0x4);
-    WriteOptions(c.initSet, last, 0, 1000);
-    std::wstring line = L"hello \"" + named + (c.closeQuote ? L"\"" : L"");
-    Start(line.c_str());
-    if (c.expectCommandLineFile) {
-        EXPECT_EQ(named, g_State.szCurrentFile);
-        EXPECT_EQ('N', g_CurrentSet.aAssign[0].awKey[0]);
-        EXPECT_EQ(L"Zan named set.zan", Title());
-    } else if (c.expectLastFile) {
-        EXPECT_EQ(last, g_State.szCurrentFile);
-        EXPECT_EQ('L', g_CurrentSet.aAssign[0].awKey[0]);
-        EXPECT_EQ(L"Zan last.zan", Title());
-        EXPECT_EQ(BST_CHECKED, CheckState(PAGE_OPTIONS, IDC_LED3));
-    } else {
-        EXPECT_EQ(L"", std::wstring(g_State.szCurrentFile));
-        EXPECT_EQ(ASSIGN_DISABLED, g_CurrentSet.aAssign[0].nKind);
-        EXPECT_EQ(L"Zan", Title());
+    WriteSetFile(Path(L"my sets\\named set.zan"), 'N', 0x3);
+    WriteSetFile(Path(L"last.zan"), 'L', 0x4);
+    const struct {
+        const char *name;
+        std::wstring commandLine, lastFile;
+        int bInitSet;
+        const wchar_t *loaded;   // NULL: nothing
+    } cases[] = {
+        {"quoted path", L"hello " + Quoted(L"my sets\\named set.zan"), L"last.zan", 1, L"my sets\\named set.zan"},
+        {"unterminated quote", L"hello \"" + Path(L"my sets\\named set.zan"), L"last.zan", 1, L"last.zan"},
+        {"unterminated, no last file", L"hello \"" + Path(L"my sets\\named set.zan"), L"last.zan", 0, nullptr},
+        {"last file gone", L"", L"gone.zan", 1, nullptr},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.name);
+        if (hMain)
+            ASSERT_TRUE(Close());   // before option.ini is written: exit writes it too
+        WriteOptions(c.bInitSet, Path(c.lastFile), 0, 1000);
+        Restart(c.commandLine);
+        EXPECT_TRUE(boxes.empty());
+        EXPECT_EQ(0, g_State.bModified);
+        if (!c.loaded) {
+            EXPECT_EQ(L"", std::wstring(g_State.szCurrentFile));
+            EXPECT_EQ(ASSIGN_DISABLED, g_CurrentSet.aAssign[0].nKind);
+            EXPECT_EQ(L"Zan", Title());
+            continue;
+        }
+        EXPECT_EQ(Path(c.loaded), g_State.szCurrentFile);
+        EXPECT_EQ(c.loaded == c.lastFile ? 'L' : 'N', g_CurrentSet.aAssign[0].awKey[0]);
+        EXPECT_EQ(L"Zan " + std::wstring(PathFindFileNameW(c.loaded)), Title());
+        EXPECT_EQ(c.loaded == c.lastFile ? BST_CHECKED : BST_UNCHECKED, LedChecked(IDC_LED3));
     }
-    EXPECT_EQ(0, g_State.bModified);
 }
 
-INSTANTIATE_TEST_SUITE_P(Cases, CommandLineTest, ::testing::Values(
-    CommandLineCase{"QuotedPathWinsOverLastFile", true, true, true, true, false},
-    CommandLineCase{"UnterminatedQuoteFallsBackToLastFile", true, false, true, false, true},
-    CommandLineCase{"UnterminatedQuoteWithoutInitSetLoadsNothing", true, false, false, false, false}),
-    [](const ::testing::TestParamInfo<CommandLineCase> &info) { return std::string(info.param.name); });
-
-TEST_F(ZanTest, LastFileThatCannotBeLoadedIsPassedOverSilently) {
-    WriteOptions(1, Path(L"gone.zan"), 0, 1000);
-    Start();
-    EXPECT_EQ(L"", std::wstring(g_State.szCurrentFile));
-    EXPECT_TRUE(boxes.empty());
-    EXPECT_EQ(L"Zan", Title());
-}
-
-TEST_F(ZanTest, ExitWithInitSetRemembersTheCurrentFile) {
-    std::wstring file = Path(L"current.zan");
-    WriteSetFile(file, 'C', 0x1);
-    WriteOptions(1, Path(L"older.zan"), 0, 2000);
-    Start((L"\"" + file + L"\"").c_str());
-    ASSERT_EQ(file, g_State.szCurrentFile);
-    ASSERT_TRUE(Close());
-    EXPECT_EQ(file, ReadIniValue(L"szSettingFilename"));
-    EXPECT_EQ(L"1", ReadIniValue(L"bInitSet"));
-    EXPECT_EQ(L"2000", ReadIniValue(L"dwTimeout"));
-}
-
-TEST_F(ZanTest, ExitWithoutInitSetWritesNoOptionsFile) {
-    std::wstring file = Path(L"current.zan");
-    WriteSetFile(file, 'C', 0x1);
-    Start((L"\"" + file + L"\"").c_str());
-    ASSERT_EQ(file, g_State.szCurrentFile);
-    ASSERT_TRUE(Close());
-    EXPECT_FALSE(IniExists());
-}
-
-TEST_F(ZanTest, ExitCommandClosesThroughTheQuestion) {
-    Start();
-    MarkModified();
-    boxAnswers.push_back(IDCANCEL);
-    Command(IDM_EXIT);
-    PumpFor(100);
-    EXPECT_TRUE(IsWindow(hMain)) << "Cancel must keep the window";
-    ASSERT_EQ(1u, boxes.size());
-    boxAnswers.push_back(IDNO);
-    Command(IDM_EXIT);
-    EXPECT_TRUE(PumpUntil([&] { return !IsWindow(hMain); }, 2000));
-    hMain = NULL;
+// With "load the last file" option.ini names the current file at exit; without it, exit
+// writes no option.ini at all. File > Exit goes through the save question like closing.
+TEST_F(ZanTest, ExitRemembersTheCurrentFileOnlyWhenAsked) {
+    WriteSetFile(Path(L"current.zan"), 'C', 0x1);
+    for (int bInitSet : {1, 0}) {
+        SCOPED_TRACE(bInitSet);
+        DeleteFileW(ini.c_str());
+        if (bInitSet)
+            WriteOptions(1, Path(L"older.zan"), 0, 2000);
+        Restart(Quoted(L"current.zan"));
+        ASSERT_EQ(Path(L"current.zan"), g_State.szCurrentFile);
+        MarkModified();
+        boxAnswers.push_back(IDCANCEL);
+        Command(IDM_EXIT);
+        PumpFor(100);
+        ASSERT_EQ(1u, boxes.size());
+        ASSERT_TRUE(IsWindow(hMain)) << "Cancel must keep the window";
+        boxAnswers.push_back(IDNO);
+        Command(IDM_EXIT);
+        EXPECT_TRUE(PumpUntil([&] { return !IsWindow(hMain); }));
+        hMain = NULL;
+        EXPECT_EQ(bInitSet ? Path(L"current.zan") : L"<missing>", ReadIniValue(L"szSettingFilename"));
+        EXPECT_EQ(bInitSet ? L"2000" : L"<missing>", ReadIniValue(L"dwTimeout"));
+        EXPECT_EQ(bInitSet != 0, GetFileAttributesW(ini.c_str()) != INVALID_FILE_ATTRIBUTES);
+    }
 }

@@ -3,44 +3,19 @@
 // was named.
 #include "zan_fixture.h"
 
-#include <functional>
-
-#include "resource.h"
-#include "setting_file.h"
-#include "ui_seam.h"
 #include "slot_button.h"
 
 namespace {
 
-const wchar_t kQuestion[] = L"この設定ファイルは保存されていません\n保存しますか？";
-
-std::deque<int> g_menuAnswers;
-
-int AnswerMenu(HMENU, int, int, HWND) {
-    if (g_menuAnswers.empty())
-        return 0;
-    int n = g_menuAnswers.front();
-    g_menuAnswers.pop_front();
-    return n;
-}
-
 HWND Slot(int n) { return GetDlgItem(g_App.ahPage[PAGE_REMOTE], ASSIGN_FIRST_CONTROL_ID + n); }
 
 // Press on one slot button, release on another (a drag) or on the same one (a right click).
-void Gesture(int nFrom, int nTo, bool bRight, std::deque<int> answers) {
-    g_menuAnswers = answers;
+void Gesture(int nFrom, int nTo, bool bRight, int nMenuAnswer = 0) {
+    g_pTest->menuAnswers = {nMenuAnswer};
     SendMessageW(Slot(nFrom), bRight ? WM_RBUTTONDOWN : WM_LBUTTONDOWN, 0, 0);
     if (nFrom != nTo)
         SendMessageW(Slot(nFrom), WM_MOUSELEAVE, 0, 0);
     SendMessageW(Slot(nTo), bRight ? WM_RBUTTONUP : WM_LBUTTONUP, 0, 0);
-}
-
-int KeyInFile(const std::wstring &path) {
-    ASSIGNMENT_SET set;
-    InitAssignmentSet(&set);
-    int nKey = LoadSettingFile(path.c_str(), &set, 1) ? set.aAssign[0].awKey[0] : -1;
-    ReleaseAssignmentPaths(&set);
-    return nKey;
 }
 
 struct EditCase {
@@ -52,20 +27,17 @@ struct EditCase {
 
 TEST_F(ZanTest, DragAndMenuEditsMakeCloseOpenAndDropAsk) {
     const EditCase edits[] = {
-        {"drag swap", [] { Gesture(0, 1, false, {}); }},
-        {"drag copy", [] { Gesture(0, 1, true, {ID_SLOT_COPY}); }},
-        {"menu swap", [] { Gesture(0, 0, true, {ID_SLOT_SWAP}); Gesture(1, 1, true, {ID_SLOT_PASTE}); }},
-        {"menu copy", [] { Gesture(0, 0, true, {ID_SLOT_COPY}); Gesture(1, 1, true, {ID_SLOT_PASTE}); }},
-        {"menu delete", [] { Gesture(0, 0, true, {ID_SLOT_DELETE}); }},
-        {"menu kind", [] { Gesture(0, 0, true, {ID_SLOT_KIND_MOUSE}); }},
+        {"drag swap", [] { Gesture(0, 1, false); }},
+        {"drag copy", [] { Gesture(0, 1, true, ID_SLOT_COPY); }},
+        {"menu swap", [] { Gesture(0, 0, true, ID_SLOT_SWAP); Gesture(1, 1, true, ID_SLOT_PASTE); }},
+        {"menu copy", [] { Gesture(0, 0, true, ID_SLOT_COPY); Gesture(1, 1, true, ID_SLOT_PASTE); }},
+        {"menu delete", [] { Gesture(0, 0, true, ID_SLOT_DELETE); }},
+        {"menu kind", [] { Gesture(0, 0, true, ID_SLOT_KIND_MOUSE); }},
     };
     std::wstring file = Path(L"edited.zan"), other = Path(L"other.zan");
     WriteSetFile(file, 'E', 0x1);
     WriteSetFile(other, 'O', 0x1);
-    Start((L"\"" + file + L"\"").c_str());
-    UI_SEAM saved = g_UiSeam, ui = g_UiSeam;
-    ui.pfnTrackMenu = AnswerMenu;
-    SetUiSeam(&ui);
+    Start(Quoted(L"edited.zan"));
     for (const EditCase &c : edits) {
         SCOPED_TRACE(c.name);
         c.edit();
@@ -78,7 +50,7 @@ TEST_F(ZanTest, DragAndMenuEditsMakeCloseOpenAndDropAsk) {
         Drop({other});
         ASSERT_EQ(4u, boxes.size());   // three questions, and the drop's load failure
         for (int i = 0; i < 3; i++)
-            EXPECT_EQ(kQuestion, boxes[i].text);
+            EXPECT_EQ(kSaveQuestion, boxes[i].text);
         EXPECT_TRUE(fileDialogs.empty());
         EXPECT_EQ(file, g_State.szCurrentFile);
         // Dropped again without saving: clean for the next edit.
@@ -86,7 +58,6 @@ TEST_F(ZanTest, DragAndMenuEditsMakeCloseOpenAndDropAsk) {
         Drop({file});
         ASSERT_EQ(L"Zan edited.zan", Title());
     }
-    SetUiSeam(&saved);
 }
 
 // Yes to the question, then the save-as dialog cancelled (an unnamed set) or the save
@@ -97,16 +68,11 @@ TEST_F(ZanTest, AFailedOrCancelledSaveKeepsTheWindowTheFileAndTheMark) {
     WriteSetFile(other, 'O', 0x1);
     for (bool bNamed : {false, true}) {
         SCOPED_TRACE(bNamed ? "failed save" : "cancelled save-as");
-        ResetProgramState();
-        Start(bNamed ? (L"\"" + held + L"\"").c_str() : L"");
-        LockRecord();
-        g_CurrentSet.aAssign[0].awKey[0] = 'X';
-        UnlockRecord();
+        Restart(bNamed ? Quoted(L"held.zan") : L"");
+        AssignKey(0, 'X');
         MarkModified();
         HANDLE hOther = bNamed ? CreateFileW(held.c_str(), GENERIC_READ, 0, NULL, OPEN_EXISTING, 0, NULL)
                                : INVALID_HANDLE_VALUE;
-        boxes.clear();
-        fileDialogs.clear();
         EXPECT_FALSE(Close(IDYES));
         boxAnswers.push_back(IDYES);
         Command(IDM_OPEN);
@@ -126,7 +92,6 @@ TEST_F(ZanTest, AFailedOrCancelledSaveKeepsTheWindowTheFileAndTheMark) {
             nSaveFailures += b.text.find(L"保存できませんでした") != std::wstring::npos;
         EXPECT_EQ(bNamed ? 3 : 0, nSaveFailures);
         EXPECT_EQ('H', KeyInFile(held)) << "the held file stays as it was";
-        EXPECT_TRUE(Close(IDNO));
     }
 }
 
@@ -144,9 +109,7 @@ TEST_F(ZanTest, ARelativeCommandLineFileSavesToItsOwnFolderAfterADialogWasUsedEl
     // The user browses to b and picks a file there that does not load.
     fileAnswers.push_back(Path(L"b\\bad.zan"));
     Command(IDM_OPEN);
-    LockRecord();
-    g_CurrentSet.aAssign[0].awKey[0] = 'S';
-    UnlockRecord();
+    AssignKey(0, 'S');
     MarkModified();
     Command(IDM_SAVE);
     EXPECT_EQ('S', KeyInFile(Path(L"a\\rel.zan")));
@@ -157,15 +120,13 @@ TEST_F(ZanTest, SessionEndAsksAsClosingDoesAndKeepsTheLastFile) {
     std::wstring file = Path(L"session.zan");
     WriteSetFile(file, 'S', 0x1);
     WriteOptions(1, L"", 0, 1000);
-    Start((L"\"" + file + L"\"").c_str());
-    LockRecord();
-    g_CurrentSet.aAssign[0].awKey[0] = 'Q';
-    UnlockRecord();
+    Start(Quoted(L"session.zan"));
+    AssignKey(0, 'Q');
     MarkModified();
     boxAnswers.push_back(IDCANCEL);
     EXPECT_FALSE(SendMessageW(hMain, WM_QUERYENDSESSION, 0, 0));
     ASSERT_EQ(1u, boxes.size());
-    EXPECT_EQ(kQuestion, boxes[0].text);
+    EXPECT_EQ(kSaveQuestion, boxes[0].text);
     // A session that ends regardless leaves no time to ask: the file stays untouched.
     EXPECT_TRUE(SendMessageW(hMain, WM_QUERYENDSESSION, 0, ENDSESSION_CRITICAL));
     EXPECT_EQ(1u, boxes.size());

@@ -1,5 +1,6 @@
 // The main window in-process: a fresh start per test with its own option.ini, simulated
-// remotes, answered message boxes and file dialogs, and a recorder behind SendInput.
+// remotes, answered message boxes, file dialogs and menus, a foreground program of the
+// test's choosing, and a recorder behind SendInput.
 #ifndef ZAN_FIXTURE_H
 #define ZAN_FIXTURE_H
 
@@ -7,7 +8,7 @@
 
 #include <windows.h>
 #include <commctrl.h>
-#include <shlwapi.h>
+#include <shellapi.h>
 
 #include <deque>
 #include <functional>
@@ -17,26 +18,30 @@
 #include "app.h"
 #include "program_state.h"
 #include "pump.h"
+#include "resource.h"
 #include "sim_remote.h"
+#include "tavel.h"
+
+const COLORREF kRed = RGB(255, 0, 0), kBlue = RGB(0, 0, 255), kYellow = RGB(255, 255, 0);
+const BYTE kButtonA = 0x08, kButtonB = 0x04;   // byte 2 of the core buttons
+const wchar_t kNotConnected[] = L"Wiiリモコンと接続されていません";
+const wchar_t kSaveQuestion[] = L"この設定ファイルは保存されていません\n保存しますか？";
+const wchar_t kLoadFailed[] = L"設定ファイルの読み込みに失敗しました";
 
 struct BoxCall {
     HWND hOwner;
-    std::wstring text, caption;
-    UINT uType;
+    std::wstring text;
 };
 
 struct FileDialogCall {
     bool bSave;
-    std::wstring title, filter;   // filter with its NULs as '|'
     DWORD dwFlags;
-    bool bOwner;
 };
 
 // What the notification-area icon was told (NIM_ADD, NIM_MODIFY, NIM_DELETE).
 struct TrayCall {
     DWORD dwMessage;
-    UINT uFlags;
-    std::wstring tip, info;
+    std::wstring tip, info;   // empty unless NIF_TIP / NIF_INFO was given
 };
 
 struct KeyEvent {
@@ -44,9 +49,14 @@ struct KeyEvent {
     bool bUp;
 };
 
-
 // A settings-file image: a fresh set with the given LEDs and slot 0 as a key slot.
 void WriteSetFile(const std::wstring &path, WORD wKey, BYTE bLeds);
+// Slot 0's key in a settings file, -1 when it does not load.
+int KeyInFile(const std::wstring &path);
+// A slot of the current set as a key slot, under the record lock the engine takes.
+void AssignKey(int nSlot, WORD wVk);
+// Polling of a library slot (-1: no remote there).
+int Polling(int nSlot);
 
 class ZanTest : public ::testing::Test {
 public:
@@ -57,50 +67,53 @@ public:
     void WriteOptions(int bInitSet, const std::wstring &settingFile, int bConnect, DWORD dwTimeout);
     void SetOption(const wchar_t *key, int value);
     std::wstring ReadIniValue(const wchar_t *key);
-    bool IniExists();
 
-    void Start(const wchar_t *commandLine = L"");
-    // WM_CLOSE answering the unsaved-changes question with `answer`; true when it closed.
+    void Start(const std::wstring &commandLine = L"");
+    // Closes the window if open, forgets what was recorded, and starts anew.
+    void Restart(const std::wstring &commandLine = L"");
+    // WM_CLOSE answering the unsaved-changes question with `answer` (any other box: OK);
+    // true when it closed.
     bool Close(int answer = IDNO);
     void Command(UINT id) { SendMessageW(hMain, WM_COMMAND, id, 0); }
 
-    // Runs `open` while a timer on this thread hands each top-level dialog of the main
-    // window to `driver` until it returns true; a dialog still open after 10 s is cancelled.
-    void DriveModal(const std::function<void()> &open, const std::function<bool(HWND)> &driver);
+    // Runs `open` while a timer on this thread hands the first top-level dialog of the main
+    // window to `driver`; a dialog still open after 10 s is cancelled.
+    void DriveModal(const std::function<void()> &open, const std::function<void(HWND)> &driver);
     void ConnectChoosingRow(int nRow);
-
-    // Sends WM_DROPFILES with these paths.
     void Drop(const std::vector<std::wstring> &paths);
+    // The foreground moves to program `name` (process: Zan's own to mean one of its windows)
+    // and Zan takes one look.
+    void Focus(const std::wstring &name, DWORD dwProcess = 0x4242);
 
     std::wstring Title();
     std::wstring StatusText(int part);
     bool MenuGreyed(UINT id);
-    // Colour of the client area's top-left corner (the frame), read back from the screen.
-    COLORREF FramePixel();
-    COLORREF Pixel(HWND hWnd, int x, int y);
-    // Pixels of status bar part 1 whose colour is clearly red / clearly dark.
-    int BatteryPixels(bool red);
+    // A pixel of a window as the screen shows it; default: the main window's frame.
+    COLORREF Pixel(HWND hWnd = NULL, int x = 1, int y = 1);
 
-    // A file in this test's folder.
     std::wstring Path(const std::wstring &name) { return dir + L"\\" + name; }
+    std::wstring Quoted(const std::wstring &name) { return L"\"" + Path(name) + L"\""; }
 
-    // Scripted answers, taken in order; when none are left, message boxes answer IDOK and
-    // file dialogs are cancelled.
+    // Scripted answers, taken in order. When none are left, message boxes answer IDOK,
+    // file dialogs are cancelled (an empty string cancels too) and menus choose nothing.
     std::deque<int> boxAnswers;
     std::vector<BoxCall> boxes;
     std::function<void()> whileBoxShown;    // runs inside each message box before it is answered
-    std::deque<std::wstring> fileAnswers;   // empty string: cancel
+    std::deque<std::wstring> fileAnswers;
     std::vector<FileDialogCall> fileDialogs;
-
-    int Answer();
+    std::deque<int> menuAnswers;
 
     std::vector<TrayCall> trayCalls;
-    std::wstring TrayTip();                        // the icon's last tooltip
-    int Balloons(const std::wstring &text);        // balloons shown with this text
+    std::wstring TrayTip();                   // the icon's last tooltip
+    int Balloons(const std::wstring &text);   // balloons shown with this text
 
-    // SendInput recorder (engine thread).
-    std::vector<KeyEvent> Keys();
+    std::vector<KeyEvent> Keys();             // what went to SendInput (engine thread)
     int CountKey(WORD wVk, bool bUp);
+    // Index of the first key-down of wVk (Keys().size() when none).
+    size_t FirstDown(WORD wVk);
+
+    std::wstring foregroundName;
+    DWORD dwForegroundProcess = 0;
 
     std::wstring dir, ini, cwd;   // cwd: the current directory before the test, restored after
     HWND hMain = NULL;
