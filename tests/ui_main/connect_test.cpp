@@ -1,8 +1,6 @@
 // Connecting: no remote, one, several through the selection dialog; status bar texts and battery.
 #include "zan_fixture.h"
 
-#include "setting_file.h"
-
 namespace {
 
 const int kLeds14 = 0x9, kLeds23 = 0x6, kLed1 = 0x1;
@@ -39,41 +37,14 @@ bool SeesAlternation(SIM_REMOTE *pSim) {
     });
 }
 
-void WriteSetWithCorrection(const std::wstring &path, BYTE nCorrection) {
-    ASSIGNMENT_SET set;
-    InitAssignmentSet(&set);
-    set.nAnalogCorrection = nCorrection;
-    WCHAR szPath[MAX_PATH];
-    lstrcpynW(szPath, path.c_str(), MAX_PATH);
-    ASSERT_EQ(1, WriteSettingFile(szPath, &set, 1));
-}
-
 }  // namespace
 
-TEST_F(ZanTest, QuietConnectAtStartUsesTheOnlyRemoteAndRuns) {
+// A remote found at start is used and runs with the set's LEDs; the status bar names its
+// extension and shows the battery, in red when low.
+TEST_F(ZanTest, QuietConnectAtStartUsesTheOnlyRemoteAndShowsIt) {
     SIM_REMOTE *pSim = SimAddRemote();
     WriteSetFile(Path(L"leds.zan"), 'A', 0xA);
     WriteOptions(1, Path(L"leds.zan"), 1, 1000);
-    Start();
-    EXPECT_TRUE(boxes.empty());
-    EXPECT_EQ(0, g_State.nSelectedRemote);
-    EXPECT_EQ(kBlue, Pixel());
-    EXPECT_EQ(0xA, SimLeds(pSim)) << "the set's LED pattern while running";
-    WM_SYSTEM system = {};
-    system.dwFlags = WMSYS_AUTOUPDATE | WMSYS_HWND;
-    ASSERT_EQ(1, wm_GetSystem(0, &system));
-    EXPECT_EQ(1, system.bAutoUpdate);
-    EXPECT_EQ(hMain, system.hWnd);
-    WM_STATUS status = {};
-    status.dwFlags = WMST_REPORT;
-    ASSERT_EQ(1, wm_GetStatus(0, &status));
-    EXPECT_EQ((DWORD)(WMRPT_KEYS | WMRPT_EXTENSION), status.dwReport);
-}
-
-// The status bar names the extension and shows the battery, in red when low.
-TEST_F(ZanTest, StatusBarNamesTheExtensionAndTheBattery) {
-    SIM_REMOTE *pSim = SimAddRemote();
-    WriteOptions(0, L"", 1, 1000);
     const struct {
         int kind;
         BYTE level;
@@ -93,6 +64,18 @@ TEST_F(ZanTest, StatusBarNamesTheExtensionAndTheBattery) {
         SimSetBattery(pSim, c.level, c.low);
         Restart();
         ASSERT_EQ(0, g_State.nSelectedRemote);
+        EXPECT_TRUE(boxes.empty());
+        EXPECT_EQ(kBlue, Pixel());
+        EXPECT_EQ(0xA, SimLeds(pSim)) << "the set's LED pattern while running";
+        WM_SYSTEM system = {};
+        system.dwFlags = WMSYS_AUTOUPDATE | WMSYS_HWND;
+        ASSERT_EQ(1, wm_GetSystem(0, &system));
+        EXPECT_EQ(1, system.bAutoUpdate);
+        EXPECT_EQ(hMain, system.hWnd);
+        WM_STATUS status = {};
+        status.dwFlags = WMST_REPORT;
+        ASSERT_EQ(1, wm_GetStatus(0, &status));
+        EXPECT_EQ((DWORD)(WMRPT_KEYS | WMRPT_EXTENSION), status.dwReport);
         EXPECT_TRUE(PumpUntil([&] { return StatusText(0) == c.connection; })) << StatusText(0).c_str();
         EXPECT_EQ(c.kind, g_State.nExtensionKind);
         WCHAR sz[64];
@@ -103,12 +86,12 @@ TEST_F(ZanTest, StatusBarNamesTheExtensionAndTheBattery) {
     }
 }
 
-// The set's correction level (10 samples per step) and the time-out option are in effect
-// on the remote in use after every change of either or of the remote.
-TEST_F(ZanTest, CorrectionAndTimeoutReachTheRemoteInUse) {
-    SimAddRemote();
-    WriteSetWithCorrection(Path(L"weak.zan"), 1);
-    WriteSetWithCorrection(Path(L"strong.zan"), 3);
+// Without a remote the menu's connect warns; with one it confirms, and asks before
+// connecting anew (No keeps the remote in use). The set's correction level (10 samples per
+// step) and the time-out option reach the remote in use on every connection and load.
+TEST_F(ZanTest, InteractiveConnectWarnsConfirmsAsksAndAppliesTheSettings) {
+    WriteSetFile(Path(L"weak.zan"), 'W', 0x1, 1);
+    WriteSetFile(Path(L"strong.zan"), 'S', 0x1, 3);
     WriteOptions(1, Path(L"weak.zan"), 1, 5000);
     auto settings = [] {
         WM_SYSTEM system = {};
@@ -118,31 +101,24 @@ TEST_F(ZanTest, CorrectionAndTimeoutReachTheRemoteInUse) {
         return std::to_string(system.nSmoothing) + " " + std::to_string(system.dwTimeout);
     };
     Start();
-    EXPECT_EQ("10 5000", settings()) << "start";
-    fileAnswers.push_back(Path(L"strong.zan"));
-    Command(IDM_OPEN);
-    EXPECT_EQ("30 5000", settings()) << "load";
-    boxAnswers.push_back(IDYES);  // connect anew
-    Command(IDM_CONNECT);
-    EXPECT_EQ("30 5000", settings()) << "new connection";
-}
-
-// Without a remote the menu's connect warns; with one it confirms, and asks before
-// connecting anew (No keeps the remote in use).
-TEST_F(ZanTest, InteractiveConnectWarnsConfirmsAndAsksBeforeReconnecting) {
-    WriteOptions(0, L"", 0, 1000);
-    Start();
+    EXPECT_TRUE(boxes.empty()) << "the quiet connect at start";
     Command(IDM_CONNECT);
     ASSERT_EQ(1u, boxes.size());
     EXPECT_EQ(L"接続できませんでした", boxes[0].text);
     EXPECT_EQ(-1, g_State.nSelectedRemote);
     SimAddRemote();
-    boxAnswers = {IDOK, IDNO, IDYES};
-    for (int i = 0; i < 3; i++)
-        Command(IDM_CONNECT);
+    Command(IDM_CONNECT);
+    EXPECT_EQ("10 5000", settings()) << "connection";
+    fileAnswers.push_back(Path(L"strong.zan"));
+    Command(IDM_OPEN);
+    EXPECT_EQ("30 5000", settings()) << "load";
+    boxAnswers = {IDNO, IDYES};
+    Command(IDM_CONNECT);
+    Command(IDM_CONNECT);
+    EXPECT_EQ("30 5000", settings()) << "new connection";
     ASSERT_EQ(5u, boxes.size());
     EXPECT_EQ(L"接続しました", boxes[1].text);
-    EXPECT_EQ(boxes[2].text, boxes[3].text) << "the same question both times";
+    EXPECT_EQ(boxes[2].text, boxes[3].text) << "No keeps the remote: the same question again";
     EXPECT_EQ(L"接続しました", boxes[4].text);
     EXPECT_EQ(0, g_State.nSelectedRemote);
     EXPECT_EQ(1, wm_Count());

@@ -95,7 +95,9 @@ TEST_F(ZanTest, ProgramSetsSwitchLetsGoOfHeldKeysBeforeTheNewSetActs) {
     Focus(L"game.exe");
     ASSERT_TRUE(PumpUntil([&] { return CountKey('B', false) > 0; }));
     std::vector<KeyEvent> keys = Keys();
-    size_t firstB = FirstDown('B'), lastAUp = keys.size();
+    size_t firstB = 0, lastAUp = keys.size();
+    while (firstB < keys.size() && !(keys[firstB].wVk == 'B' && !keys[firstB].bUp))
+        firstB++;
     for (size_t i = 0; i < firstB; i++) {
         if (keys[i].wVk == 'A')
             lastAUp = keys[i].bUp ? i : keys.size();

@@ -5,7 +5,8 @@
 #include "main_handlers.h"
 
 // Run and stop swap the menu items and colour the frame; with a remote, they turn slot 0's
-// polling (nothing shows input here) and running sends the set's LEDs.
+// polling (nothing shows input here), running sends the set's LEDs, and a disconnection
+// Zan asked for leaves LED 1 on.
 TEST_F(ZanTest, RunAndStopSwapTheMenuTheFrameAndSlotZerosPolling) {
     WriteSetFile(Path(L"leds.zan"), 'A', 0x6);
     WriteOptions(1, Path(L"leds.zan"), 0, 1000);
@@ -39,10 +40,15 @@ TEST_F(ZanTest, RunAndStopSwapTheMenuTheFrameAndSlotZerosPolling) {
         EXPECT_EQ(s.polling, Polling(0));
     }
     EXPECT_EQ(0x6, SimLeds(pSim)) << "running sends the set's LEDs to slot 0";
+    SendMessageW(hMain, WM_MSG_LOST_DEFAULT, 0, 1);
+    EXPECT_EQ(0x1, SimLeds(pSim)) << "a disconnection Zan asked for leaves LED 1";
+    EXPECT_EQ(-1, g_State.nSelectedRemote);
+    EXPECT_EQ(kRed, Pixel());
 }
 
 // Run polls slot 0 even when another remote is in use; stop leaves the remote in use alone,
-// and the buttons of the remote not in use never act.
+// and the buttons of the remote not in use never act. When the remote in use is lost while
+// the other stays in slot 0, the reconnection uses the slot the library reports.
 TEST_F(ZanTest, RunAndStopAddressSlotZeroAndOnlyTheRemoteInUseActs) {
     SIM_REMOTE *pFirst = SimAddRemote();
     SIM_REMOTE *pSecond = SimAddRemote();
@@ -63,6 +69,15 @@ TEST_F(ZanTest, RunAndStopAddressSlotZeroAndOnlyTheRemoteInUseActs) {
     SimSetButtons(pSecond, 0, kButtonB);
     ASSERT_TRUE(PumpUntil([&] { return CountKey('L', false) > 0; })) << "B on the remote in use";
     EXPECT_EQ(0, CountKey('K', false)) << "A on the remote in slot 0 pressed K";
+
+    SimSetButtons(pFirst, 0, 0);
+    SimPowerOff(pSecond);
+    ASSERT_TRUE(PumpUntil([] { return g_State.nSelectedRemote == -1; }));
+    SIM_REMOTE *pThird = SimAddRemote();
+    Command(IDM_CONNECT);
+    EXPECT_EQ(1, g_State.nSelectedRemote) << "the slot the library put the new remote in";
+    SimSetButtons(pThird, 0, kButtonA);
+    EXPECT_TRUE(PumpUntil([&] { return CountKey('K', false) > 0; })) << "the new remote's A presses K";
 }
 
 TEST_F(ZanTest, PresenceTimerNoticesARemoteSwitchedOffWhileStopped) {
@@ -84,18 +99,6 @@ TEST_F(ZanTest, PresenceTimerNoticesARemoteSwitchedOffWhileStopped) {
     EXPECT_EQ(0, GetBatteryPartLook(sz, 64, &cr)) << "the battery part is blank";
 }
 
-TEST_F(ZanTest, ProgramRequestedDisconnectLeavesLedOne) {
-    SIM_REMOTE *pSim = SimAddRemote();
-    WriteSetFile(Path(L"leds.zan"), 'A', 0xF);
-    WriteOptions(1, Path(L"leds.zan"), 1, 1000);
-    Start();
-    ASSERT_EQ(0xF, SimLeds(pSim));
-    SendMessageW(hMain, WM_MSG_LOST_DEFAULT, 0, 1);
-    EXPECT_EQ(0x1, SimLeds(pSim));
-    EXPECT_EQ(-1, g_State.nSelectedRemote);
-    EXPECT_EQ(kRed, Pixel());
-}
-
 TEST_F(ZanTest, NoExtensionButtonStaysHeldWhenTheExtensionIsPulledOut) {
     SIM_REMOTE *pSim = SimAddRemote();
     SimPlugExtension(pSim, SIM_EXT_NUNCHUK, NULL);
@@ -113,26 +116,6 @@ TEST_F(ZanTest, NoExtensionButtonStaysHeldWhenTheExtensionIsPulledOut) {
     PumpFor(200);
     EXPECT_EQ(downs, CountKey('C', false)) << "and not pressed again";
     EXPECT_EQ(0, g_State.nSelectedRemote) << "the remote itself stays in use";
-}
-
-// The remote in use is lost while another stays in slot 0: the reconnection uses the slot
-// the library put the new remote in, not slot 0.
-TEST_F(ZanTest, ReconnectAfterLossUsesTheSlotTheLibraryReports) {
-    SimAddRemote();
-    SIM_REMOTE *pSecond = SimAddRemote();
-    WriteOptions(0, L"", 0, 1000);
-    Start();
-    ConnectChoosingRow(1);
-    ASSERT_EQ(1, g_State.nSelectedRemote);
-    AssignKey(0, 'K');
-    SimPowerOff(pSecond);
-    ASSERT_TRUE(PumpUntil([] { return g_State.nSelectedRemote == -1; }));
-
-    SIM_REMOTE *pThird = SimAddRemote();
-    Command(IDM_CONNECT);
-    EXPECT_EQ(1, g_State.nSelectedRemote);
-    SimSetButtons(pThird, 0, kButtonA);
-    EXPECT_TRUE(PumpUntil([&] { return CountKey('K', false) > 0; })) << "the new remote's A presses K";
 }
 
 static HINSTANCE WINAPI FailLaunch(HWND, LPCWSTR, LPCWSTR, LPCWSTR, LPCWSTR, INT) {

@@ -27,48 +27,38 @@ UINT WINAPI RecordInput(UINT cInputs, LPINPUT pInputs, int) {
     return cInputs;
 }
 
+// The next scripted answer, or the default when none is left.
+template <class T> T Take(std::deque<T> &answers, T byDefault) {
+    if (answers.empty())
+        return byDefault;
+    T answer = answers.front();
+    answers.pop_front();
+    return answer;
+}
+
 int WINAPI AnswerBox(HWND hOwner, LPCWSTR pszText, LPCWSTR, UINT) {
     g_pTest->boxes.push_back({hOwner, pszText});
     if (g_pTest->whileBoxShown)
         g_pTest->whileBoxShown();
-    if (g_pTest->boxAnswers.empty())
-        return IDOK;
-    int n = g_pTest->boxAnswers.front();
-    g_pTest->boxAnswers.pop_front();
-    return n;
+    return Take(g_pTest->boxAnswers, IDOK);
 }
 
 BOOL AnswerFile(LPOPENFILENAMEW pOfn, bool bSave) {
     g_pTest->fileDialogs.push_back({bSave, pOfn->Flags});
-    std::deque<std::wstring> &answers = g_pTest->fileAnswers;
-    std::wstring answer = answers.empty() ? L"" : answers.front();
-    if (!answers.empty())
-        answers.pop_front();
+    std::wstring answer = Take(g_pTest->fileAnswers, std::wstring());
     if (answer.empty())
         return FALSE;
     lstrcpynW(pOfn->lpstrFile, answer.c_str(), pOfn->nMaxFile);
     lstrcpynW(pOfn->lpstrFileTitle, PathFindFileNameW(answer.c_str()), pOfn->nMaxFileTitle);
     // As the system's dialog does: the current directory follows the user's browsing.
-    if (!(pOfn->Flags & OFN_NOCHANGEDIR)) {
-        WCHAR szFolder[MAX_PATH];
-        lstrcpynW(szFolder, answer.c_str(), MAX_PATH);
-        PathRemoveFileSpecW(szFolder);
-        SetCurrentDirectoryW(szFolder);
-    }
+    if (!(pOfn->Flags & OFN_NOCHANGEDIR))
+        SetCurrentDirectoryW(std::filesystem::path(answer).parent_path().c_str());
     return TRUE;
 }
 
 BOOL WINAPI AnswerOpen(LPOPENFILENAMEW pOfn) { return AnswerFile(pOfn, false); }
 BOOL WINAPI AnswerSave(LPOPENFILENAMEW pOfn) { return AnswerFile(pOfn, true); }
-
-int AnswerMenu(HMENU, int, int, HWND) {
-    std::deque<int> &answers = g_pTest->menuAnswers;
-    if (answers.empty())
-        return 0;
-    int n = answers.front();
-    answers.pop_front();
-    return n;
-}
+int AnswerMenu(HMENU, int, int, HWND) { return Take(g_pTest->menuAnswers, 0); }
 
 BOOL WINAPI RecordTray(DWORD dwMessage, PNOTIFYICONDATAW pData) {
     g_pTest->trayCalls.push_back({dwMessage, (pData->uFlags & NIF_TIP) ? pData->szTip : L"",
@@ -132,9 +122,10 @@ struct UnmanagedUnderWine {
 
 }  // namespace
 
-void WriteSetFile(const std::wstring &path, WORD wKey, BYTE bLeds) {
+void WriteSetFile(const std::wstring &path, WORD wKey, BYTE bLeds, BYTE nCorrection) {
     ASSIGNMENT_SET set;
     InitAssignmentSet(&set);
+    set.nAnalogCorrection = nCorrection;
     for (int i = 0; i < 4; i++)
         set.abLed[i] = (bLeds >> i) & 1;
     set.aAssign[0].nKind = ASSIGN_KEY;
@@ -170,17 +161,13 @@ int Polling(int nSlot) {
 
 void ZanTest::SetUp() {
     g_pTest = this;
-    WCHAR szTemp[MAX_PATH], szCwd[MAX_PATH];
-    GetTempPathW(MAX_PATH, szTemp);
     std::string name = ::testing::UnitTest::GetInstance()->current_test_info()->name();
-    dir = std::wstring(szTemp) + L"zan_ui_main_" + std::to_wstring(GetCurrentProcessId()) + L"_" +
-          std::wstring(name.begin(), name.end());
+    dir = (std::filesystem::temp_directory_path() / ("zan_ui_main_" + name)).wstring();
     std::error_code error;
     std::filesystem::remove_all(dir, error);
     ASSERT_TRUE(CreateDirectoryW(dir.c_str(), NULL));
     ini = Path(L"option.ini");
-    GetCurrentDirectoryW(MAX_PATH, szCwd);
-    cwd = szCwd;
+    cwd = std::filesystem::current_path().wstring();
     InitializeCriticalSection(&g_KeyLock);
     g_Keys.clear();
     INPUT_SEAM input = g_Seam;
@@ -200,11 +187,10 @@ void ZanTest::SetUp() {
 
 void ZanTest::TearDown() {
     SetCurrentDirectoryW(cwd.c_str());
-    if (hMain && IsWindow(hMain)) {
-        g_Options.bCloseToTray = 0;
-        boxAnswers.clear();
+    boxAnswers.clear();
+    g_Options.bCloseToTray = 0;
+    if (hMain && IsWindow(hMain))
         Close(IDNO);
-    }
     SimUninstall();
     SetInputSeam(NULL);
     SetUiSeam(NULL);
@@ -360,12 +346,4 @@ int ZanTest::CountKey(WORD wVk, bool bUp) {
     for (const KeyEvent &e : Keys())
         n += e.wVk == wVk && e.bUp == bUp;
     return n;
-}
-
-size_t ZanTest::FirstDown(WORD wVk) {
-    std::vector<KeyEvent> keys = Keys();
-    size_t i = 0;
-    while (i < keys.size() && !(keys[i].wVk == wVk && !keys[i].bUp))
-        i++;
-    return i;
 }

@@ -49,8 +49,8 @@ struct KeyEvent {
     bool bUp;
 };
 
-// A settings-file image: a fresh set with the given LEDs and slot 0 as a key slot.
-void WriteSetFile(const std::wstring &path, WORD wKey, BYTE bLeds);
+// A settings-file image: a fresh set with the given LEDs and correction, slot 0 a key slot.
+void WriteSetFile(const std::wstring &path, WORD wKey, BYTE bLeds, BYTE nCorrection = 0);
 // Slot 0's key in a settings file, -1 when it does not load.
 int KeyInFile(const std::wstring &path);
 // A slot of the current set as a key slot, under the record lock the engine takes.
@@ -109,8 +109,6 @@ public:
 
     std::vector<KeyEvent> Keys();             // what went to SendInput (engine thread)
     int CountKey(WORD wVk, bool bUp);
-    // Index of the first key-down of wVk (Keys().size() when none).
-    size_t FirstDown(WORD wVk);
 
     std::wstring foregroundName;
     DWORD dwForegroundProcess = 0;
