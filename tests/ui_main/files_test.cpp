@@ -20,61 +20,44 @@ DWORD FileSize(const std::wstring &path) {
 }  // namespace
 
 // A file chosen in the open dialog, or the first settings file among dropped ones, becomes
-// the current set and names the window; its LEDs reach the options page.
-TEST_F(ZanTest, OpenAndDropLoadTheSettingsFile) {
-    WriteText(Path(L"one.txt"), "x");
-    WriteSetFile(Path(L"three.zan"), 'T', 0x5);
-    for (bool bDrop : {false, true}) {
-        SCOPED_TRACE(bDrop ? "drop" : "open");
-        Restart();
-        if (bDrop) {
-            Drop({Path(L"one.txt"), Path(L"three.zan")});
-        } else {
-            fileAnswers.push_back(Path(L"three.zan"));
-            Command(IDM_OPEN);
-        }
-        EXPECT_TRUE(boxes.empty());
-        EXPECT_EQ(bDrop ? 0u : 1u, fileDialogs.size());
-        EXPECT_EQ(Path(L"three.zan"), g_State.szCurrentFile);
-        EXPECT_EQ('T', g_CurrentSet.aAssign[0].awKey[0]);
-        EXPECT_EQ(L"Zan three.zan", Title());
-        EXPECT_EQ(BST_CHECKED, (int)SendDlgItemMessageW(g_App.ahPage[PAGE_OPTIONS], IDC_LED3, BM_GETCHECK, 0, 0));
-    }
-}
-
-// A file that does not load, or a drop without a ".zan" file, shows the failure, owned by
-// the window, and keeps the set, its name and its mark.
-TEST_F(ZanTest, LoadFailuresShowTheMessageAndKeepEverything) {
+// the current set and names the window. A file that does not load, or a drop without a
+// ".zan" file, shows the failure, owned by the window, and keeps the set, its name and mark.
+TEST_F(ZanTest, OpenAndDropLoadASettingsFileOrKeepEverything) {
     WriteSetFile(Path(L"good.zan"), 'G', 0x1);
+    WriteSetFile(Path(L"three.zan"), 'T', 0x5);
+    WriteText(Path(L"one.txt"), "x");
     WriteText(Path(L"bad.zan"), "not a settings file");
     // Files with a settings file's content under names Zan does not take.
     ASSERT_TRUE(CopyFileW(Path(L"good.zan").c_str(), Path(L"upper.ZAN").c_str(), FALSE));
     ASSERT_TRUE(CopyFileW(Path(L"good.zan").c_str(), Path(L"set.zan.txt").c_str(), FALSE));
     const struct {
-        const char *name;
-        bool bOpen;
+        const wchar_t *opened;   // NULL: dropped
         std::vector<std::wstring> dropped;
+        bool bLoads;
     } cases[] = {
-        {"open", true, {}}, {"nothing dropped", false, {}}, {"capital extension", false, {Path(L"upper.ZAN")}},
-        {"other extension", false, {Path(L"set.zan.txt")}},
+        {L"three.zan", {}, true}, {nullptr, {Path(L"one.txt"), Path(L"three.zan")}, true},
+        {L"bad.zan", {}, false}, {nullptr, {}, false}, {nullptr, {Path(L"upper.ZAN")}, false},
+        {nullptr, {Path(L"set.zan.txt")}, false},
     };
     for (const auto &c : cases) {
-        SCOPED_TRACE(c.name);
+        SCOPED_TRACE(c.opened ? c.opened : c.dropped.empty() ? L"nothing" : c.dropped.back().c_str());
         Restart(Quoted(L"good.zan"));
         MarkModified();
         boxAnswers.push_back(IDNO);   // the unsaved-changes question
-        if (c.bOpen) {
-            fileAnswers.push_back(Path(L"bad.zan"));
+        if (c.opened) {
+            fileAnswers.push_back(Path(c.opened));
             Command(IDM_OPEN);
         } else {
             Drop(c.dropped);
         }
         ASSERT_FALSE(boxes.empty());
-        EXPECT_EQ(kLoadFailed, boxes.back().text);
-        EXPECT_EQ(hMain, boxes.back().hOwner);
-        EXPECT_EQ(Path(L"good.zan"), g_State.szCurrentFile);
-        EXPECT_EQ('G', g_CurrentSet.aAssign[0].awKey[0]);
-        EXPECT_EQ(L"Zan good.zan (*)", Title());
+        EXPECT_EQ(c.bLoads ? kSaveQuestion : kLoadFailed, boxes.back().text);
+        EXPECT_EQ(c.bLoads ? NULL : hMain, boxes.back().hOwner);
+        EXPECT_EQ(Path(c.bLoads ? L"three.zan" : L"good.zan"), g_State.szCurrentFile);
+        EXPECT_EQ(c.bLoads ? 'T' : 'G', g_CurrentSet.aAssign[0].awKey[0]);
+        EXPECT_EQ(c.bLoads ? L"Zan three.zan" : L"Zan good.zan (*)", Title());
+        EXPECT_EQ(c.bLoads ? BST_CHECKED : BST_UNCHECKED,
+                  (int)SendDlgItemMessageW(g_App.ahPage[PAGE_OPTIONS], IDC_LED3, BM_GETCHECK, 0, 0));
     }
 }
 
