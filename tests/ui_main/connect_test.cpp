@@ -15,18 +15,6 @@ std::wstring ListText(HWND hList, int row, int column) {
     return sz;
 }
 
-void SelectListRow(HWND hDlg, int row) {
-    HWND hList = GetDlgItem(hDlg, IDC_REMOTE_LIST);
-    LVITEMW item = {};
-    item.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
-    SendMessageW(hList, LVM_SETITEMSTATE, (WPARAM)-1, (LPARAM)&item);
-    item.state = LVIS_SELECTED | LVIS_FOCUSED;
-    if (row >= 0)
-        SendMessageW(hList, LVM_SETITEMSTATE, row, (LPARAM)&item);
-    NMHDR header = {hList, IDC_REMOTE_LIST, (UINT)NM_CLICK};
-    SendMessageW(hDlg, WM_NOTIFY, IDC_REMOTE_LIST, (LPARAM)&header);
-}
-
 // True once the remote has shown both halves of the alternating identification pattern.
 bool SeesAlternation(SIM_REMOTE *pSim) {
     bool seen14 = false, seen23 = false;

@@ -9,7 +9,6 @@
 
 namespace {
 
-const wchar_t kNotFound[] = L"自動接続: Wiiリモコンが見つかりませんでした";
 const wchar_t kBlocked[] = L"管理者として実行中のウィンドウには入力できません";
 
 void HidArrives(HWND hMain) {
@@ -25,12 +24,14 @@ int NotElevated() { return 0; }
 
 }  // namespace
 
-// A burst of arrivals, and a resume, make one quiet attempt each.
-TEST_F(ZanTest, ArrivalsAndResumeConnectOnceEach) {
+// A burst of arrivals, and a resume, make one quiet attempt each. The tooltip names the
+// set and the battery; one balloon when the remote connects, one when it is lost.
+TEST_F(ZanTest, ArrivalsAndResumeConnectOnceEachWithTooltipAndBalloons) {
     SimAddHidDevice(0x046D, 0xC077, 0);
+    WriteSetFile(Path(L"leds.zan"), 'A', 0x1);
     WriteOptions(0, L"", 0, 1000);
     SetOption(L"bAutoConnect", 1);
-    Start();
+    Start(Quoted(L"leds.zan"));
     int nOpened = SimHandlesOpened();
     Command(IDM_CONNECT);
     const int kPerAttempt = SimHandlesOpened() - nOpened;
@@ -40,17 +41,25 @@ TEST_F(ZanTest, ArrivalsAndResumeConnectOnceEach) {
     size_t nBoxes = boxes.size();
     for (int i = 0; i < 3; i++)
         HidArrives(hMain);
-    EXPECT_TRUE(PumpUntil([&] { return StatusText(0) == kNotFound; })) << StatusText(0).c_str();
+    EXPECT_TRUE(PumpUntil([&] { return StatusText(0) == L"自動接続: Wiiリモコンが見つかりませんでした"; }))
+        << StatusText(0).c_str();
     EXPECT_EQ(nOpened + kPerAttempt, SimHandlesOpened()) << "one attempt for the burst";
     EXPECT_EQ(nBoxes, boxes.size()) << "quietly";
 
-    SimAddRemote();
+    SIM_REMOTE *pSim = SimAddRemote();
+    SimSetBattery(pSim, 100, 0);
     SendMessageW(hMain, WM_POWERBROADCAST, PBT_APMRESUMESUSPEND, 0);
     SendMessageW(hMain, WM_POWERBROADCAST, PBT_APMRESUMEAUTOMATIC, 0);
     ASSERT_TRUE(PumpUntil([&] { return g_State.nSelectedRemote == 0; }));
     EXPECT_EQ(L"自動接続しました: Wiiリモコン", StatusText(0));
-    EXPECT_EQ(1, Balloons(L"Wiiリモコンと接続しました"));
     EXPECT_EQ(nBoxes, boxes.size());
+    EXPECT_EQ(L"Zan leds.zan\nバッテリー 50%", TrayTip());
+    EXPECT_EQ(1, Balloons(L"Wiiリモコンと接続しました"));
+    SimPowerOff(pSim);
+    ASSERT_TRUE(PumpUntil([&] { return Balloons(L"Wiiリモコンとの接続が切れました") > 0; }));
+    SendMessageW(hMain, WM_TIMER, PRESENCE_TIMER_ID, 0);   // a later look at the lost remote
+    EXPECT_EQ(1, Balloons(L"Wiiリモコンとの接続が切れました"));
+    EXPECT_EQ(L"Zan leds.zan\n" + std::wstring(kNotConnected), TrayTip());
 }
 
 // Minimising and (with the option) closing hide the window; the icon shows it again; its
@@ -106,22 +115,6 @@ TEST_F(ZanTest, StartsInTheTrayByOptionOrSwitch) {
     }
 }
 
-// The tooltip names the set and the battery; one balloon when the remote connects, one when lost.
-TEST_F(ZanTest, TooltipAndBalloonsFollowTheRemote) {
-    SIM_REMOTE *pSim = SimAddRemote();
-    SimSetBattery(pSim, 100, 0);
-    WriteSetFile(Path(L"leds.zan"), 'A', 0x1);
-    WriteOptions(1, Path(L"leds.zan"), 1, 1000);
-    Start();
-    EXPECT_EQ(L"Zan leds.zan\nバッテリー 50%", TrayTip());
-    EXPECT_EQ(1, Balloons(L"Wiiリモコンと接続しました"));
-    SimPowerOff(pSim);
-    ASSERT_TRUE(PumpUntil([&] { return Balloons(L"Wiiリモコンとの接続が切れました") > 0; }));
-    SendMessageW(hMain, WM_TIMER, PRESENCE_TIMER_ID, 0);   // a later look at the lost remote
-    EXPECT_EQ(1, Balloons(L"Wiiリモコンとの接続が切れました"));
-    EXPECT_EQ(L"Zan leds.zan\nWiiリモコンと接続されていません", TrayTip());
-}
-
 TEST_F(ZanTest, ElevatedForegroundWindowIsNoticed) {
     UI_SEAM ui = g_UiSeam;
     ui.pfnWindowElevation = ElevatedWindow;
@@ -135,7 +128,7 @@ TEST_F(ZanTest, ElevatedForegroundWindowIsNoticed) {
     EXPECT_TRUE(PumpUntil([&] { return StatusText(0) == kBlocked; })) << StatusText(0).c_str();
     EXPECT_NE(std::wstring::npos, TrayTip().find(kBlocked));
     SetForegroundWindow(hMain);
-    EXPECT_TRUE(PumpUntil([&] { return StatusText(0) == L"Wiiリモコンと接続されていません"; }));
+    EXPECT_TRUE(PumpUntil([&] { return StatusText(0) == kNotConnected; }));
     EXPECT_EQ(std::wstring::npos, TrayTip().find(kBlocked));
     DestroyWindow(g_hElevated);
 }

@@ -54,7 +54,10 @@ TEST_F(ZanTest, RunAndStopAddressSlotZeroAndOnlyTheRemoteInUseActs) {
     SIM_REMOTE *pSecond = SimAddRemote();
     WriteOptions(0, L"", 0, 1000);
     Start();
-    ConnectChoosingRow(1);
+    DriveModal([&] { Command(IDM_CONNECT); }, [&](HWND hDlg) {
+        SelectListRow(hDlg, 1);
+        PostMessageW(hDlg, WM_COMMAND, IDOK, 0);
+    });
     ASSERT_EQ(1, g_State.nSelectedRemote);
     EXPECT_EQ(0, Polling(0));
     Command(IDM_STOP);

@@ -265,13 +265,16 @@ void ZanTest::DriveModal(const std::function<void()> &open, const std::function<
     EXPECT_FALSE(timedOutDialog) << "a dialog was left open";
 }
 
-void ZanTest::ConnectChoosingRow(int nRow) {
-    DriveModal([&] { Command(IDM_CONNECT); }, [&](HWND hDlg) {
-        LVITEMW item = {};
-        item.stateMask = item.state = LVIS_SELECTED | LVIS_FOCUSED;
-        SendDlgItemMessageW(hDlg, IDC_REMOTE_LIST, LVM_SETITEMSTATE, nRow, (LPARAM)&item);
-        PostMessageW(hDlg, WM_COMMAND, IDOK, 0);
-    });
+void SelectListRow(HWND hDlg, int row) {
+    HWND hList = GetDlgItem(hDlg, IDC_REMOTE_LIST);
+    LVITEMW item = {};
+    item.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
+    SendMessageW(hList, LVM_SETITEMSTATE, (WPARAM)-1, (LPARAM)&item);
+    item.state = LVIS_SELECTED | LVIS_FOCUSED;
+    if (row >= 0)
+        SendMessageW(hList, LVM_SETITEMSTATE, row, (LPARAM)&item);
+    NMHDR header = {hList, IDC_REMOTE_LIST, (UINT)NM_CLICK};
+    SendMessageW(hDlg, WM_NOTIFY, IDC_REMOTE_LIST, (LPARAM)&header);
 }
 
 void ZanTest::Drop(const std::vector<std::wstring> &paths) {

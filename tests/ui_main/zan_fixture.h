@@ -55,6 +55,8 @@ void WriteSetFile(const std::wstring &path, WORD wKey, BYTE bLeds, BYTE nCorrect
 int KeyInFile(const std::wstring &path);
 // A slot of the current set as a key slot, under the record lock the engine takes.
 void AssignKey(int nSlot, WORD wVk);
+// Selects a row (-1: none) of the remote selection dialog's list, as a click does.
+void SelectListRow(HWND hDlg, int row);
 // Polling of a library slot (-1: no remote there).
 int Polling(int nSlot);
 
@@ -79,7 +81,6 @@ public:
     // Runs `open` while a timer on this thread hands the first top-level dialog of the main
     // window to `driver`; a dialog still open after 10 s is cancelled.
     void DriveModal(const std::function<void()> &open, const std::function<void(HWND)> &driver);
-    void ConnectChoosingRow(int nRow);
     void Drop(const std::vector<std::wstring> &paths);
     // The foreground moves to program `name` (process: Zan's own to mean one of its windows)
     // and Zan takes one look.
