@@ -48,7 +48,9 @@ TEST_F(ZanTest, HighlightFollowsAPressRunningOrStopped) {
     }
 }
 
-TEST_F(ZanTest, OptionsPageShowsBatteryAndExtensionOfTheRemoteInUse) {
+// The options page shows the battery and extension of the remote in use. An extension
+// button held while the extension is pulled out is released and not pressed again.
+TEST_F(ZanTest, ExtensionShownOnTheOptionsPageAndNoButtonHeldWhenPulledOut) {
     SIM_REMOTE *pSim = SimAddRemote();
     SimSetBattery(pSim, 100, 0);
     SimPlugExtension(pSim, SIM_EXT_NUNCHUK, NULL);
@@ -59,8 +61,16 @@ TEST_F(ZanTest, OptionsPageShowsBatteryAndExtensionOfTheRemoteInUse) {
     Command(IDM_CONNECT);
     ASSERT_TRUE(PumpUntil([] { return PageText(IDC_REMOTE_EXTENSION) == L"ヌンチャク"; }));
     EXPECT_EQ(L"50%", PageText(IDC_REMOTE_BATTERY));
+    AssignKey(SLOT_FIRST_NUNCHUK, 'C');      // the Nunchuk's C button
+    SimSetNunchuk(pSim, 128, 128, 512, 512, 512, 1, 0);
+    ASSERT_TRUE(PumpUntil([&] { return CountKey('C', false) > 0; })) << "C presses its key";
     SimUnplugExtension(pSim);
     EXPECT_TRUE(PumpUntil([] { return PageText(IDC_REMOTE_EXTENSION) == L"なし"; }));
+    EXPECT_EQ(WMEXT_NONE, g_State.nExtensionKind);
+    EXPECT_TRUE(PumpUntil([&] { return CountKey('C', true) > 0; })) << "C released after unplugging";
+    int downs = CountKey('C', false);
+    PumpFor(200);
+    EXPECT_EQ(downs, CountKey('C', false)) << "and not pressed again";
     SimPowerOff(pSim);
     ASSERT_TRUE(PumpUntil([] { return g_State.nSelectedRemote == -1; }));
     EXPECT_EQ(L"接続されていません", PageText(IDC_REMOTE_BATTERY));

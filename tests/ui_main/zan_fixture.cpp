@@ -78,22 +78,10 @@ struct ModalDrive {
 };
 ModalDrive *g_pDrive;
 
-BOOL CALLBACK FindDialogProc(HWND hWnd, LPARAM lParam) {
-    WCHAR szClass[16];
-    GetClassNameW(hWnd, szClass, 16);
-    if (lstrcmpW(szClass, L"#32770") == 0 && IsWindowVisible(hWnd) && GetWindow(hWnd, GW_OWNER) == g_pTest->hMain) {
-        *(HWND *)lParam = hWnd;
-        return FALSE;
-    }
-    return TRUE;
-}
-
+// Hands the dialog the main window shows to the driver once; cancels one left open.
 VOID CALLBACK DriveTick(HWND, UINT, UINT_PTR, DWORD) {
-    HWND hDlg = NULL;
-    if (!g_pDrive)
-        return;
-    EnumThreadWindows(GetCurrentThreadId(), FindDialogProc, (LPARAM)&hDlg);
-    if (!hDlg)
+    HWND hDlg = g_pDrive ? GetLastActivePopup(g_pTest->hMain) : NULL;
+    if (!hDlg || hDlg == g_pTest->hMain || !IsWindowVisible(hDlg))
         return;
     if (!g_pDrive->done) {
         // Set first: a driver that pumps messages itself must not be entered again by its own ticks.
