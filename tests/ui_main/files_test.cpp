@@ -61,47 +61,6 @@ TEST_F(ZanTest, OpenAndDropLoadASettingsFileOrKeepEverything) {
     }
 }
 
-TEST_F(ZanTest, OpenCancelledAtTheQuestionOrTheDialogChangesNothing) {
-    Start();
-    MarkModified();
-    boxAnswers = {IDCANCEL, IDNO};
-    Command(IDM_OPEN);
-    EXPECT_TRUE(fileDialogs.empty()) << "Cancel stops before the dialog";
-    Command(IDM_OPEN);                // the file dialog is cancelled
-    EXPECT_EQ(1u, fileDialogs.size());
-    EXPECT_EQ(L"Zan (未保存)新規設定ファイル (*)", Title());
-    boxAnswers.push_back(IDCANCEL);
-    EXPECT_EQ(-1, (int)SendMessageW(hMain, WM_CLOSE, 0, 0)) << "a cancelled close answers -1";
-    EXPECT_TRUE(IsWindow(hMain));
-}
-
-// Save writes the current file (an unnamed set goes through save-as, which adds ".zan"),
-// as does Yes to the question on closing.
-TEST_F(ZanTest, SaveAndYesOnClosingWriteTheCurrentFile) {
-    Start();
-    AssignKey(0, 'U');
-    MarkModified();
-    fileAnswers.push_back(Path(L"first"));
-    Command(IDM_SAVE);
-    ASSERT_EQ(1u, fileDialogs.size());
-    EXPECT_TRUE(fileDialogs[0].bSave);
-    EXPECT_EQ(Path(L"first.zan"), g_State.szCurrentFile);
-    EXPECT_EQ(L"Zan first.zan", Title());
-    EXPECT_EQ('U', KeyInFile(Path(L"first.zan")));
-
-    AssignKey(0, 'S');
-    MarkModified();
-    Command(IDM_SAVE);
-    EXPECT_EQ(1u, fileDialogs.size()) << "a named set is saved without a dialog";
-    EXPECT_EQ(L"Zan first.zan", Title());
-    EXPECT_EQ('S', KeyInFile(Path(L"first.zan")));
-
-    AssignKey(0, 'Y');
-    MarkModified();
-    EXPECT_TRUE(Close(IDYES));
-    EXPECT_EQ('Y', KeyInFile(Path(L"first.zan")));
-}
-
 TEST_F(ZanTest, SaveAfterTheFileWasDeletedWritesNothingReportsItAndKeepsTheMark) {
     std::wstring file = Path(L"doomed.zan");
     WriteSetFile(file, 'D', 0x1);

@@ -43,8 +43,8 @@ TEST_F(ZanTest, DragAndMenuEditsMakeCloseOpenAndDropAsk) {
         c.edit();
         EXPECT_EQ(L"Zan edited.zan (*)", Title());
         boxes.clear();
-        EXPECT_FALSE(Close(IDCANCEL));
-        boxAnswers.push_back(IDCANCEL);
+        boxAnswers = {IDCANCEL, IDCANCEL};
+        EXPECT_EQ(-1, (int)SendMessageW(hMain, WM_CLOSE, 0, 0)) << "a cancelled close answers -1";
         Command(IDM_OPEN);
         boxAnswers.push_back(IDCANCEL);
         Drop({other});
@@ -58,6 +58,11 @@ TEST_F(ZanTest, DragAndMenuEditsMakeCloseOpenAndDropAsk) {
         Drop({file});
         ASSERT_EQ(L"Zan edited.zan", Title());
     }
+    Gesture(0, 0, true, ID_SLOT_DELETE);
+    boxAnswers.push_back(IDNO);
+    Command(IDM_OPEN);                // No, then the file dialog is cancelled
+    EXPECT_EQ(1u, fileDialogs.size());
+    EXPECT_EQ(L"Zan edited.zan (*)", Title());
 }
 
 // Yes to the question, then the save-as dialog cancelled (an unnamed set) or the save
