@@ -53,23 +53,38 @@ TEST_F(ZanTest, ArrivalsAndResumeConnectOnceEachWithTooltipAndBalloons) {
     ASSERT_TRUE(PumpUntil([&] { return g_State.nSelectedRemote == 0; }));
     EXPECT_EQ(L"自動接続しました: Wiiリモコン", StatusText(0));
     EXPECT_EQ(nBoxes, boxes.size());
-    EXPECT_EQ(L"Zan leds.zan\nバッテリー 50%", TrayTip());
+    EXPECT_EQ(L"Zan leds.zan\nバッテリー 50%", tips.back());
     EXPECT_EQ(1, Balloons(L"Wiiリモコンと接続しました"));
     SimPowerOff(pSim);
     ASSERT_TRUE(PumpUntil([&] { return Balloons(L"Wiiリモコンとの接続が切れました") > 0; }));
     SendMessageW(hMain, WM_TIMER, PRESENCE_TIMER_ID, 0);   // a later look at the lost remote
     EXPECT_EQ(1, Balloons(L"Wiiリモコンとの接続が切れました"));
-    EXPECT_EQ(L"Zan leds.zan\n" + std::wstring(kNotConnected), TrayTip());
+    EXPECT_EQ(L"Zan leds.zan\n" + std::wstring(kNotConnected), tips.back());
 }
 
 // Minimising and (with the option) closing hide the window; the icon shows it again; its
-// menu stops and exits, exit asking the save question as closing does.
+// menu stops and exits, exit asking the save question as closing does. An elevated window
+// in front is noticed; the option or the /tray switch starts hidden.
 TEST_F(ZanTest, TrayHidesShowsAndExitsThroughTheQuestion) {
+    UI_SEAM ui = g_UiSeam;
+    ui.pfnWindowElevation = ElevatedWindow;
+    ui.pfnSelfElevation = NotElevated;
+    SetUiSeam(&ui);
     WriteOptions(0, L"", 0, 1000);
     SetOption(L"bCloseToTray", 1);
     Start();
-    ASSERT_FALSE(trayCalls.empty());
-    EXPECT_EQ((DWORD)NIM_ADD, trayCalls[0].dwMessage);
+    g_hElevated = CreateWindowExW(WS_EX_TOPMOST, L"STATIC", L"admin", WS_POPUP | WS_VISIBLE, 0, 0, 50, 50, NULL,
+                                  NULL, NULL, NULL);
+    SetForegroundWindow(g_hElevated);
+    EXPECT_TRUE(PumpUntil([&] { return StatusText(0) == kBlocked; })) << StatusText(0).c_str();
+    EXPECT_NE(std::wstring::npos, tips.back().find(kBlocked));
+    SetForegroundWindow(hMain);
+    EXPECT_TRUE(PumpUntil([&] { return StatusText(0) == kNotConnected; }));
+    EXPECT_EQ(std::wstring::npos, tips.back().find(kBlocked));
+    DestroyWindow(g_hElevated);
+
+    ASSERT_FALSE(trayMessages.empty());
+    EXPECT_EQ((DWORD)NIM_ADD, trayMessages[0]);
     SendMessageW(hMain, WM_SYSCOMMAND, SC_MINIMIZE, 0);
     EXPECT_FALSE(IsWindowVisible(hMain));
     SendMessageW(hMain, WM_APP_TRAY, 0, WM_LBUTTONUP);
@@ -79,7 +94,7 @@ TEST_F(ZanTest, TrayHidesShowsAndExitsThroughTheQuestion) {
     EXPECT_FALSE(IsWindowVisible(hMain));
     EXPECT_TRUE(boxes.empty());
     SendMessageW(hMain, RegisterWindowMessageW(L"TaskbarCreated"), 0, 0);
-    EXPECT_EQ((DWORD)NIM_ADD, trayCalls[trayCalls.size() - 2].dwMessage) << "a restarted Explorer gets it back";
+    EXPECT_EQ((DWORD)NIM_ADD, trayMessages[trayMessages.size() - 2]) << "a restarted Explorer gets it back";
 
     menuAnswers = {ID_TRAY_STOP};
     SendMessageW(hMain, WM_APP_TRAY, 0, WM_RBUTTONUP);
@@ -96,39 +111,17 @@ TEST_F(ZanTest, TrayHidesShowsAndExitsThroughTheQuestion) {
     SendMessageW(hMain, WM_APP_TRAY, 0, WM_RBUTTONUP);
     EXPECT_TRUE(PumpUntil([&] { return !IsWindow(hMain); }));
     EXPECT_EQ(2u, boxes.size());
-    EXPECT_EQ((DWORD)NIM_DELETE, trayCalls.back().dwMessage);
-    hMain = NULL;
-}
+    EXPECT_EQ((DWORD)NIM_DELETE, trayMessages.back());
 
-TEST_F(ZanTest, StartsInTheTrayByOptionOrSwitch) {
     const struct {
         int bOption;
         const wchar_t *commandLine;
         bool bHidden;
-    } cases[] = {{1, L"", true}, {0, L"x.zan /TRAY", true}, {0, L"C:\\a/tray.zan", false}};
-    for (const auto &c : cases) {
+    } starts[] = {{1, L"", true}, {0, L"x.zan /TRAY", true}, {0, L"C:\\a/tray.zan", false}};
+    for (const auto &c : starts) {
         SCOPED_TRACE(testing::PrintToString(c.commandLine));
-        WriteOptions(0, L"", 0, 1000);
         SetOption(L"bStartInTray", c.bOption);
         Restart(c.commandLine);
         EXPECT_EQ(!c.bHidden, IsWindowVisible(hMain) != FALSE);
     }
-}
-
-TEST_F(ZanTest, ElevatedForegroundWindowIsNoticed) {
-    UI_SEAM ui = g_UiSeam;
-    ui.pfnWindowElevation = ElevatedWindow;
-    ui.pfnSelfElevation = NotElevated;
-    SetUiSeam(&ui);
-    WriteOptions(0, L"", 0, 1000);
-    Start();
-    g_hElevated = CreateWindowExW(WS_EX_TOPMOST, L"STATIC", L"admin", WS_POPUP | WS_VISIBLE, 0, 0, 50, 50, NULL,
-                                  NULL, NULL, NULL);
-    SetForegroundWindow(g_hElevated);
-    EXPECT_TRUE(PumpUntil([&] { return StatusText(0) == kBlocked; })) << StatusText(0).c_str();
-    EXPECT_NE(std::wstring::npos, TrayTip().find(kBlocked));
-    SetForegroundWindow(hMain);
-    EXPECT_TRUE(PumpUntil([&] { return StatusText(0) == kNotConnected; }));
-    EXPECT_EQ(std::wstring::npos, TrayTip().find(kBlocked));
-    DestroyWindow(g_hElevated);
 }

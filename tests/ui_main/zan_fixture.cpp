@@ -3,6 +3,7 @@
 #include <shlobj.h>
 #include <shlwapi.h>
 
+#include <algorithm>
 #include <filesystem>
 
 #include "input_seam.h"
@@ -61,8 +62,11 @@ BOOL WINAPI AnswerSave(LPOPENFILENAMEW pOfn) { return AnswerFile(pOfn, true); }
 int AnswerMenu(HMENU, int, int, HWND) { return Take(g_pTest->menuAnswers, 0); }
 
 BOOL WINAPI RecordTray(DWORD dwMessage, PNOTIFYICONDATAW pData) {
-    g_pTest->trayCalls.push_back({dwMessage, (pData->uFlags & NIF_TIP) ? pData->szTip : L"",
-                                  (pData->uFlags & NIF_INFO) ? pData->szInfo : L""});
+    g_pTest->trayMessages.push_back(dwMessage);
+    if (pData->uFlags & NIF_TIP)
+        g_pTest->tips.push_back(pData->szTip);
+    if (pData->uFlags & NIF_INFO)
+        g_pTest->balloons.push_back(pData->szInfo);
     return TRUE;
 }
 
@@ -201,10 +205,6 @@ void ZanTest::WriteOptions(int bInitSet, const std::wstring &settingFile, int bC
     WriteOptionsTo(ini.c_str(), &options);
 }
 
-void ZanTest::SetOption(const wchar_t *key, int value) {
-    WritePrivateProfileStringW(L"option", key, std::to_wstring(value).c_str(), ini.c_str());
-}
-
 std::wstring ZanTest::ReadIniValue(const wchar_t *key) {
     WCHAR sz[MAX_PATH] = L"";
     GetPrivateProfileStringW(L"option", key, L"<missing>", sz, MAX_PATH, ini.c_str());
@@ -223,7 +223,9 @@ void ZanTest::Restart(const std::wstring &commandLine) {
         ASSERT_TRUE(Close(IDNO));
     boxes.clear();
     fileDialogs.clear();
-    trayCalls.clear();
+    trayMessages.clear();
+    tips.clear();
+    balloons.clear();
     ResetProgramState();
     Start(commandLine);
 }
@@ -298,10 +300,6 @@ std::wstring ZanTest::StatusText(int part) {
     return sz;
 }
 
-bool ZanTest::MenuGreyed(UINT id) {
-    return (GetMenuState(GetMenu(hMain), id, MF_BYCOMMAND) & MF_GRAYED) != 0;
-}
-
 COLORREF ZanTest::Pixel(HWND hWnd, int x, int y) {
     hWnd = hWnd ? hWnd : hMain;
     UpdateWindow(hWnd);
@@ -309,20 +307,6 @@ COLORREF ZanTest::Pixel(HWND hWnd, int x, int y) {
     COLORREF cr = GetPixel(hdc, x, y);
     ReleaseDC(hWnd, hdc);
     return cr;
-}
-
-std::wstring ZanTest::TrayTip() {
-    for (auto it = trayCalls.rbegin(); it != trayCalls.rend(); ++it)
-        if (!it->tip.empty())
-            return it->tip;
-    return L"";
-}
-
-int ZanTest::Balloons(const std::wstring &text) {
-    int n = 0;
-    for (const TrayCall &call : trayCalls)
-        n += call.info == text;
-    return n;
 }
 
 std::vector<KeyEvent> ZanTest::Keys() {
@@ -333,8 +317,6 @@ std::vector<KeyEvent> ZanTest::Keys() {
 }
 
 int ZanTest::CountKey(WORD wVk, bool bUp) {
-    int n = 0;
-    for (const KeyEvent &e : Keys())
-        n += e.wVk == wVk && e.bUp == bUp;
-    return n;
+    std::vector<KeyEvent> keys = Keys();
+    return (int)std::count_if(keys.begin(), keys.end(), [&](const KeyEvent &e) { return e.wVk == wVk && e.bUp == bUp; });
 }

@@ -10,6 +10,7 @@
 #include <commctrl.h>
 #include <shellapi.h>
 
+#include <algorithm>
 #include <deque>
 #include <functional>
 #include <string>
@@ -38,12 +39,6 @@ struct FileDialogCall {
     DWORD dwFlags;
 };
 
-// What the notification-area icon was told (NIM_ADD, NIM_MODIFY, NIM_DELETE).
-struct TrayCall {
-    DWORD dwMessage;
-    std::wstring tip, info;   // empty unless NIF_TIP / NIF_INFO was given
-};
-
 struct KeyEvent {
     WORD wVk;
     bool bUp;
@@ -67,7 +62,9 @@ public:
 
     // option.ini of this test, written before Start (nothing written: no file at all).
     void WriteOptions(int bInitSet, const std::wstring &settingFile, int bConnect, DWORD dwTimeout);
-    void SetOption(const wchar_t *key, int value);
+    void SetOption(const wchar_t *key, int value) {
+        WritePrivateProfileStringW(L"option", key, std::to_wstring(value).c_str(), ini.c_str());
+    }
     std::wstring ReadIniValue(const wchar_t *key);
 
     void Start(const std::wstring &commandLine = L"");
@@ -88,7 +85,7 @@ public:
 
     std::wstring Title();
     std::wstring StatusText(int part);
-    bool MenuGreyed(UINT id);
+    bool MenuGreyed(UINT id) { return (GetMenuState(GetMenu(hMain), id, MF_BYCOMMAND) & MF_GRAYED) != 0; }
     // A pixel of a window as the screen shows it; default: the main window's frame.
     COLORREF Pixel(HWND hWnd = NULL, int x = 1, int y = 1);
 
@@ -104,9 +101,10 @@ public:
     std::vector<FileDialogCall> fileDialogs;
     std::deque<int> menuAnswers;
 
-    std::vector<TrayCall> trayCalls;
-    std::wstring TrayTip();                   // the icon's last tooltip
-    int Balloons(const std::wstring &text);   // balloons shown with this text
+    // What the notification-area icon was told: NIM_ messages, tooltips, balloon texts.
+    std::vector<DWORD> trayMessages;
+    std::vector<std::wstring> tips, balloons;
+    int Balloons(const std::wstring &text) { return (int)std::count(balloons.begin(), balloons.end(), text); }
 
     std::vector<KeyEvent> Keys();             // what went to SendInput (engine thread)
     int CountKey(WORD wVk, bool bUp);
