@@ -5,16 +5,6 @@ namespace {
 
 const int kLeds14 = 0x9, kLeds23 = 0x6, kLed1 = 0x1;
 
-std::wstring ListText(HWND hList, int row, int column) {
-    WCHAR sz[64] = L"";
-    LVITEMW item = {};
-    item.iSubItem = column;
-    item.pszText = sz;
-    item.cchTextMax = 64;
-    SendMessageW(hList, LVM_GETITEMTEXTW, row, (LPARAM)&item);
-    return sz;
-}
-
 // True once the remote has shown both halves of the alternating identification pattern.
 bool SeesAlternation(SIM_REMOTE *pSim) {
     bool seen14 = false, seen23 = false;

@@ -1,13 +1,31 @@
-// Start-up, the command line, and what exit leaves in option.ini.
+// Start-up, the command line, what exit leaves in option.ini, and Zan left running:
+// connecting by itself, the notification-area icon, the blocked-input notice.
 #include "zan_fixture.h"
 
+#include <dbt.h>
 #include <shlwapi.h>
+
+#include "main_handlers.h"
+#include "ui_seam.h"
 
 namespace {
 
 int LedChecked(int nId) {
     return (int)SendDlgItemMessageW(g_App.ahPage[PAGE_OPTIONS], nId, BM_GETCHECK, 0, 0);
 }
+
+const wchar_t kBlocked[] = L"管理者として実行中のウィンドウには入力できません";
+
+void HidArrives(HWND hMain) {
+    DEV_BROADCAST_DEVICEINTERFACE_W arrival = {};
+    arrival.dbcc_size = sizeof(arrival);
+    arrival.dbcc_devicetype = DBT_DEVTYP_DEVICEINTERFACE;
+    SendMessageW(hMain, WM_DEVICECHANGE, DBT_DEVICEARRIVAL, (LPARAM)&arrival);
+}
+
+HWND g_hElevated;
+int ElevatedWindow(HWND hWnd) { return hWnd == g_hElevated; }
+int NotElevated() { return 0; }
 
 }  // namespace
 
@@ -101,5 +119,107 @@ TEST_F(ZanTest, ExitRemembersTheCurrentFileOnlyWhenAsked) {
         EXPECT_EQ(bInitSet ? Path(L"current.zan") : L"<missing>", ReadIniValue(L"szSettingFilename"));
         EXPECT_EQ(bInitSet ? L"2000" : L"<missing>", ReadIniValue(L"dwTimeout"));
         EXPECT_EQ(bInitSet != 0, GetFileAttributesW(ini.c_str()) != INVALID_FILE_ATTRIBUTES);
+    }
+}
+
+// A burst of arrivals, and a resume, make one quiet attempt each. The tooltip names the
+// set and the battery; one balloon when the remote connects, one when it is lost.
+TEST_F(ZanTest, ArrivalsAndResumeConnectOnceEachWithTooltipAndBalloons) {
+    SimAddHidDevice(0x046D, 0xC077, 0);
+    WriteSetFile(Path(L"leds.zan"), 'A', 0x1);
+    WriteOptions(0, L"", 0, 1000);
+    SetOption(L"bAutoConnect", 1);
+    Start(Quoted(L"leds.zan"));
+    int nOpened = SimHandlesOpened();
+    Command(IDM_CONNECT);
+    const int kPerAttempt = SimHandlesOpened() - nOpened;
+    ASSERT_GT(kPerAttempt, 0);
+
+    nOpened = SimHandlesOpened();
+    size_t nBoxes = boxes.size();
+    for (int i = 0; i < 3; i++)
+        HidArrives(hMain);
+    EXPECT_TRUE(PumpUntil([&] { return StatusText(0) == L"自動接続: Wiiリモコンが見つかりませんでした"; }))
+        << StatusText(0).c_str();
+    EXPECT_EQ(nOpened + kPerAttempt, SimHandlesOpened()) << "one attempt for the burst";
+    EXPECT_EQ(nBoxes, boxes.size()) << "quietly";
+
+    SIM_REMOTE *pSim = SimAddRemote();
+    SimSetBattery(pSim, 100, 0);
+    SendMessageW(hMain, WM_POWERBROADCAST, PBT_APMRESUMESUSPEND, 0);
+    SendMessageW(hMain, WM_POWERBROADCAST, PBT_APMRESUMEAUTOMATIC, 0);
+    ASSERT_TRUE(PumpUntil([&] { return g_State.nSelectedRemote == 0; }));
+    EXPECT_EQ(L"自動接続しました: Wiiリモコン", StatusText(0));
+    EXPECT_EQ(nBoxes, boxes.size());
+    EXPECT_EQ(L"Zan leds.zan\nバッテリー 50%", tips.back());
+    EXPECT_EQ(1, Balloons(L"Wiiリモコンと接続しました"));
+    SimPowerOff(pSim);
+    ASSERT_TRUE(PumpUntil([&] { return Balloons(L"Wiiリモコンとの接続が切れました") > 0; }));
+    SendMessageW(hMain, WM_TIMER, PRESENCE_TIMER_ID, 0);   // a later look at the lost remote
+    EXPECT_EQ(1, Balloons(L"Wiiリモコンとの接続が切れました"));
+    EXPECT_EQ(L"Zan leds.zan\n" + std::wstring(kNotConnected), tips.back());
+}
+
+// Minimising and (with the option) closing hide the window; the icon shows it again; its
+// menu stops and exits, exit asking the save question as closing does. An elevated window
+// in front is noticed; the option or the /tray switch starts hidden.
+TEST_F(ZanTest, TrayHidesShowsAndExitsThroughTheQuestion) {
+    UI_SEAM ui = g_UiSeam;
+    ui.pfnWindowElevation = ElevatedWindow;
+    ui.pfnSelfElevation = NotElevated;
+    SetUiSeam(&ui);
+    WriteOptions(0, L"", 0, 1000);
+    SetOption(L"bCloseToTray", 1);
+    Start();
+    g_hElevated = CreateWindowExW(WS_EX_TOPMOST, L"STATIC", L"admin", WS_POPUP | WS_VISIBLE, 0, 0, 50, 50, NULL,
+                                  NULL, NULL, NULL);
+    SetForegroundWindow(g_hElevated);
+    EXPECT_TRUE(PumpUntil([&] { return StatusText(0) == kBlocked; })) << StatusText(0).c_str();
+    EXPECT_NE(std::wstring::npos, tips.back().find(kBlocked));
+    SetForegroundWindow(hMain);
+    EXPECT_TRUE(PumpUntil([&] { return StatusText(0) == kNotConnected; }));
+    EXPECT_EQ(std::wstring::npos, tips.back().find(kBlocked));
+    DestroyWindow(g_hElevated);
+
+    ASSERT_FALSE(trayMessages.empty());
+    EXPECT_EQ((DWORD)NIM_ADD, trayMessages[0]);
+    SendMessageW(hMain, WM_SYSCOMMAND, SC_MINIMIZE, 0);
+    EXPECT_FALSE(IsWindowVisible(hMain));
+    SendMessageW(hMain, WM_APP_TRAY, 0, WM_LBUTTONUP);
+    EXPECT_TRUE(IsWindowVisible(hMain));
+    SendMessageW(hMain, WM_CLOSE, 0, 0);
+    ASSERT_TRUE(IsWindow(hMain));
+    EXPECT_FALSE(IsWindowVisible(hMain));
+    EXPECT_TRUE(boxes.empty());
+    SendMessageW(hMain, RegisterWindowMessageW(L"TaskbarCreated"), 0, 0);
+    EXPECT_EQ((DWORD)NIM_ADD, trayMessages[trayMessages.size() - 2]) << "a restarted Explorer gets it back";
+
+    menuAnswers = {ID_TRAY_STOP};
+    SendMessageW(hMain, WM_APP_TRAY, 0, WM_RBUTTONUP);
+    EXPECT_EQ(0, g_State.bRunning);
+
+    MarkModified();
+    menuAnswers = {ID_TRAY_EXIT, ID_TRAY_EXIT};
+    boxAnswers = {IDCANCEL, IDNO};
+    SendMessageW(hMain, WM_APP_TRAY, 0, WM_RBUTTONUP);
+    PumpFor(100);
+    ASSERT_EQ(1u, boxes.size());
+    EXPECT_EQ(kSaveQuestion, boxes[0].text);
+    ASSERT_TRUE(IsWindow(hMain)) << "cancelled";
+    SendMessageW(hMain, WM_APP_TRAY, 0, WM_RBUTTONUP);
+    EXPECT_TRUE(PumpUntil([&] { return !IsWindow(hMain); }));
+    EXPECT_EQ(2u, boxes.size());
+    EXPECT_EQ((DWORD)NIM_DELETE, trayMessages.back());
+
+    const struct {
+        int bOption;
+        const wchar_t *commandLine;
+        bool bHidden;
+    } starts[] = {{1, L"", true}, {0, L"x.zan /TRAY", true}, {0, L"C:\\a/tray.zan", false}};
+    for (const auto &c : starts) {
+        SCOPED_TRACE(testing::PrintToString(c.commandLine));
+        SetOption(L"bStartInTray", c.bOption);
+        Restart(c.commandLine);
+        EXPECT_EQ(!c.bHidden, IsWindowVisible(hMain) != FALSE);
     }
 }

@@ -255,6 +255,16 @@ void ZanTest::DriveModal(const std::function<void()> &open, const std::function<
     EXPECT_FALSE(timedOutDialog) << "a dialog was left open";
 }
 
+std::wstring ListText(HWND hList, int row, int column) {
+    WCHAR sz[MAX_PATH] = L"";
+    LVITEMW item = {};
+    item.iSubItem = column;
+    item.pszText = sz;
+    item.cchTextMax = MAX_PATH;
+    SendMessageW(hList, LVM_GETITEMTEXTW, row, (LPARAM)&item);
+    return sz;
+}
+
 void SelectListRow(HWND hDlg, int row) {
     HWND hList = GetDlgItem(hDlg, IDC_REMOTE_LIST);
     LVITEMW item = {};

@@ -50,6 +50,7 @@ void WriteSetFile(const std::wstring &path, WORD wKey, BYTE bLeds, BYTE nCorrect
 int KeyInFile(const std::wstring &path);
 // A slot of the current set as a key slot, under the record lock the engine takes.
 void AssignKey(int nSlot, WORD wVk);
+std::wstring ListText(HWND hList, int row, int column);
 // Selects a row (-1: none) of the remote selection dialog's list, as a click does.
 void SelectListRow(HWND hDlg, int row);
 // Polling of a library slot (-1: no remote there).
