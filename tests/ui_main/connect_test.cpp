@@ -45,15 +45,7 @@ TEST_F(ZanTest, QuietConnectAtStartUsesTheOnlyRemoteAndShowsIt) {
         EXPECT_TRUE(boxes.empty());
         EXPECT_EQ(kBlue, Pixel());
         EXPECT_EQ(0xA, SimLeds(pSim)) << "the set's LED pattern while running";
-        WM_SYSTEM system = {};
-        system.dwFlags = WMSYS_AUTOUPDATE | WMSYS_HWND;
-        ASSERT_EQ(1, wm_GetSystem(0, &system));
-        EXPECT_EQ(1, system.bAutoUpdate);
-        EXPECT_EQ(hMain, system.hWnd);
-        WM_STATUS status = {};
-        status.dwFlags = WMST_REPORT;
-        ASSERT_EQ(1, wm_GetStatus(0, &status));
-        EXPECT_EQ((DWORD)(WMRPT_KEYS | WMRPT_EXTENSION), status.dwReport);
+        EXPECT_EQ(1, Polling(0));
         EXPECT_TRUE(PumpUntil([&] { return StatusText(0) == c.connection; })) << StatusText(0).c_str();
         EXPECT_EQ(c.kind, g_State.nExtensionKind);
         WCHAR sz[64];

@@ -200,14 +200,10 @@ TEST_F(ZanTest, ProgramSetsSwitchLetsGoOfHeldKeysBeforeTheNewSetActs) {
     Focus(L"game.exe");
     ASSERT_TRUE(PumpUntil([&] { return CountKey('B', false) > 0; }));
     std::vector<KeyEvent> keys = Keys();
-    size_t firstB = 0, lastAUp = keys.size();
-    while (firstB < keys.size() && !(keys[firstB].wVk == 'B' && !keys[firstB].bUp))
-        firstB++;
-    for (size_t i = 0; i < firstB; i++) {
-        if (keys[i].wVk == 'A')
-            lastAUp = keys[i].bUp ? i : keys.size();
-    }
-    EXPECT_LT(lastAUp, firstB) << "A was up before B went down";
+    auto firstB = std::find_if(keys.begin(), keys.end(), [](const KeyEvent &e) { return e.wVk == 'B' && !e.bUp; });
+    auto lastA = std::find_if(std::make_reverse_iterator(firstB), keys.rend(), [](const KeyEvent &e) { return e.wVk == 'A'; });
+    ASSERT_NE(keys.rend(), lastA);
+    EXPECT_TRUE(lastA->bUp) << "A was up before B went down";
 }
 
 TEST_F(ZanTest, ProgramSetsListDialogAddsTheLastForeignProgramChangesAndRemoves) {
