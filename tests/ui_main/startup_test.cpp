@@ -59,7 +59,7 @@ TEST_F(ZanTest, StartsUnnamedRedAndUnconnectedWithoutOptionsOrRemote) {
 
 // The first quoted settings file on the command line wins; without a usable one, the last
 // file when option.ini says so; a last file that does not load is passed over silently.
-TEST_F(ZanTest, LoadsTheCommandLineFileOrTheLastOne) {
+TEST_F(ZanTest, LoadsTheCommandLineFileOrTheLastOneAndRemembersItAtExit) {
     ASSERT_TRUE(CreateDirectoryW(Path(L"my sets").c_str(), NULL));
     WriteSetFile(Path(L"my sets\\named set.zan"), 'N', 0x3);
     WriteSetFile(Path(L"last.zan"), 'L', 0x4);
@@ -76,42 +76,23 @@ TEST_F(ZanTest, LoadsTheCommandLineFileOrTheLastOne) {
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.name);
-        if (hMain)
-            ASSERT_TRUE(Close());   // before option.ini is written: exit writes it too
         WriteOptions(c.bInitSet, Path(c.lastFile), 0, 1000);
         Restart(c.commandLine);
         EXPECT_TRUE(boxes.empty());
         EXPECT_EQ(0, g_State.bModified);
-        if (!c.loaded) {
-            EXPECT_EQ(L"", std::wstring(g_State.szCurrentFile));
-            EXPECT_EQ(ASSIGN_DISABLED, g_CurrentSet.aAssign[0].nKind);
-            EXPECT_EQ(L"Zan", Title());
-            continue;
-        }
-        EXPECT_EQ(Path(c.loaded), g_State.szCurrentFile);
-        EXPECT_EQ(c.loaded == c.lastFile ? 'L' : 'N', g_CurrentSet.aAssign[0].awKey[0]);
-        EXPECT_EQ(L"Zan " + std::wstring(PathFindFileNameW(c.loaded)), Title());
-        EXPECT_EQ(c.loaded == c.lastFile ? BST_CHECKED : BST_UNCHECKED, LedChecked(IDC_LED3));
-    }
-}
-
-// With "load the last file" option.ini names the current file at exit; without it, exit
-// writes no option.ini at all. File > Exit asks the save question as closing does.
-TEST_F(ZanTest, ExitRemembersTheCurrentFileOnlyWhenAsked) {
-    WriteSetFile(Path(L"current.zan"), 'C', 0x1);
-    for (int bInitSet : {1, 0}) {
-        SCOPED_TRACE(bInitSet);
-        DeleteFileW(ini.c_str());
-        if (bInitSet)
-            WriteOptions(1, Path(L"older.zan"), 0, 2000);
-        Restart(Quoted(L"current.zan"));
+        std::wstring loaded = c.loaded ? Path(c.loaded) : L"";
+        EXPECT_EQ(loaded, g_State.szCurrentFile);
+        EXPECT_EQ(c.loaded ? (c.loaded == c.lastFile ? 'L' : 'N') : 0, g_CurrentSet.aAssign[0].awKey[0]);
+        EXPECT_EQ(c.loaded ? L"Zan " + std::wstring(PathFindFileNameW(c.loaded)) : L"Zan", Title());
+        EXPECT_EQ(c.loaded && c.loaded == c.lastFile ? BST_CHECKED : BST_UNCHECKED, LedChecked(IDC_LED3));
+        // File > Exit asks the save question as closing does; option.ini names the current
+        // file at exit only with "load the last file".
         MarkModified();
         boxAnswers.push_back(IDNO);
         Command(IDM_EXIT);
         EXPECT_TRUE(PumpUntil([&] { return !IsWindow(hMain); }));
-        EXPECT_EQ(1u, boxes.size()) << "exit asks the save question";
-        EXPECT_EQ(bInitSet ? Path(L"current.zan") : L"<missing>", ReadIniValue(L"szSettingFilename"));
-        EXPECT_EQ(bInitSet != 0, GetFileAttributesW(ini.c_str()) != INVALID_FILE_ATTRIBUTES);
+        EXPECT_EQ(1u, boxes.size());
+        EXPECT_EQ(c.bInitSet ? loaded : Path(c.lastFile), ReadIniValue(L"szSettingFilename"));
     }
 }
 
