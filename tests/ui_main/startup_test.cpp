@@ -86,13 +86,13 @@ TEST_F(ZanTest, LoadsTheCommandLineFileOrTheLastOneAndRemembersItAtExit) {
         EXPECT_EQ(c.loaded ? L"Zan " + std::wstring(PathFindFileNameW(c.loaded)) : L"Zan", Title());
         EXPECT_EQ(c.loaded && c.loaded == c.lastFile ? BST_CHECKED : BST_UNCHECKED, LedChecked(IDC_LED3));
         // File > Exit asks the save question as closing does; option.ini names the current
-        // file at exit only with "load the last file".
+        // file at exit only with "load the last file", and only when there is one.
         MarkModified();
         boxAnswers.push_back(IDNO);
         Command(IDM_EXIT);
         EXPECT_TRUE(PumpUntil([&] { return !IsWindow(hMain); }));
         EXPECT_EQ(1u, boxes.size());
-        EXPECT_EQ(c.bInitSet ? loaded : Path(c.lastFile), ReadIniValue(L"szSettingFilename"));
+        EXPECT_EQ(c.bInitSet && c.loaded ? loaded : Path(c.lastFile), ReadIniValue(L"szSettingFilename"));
     }
 }
 
