@@ -80,20 +80,6 @@ TEST_F(ZanTest, OpenAndDropLoadASettingsFileOrKeepEverything) {
     }
 }
 
-TEST_F(ZanTest, SaveAfterTheFileWasDeletedWritesNothingReportsItAndKeepsTheMark) {
-    std::wstring file = Path(L"doomed.zan");
-    WriteSetFile(file, 'D', 0x1);
-    Start(Quoted(L"doomed.zan"));
-    MarkModified();
-    ASSERT_TRUE(DeleteFileW(file.c_str()));
-    Command(IDM_SAVE);
-    EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesW(file.c_str()));
-    ASSERT_EQ(1u, boxes.size());
-    EXPECT_EQ(0u, boxes[0].text.find(L"設定ファイルを保存できませんでした。\n" + file + L"\n")) << boxes[0].text;
-    EXPECT_EQ(hMain, boxes[0].hOwner);
-    EXPECT_EQ(L"Zan doomed.zan (*)", Title());
-}
-
 // After save-as the new file is the current one: the title, the next save and option.ini
 // name it. A name of another extension is saved as ".zan", asking first when that exists.
 TEST_F(ZanTest, SaveAsAdoptsTheNewFileAndAsksBeforeReplacingAnother) {
@@ -177,18 +163,24 @@ TEST_F(ZanTest, DragAndMenuEditsMakeCloseOpenAndDropAsk) {
 }
 
 // Yes to the question, then the save-as dialog cancelled (an unnamed set) or the save
-// failing (the file held by another program): close, open and drop stay, with the mark.
+// failing (the file held by another program, or deleted meanwhile): close, open and drop
+// stay, with the mark, and each failure is reported by the window with the file's name.
 TEST_F(ZanTest, AFailedOrCancelledSaveKeepsTheWindowTheFileAndTheMark) {
-    std::wstring held = Path(L"held.zan"), other = Path(L"other.zan");
-    WriteSetFile(held, 'H', 0x1);
+    std::wstring other = Path(L"other.zan");
     WriteSetFile(other, 'O', 0x1);
-    for (bool bNamed : {false, true}) {
-        SCOPED_TRACE(bNamed ? "failed save" : "cancelled save-as");
-        Restart(bNamed ? Quoted(L"held.zan") : L"");
+    for (const wchar_t *named : {L"", L"held.zan", L"deleted.zan"}) {
+        SCOPED_TRACE(testing::PrintToString(named));
+        std::wstring file = Path(named);
+        bool bNamed = *named != 0, bHeld = file == Path(L"held.zan");
+        if (bNamed)
+            WriteSetFile(file, 'H', 0x1);
+        Restart(bNamed ? Quoted(named) : L"");
         AssignKey(0, 'X');
         MarkModified();
-        HANDLE hOther = bNamed ? CreateFileW(held.c_str(), GENERIC_READ, 0, NULL, OPEN_EXISTING, 0, NULL)
-                               : INVALID_HANDLE_VALUE;
+        HANDLE hOther = bHeld ? CreateFileW(file.c_str(), GENERIC_READ, 0, NULL, OPEN_EXISTING, 0, NULL)
+                              : INVALID_HANDLE_VALUE;
+        if (bNamed && !bHeld)
+            ASSERT_TRUE(DeleteFileW(file.c_str()));
         EXPECT_FALSE(Close(IDYES));
         boxAnswers.push_back(IDYES);
         Command(IDM_OPEN);
@@ -198,16 +190,18 @@ TEST_F(ZanTest, AFailedOrCancelledSaveKeepsTheWindowTheFileAndTheMark) {
             CloseHandle(hOther);
         EXPECT_TRUE(IsWindow(hMain));
         EXPECT_EQ(1, g_State.bModified);
-        EXPECT_EQ(bNamed ? L"Zan held.zan (*)" : L"Zan (未保存)新規設定ファイル (*)", Title());
+        EXPECT_EQ(bNamed ? L"Zan " + std::wstring(named) + L" (*)" : L"Zan (未保存)新規設定ファイル (*)", Title());
         EXPECT_EQ('X', g_CurrentSet.aAssign[0].awKey[0]) << "nothing was loaded";
         for (const FileDialogCall &d : fileDialogs)
             EXPECT_TRUE(d.bSave) << "no open dialog after the save failed";
         EXPECT_EQ(bNamed ? 0u : 3u, fileDialogs.size());
         int nSaveFailures = 0;
-        for (const BoxCall &b : boxes)
-            nSaveFailures += b.text.find(L"保存できませんでした") != std::wstring::npos;
+        for (const BoxCall &b : boxes) {
+            if (b.text.find(L"設定ファイルを保存できませんでした。\n" + file + L"\n") == 0)
+                nSaveFailures += b.hOwner == hMain;
+        }
         EXPECT_EQ(bNamed ? 3 : 0, nSaveFailures);
-        EXPECT_EQ('H', KeyInFile(held)) << "the held file stays as it was";
+        EXPECT_EQ(bHeld ? 'H' : -1, KeyInFile(file)) << "the held file stays as it was, a deleted one is not written";
     }
 }
 
