@@ -38,24 +38,19 @@ const OptionSwitch kSwitches[] = {
     {IDC_OPT_IMMEDIATE_REACTION, L"bImmediateReaction", &APP_OPTIONS::bImmediateReaction},
 };
 
-// option.ini naming the default set, with the program list switched on and game.exe listed.
-void StartWithGameListed(ZanTest *pTest, int bConnect) {
-    WriteSetFile(pTest->Path(L"default.zan"), 'A', 0x1);
-    WriteSetFile(pTest->Path(L"game.zan"), 'B', 0x2);
-    pTest->WriteOptions(1, pTest->Path(L"default.zan"), bConnect, 1000);
-    pTest->SetOption(L"bProgramSets", 1);
-    const wchar_t *ini = pTest->ini.c_str();
-    WritePrivateProfileStringW(L"programs", L"Game.exe", pTest->Path(L"game.zan").c_str(), ini);
-    WritePrivateProfileStringW(L"programs", L"broken.exe", pTest->Path(L"missing.zan").c_str(), ini);
-    pTest->Start();
-}
-
 WORD SlotZeroKey() { return g_CurrentSet.aAssign[0].awKey[0]; }
 
 }  // namespace
 
-TEST_F(ZanTest, AboutShowsTheLibraryVersionAndReleasesItsIcon) {
+// About shows the library's version and destroys its icon when it closes. The options
+// dialog's OK takes every control into the options, option.ini and the remote in use; a
+// time-out not among the list's values is added to it. Cancel changes nothing.
+TEST_F(ZanTest, AboutAndOptionsDialogs) {
+    SimAddRemote();
+    std::wstring last = Path(L"last.zan"), browsed = Path(L"browsed.zan");
+    WriteOptions(0, last, 1, 1500);
     Start();
+    ASSERT_EQ(0, g_State.nSelectedRemote);
     HICON hIcon = NULL;
     ICONINFO info = {};
     DriveModal([&] { Command(IDM_ABOUT); }, [&](HWND hDlg) {
@@ -68,16 +63,7 @@ TEST_F(ZanTest, AboutShowsTheLibraryVersionAndReleasesItsIcon) {
     DeleteObject(info.hbmColor);
     DeleteObject(info.hbmMask);
     EXPECT_FALSE(GetIconInfo(hIcon, &info)) << "the icon was not destroyed";
-}
 
-// OK takes every control into the options, option.ini and the remote in use; a time-out
-// not among the list's values is added to it. Cancel changes nothing.
-TEST_F(ZanTest, OptionsDialogRoundTripAndCancel) {
-    SimAddRemote();
-    std::wstring last = Path(L"last.zan"), browsed = Path(L"browsed.zan");
-    WriteOptions(0, last, 1, 1500);
-    Start();
-    ASSERT_EQ(0, g_State.nSelectedRemote);
     fileAnswers.push_back(browsed);
     APP_OPTIONS before = g_Options;
     DriveModal([&] { Command(IDM_OPTIONS); }, [&](HWND hDlg) {
@@ -104,8 +90,7 @@ TEST_F(ZanTest, OptionsDialogRoundTripAndCancel) {
         EXPECT_EQ(1500u, g_Options.dwTimeout) << "the record waits for OK";
         PostMessageW(hDlg, WM_COMMAND, IDOK, 0);
     });
-    EXPECT_EQ(1, g_Options.bInitSet);
-    EXPECT_EQ(browsed, g_Options.szSettingFilename);
+    EXPECT_EQ(L"1", ReadIniValue(L"bInitSet"));
     EXPECT_EQ(L"2000", ReadIniValue(L"dwTimeout"));
     EXPECT_EQ(L"0", ReadIniValue(L"bConnect"));
     EXPECT_EQ(browsed, ReadIniValue(L"szSettingFilename"));
@@ -135,7 +120,13 @@ TEST_F(ZanTest, OptionsDialogRoundTripAndCancel) {
 // down, in the program that now has the foreground.
 TEST_F(ZanTest, ProgramSetsForegroundProgramSelectsItsSetAndLeavingRestoresTheDefault) {
     SIM_REMOTE *pSim = SimAddRemote();
-    StartWithGameListed(this, 1);
+    WriteSetFile(Path(L"default.zan"), 'A', 0x1);
+    WriteSetFile(Path(L"game.zan"), 'B', 0x2);
+    WriteOptions(1, Path(L"default.zan"), 1, 1000);
+    SetOption(L"bProgramSets", 1);
+    WritePrivateProfileStringW(L"programs", L"Game.exe", Path(L"game.zan").c_str(), ini.c_str());
+    WritePrivateProfileStringW(L"programs", L"broken.exe", Path(L"missing.zan").c_str(), ini.c_str());
+    Start();
     const std::wstring connection = StatusText(0);
     ASSERT_EQ(Path(L"default.zan"), g_State.szCurrentFile);
     SimSetButtons(pSim, 0, kButtonA);
@@ -199,12 +190,8 @@ TEST_F(ZanTest, ProgramSetsForegroundProgramSelectsItsSetAndLeavingRestoresTheDe
     Focus(L"game.exe");
     EXPECT_EQ(Path(L"game.zan"), g_State.szCurrentFile);
     EXPECT_EQ(connection, StatusText(0));
-    ASSERT_TRUE(Close());
-    EXPECT_EQ(Path(L"default.zan"), ReadIniValue(L"szSettingFilename")) << "a program's set is never the one remembered";
-}
 
-TEST_F(ZanTest, ProgramSetsListDialogAddsTheLastForeignProgramChangesAndRemoves) {
-    StartWithGameListed(this, 0);
+    // The list dialog offers the last program Zan saw in front, other than itself.
     Focus(L"Notepad.exe");
     Focus(L"ui_main_test.exe", GetCurrentProcessId());
     fileAnswers = { Path(L"note.zan"), L"", Path(L"other.zan") };
@@ -230,4 +217,6 @@ TEST_F(ZanTest, ProgramSetsListDialogAddsTheLastForeignProgramChangesAndRemoves)
     EXPECT_STREQ(L"Game.exe", written.aEntry[0].szProgram);
     EXPECT_EQ(Path(L"other.zan"), written.aEntry[0].szSettingFile);
     EXPECT_EQ(1, g_ProgramSets.nCount);
+    ASSERT_TRUE(Close());
+    EXPECT_EQ(Path(L"default.zan"), ReadIniValue(L"szSettingFilename")) << "a program's set is never the one remembered";
 }

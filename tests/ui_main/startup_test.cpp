@@ -33,8 +33,6 @@ TEST_F(ZanTest, StartsUnnamedRedAndUnconnectedWithoutOptionsOrRemote) {
     Start();
     EXPECT_EQ(L"Zan", Title());
     EXPECT_TRUE(boxes.empty()) << "the quiet connect showed a message";
-    for (int i = 0; i < ASSIGN_SLOTS; i++)
-        EXPECT_EQ(ASSIGN_DISABLED, g_CurrentSet.aAssign[i].nKind) << "slot " << i;
     for (int id : {IDC_LED1, IDC_LED2, IDC_LED3, IDC_LED4})
         EXPECT_EQ(id == IDC_LED1 ? BST_CHECKED : BST_UNCHECKED, LedChecked(id)) << id;
     EXPECT_EQ(kRed, Pixel());
@@ -110,13 +108,12 @@ TEST_F(ZanTest, ArrivalsAndResumeConnectOnceEachWithTooltipAndBalloons) {
     ASSERT_GT(kPerAttempt, 0);
 
     nOpened = SimHandlesOpened();
-    size_t nBoxes = boxes.size();
+    boxes.clear();
     for (int i = 0; i < 3; i++)
         HidArrives(hMain);
     EXPECT_TRUE(PumpUntil([&] { return StatusText(0) == L"自動接続: Wiiリモコンが見つかりませんでした"; }))
         << StatusText(0).c_str();
     EXPECT_EQ(nOpened + kPerAttempt, SimHandlesOpened()) << "one attempt for the burst";
-    EXPECT_EQ(nBoxes, boxes.size()) << "quietly";
 
     SIM_REMOTE *pSim = SimAddRemote();
     SimSetBattery(pSim, 100, 0);
@@ -124,7 +121,7 @@ TEST_F(ZanTest, ArrivalsAndResumeConnectOnceEachWithTooltipAndBalloons) {
     SendMessageW(hMain, WM_POWERBROADCAST, PBT_APMRESUMEAUTOMATIC, 0);
     ASSERT_TRUE(PumpUntil([&] { return g_State.nSelectedRemote == 0; }));
     EXPECT_EQ(L"自動接続しました: Wiiリモコン", StatusText(0));
-    EXPECT_EQ(nBoxes, boxes.size());
+    EXPECT_TRUE(boxes.empty()) << "automatic attempts are quiet";
     EXPECT_EQ(L"Zan leds.zan\nバッテリー 50%", tips.back());
     EXPECT_EQ(1, Balloons(L"Wiiリモコンと接続しました"));
     SimPowerOff(pSim);
