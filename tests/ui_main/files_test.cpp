@@ -195,44 +195,37 @@ TEST_F(ZanTest, AFailedOrCancelledSaveKeepsTheWindowTheFileAndTheMark) {
     }
 }
 
-TEST_F(ZanTest, ARelativeCommandLineFileSavesToItsOwnFolderAfterADialogWasUsedElsewhere) {
+// A relative file named on the command line is saved to its own folder after a file dialog
+// was used elsewhere. The session's end asks the save question as closing does; a session
+// that ends regardless leaves no time to ask and the file untouched; option.ini keeps the file.
+TEST_F(ZanTest, SessionEndAsksAndARelativeCommandLineFileSavesToItsOwnFolder) {
     ASSERT_TRUE(CreateDirectoryW(Path(L"a").c_str(), NULL));
     ASSERT_TRUE(CreateDirectoryW(Path(L"b").c_str(), NULL));
     WriteSetFile(Path(L"a\\rel.zan"), 'R', 0x1);
     WriteSetFile(Path(L"b\\rel.zan"), 'B', 0x1);
     WriteText(Path(L"b\\bad.zan"), "");   // empty: not a settings file
+    WriteOptions(1, L"", 0, 1000);
     ASSERT_TRUE(SetCurrentDirectoryW(Path(L"a").c_str()));
     Start(L"rel.zan");
     EXPECT_EQ(Path(L"a\\rel.zan"), g_State.szCurrentFile);
     // The user browses to b and picks a file there that does not load.
     fileAnswers.push_back(Path(L"b\\bad.zan"));
     Command(IDM_OPEN);
-    AssignKey(0, 'S');
-    MarkModified();
-    Command(IDM_SAVE);
-    EXPECT_EQ('S', KeyInFile(Path(L"a\\rel.zan")));
-    EXPECT_EQ('B', KeyInFile(Path(L"b\\rel.zan")));
-}
-
-TEST_F(ZanTest, SessionEndAsksAsClosingDoesAndKeepsTheLastFile) {
-    std::wstring file = Path(L"session.zan");
-    WriteSetFile(file, 'S', 0x1);
-    WriteOptions(1, L"", 0, 1000);
-    Start(Quoted(L"session.zan"));
+    boxes.clear();
     AssignKey(0, 'Q');
     MarkModified();
     boxAnswers.push_back(IDCANCEL);
     EXPECT_FALSE(SendMessageW(hMain, WM_QUERYENDSESSION, 0, 0));
     ASSERT_EQ(1u, boxes.size());
     EXPECT_EQ(kSaveQuestion, boxes[0].text);
-    // A session that ends regardless leaves no time to ask: the file stays untouched.
     EXPECT_TRUE(SendMessageW(hMain, WM_QUERYENDSESSION, 0, ENDSESSION_CRITICAL));
     EXPECT_EQ(1u, boxes.size());
-    EXPECT_EQ('S', KeyInFile(file));
+    EXPECT_EQ('R', KeyInFile(Path(L"a\\rel.zan")));
     boxAnswers.push_back(IDYES);
     EXPECT_TRUE(SendMessageW(hMain, WM_QUERYENDSESSION, 0, 0));
-    EXPECT_EQ('Q', KeyInFile(file));
-    EXPECT_EQ(L"Zan session.zan", Title());
+    EXPECT_EQ('Q', KeyInFile(Path(L"a\\rel.zan")));
+    EXPECT_EQ('B', KeyInFile(Path(L"b\\rel.zan")));
+    EXPECT_EQ(L"Zan rel.zan", Title());
     SendMessageW(hMain, WM_ENDSESSION, TRUE, 0);
-    EXPECT_EQ(file, ReadIniValue(L"szSettingFilename"));
+    EXPECT_EQ(Path(L"a\\rel.zan"), ReadIniValue(L"szSettingFilename"));
 }
