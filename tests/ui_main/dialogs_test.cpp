@@ -38,8 +38,6 @@ const OptionSwitch kSwitches[] = {
     {IDC_OPT_IMMEDIATE_REACTION, L"bImmediateReaction", &APP_OPTIONS::bImmediateReaction},
 };
 
-WORD SlotZeroKey() { return g_CurrentSet.aAssign[0].awKey[0]; }
-
 }  // namespace
 
 // About shows the library's version and destroys its icon when it closes. The options
@@ -156,7 +154,7 @@ TEST_F(ZanTest, ProgramSetsForegroundProgramSelectsItsSetAndLeavingRestoresTheDe
     for (const Step &s : steps) {
         Focus(s.name, s.process);
         EXPECT_EQ(Path(s.file), g_State.szCurrentFile) << s.name;
-        EXPECT_EQ(s.key, SlotZeroKey()) << s.name;
+        EXPECT_EQ(s.key, g_CurrentSet.aAssign[0].awKey[0]) << s.name;
         EXPECT_EQ(L"Zan " + std::wstring(s.file), Title()) << s.name;
     }
     EnableWindow(hMain, FALSE);   // as while a modal dialog of Zan is open

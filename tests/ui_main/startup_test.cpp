@@ -6,13 +6,8 @@
 #include <shlwapi.h>
 
 #include "main_handlers.h"
-#include "ui_seam.h"
 
 namespace {
-
-int LedChecked(int nId) {
-    return (int)SendDlgItemMessageW(g_App.ahPage[PAGE_OPTIONS], nId, BM_GETCHECK, 0, 0);
-}
 
 const wchar_t kBlocked[] = L"管理者として実行中のウィンドウには入力できません";
 
@@ -22,10 +17,6 @@ void HidArrives(HWND hMain) {
     arrival.dbcc_devicetype = DBT_DEVTYP_DEVICEINTERFACE;
     SendMessageW(hMain, WM_DEVICECHANGE, DBT_DEVICEARRIVAL, (LPARAM)&arrival);
 }
-
-HWND g_hElevated;
-int ElevatedWindow(HWND hWnd) { return hWnd == g_hElevated; }
-int NotElevated() { return 0; }
 
 }  // namespace
 
@@ -77,7 +68,8 @@ TEST_F(ZanTest, LoadsTheCommandLineFileOrTheLastOneAndRemembersItAtExit) {
         EXPECT_EQ(loaded, g_State.szCurrentFile);
         EXPECT_EQ(c.loaded ? (c.loaded == c.lastFile ? 'L' : 'N') : 0, g_CurrentSet.aAssign[0].awKey[0]);
         EXPECT_EQ(c.loaded ? L"Zan " + std::wstring(PathFindFileNameW(c.loaded)) : L"Zan", Title());
-        EXPECT_EQ(c.loaded && c.loaded == c.lastFile ? BST_CHECKED : BST_UNCHECKED, LedChecked(IDC_LED3));
+        EXPECT_EQ(c.loaded && c.loaded == c.lastFile ? BST_CHECKED : BST_UNCHECKED,
+                  (int)SendDlgItemMessageW(g_App.ahPage[PAGE_OPTIONS], IDC_LED3, BM_GETCHECK, 0, 0));
         // File > Exit asks the save question as closing does; option.ini names the current
         // file at exit only with "load the last file", and only when there is one.
         MarkModified();
@@ -130,25 +122,20 @@ TEST_F(ZanTest, ArrivalsAndResumeConnectOnceEachWithTooltipAndBalloons) {
 // menu stops and exits, exit asking the save question as closing does. An elevated window
 // in front is noticed; the option or the /tray switch starts hidden.
 TEST_F(ZanTest, TrayHidesShowsAndExitsThroughTheQuestion) {
-    UI_SEAM ui = g_UiSeam;
-    ui.pfnWindowElevation = ElevatedWindow;
-    ui.pfnSelfElevation = NotElevated;
-    SetUiSeam(&ui);
     WriteOptions(0, L"", 0, 1000);
     SetOption(L"bCloseToTray", 1);
     Start();
-    g_hElevated = CreateWindowExW(WS_EX_TOPMOST, L"STATIC", L"admin", WS_POPUP | WS_VISIBLE, 0, 0, 50, 50, NULL,
+    hElevated = CreateWindowExW(WS_EX_TOPMOST, L"STATIC", L"admin", WS_POPUP | WS_VISIBLE, 0, 0, 50, 50, NULL,
                                   NULL, NULL, NULL);
-    SetForegroundWindow(g_hElevated);
+    SetForegroundWindow(hElevated);
     EXPECT_TRUE(PumpUntil([&] { return StatusText(0) == kBlocked; })) << StatusText(0).c_str();
     EXPECT_NE(std::wstring::npos, tips.back().find(kBlocked));
     SetForegroundWindow(hMain);
     EXPECT_TRUE(PumpUntil([&] { return StatusText(0) == kNotConnected; }));
     EXPECT_EQ(std::wstring::npos, tips.back().find(kBlocked));
-    DestroyWindow(g_hElevated);
+    DestroyWindow(hElevated);
 
-    ASSERT_FALSE(trayMessages.empty());
-    EXPECT_EQ((DWORD)NIM_ADD, trayMessages[0]);
+    EXPECT_EQ((DWORD)NIM_ADD, trayMessages.at(0));
     SendMessageW(hMain, WM_SYSCOMMAND, SC_MINIMIZE, 0);
     EXPECT_FALSE(IsWindowVisible(hMain));
     SendMessageW(hMain, WM_APP_TRAY, 0, WM_LBUTTONUP);

@@ -171,6 +171,8 @@ void ZanTest::SetUp() {
     ui.pfnGetSaveFileName = AnswerSave;
     ui.pfnTrackMenu = AnswerMenu;
     ui.pfnNotifyIcon = RecordTray;
+    ui.pfnWindowElevation = [](HWND hWnd) { return hWnd && hWnd == g_pTest->hElevated ? 1 : 0; };
+    ui.pfnSelfElevation = [] { return 0; };
     SetUiSeam(&ui);
     SetForegroundProgramProc(AnswerForeground);
     ResetProgramState();
@@ -223,9 +225,6 @@ void ZanTest::Restart(const std::wstring &commandLine) {
         ASSERT_TRUE(Close(IDNO));
     boxes.clear();
     fileDialogs.clear();
-    trayMessages.clear();
-    tips.clear();
-    balloons.clear();
     ResetProgramState();
     Start(commandLine);
 }

@@ -69,7 +69,7 @@ public:
     std::wstring ReadIniValue(const wchar_t *key);
 
     void Start(const std::wstring &commandLine = L"");
-    // Closes the window if open, forgets what was recorded, and starts anew.
+    // Closes the window if open, forgets the boxes and file dialogs, and starts anew.
     void Restart(const std::wstring &commandLine = L"");
     // WM_CLOSE answering the unsaved-changes question with `answer` (any other box: OK);
     // true when it closed.
@@ -112,6 +112,7 @@ public:
 
     std::wstring foregroundName;
     DWORD dwForegroundProcess = 0;
+    HWND hElevated = NULL;   // the one window whose program runs elevated (Zan itself does not)
 
     std::wstring dir, ini, cwd;   // cwd: the current directory before the test, restored after
     HWND hMain = NULL;
