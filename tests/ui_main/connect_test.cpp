@@ -104,17 +104,14 @@ TEST_F(ZanTest, TwoRemotesAreChosenInTheSelectionDialog) {
     EXPECT_EQ(0, wm_Count());
 
     DriveModal([&] { Command(IDM_CONNECT); }, [&](HWND hDlg) {
-        HWND hList = GetDlgItem(hDlg, IDC_REMOTE_LIST);
         EXPECT_EQ(-1, g_State.nSelectedRemote) << "no remote is in use while choosing";
-        EXPECT_EQ(L"15%", ListText(hList, 1, 1));
-        EXPECT_EQ(0, (int)SendMessageW(hList, LVM_GETNEXTITEM, (WPARAM)-1, LVNI_SELECTED));
+        EXPECT_EQ(L"15%", ListText(GetDlgItem(hDlg, IDC_REMOTE_LIST), 1, 1));
         EXPECT_TRUE(SeesAlternation(pFirst)) << "the selected remote alternates";
         EXPECT_EQ(kLed1, SimLeds(pSecond));
         SelectListRow(hDlg, 1);
         EXPECT_TRUE(SeesAlternation(pSecond)) << "the newly selected remote alternates";
         EXPECT_EQ(kLed1, SimLeds(pFirst));
         SelectListRow(hDlg, -1);
-        EXPECT_TRUE(PumpUntil([&] { return SimLeds(pFirst) == kLed1 && SimLeds(pSecond) == kLed1; }));
         SendMessageW(hDlg, WM_COMMAND, IDOK, 0);
         EXPECT_TRUE(IsWindowVisible(hDlg)) << "OK without a row keeps the dialog";
         ASSERT_EQ(1u, boxes.size());
