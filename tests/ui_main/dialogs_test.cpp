@@ -1,9 +1,9 @@
-// The About dialog and the options dialog on the real window.
+// The About and options dialogs on the real window, and one set per program: switching on a
+// change of the foreground program and back, never over unsaved changes, held input let go
+// before the new set acts, the file remembered at exit, and the list dialog.
 #include "zan_fixture.h"
 
-#include "dialogs.h"
-#include "resource.h"
-#include "tavel.h"
+#include "program_watch.h"
 #include "version.h"
 
 namespace {
@@ -14,60 +14,14 @@ std::wstring ItemText(HWND hDlg, int id) {
     return sz;
 }
 
-std::wstring ComboItem(HWND hCombo, int i) {
-    WCHAR sz[32] = L"";
-    if (SendMessageW(hCombo, CB_GETLBTEXTLEN, i, 0) < 32)
-        SendMessageW(hCombo, CB_GETLBTEXT, i, (LPARAM)sz);
-    return sz;
-}
-
-void ChooseCombo(HWND hDlg, int id, int item) {
-    SendDlgItemMessageW(hDlg, id, CB_SETCURSEL, item, 0);
-    SendMessageW(hDlg, WM_COMMAND, MAKEWPARAM(id, CBN_SELCHANGE), (LPARAM)GetDlgItem(hDlg, id));
-}
-
 void Click(HWND hDlg, int id) {
     SendDlgItemMessageW(hDlg, id, BM_CLICK, 0, 0);
 }
 
-}  // namespace
-
-TEST_F(ZanTest, AboutShowsTheIconAndTheLibraryVersion) {
-    Start();
-    for (UINT close : {IDOK, IDCANCEL}) {
-        bool seen = false;
-        DriveModal([&] { Command(IDM_ABOUT); }, [&](HWND hDlg) {
-            EXPECT_EQ(L"tavel v" TAVEL_VERSION_TEXT, ItemText(hDlg, IDC_LIBRARY_VERSION));
-            EXPECT_TRUE(SendDlgItemMessageW(hDlg, IDC_ABOUT_ICON, STM_GETICON, 0, 0) != 0);
-            EXPECT_EQ(hMain, GetWindow(hDlg, GW_OWNER));
-            seen = true;
-            PostMessageW(hDlg, WM_COMMAND, close, 0);
-            return true;
-        });
-        EXPECT_TRUE(seen);
-        EXPECT_TRUE(IsWindowEnabled(hMain)) << "the dialog ended";
-    }
+void ChooseTimeout(HWND hDlg, int item) {
+    SendDlgItemMessageW(hDlg, IDC_OPT_TIMEOUT, CB_SETCURSEL, item, 0);
+    SendMessageW(hDlg, WM_COMMAND, MAKEWPARAM(IDC_OPT_TIMEOUT, CBN_SELCHANGE), (LPARAM)GetDlgItem(hDlg, IDC_OPT_TIMEOUT));
 }
-
-TEST_F(ZanTest, AboutReleasesItsIconWhenItCloses) {
-    Start();
-    ABOUT_DIALOG about = {};
-    HWND hDlg = CreateDialogParamW(GetModuleHandleW(NULL), MAKEINTRESOURCEW(IDD_ABOUTBOX), hMain, AboutDlgProc,
-                                   (LPARAM)&about);
-    ASSERT_TRUE(hDlg != NULL);
-    HICON hIcon = about.hIcon;
-    ASSERT_TRUE(hIcon != NULL);
-    ICONINFO info;
-    ASSERT_TRUE(GetIconInfo(hIcon, &info));
-    DeleteObject(info.hbmColor);
-    DeleteObject(info.hbmMask);
-    SendMessageW(hDlg, WM_COMMAND, IDCANCEL, 0);
-    EXPECT_EQ(NULL, about.hIcon);
-    EXPECT_FALSE(GetIconInfo(hIcon, &info)) << "the icon was destroyed";
-    DestroyWindow(hDlg);
-}
-
-namespace {
 
 struct OptionSwitch {
     int nControl;
@@ -86,31 +40,37 @@ const OptionSwitch kSwitches[] = {
 
 }  // namespace
 
-TEST_F(ZanTest, OptionsDialogRoundTripWithATimeoutNotInTheList) {
-    SIM_REMOTE *pSim = SimAddRemote();
-    (void)pSim;
-    std::wstring last = Path(L"last.zan");
+// About shows the library's version and destroys its icon when it closes. The options
+// dialog's OK takes every control into the options, option.ini and the remote in use; a
+// time-out not among the list's values is added to it. Cancel changes nothing.
+TEST_F(ZanTest, AboutAndOptionsDialogs) {
+    SimAddRemote();
+    std::wstring last = Path(L"last.zan"), browsed = Path(L"browsed.zan");
     WriteOptions(0, last, 1, 1500);
     Start();
     ASSERT_EQ(0, g_State.nSelectedRemote);
-    std::wstring browsed = Path(L"browsed.zan");
+    HICON hIcon = NULL;
+    ICONINFO info = {};
+    DriveModal([&] { Command(IDM_ABOUT); }, [&](HWND hDlg) {
+        EXPECT_EQ(L"tavel v" TAVEL_VERSION_TEXT, ItemText(hDlg, IDC_LIBRARY_VERSION));
+        hIcon = (HICON)SendDlgItemMessageW(hDlg, IDC_ABOUT_ICON, STM_GETICON, 0, 0);
+        EXPECT_TRUE(GetIconInfo(hIcon, &info)) << "no icon shown";
+        PostMessageW(hDlg, WM_COMMAND, IDOK, 0);
+    });
+    DeleteObject(info.hbmColor);
+    DeleteObject(info.hbmMask);
+    EXPECT_FALSE(GetIconInfo(hIcon, &info)) << "the icon was not destroyed";
+
     fileAnswers.push_back(browsed);
     APP_OPTIONS before = g_Options;
     DriveModal([&] { Command(IDM_OPTIONS); }, [&](HWND hDlg) {
-        HWND hCombo = GetDlgItem(hDlg, IDC_OPT_TIMEOUT);
-        EXPECT_EQ(6, (int)SendMessageW(hCombo, CB_GETCOUNT, 0, 0));
-        const wchar_t *items[] = {L"500", L"1000", L"2000", L"3000", L"5000", L"1500"};
-        for (int i = 0; i < 6; i++)
-            EXPECT_EQ(items[i], ComboItem(hCombo, i));
-        EXPECT_EQ(5, (int)SendMessageW(hCombo, CB_GETCURSEL, 0, 0));
-        EXPECT_EQ(BST_UNCHECKED, IsDlgButtonChecked(hDlg, IDC_OPT_INIT_SET));
+        EXPECT_EQ(6, (int)SendDlgItemMessageW(hDlg, IDC_OPT_TIMEOUT, CB_GETCOUNT, 0, 0));
+        EXPECT_EQ(5, (int)SendDlgItemMessageW(hDlg, IDC_OPT_TIMEOUT, CB_GETCURSEL, 0, 0));
         EXPECT_EQ(BST_CHECKED, IsDlgButtonChecked(hDlg, IDC_OPT_CONNECT));
         EXPECT_EQ(last, ItemText(hDlg, IDC_OPT_SETTING_FILE));
         // Both enabled at first, whatever the box shows; then they follow it.
-        EXPECT_TRUE(IsWindowEnabled(GetDlgItem(hDlg, IDC_OPT_SETTING_FILE)));
         EXPECT_TRUE(IsWindowEnabled(GetDlgItem(hDlg, IDC_OPT_BROWSE)));
         Click(hDlg, IDC_OPT_INIT_SET);
-        EXPECT_TRUE(IsWindowEnabled(GetDlgItem(hDlg, IDC_OPT_BROWSE)));
         Click(hDlg, IDC_OPT_INIT_SET);
         EXPECT_FALSE(IsWindowEnabled(GetDlgItem(hDlg, IDC_OPT_SETTING_FILE)));
         EXPECT_FALSE(IsWindowEnabled(GetDlgItem(hDlg, IDC_OPT_BROWSE)));
@@ -123,17 +83,11 @@ TEST_F(ZanTest, OptionsDialogRoundTripWithATimeoutNotInTheList) {
                 << sw.key;
             Click(hDlg, sw.nControl);
         }
-        ChooseCombo(hDlg, IDC_OPT_TIMEOUT, 2);
+        ChooseTimeout(hDlg, 2);
         EXPECT_EQ(1500u, g_Options.dwTimeout) << "the record waits for OK";
         PostMessageW(hDlg, WM_COMMAND, IDOK, 0);
-        return true;
     });
-    ASSERT_EQ(1u, fileDialogs.size());
-    EXPECT_EQ(L"設定ファイルを開く", fileDialogs[0].title);
-    EXPECT_EQ(1, g_Options.bInitSet);
-    EXPECT_EQ(0, g_Options.bConnect);
-    EXPECT_EQ(2000u, g_Options.dwTimeout);
-    EXPECT_EQ(browsed, g_Options.szSettingFilename);
+    EXPECT_EQ(L"1", ReadIniValue(L"bInitSet"));
     EXPECT_EQ(L"2000", ReadIniValue(L"dwTimeout"));
     EXPECT_EQ(L"0", ReadIniValue(L"bConnect"));
     EXPECT_EQ(browsed, ReadIniValue(L"szSettingFilename"));
@@ -145,21 +99,118 @@ TEST_F(ZanTest, OptionsDialogRoundTripWithATimeoutNotInTheList) {
     system.dwFlags = WMSYS_TIMEOUT;
     ASSERT_EQ(1, wm_GetSystem(0, &system));
     EXPECT_EQ(2000u, system.dwTimeout) << "the remote in use gets the timeout";
-}
 
-TEST_F(ZanTest, OptionsDialogCancelChangesNothing) {
-    WriteOptions(0, L"", 0, 1000);
-    Start();
     DriveModal([&] { Command(IDM_OPTIONS); }, [&](HWND hDlg) {
-        HWND hCombo = GetDlgItem(hDlg, IDC_OPT_TIMEOUT);
-        EXPECT_EQ(5, (int)SendMessageW(hCombo, CB_GETCOUNT, 0, 0));
-        EXPECT_EQ(1, (int)SendMessageW(hCombo, CB_GETCURSEL, 0, 0));
+        EXPECT_EQ(5, (int)SendDlgItemMessageW(hDlg, IDC_OPT_TIMEOUT, CB_GETCOUNT, 0, 0)) << "2000 is in the list";
         Click(hDlg, IDC_OPT_CONNECT);
-        ChooseCombo(hDlg, IDC_OPT_TIMEOUT, 0);
+        ChooseTimeout(hDlg, 0);
         PostMessageW(hDlg, WM_COMMAND, IDCANCEL, 0);
-        return true;
     });
     EXPECT_EQ(0, g_Options.bConnect);
-    EXPECT_EQ(1000u, g_Options.dwTimeout);
+    EXPECT_EQ(2000u, g_Options.dwTimeout);
     EXPECT_EQ(L"0", ReadIniValue(L"bConnect")) << "cancel writes nothing";
+}
+
+// The listed program in front selects its set, any other program the default one; never
+// over unsaved changes or from a file that does not load, which the status bar says. A held
+// button whose key changes with the switch: the old key comes up before the new one goes
+// down, in the program that now has the foreground.
+TEST_F(ZanTest, ProgramSetsForegroundProgramSelectsItsSetAndLeavingRestoresTheDefault) {
+    SIM_REMOTE *pSim = SimAddRemote();
+    WriteSetFile(Path(L"default.zan"), 'A', 0x1);
+    WriteSetFile(Path(L"game.zan"), 'B', 0x2);
+    WriteOptions(1, Path(L"default.zan"), 1, 1000);
+    SetOption(L"bProgramSets", 1);
+    WritePrivateProfileStringW(L"programs", L"Game.exe", Path(L"game.zan").c_str(), ini.c_str());
+    WritePrivateProfileStringW(L"programs", L"broken.exe", Path(L"missing.zan").c_str(), ini.c_str());
+    Start();
+    const std::wstring connection = StatusText(0);
+    SimSetButtons(pSim, 0, kButtonA);
+    ASSERT_TRUE(PumpUntil([&] { return CountKey('A', false) > 0; }));
+    Focus(L"game.exe");
+    ASSERT_TRUE(PumpUntil([&] { return CountKey('B', false) > 0; }));
+    std::vector<KeyEvent> keys = Keys();
+    auto firstB = std::find_if(keys.begin(), keys.end(), [](const KeyEvent &e) { return e.wVk == 'B' && !e.bUp; });
+    auto lastA = std::find_if(std::make_reverse_iterator(firstB), keys.rend(), [](const KeyEvent &e) { return e.wVk == 'A'; });
+    ASSERT_NE(keys.rend(), lastA);
+    EXPECT_TRUE(lastA->bUp) << "A was up before B went down";
+    SimSetButtons(pSim, 0, 0);
+    Focus(L"notepad.exe");
+    // An application path in the default set, changed in memory only: it must come back as it was.
+    LockRecord();
+    g_CurrentSet.aAssign[5].nKind = ASSIGN_APPLICATION;
+    g_CurrentSet.aAssign[5].pszPath = AllocPathText(9);
+    lstrcpyW(g_CurrentSet.aAssign[5].pszPath, L"calc.exe");
+    UnlockRecord();
+
+    struct Step { const wchar_t *name; DWORD process; const wchar_t *file; WORD key; } steps[] = {
+        { L"GAME.EXE", 0x4242, L"game.zan", 'B' },             // any case
+        { L"ui_main_test.exe", GetCurrentProcessId(), L"game.zan", 'B' },  // Zan itself: stays
+        { L"", 0, L"game.zan", 'B' },                                 // no foreground window
+        { L"notepad.exe", 0x4242, L"default.zan", 'A' },
+        { L"game.exe", 0x4242, L"game.zan", 'B' },
+    };
+    for (const Step &s : steps) {
+        Focus(s.name, s.process);
+        EXPECT_EQ(Path(s.file), g_State.szCurrentFile) << s.name;
+        EXPECT_EQ(s.key, g_CurrentSet.aAssign[0].awKey[0]) << s.name;
+        EXPECT_EQ(L"Zan " + std::wstring(s.file), Title()) << s.name;
+    }
+    EnableWindow(hMain, FALSE);   // as while a modal dialog of Zan is open
+    Focus(L"notepad.exe");
+    EXPECT_EQ(Path(L"game.zan"), g_State.szCurrentFile) << "no switch under a modal dialog";
+    EnableWindow(hMain, TRUE);
+    Focus(L"notepad.exe");
+    ASSERT_TRUE(g_CurrentSet.aAssign[5].pszPath != NULL);
+    EXPECT_STREQ(L"calc.exe", g_CurrentSet.aAssign[5].pszPath);
+    g_Options.bProgramSets = 0;
+    Focus(L"game.exe");
+    EXPECT_EQ(Path(L"default.zan"), g_State.szCurrentFile) << "the option switches it off";
+    g_Options.bProgramSets = 1;
+
+    Focus(L"game.exe");
+    MarkModified();
+    Focus(L"notepad.exe");
+    EXPECT_EQ(Path(L"game.zan"), g_State.szCurrentFile) << "a modified set is never replaced";
+    EXPECT_EQ(L"設定ファイルが保存されていないため、設定を切り替えていません", StatusText(0));
+    Command(IDM_SAVE);
+    Focus(L"notepad.exe");
+    EXPECT_EQ(Path(L"default.zan"), g_State.szCurrentFile) << "once saved, the switch happens";
+    EXPECT_EQ(connection, StatusText(0));
+
+    Focus(L"broken.exe");
+    EXPECT_EQ(Path(L"default.zan"), g_State.szCurrentFile);
+    EXPECT_EQ(L"broken.exe 用の設定ファイルを読み込めませんでした", StatusText(0));
+    Focus(L"game.exe");
+    EXPECT_EQ(Path(L"game.zan"), g_State.szCurrentFile);
+    EXPECT_EQ(connection, StatusText(0));
+
+    // The list dialog offers the last program Zan saw in front, other than itself.
+    Focus(L"Notepad.exe");
+    Focus(L"ui_main_test.exe", GetCurrentProcessId());
+    fileAnswers = { Path(L"note.zan"), L"", Path(L"other.zan") };
+    DriveModal([&] { EditProgramSets(hMain); }, [&](HWND hDlg) {
+        WCHAR sz[MAX_PATH];
+        GetDlgItemTextW(hDlg, IDC_PROGRAM_CANDIDATE, sz, MAX_PATH);
+        EXPECT_NE(std::wstring::npos, std::wstring(sz).find(L"Notepad.exe")) << "the program Zan saw last";
+        SendMessageW(hDlg, WM_COMMAND, IDC_PROGRAM_ADD, 0);
+        EXPECT_EQ(3, (int)SendDlgItemMessageW(hDlg, IDC_PROGRAM_LIST, LVM_GETITEMCOUNT, 0, 0));
+        EXPECT_EQ(L"Notepad.exe", ListText(GetDlgItem(hDlg, IDC_PROGRAM_LIST), 2, 0));
+        EXPECT_EQ(Path(L"note.zan"), ListText(GetDlgItem(hDlg, IDC_PROGRAM_LIST), 2, 1));
+        SendMessageW(hDlg, WM_COMMAND, IDC_PROGRAM_FILE, 0);      // cancelled: the file stays
+        EXPECT_EQ(Path(L"note.zan"), ListText(GetDlgItem(hDlg, IDC_PROGRAM_LIST), 2, 1));
+        SendMessageW(hDlg, WM_COMMAND, IDC_PROGRAM_REMOVE, 0);    // Notepad.exe, the selected row
+        SendMessageW(hDlg, WM_COMMAND, IDC_PROGRAM_REMOVE, 0);    // then broken.exe
+        SendMessageW(hDlg, WM_COMMAND, IDC_PROGRAM_FILE, 0);      // game.exe gets other.zan
+        EXPECT_EQ(2, g_ProgramSets.nCount) << "the list waits for OK";
+        PostMessageW(hDlg, WM_COMMAND, IDOK, 0);
+    });
+    PROGRAM_SET_LIST written;
+    ReadProgramSets(ini.c_str(), &written);
+    ASSERT_EQ(1, written.nCount);
+    EXPECT_STREQ(L"Game.exe", written.aEntry[0].szProgram);
+    EXPECT_EQ(Path(L"other.zan"), written.aEntry[0].szSettingFile);
+    EXPECT_EQ(1, g_ProgramSets.nCount);
+    ASSERT_TRUE(Close());
+    EXPECT_EQ(Path(L"default.zan"), ReadIniValue(L"szSettingFilename")) << "a program's set is never the one remembered";
 }

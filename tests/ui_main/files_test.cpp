@@ -1,17 +1,12 @@
-// Open, save, save as, dropped files and the unsaved-changes question.
+// Open, save, save as, dropped files, and no edit lost: every slot edit marks the set;
+// close, open, drop and the session's end go on after the save question only when the
+// save succeeded; a relative file stays where it was named.
 #include "zan_fixture.h"
 
-#include "resource.h"
 #include "setting_file.h"
+#include "slot_button.h"
 
 namespace {
-
-const wchar_t kLoadFailed[] = L"設定ファイルの読み込みに失敗しました";
-const wchar_t kFilter[] = L"設定ファイル(*.zan)|*.zan|";
-
-bool FileExists(const std::wstring &path) {
-    return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
-}
 
 void WriteText(const std::wstring &path, const char *text) {
     HANDLE h = CreateFileW(path.c_str(), GENERIC_WRITE, 0, NULL, CREATE_ALWAYS, 0, NULL);
@@ -20,114 +15,57 @@ void WriteText(const std::wstring &path, const char *text) {
     CloseHandle(h);
 }
 
-DWORD FileSize(const std::wstring &path) {
-    WIN32_FILE_ATTRIBUTE_DATA data = {};
-    GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data);
-    return data.nFileSizeLow;
+HWND Slot(int n) { return GetDlgItem(g_App.ahPage[PAGE_REMOTE], ASSIGN_FIRST_CONTROL_ID + n); }
+
+// Press on one slot button, release on another (a drag) or on the same one (a right click).
+void Gesture(int nFrom, int nTo, bool bRight, int nMenuAnswer = 0) {
+    g_pTest->menuAnswers = {nMenuAnswer};
+    SendMessageW(Slot(nFrom), bRight ? WM_RBUTTONDOWN : WM_LBUTTONDOWN, 0, 0);
+    if (nFrom != nTo)
+        SendMessageW(Slot(nFrom), WM_MOUSELEAVE, 0, 0);
+    SendMessageW(Slot(nTo), bRight ? WM_RBUTTONUP : WM_LBUTTONUP, 0, 0);
 }
 
 }  // namespace
 
-TEST_F(ZanTest, OpenLoadsTheChosenFileAndNamesTheWindow) {
-    std::wstring file = Path(L"open me.zan");
-    WriteSetFile(file, 'O', 0x5);
-    Start();
-    fileAnswers.push_back(file);
-    Command(IDM_OPEN);
-    ASSERT_EQ(1u, fileDialogs.size());
-    EXPECT_FALSE(fileDialogs[0].bSave);
-    EXPECT_EQ(L"設定ファイルを開く", fileDialogs[0].title);
-    EXPECT_EQ(kFilter, fileDialogs[0].filter);
-    EXPECT_FALSE(fileDialogs[0].bOwner);
-    EXPECT_EQ((DWORD)(OFN_FILEMUSTEXIST | OFN_HIDEREADONLY),
-              fileDialogs[0].dwFlags & (OFN_FILEMUSTEXIST | OFN_HIDEREADONLY));
-    EXPECT_EQ(file, g_State.szCurrentFile);
-    EXPECT_EQ('O', g_CurrentSet.aAssign[0].awKey[0]);
-    EXPECT_EQ(L"Zan open me.zan", Title());
-    EXPECT_EQ(BST_CHECKED, (int)SendDlgItemMessageW(g_App.ahPage[PAGE_OPTIONS], IDC_LED3, BM_GETCHECK, 0, 0));
-}
-
-TEST_F(ZanTest, OpenFailureShowsTheMessageAndKeepsEverything) {
-    std::wstring good = Path(L"good.zan");
-    WriteSetFile(good, 'G', 0x1);
-    std::wstring bad = Path(L"bad.zan");
-    WriteText(bad, "not a settings file");
-    Start((L"\"" + good + L"\"").c_str());
-    MarkModified();
-    ASSERT_EQ(L"Zan good.zan (*)", Title());
-    boxAnswers.push_back(IDNO);     // the unsaved-changes question
-    fileAnswers.push_back(bad);
-    Command(IDM_OPEN);
-    ASSERT_EQ(2u, boxes.size());
-    EXPECT_EQ(kLoadFailed, boxes[1].text);
-    EXPECT_EQ(L"Zan", boxes[1].caption);
-    EXPECT_EQ((UINT)MB_OK, boxes[1].uType);
-    EXPECT_EQ(hMain, boxes[1].hOwner);
-    EXPECT_EQ(good, g_State.szCurrentFile);
-    EXPECT_EQ(1, g_State.bModified);
-    EXPECT_EQ('G', g_CurrentSet.aAssign[0].awKey[0]);
-    EXPECT_EQ(L"Zan good.zan (*)", Title());
-}
-
-TEST_F(ZanTest, OpenCancelledAtTheQuestionOrTheDialogChangesNothing) {
-    Start();
-    MarkModified();
-    boxAnswers.push_back(IDCANCEL);
-    Command(IDM_OPEN);
-    EXPECT_TRUE(fileDialogs.empty()) << "Cancel stops before the dialog";
-    boxAnswers.push_back(IDNO);
-    Command(IDM_OPEN);                // the file dialog is cancelled
-    EXPECT_EQ(1u, fileDialogs.size());
-    EXPECT_EQ(2u, boxes.size());
-    EXPECT_EQ(L"Zan (未保存)新規設定ファイル (*)", Title());
-}
-
-TEST_F(ZanTest, SaveOfAnUnnamedSetGoesToSaveAs) {
-    Start();
-    MarkModified();
-    std::wstring chosen = Path(L"first");
-    fileAnswers.push_back(chosen);
-    Command(IDM_SAVE);
-    ASSERT_EQ(1u, fileDialogs.size());
-    EXPECT_TRUE(fileDialogs[0].bSave);
-    EXPECT_EQ(L"名前を付けて保存", fileDialogs[0].title);
-    EXPECT_EQ(kFilter, fileDialogs[0].filter);
-    EXPECT_EQ(0u, fileDialogs[0].dwFlags & OFN_FILEMUSTEXIST);
-    EXPECT_TRUE(FileExists(chosen + L".zan"));
-    EXPECT_EQ(chosen + L".zan", g_State.szCurrentFile);
-    EXPECT_EQ(L"Zan first.zan", Title());
-}
-
-TEST_F(ZanTest, SaveWritesTheCurrentFileAndClearsTheMark) {
-    std::wstring file = Path(L"current.zan");
-    WriteSetFile(file, 'C', 0x1);
-    Start((L"\"" + file + L"\"").c_str());
-    LockRecord();
-    g_CurrentSet.aAssign[5].nKind = ASSIGN_MOUSE;
-    UnlockRecord();
-    MarkModified();
-    Command(IDM_SAVE);
-    EXPECT_TRUE(fileDialogs.empty());
-    EXPECT_EQ(L"Zan current.zan", Title());
-    ASSIGNMENT_SET check;
-    InitAssignmentSet(&check);
-    ASSERT_TRUE(LoadSettingFile(file.c_str(), &check, 1));
-    EXPECT_EQ(ASSIGN_MOUSE, check.aAssign[5].nKind);
-    ReleaseAssignmentPaths(&check);
-}
-
-TEST_F(ZanTest, SaveAfterTheFileWasDeletedWritesNothingReportsItAndKeepsTheMark) {
-    std::wstring file = Path(L"doomed.zan");
-    WriteSetFile(file, 'D', 0x1);
-    Start((L"\"" + file + L"\"").c_str());
-    MarkModified();
-    ASSERT_TRUE(DeleteFileW(file.c_str()));
-    Command(IDM_SAVE);
-    EXPECT_FALSE(FileExists(file));
-    ASSERT_EQ(1u, boxes.size());
-    EXPECT_EQ(0u, boxes[0].text.find(L"設定ファイルを保存できませんでした。\n" + file + L"\n")) << boxes[0].text;
-    EXPECT_EQ(hMain, boxes[0].hOwner);
-    EXPECT_EQ(L"Zan doomed.zan (*)", Title());
+// A file chosen in the open dialog, or the first settings file among dropped ones, becomes
+// the current set and names the window. A file that does not load, or a drop without a
+// ".zan" file, shows the failure, owned by the window, and keeps the set, its name and mark.
+TEST_F(ZanTest, OpenAndDropLoadASettingsFileOrKeepEverything) {
+    WriteSetFile(Path(L"good.zan"), 'G', 0x1);
+    WriteSetFile(Path(L"three.zan"), 'T', 0x5);
+    WriteText(Path(L"one.txt"), "x");
+    WriteText(Path(L"bad.zan"), "not a settings file");
+    // Files with a settings file's content under names Zan does not take.
+    ASSERT_TRUE(CopyFileW(Path(L"good.zan").c_str(), Path(L"upper.ZAN").c_str(), FALSE));
+    ASSERT_TRUE(CopyFileW(Path(L"good.zan").c_str(), Path(L"set.zan.txt").c_str(), FALSE));
+    const struct {
+        const wchar_t *opened;   // NULL: dropped
+        std::vector<std::wstring> dropped;
+        bool bLoads;
+    } cases[] = {
+        {L"three.zan", {}, true}, {nullptr, {Path(L"one.txt"), Path(L"three.zan")}, true},
+        {L"bad.zan", {}, false}, {nullptr, {Path(L"upper.ZAN")}, false},
+        {nullptr, {Path(L"set.zan.txt")}, false},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.opened ? c.opened : c.dropped.back().c_str());
+        Restart(Quoted(L"good.zan"));
+        MarkModified();
+        boxAnswers.push_back(IDNO);   // the unsaved-changes question
+        if (c.opened) {
+            fileAnswers.push_back(Path(c.opened));
+            Command(IDM_OPEN);
+        } else {
+            Drop(c.dropped);
+        }
+        ASSERT_FALSE(boxes.empty());
+        EXPECT_EQ(c.bLoads ? kSaveQuestion : kLoadFailed, boxes.back().text);
+        EXPECT_EQ(c.bLoads ? NULL : hMain, boxes.back().hOwner);
+        EXPECT_EQ(Path(c.bLoads ? L"three.zan" : L"good.zan"), g_State.szCurrentFile);
+        EXPECT_EQ(c.bLoads ? 'T' : 'G', g_CurrentSet.aAssign[0].awKey[0]);
+        EXPECT_EQ(c.bLoads ? L"Zan three.zan" : L"Zan good.zan (*)", Title());
+    }
 }
 
 // After save-as the new file is the current one: the title, the next save and option.ini
@@ -138,33 +76,26 @@ TEST_F(ZanTest, SaveAsAdoptsTheNewFileAndAsksBeforeReplacingAnother) {
     std::wstring chosen = Path(L"copy.txt"), saved = Path(L"copy.zan");
     WriteText(chosen, "keep me");
     WriteOptions(1, file, 0, 1000);
-    Start((L"\"" + file + L"\"").c_str());
+    Start(Quoted(L"earlier.zan"));
     MarkModified();
     fileAnswers.push_back(chosen);
     Command(IDM_SAVE_AS);
     ASSERT_EQ(1u, fileDialogs.size());
     EXPECT_NE(0u, fileDialogs[0].dwFlags & OFN_NOCHANGEDIR);
     EXPECT_TRUE(boxes.empty()) << "copy.zan did not exist: nothing to ask";
-    EXPECT_TRUE(FileExists(saved));
-    EXPECT_EQ(7u, FileSize(chosen)) << "the chosen name itself is left untouched";
+    EXPECT_EQ(-1, KeyInFile(chosen)) << "the chosen name itself is left untouched";
     EXPECT_EQ(saved, g_State.szCurrentFile);
     EXPECT_EQ(L"Zan copy.zan", Title());
 
-    LockRecord();
-    g_CurrentSet.aAssign[0].awKey[0] = 'N';
-    UnlockRecord();
+    AssignKey(0, 'N');
     MarkModified();
     Command(IDM_SAVE);
-    ASSIGNMENT_SET check;
-    InitAssignmentSet(&check);
-    ASSERT_TRUE(LoadSettingFile(saved.c_str(), &check, 1));
-    EXPECT_EQ('N', check.aAssign[0].awKey[0]) << "the next save writes the new file";
-    ASSERT_TRUE(LoadSettingFile(file.c_str(), &check, 1));
-    EXPECT_EQ('E', check.aAssign[0].awKey[0]) << "the earlier file is left alone";
+    EXPECT_EQ('N', KeyInFile(saved)) << "the next save writes the new file";
+    EXPECT_EQ('E', KeyInFile(file)) << "the earlier file is left alone";
 
     // copy.zan exists now: the same choice asks, and No goes back to the dialog (cancelled).
+    AssignKey(0, 'R');
     MarkModified();
-    DWORD cbBefore = FileSize(saved);
     fileAnswers.push_back(chosen);
     boxAnswers.push_back(IDNO);
     Command(IDM_SAVE_AS);
@@ -172,101 +103,122 @@ TEST_F(ZanTest, SaveAsAdoptsTheNewFileAndAsksBeforeReplacingAnother) {
     ASSERT_EQ(1u, boxes.size());
     EXPECT_EQ(saved + L" は既にあります。\n置き換えますか？", boxes[0].text);
     EXPECT_EQ(hMain, boxes[0].hOwner);
-    EXPECT_EQ((UINT)(MB_YESNO | MB_ICONEXCLAMATION), boxes[0].uType);
-    EXPECT_EQ(cbBefore, FileSize(saved));
+    EXPECT_EQ('N', KeyInFile(saved));
     EXPECT_EQ(L"Zan copy.zan (*)", Title());
     Command(IDM_SAVE);
     EXPECT_TRUE(Close(IDNO));
     EXPECT_EQ(saved, ReadIniValue(L"szSettingFilename"));
 }
 
-TEST_F(ZanTest, DropLoadsTheFirstSettingsFileAmongTheDropped) {
-    std::wstring text = Path(L"one.txt"), other = Path(L"two.ini"), set = Path(L"three.zan");
-    WriteText(text, "x");
-    WriteText(other, "y");
-    WriteSetFile(set, 'T', 0x2);
-    Start();
-    Drop({text, other, set});
-    EXPECT_TRUE(boxes.empty());
-    EXPECT_EQ(set, g_State.szCurrentFile);
-    EXPECT_EQ('T', g_CurrentSet.aAssign[0].awKey[0]);
-    EXPECT_EQ(L"Zan three.zan", Title());
-}
-
-struct DropFailureCase {
-    const char *name;
-    const wchar_t *file;   // NULL: nothing dropped
-};
-
-class DropFailureTest : public ZanTest, public ::testing::WithParamInterface<DropFailureCase> {};
-
-TEST_P(DropFailureTest, ShowsTheLoadFailureAndKeepsTheSet) {
-    std::vector<std::wstring> files;
-    if (GetParam().file) {
-        files.push_back(Path(GetParam().file));
-        WriteSetFile(Path(L"real.zan"), 'R', 0x1);
-        // The dropped file has a settings file's content under its own name.
-        ASSERT_TRUE(CopyFileW(Path(L"real.zan").c_str(), files[0].c_str(), FALSE));
+TEST_F(ZanTest, DragAndMenuEditsMakeCloseOpenAndDropAsk) {
+    const std::pair<const char *, std::function<void()>> edits[] = {
+        {"drag swap", [] { Gesture(0, 1, false); }},
+        {"drag copy", [] { Gesture(0, 1, true, ID_SLOT_COPY); }},
+        {"menu swap", [] { Gesture(0, 0, true, ID_SLOT_SWAP); Gesture(1, 1, true, ID_SLOT_PASTE); }},
+        {"menu copy", [] { Gesture(0, 0, true, ID_SLOT_COPY); Gesture(1, 1, true, ID_SLOT_PASTE); }},
+        {"menu delete", [] { Gesture(0, 0, true, ID_SLOT_DELETE); }},
+        {"menu kind", [] { Gesture(0, 0, true, ID_SLOT_KIND_MOUSE); }},
+    };
+    std::wstring file = Path(L"edited.zan"), other = Path(L"other.zan");
+    WriteSetFile(file, 'E', 0x1);
+    WriteSetFile(other, 'O', 0x1);
+    Start(Quoted(L"edited.zan"));
+    for (const auto &[name, edit] : edits) {
+        SCOPED_TRACE(name);
+        edit();
+        EXPECT_EQ(L"Zan edited.zan (*)", Title());
+        boxes.clear();
+        boxAnswers = {IDCANCEL, IDCANCEL};
+        EXPECT_EQ(-1, (int)SendMessageW(hMain, WM_CLOSE, 0, 0)) << "a cancelled close answers -1";
+        Command(IDM_OPEN);
+        boxAnswers.push_back(IDCANCEL);
+        Drop({other});
+        ASSERT_EQ(4u, boxes.size());   // three questions, and the drop's load failure
+        for (int i = 0; i < 3; i++)
+            EXPECT_EQ(kSaveQuestion, boxes[i].text);
+        EXPECT_TRUE(fileDialogs.empty());
+        EXPECT_EQ(file, g_State.szCurrentFile);
+        // Dropped again without saving: clean for the next edit.
+        boxAnswers.push_back(IDNO);
+        Drop({file});
+        ASSERT_EQ(L"Zan edited.zan", Title());
     }
-    Start();
-    Drop(files);
+}
+
+// Yes to the question, then the save-as dialog cancelled (an unnamed set) or the save
+// failing (the file held by another program, or deleted meanwhile): close, open and drop
+// stay, with the mark, and each failure is reported by the window with the file's name.
+TEST_F(ZanTest, AFailedOrCancelledSaveKeepsTheWindowTheFileAndTheMark) {
+    std::wstring other = Path(L"other.zan");
+    WriteSetFile(other, 'O', 0x1);
+    for (const wchar_t *named : {L"", L"held.zan", L"deleted.zan"}) {
+        SCOPED_TRACE(testing::PrintToString(named));
+        std::wstring file = Path(named);
+        bool bNamed = *named != 0, bHeld = file == Path(L"held.zan");
+        if (bNamed)
+            WriteSetFile(file, 'H', 0x1);
+        Restart(bNamed ? Quoted(named) : L"");
+        AssignKey(0, 'X');
+        MarkModified();
+        HANDLE hOther = bHeld ? CreateFileW(file.c_str(), GENERIC_READ, 0, NULL, OPEN_EXISTING, 0, NULL)
+                              : INVALID_HANDLE_VALUE;
+        if (bNamed && !bHeld) {
+            ASSERT_TRUE(DeleteFileW(file.c_str()));
+        }
+        EXPECT_FALSE(Close(IDYES));
+        boxAnswers.push_back(IDYES);
+        Command(IDM_OPEN);
+        boxAnswers.push_back(IDYES);
+        Drop({other});
+        if (hOther != INVALID_HANDLE_VALUE)
+            CloseHandle(hOther);
+        EXPECT_EQ(1, g_State.bModified);
+        EXPECT_EQ(bNamed ? L"Zan " + std::wstring(named) + L" (*)" : L"Zan (未保存)新規設定ファイル (*)", Title());
+        EXPECT_EQ('X', g_CurrentSet.aAssign[0].awKey[0]) << "nothing was loaded";
+        for (const FileDialogCall &d : fileDialogs)
+            EXPECT_TRUE(d.bSave) << "no open dialog after the save failed";
+        EXPECT_EQ(bNamed ? 0u : 3u, fileDialogs.size());
+        int nSaveFailures = 0;
+        for (const BoxCall &b : boxes) {
+            if (b.text.find(L"設定ファイルを保存できませんでした。\n" + file + L"\n") == 0)
+                nSaveFailures += b.hOwner == hMain;
+        }
+        EXPECT_EQ(bNamed ? 3 : 0, nSaveFailures);
+        EXPECT_EQ(bHeld ? 'H' : -1, KeyInFile(file)) << "the held file stays as it was, a deleted one is not written";
+    }
+}
+
+// A relative file named on the command line is saved to its own folder after a file dialog
+// was used elsewhere. The session's end asks the save question as closing does; a session
+// that ends regardless leaves no time to ask and the file untouched; option.ini keeps the file.
+TEST_F(ZanTest, SessionEndAsksAndARelativeCommandLineFileSavesToItsOwnFolder) {
+    ASSERT_TRUE(CreateDirectoryW(Path(L"a").c_str(), NULL));
+    ASSERT_TRUE(CreateDirectoryW(Path(L"b").c_str(), NULL));
+    WriteSetFile(Path(L"a\\rel.zan"), 'R', 0x1);
+    WriteSetFile(Path(L"b\\rel.zan"), 'B', 0x1);
+    WriteText(Path(L"b\\bad.zan"), "");   // empty: not a settings file
+    WriteOptions(1, L"", 0, 1000);
+    ASSERT_TRUE(SetCurrentDirectoryW(Path(L"a").c_str()));
+    Start(L"rel.zan");
+    EXPECT_EQ(Path(L"a\\rel.zan"), g_State.szCurrentFile);
+    // The user browses to b and picks a file there that does not load.
+    fileAnswers.push_back(Path(L"b\\bad.zan"));
+    Command(IDM_OPEN);
+    boxes.clear();
+    AssignKey(0, 'Q');
+    MarkModified();
+    boxAnswers.push_back(IDCANCEL);
+    EXPECT_FALSE(SendMessageW(hMain, WM_QUERYENDSESSION, 0, 0));
     ASSERT_EQ(1u, boxes.size());
-    EXPECT_EQ(kLoadFailed, boxes[0].text);
-    EXPECT_EQ(hMain, boxes[0].hOwner);
-    EXPECT_EQ(L"", std::wstring(g_State.szCurrentFile));
-    EXPECT_EQ(ASSIGN_DISABLED, g_CurrentSet.aAssign[0].nKind);
-    EXPECT_EQ(L"Zan", Title());
-}
-
-INSTANTIATE_TEST_SUITE_P(Cases, DropFailureTest, ::testing::Values(
-    DropFailureCase{"Nothing", nullptr},
-    DropFailureCase{"CapitalExtension", L"upper.ZAN"},
-    DropFailureCase{"OtherExtension", L"set.zan.txt"}),
-    [](const ::testing::TestParamInfo<DropFailureCase> &info) { return std::string(info.param.name); });
-
-TEST_F(ZanTest, DropWhileModifiedAsksAndCancelShowsTheFailure) {
-    std::wstring set = Path(L"dropped.zan");
-    WriteSetFile(set, 'D', 0x1);
-    Start();
-    MarkModified();
-    boxAnswers.push_back(IDCANCEL);
-    Drop({set});
-    ASSERT_EQ(2u, boxes.size());
-    EXPECT_EQ(L"この設定ファイルは保存されていません\n保存しますか？", boxes[0].text);
-    EXPECT_EQ((UINT)(MB_YESNOCANCEL | MB_ICONQUESTION), boxes[0].uType);
-    EXPECT_EQ(NULL, boxes[0].hOwner);
-    EXPECT_EQ(kLoadFailed, boxes[1].text);
-    EXPECT_EQ(L"", std::wstring(g_State.szCurrentFile));
-    EXPECT_EQ(L"Zan (未保存)新規設定ファイル (*)", Title());
-    // No this time: the drop loads.
-    boxAnswers.push_back(IDNO);
-    Drop({set});
-    EXPECT_EQ(set, g_State.szCurrentFile);
-    EXPECT_EQ(L"Zan dropped.zan", Title());
-}
-
-TEST_F(ZanTest, CloseWithUnsavedChangesCancelKeepsTheWindow) {
-    Start();
-    MarkModified();
-    EXPECT_FALSE(Close(IDCANCEL));
-    EXPECT_TRUE(IsWindow(hMain));
-    boxAnswers.push_back(IDCANCEL);
-    EXPECT_EQ(-1, (int)SendMessageW(hMain, WM_CLOSE, 0, 0)) << "a cancelled close answers -1";
-    EXPECT_EQ(2u, boxes.size());
-}
-
-TEST_F(ZanTest, CloseWithUnsavedChangesYesSavesANamedSet) {
-    std::wstring file = Path(L"named.zan");
-    WriteSetFile(file, 'N', 0x1);
-    Start((L"\"" + file + L"\"").c_str());
-    LockRecord();
-    g_CurrentSet.abLed[3] = 1;
-    UnlockRecord();
-    MarkModified();
-    EXPECT_TRUE(Close(IDYES));
-    ASSIGNMENT_SET check;
-    InitAssignmentSet(&check);
-    ASSERT_TRUE(LoadSettingFile(file.c_str(), &check, 1));
-    EXPECT_EQ(1, check.abLed[3]);
-    ReleaseAssignmentPaths(&check);
+    EXPECT_EQ(kSaveQuestion, boxes[0].text);
+    EXPECT_TRUE(SendMessageW(hMain, WM_QUERYENDSESSION, 0, ENDSESSION_CRITICAL));
+    EXPECT_EQ(1u, boxes.size());
+    EXPECT_EQ('R', KeyInFile(Path(L"a\\rel.zan")));
+    boxAnswers.push_back(IDYES);
+    EXPECT_TRUE(SendMessageW(hMain, WM_QUERYENDSESSION, 0, 0));
+    EXPECT_EQ('Q', KeyInFile(Path(L"a\\rel.zan")));
+    EXPECT_EQ('B', KeyInFile(Path(L"b\\rel.zan")));
+    EXPECT_EQ(L"Zan rel.zan", Title());
+    SendMessageW(hMain, WM_ENDSESSION, TRUE, 0);
+    EXPECT_EQ(Path(L"a\\rel.zan"), ReadIniValue(L"szSettingFilename"));
 }

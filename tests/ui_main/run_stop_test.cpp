@@ -1,212 +1,97 @@
-// Run and stop, the presence timer, and no input left held when the remote goes away.
+// Run and stop, the presence timer, a failed launch, and what the window shows of the
+// remote in use: slot buttons of pressed inputs highlighted, the battery and extension on
+// the options page.
 #include "zan_fixture.h"
 
-#include <shellapi.h>
-
-#include "resource.h"
 #include "input_seam.h"
 #include "main_handlers.h"
-#include "tavel.h"
 
 namespace {
 
-const COLORREF kRed = RGB(255, 0, 0), kBlue = RGB(0, 0, 255), kYellow = RGB(255, 255, 0);
-const BYTE kButtonA = 0x08;   // byte 2 of the core buttons
-
-int Polling(int slot) {
-    WM_SYSTEM system = {};
-    system.dwFlags = WMSYS_AUTOUPDATE;
-    if (wm_GetSystem(slot, &system) != 1)
-        return -1;
-    return system.bAutoUpdate;
-}
-
-void AssignKey(int slot, WORD vk) {
-    LockRecord();
-    ASSIGNMENT &a = g_CurrentSet.aAssign[slot];
-    a.nKind = ASSIGN_KEY;
-    a.nKeyCount = 1;
-    a.awKey[0] = vk;
-    UnlockRecord();
+std::wstring PageText(int id) {
+    WCHAR sz[64] = L"";
+    GetDlgItemTextW(g_App.ahPage[PAGE_OPTIONS], id, sz, 64);
+    return sz;
 }
 
 }  // namespace
 
-// Connects through the selection dialog, choosing the given row.
-void ZanTest::ConnectChoosingRow(int nRow) {
-    DriveModal([&] { Command(IDM_CONNECT); }, [&](HWND hDlg) {
-        HWND hList = GetDlgItem(hDlg, IDC_REMOTE_LIST);
-        LVITEMW item = {};
-        item.stateMask = item.state = LVIS_SELECTED | LVIS_FOCUSED;
-        SendMessageW(hList, LVM_SETITEMSTATE, nRow, (LPARAM)&item);
-        PostMessageW(hDlg, WM_COMMAND, IDOK, 0);
-        return true;
-    });
-}
-
-TEST_F(ZanTest, RunAndStopWithoutRemoteSwapTheMenuAndKeepTheFrameRed) {
-    Start();
-    Command(IDM_STOP);
-    EXPECT_EQ(0, g_State.bRunning);
-    EXPECT_EQ(1, g_App.bPresenceTimer);
-    EXPECT_FALSE(MenuGreyed(IDM_RUN));
-    EXPECT_TRUE(MenuGreyed(IDM_STOP));
-    EXPECT_EQ(kRed, FramePixel());
-    Command(IDM_RUN);
-    EXPECT_EQ(1, g_State.bRunning);
-    EXPECT_EQ(0, g_App.bPresenceTimer);
-    EXPECT_TRUE(MenuGreyed(IDM_RUN));
-    EXPECT_FALSE(MenuGreyed(IDM_STOP));
-    EXPECT_EQ(kRed, FramePixel());
-}
-
-TEST_F(ZanTest, RunAndStopTurnTheFrameAndSlotZerosPolling) {
-    SIM_REMOTE *pSim = SimAddRemote();
+// Run and stop swap the menu items and colour the frame; with a remote, they turn slot 0's
+// polling (nothing shows input here), running sends the set's LEDs, and a disconnection
+// Zan asked for leaves LED 1 on.
+TEST_F(ZanTest, RunAndStopSwapTheMenuTheFrameAndSlotZerosPolling) {
     WriteSetFile(Path(L"leds.zan"), 'A', 0x6);
-    WriteOptions(1, Path(L"leds.zan"), 1, 1000);
-    WritePrivateProfileStringW(L"option", L"bHighlightPressed", L"0", ini.c_str());  // nothing shows input
+    WriteOptions(1, Path(L"leds.zan"), 0, 1000);
+    SetOption(L"bHighlightPressed", 0);
     Start();
-    ASSERT_EQ(0, g_State.nSelectedRemote);
-    EXPECT_EQ(kBlue, FramePixel());
-    Command(IDM_STOP);
-    EXPECT_EQ(kYellow, FramePixel());
-    EXPECT_EQ(0, Polling(0));
-    SimClearOutputs(pSim);
-    Command(IDM_RUN);
-    EXPECT_EQ(kBlue, FramePixel());
-    EXPECT_EQ(1, Polling(0));
+    SIM_REMOTE *pSim = nullptr;
+    const struct {
+        UINT command;
+        bool remote;
+        COLORREF frame;
+        int polling;
+    } steps[] = {
+        {IDM_STOP, false, kRed, -1}, {IDM_RUN, false, kRed, -1},
+        {IDM_STOP, true, kYellow, 0}, {IDM_RUN, true, kBlue, 1},
+    };
+    for (const auto &s : steps) {
+        SCOPED_TRACE(s.command == IDM_RUN ? "run" : "stop");
+        if (s.remote && !pSim) {
+            pSim = SimAddRemote();
+            Command(IDM_CONNECT);
+            ASSERT_EQ(0, g_State.nSelectedRemote);
+            SimClearOutputs(pSim);
+        }
+        Command(s.command);
+        bool bRunning = s.command == IDM_RUN;
+        EXPECT_EQ(!bRunning, g_App.bPresenceTimer != 0);
+        EXPECT_EQ(bRunning, MenuGreyed(IDM_RUN));
+        EXPECT_EQ(!bRunning, MenuGreyed(IDM_STOP));
+        EXPECT_EQ(s.frame, Pixel());
+        EXPECT_EQ(s.polling, Polling(0));
+    }
     EXPECT_EQ(0x6, SimLeds(pSim)) << "running sends the set's LEDs to slot 0";
-}
-
-TEST_F(ZanTest, RunAndStopAddressSlotZeroWhicheverRemoteIsInUse) {
-    SimAddRemote();
-    SimAddRemote();
-    SimAddRemote();
-    WriteOptions(0, L"", 0, 1000);
-    Start();
-    ConnectChoosingRow(2);
-    ASSERT_EQ(2, g_State.nSelectedRemote);
-    EXPECT_EQ(0, Polling(0));
-    EXPECT_EQ(1, Polling(2));
-    Command(IDM_STOP);
-    EXPECT_EQ(kYellow, GetFrameColour());
-    EXPECT_EQ(1, Polling(2)) << "stop leaves the remote in use alone";
-    Command(IDM_RUN);
-    EXPECT_EQ(kBlue, GetFrameColour());
-    EXPECT_EQ(1, Polling(0)) << "run turns on polling of slot 0";
-}
-
-// Run polls slot 0 even when another remote is in use; that remote's buttons must not act.
-TEST_F(ZanTest, ButtonsOfARemoteNotInUseNeverAct) {
-    SIM_REMOTE *pFirst = SimAddRemote();
-    SimAddRemote();
-    WriteOptions(0, L"", 0, 1000);
-    Start();
-    ConnectChoosingRow(1);
-    ASSERT_EQ(1, g_State.nSelectedRemote);
-    AssignKey(0, 'K');
-    Command(IDM_STOP);
-    Command(IDM_RUN);
-    ASSERT_EQ(1, Polling(0));
-    SimSetButtons(pFirst, 0, kButtonA);
-    PumpFor(300);
-    EXPECT_EQ(0, CountKey('K', false)) << "A on the remote in slot 0 pressed K";
-}
-
-TEST_F(ZanTest, PresenceTimerNoticesARemoteSwitchedOffWhileStopped) {
-    SIM_REMOTE *pSim = SimAddRemote();
-    SimSetBattery(pSim, 150, 0);
-    WriteOptions(0, L"", 1, 1000);
-    Start();
-    ASSERT_EQ(0, g_State.nSelectedRemote);
-    Command(IDM_STOP);
-    ASSERT_EQ(kYellow, FramePixel());
-    SimPowerOff(pSim);
-    // The timer's tick, sent here, rather than a wall-clock window that load stretches.
-    ASSERT_TRUE(KillTimer(hMain, PRESENCE_TIMER_ID)) << "no presence timer while stopped";
-    ASSERT_TRUE(PumpUntil([] { return wm_Exist(0) == 0; }, 2500));
-    SendMessageW(hMain, WM_TIMER, PRESENCE_TIMER_ID, 0);
-    ASSERT_TRUE(PumpUntil([] { return g_State.nSelectedRemote == -1; }, 2500));
-    EXPECT_EQ(kRed, FramePixel());
-    EXPECT_EQ(L"Wiiリモコンと接続されていません", StatusText(0));
-    EXPECT_EQ(0, BatteryPixels(false)) << "part 1 is blank";
-}
-
-TEST_F(ZanTest, ProgramRequestedDisconnectLeavesLedOne) {
-    SIM_REMOTE *pSim = SimAddRemote();
-    WriteSetFile(Path(L"leds.zan"), 'A', 0xF);
-    WriteOptions(1, Path(L"leds.zan"), 1, 1000);
-    Start();
-    ASSERT_EQ(0xF, SimLeds(pSim));
     SendMessageW(hMain, WM_MSG_LOST_DEFAULT, 0, 1);
-    EXPECT_EQ(0x1, SimLeds(pSim));
+    EXPECT_EQ(0x1, SimLeds(pSim)) << "a disconnection Zan asked for leaves LED 1";
     EXPECT_EQ(-1, g_State.nSelectedRemote);
-    EXPECT_EQ(kRed, FramePixel());
+    EXPECT_EQ(kRed, Pixel());
 }
 
-// A key held on the remote is released when the remote is lost, and a new remote does
-// not inherit it.
-TEST_F(ZanTest, NoKeyStaysHeldWhenTheRemoteIsLostOrReplaced) {
-    SIM_REMOTE *pSim = SimAddRemote();
-    WriteOptions(0, L"", 1, 1000);
-    Start();
-    ASSERT_EQ(0, g_State.nSelectedRemote);
-    AssignKey(0, 'K');
-    SimSetButtons(pSim, 0, kButtonA);
-    ASSERT_TRUE(PumpUntil([&] { return CountKey('K', false) > 0; }, 2000)) << "A presses K";
-    SimPowerOff(pSim);
-    ASSERT_TRUE(PumpUntil([] { return g_State.nSelectedRemote == -1; }, 2000));
-    EXPECT_TRUE(PumpUntil([&] { return CountKey('K', true) > 0; }, 1000)) << "K released after the loss";
-
-    SimAddRemote();
-    Command(IDM_CONNECT);
-    ASSERT_EQ(0, g_State.nSelectedRemote);
-    int downs = CountKey('K', false);
-    PumpFor(300);
-    EXPECT_EQ(downs, CountKey('K', false)) << "the new remote starts from released buttons";
-    std::vector<KeyEvent> keys = Keys();
-    ASSERT_FALSE(keys.empty());
-    EXPECT_TRUE(keys.back().bUp) << "the last event for K is its release";
-}
-
-TEST_F(ZanTest, NoExtensionButtonStaysHeldWhenTheExtensionIsPulledOut) {
-    SIM_REMOTE *pSim = SimAddRemote();
-    SimPlugExtension(pSim, SIM_EXT_NUNCHUK, NULL);
-    WriteOptions(0, L"", 1, 1000);
-    Start();
-    ASSERT_EQ(0, g_State.nSelectedRemote);
-    ASSERT_TRUE(PumpUntil([] { return g_State.nExtensionKind == WMEXT_NUNCHUK; }, 3000));
-    AssignKey(SLOT_FIRST_NUNCHUK, 'C');      // the Nunchuk's C button
-    SimSetNunchuk(pSim, 128, 128, 512, 512, 512, 1, 0);
-    ASSERT_TRUE(PumpUntil([&] { return CountKey('C', false) > 0; }, 2000)) << "C presses its key";
-    SimUnplugExtension(pSim);
-    ASSERT_TRUE(PumpUntil([] { return g_State.nExtensionKind == WMEXT_NONE; }, 3000));
-    EXPECT_TRUE(PumpUntil([&] { return CountKey('C', true) > 0; }, 1000)) << "C released after unplugging";
-    int downs = CountKey('C', false);
-    PumpFor(200);
-    EXPECT_EQ(downs, CountKey('C', false)) << "and not pressed again";
-    EXPECT_EQ(0, g_State.nSelectedRemote) << "the remote itself stays in use";
-}
-
-// The remote in use is lost while another stays in slot 0: the reconnection uses the slot
-// the library put the new remote in, not slot 0.
-TEST_F(ZanTest, ReconnectAfterLossUsesTheSlotTheLibraryReports) {
-    SimAddRemote();
+// Run polls slot 0 even when another remote is in use; stop leaves the remote in use alone,
+// and the buttons of the remote not in use never act. When the remote in use is lost while
+// the other stays in slot 0, the reconnection uses the slot the library reports.
+TEST_F(ZanTest, RunAndStopAddressSlotZeroAndOnlyTheRemoteInUseActs) {
+    SIM_REMOTE *pFirst = SimAddRemote();
     SIM_REMOTE *pSecond = SimAddRemote();
     WriteOptions(0, L"", 0, 1000);
     Start();
-    ConnectChoosingRow(1);
+    DriveModal([&] { Command(IDM_CONNECT); }, [&](HWND hDlg) {
+        SelectListRow(hDlg, 1);
+        PostMessageW(hDlg, WM_COMMAND, IDOK, 0);
+    });
     ASSERT_EQ(1, g_State.nSelectedRemote);
+    EXPECT_EQ(0, Polling(0));
+    Command(IDM_STOP);
+    EXPECT_EQ(kYellow, GetFrameColour());
+    EXPECT_EQ(1, Polling(1)) << "stop leaves the remote in use alone";
+    Command(IDM_RUN);
+    EXPECT_EQ(kBlue, GetFrameColour());
+    ASSERT_EQ(1, Polling(0)) << "run turns on polling of slot 0";
     AssignKey(0, 'K');
-    SimPowerOff(pSecond);
-    ASSERT_TRUE(PumpUntil([] { return g_State.nSelectedRemote == -1; }, 2000));
+    AssignKey(1, 'L');
+    SimSetButtons(pFirst, 0, kButtonA);
+    SimSetButtons(pSecond, 0, kButtonB);
+    ASSERT_TRUE(PumpUntil([&] { return CountKey('L', false) > 0; })) << "B on the remote in use";
+    EXPECT_EQ(0, CountKey('K', false)) << "A on the remote in slot 0 pressed K";
 
+    SimSetButtons(pFirst, 0, 0);
+    SimPowerOff(pSecond);
+    ASSERT_TRUE(PumpUntil([] { return g_State.nSelectedRemote == -1; }));
     SIM_REMOTE *pThird = SimAddRemote();
     Command(IDM_CONNECT);
-    EXPECT_EQ(1, g_State.nSelectedRemote);
-    EXPECT_EQ(L"接続しました", boxes.back().text);
+    EXPECT_EQ(1, g_State.nSelectedRemote) << "the slot the library put the new remote in";
     SimSetButtons(pThird, 0, kButtonA);
-    EXPECT_TRUE(PumpUntil([&] { return CountKey('K', false) > 0; }, 2000)) << "the new remote's A presses K";
+    EXPECT_TRUE(PumpUntil([&] { return CountKey('K', false) > 0; })) << "the new remote's A presses K";
 }
 
 static HINSTANCE WINAPI FailLaunch(HWND, LPCWSTR, LPCWSTR, LPCWSTR, LPCWSTR, INT) {
@@ -216,7 +101,6 @@ static HINSTANCE WINAPI FailLaunch(HWND, LPCWSTR, LPCWSTR, LPCWSTR, LPCWSTR, INT
 // A failed launch is shown by the main window, owned by it; meanwhile the record lock is
 // free and the engine acts on the other buttons.
 TEST_F(ZanTest, FailedLaunchIsShownByTheWindowWhileTheEngineGoesOn) {
-    const BYTE kButtonB = 0x04;
     SIM_REMOTE *pSim = SimAddRemote();
     WriteOptions(0, L"", 1, 1000);
     Start();
@@ -237,15 +121,80 @@ TEST_F(ZanTest, FailedLaunchIsShownByTheWindowWhileTheEngineGoesOn) {
         // The engine takes the lock for a moment each cycle: free means obtainable soon.
         lockFree = PumpUntil([] { return TryLockRecord() ? (UnlockRecord(), true) : false; }, 1000);
         SimSetButtons(pSim, 0, kButtonA | kButtonB);
-        keyWhileShown = PumpUntil([&] { return CountKey('K', false) > 0; }, 2000);
+        keyWhileShown = PumpUntil([&] { return CountKey('K', false) > 0; });
     };
     SimSetButtons(pSim, 0, kButtonA);
-    ASSERT_TRUE(PumpUntil([&] { return !boxes.empty(); }, 3000));
+    ASSERT_TRUE(PumpUntil([&] { return !boxes.empty(); }));
+    whileBoxShown = nullptr;
     EXPECT_EQ(hMain, boxes[0].hOwner);
     EXPECT_EQ(L"ファイルの実行に失敗しました", boxes[0].text);
-    EXPECT_EQ(L"Zan", boxes[0].caption);
-    EXPECT_EQ((UINT)(MB_OK | MB_ICONERROR), boxes[0].uType);
     EXPECT_TRUE(lockFree) << "no lock is held while the message is shown";
     EXPECT_TRUE(keyWhileShown) << "the engine acts while the message is shown";
-    whileBoxShown = nullptr;
+}
+
+// The options page shows the battery and extension of the remote in use, and the slot
+// buttons of pressed inputs light. An extension button held while the extension is pulled
+// out is released and not pressed again. A remote switched off while stopped is noticed,
+// and the window shows no remote.
+TEST_F(ZanTest, WhatTheWindowShowsOfTheRemoteInUse) {
+    SIM_REMOTE *pSim = SimAddRemote();
+    SimSetBattery(pSim, 100, 0);
+    SimPlugExtension(pSim, SIM_EXT_NUNCHUK, NULL);
+    WriteOptions(0, L"", 0, 1000);
+    Start();
+    Command(IDM_CONNECT);
+    ASSERT_TRUE(PumpUntil([] { return PageText(IDC_REMOTE_EXTENSION) == L"ヌンチャク"; }));
+    EXPECT_EQ(L"50%", PageText(IDC_REMOTE_BATTERY));
+
+    // A's button lights while A is held, running or stopped (stop keeps the reports coming);
+    // with the option off nothing lights and stop turns the reports off as before.
+    HWND hA = GetDlgItem(g_App.ahPage[PAGE_REMOTE], IDC_SLOT_FIRST);
+    RECT rc;
+    GetClientRect(hA, &rc);
+    const int x = rc.right - 3, y = 2;   // inside the frame, clear of glyph and text
+    const COLORREF released = Pixel(hA, x, y);
+    struct Case { const char *name; int highlight; UINT command; int polling; } cases[] = {
+        { "running", 1, IDM_RUN, 1 },
+        { "stopped", 1, IDM_STOP, 1 },
+        { "option off, stopped", 0, IDM_STOP, 0 },
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        g_Options.bHighlightPressed = c.highlight;
+        ApplyViewOptions();
+        Command(c.command);
+        EXPECT_EQ(c.polling, Polling(0));
+        SimSetButtons(pSim, 0, kButtonA);
+        PumpUntil([&] { return (Pixel(hA, x, y) != released) == c.highlight && IsSlotShownPressed(0) == c.highlight; });
+        EXPECT_EQ(c.highlight != 0, Pixel(hA, x, y) != released) << "A's button lit";
+        EXPECT_EQ(0, IsSlotShownPressed(1)) << "only A's button";
+        SimSetButtons(pSim, 0, 0);
+        PumpUntil([&] { return Pixel(hA, x, y) == released; });
+        EXPECT_EQ(released, Pixel(hA, x, y));
+    }
+    Command(IDM_RUN);
+    AssignKey(SLOT_FIRST_NUNCHUK, 'C');      // the Nunchuk's C button
+    SimSetNunchuk(pSim, 128, 128, 512, 512, 512, 1, 0);
+    ASSERT_TRUE(PumpUntil([&] { return CountKey('C', false) > 0; })) << "C presses its key";
+    SimUnplugExtension(pSim);
+    EXPECT_TRUE(PumpUntil([] { return PageText(IDC_REMOTE_EXTENSION) == L"なし"; }));
+    EXPECT_TRUE(PumpUntil([&] { return CountKey('C', true) > 0; })) << "C released after unplugging";
+    int downs = CountKey('C', false);
+    PumpFor(200);
+    EXPECT_EQ(downs, CountKey('C', false)) << "and not pressed again";
+    // Switched off while stopped: the presence timer notices. Its tick is sent here rather
+    // than waited for in a wall-clock window that load stretches.
+    Command(IDM_STOP);
+    SimPowerOff(pSim);
+    ASSERT_TRUE(KillTimer(hMain, PRESENCE_TIMER_ID)) << "no presence timer while stopped";
+    ASSERT_TRUE(PumpUntil([] { return wm_Exist(0) == 0; }));
+    SendMessageW(hMain, WM_TIMER, PRESENCE_TIMER_ID, 0);
+    ASSERT_TRUE(PumpUntil([] { return g_State.nSelectedRemote == -1; }));
+    EXPECT_EQ(kRed, Pixel());
+    EXPECT_EQ(kNotConnected, StatusText(0));
+    WCHAR sz[64];
+    COLORREF cr;
+    EXPECT_EQ(0, GetBatteryPartLook(sz, 64, &cr)) << "the battery part is blank";
+    EXPECT_EQ(L"接続されていません", PageText(IDC_REMOTE_BATTERY));
+    EXPECT_EQ(L"接続されていません", PageText(IDC_REMOTE_EXTENSION));
 }

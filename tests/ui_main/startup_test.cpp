@@ -1,40 +1,36 @@
-// Start-up, the command line, and what exit leaves in option.ini.
+// Start-up, the command line, what exit leaves in option.ini, and Zan left running:
+// connecting by itself, the notification-area icon, the blocked-input notice.
 #include "zan_fixture.h"
 
-#include "resource.h"
+#include <dbt.h>
+#include <shlwapi.h>
+
+#include "main_handlers.h"
 
 namespace {
 
-const COLORREF kRed = RGB(255, 0, 0);
+const wchar_t kBlocked[] = L"管理者として実行中のウィンドウには入力できません";
 
-int CheckState(int nPage, int nId) {
-    return (int)SendDlgItemMessageW(g_App.ahPage[nPage], nId, BM_GETCHECK, 0, 0);
+void HidArrives(HWND hMain) {
+    DEV_BROADCAST_DEVICEINTERFACE_W arrival = {};
+    arrival.dbcc_size = sizeof(arrival);
+    arrival.dbcc_devicetype = DBT_DEVTYP_DEVICEINTERFACE;
+    SendMessageW(hMain, WM_DEVICECHANGE, DBT_DEVICEARRIVAL, (LPARAM)&arrival);
 }
 
 }  // namespace
 
-TEST_F(ZanTest, StartsUnnamedRedAndUnconnectedWithoutOptionsOrRemote) {
+// Without option.ini or a remote, Zan starts unnamed, red and unconnected. The first quoted
+// file on the command line wins; without a usable one, the last file when option.ini says
+// so; a last file that does not load is passed over silently.
+TEST_F(ZanTest, StartsUnnamedOrWithTheCommandLineFileOrTheLastOne) {
     Start();
     EXPECT_EQ(L"Zan", Title());
     EXPECT_TRUE(boxes.empty()) << "the quiet connect showed a message";
-    for (int i = 0; i < ASSIGN_SLOTS; i++)
-        EXPECT_EQ(ASSIGN_DISABLED, g_CurrentSet.aAssign[i].nKind) << "slot " << i;
-    // The slot buttons point at their entries, which the pages draw as unused.
-    HWND hA = GetDlgItem(g_App.ahPage[PAGE_REMOTE], IDC_REMOTE_A);
-    EXPECT_EQ((LONG_PTR)&g_CurrentSet.aAssign[0], GetWindowLongPtrW(hA, GWLP_USERDATA));
-    EXPECT_EQ(BST_CHECKED, CheckState(PAGE_OPTIONS, IDC_LED1));
-    for (int id : {IDC_LED2, IDC_LED3, IDC_LED4})
-        EXPECT_EQ(BST_UNCHECKED, CheckState(PAGE_OPTIONS, id)) << id;
-    EXPECT_EQ(kRed, GetFrameColour());
-    EXPECT_EQ(kRed, FramePixel());
+    EXPECT_EQ(kRed, Pixel());
     EXPECT_TRUE(MenuGreyed(IDM_RUN));
-    EXPECT_FALSE(MenuGreyed(IDM_STOP));
-    EXPECT_EQ(L"Wiiリモコンと接続されていません", StatusText(0));
-    EXPECT_EQ(-1, g_State.nSelectedRemote);
-}
-
-TEST_F(ZanTest, TabSelectionShowsOnlyItsPage) {
-    Start();
+    EXPECT_EQ(kNotConnected, StatusText(0));
+    // Each tab shows only its page; another control's notification changes nothing.
     for (int sel : {2, 3, 1, 0}) {
         SendMessageW(g_App.hTab, TCM_SETCURSEL, sel, 0);
         NMHDR header = {g_App.hTab, 0, (UINT)TCN_SELCHANGE};
@@ -42,97 +38,134 @@ TEST_F(ZanTest, TabSelectionShowsOnlyItsPage) {
         for (int i = 0; i < PAGE_COUNT; i++)
             EXPECT_EQ(i == sel, IsWindowVisible(g_App.ahPage[i]) != 0) << "tab " << sel << " page " << i;
     }
-    // Another sender's notification changes nothing.
     NMHDR other = {g_App.hStatus, 0, (UINT)NM_CLICK};
     SendMessageW(g_App.hTab, TCM_SETCURSEL, 3, 0);
     SendMessageW(hMain, WM_NOTIFY, 0, (LPARAM)&other);
-    EXPECT_TRUE(IsWindowVisible(g_App.ahPage[0]));
     EXPECT_FALSE(IsWindowVisible(g_App.ahPage[3]));
-}
 
-struct CommandLineCase {
-    const char *name;
-    bool quotedWithSpace;   // the file's path has a space and is quoted
-    bool closeQuote;
-    bool initSet;
-    bool expectCommandLineFile;
-    bool expectLastFile;
-};
-
-class CommandLineTest : public ZanTest, public ::testing::WithParamInterface<CommandLineCase> {};
-
-TEST_P(CommandLineTest, LoadsTheFirstSettingsFileOrTheLastOne) {
-    const CommandLineCase &c = GetParam();
     ASSERT_TRUE(CreateDirectoryW(Path(L"my sets").c_str(), NULL));
-    std::wstring named = Path(L"my sets\\named set.zan");
-    std::wstring last = Path(L"last.zan");
-    WriteSetFile(named, 'N', 0x3);
-    WriteSetFile(last, 'L', 0x4);
-    WriteOptions(c.initSet, last, 0, 1000);
-    std::wstring line = L"hello \"" + named + (c.closeQuote ? L"\"" : L"");
-    Start(line.c_str());
-    if (c.expectCommandLineFile) {
-        EXPECT_EQ(named, g_State.szCurrentFile);
-        EXPECT_EQ('N', g_CurrentSet.aAssign[0].awKey[0]);
-        EXPECT_EQ(L"Zan named set.zan", Title());
-    } else if (c.expectLastFile) {
-        EXPECT_EQ(last, g_State.szCurrentFile);
-        EXPECT_EQ('L', g_CurrentSet.aAssign[0].awKey[0]);
-        EXPECT_EQ(L"Zan last.zan", Title());
-        EXPECT_EQ(BST_CHECKED, CheckState(PAGE_OPTIONS, IDC_LED3));
-    } else {
-        EXPECT_EQ(L"", std::wstring(g_State.szCurrentFile));
-        EXPECT_EQ(ASSIGN_DISABLED, g_CurrentSet.aAssign[0].nKind);
-        EXPECT_EQ(L"Zan", Title());
+    WriteSetFile(Path(L"my sets\\named set.zan"), 'N', 0x3);
+    WriteSetFile(Path(L"last.zan"), 'L', 0x4);
+    const struct {
+        const char *name;
+        std::wstring commandLine, lastFile;
+        int bInitSet;
+        const wchar_t *loaded;   // NULL: nothing
+    } cases[] = {
+        {"quoted path", L"hello " + Quoted(L"my sets\\named set.zan"), L"last.zan", 1, L"my sets\\named set.zan"},
+        {"unterminated quote", L"hello \"" + Path(L"my sets\\named set.zan"), L"last.zan", 1, L"last.zan"},
+        {"unterminated, no last file", L"hello \"" + Path(L"my sets\\named set.zan"), L"last.zan", 0, nullptr},
+        {"last file gone", L"", L"gone.zan", 1, nullptr},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.name);
+        WriteOptions(c.bInitSet, Path(c.lastFile), 0, 1000);
+        Restart(c.commandLine);
+        EXPECT_TRUE(boxes.empty());
+        EXPECT_EQ(0, g_State.bModified);
+        std::wstring loaded = c.loaded ? Path(c.loaded) : L"";
+        EXPECT_EQ(loaded, g_State.szCurrentFile);
+        EXPECT_EQ(c.loaded ? (c.loaded == c.lastFile ? 'L' : 'N') : 0, g_CurrentSet.aAssign[0].awKey[0]);
+        EXPECT_EQ(c.loaded ? L"Zan " + std::wstring(PathFindFileNameW(c.loaded)) : L"Zan", Title());
+        EXPECT_EQ(c.loaded && c.loaded == c.lastFile ? BST_CHECKED : BST_UNCHECKED,
+                  (int)SendDlgItemMessageW(g_App.ahPage[PAGE_OPTIONS], IDC_LED3, BM_GETCHECK, 0, 0));
+        // File > Exit asks the save question as closing does; option.ini names the current
+        // file at exit only with "load the last file", and only when there is one.
+        MarkModified();
+        boxAnswers.push_back(IDNO);
+        Command(IDM_EXIT);
+        EXPECT_TRUE(PumpUntil([&] { return !IsWindow(hMain); }));
+        EXPECT_EQ(1u, boxes.size());
+        EXPECT_EQ(c.bInitSet && c.loaded ? loaded : Path(c.lastFile), ReadIniValue(L"szSettingFilename"));
     }
-    EXPECT_EQ(0, g_State.bModified);
 }
 
-INSTANTIATE_TEST_SUITE_P(Cases, CommandLineTest, ::testing::Values(
-    CommandLineCase{"QuotedPathWinsOverLastFile", true, true, true, true, false},
-    CommandLineCase{"UnterminatedQuoteFallsBackToLastFile", true, false, true, false, true},
-    CommandLineCase{"UnterminatedQuoteWithoutInitSetLoadsNothing", true, false, false, false, false}),
-    [](const ::testing::TestParamInfo<CommandLineCase> &info) { return std::string(info.param.name); });
+// A burst of arrivals, and a resume, make one quiet attempt each. The tooltip names the
+// set and the battery; one balloon when the remote connects, one when it is lost.
+TEST_F(ZanTest, ArrivalsAndResumeConnectOnceEachWithTooltipAndBalloons) {
+    SimAddHidDevice(0x046D, 0xC077, 0);
+    WriteSetFile(Path(L"leds.zan"), 'A', 0x1);
+    WriteOptions(0, L"", 0, 1000);
+    SetOption(L"bAutoConnect", 1);
+    Start(Quoted(L"leds.zan"));
+    int nOpened = SimHandlesOpened();
+    Command(IDM_CONNECT);
+    const int kPerAttempt = SimHandlesOpened() - nOpened;
+    ASSERT_GT(kPerAttempt, 0);
 
-TEST_F(ZanTest, LastFileThatCannotBeLoadedIsPassedOverSilently) {
-    WriteOptions(1, Path(L"gone.zan"), 0, 1000);
+    nOpened = SimHandlesOpened();
+    boxes.clear();
+    for (int i = 0; i < 3; i++)
+        HidArrives(hMain);
+    EXPECT_TRUE(PumpUntil([&] { return StatusText(0) == L"自動接続: Wiiリモコンが見つかりませんでした"; }))
+        << StatusText(0).c_str();
+    EXPECT_EQ(nOpened + kPerAttempt, SimHandlesOpened()) << "one attempt for the burst";
+
+    SIM_REMOTE *pSim = SimAddRemote();
+    SimSetBattery(pSim, 100, 0);
+    SendMessageW(hMain, WM_POWERBROADCAST, PBT_APMRESUMESUSPEND, 0);
+    SendMessageW(hMain, WM_POWERBROADCAST, PBT_APMRESUMEAUTOMATIC, 0);
+    ASSERT_TRUE(PumpUntil([&] { return g_State.nSelectedRemote == 0; }));
+    EXPECT_EQ(L"自動接続しました: Wiiリモコン", StatusText(0));
+    EXPECT_TRUE(boxes.empty()) << "automatic attempts are quiet";
+    EXPECT_EQ(L"Zan leds.zan\nバッテリー 50%", tips.back());
+    EXPECT_EQ(1, Balloons(L"Wiiリモコンと接続しました"));
+    SimPowerOff(pSim);
+    ASSERT_TRUE(PumpUntil([&] { return Balloons(L"Wiiリモコンとの接続が切れました") > 0; }));
+    SendMessageW(hMain, WM_TIMER, PRESENCE_TIMER_ID, 0);   // a later look at the lost remote
+    EXPECT_EQ(1, Balloons(L"Wiiリモコンとの接続が切れました"));
+    EXPECT_EQ(L"Zan leds.zan\n" + std::wstring(kNotConnected), tips.back());
+}
+
+// Minimising and (with the option) closing hide the window; the icon shows it again; its
+// menu stops and exits, exit asking the save question as closing does. An elevated window
+// in front is noticed; the option or the /tray switch starts hidden.
+TEST_F(ZanTest, TrayHidesShowsAndExitsThroughTheQuestion) {
+    WriteOptions(0, L"", 0, 1000);
+    SetOption(L"bCloseToTray", 1);
     Start();
-    EXPECT_EQ(L"", std::wstring(g_State.szCurrentFile));
-    EXPECT_TRUE(boxes.empty());
-    EXPECT_EQ(L"Zan", Title());
-}
+    hElevated = CreateWindowExW(WS_EX_TOPMOST, L"STATIC", L"admin", WS_POPUP | WS_VISIBLE, 0, 0, 50, 50, NULL,
+                                  NULL, NULL, NULL);
+    SetForegroundWindow(hElevated);
+    EXPECT_TRUE(PumpUntil([&] { return StatusText(0) == kBlocked; })) << StatusText(0).c_str();
+    EXPECT_NE(std::wstring::npos, tips.back().find(kBlocked));
+    SetForegroundWindow(hMain);
+    EXPECT_TRUE(PumpUntil([&] { return StatusText(0) == kNotConnected; }));
+    EXPECT_EQ(std::wstring::npos, tips.back().find(kBlocked));
+    DestroyWindow(hElevated);
 
-TEST_F(ZanTest, ExitWithInitSetRemembersTheCurrentFile) {
-    std::wstring file = Path(L"current.zan");
-    WriteSetFile(file, 'C', 0x1);
-    WriteOptions(1, Path(L"older.zan"), 0, 2000);
-    Start((L"\"" + file + L"\"").c_str());
-    ASSERT_EQ(file, g_State.szCurrentFile);
-    ASSERT_TRUE(Close());
-    EXPECT_EQ(file, ReadIniValue(L"szSettingFilename"));
-    EXPECT_EQ(L"1", ReadIniValue(L"bInitSet"));
-    EXPECT_EQ(L"2000", ReadIniValue(L"dwTimeout"));
-}
+    EXPECT_EQ((DWORD)NIM_ADD, trayMessages.at(0));
+    SendMessageW(hMain, WM_SYSCOMMAND, SC_MINIMIZE, 0);
+    EXPECT_FALSE(IsWindowVisible(hMain));
+    SendMessageW(hMain, WM_APP_TRAY, 0, WM_LBUTTONUP);
+    EXPECT_TRUE(IsWindowVisible(hMain));
+    SendMessageW(hMain, WM_CLOSE, 0, 0);
+    ASSERT_TRUE(IsWindow(hMain));
+    EXPECT_FALSE(IsWindowVisible(hMain));
+    SendMessageW(hMain, RegisterWindowMessageW(L"TaskbarCreated"), 0, 0);
+    EXPECT_EQ((DWORD)NIM_ADD, trayMessages[trayMessages.size() - 2]) << "a restarted Explorer gets it back";
 
-TEST_F(ZanTest, ExitWithoutInitSetWritesNoOptionsFile) {
-    std::wstring file = Path(L"current.zan");
-    WriteSetFile(file, 'C', 0x1);
-    Start((L"\"" + file + L"\"").c_str());
-    ASSERT_EQ(file, g_State.szCurrentFile);
-    ASSERT_TRUE(Close());
-    EXPECT_FALSE(IniExists());
-}
+    menuAnswers = {ID_TRAY_STOP};
+    SendMessageW(hMain, WM_APP_TRAY, 0, WM_RBUTTONUP);
+    EXPECT_EQ(0, g_State.bRunning);
 
-TEST_F(ZanTest, ExitCommandClosesThroughTheQuestion) {
-    Start();
     MarkModified();
-    boxAnswers.push_back(IDCANCEL);
-    Command(IDM_EXIT);
+    menuAnswers = {ID_TRAY_EXIT, ID_TRAY_EXIT};
+    boxAnswers = {IDCANCEL, IDNO};
+    SendMessageW(hMain, WM_APP_TRAY, 0, WM_RBUTTONUP);
     PumpFor(100);
-    EXPECT_TRUE(IsWindow(hMain)) << "Cancel must keep the window";
     ASSERT_EQ(1u, boxes.size());
-    boxAnswers.push_back(IDNO);
-    Command(IDM_EXIT);
-    EXPECT_TRUE(PumpUntil([&] { return !IsWindow(hMain); }, 2000));
-    hMain = NULL;
+    EXPECT_EQ(kSaveQuestion, boxes[0].text);
+    ASSERT_TRUE(IsWindow(hMain)) << "cancelled";
+    SendMessageW(hMain, WM_APP_TRAY, 0, WM_RBUTTONUP);
+    EXPECT_TRUE(PumpUntil([&] { return !IsWindow(hMain); }));
+    EXPECT_EQ(2u, boxes.size());
+    EXPECT_EQ((DWORD)NIM_DELETE, trayMessages.back());
+
+    SetOption(L"bStartInTray", 1);
+    Restart();
+    EXPECT_FALSE(IsWindowVisible(hMain)) << "started in the tray by the option";
+    SetOption(L"bStartInTray", 0);
+    Restart(L"x.zan /TRAY");
+    EXPECT_FALSE(IsWindowVisible(hMain)) << "started in the tray by the switch";
 }

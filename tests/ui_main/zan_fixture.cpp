@@ -1,12 +1,16 @@
 #include "zan_fixture.h"
 
-#include <shellapi.h>
 #include <shlobj.h>
+#include <shlwapi.h>
+
+#include <algorithm>
+#include <filesystem>
 
 #include "input_seam.h"
+#include "program_watch.h"
 #include "resident.h"
-#include "ui_seam.h"
 #include "setting_file.h"
+#include "ui_seam.h"
 
 ZanTest *g_pTest;
 
@@ -15,8 +19,7 @@ namespace {
 CRITICAL_SECTION g_KeyLock;
 std::vector<KeyEvent> g_Keys;
 
-UINT WINAPI RecordInput(UINT cInputs, LPINPUT pInputs, int cbSize) {
-    (void)cbSize;
+UINT WINAPI RecordInput(UINT cInputs, LPINPUT pInputs, int) {
     EnterCriticalSection(&g_KeyLock);
     for (UINT i = 0; i < cInputs; i++)
         if (pInputs[i].type == INPUT_KEYBOARD)
@@ -25,134 +28,73 @@ UINT WINAPI RecordInput(UINT cInputs, LPINPUT pInputs, int cbSize) {
     return cInputs;
 }
 
-int WINAPI AnswerBox(HWND hOwner, LPCWSTR pszText, LPCWSTR pszCaption, UINT uType) {
-    g_pTest->boxes.push_back({hOwner, pszText, pszCaption, uType});
+// The next scripted answer, or the default when none is left.
+template <class T> T Take(std::deque<T> &answers, T byDefault) {
+    if (answers.empty())
+        return byDefault;
+    T answer = answers.front();
+    answers.pop_front();
+    return answer;
+}
+
+int WINAPI AnswerBox(HWND hOwner, LPCWSTR pszText, LPCWSTR, UINT) {
+    g_pTest->boxes.push_back({hOwner, pszText});
     if (g_pTest->whileBoxShown)
         g_pTest->whileBoxShown();
-    return g_pTest->Answer();
+    return Take(g_pTest->boxAnswers, IDOK);
 }
 
 BOOL AnswerFile(LPOPENFILENAMEW pOfn, bool bSave) {
-    std::wstring filter;
-    for (LPCWSTR p = pOfn->lpstrFilter; p && *p; p += lstrlenW(p) + 1)
-        filter += std::wstring(p) + L"|";
-    g_pTest->fileDialogs.push_back({bSave, pOfn->lpstrTitle ? pOfn->lpstrTitle : L"", filter, pOfn->Flags,
-                                    pOfn->hwndOwner != NULL});
-    if (g_pTest->fileAnswers.empty())
-        return FALSE;
-    std::wstring answer = g_pTest->fileAnswers.front();
-    g_pTest->fileAnswers.pop_front();
+    g_pTest->fileDialogs.push_back({bSave, pOfn->Flags});
+    std::wstring answer = Take(g_pTest->fileAnswers, std::wstring());
     if (answer.empty())
         return FALSE;
     lstrcpynW(pOfn->lpstrFile, answer.c_str(), pOfn->nMaxFile);
     lstrcpynW(pOfn->lpstrFileTitle, PathFindFileNameW(answer.c_str()), pOfn->nMaxFileTitle);
     // As the system's dialog does: the current directory follows the user's browsing.
-    if (!(pOfn->Flags & OFN_NOCHANGEDIR)) {
-        WCHAR szFolder[MAX_PATH];
-        lstrcpynW(szFolder, answer.c_str(), MAX_PATH);
-        PathRemoveFileSpecW(szFolder);
-        SetCurrentDirectoryW(szFolder);
-    }
-    return TRUE;
-}
-
-BOOL WINAPI RecordTray(DWORD dwMessage, PNOTIFYICONDATAW pData) {
-    g_pTest->trayCalls.push_back({dwMessage, pData->uFlags, (pData->uFlags & NIF_TIP) ? pData->szTip : L"",
-                                  (pData->uFlags & NIF_INFO) ? pData->szInfo : L""});
+    if (!(pOfn->Flags & OFN_NOCHANGEDIR))
+        SetCurrentDirectoryW(std::filesystem::path(answer).parent_path().c_str());
     return TRUE;
 }
 
 BOOL WINAPI AnswerOpen(LPOPENFILENAMEW pOfn) { return AnswerFile(pOfn, false); }
 BOOL WINAPI AnswerSave(LPOPENFILENAMEW pOfn) { return AnswerFile(pOfn, true); }
+int AnswerMenu(HMENU, int, int, HWND) { return Take(g_pTest->menuAnswers, 0); }
 
-struct DialogSearch {
-    HWND hOwner;
-    HWND hFound;
-};
-
-BOOL CALLBACK FindDialogProc(HWND hWnd, LPARAM lParam) {
-    DialogSearch *pSearch = (DialogSearch *)lParam;
-    WCHAR szClass[16];
-    GetClassNameW(hWnd, szClass, 16);
-    if (lstrcmpW(szClass, L"#32770") == 0 && IsWindowVisible(hWnd) && GetWindow(hWnd, GW_OWNER) == pSearch->hOwner) {
-        pSearch->hFound = hWnd;
-        return FALSE;
-    }
+BOOL WINAPI RecordTray(DWORD dwMessage, PNOTIFYICONDATAW pData) {
+    g_pTest->trayMessages.push_back(dwMessage);
+    if (pData->uFlags & NIF_TIP)
+        g_pTest->tips.push_back(pData->szTip);
+    if (pData->uFlags & NIF_INFO)
+        g_pTest->balloons.push_back(pData->szInfo);
     return TRUE;
 }
 
+DWORD AnswerForeground(WCHAR *pszName, int cchName) {
+    lstrcpynW(pszName, g_pTest->foregroundName.c_str(), cchName);
+    return g_pTest->dwForegroundProcess;
+}
+
 struct ModalDrive {
-    std::function<bool(HWND)> driver;
+    std::function<void(HWND)> driver;
     bool done;
-    bool busy;     // the driver pumps messages itself; its own ticks must not re-enter it
     DWORD dwStart;
 };
 ModalDrive *g_pDrive;
 
+// Hands the dialog the main window shows to the driver once; cancels one left open.
 VOID CALLBACK DriveTick(HWND, UINT, UINT_PTR, DWORD) {
-    if (!g_pDrive || g_pDrive->done || g_pDrive->busy)
+    HWND hDlg = g_pDrive ? GetLastActivePopup(g_pTest->hMain) : NULL;
+    if (!hDlg || hDlg == g_pTest->hMain || !IsWindowVisible(hDlg))
         return;
-    DialogSearch search = {g_pTest->hMain, NULL};
-    EnumThreadWindows(GetCurrentThreadId(), FindDialogProc, (LPARAM)&search);
-    if (!search.hFound)
-        return;
-    if (GetTickCount() - g_pDrive->dwStart > 10000) {
+    if (!g_pDrive->done) {
+        // Set first: a driver that pumps messages itself must not be entered again by its own ticks.
+        g_pDrive->done = true;
+        g_pDrive->driver(hDlg);
+    } else if (GetTickCount() - g_pDrive->dwStart > 10000) {
         g_pTest->timedOutDialog = true;
-        g_pDrive->done = true;
-        PostMessageW(search.hFound, WM_COMMAND, IDCANCEL, 0);
-        return;
+        PostMessageW(hDlg, WM_COMMAND, IDCANCEL, 0);
     }
-    g_pDrive->busy = true;
-    bool bDone = g_pDrive->driver(search.hFound);
-    g_pDrive->busy = false;
-    if (bDone)
-        g_pDrive->done = true;
-}
-
-void RemoveTree(const std::wstring &dir) {
-    WIN32_FIND_DATAW fd;
-    HANDLE h = FindFirstFileW((dir + L"\\*").c_str(), &fd);
-    if (h != INVALID_HANDLE_VALUE) {
-        do {
-            std::wstring name = fd.cFileName;
-            if (name == L"." || name == L"..")
-                continue;
-            std::wstring full = dir + L"\\" + name;
-            if (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
-                RemoveTree(full);
-            else
-                DeleteFileW(full.c_str());
-        } while (FindNextFileW(h, &fd));
-        FindClose(h);
-    }
-    RemoveDirectoryW(dir.c_str());
-}
-
-// Bottom-up 32-bit copy of a window's rectangle as the screen shows it.
-std::vector<DWORD> Capture(HWND hWnd, const RECT &rc) {
-    int w = rc.right - rc.left, h = rc.bottom - rc.top;
-    std::vector<DWORD> pixels;
-    if (w <= 0 || h <= 0)
-        return pixels;
-    HDC hdc = GetDC(hWnd);
-    HDC hMem = CreateCompatibleDC(hdc);
-    BITMAPINFO bi = {};
-    bi.bmiHeader.biSize = sizeof(bi.bmiHeader);
-    bi.bmiHeader.biWidth = w;
-    bi.bmiHeader.biHeight = -h;
-    bi.bmiHeader.biPlanes = 1;
-    bi.bmiHeader.biBitCount = 32;
-    void *pBits = NULL;
-    HBITMAP hBmp = CreateDIBSection(hdc, &bi, DIB_RGB_COLORS, &pBits, NULL, 0);
-    HGDIOBJ hOld = SelectObject(hMem, hBmp);
-    BitBlt(hMem, 0, 0, w, h, hdc, rc.left, rc.top, SRCCOPY);
-    GdiFlush();
-    pixels.assign((DWORD *)pBits, (DWORD *)pBits + w * h);
-    SelectObject(hMem, hOld);
-    DeleteObject(hBmp);
-    DeleteDC(hMem);
-    ReleaseDC(hWnd, hdc);
-    return pixels;
 }
 
 // Under Wine without a window manager, destroying a managed top-level window waits two
@@ -172,9 +114,10 @@ struct UnmanagedUnderWine {
 
 }  // namespace
 
-void WriteSetFile(const std::wstring &path, WORD wKey, BYTE bLeds) {
+void WriteSetFile(const std::wstring &path, WORD wKey, BYTE bLeds, BYTE nCorrection) {
     ASSIGNMENT_SET set;
     InitAssignmentSet(&set);
+    set.nAnalogCorrection = nCorrection;
     for (int i = 0; i < 4; i++)
         set.abLed[i] = (bLeds >> i) & 1;
     set.aAssign[0].nKind = ASSIGN_KEY;
@@ -185,27 +128,38 @@ void WriteSetFile(const std::wstring &path, WORD wKey, BYTE bLeds) {
     ASSERT_EQ(1, WriteSettingFile(szPath, &set, 1));
 }
 
-int ZanTest::Answer() {
-    if (boxAnswers.empty())
-        return IDOK;
-    int n = boxAnswers.front();
-    boxAnswers.pop_front();
-    return n;
+int KeyInFile(const std::wstring &path) {
+    ASSIGNMENT_SET set;
+    InitAssignmentSet(&set);
+    int nKey = LoadSettingFile(path.c_str(), &set, 1) ? set.aAssign[0].awKey[0] : -1;
+    ReleaseAssignmentPaths(&set);
+    return nKey;
+}
+
+void AssignKey(int nSlot, WORD wVk) {
+    LockRecord();
+    ASSIGNMENT &a = g_CurrentSet.aAssign[nSlot];
+    a.nKind = ASSIGN_KEY;
+    a.nKeyCount = 1;
+    a.awKey[0] = wVk;
+    UnlockRecord();
+}
+
+int Polling(int nSlot) {
+    WM_SYSTEM system = {};
+    system.dwFlags = WMSYS_AUTOUPDATE;
+    return wm_GetSystem(nSlot, &system) == 1 ? system.bAutoUpdate : -1;
 }
 
 void ZanTest::SetUp() {
     g_pTest = this;
-    static LONG nRun;
-    WCHAR szTemp[MAX_PATH];
-    GetTempPathW(MAX_PATH, szTemp);
-    dir = std::wstring(szTemp) + L"zan_ui_main_" + std::to_wstring(GetCurrentProcessId()) + L"_" +
-          std::to_wstring(InterlockedIncrement(&nRun));
-    RemoveTree(dir);
+    std::string name = ::testing::UnitTest::GetInstance()->current_test_info()->name();
+    dir = (std::filesystem::temp_directory_path() / ("zan_ui_main_" + name)).wstring();
+    std::error_code error;
+    std::filesystem::remove_all(dir, error);
     ASSERT_TRUE(CreateDirectoryW(dir.c_str(), NULL));
     ini = Path(L"option.ini");
-    WCHAR szCwd[MAX_PATH];
-    GetCurrentDirectoryW(MAX_PATH, szCwd);
-    cwd = szCwd;
+    cwd = std::filesystem::current_path().wstring();
     InitializeCriticalSection(&g_KeyLock);
     g_Keys.clear();
     INPUT_SEAM input = g_Seam;
@@ -215,26 +169,30 @@ void ZanTest::SetUp() {
     ui.pfnMessageBox = AnswerBox;
     ui.pfnGetOpenFileName = AnswerOpen;
     ui.pfnGetSaveFileName = AnswerSave;
+    ui.pfnTrackMenu = AnswerMenu;
     ui.pfnNotifyIcon = RecordTray;
+    ui.pfnWindowElevation = [](HWND hWnd) { return hWnd && hWnd == g_pTest->hElevated ? 1 : 0; };
+    ui.pfnSelfElevation = [] { return 0; };
     SetUiSeam(&ui);
+    SetForegroundProgramProc(AnswerForeground);
     ResetProgramState();
     SimInstall();
 }
 
 void ZanTest::TearDown() {
     SetCurrentDirectoryW(cwd.c_str());
-    if (hMain && IsWindow(hMain)) {
-        g_Options.bCloseToTray = 0;
-        boxAnswers.clear();
-        boxAnswers.push_back(IDNO);
+    boxAnswers.clear();
+    g_Options.bCloseToTray = 0;
+    if (hMain && IsWindow(hMain))
         Close(IDNO);
-    }
     SimUninstall();
     SetInputSeam(NULL);
     SetUiSeam(NULL);
+    SetForegroundProgramProc(NULL);
     DeleteCriticalSection(&g_KeyLock);
     EXPECT_EQ(0, CountPathTexts()) << "a path string outlived the window";
-    RemoveTree(dir);
+    std::error_code error;
+    std::filesystem::remove_all(dir, error);
     g_pTest = nullptr;
 }
 
@@ -249,80 +207,93 @@ void ZanTest::WriteOptions(int bInitSet, const std::wstring &settingFile, int bC
     WriteOptionsTo(ini.c_str(), &options);
 }
 
-void ZanTest::SetOption(const wchar_t *key, int value) {
-    WritePrivateProfileStringW(L"option", key, std::to_wstring(value).c_str(), ini.c_str());
-}
-
-std::wstring ZanTest::TrayTip() {
-    for (auto it = trayCalls.rbegin(); it != trayCalls.rend(); ++it)
-        if (it->uFlags & NIF_TIP)
-            return it->tip;
-    return L"";
-}
-
-int ZanTest::Balloons(const std::wstring &text) {
-    int n = 0;
-    for (const TrayCall &call : trayCalls)
-        n += (call.uFlags & NIF_INFO) && call.info == text;
-    return n;
-}
-
 std::wstring ZanTest::ReadIniValue(const wchar_t *key) {
     WCHAR sz[MAX_PATH] = L"";
     GetPrivateProfileStringW(L"option", key, L"<missing>", sz, MAX_PATH, ini.c_str());
     return sz;
 }
 
-bool ZanTest::IniExists() {
-    return GetFileAttributesW(ini.c_str()) != INVALID_FILE_ATTRIBUTES;
-}
-
-void ZanTest::Start(const wchar_t *commandLine) {
-    hMain = StartZan(GetModuleHandleW(NULL), commandLine, SW_SHOWNORMAL, ini.c_str());
+void ZanTest::Start(const std::wstring &commandLine) {
+    hMain = StartZan(GetModuleHandleW(NULL), commandLine.c_str(), SW_SHOWNORMAL, ini.c_str());
     ASSERT_TRUE(hMain != NULL);
     PumpFor(50);
+}
+
+void ZanTest::Restart(const std::wstring &commandLine) {
+    g_Options.bCloseToTray = 0;
+    if (hMain && IsWindow(hMain))
+        ASSERT_TRUE(Close(IDNO));
+    boxes.clear();
+    fileDialogs.clear();
+    ResetProgramState();
+    Start(commandLine);
 }
 
 bool ZanTest::Close(int answer) {
     boxAnswers.push_back(answer);
     SendMessageW(hMain, WM_CLOSE, 0, 0);
-    bool bClosed = !IsWindow(hMain);
-    if (bClosed) {
-        // Handle what is left up to the quit message the destruction posted.
-        MSG msg;
-        while (PeekMessageW(&msg, NULL, 0, 0, PM_REMOVE) && msg.message != WM_QUIT)
-            DispatchMessageW(&msg);
-        hMain = NULL;
-    }
-    return bClosed;
+    boxAnswers.clear();   // the answer is left over when nothing asked
+    if (IsWindow(hMain))
+        return false;
+    // Handle what is left up to the quit message the destruction posted.
+    MSG msg;
+    while (PeekMessageW(&msg, NULL, 0, 0, PM_REMOVE) && msg.message != WM_QUIT)
+        DispatchMessageW(&msg);
+    hMain = NULL;
+    return true;
 }
 
-void ZanTest::DriveModal(const std::function<void()> &open, const std::function<bool(HWND)> &driver) {
-    ModalDrive drive = {driver, false, false, GetTickCount()};
+void ZanTest::DriveModal(const std::function<void()> &open, const std::function<void(HWND)> &driver) {
+    ModalDrive drive = {driver, false, GetTickCount()};
     g_pDrive = &drive;
     UINT_PTR uTimer = SetTimer(NULL, 0, 20, DriveTick);
     open();
     KillTimer(NULL, uTimer);
     g_pDrive = nullptr;
+    EXPECT_TRUE(drive.done) << "no dialog was shown";
     EXPECT_FALSE(timedOutDialog) << "a dialog was left open";
 }
 
+std::wstring ListText(HWND hList, int row, int column) {
+    WCHAR sz[MAX_PATH] = L"";
+    LVITEMW item = {};
+    item.iSubItem = column;
+    item.pszText = sz;
+    item.cchTextMax = MAX_PATH;
+    SendMessageW(hList, LVM_GETITEMTEXTW, row, (LPARAM)&item);
+    return sz;
+}
+
+void SelectListRow(HWND hDlg, int row) {
+    HWND hList = GetDlgItem(hDlg, IDC_REMOTE_LIST);
+    LVITEMW item = {};
+    item.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
+    SendMessageW(hList, LVM_SETITEMSTATE, (WPARAM)-1, (LPARAM)&item);
+    item.state = LVIS_SELECTED | LVIS_FOCUSED;
+    if (row >= 0)
+        SendMessageW(hList, LVM_SETITEMSTATE, row, (LPARAM)&item);
+    NMHDR header = {hList, IDC_REMOTE_LIST, (UINT)NM_CLICK};
+    SendMessageW(hDlg, WM_NOTIFY, IDC_REMOTE_LIST, (LPARAM)&header);
+}
+
 void ZanTest::Drop(const std::vector<std::wstring> &paths) {
-    size_t cch = 1;
+    std::wstring list;
     for (const std::wstring &p : paths)
-        cch += p.size() + 1;
-    HGLOBAL hDrop = GlobalAlloc(GHND, sizeof(DROPFILES) + cch * sizeof(WCHAR));
+        list += p + L'\0';
+    list += L'\0';
+    HGLOBAL hDrop = GlobalAlloc(GHND, sizeof(DROPFILES) + list.size() * sizeof(WCHAR));
     DROPFILES *pDrop = (DROPFILES *)GlobalLock(hDrop);
     pDrop->pFiles = sizeof(DROPFILES);
     pDrop->fWide = TRUE;
-    WCHAR *psz = (WCHAR *)(pDrop + 1);
-    for (const std::wstring &p : paths) {
-        CopyMemory(psz, p.c_str(), (p.size() + 1) * sizeof(WCHAR));
-        psz += p.size() + 1;
-    }
-    *psz = L'\0';
+    CopyMemory(pDrop + 1, list.data(), list.size() * sizeof(WCHAR));
     GlobalUnlock(hDrop);
     SendMessageW(hMain, WM_DROPFILES, (WPARAM)hDrop, 0);
+}
+
+void ZanTest::Focus(const std::wstring &name, DWORD dwProcess) {
+    foregroundName = name;
+    dwForegroundProcess = dwProcess;
+    CheckForegroundProgram();
 }
 
 std::wstring ZanTest::Title() {
@@ -333,39 +304,18 @@ std::wstring ZanTest::Title() {
 
 std::wstring ZanTest::StatusText(int part) {
     WCHAR sz[MAX_PATH] = L"";
-    DWORD dw = (DWORD)SendMessageW(g_App.hStatus, SB_GETTEXTLENGTHW, part, 0);
-    if (LOWORD(dw) < MAX_PATH)
+    if (LOWORD(SendMessageW(g_App.hStatus, SB_GETTEXTLENGTHW, part, 0)) < MAX_PATH)
         SendMessageW(g_App.hStatus, SB_GETTEXTW, part, (LPARAM)sz);
     return sz;
 }
 
-bool ZanTest::MenuGreyed(UINT id) {
-    return (GetMenuState(GetMenu(hMain), id, MF_BYCOMMAND) & MF_GRAYED) != 0;
-}
-
-COLORREF ZanTest::FramePixel() { return Pixel(hMain, 1, 1); }
-
 COLORREF ZanTest::Pixel(HWND hWnd, int x, int y) {
+    hWnd = hWnd ? hWnd : hMain;
     UpdateWindow(hWnd);
-    RECT rc = {x, y, x + 1, y + 1};
-    std::vector<DWORD> px = Capture(hWnd, rc);
-    if (px.empty())
-        return CLR_INVALID;
-    DWORD bgr = px[0];
-    return RGB((bgr >> 16) & 0xFF, (bgr >> 8) & 0xFF, bgr & 0xFF);
-}
-
-int ZanTest::BatteryPixels(bool red) {
-    RedrawWindow(g_App.hStatus, NULL, NULL, RDW_INVALIDATE | RDW_UPDATENOW);
-    RECT rc;
-    SendMessageW(g_App.hStatus, SB_GETRECT, 1, (LPARAM)&rc);
-    int n = 0;
-    for (DWORD px : Capture(g_App.hStatus, rc)) {
-        int r = (px >> 16) & 0xFF, g = (px >> 8) & 0xFF, b = px & 0xFF;
-        if (red ? (r > 150 && g < 100 && b < 100) : (r < 90 && g < 90 && b < 90))
-            n++;
-    }
-    return n;
+    HDC hdc = GetDC(hWnd);
+    COLORREF cr = GetPixel(hdc, x, y);
+    ReleaseDC(hWnd, hdc);
+    return cr;
 }
 
 std::vector<KeyEvent> ZanTest::Keys() {
@@ -376,8 +326,6 @@ std::vector<KeyEvent> ZanTest::Keys() {
 }
 
 int ZanTest::CountKey(WORD wVk, bool bUp) {
-    int n = 0;
-    for (const KeyEvent &e : Keys())
-        n += e.wVk == wVk && e.bUp == bUp;
-    return n;
+    std::vector<KeyEvent> keys = Keys();
+    return (int)std::count_if(keys.begin(), keys.end(), [&](const KeyEvent &e) { return e.wVk == wVk && e.bUp == bUp; });
 }

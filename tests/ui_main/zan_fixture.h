@@ -1,5 +1,6 @@
 // The main window in-process: a fresh start per test with its own option.ini, simulated
-// remotes, answered message boxes and file dialogs, and a recorder behind SendInput.
+// remotes, answered message boxes, file dialogs and menus, a foreground program of the
+// test's choosing, and a recorder behind SendInput.
 #ifndef ZAN_FIXTURE_H
 #define ZAN_FIXTURE_H
 
@@ -7,8 +8,9 @@
 
 #include <windows.h>
 #include <commctrl.h>
-#include <shlwapi.h>
+#include <shellapi.h>
 
+#include <algorithm>
 #include <deque>
 #include <functional>
 #include <string>
@@ -17,26 +19,24 @@
 #include "app.h"
 #include "program_state.h"
 #include "pump.h"
+#include "resource.h"
 #include "sim_remote.h"
+#include "tavel.h"
+
+const COLORREF kRed = RGB(255, 0, 0), kBlue = RGB(0, 0, 255), kYellow = RGB(255, 255, 0);
+const BYTE kButtonA = 0x08, kButtonB = 0x04;   // byte 2 of the core buttons
+const wchar_t kNotConnected[] = L"Wiiリモコンと接続されていません";
+const wchar_t kSaveQuestion[] = L"この設定ファイルは保存されていません\n保存しますか？";
+const wchar_t kLoadFailed[] = L"設定ファイルの読み込みに失敗しました";
 
 struct BoxCall {
     HWND hOwner;
-    std::wstring text, caption;
-    UINT uType;
+    std::wstring text;
 };
 
 struct FileDialogCall {
     bool bSave;
-    std::wstring title, filter;   // filter with its NULs as '|'
     DWORD dwFlags;
-    bool bOwner;
-};
-
-// What the notification-area icon was told (NIM_ADD, NIM_MODIFY, NIM_DELETE).
-struct TrayCall {
-    DWORD dwMessage;
-    UINT uFlags;
-    std::wstring tip, info;
 };
 
 struct KeyEvent {
@@ -44,9 +44,17 @@ struct KeyEvent {
     bool bUp;
 };
 
-
-// A settings-file image: a fresh set with the given LEDs and slot 0 as a key slot.
-void WriteSetFile(const std::wstring &path, WORD wKey, BYTE bLeds);
+// A settings-file image: a fresh set with the given LEDs and correction, slot 0 a key slot.
+void WriteSetFile(const std::wstring &path, WORD wKey, BYTE bLeds, BYTE nCorrection = 0);
+// Slot 0's key in a settings file, -1 when it does not load.
+int KeyInFile(const std::wstring &path);
+// A slot of the current set as a key slot, under the record lock the engine takes.
+void AssignKey(int nSlot, WORD wVk);
+std::wstring ListText(HWND hList, int row, int column);
+// Selects a row (-1: none) of the remote selection dialog's list, as a click does.
+void SelectListRow(HWND hDlg, int row);
+// Polling of a library slot (-1: no remote there).
+int Polling(int nSlot);
 
 class ZanTest : public ::testing::Test {
 public:
@@ -55,52 +63,56 @@ public:
 
     // option.ini of this test, written before Start (nothing written: no file at all).
     void WriteOptions(int bInitSet, const std::wstring &settingFile, int bConnect, DWORD dwTimeout);
-    void SetOption(const wchar_t *key, int value);
+    void SetOption(const wchar_t *key, int value) {
+        WritePrivateProfileStringW(L"option", key, std::to_wstring(value).c_str(), ini.c_str());
+    }
     std::wstring ReadIniValue(const wchar_t *key);
-    bool IniExists();
 
-    void Start(const wchar_t *commandLine = L"");
-    // WM_CLOSE answering the unsaved-changes question with `answer`; true when it closed.
+    void Start(const std::wstring &commandLine = L"");
+    // Closes the window if open, forgets the boxes and file dialogs, and starts anew.
+    void Restart(const std::wstring &commandLine = L"");
+    // WM_CLOSE answering the unsaved-changes question with `answer` (any other box: OK);
+    // true when it closed.
     bool Close(int answer = IDNO);
     void Command(UINT id) { SendMessageW(hMain, WM_COMMAND, id, 0); }
 
-    // Runs `open` while a timer on this thread hands each top-level dialog of the main
-    // window to `driver` until it returns true; a dialog still open after 10 s is cancelled.
-    void DriveModal(const std::function<void()> &open, const std::function<bool(HWND)> &driver);
-    void ConnectChoosingRow(int nRow);
-
-    // Sends WM_DROPFILES with these paths.
+    // Runs `open` while a timer on this thread hands the first top-level dialog of the main
+    // window to `driver`; a dialog still open after 10 s is cancelled.
+    void DriveModal(const std::function<void()> &open, const std::function<void(HWND)> &driver);
     void Drop(const std::vector<std::wstring> &paths);
+    // The foreground moves to program `name` (process: Zan's own to mean one of its windows)
+    // and Zan takes one look.
+    void Focus(const std::wstring &name, DWORD dwProcess = 0x4242);
 
     std::wstring Title();
     std::wstring StatusText(int part);
-    bool MenuGreyed(UINT id);
-    // Colour of the client area's top-left corner (the frame), read back from the screen.
-    COLORREF FramePixel();
-    COLORREF Pixel(HWND hWnd, int x, int y);
-    // Pixels of status bar part 1 whose colour is clearly red / clearly dark.
-    int BatteryPixels(bool red);
+    bool MenuGreyed(UINT id) { return (GetMenuState(GetMenu(hMain), id, MF_BYCOMMAND) & MF_GRAYED) != 0; }
+    // A pixel of a window as the screen shows it; default: the main window's frame.
+    COLORREF Pixel(HWND hWnd = NULL, int x = 1, int y = 1);
 
-    // A file in this test's folder.
     std::wstring Path(const std::wstring &name) { return dir + L"\\" + name; }
+    std::wstring Quoted(const std::wstring &name) { return L"\"" + Path(name) + L"\""; }
 
-    // Scripted answers, taken in order; when none are left, message boxes answer IDOK and
-    // file dialogs are cancelled.
+    // Scripted answers, taken in order. When none are left, message boxes answer IDOK,
+    // file dialogs are cancelled (an empty string cancels too) and menus choose nothing.
     std::deque<int> boxAnswers;
     std::vector<BoxCall> boxes;
     std::function<void()> whileBoxShown;    // runs inside each message box before it is answered
-    std::deque<std::wstring> fileAnswers;   // empty string: cancel
+    std::deque<std::wstring> fileAnswers;
     std::vector<FileDialogCall> fileDialogs;
+    std::deque<int> menuAnswers;
 
-    int Answer();
+    // What the notification-area icon was told: NIM_ messages, tooltips, balloon texts.
+    std::vector<DWORD> trayMessages;
+    std::vector<std::wstring> tips, balloons;
+    int Balloons(const std::wstring &text) { return (int)std::count(balloons.begin(), balloons.end(), text); }
 
-    std::vector<TrayCall> trayCalls;
-    std::wstring TrayTip();                        // the icon's last tooltip
-    int Balloons(const std::wstring &text);        // balloons shown with this text
-
-    // SendInput recorder (engine thread).
-    std::vector<KeyEvent> Keys();
+    std::vector<KeyEvent> Keys();             // what went to SendInput (engine thread)
     int CountKey(WORD wVk, bool bUp);
+
+    std::wstring foregroundName;
+    DWORD dwForegroundProcess = 0;
+    HWND hElevated = NULL;   // the one window whose program runs elevated (Zan itself does not)
 
     std::wstring dir, ini, cwd;   // cwd: the current directory before the test, restored after
     HWND hMain = NULL;
