@@ -90,7 +90,10 @@ static void ShowNotice(UINT uId, LPCWSTR pszArgument)
 
 static void ClearNotice(void)
 {
+    /* Both go: an empty name is also the default set's target, which a stale failure
+     * flag would keep refusing. */
     g_Watch.szRefused[0] = L'\0';
+    g_Watch.bRefusedForFailure = 0;
     if (g_Watch.bNoticeShown)
         ShowConnectionText();
     g_Watch.bNoticeShown = 0;

@@ -184,6 +184,8 @@ TEST_F(ZanTest, ProgramSetsForegroundProgramSelectsItsSetAndLeavingRestoresTheDe
     Focus(L"game.exe");
     EXPECT_EQ(Path(L"game.zan"), g_State.szCurrentFile);
     EXPECT_EQ(connection, StatusText(0));
+    Focus(L"notepad.exe");
+    EXPECT_EQ(Path(L"default.zan"), g_State.szCurrentFile) << "a past failure does not pin the set";
 
     // The list dialog offers the last program Zan saw in front, other than itself.
     Focus(L"Notepad.exe");
