@@ -13,9 +13,8 @@
 
 struct TargetEvent {
     double dMs;
-    std::string name;  // KEYDOWN, KEYUP, LDOWN, LUP, LDBLCLK, RDOWN, MDOWN, WHEEL, HWHEEL, MOVE...
-    long nParam;       // virtual key, or wheel delta
-    long x, y;
+    std::string name;  // KEYDOWN, KEYUP, SYSKEYDOWN, SYSKEYUP, LDOWN, LUP, LDBLCLK, RDOWN, RUP
+    long nParam;       // the virtual key, or the mouse message's key flags
 };
 
 struct ZanRun {
@@ -32,7 +31,6 @@ struct ZanRun {
     void WriteScenario(const std::string &text);
     void WriteFile(const wchar_t *pszName, const std::string &text);
     std::string ReadFile(const wchar_t *pszName) const;
-    bool FileExists(const wchar_t *pszName) const;
     // Starts Zan with the scenario and a command line; waits for its main window.
     bool StartZan(const std::wstring &commandLine);
     // Starts the target, waits until it has the focus.

@@ -1,17 +1,13 @@
 /*
- * input_target - a window that takes the focus and records every keyboard and mouse
- * message it receives, one line each, with the time in milliseconds of the performance counter:
- *   TIME NAME WPARAM X Y
- * (X Y: the cursor position in screen coordinates). Usage: input_target LOGFILE
+ * input_target - a window that takes the focus and records the key and button messages it
+ * receives, one line each, with the time in milliseconds of the performance counter:
+ *   TIME NAME WPARAM
+ * Usage: input_target LOGFILE
  * It creates LOGFILE.ready once it has the focus, and ends on WM_CLOSE.
  */
 #include <windows.h>
 
 #include <stdio.h>
-
-#ifndef WM_MOUSEHWHEEL
-#define WM_MOUSEHWHEEL 0x020E
-#endif
 
 namespace {
 
@@ -33,11 +29,6 @@ const char *MessageName(UINT uMsg) {
     case WM_LBUTTONDBLCLK: return "LDBLCLK";
     case WM_RBUTTONDOWN: return "RDOWN";
     case WM_RBUTTONUP: return "RUP";
-    case WM_MBUTTONDOWN: return "MDOWN";
-    case WM_MBUTTONUP: return "MUP";
-    case WM_MOUSEWHEEL: return "WHEEL";
-    case WM_MOUSEHWHEEL: return "HWHEEL";
-    case WM_MOUSEMOVE: return "MOVE";
     default: return NULL;
     }
 }
@@ -50,10 +41,7 @@ void Record(UINT uMsg, WPARAM wParam) {
     QueryPerformanceCounter(&liNow);
     // Milliseconds of the performance counter, which every process on the machine shares.
     double dMs = (double)liNow.QuadPart * 1000.0 / (double)g_Target.liFreq.QuadPart;
-    POINT pt;
-    GetCursorPos(&pt);
-    long lParamWord = uMsg == WM_MOUSEWHEEL || uMsg == WM_MOUSEHWHEEL ? (short)HIWORD(wParam) : (long)wParam;
-    fprintf(g_Target.pLog, "%.2f %s %ld %ld %ld\n", dMs, pszName, lParamWord, pt.x, pt.y);
+    fprintf(g_Target.pLog, "%.2f %s %ld\n", dMs, pszName, (long)wParam);
     fflush(g_Target.pLog);
 }
 
@@ -84,7 +72,7 @@ int main(int argc, char **argv) {
     wc.hbrBackground = (HBRUSH)(COLOR_WINDOW + 1);
     wc.lpszClassName = L"InputTarget";
     RegisterClassW(&wc);
-    // Large, so the pointer stays over it while the tests move it about.
+    // Large, with the pointer over it, so the clicks land in it.
     HWND hWnd = CreateWindowW(wc.lpszClassName, L"input target", WS_POPUP | WS_VISIBLE, 0, 0, 1000, 800,
                               NULL, NULL, wc.hInstance, NULL);
     SetForegroundWindow(hWnd);

@@ -4,7 +4,6 @@
 #include <string.h>
 
 #include <initializer_list>
-#include <random>
 #include <vector>
 
 #include "decode.h"
@@ -29,24 +28,6 @@ TEST(Filter, WeightedMeanPrimedByTheFirstSample) {
             EXPECT_EQ(row.out[i], FilterSample(f, row.in[i])) << row.nCount << " #" << i;
         FreeFilter(f);
     }
-}
-
-TEST(Filter, BankPerExtensionKind) {
-    WM_DEVICE dev = {};
-    ASSERT_TRUE(FilterBank(&dev, FILTER_CREATE, WMEXT_NUNCHUK));  // no smoothing: nothing
-    EXPECT_EQ(nullptr, dev.Ext.Nunchuk.apFilter[0]);
-    EXPECT_EQ(42, FilterValue(dev.Ext.Nunchuk.apFilter[0], 42));
-    dev.nSmoothing = 5;
-    ASSERT_TRUE(FilterBank(&dev, FILTER_CREATE, WMEXT_NONE));
-    ASSERT_TRUE(FilterBank(&dev, FILTER_CREATE, WMEXT_CLASSIC_PRO));
-    ASSERT_NE(nullptr, dev.apAccelFilter[2]);
-    EXPECT_EQ(5, dev.apAccelFilter[2]->nCount);
-    EXPECT_NE(nullptr, dev.Ext.Classic.apFilter[CLS_RY]);
-    EXPECT_EQ(nullptr, dev.Ext.Classic.apFilter[CLS_LT]);  // the PRO has no analog triggers
-    FilterBank(&dev, FILTER_RELEASE, WMEXT_NONE);
-    FilterBank(&dev, FILTER_RELEASE, WMEXT_CLASSIC_PRO);
-    EXPECT_EQ(nullptr, dev.apAccelFilter[2]);
-    EXPECT_EQ(nullptr, dev.Ext.Classic.apFilter[CLS_RY]);
 }
 
 TEST(Alarm, FiresAtItsDeadlineAcrossTheClockWrap) {
@@ -216,46 +197,6 @@ TEST(Decode, StatusFlagsBatteryAndTheirChangeMask) {
         EXPECT_EQ(row.dwMask, StatusChangeMask(&r.dev, &snap)) << (int)row.bFlags;
     }
     EXPECT_EQ(0, r.dev.bBatteryOk);
-}
-
-// Random and malformed reports never crash, write outside the record or leave it inconsistent.
-TEST(Decode, RandomReportsKeepTheRecordConsistent) {
-    struct Guarded {
-        BYTE abBefore[64];
-        WM_DEVICE dev;
-        BYTE abAfter[64];
-    };
-    std::mt19937 rng(20261206);
-    for (int nKind = WMEXT_NONE; nKind <= WMEXT_CLASSIC_PRO; nKind++) {
-        Guarded g;
-        memset(&g, 0xA5, sizeof(g));
-        memset(&g.dev, 0, sizeof(g.dev));
-        g.dev.nExtType = nKind;  // with random calibration
-        g.dev.dwReport = 0x0F;
-        for (BYTE &b : g.dev.ExtCal.ab)
-            b = (BYTE)rng();
-        for (BYTE &b : g.dev.abAccelCal)
-            b = (BYTE)rng();
-        for (int i = 0; i < 5000; i++) {
-            for (BYTE &b : g.dev.abInput)
-                b = (BYTE)rng();
-            // Mostly ids the decoder handles; status reports keep the extension flag, so no transfer starts.
-            int nPick = (int)(rng() % 12);
-            g.dev.abInput[0] = nPick < 8 ? (BYTE)(0x30 + nPick) : nPick < 10 ? (BYTE)0x20 : (BYTE)rng();
-            if (g.dev.abInput[0] == 0x20)
-                g.dev.abInput[3] = (BYTE)((g.dev.abInput[3] & ~0x02) | (g.dev.bExtConnected << 1));
-            DispatchReport(&g.dev);
-            for (BYTE b : g.dev.abKey)
-                ASSERT_LE(b, 1);
-            for (BYTE b : g.dev.abLed)
-                ASSERT_LE(b, 1);
-            ASSERT_EQ(nKind, g.dev.nExtType);
-        }
-        for (int i = 0; i < 64; i++)
-            ASSERT_EQ(0xA5A5, g.abBefore[i] << 8 | g.abAfter[i]);
-        for (BYTE b : g.dev.Ext.Classic.abButton)
-            EXPECT_TRUE(nKind < WMEXT_CLASSIC || b <= 1);
-    }
 }
 
 }  // namespace

@@ -43,7 +43,6 @@ void ExpectCalls(const std::vector<ExportCall> &rows) {
 
 TEST_F(SimLibrary, EveryExportChecksItsArgumentsAndTheLibraryState) {
     static WM_KEY key;
-    static WM_KEYEX ex;
     static WM_STATUS st;
     static WM_SYSTEM sys;
     SimAddHidDevice(0x046D, 0xC077, 0);  // not a remote
@@ -52,7 +51,6 @@ TEST_F(SimLibrary, EveryExportChecksItsArgumentsAndTheLibraryState) {
         {"Init again", [] { return wm_Init(); }, 0, WME_ALREADY_INITIALIZED},
         {"Connect, no remote", [] { return wm_Connect(NULL, 0); }, -1, WME_NOT_FOUND},
         {"Exist 10", [] { return wm_Exist(10); }, 0, WME_BAD_INDEX},
-        {"Exist -2", [] { return wm_Exist(-2); }, 0, WME_BAD_INDEX},
         {"Exist empty", [] { return wm_Exist(3); }, 0, WME_NO_DEVICE},
         {"Exist any", [] { return wm_Exist(-1); }, 0, WME_NONE},
         {"GetKey NULL", [] { return wm_GetKey(0, NULL); }, 0, WME_BAD_PARAMETER},
@@ -64,15 +62,12 @@ TEST_F(SimLibrary, EveryExportChecksItsArgumentsAndTheLibraryState) {
         {"SetStatus none", [] { return wm_SetStatus(-1, &st); }, 0, WME_NONE},
         {"SetSystem none", [] { return wm_SetSystem(-1, NULL); }, 0, WME_NONE},
         {"Disconnect all", [] { return wm_Disconnect(-1, 1); }, 1, WME_SUCCESS},
-        {"Disconnect 10", [] { return wm_Disconnect(10, 1); }, 0, WME_BAD_INDEX},
         {"Disconnect -2", [] { return wm_Disconnect(-2, 1); }, 0, WME_BAD_INDEX},
         {"Disconnect empty", [] { return wm_Disconnect(4, 1); }, 0, WME_NO_DEVICE},
         {"Close", [] { return wm_Close(); }, 1, WME_SUCCESS},
-        {"Version closed", [] { return wm_Version(); }, TAVEL_VERSION, 0},
         {"Count closed", [] { return wm_Count(); }, 0, WME_NOT_INITIALIZED},
         {"Exist closed", [] { return wm_Exist(0); }, -1, WME_NOT_INITIALIZED},
         {"Close closed", [] { return wm_Close(); }, 0, WME_NOT_INITIALIZED},
-        {"GetKeyEx closed", [] { return wm_GetKeyEx(0, &ex); }, 0, WME_NOT_INITIALIZED},
         {"SetSystem closed", [] { return wm_SetSystem(0, NULL); }, 0, WME_NOT_INITIALIZED},
         {"Connect closed", [] { return wm_Connect(NULL, 0); }, -1, WME_NOT_INITIALIZED},
         {"Disconnect closed", [] { return wm_Disconnect(-1, 0); }, 0, WME_NOT_INITIALIZED},
@@ -110,6 +105,8 @@ TEST_F(SimLibrary, SlotsAndTheWorkerEndWithClose) {
         EXPECT_EQ(nullptr, p);
 }
 
+// A notification goes only to a polled remote's window with a message number; the slot stays
+// locked during the call, and the result says whether the handler left the remote in place.
 TEST_F(SimLibrary, SendNotifyOnTheClientThread) {
     ClientWindow window;
     bool bLockedElsewhere = false;
@@ -120,23 +117,22 @@ TEST_F(SimLibrary, SendNotifyOnTheClientThread) {
         return 0;
     };
     WM_DEVICE *pDev = PlaceDevice(5, 0);
-    pDev->hWnd = window.hWnd;
     SlotLock lock(5);
-    SendNotify(5, 0x8000, 5, 1);  // polling off
-    pDev->bAutoUpdate = 1;
-    SendNotify(5, 0, 5, 1);       // message number 0
-    pDev->hWnd = NULL;
-    SendNotify(5, 0x8000, 5, 1);  // no window
+    struct { HWND hWnd; int bAutoUpdate; UINT uMsg; } silent[] = {
+        {window.hWnd, 0, 0x8000}, {window.hWnd, 1, 0}, {NULL, 1, 0x8000},
+    };
+    for (auto &row : silent) {
+        pDev->hWnd = row.hWnd;
+        pDev->bAutoUpdate = row.bAutoUpdate;
+        SendNotify(5, row.uMsg, 5, 1);
+    }
     EXPECT_TRUE(window.log.empty());
-
     pDev->hWnd = window.hWnd;
-    SetLastError(WME_SUCCESS);
     EXPECT_EQ(1, SendNotify(5, pDev->uMsgStatus, 5, 0x04));
-    EXPECT_EQ((DWORD)WME_SUCCESS, GetLastError());
     ASSERT_EQ(1u, window.log.size());
     EXPECT_EQ(0x04, window.log[0].lParam);
-    EXPECT_TRUE(bLockedElsewhere);  // the slot stays locked during the call
-    EXPECT_EQ(0, SendNotify(5, WM_MSG_LOST_DEFAULT, 5, 0));  // the slot was emptied
+    EXPECT_TRUE(bLockedElsewhere);
+    EXPECT_EQ(0, SendNotify(5, WM_MSG_LOST_DEFAULT, 5, 0));
     EXPECT_EQ(nullptr, g_Lib.apSlot[5]);
 }
 
@@ -263,10 +259,8 @@ TEST_F(SimLibrary, SetSystemDefaultsBadSmoothingAndEveryRemote) {
     SimAddRemote();
     ConnectAll(2);
     ClientWindow window;
-    WM_SYSTEM sys = {0x3F, 0, 250, 3, window.hWnd, 0x9000, 0x9001, 0x9003, 0xDEADBEEF};
+    WM_SYSTEM sys = {0x3F, 0, 250, 3, window.hWnd, 0x9000, 0x9001, 0x9003, 0xDEADBEEF}, got = {0x3F};
     ASSERT_EQ(1, wm_SetSystem(0, &sys));
-    WM_SYSTEM got = {};
-    got.dwFlags = 0x3F;
     ASSERT_EQ(1, wm_GetSystem(0, &got));
     EXPECT_EQ(0, memcmp(&sys, &got, sizeof(sys)));
     ASSERT_EQ(1, wm_SetSystem(0, NULL));
@@ -313,65 +307,6 @@ TEST_F(SimLibrary, DisconnectDuringStatusNotificationOnTheClientThread) {
     EXPECT_EQ(1, SetLeds(0, 1));
     EXPECT_EQ(nullptr, Device(0));
     EXPECT_EQ(1, window.Count(WM_MSG_LOST_DEFAULT));
-}
-
-// Two client threads call getters and setters while the worker polls and remotes come and go.
-struct StressShared {
-    volatile LONG bStop;
-    volatile LONG nCalls;
-};
-
-DWORD WINAPI StressClient(LPVOID pv) {
-    StressShared *p = (StressShared *)pv;
-    unsigned n = GetCurrentThreadId();
-    while (!p->bStop) {
-        int nSlot = (int)(n++ % 2);
-        WM_KEY key;
-        WM_STATUS st = {};
-        WM_SYSTEM sys = {};
-        wm_GetKey(nSlot, &key);
-        st.dwFlags = WMST_LED | WMST_RUMBLE | WMST_BATTERY;
-        st.abLed[n % 4] = 1;
-        st.nRumblePower = (int)(n % 101);
-        wm_SetStatus(nSlot, &st);
-        wm_GetStatus(nSlot, &st);
-        sys.dwFlags = WMSYS_SMOOTHING;
-        sys.nSmoothing = (int)(n % 3);
-        wm_SetSystem(nSlot, &sys);
-        wm_Exist(nSlot);
-        InterlockedIncrement(&p->nCalls);
-    }
-    return 0;
-}
-
-TEST_F(SimLibrary, StressClientsWorkerAndReplugging) {
-    SIM_REMOTE *apSim[2] = {SimAddRemote(), SimAddRemote()};
-    for (SIM_REMOTE *p : apSim)
-        SimSetReadLatency(p, 1);
-    ConnectAll(2);
-    SetTimeout(-1, 50);
-    StressShared shared = {0, 0};
-    HANDLE ahThread[2];
-    for (HANDLE &h : ahThread)
-        h = CreateThread(NULL, 0, StressClient, &shared, 0, NULL);
-    int nPoweredOff = 0;
-    for (DWORD dwStart = GetTickCount(); GetTickCount() - dwStart < 1500; nPoweredOff++) {
-        int i = nPoweredOff % 2;
-        SimPowerOff(apSim[i]);
-        Sleep(20);
-        apSim[i] = SimAddRemote();
-        SimSetReadLatency(apSim[i], 1);
-        wm_Connect(NULL, 0);
-        WM_SYSTEM sys = {WMSYS_TIMEOUT, 0, 50, 0, NULL, 0, 0, 0, 0};
-        wm_SetSystem(-1, &sys);
-        Sleep(30);
-    }
-    InterlockedExchange(&shared.bStop, 1);
-    EXPECT_EQ(WAIT_OBJECT_0, WaitForMultipleObjects(2, ahThread, TRUE, 10000)) << "deadlock";
-    for (HANDLE h : ahThread)
-        CloseHandle(h);
-    EXPECT_GT(shared.nCalls, 20);
-    EXPECT_GT(nPoweredOff, 5);
 }
 
 }  // namespace
