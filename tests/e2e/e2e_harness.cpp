@@ -28,14 +28,6 @@ bool StartProcess(const std::wstring &commandLine, const std::wstring &dir, PROC
     return CreateProcessW(NULL, buf.data(), NULL, NULL, FALSE, 0, NULL, dir.c_str(), &si, pInfo) != 0;
 }
 
-// Polls every 20 ms until done() holds; false when dwMs passed first.
-template <typename F> bool PollUntil(F done, DWORD dwMs) {
-    for (DWORD dwStart = GetTickCount(); !done(); Sleep(20))
-        if (GetTickCount() - dwStart > dwMs)
-            return false;
-    return true;
-}
-
 // Ends the process when it has not ended on its own within dwMs.
 void EndProcess(PROCESS_INFORMATION *pInfo, DWORD dwMs) {
     if (WaitForSingleObject(pInfo->hProcess, dwMs) != WAIT_OBJECT_0)
@@ -126,10 +118,6 @@ std::vector<TargetEvent> ZanRun::Events() const {
     while (in >> e.dMs >> e.name >> e.nParam)
         events.push_back(e);
     return events;
-}
-
-bool ZanRun::WaitEvents(bool (*pred)(const std::vector<TargetEvent> &), DWORD dwMs) const {
-    return PollUntil([&] { return pred(Events()); }, dwMs);
 }
 
 bool ZanRun::AnswerMessageBox(int nButton, DWORD dwMs) {

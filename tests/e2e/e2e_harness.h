@@ -38,8 +38,6 @@ struct ZanRun {
     // Lets the scenario go on past "waitfile cue".
     void Cue(const wchar_t *pszName = L"cue");
     std::vector<TargetEvent> Events() const;
-    // Waits until pred holds for the recorded events, up to dwMs.
-    bool WaitEvents(bool (*pred)(const std::vector<TargetEvent> &), DWORD dwMs) const;
     // Waits for a message box of Zan's and presses the given button; false when none came.
     bool AnswerMessageBox(int nButton, DWORD dwMs);
     // Closes Zan (and the target) and waits for both to end; returns Zan's exit code.
@@ -49,6 +47,14 @@ struct ZanRun {
     std::wstring Path(const wchar_t *pszName) const { return dir + L"\\" + pszName; }
     std::string ScenarioPath(const wchar_t *pszName) const;
 };
+
+// Polls every 20 ms until done() holds; false when dwMs passed first.
+template <typename F> bool PollUntil(F done, DWORD dwMs) {
+    for (DWORD dwStart = GetTickCount(); !done(); Sleep(20))
+        if (GetTickCount() - dwStart > dwMs)
+            return false;
+    return true;
+}
 
 // The events of one kind, in order.
 std::vector<TargetEvent> Only(const std::vector<TargetEvent> &events, const char *pszName);

@@ -22,9 +22,10 @@ void SetKeys(ASSIGNMENT_SET *pSet, int nSlot, std::initializer_list<WORD> keys) 
         p->awKey[p->nKeyCount++] = w;
 }
 
-std::vector<long> Params(const std::vector<TargetEvent> &events) {
+// The keys (or mouse flags) of the events of one kind, in order.
+std::vector<long> Params(const std::vector<TargetEvent> &events, const char *pszName) {
     std::vector<long> v;
-    for (const TargetEvent &e : events)
+    for (const TargetEvent &e : Only(events, pszName))
         v.push_back(e.nParam);
     return v;
 }
@@ -50,22 +51,24 @@ protected:
     }
     // The scenario line that holds the remote until the test calls run.Cue(pszCue).
     std::string Until(const wchar_t *pszCue) { return "waitfile " + run.ScenarioPath(pszCue) + "\n"; }
+    bool Seen(const char *pszName, size_t nAtLeast) {
+        return PollUntil([&] { return Only(run.Events(), pszName).size() >= nAtLeast; }, WAIT_MS);
+    }
 };
 
 TEST_F(EndToEnd, HeldKeySlotRepeatsItsKeysEveryCycleAndReleasesOnce) {
     SetKeys(&set, SLOT_A, {VK_CONTROL, 'C'});
     Start("press 1 A\n" + Until(L"up") + "release 1 A\n");
-    ASSERT_TRUE(run.WaitEvents([](const std::vector<TargetEvent> &e) { return Only(e, "KEYDOWN").size() >= 4; }, WAIT_MS));
+    ASSERT_TRUE(Seen("KEYDOWN", 4));  // two cycles of both keys
     run.Cue(L"up");
-    ASSERT_TRUE(run.WaitEvents([](const std::vector<TargetEvent> &e) { return Only(e, "KEYUP").size() >= 2; }, WAIT_MS));
+    ASSERT_TRUE(Seen("KEYUP", 2));
     Sleep(200);  // room for a key-up sent twice
     run.Close();
-    std::vector<TargetEvent> events = run.Events();
-    std::vector<long> downs = Params(Only(events, "KEYDOWN"));
+    std::vector<long> downs = Params(run.Events(), "KEYDOWN");
     for (size_t i = 0; i < downs.size(); i++)
         EXPECT_EQ(i % 2 == 0 ? VK_CONTROL : 'C', downs[i]) << i;
-    EXPECT_EQ((std::vector<long>{VK_CONTROL, 'C'}), Params(Only(events, "KEYUP")));
-    EXPECT_TRUE(KeysLeftDown(events).empty());
+    EXPECT_EQ((std::vector<long>{VK_CONTROL, 'C'}), Params(run.Events(), "KEYUP"));
+    EXPECT_TRUE(KeysLeftDown(run.Events()).empty());
 }
 
 // A double click slot, seen by Windows as a double click in the other program.
@@ -73,14 +76,13 @@ TEST_F(EndToEnd, DoubleClickSlotIsADoubleClickToTheProgram) {
     set.aAssign[SLOT_A].nKind = ASSIGN_MOUSE;
     set.aAssign[SLOT_A].nMouseAction = MOUSE_DOUBLE_CLICK;
     Start("press 1 A\n" + Until(L"up") + "release 1 A\n");
-    ASSERT_TRUE(run.WaitEvents([](const std::vector<TargetEvent> &e) { return Only(e, "LUP").size() >= 2; }, WAIT_MS));
+    ASSERT_TRUE(Seen("LUP", 2));
     run.Cue(L"up");
     Sleep(200);
     run.Close();
-    std::vector<TargetEvent> events = run.Events();
-    EXPECT_EQ(1u, Only(events, "LDOWN").size());
-    EXPECT_EQ(1u, Only(events, "LDBLCLK").size());
-    EXPECT_EQ(2u, Only(events, "LUP").size());
+    EXPECT_EQ(1u, Only(run.Events(), "LDOWN").size());
+    EXPECT_EQ(1u, Only(run.Events(), "LDBLCLK").size());
+    EXPECT_EQ(2u, Only(run.Events(), "LUP").size());
 }
 
 TEST_F(EndToEnd, ApplicationSlotLaunchesOncePerPress) {
@@ -91,8 +93,7 @@ TEST_F(EndToEnd, ApplicationSlotLaunchesOncePerPress) {
     p->pszPath = AllocPathText(p->nPathLength);
     wcscpy(p->pszPath, marker.c_str());
     Start("press 1 HOME\n" + Until(L"up") + "release 1 HOME\n");
-    for (DWORD dwStart = GetTickCount(); run.ReadFile(L"launch_marker.log").empty() && GetTickCount() - dwStart < WAIT_MS;)
-        Sleep(50);
+    PollUntil([&] { return !run.ReadFile(L"launch_marker.log").empty(); }, WAIT_MS);
     run.Cue(L"up");
     Sleep(500);  // room for a second launch of the same press
     run.Close();
@@ -105,10 +106,9 @@ TEST_F(EndToEnd, ApplicationSlotLaunchesOncePerPress) {
 TEST_F(EndToEnd, NothingStaysDownAcrossLossAndReconnect) {
     SetKeys(&set, SLOT_A, {'Q'});
     Start("press 1 A\n" + Until(L"off") + "off 1\nwait 300\nremote\n" + Until(L"again") + "waitconnected 2\nwait 500\n");
-    ASSERT_TRUE(run.WaitEvents([](const std::vector<TargetEvent> &e) { return !Only(e, "KEYDOWN").empty(); }, WAIT_MS));
+    ASSERT_TRUE(Seen("KEYDOWN", 1));
     run.Cue(L"off");
-    // The lost remote's key is released once the loss is noticed.
-    ASSERT_TRUE(run.WaitEvents([](const std::vector<TargetEvent> &e) { return !Only(e, "KEYUP").empty(); }, WAIT_MS));
+    ASSERT_TRUE(Seen("KEYUP", 1));  // released once the loss is noticed
     // Reconnect through the menu (IDM_CONNECT), as a user would; it ends with a message box.
     run.Cue(L"again");
     PostMessageW(run.hZan, WM_COMMAND, 40000, 0);
@@ -116,9 +116,8 @@ TEST_F(EndToEnd, NothingStaysDownAcrossLossAndReconnect) {
     size_t nDownsAfterLoss = Only(run.Events(), "KEYDOWN").size();
     Sleep(500);
     run.Close();
-    std::vector<TargetEvent> events = run.Events();
-    EXPECT_EQ(nDownsAfterLoss, Only(events, "KEYDOWN").size());
-    EXPECT_TRUE(KeysLeftDown(events).empty());
+    EXPECT_EQ(nDownsAfterLoss, Only(run.Events(), "KEYDOWN").size());
+    EXPECT_TRUE(KeysLeftDown(run.Events()).empty());
 }
 
 TEST_F(EndToEnd, SetSavedByZanReloadsIdentically) {
@@ -133,17 +132,17 @@ TEST_F(EndToEnd, SetSavedByZanReloadsIdentically) {
     std::string before = run.ReadFile(L"test.zan");
     // An old time stamp shows whether Zan really wrote the file.
     HANDLE h = CreateFileW(run.Path(L"test.zan").c_str(), FILE_WRITE_ATTRIBUTES, 0, NULL, OPEN_EXISTING, 0, NULL);
-    FILETIME ftOld = {0x10000000, 0x01000000};
+    FILETIME ftOld = {0x10000000, 0x01000000}, ftNow = ftOld;
     SetFileTime(h, NULL, NULL, &ftOld);
     CloseHandle(h);
     PostMessageW(run.hZan, WM_COMMAND, 40005, 0);  // IDM_SAVE: save over the current file
-    WIN32_FILE_ATTRIBUTE_DATA data = {};
-    for (DWORD dwStart = GetTickCount(); CompareFileTime(&data.ftLastWriteTime, &ftOld) <= 0 && GetTickCount() - dwStart < WAIT_MS;) {
-        Sleep(50);
-        GetFileAttributesExW(run.Path(L"test.zan").c_str(), GetFileExInfoStandard, &data);
-    }
+    EXPECT_TRUE(PollUntil([&] {
+        WIN32_FILE_ATTRIBUTE_DATA data;
+        if (GetFileAttributesExW(run.Path(L"test.zan").c_str(), GetFileExInfoStandard, &data))
+            ftNow = data.ftLastWriteTime;
+        return CompareFileTime(&ftNow, &ftOld) != 0;
+    }, WAIT_MS)) << "Zan did not save";
     run.Close();
-    EXPECT_NE(0, CompareFileTime(&data.ftLastWriteTime, &ftOld)) << "Zan did not save";
     EXPECT_EQ(before, run.ReadFile(L"test.zan"));
 }
 

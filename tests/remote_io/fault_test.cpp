@@ -238,35 +238,37 @@ TEST_F(SimLibrary, CloseReturnsWithinItsBoundWhateverTheDriverDoes) {
 }
 
 // A client that quits when told about a remote closes the library from inside the notification.
+// Each row runs with its window on a thread of its own, so a hang fails the row instead of the suite.
 TEST_F(SimLibrary, CloseFromInsideAWorkerNotification) {
     struct Row {
         const char *pszName;
         UINT uMsg;
-        std::function<void(SIM_REMOTE *)> trigger;
-    };
-    const std::vector<Row> rows = {
+        void (*trigger)(SIM_REMOTE *);
+    } rows[] = {
         {"input", WM_MSG_KEY_DEFAULT, [](SIM_REMOTE *p) { SimSetCoreButtons(p, 1); }},
         {"status", WM_MSG_STATUS_DEFAULT, [](SIM_REMOTE *p) { SimSetBattery(p, 0x21, 0); }},
         {"lost", WM_MSG_LOST_DEFAULT, [](SIM_REMOTE *p) { SimPowerOff(p); }},
     };
     for (const Row &row : rows) {
+        SCOPED_TRACE(row.pszName);
         Restart();
         SIM_REMOTE *pSim = AddConnected();
-        ClientWindow window;
         int nClosed = -1;
-        window.onMessage = [&](UINT uMsg, WPARAM, LPARAM) -> LRESULT {
-            if (uMsg == row.uMsg && nClosed == -1)
-                nClosed = wm_Close();
-            return 0;
-        };
-        Watch(0, window);
-        Watchdog watchdog(10000, row.pszName);
-        row.trigger(pSim);
-        ASSERT_TRUE(PumpUntil([&] { return nClosed != -1; })) << row.pszName;
-        EXPECT_EQ(1, nClosed) << row.pszName;
+        ASSERT_TRUE(ReturnsWithin(10000, [&] {
+            ClientWindow window;
+            window.onMessage = [&](UINT uMsg, WPARAM, LPARAM) -> LRESULT {
+                if (uMsg == row.uMsg && nClosed == -1)
+                    nClosed = wm_Close();
+                return 0;
+            };
+            Watch(0, window);
+            row.trigger(pSim);
+            PumpUntil([&] { return nClosed != -1; });
+        }));
+        EXPECT_EQ(1, nClosed);
         EXPECT_EQ(0, wm_Count());  // refused at once: the library is closed
-        ASSERT_EQ(1, wm_Init()) << row.pszName;  // waits for the worker to finish the close
-        EXPECT_EQ(SimHandlesOpened(), SimHandlesClosed()) << row.pszName;
+        ASSERT_EQ(1, wm_Init());  // waits for the worker to finish the close
+        EXPECT_EQ(SimHandlesOpened(), SimHandlesClosed());
     }
 }
 

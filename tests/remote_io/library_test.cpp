@@ -105,37 +105,6 @@ TEST_F(SimLibrary, SlotsAndTheWorkerEndWithClose) {
         EXPECT_EQ(nullptr, p);
 }
 
-// A notification goes only to a polled remote's window with a message number; the slot stays
-// locked during the call, and the result says whether the handler left the remote in place.
-TEST_F(SimLibrary, SendNotifyOnTheClientThread) {
-    ClientWindow window;
-    bool bLockedElsewhere = false;
-    window.onMessage = [&](UINT uMsg, WPARAM wParam, LPARAM) -> LRESULT {
-        bLockedElsewhere = SlotLockedElsewhere((int)wParam);
-        if (uMsg == WM_MSG_LOST_DEFAULT)  // the handler disconnects the remote
-            DestroyDevice(g_Lib.apSlot[wParam], 1, 0);
-        return 0;
-    };
-    WM_DEVICE *pDev = PlaceDevice(5, 0);
-    SlotLock lock(5);
-    struct { HWND hWnd; int bAutoUpdate; UINT uMsg; } silent[] = {
-        {window.hWnd, 0, 0x8000}, {window.hWnd, 1, 0}, {NULL, 1, 0x8000},
-    };
-    for (auto &row : silent) {
-        pDev->hWnd = row.hWnd;
-        pDev->bAutoUpdate = row.bAutoUpdate;
-        SendNotify(5, row.uMsg, 5, 1);
-    }
-    EXPECT_TRUE(window.log.empty());
-    pDev->hWnd = window.hWnd;
-    EXPECT_EQ(1, SendNotify(5, pDev->uMsgStatus, 5, 0x04));
-    ASSERT_EQ(1u, window.log.size());
-    EXPECT_EQ(0x04, window.log[0].lParam);
-    EXPECT_TRUE(bLockedElsewhere);
-    EXPECT_EQ(0, SendNotify(5, WM_MSG_LOST_DEFAULT, 5, 0));
-    EXPECT_EQ(nullptr, g_Lib.apSlot[5]);
-}
-
 // Connecting skips other devices, names each new remote's slot to the window (whose -1 refuses
 // it), connects each remote once, and stops when the slots run out.
 TEST_F(SimLibrary, ConnectFindsEachRemoteOnce) {
@@ -202,56 +171,6 @@ TEST_F(SimLibrary, OutputsOffAtDisconnectUnlessKeptAndAtClose) {
     EXPECT_EQ(0x30, SimReportMode(pSim));
     PumpFor(20);
     EXPECT_TRUE(window.log.empty());
-}
-
-// Every core button through the remote's own encoding, read by a getter with polling off.
-TEST_F(SimLibrary, GettersReadTheDeviceWhenNotPolled) {
-    SIM_REMOTE *pSim = AddConnected();
-    SetPolling(0, 0);
-    for (int nButton = 0; nButton < SIM_CORE_BUTTONS; nButton++) {
-        SimSetCoreButtons(pSim, (WORD)(1 << nButton));
-        WM_KEY key;
-        ASSERT_EQ(1, wm_GetKey(0, &key));
-        const int *an = &key.nA;
-        for (int i = 0; i < SIM_CORE_BUTTONS; i++)
-            EXPECT_EQ((int)(i == nButton), an[i]) << "button " << nButton << " field " << i;
-    }
-    SimSetBattery(pSim, 0x33, 1);
-    WM_STATUS st = {};
-    st.dwFlags = WMST_BATTERY;
-    st.dwBlink = 1234;
-    ASSERT_EQ(1, wm_GetStatus(0, &st));
-    EXPECT_EQ(0x33, st.nBattery);
-    EXPECT_EQ(0, st.bBatteryOk);
-    EXPECT_EQ(1234u, st.dwBlink);  // never written by the getter
-}
-
-TEST_F(SimLibrary, UnreportedFieldsComeBackMinusOne) {
-    SIM_REMOTE *pSim = SimAddRemote();
-    SimPlugExtension(pSim, SIM_EXT_NUNCHUK, NULL);
-    ConnectAll(1);
-    WM_STATUS st = {};
-    st.dwFlags = WMST_REPORT;
-    st.dwReport = WMRPT_KEYS;
-    ASSERT_EQ(1, wm_SetStatus(0, &st));
-    WM_KEY key;
-    ASSERT_EQ(1, wm_GetKey(0, &key));
-    EXPECT_EQ(0, key.nA);
-    EXPECT_EQ(-1, key.nAccX);
-    EXPECT_EQ(-1, key.nAccZ);
-    WM_KEYEX ex;
-    for (int &n : ex.anField)
-        n = 77;
-    ASSERT_EQ(1, wm_GetKeyEx(0, &ex));
-    for (int i = 0; i < WM_KEYEX_FIELDS; i++)
-        EXPECT_EQ(i < 7 ? -1 : 77, ex.anField[i]) << i;  // the Nunchuk view only
-
-    st.dwReport = WMRPT_ACCEL;
-    ASSERT_EQ(1, wm_SetStatus(0, &st));
-    ASSERT_EQ(1, wm_GetKey(0, &key));
-    EXPECT_EQ(-1, key.nA);
-    EXPECT_EQ(-1, key.nRight);
-    EXPECT_NE(-1, key.nAccZ);
 }
 
 TEST_F(SimLibrary, SetSystemDefaultsBadSmoothingAndEveryRemote) {

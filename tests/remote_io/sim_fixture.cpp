@@ -1,7 +1,5 @@
 #include "sim_fixture.h"
 
-#include <stdio.h>
-
 DWORD g_dwFakeNow;
 
 namespace {
@@ -21,16 +19,6 @@ LRESULT CALLBACK ClientProc(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam) 
     }
     w->log.push_back({uMsg, wParam, lLogged, dwExt});
     return w->onMessage ? w->onMessage(uMsg, wParam, lParam) : 0;
-}
-
-DWORD WINAPI WatchdogProc(LPVOID pv) {
-    Watchdog *p = (Watchdog *)pv;
-    if (WaitForSingleObject(p->hDone, p->dwMs) != WAIT_OBJECT_0) {
-        fprintf(stderr, "hung for %lu ms: %s\n", (unsigned long)p->dwMs, p->pszWhat);
-        fflush(stderr);
-        ExitProcess(3);
-    }
-    return 0;
 }
 
 DWORD WINAPI CallProc(LPVOID pv) {
@@ -158,18 +146,6 @@ std::vector<BYTE> OutputAt(SIM_REMOTE *pSim, int nAt) {
     return v;
 }
 
-Watchdog::Watchdog(DWORD dwMsIn, const char *pszWhatIn) : dwMs(dwMsIn), pszWhat(pszWhatIn) {
-    hDone = CreateEventW(NULL, TRUE, FALSE, NULL);
-    hThread = CreateThread(NULL, 0, WatchdogProc, this, 0, NULL);
-}
-
-Watchdog::~Watchdog() {
-    SetEvent(hDone);
-    WaitForSingleObject(hThread, INFINITE);
-    CloseHandle(hThread);
-    CloseHandle(hDone);
-}
-
 bool ReturnsWithin(DWORD dwMs, const std::function<void()> &call) {
     std::function<void()> *pCall = new std::function<void()>(call);  // left to a thread that hangs
     HANDLE hThread = CreateThread(NULL, 0, CallProc, pCall, 0, NULL);
@@ -193,14 +169,4 @@ SlotHeldElsewhere::~SlotHeldElsewhere() {
     CloseHandle(hThread);
     CloseHandle(hHeld);
     CloseHandle(hRelease);
-}
-
-bool SlotLockedElsewhere(int nSlot) {
-    bool bTaken = false;
-    ReturnsWithin(INFINITE, [&] {
-        bTaken = TryEnterCriticalSection(&g_Lib.aSlotLock[nSlot]);
-        if (bTaken)
-            UnlockSlot(nSlot);
-    });
-    return !bTaken;
 }

@@ -60,16 +60,6 @@ extern DWORD g_dwFakeNow;
 int CountOutputs(SIM_REMOTE *pSim, BYTE bId);
 std::vector<BYTE> OutputAt(SIM_REMOTE *pSim, int nAt);
 
-// Ends the test process with a message when the scope is not left within dwMs: a hang fails
-// the test at once instead of stalling the suite.
-struct Watchdog {
-    HANDLE hDone, hThread;
-    DWORD dwMs;
-    const char *pszWhat;
-    Watchdog(DWORD dwMs, const char *pszWhat);
-    ~Watchdog();
-};
-
 // Runs the call on a thread of its own; false when it has not returned within dwMs (the thread
 // is then left behind).
 bool ReturnsWithin(DWORD dwMs, const std::function<void()> &call);
@@ -81,8 +71,6 @@ struct SlotHeldElsewhere {
     explicit SlotHeldElsewhere(int nSlot);
     ~SlotHeldElsewhere();
 };
-// True when a thread other than the caller cannot take the slot's lock right now.
-bool SlotLockedElsewhere(int nSlot);
 
 // Runs code under a slot's lock, as the library's own callers do.
 struct SlotLock {

@@ -131,7 +131,9 @@ TEST_F(SimLibrary, RumblePowerSetsThePulseRatio) {
         }
         // One pulse per period of 9800 / (89 p + 901) steps.
         EXPECT_NEAR(row.nExpectedOn, nOn, 1) << "power " << row.nPower;
-        EXPECT_EQ(bValid ? row.nPower : 0, Device(0)->nRumblePower);
+        st.dwFlags = WMST_RUMBLE;
+        ASSERT_EQ(1, wm_GetStatus(0, &st));
+        EXPECT_EQ(bValid ? row.nPower : 0, st.nRumblePower);
         st = Rumble(0, 0);
         ASSERT_EQ(1, wm_SetStatus(0, &st));
     }
@@ -157,37 +159,6 @@ TEST_F(SimLibrary, TimedRumbleStopsAndLaterRumbleWithoutDurationKeepsGoing) {
     g_dwFakeNow = 5000;
     ASSERT_EQ(IO_DONE, UpdateDevice(Device(0)));
     EXPECT_EQ(1, Device(0)->bRumble);
-}
-
-TEST_F(SimLibrary, BlinkingAlternatesOneFourWithTwoThree) {
-    SIM_REMOTE *pSim = AddConnected();
-    SetPolling(0, 0);
-    UseFakeClock(50000);
-    WM_STATUS st = {};
-    st.dwFlags = WMST_LED;
-    st.abLed[0] = st.abLed[3] = 1;
-    ASSERT_EQ(1, wm_SetStatus(0, &st));
-    EXPECT_EQ(0x9, SimLeds(pSim));
-    memset(st.abLed, 1, 4);
-    st.dwBlink = 500;
-    ASSERT_EQ(1, wm_SetStatus(0, &st));
-    EXPECT_EQ(0x9, SimLeds(pSim));  // nothing sent until the first toggle
-    for (int nExpected : {0x6, 0x9, 0x6, 0x9}) {
-        SlotLock lock(0);
-        g_dwFakeNow += 499;
-        ASSERT_EQ(IO_DONE, UpdateDevice(Device(0)));
-        EXPECT_NE(nExpected, SimLeds(pSim));
-        g_dwFakeNow += 1;
-        ASSERT_EQ(IO_DONE, UpdateDevice(Device(0)));
-        EXPECT_EQ(nExpected, SimLeds(pSim));
-    }
-    st.dwBlink = 0;
-    st.abLed[1] = st.abLed[2] = 0;  // steady 1 and 4
-    ASSERT_EQ(1, wm_SetStatus(0, &st));
-    g_dwFakeNow += 2000;
-    SlotLock lock(0);
-    ASSERT_EQ(IO_DONE, UpdateDevice(Device(0)));
-    EXPECT_EQ(0x9, SimLeds(pSim));
 }
 
 // While the client handles an input notification from the worker, another thread may use that
