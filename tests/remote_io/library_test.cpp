@@ -85,10 +85,13 @@ TEST_F(SimLibrary, SlotsAndTheWorkerEndWithClose) {
     });
     PlaceDevice(0, 0);
     {
-        SlotHeldElsewhere held(1);
-        int nSlot = FindFreeSlot();  // skips the occupied and the busy slot
-        EXPECT_EQ(2, nSlot);
-        UnlockSlot(nSlot);
+        SlotLock busy(1);  // in use by this thread, as by another client
+        int nSlot = -2;
+        ReturnsWithin(INFINITE, [&] {
+            nSlot = FindFreeSlot();  // returns with the slot locked
+            UnlockSlot(nSlot);
+        });
+        EXPECT_EQ(2, nSlot);  // skips the occupied and the busy slot
     }
     for (int i = 1; i < TAVEL_SLOTS; i++)
         if (i != 4)
@@ -145,7 +148,7 @@ TEST_F(SimLibrary, OutputsOffAtDisconnectUnlessKeptAndAtClose) {
     ASSERT_EQ(1, SetLeds(0, 1));
     SimClearOutputs(pSim);
     ASSERT_EQ(1, wm_Disconnect(0, 1));
-    EXPECT_EQ(0, CountOutputs(pSim, RPT_OUT_LEDS));
+    EXPECT_EQ(0, CountOutputs(pSim, [](const std::vector<BYTE> &ab) { return ab[0] == RPT_OUT_LEDS; }));
     EXPECT_EQ(1, window.Count(WM_MSG_LOST_DEFAULT));
     EXPECT_EQ(1, window.Last(WM_MSG_LOST_DEFAULT)->lParam);  // asked for
 

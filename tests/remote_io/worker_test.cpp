@@ -67,12 +67,9 @@ TEST_F(SimLibrary, UnknownExtensionIsIdentifiedOncePerPlugIn) {
     Watch(0, window);
     const BYTE abId[6] = {0x01, 0x00, 0xA4, 0x20, 0x04, 0x05};
     auto identifications = [&] {
-        int n = 0;
-        for (int i = 0; i < SimOutputCount(pSim); i++) {
-            std::vector<BYTE> ab = OutputAt(pSim, i);
-            n += ab[0] == RPT_OUT_WRITE_MEMORY && ab[2] == 0xA4 && ab[4] == 0xF0;
-        }
-        return n;
+        return CountOutputs(pSim, [](const std::vector<BYTE> &ab) {
+            return ab[0] == RPT_OUT_WRITE_MEMORY && ab[2] == 0xA4 && ab[4] == 0xF0;
+        });
     };
     auto batteryNotified = [&](BYTE bLevel) {
         SimSetBattery(pSim, bLevel, 0);
@@ -124,11 +121,7 @@ TEST_F(SimLibrary, RumblePowerSetsThePulseRatio) {
         SimClearOutputs(pSim);
         for (int i = 0; i < row.nSteps; i++)
             ASSERT_EQ(IO_DONE, UpdateDevice(Device(0)));
-        int nOn = 0;
-        for (int i = 0; i < SimOutputCount(pSim); i++) {
-            std::vector<BYTE> ab = OutputAt(pSim, i);
-            nOn += ab[0] == RPT_OUT_STATUS && (ab[1] & 1);
-        }
+        int nOn = CountOutputs(pSim, [](const std::vector<BYTE> &ab) { return ab[0] == RPT_OUT_STATUS && (ab[1] & 1); });
         // One pulse per period of 9800 / (89 p + 901) steps.
         EXPECT_NEAR(row.nExpectedOn, nOn, 1) << "power " << row.nPower;
         st.dwFlags = WMST_RUMBLE;
@@ -192,7 +185,7 @@ TEST_F(SimLibrary, ClientHoldingASlotNeverBlocksTheWorker) {
     SIM_REMOTE *pSecond = AddConnected();
     ClientWindow other;
     Watch(1, other);
-    SlotHeldElsewhere held(0);
+    SlotLock held(0);  // while this thread waits for the other slot's notification
     SimSetCoreButtons(pSecond, 1 << KEY_A);
     EXPECT_TRUE(PumpUntil([&] { return other.Count(WM_MSG_KEY_DEFAULT) > 0; }));
 }
