@@ -1,5 +1,5 @@
-// The worker's step on simulated remotes: input and status notifications, extensions, rumble and
-// blinking (on the fake clock), and the slot locks while a client handles a notification.
+// The worker's step on simulated remotes: input and status notifications, extensions, rumble (on
+// the fake clock), and the slot locks while a client handles a notification.
 #include <string.h>
 
 #include "decode.h"
