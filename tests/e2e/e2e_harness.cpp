@@ -132,19 +132,15 @@ bool ZanRun::AnswerMessageBox(int nButton, DWORD dwMs) {
     }, dwMs);
 }
 
-DWORD ZanRun::Close() {
-    DWORD dwCode = (DWORD)-1;
+void ZanRun::Close() {
     if (zan.hProcess) {
         PostMessageW(hZan, WM_CLOSE, 0, 0);
-        WaitForSingleObject(zan.hProcess, 10000);
-        GetExitCodeProcess(zan.hProcess, &dwCode);
-        EndProcess(&zan, 0);
+        EndProcess(&zan, 10000);
     }
     if (target.hProcess) {
         PostMessageW(FindWindowW(L"InputTarget", NULL), WM_CLOSE, 0, 0);
         EndProcess(&target, 5000);
     }
-    return dwCode;
 }
 
 ZanRun::~ZanRun() {

@@ -40,8 +40,8 @@ struct ZanRun {
     std::vector<TargetEvent> Events() const;
     // Waits for a message box of Zan's and presses the given button; false when none came.
     bool AnswerMessageBox(int nButton, DWORD dwMs);
-    // Closes Zan (and the target) and waits for both to end; returns Zan's exit code.
-    DWORD Close();
+    // Closes Zan (and the target) and waits for both to end.
+    void Close();
     ~ZanRun();
 
     std::wstring Path(const wchar_t *pszName) const { return dir + L"\\" + pszName; }
