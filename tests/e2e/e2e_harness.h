@@ -13,9 +13,8 @@
 
 struct TargetEvent {
     double dMs;
-    std::string name;  // KEYDOWN, KEYUP, LDOWN, LUP, LDBLCLK, RDOWN, MDOWN, WHEEL, HWHEEL, MOVE...
-    long nParam;       // virtual key, or wheel delta
-    long x, y;
+    std::string name;  // KEYDOWN, KEYUP, SYSKEYDOWN, SYSKEYUP, LDOWN, LUP, LDBLCLK, RDOWN, RUP
+    long nParam;       // the virtual key, or the mouse message's key flags
 };
 
 struct ZanRun {
@@ -32,7 +31,6 @@ struct ZanRun {
     void WriteScenario(const std::string &text);
     void WriteFile(const wchar_t *pszName, const std::string &text);
     std::string ReadFile(const wchar_t *pszName) const;
-    bool FileExists(const wchar_t *pszName) const;
     // Starts Zan with the scenario and a command line; waits for its main window.
     bool StartZan(const std::wstring &commandLine);
     // Starts the target, waits until it has the focus.
@@ -40,17 +38,23 @@ struct ZanRun {
     // Lets the scenario go on past "waitfile cue".
     void Cue(const wchar_t *pszName = L"cue");
     std::vector<TargetEvent> Events() const;
-    // Waits until pred holds for the recorded events, up to dwMs.
-    bool WaitEvents(bool (*pred)(const std::vector<TargetEvent> &), DWORD dwMs) const;
     // Waits for a message box of Zan's and presses the given button; false when none came.
     bool AnswerMessageBox(int nButton, DWORD dwMs);
-    // Closes Zan (and the target) and waits for both to end; returns Zan's exit code.
-    DWORD Close();
+    // Closes Zan (and the target) and waits for both to end.
+    void Close();
     ~ZanRun();
 
     std::wstring Path(const wchar_t *pszName) const { return dir + L"\\" + pszName; }
     std::string ScenarioPath(const wchar_t *pszName) const;
 };
+
+// Polls every 20 ms until done() holds; false when dwMs passed first.
+template <typename F> bool PollUntil(F done, DWORD dwMs) {
+    for (DWORD dwStart = GetTickCount(); !done(); Sleep(20))
+        if (GetTickCount() - dwStart > dwMs)
+            return false;
+    return true;
+}
 
 // The events of one kind, in order.
 std::vector<TargetEvent> Only(const std::vector<TargetEvent> &events, const char *pszName);

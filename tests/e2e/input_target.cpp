@@ -1,81 +1,44 @@
 /*
- * input_target - a window that takes the focus and records every keyboard and mouse
- * message it receives, one line each, with the time in milliseconds of the performance counter:
- *   TIME NAME WPARAM X Y
- * (X Y: the cursor position in screen coordinates). Usage: input_target LOGFILE
- * It creates LOGFILE.ready once it has the focus, and ends on WM_CLOSE.
+ * input_target - a window that takes the focus and records the key and button messages it
+ * receives, one line each, with the time in milliseconds of the performance counter (which
+ * every process on the machine shares):
+ *   TIME NAME WPARAM
+ * Usage: input_target LOGFILE. It creates LOGFILE.ready once it has the focus, and ends on WM_CLOSE.
  */
 #include <windows.h>
 
 #include <stdio.h>
 
-#ifndef WM_MOUSEHWHEEL
-#define WM_MOUSEHWHEEL 0x020E
-#endif
-
 namespace {
 
-struct TARGET {
-    FILE *pLog;
-    LARGE_INTEGER liFreq;
+FILE *g_pLog;
+const struct { UINT uMsg; const char *pszName; } g_aNames[] = {
+    {WM_KEYDOWN, "KEYDOWN"}, {WM_KEYUP, "KEYUP"}, {WM_SYSKEYDOWN, "SYSKEYDOWN"}, {WM_SYSKEYUP, "SYSKEYUP"},
+    {WM_LBUTTONDOWN, "LDOWN"}, {WM_LBUTTONUP, "LUP"}, {WM_LBUTTONDBLCLK, "LDBLCLK"},
+    {WM_RBUTTONDOWN, "RDOWN"}, {WM_RBUTTONUP, "RUP"},
 };
 
-TARGET g_Target;
-
-const char *MessageName(UINT uMsg) {
-    switch (uMsg) {
-    case WM_KEYDOWN: return "KEYDOWN";
-    case WM_KEYUP: return "KEYUP";
-    case WM_SYSKEYDOWN: return "SYSKEYDOWN";
-    case WM_SYSKEYUP: return "SYSKEYUP";
-    case WM_LBUTTONDOWN: return "LDOWN";
-    case WM_LBUTTONUP: return "LUP";
-    case WM_LBUTTONDBLCLK: return "LDBLCLK";
-    case WM_RBUTTONDOWN: return "RDOWN";
-    case WM_RBUTTONUP: return "RUP";
-    case WM_MBUTTONDOWN: return "MDOWN";
-    case WM_MBUTTONUP: return "MUP";
-    case WM_MOUSEWHEEL: return "WHEEL";
-    case WM_MOUSEHWHEEL: return "HWHEEL";
-    case WM_MOUSEMOVE: return "MOVE";
-    default: return NULL;
-    }
-}
-
-void Record(UINT uMsg, WPARAM wParam) {
-    const char *pszName = MessageName(uMsg);
-    if (!pszName)
-        return;
-    LARGE_INTEGER liNow;
-    QueryPerformanceCounter(&liNow);
-    // Milliseconds of the performance counter, which every process on the machine shares.
-    double dMs = (double)liNow.QuadPart * 1000.0 / (double)g_Target.liFreq.QuadPart;
-    POINT pt;
-    GetCursorPos(&pt);
-    long lParamWord = uMsg == WM_MOUSEWHEEL || uMsg == WM_MOUSEHWHEEL ? (short)HIWORD(wParam) : (long)wParam;
-    fprintf(g_Target.pLog, "%.2f %s %ld %ld %ld\n", dMs, pszName, lParamWord, pt.x, pt.y);
-    fflush(g_Target.pLog);
-}
-
 LRESULT CALLBACK TargetProc(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam) {
-    Record(uMsg, wParam);
-    if (uMsg == WM_DESTROY) {
-        PostQuitMessage(0);
-        return 0;
+    for (const auto &name : g_aNames) {
+        if (name.uMsg != uMsg)
+            continue;
+        LARGE_INTEGER liNow, liFreq;
+        QueryPerformanceCounter(&liNow);
+        QueryPerformanceFrequency(&liFreq);
+        fprintf(g_pLog, "%.2f %s %ld\n", (double)liNow.QuadPart * 1000.0 / (double)liFreq.QuadPart, name.pszName,
+                (long)wParam);
+        fflush(g_pLog);
     }
+    if (uMsg == WM_DESTROY)
+        PostQuitMessage(0);
     return DefWindowProcW(hWnd, uMsg, wParam, lParam);
 }
 
 }  // namespace
 
 int main(int argc, char **argv) {
-    if (argc < 2)
-        return 2;
-    g_Target.pLog = fopen(argv[1], "w");
-    if (!g_Target.pLog)
+    if (argc < 2 || !(g_pLog = fopen(argv[1], "w")))
         return 1;
-    QueryPerformanceFrequency(&g_Target.liFreq);
-
     WNDCLASSW wc = {};
     wc.style = CS_DBLCLKS;
     wc.lpfnWndProc = TargetProc;
@@ -84,28 +47,24 @@ int main(int argc, char **argv) {
     wc.hbrBackground = (HBRUSH)(COLOR_WINDOW + 1);
     wc.lpszClassName = L"InputTarget";
     RegisterClassW(&wc);
-    // Large, so the pointer stays over it while the tests move it about.
+    // Large, with the pointer over it, so the clicks land in it.
     HWND hWnd = CreateWindowW(wc.lpszClassName, L"input target", WS_POPUP | WS_VISIBLE, 0, 0, 1000, 800,
                               NULL, NULL, wc.hInstance, NULL);
-    SetForegroundWindow(hWnd);
-    SetFocus(hWnd);
     SetCursorPos(500, 400);
     for (int i = 0; i < 200 && GetForegroundWindow() != hWnd; i++) {
-        Sleep(10);
         SetForegroundWindow(hWnd);
+        Sleep(10);
     }
-
+    SetFocus(hWnd);
     char szReady[MAX_PATH];
     snprintf(szReady, sizeof(szReady), "%s.ready", argv[1]);
-    FILE *pReady = fopen(szReady, "w");
-    if (pReady)
+    if (FILE *pReady = fopen(szReady, "w"))
         fclose(pReady);
-
     MSG msg;
     while (GetMessageW(&msg, NULL, 0, 0) > 0) {
         TranslateMessage(&msg);
         DispatchMessageW(&msg);
     }
-    fclose(g_Target.pLog);
+    fclose(g_pLog);
     return 0;
 }

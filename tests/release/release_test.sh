@@ -40,13 +40,15 @@ done
 ensure_display
 ensure_wine
 (cd "$dir" && wine "$dir/Zan.exe" >/dev/null 2>&1 &)
-# Other tests may show Zan windows meanwhile: look for one of this very process.
+# Other tests (and other runs of this one) may show Zan windows meanwhile: look for one of this
+# very process, named by this run's own folder.
+own="$(basename "$work").unpacked.Zan-$zan_version.Zan.exe"
 started=0
 for i in $(seq 1 100); do
-    pid=$(pgrep -f "unpacked.Zan-$zan_version.Zan.exe" | head -n 1)
+    pid=$(pgrep -f "$own" | head -n 1)
     if [ -n "$pid" ] && xdotool search --pid "$pid" --name '^Zan' >/dev/null 2>&1; then started=1; break; fi
     sleep 0.2
 done
 check "Zan.exe starts from the unpacked folder" '[ $started = 1 ]'
-pkill -f "unpacked.Zan-$zan_version.Zan.exe" 2>/dev/null || true
+pkill -f "$own" 2>/dev/null || true
 exit $fail

@@ -1,10 +1,9 @@
-// What needs no device: smoothing filters, alarms, and input reports decoded into a remote's record.
+// What needs no device: the smoothing filter, and input reports decoded into a remote's record.
 #include <gtest/gtest.h>
 
 #include <string.h>
 
 #include <initializer_list>
-#include <random>
 #include <vector>
 
 #include "decode.h"
@@ -12,9 +11,6 @@
 #include "transport.h"
 
 namespace {
-
-DWORD g_dwNow;
-DWORD WINAPI FakeClock() { return g_dwNow; }
 
 TEST(Filter, WeightedMeanPrimedByTheFirstSample) {
     struct { int nCount; std::vector<int> in, out; } table[] = {
@@ -29,46 +25,6 @@ TEST(Filter, WeightedMeanPrimedByTheFirstSample) {
             EXPECT_EQ(row.out[i], FilterSample(f, row.in[i])) << row.nCount << " #" << i;
         FreeFilter(f);
     }
-}
-
-TEST(Filter, BankPerExtensionKind) {
-    WM_DEVICE dev = {};
-    ASSERT_TRUE(FilterBank(&dev, FILTER_CREATE, WMEXT_NUNCHUK));  // no smoothing: nothing
-    EXPECT_EQ(nullptr, dev.Ext.Nunchuk.apFilter[0]);
-    EXPECT_EQ(42, FilterValue(dev.Ext.Nunchuk.apFilter[0], 42));
-    dev.nSmoothing = 5;
-    ASSERT_TRUE(FilterBank(&dev, FILTER_CREATE, WMEXT_NONE));
-    ASSERT_TRUE(FilterBank(&dev, FILTER_CREATE, WMEXT_CLASSIC_PRO));
-    ASSERT_NE(nullptr, dev.apAccelFilter[2]);
-    EXPECT_EQ(5, dev.apAccelFilter[2]->nCount);
-    EXPECT_NE(nullptr, dev.Ext.Classic.apFilter[CLS_RY]);
-    EXPECT_EQ(nullptr, dev.Ext.Classic.apFilter[CLS_LT]);  // the PRO has no analog triggers
-    FilterBank(&dev, FILTER_RELEASE, WMEXT_NONE);
-    FilterBank(&dev, FILTER_RELEASE, WMEXT_CLASSIC_PRO);
-    EXPECT_EQ(nullptr, dev.apAccelFilter[2]);
-    EXPECT_EQ(nullptr, dev.Ext.Classic.apFilter[CLS_RY]);
-}
-
-TEST(Alarm, FiresAtItsDeadlineAcrossTheClockWrap) {
-    struct { DWORD dwStart, dwArm; std::vector<std::pair<DWORD, bool>> checks; } table[] = {
-        {1000, 500, {{1499, false}, {1500, true}, {9000, true}}},  // firing does not disarm
-        {1000, 0, {{5000, false}}},                                // 0 ms disarms
-        {0xFFFFFF00u, 0x200, {{0xFFFFFFF0u, false}, {0x50, false}, {0x100, true}}},
-    };
-    SetClockProc(FakeClock);
-    for (auto &row : table) {
-        g_dwNow = row.dwStart;
-        WM_ALARM *a = CreateAlarm();
-        EXPECT_FALSE(AlarmFired(a));  // created disarmed
-        ArmAlarm(a, 10);
-        ArmAlarm(a, row.dwArm);
-        for (auto &check : row.checks) {
-            g_dwNow = check.first;
-            EXPECT_EQ(check.second, (bool)AlarmFired(a)) << std::hex << row.dwStart << " at " << check.first;
-        }
-        FreeAlarm(a);
-    }
-    SetClockProc(NULL);
 }
 
 // A record as a set-up remote has it; state 0 keeps any transfer from tearing it down.
@@ -144,118 +100,6 @@ TEST(Decode, WhatIsNotReportedStaysAlone) {
     ASSERT_TRUE(none.Feed({0x32}, e, 3));
     for (BYTE b : none.dev.Ext.ab)
         EXPECT_EQ(0, b);
-}
-
-void CalibrateNunchuk(WM_DEVICE *pDev, BYTE bStickXMax, BYTE bStickYMax) {
-    NUNCHUK_CAL *p = &pDev->ExtCal.Nunchuk;
-    for (int i = 0; i < 3; i++) {
-        p->anAccelZero[i] = 0x80 * 4;
-        p->anAccelOne[i] = 0xB3 * 4;
-    }
-    p->bStickXMax = bStickXMax; p->bStickXMin = 0x20; p->bStickXCentre = 0x80;
-    p->bStickYMax = bStickYMax; p->bStickYMin = 0x40; p->bStickYCentre = 0x80;
-}
-
-TEST(Decode, NunchukAgainstItsCalibration) {
-    Remote r(WMRPT_KEYS | WMRPT_ACCEL | WMRPT_EXTENSION, WMEXT_NUNCHUK);
-    CalibrateNunchuk(&r.dev, 0xE0, 0xE0);
-    // Stick full right and centre; accelerometer X one-g, Y zero-g plus low bits 3, Z zero-g; C pressed.
-    const BYTE e[6] = {0xE0, 0x80, 0xB3, 0x80, 0x80, (BYTE)(0x01 | (3 << 4))};
-    ASSERT_TRUE(r.Feed({0x35}, e, 6));
-    const NUNCHUK_STATE &n = r.dev.Ext.Nunchuk;
-    const int anExpected[NUN_VALUES] = {100, 0, 100, 1, 0};
-    for (int i = 0; i < NUN_VALUES; i++)
-        EXPECT_EQ(anExpected[i], n.anValue[i]) << i;
-    EXPECT_EQ(1, n.bC);
-    EXPECT_EQ(0, n.bZ);
-
-    Remote bare(WMRPT_KEYS | WMRPT_EXTENSION, WMEXT_NUNCHUK);  // no usable stick range
-    CalibrateNunchuk(&bare.dev, 0, 0x40);
-    const BYTE e2[6] = {0xFF, 0x00, 0x80, 0x80, 0x80, 0x03};
-    ASSERT_TRUE(bare.Feed({0x32}, e2, 3));
-    EXPECT_EQ(0, bare.dev.Ext.Nunchuk.anValue[NUN_STICK_X]);
-    EXPECT_EQ(0, bare.dev.Ext.Nunchuk.anValue[NUN_STICK_Y]);
-}
-
-TEST(Decode, ClassicSticksAndTriggersFromTheirBitFields) {
-    Remote r(WMRPT_KEYS | WMRPT_EXTENSION, WMEXT_CLASSIC_PRO);
-    const BYTE left[3] = {60, 6, 32}, right[3] = {30, 3, 16};
-    for (int a = 0; a < 4; a++)
-        memcpy(r.dev.ExtCal.Classic.abStick[a], a < 2 ? left : right, 3);
-    for (int t = 0; t < 2; t++)
-        r.dev.ExtCal.Classic.abTrigger[t][CAL_MAX] = 31;
-    struct { BYTE e[6]; int anExpected[CLS_VALUES]; } table[] = {
-        // LX 60, LY 32, RX 16 (bits 4..3 = 2), RY 3, LT 0, RT 31
-        {{(BYTE)(60 | (2 << 6)), 32, 3, 31, 0xFF, 0xFF}, {103, 0, 0, -96, 0, 100}},
-        // LT 31 spread over e2 bits 6..5 and e3 bits 7..5
-        {{32, 32, (BYTE)(3 << 5), (BYTE)(7 << 5), 0xFF, 0xFF}, {0, 0, -118, -118, 100, 0}},
-    };
-    for (auto &row : table) {
-        ASSERT_TRUE(r.Feed({0x32}, row.e, 3));
-        for (int i = 0; i < CLS_VALUES; i++)
-            EXPECT_EQ(row.anExpected[i], r.dev.Ext.Classic.anValue[i]) << i;
-    }
-}
-
-TEST(Decode, StatusFlagsBatteryAndTheirChangeMask) {
-    Remote r(WMRPT_KEYS | WMRPT_ACCEL);
-    ASSERT_TRUE(r.Feed({0x20, 0, 0, 0x90 | 0x04, 0, 0, 0xC8}));  // LEDs 1 and 4, speaker on
-    EXPECT_EQ(200, r.dev.nBattery);
-    EXPECT_EQ(1, r.dev.bBatteryOk);
-    EXPECT_EQ(1, r.dev.bSpeaker);
-    EXPECT_EQ(0, r.dev.bIrCamera);
-    const BYTE abLed[4] = {1, 0, 0, 1};
-    EXPECT_EQ(0, memcmp(abLed, r.dev.abLed, 4));
-    struct { BYTE bFlags, bBattery; DWORD dwMask; } table[] = {
-        {0x94, 0xC7, WMST_BATTERY}, {0x95, 0xC7, WMST_BATTERY}, {0x35, 0xC7, WMST_LED},
-    };
-    for (auto &row : table) {
-        STATUS_SNAPSHOT snap;
-        TakeStatusSnapshot(&r.dev, &snap);
-        ASSERT_TRUE(r.Feed({0x20, 0, 0, row.bFlags, 0, 0, row.bBattery}));
-        EXPECT_EQ(row.dwMask, StatusChangeMask(&r.dev, &snap)) << (int)row.bFlags;
-    }
-    EXPECT_EQ(0, r.dev.bBatteryOk);
-}
-
-// Random and malformed reports never crash, write outside the record or leave it inconsistent.
-TEST(Decode, RandomReportsKeepTheRecordConsistent) {
-    struct Guarded {
-        BYTE abBefore[64];
-        WM_DEVICE dev;
-        BYTE abAfter[64];
-    };
-    std::mt19937 rng(20261206);
-    for (int nKind = WMEXT_NONE; nKind <= WMEXT_CLASSIC_PRO; nKind++) {
-        Guarded g;
-        memset(&g, 0xA5, sizeof(g));
-        memset(&g.dev, 0, sizeof(g.dev));
-        g.dev.nExtType = nKind;  // with random calibration
-        g.dev.dwReport = 0x0F;
-        for (BYTE &b : g.dev.ExtCal.ab)
-            b = (BYTE)rng();
-        for (BYTE &b : g.dev.abAccelCal)
-            b = (BYTE)rng();
-        for (int i = 0; i < 5000; i++) {
-            for (BYTE &b : g.dev.abInput)
-                b = (BYTE)rng();
-            // Mostly ids the decoder handles; status reports keep the extension flag, so no transfer starts.
-            int nPick = (int)(rng() % 12);
-            g.dev.abInput[0] = nPick < 8 ? (BYTE)(0x30 + nPick) : nPick < 10 ? (BYTE)0x20 : (BYTE)rng();
-            if (g.dev.abInput[0] == 0x20)
-                g.dev.abInput[3] = (BYTE)((g.dev.abInput[3] & ~0x02) | (g.dev.bExtConnected << 1));
-            DispatchReport(&g.dev);
-            for (BYTE b : g.dev.abKey)
-                ASSERT_LE(b, 1);
-            for (BYTE b : g.dev.abLed)
-                ASSERT_LE(b, 1);
-            ASSERT_EQ(nKind, g.dev.nExtType);
-        }
-        for (int i = 0; i < 64; i++)
-            ASSERT_EQ(0xA5A5, g.abBefore[i] << 8 | g.abAfter[i]);
-        for (BYTE b : g.dev.Ext.Classic.abButton)
-            EXPECT_TRUE(nKind < WMEXT_CLASSIC || b <= 1);
-    }
 }
 
 }  // namespace

@@ -43,7 +43,6 @@ void ExpectCalls(const std::vector<ExportCall> &rows) {
 
 TEST_F(SimLibrary, EveryExportChecksItsArgumentsAndTheLibraryState) {
     static WM_KEY key;
-    static WM_KEYEX ex;
     static WM_STATUS st;
     static WM_SYSTEM sys;
     SimAddHidDevice(0x046D, 0xC077, 0);  // not a remote
@@ -52,7 +51,6 @@ TEST_F(SimLibrary, EveryExportChecksItsArgumentsAndTheLibraryState) {
         {"Init again", [] { return wm_Init(); }, 0, WME_ALREADY_INITIALIZED},
         {"Connect, no remote", [] { return wm_Connect(NULL, 0); }, -1, WME_NOT_FOUND},
         {"Exist 10", [] { return wm_Exist(10); }, 0, WME_BAD_INDEX},
-        {"Exist -2", [] { return wm_Exist(-2); }, 0, WME_BAD_INDEX},
         {"Exist empty", [] { return wm_Exist(3); }, 0, WME_NO_DEVICE},
         {"Exist any", [] { return wm_Exist(-1); }, 0, WME_NONE},
         {"GetKey NULL", [] { return wm_GetKey(0, NULL); }, 0, WME_BAD_PARAMETER},
@@ -64,15 +62,12 @@ TEST_F(SimLibrary, EveryExportChecksItsArgumentsAndTheLibraryState) {
         {"SetStatus none", [] { return wm_SetStatus(-1, &st); }, 0, WME_NONE},
         {"SetSystem none", [] { return wm_SetSystem(-1, NULL); }, 0, WME_NONE},
         {"Disconnect all", [] { return wm_Disconnect(-1, 1); }, 1, WME_SUCCESS},
-        {"Disconnect 10", [] { return wm_Disconnect(10, 1); }, 0, WME_BAD_INDEX},
         {"Disconnect -2", [] { return wm_Disconnect(-2, 1); }, 0, WME_BAD_INDEX},
         {"Disconnect empty", [] { return wm_Disconnect(4, 1); }, 0, WME_NO_DEVICE},
         {"Close", [] { return wm_Close(); }, 1, WME_SUCCESS},
-        {"Version closed", [] { return wm_Version(); }, TAVEL_VERSION, 0},
         {"Count closed", [] { return wm_Count(); }, 0, WME_NOT_INITIALIZED},
         {"Exist closed", [] { return wm_Exist(0); }, -1, WME_NOT_INITIALIZED},
         {"Close closed", [] { return wm_Close(); }, 0, WME_NOT_INITIALIZED},
-        {"GetKeyEx closed", [] { return wm_GetKeyEx(0, &ex); }, 0, WME_NOT_INITIALIZED},
         {"SetSystem closed", [] { return wm_SetSystem(0, NULL); }, 0, WME_NOT_INITIALIZED},
         {"Connect closed", [] { return wm_Connect(NULL, 0); }, -1, WME_NOT_INITIALIZED},
         {"Disconnect closed", [] { return wm_Disconnect(-1, 0); }, 0, WME_NOT_INITIALIZED},
@@ -90,16 +85,14 @@ TEST_F(SimLibrary, SlotsAndTheWorkerEndWithClose) {
     });
     PlaceDevice(0, 0);
     {
-        SlotHeldElsewhere held(1);
-        int nSlot = FindFreeSlot();  // skips the occupied and the busy slot
-        EXPECT_EQ(2, nSlot);
-        UnlockSlot(nSlot);
+        SlotLock busy(1);  // in use by this thread, as by another client
+        int nSlot = -2;
+        ReturnsWithin(INFINITE, [&] {
+            nSlot = FindFreeSlot();  // returns with the slot locked
+            UnlockSlot(nSlot);
+        });
+        EXPECT_EQ(2, nSlot);  // skips the occupied and the busy slot
     }
-    for (int i = 1; i < TAVEL_SLOTS; i++)
-        if (i != 4)
-            PlaceDevice(i, 0);
-    EXPECT_EQ(-1, FindFreeSlot());
-    EXPECT_EQ((DWORD)WME_NO_SLOT, GetLastError());
     HANDLE hWorker;
     ASSERT_TRUE(DuplicateHandle(GetCurrentProcess(), g_Lib.hWorker, GetCurrentProcess(), &hWorker, 0,
                                 FALSE, DUPLICATE_SAME_ACCESS));
@@ -108,36 +101,6 @@ TEST_F(SimLibrary, SlotsAndTheWorkerEndWithClose) {
     CloseHandle(hWorker);
     for (WM_DEVICE *p : g_Lib.apSlot)
         EXPECT_EQ(nullptr, p);
-}
-
-TEST_F(SimLibrary, SendNotifyOnTheClientThread) {
-    ClientWindow window;
-    bool bLockedElsewhere = false;
-    window.onMessage = [&](UINT uMsg, WPARAM wParam, LPARAM) -> LRESULT {
-        bLockedElsewhere = SlotLockedElsewhere((int)wParam);
-        if (uMsg == WM_MSG_LOST_DEFAULT)  // the handler disconnects the remote
-            DestroyDevice(g_Lib.apSlot[wParam], 1, 0);
-        return 0;
-    };
-    WM_DEVICE *pDev = PlaceDevice(5, 0);
-    pDev->hWnd = window.hWnd;
-    SlotLock lock(5);
-    SendNotify(5, 0x8000, 5, 1);  // polling off
-    pDev->bAutoUpdate = 1;
-    SendNotify(5, 0, 5, 1);       // message number 0
-    pDev->hWnd = NULL;
-    SendNotify(5, 0x8000, 5, 1);  // no window
-    EXPECT_TRUE(window.log.empty());
-
-    pDev->hWnd = window.hWnd;
-    SetLastError(WME_SUCCESS);
-    EXPECT_EQ(1, SendNotify(5, pDev->uMsgStatus, 5, 0x04));
-    EXPECT_EQ((DWORD)WME_SUCCESS, GetLastError());
-    ASSERT_EQ(1u, window.log.size());
-    EXPECT_EQ(0x04, window.log[0].lParam);
-    EXPECT_TRUE(bLockedElsewhere);  // the slot stays locked during the call
-    EXPECT_EQ(0, SendNotify(5, WM_MSG_LOST_DEFAULT, 5, 0));  // the slot was emptied
-    EXPECT_EQ(nullptr, g_Lib.apSlot[5]);
 }
 
 // Connecting skips other devices, names each new remote's slot to the window (whose -1 refuses
@@ -180,7 +143,7 @@ TEST_F(SimLibrary, OutputsOffAtDisconnectUnlessKeptAndAtClose) {
     ASSERT_EQ(1, SetLeds(0, 1));
     SimClearOutputs(pSim);
     ASSERT_EQ(1, wm_Disconnect(0, 1));
-    EXPECT_EQ(0, CountOutputs(pSim, RPT_OUT_LEDS));
+    EXPECT_EQ(0, CountOutputs(pSim, [](const std::vector<BYTE> &ab) { return ab[0] == RPT_OUT_LEDS; }));
     EXPECT_EQ(1, window.Count(WM_MSG_LOST_DEFAULT));
     EXPECT_EQ(1, window.Last(WM_MSG_LOST_DEFAULT)->lParam);  // asked for
 
@@ -208,65 +171,13 @@ TEST_F(SimLibrary, OutputsOffAtDisconnectUnlessKeptAndAtClose) {
     EXPECT_TRUE(window.log.empty());
 }
 
-// Every core button through the remote's own encoding, read by a getter with polling off.
-TEST_F(SimLibrary, GettersReadTheDeviceWhenNotPolled) {
-    SIM_REMOTE *pSim = AddConnected();
-    SetPolling(0, 0);
-    for (int nButton = 0; nButton < SIM_CORE_BUTTONS; nButton++) {
-        SimSetCoreButtons(pSim, (WORD)(1 << nButton));
-        WM_KEY key;
-        ASSERT_EQ(1, wm_GetKey(0, &key));
-        const int *an = &key.nA;
-        for (int i = 0; i < SIM_CORE_BUTTONS; i++)
-            EXPECT_EQ((int)(i == nButton), an[i]) << "button " << nButton << " field " << i;
-    }
-    SimSetBattery(pSim, 0x33, 1);
-    WM_STATUS st = {};
-    st.dwFlags = WMST_BATTERY;
-    st.dwBlink = 1234;
-    ASSERT_EQ(1, wm_GetStatus(0, &st));
-    EXPECT_EQ(0x33, st.nBattery);
-    EXPECT_EQ(0, st.bBatteryOk);
-    EXPECT_EQ(1234u, st.dwBlink);  // never written by the getter
-}
-
-TEST_F(SimLibrary, UnreportedFieldsComeBackMinusOne) {
-    SIM_REMOTE *pSim = SimAddRemote();
-    SimPlugExtension(pSim, SIM_EXT_NUNCHUK, NULL);
-    ConnectAll(1);
-    WM_STATUS st = {};
-    st.dwFlags = WMST_REPORT;
-    st.dwReport = WMRPT_KEYS;
-    ASSERT_EQ(1, wm_SetStatus(0, &st));
-    WM_KEY key;
-    ASSERT_EQ(1, wm_GetKey(0, &key));
-    EXPECT_EQ(0, key.nA);
-    EXPECT_EQ(-1, key.nAccX);
-    EXPECT_EQ(-1, key.nAccZ);
-    WM_KEYEX ex;
-    for (int &n : ex.anField)
-        n = 77;
-    ASSERT_EQ(1, wm_GetKeyEx(0, &ex));
-    for (int i = 0; i < WM_KEYEX_FIELDS; i++)
-        EXPECT_EQ(i < 7 ? -1 : 77, ex.anField[i]) << i;  // the Nunchuk view only
-
-    st.dwReport = WMRPT_ACCEL;
-    ASSERT_EQ(1, wm_SetStatus(0, &st));
-    ASSERT_EQ(1, wm_GetKey(0, &key));
-    EXPECT_EQ(-1, key.nA);
-    EXPECT_EQ(-1, key.nRight);
-    EXPECT_NE(-1, key.nAccZ);
-}
-
 TEST_F(SimLibrary, SetSystemDefaultsBadSmoothingAndEveryRemote) {
     SimAddRemote();
     SimAddRemote();
     ConnectAll(2);
     ClientWindow window;
-    WM_SYSTEM sys = {0x3F, 0, 250, 3, window.hWnd, 0x9000, 0x9001, 0x9003, 0xDEADBEEF};
+    WM_SYSTEM sys = {0x3F, 0, 250, 3, window.hWnd, 0x9000, 0x9001, 0x9003, 0xDEADBEEF}, got = {0x3F};
     ASSERT_EQ(1, wm_SetSystem(0, &sys));
-    WM_SYSTEM got = {};
-    got.dwFlags = 0x3F;
     ASSERT_EQ(1, wm_GetSystem(0, &got));
     EXPECT_EQ(0, memcmp(&sys, &got, sizeof(sys)));
     ASSERT_EQ(1, wm_SetSystem(0, NULL));
@@ -313,65 +224,6 @@ TEST_F(SimLibrary, DisconnectDuringStatusNotificationOnTheClientThread) {
     EXPECT_EQ(1, SetLeds(0, 1));
     EXPECT_EQ(nullptr, Device(0));
     EXPECT_EQ(1, window.Count(WM_MSG_LOST_DEFAULT));
-}
-
-// Two client threads call getters and setters while the worker polls and remotes come and go.
-struct StressShared {
-    volatile LONG bStop;
-    volatile LONG nCalls;
-};
-
-DWORD WINAPI StressClient(LPVOID pv) {
-    StressShared *p = (StressShared *)pv;
-    unsigned n = GetCurrentThreadId();
-    while (!p->bStop) {
-        int nSlot = (int)(n++ % 2);
-        WM_KEY key;
-        WM_STATUS st = {};
-        WM_SYSTEM sys = {};
-        wm_GetKey(nSlot, &key);
-        st.dwFlags = WMST_LED | WMST_RUMBLE | WMST_BATTERY;
-        st.abLed[n % 4] = 1;
-        st.nRumblePower = (int)(n % 101);
-        wm_SetStatus(nSlot, &st);
-        wm_GetStatus(nSlot, &st);
-        sys.dwFlags = WMSYS_SMOOTHING;
-        sys.nSmoothing = (int)(n % 3);
-        wm_SetSystem(nSlot, &sys);
-        wm_Exist(nSlot);
-        InterlockedIncrement(&p->nCalls);
-    }
-    return 0;
-}
-
-TEST_F(SimLibrary, StressClientsWorkerAndReplugging) {
-    SIM_REMOTE *apSim[2] = {SimAddRemote(), SimAddRemote()};
-    for (SIM_REMOTE *p : apSim)
-        SimSetReadLatency(p, 1);
-    ConnectAll(2);
-    SetTimeout(-1, 50);
-    StressShared shared = {0, 0};
-    HANDLE ahThread[2];
-    for (HANDLE &h : ahThread)
-        h = CreateThread(NULL, 0, StressClient, &shared, 0, NULL);
-    int nPoweredOff = 0;
-    for (DWORD dwStart = GetTickCount(); GetTickCount() - dwStart < 1500; nPoweredOff++) {
-        int i = nPoweredOff % 2;
-        SimPowerOff(apSim[i]);
-        Sleep(20);
-        apSim[i] = SimAddRemote();
-        SimSetReadLatency(apSim[i], 1);
-        wm_Connect(NULL, 0);
-        WM_SYSTEM sys = {WMSYS_TIMEOUT, 0, 50, 0, NULL, 0, 0, 0, 0};
-        wm_SetSystem(-1, &sys);
-        Sleep(30);
-    }
-    InterlockedExchange(&shared.bStop, 1);
-    EXPECT_EQ(WAIT_OBJECT_0, WaitForMultipleObjects(2, ahThread, TRUE, 10000)) << "deadlock";
-    for (HANDLE h : ahThread)
-        CloseHandle(h);
-    EXPECT_GT(shared.nCalls, 20);
-    EXPECT_GT(nPoweredOff, 5);
 }
 
 }  // namespace

@@ -1,7 +1,5 @@
 #include "sim_fixture.h"
 
-#include <stdio.h>
-
 DWORD g_dwFakeNow;
 
 namespace {
@@ -12,38 +10,13 @@ LRESULT CALLBACK ClientProc(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam) 
     ClientWindow *w = (ClientWindow *)GetWindowLongPtrW(hWnd, GWLP_USERDATA);
     if (!w || uMsg < WM_APP || uMsg > 0xBFFF)
         return DefWindowProcW(hWnd, uMsg, wParam, lParam);
-    DWORD dwExt = 0;
-    LPARAM lLogged = lParam;
-    if (uMsg == WM_MSG_KEY_DEFAULT) {
-        const DWORD *adw = (const DWORD *)lParam;  // valid only during the call
-        lLogged = (LPARAM)adw[0];
-        dwExt = adw[1];
-    }
-    w->log.push_back({uMsg, wParam, lLogged, dwExt});
+    // An input change carries its masks, valid only during the call: the core mask is logged.
+    w->log.push_back({uMsg, wParam, uMsg == WM_MSG_KEY_DEFAULT ? (LPARAM)((const DWORD *)lParam)[0] : lParam});
     return w->onMessage ? w->onMessage(uMsg, wParam, lParam) : 0;
-}
-
-DWORD WINAPI WatchdogProc(LPVOID pv) {
-    Watchdog *p = (Watchdog *)pv;
-    if (WaitForSingleObject(p->hDone, p->dwMs) != WAIT_OBJECT_0) {
-        fprintf(stderr, "hung for %lu ms: %s\n", (unsigned long)p->dwMs, p->pszWhat);
-        fflush(stderr);
-        ExitProcess(3);
-    }
-    return 0;
 }
 
 DWORD WINAPI CallProc(LPVOID pv) {
     (*(std::function<void()> *)pv)();
-    return 0;
-}
-
-DWORD WINAPI HoldSlot(LPVOID pv) {
-    SlotHeldElsewhere *p = (SlotHeldElsewhere *)pv;
-    LockSlot(p->nSlot);
-    SetEvent(p->hHeld);
-    WaitForSingleObject(p->hRelease, INFINITE);
-    UnlockSlot(p->nSlot);
     return 0;
 }
 
@@ -145,10 +118,10 @@ int SimLibrary::ExtensionKind(int nSlot) {
     return wm_GetStatus(nSlot, &st) ? st.nExtType : -1;
 }
 
-int CountOutputs(SIM_REMOTE *pSim, BYTE bId) {
+int CountOutputs(SIM_REMOTE *pSim, const std::function<bool(const std::vector<BYTE> &)> &match) {
     int n = 0;
     for (int i = 0; i < SimOutputCount(pSim); i++)
-        n += OutputAt(pSim, i)[0] == bId;
+        n += match(OutputAt(pSim, i));
     return n;
 }
 
@@ -156,18 +129,6 @@ std::vector<BYTE> OutputAt(SIM_REMOTE *pSim, int nAt) {
     std::vector<BYTE> v(22);
     SimOutputAt(pSim, nAt, v.data(), NULL);
     return v;
-}
-
-Watchdog::Watchdog(DWORD dwMsIn, const char *pszWhatIn) : dwMs(dwMsIn), pszWhat(pszWhatIn) {
-    hDone = CreateEventW(NULL, TRUE, FALSE, NULL);
-    hThread = CreateThread(NULL, 0, WatchdogProc, this, 0, NULL);
-}
-
-Watchdog::~Watchdog() {
-    SetEvent(hDone);
-    WaitForSingleObject(hThread, INFINITE);
-    CloseHandle(hThread);
-    CloseHandle(hDone);
 }
 
 bool ReturnsWithin(DWORD dwMs, const std::function<void()> &call) {
@@ -178,29 +139,4 @@ bool ReturnsWithin(DWORD dwMs, const std::function<void()> &call) {
     if (bReturned)
         delete pCall;
     return bReturned;
-}
-
-SlotHeldElsewhere::SlotHeldElsewhere(int n) : nSlot(n) {
-    hHeld = CreateEventW(NULL, TRUE, FALSE, NULL);
-    hRelease = CreateEventW(NULL, TRUE, FALSE, NULL);
-    hThread = CreateThread(NULL, 0, HoldSlot, this, 0, NULL);
-    WaitForSingleObject(hHeld, INFINITE);
-}
-
-SlotHeldElsewhere::~SlotHeldElsewhere() {
-    SetEvent(hRelease);
-    WaitForSingleObject(hThread, INFINITE);
-    CloseHandle(hThread);
-    CloseHandle(hHeld);
-    CloseHandle(hRelease);
-}
-
-bool SlotLockedElsewhere(int nSlot) {
-    bool bTaken = false;
-    ReturnsWithin(INFINITE, [&] {
-        bTaken = TryEnterCriticalSection(&g_Lib.aSlotLock[nSlot]);
-        if (bTaken)
-            UnlockSlot(nSlot);
-    });
-    return !bTaken;
 }

@@ -16,8 +16,7 @@
 struct Notification {
     UINT uMsg;
     WPARAM wParam;
-    LPARAM lParam;     // for input changes: the core mask
-    DWORD dwExtMask;   // for input changes: the extension mask
+    LPARAM lParam;  // for input changes: the core mask
 };
 
 // A message-only window on the test thread; the worker's notifications arrive while it pumps.
@@ -56,33 +55,13 @@ protected:
 
 extern DWORD g_dwFakeNow;
 
-// The output reports a remote received with this id.
-int CountOutputs(SIM_REMOTE *pSim, BYTE bId);
+// The output reports a remote received that match.
+int CountOutputs(SIM_REMOTE *pSim, const std::function<bool(const std::vector<BYTE> &)> &match);
 std::vector<BYTE> OutputAt(SIM_REMOTE *pSim, int nAt);
-
-// Ends the test process with a message when the scope is not left within dwMs: a hang fails
-// the test at once instead of stalling the suite.
-struct Watchdog {
-    HANDLE hDone, hThread;
-    DWORD dwMs;
-    const char *pszWhat;
-    Watchdog(DWORD dwMs, const char *pszWhat);
-    ~Watchdog();
-};
 
 // Runs the call on a thread of its own; false when it has not returned within dwMs (the thread
 // is then left behind).
 bool ReturnsWithin(DWORD dwMs, const std::function<void()> &call);
-
-// Holds a slot's lock on a thread of its own for the scope's life, as another client would.
-struct SlotHeldElsewhere {
-    int nSlot;
-    HANDLE hHeld, hRelease, hThread;
-    explicit SlotHeldElsewhere(int nSlot);
-    ~SlotHeldElsewhere();
-};
-// True when a thread other than the caller cannot take the slot's lock right now.
-bool SlotLockedElsewhere(int nSlot);
 
 // Runs code under a slot's lock, as the library's own callers do.
 struct SlotLock {
