@@ -1,9 +1,9 @@
 #include "e2e_harness.h"
 
-#include <shellapi.h>
-#include <stdio.h>
 #include <stdlib.h>
 
+#include <filesystem>
+#include <fstream>
 #include <map>
 #include <sstream>
 
@@ -12,12 +12,8 @@
 namespace {
 
 void DeleteTree(const std::wstring &dir) {
-    std::wstring from = dir + L'\0';  // a list of names, ended by an empty one
-    SHFILEOPSTRUCTW op = {};
-    op.wFunc = FO_DELETE;
-    op.pFrom = from.c_str();
-    op.fFlags = FOF_NO_UI;
-    SHFileOperationW(&op);
+    std::error_code ignored;
+    std::filesystem::remove_all(dir, ignored);
 }
 
 bool StartProcess(const std::wstring &commandLine, const std::wstring &dir, PROCESS_INFORMATION *pInfo) {
@@ -61,20 +57,12 @@ std::wstring ZanRun::WriteSet(ASSIGNMENT_SET *pSet, const wchar_t *pszName) {
 }
 
 void ZanRun::WriteFile(const wchar_t *pszName, const std::string &text) {
-    FILE *p = _wfopen(Path(pszName).c_str(), L"wb");
-    fwrite(text.data(), 1, text.size(), p);
-    fclose(p);
+    std::ofstream(std::filesystem::path(Path(pszName)), std::ios::binary) << text;
 }
 
 std::string ZanRun::ReadFile(const wchar_t *pszName) const {
-    FILE *p = _wfopen(Path(pszName).c_str(), L"rb");
-    std::string s;
-    char buf[4096];
-    for (size_t n; p && (n = fread(buf, 1, sizeof(buf), p)) > 0;)
-        s.append(buf, n);
-    if (p)
-        fclose(p);
-    return s;
+    std::ifstream file(std::filesystem::path(Path(pszName)), std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
 }
 
 std::string ZanRun::ScenarioPath(const wchar_t *pszName) const {
@@ -83,8 +71,6 @@ std::string ZanRun::ScenarioPath(const wchar_t *pszName) const {
     WideCharToMultiByte(CP_ACP, 0, path.c_str(), -1, sz, sizeof(sz), NULL, NULL);
     return sz;
 }
-
-void ZanRun::WriteScenario(const std::string &text) { WriteFile(L"scenario.txt", text); }
 
 bool ZanRun::StartZan(const std::wstring &commandLine) {
     SetEnvironmentVariableW(L"TAVEL_SIM_SCENARIO", Path(L"scenario.txt").c_str());
@@ -110,6 +96,8 @@ bool ZanRun::StartTarget() {
 }
 
 void ZanRun::Cue(const wchar_t *pszName) { WriteFile(pszName, "go\n"); }
+
+void ZanRun::WriteScenario(const std::string &text) { WriteFile(L"scenario.txt", text); }
 
 std::vector<TargetEvent> ZanRun::Events() const {
     std::vector<TargetEvent> events;

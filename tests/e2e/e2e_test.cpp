@@ -2,7 +2,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <initializer_list>
 
 #include "e2e_harness.h"
 
@@ -13,14 +12,6 @@ namespace {
 // A press lasts until the test has seen what it causes ("waitfile"), however slow the machine.
 enum { SLOT_A = 0, SLOT_HOME = 3, SLOT_RIGHT = 10 };
 const DWORD WAIT_MS = 20000;
-
-void SetKeys(ASSIGNMENT_SET *pSet, int nSlot, std::initializer_list<WORD> keys) {
-    ASSIGNMENT *p = &pSet->aAssign[nSlot];
-    p->nKind = ASSIGN_KEY;
-    p->nKeyCount = 0;
-    for (WORD w : keys)
-        p->awKey[p->nKeyCount++] = w;
-}
 
 // The keys (or mouse flags) of the events of one kind, in order.
 std::vector<long> Params(const std::vector<TargetEvent> &events, const char *pszName) {
@@ -57,7 +48,7 @@ protected:
 };
 
 TEST_F(EndToEnd, HeldKeySlotRepeatsItsKeysEveryCycleAndReleasesOnce) {
-    SetKeys(&set, SLOT_A, {VK_CONTROL, 'C'});
+    set.aAssign[SLOT_A] = {ASSIGN_KEY, 2, {VK_CONTROL, 'C', 0}, 0, 0, 0, NULL};
     Start("press 1 A\n" + Until(L"up") + "release 1 A\n");
     ASSERT_TRUE(Seen("KEYDOWN", 4));  // two cycles of both keys
     run.Cue(L"up");
@@ -73,8 +64,7 @@ TEST_F(EndToEnd, HeldKeySlotRepeatsItsKeysEveryCycleAndReleasesOnce) {
 
 // A double click slot, seen by Windows as a double click in the other program.
 TEST_F(EndToEnd, DoubleClickSlotIsADoubleClickToTheProgram) {
-    set.aAssign[SLOT_A].nKind = ASSIGN_MOUSE;
-    set.aAssign[SLOT_A].nMouseAction = MOUSE_DOUBLE_CLICK;
+    set.aAssign[SLOT_A] = {ASSIGN_MOUSE, 0, {0, 0, 0}, MOUSE_DOUBLE_CLICK, 0, 0, NULL};
     Start("press 1 A\n" + Until(L"up") + "release 1 A\n");
     ASSERT_TRUE(Seen("LUP", 2));
     run.Cue(L"up");
@@ -104,7 +94,7 @@ TEST_F(EndToEnd, ApplicationSlotLaunchesOncePerPress) {
 // The remote lost while a key is held, and a new remote: no key is ever left down, and the key
 // the lost remote held is not sent again after the reconnection.
 TEST_F(EndToEnd, NothingStaysDownAcrossLossAndReconnect) {
-    SetKeys(&set, SLOT_A, {'Q'});
+    set.aAssign[SLOT_A] = {ASSIGN_KEY, 1, {'Q', 0, 0}, 0, 0, 0, NULL};
     Start("press 1 A\n" + Until(L"off") + "off 1\nwait 300\nremote\n" + Until(L"again") + "waitconnected 2\nwait 500\n");
     ASSERT_TRUE(Seen("KEYDOWN", 1));
     run.Cue(L"off");
@@ -121,10 +111,8 @@ TEST_F(EndToEnd, NothingStaysDownAcrossLossAndReconnect) {
 }
 
 TEST_F(EndToEnd, SetSavedByZanReloadsIdentically) {
-    SetKeys(&set, SLOT_A, {VK_CONTROL, VK_SHIFT, 'S'});
-    set.aAssign[SLOT_RIGHT].nKind = ASSIGN_MOUSE;
-    set.aAssign[SLOT_RIGHT].nMouseAction = MOUSE_MOVE_RIGHT;
-    set.aAssign[SLOT_RIGHT].wMoveAmount = 777;
+    set.aAssign[SLOT_A] = {ASSIGN_KEY, 3, {VK_CONTROL, VK_SHIFT, 'S'}, 0, 0, 0, NULL};
+    set.aAssign[SLOT_RIGHT] = {ASSIGN_MOUSE, 0, {0, 0, 0}, MOUSE_MOVE_RIGHT, 777, 0, NULL};
     set.abLed[2] = 1;
     set.bSystemRepeat = 1;
     set.nAnalogCorrection = 2;

@@ -3,8 +3,8 @@
 
 #include <windows.h>
 
-#include <stdio.h>
-
+#include <filesystem>
+#include <fstream>
 #include <string>
 
 #include "fuzz_harness.h"
@@ -18,27 +18,19 @@ TEST(FuzzInputs, KeptInputsRunClean) {
         int nAtLeast;  // the faults found on the old code: never pass on an empty folder
     } table[] = {{L"report", FuzzReportPath, 4}, {L"settings", FuzzSettingFile, 7}};
     for (auto &row : table) {
-        std::wstring dir = std::wstring(FUZZ_INPUTS_DIR) + L"/" + row.pszFolder + L"/";
-        WIN32_FIND_DATAW found;
-        HANDLE hFind = FindFirstFileW((dir + L"*.*").c_str(), &found);
         int n = 0;
-        for (BOOL bMore = hFind != INVALID_HANDLE_VALUE; bMore; bMore = FindNextFileW(hFind, &found)) {
-            if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+        // A missing folder throws, and fails the test.
+        for (const auto &entry : std::filesystem::directory_iterator(std::wstring(FUZZ_INPUTS_DIR) + L"/" + row.pszFolder)) {
+            if (entry.is_directory())
                 continue;
-            SCOPED_TRACE(testing::Message() << row.pszFolder << "/" << found.cFileName);
-            std::string data;
-            FILE *pFile = _wfopen((dir + found.cFileName).c_str(), L"rb");
-            for (int c; pFile && (c = fgetc(pFile)) != EOF;)
-                data += (char)c;
-            if (pFile)
-                fclose(pFile);
+            SCOPED_TRACE(entry.path().string());
+            std::ifstream file(entry.path(), std::ios::binary);
+            std::string data(std::istreambuf_iterator<char>(file), {});
             EXPECT_FALSE(data.empty()) << "cannot read";
             const char *pszFault = row.harness((const unsigned char *)data.data(), data.size());
             EXPECT_TRUE(pszFault == nullptr) << pszFault;
             n++;
         }
-        if (hFind != INVALID_HANDLE_VALUE)
-            FindClose(hFind);
         EXPECT_GE(n, row.nAtLeast) << row.pszFolder;
     }
 }

@@ -65,11 +65,8 @@ void SimLibrary::TearDown() {
 }
 
 void SimLibrary::Restart() {
-    wm_Close();
-    EXPECT_EQ(SimHandlesOpened(), SimHandlesClosed()) << "a device handle was left open";
-    SimUninstall();
-    SimInstall();
-    ASSERT_EQ(1, wm_Init());
+    TearDown();
+    SetUp();
 }
 
 void SimLibrary::UseFakeClock(DWORD dwNow) {

@@ -46,7 +46,7 @@ protected:
     void SetTimeout(int nSlot, DWORD dwMs) { SetSystem(nSlot, WMSYS_TIMEOUT, (int)dwMs); }
     int SetLeds(int nSlot, BYTE bLed1);
     int ExtensionKind(int nSlot = 0);  // -1 when the getter fails
-    // Closes the library, checks that every handle was closed, and starts afresh on an empty bus.
+    // Closes the library, checks what TearDown checks, and starts afresh on an empty bus.
     void Restart();
     // Time for the library's alarms is g_dwFakeNow from here on.
     void UseFakeClock(DWORD dwNow);
