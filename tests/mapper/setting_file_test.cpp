@@ -169,19 +169,15 @@ TEST_F(SettingFile, OutOfRangeValuesLoadHarmless)
     file.insert(file.begin() + tail, { 'a', 'b', 0, 'c', 'd' });
     WriteBytes(dir.File(L"odd.zan"), file);
     ASSERT_EQ(LOAD_OK, Load(dir.File(L"odd.zan")));
-    EXPECT_EQ(ASSIGN_DISABLED, target.aAssign[1].nKind);
-    EXPECT_EQ(ASSIGN_KEY, target.aAssign[2].nKind);
-    EXPECT_EQ(0, target.aAssign[2].nKeyCount);
-    EXPECT_EQ(0, target.aAssign[3].nKeyCount);
-    EXPECT_EQ(ASSIGN_DISABLED, target.aAssign[4].nKind);
-    EXPECT_EQ(MOUSE_LEFT_CLICK, target.aAssign[4].nMouseAction);
-    EXPECT_EQ(ASSIGN_KEY, target.aAssign[6].nKind);
-    EXPECT_EQ(MOUSE_LEFT_CLICK, target.aAssign[6].nMouseAction);
-    EXPECT_EQ(1, target.abLed[1]);
-    EXPECT_EQ(1, target.bSystemRepeat);
-    EXPECT_EQ(0, target.nAnalogCorrection);
-    EXPECT_STREQ(L"ab", target.aAssign[8].pszPath);
-    EXPECT_EQ(2, target.aAssign[8].nPathLength);
+    ASSIGNMENT_SET want;  // slots 1 and 4 disabled, key counts and mouse actions 0
+    FillSample(&want);
+    want.aAssign[2].nKind = want.aAssign[3].nKind = want.aAssign[6].nKind = ASSIGN_KEY;
+    want.aAssign[8] = { ASSIGN_DISABLED, 0, { 0, 0, 0 }, 0, 0, 2, NewPath(L"ab") };
+    want.abLed[1] = 1;
+    want.nAnalogCorrection = 0;
+    want.dwVersion = SET_VERSION_CURRENT;
+    EXPECT_EQ(Describe(want), Describe(target));
+    ReleaseAssignmentPaths(&want);
 }
 
 // A save renames the extension in place; it replaces a file whole or leaves the old one
