@@ -4,7 +4,6 @@
 
 #include <filesystem>
 #include <fstream>
-#include <map>
 #include <sstream>
 
 #include "setting_file.h"
@@ -143,16 +142,4 @@ std::vector<TargetEvent> Only(const std::vector<TargetEvent> &events, const char
         if (e.name == pszName)
             out.push_back(e);
     return out;
-}
-
-std::vector<long> KeysLeftDown(const std::vector<TargetEvent> &events) {
-    std::map<long, bool> down;
-    for (const TargetEvent &e : events)
-        if (e.name.find("KEY") != std::string::npos)
-            down[e.nParam] = e.name.find("DOWN") != std::string::npos;
-    std::vector<long> left;
-    for (auto &kv : down)
-        if (kv.second)
-            left.push_back(kv.first);
-    return left;
 }

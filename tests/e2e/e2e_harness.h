@@ -58,7 +58,5 @@ template <typename F> bool PollUntil(F done, DWORD dwMs) {
 
 // The events of one kind, in order.
 std::vector<TargetEvent> Only(const std::vector<TargetEvent> &events, const char *pszName);
-// Keys down at the end: every KEYDOWN without a later KEYUP of the same key.
-std::vector<long> KeysLeftDown(const std::vector<TargetEvent> &events);
 
 #endif

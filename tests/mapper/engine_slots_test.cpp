@@ -1,7 +1,5 @@
-// Key, mouse and application slots through whole engine cycles, and the stick's sectors.
+// Key and mouse slots through whole engine cycles, and the stick's sectors.
 #include "engine_fake.h"
-
-#include <shellapi.h>
 
 namespace {
 
@@ -131,38 +129,6 @@ TEST_F(EngineTest, SlotsThroughCycles)
     }
     EXPECT_TRUE(TryLockRecord()) << "the engine let go of the record lock";
     UnlockRecord();
-}
-
-// Each press launches once; a failed or impossible launch is posted to the window with the
-// slot and the shell's result, for the window to show while the engine goes on.
-TEST_F(EngineTest, LaunchesOncePerPressAndPostsFailures)
-{
-    const UINT kReport = WM_APP + 0x40;
-    HWND hWnd = CreateWindowExW(0, L"STATIC", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, NULL, NULL, NULL);
-    ASSERT_TRUE(hWnd);
-    state.hReportWnd = hWnd;
-    state.uReportMsg = kReport;
-    g_CurrentSet.aAssign[0] = { ASSIGN_APPLICATION, 0, { 0, 0, 0 }, 0, 0, 16, AllocPathText(16) };
-    lstrcpyW(g_CurrentSet.aAssign[0].pszPath, L"C:\\tools\\run.exe");
-    g_CurrentSet.aAssign[1].nKind = ASSIGN_APPLICATION;  // without a path: nothing to launch
-    for (int result : { 42, 32 }) {  // 32 and below are failures
-        fake.shellResult = result;
-        Set(IN_A, 1);
-        Set(IN_B, 1);
-        Cycles(3);
-        Set(IN_A, 0);
-        Set(IN_B, 0);
-        Cycle();
-    }
-    EXPECT_EQ(std::vector<std::wstring>(2, L"open C:\\tools\\run.exe show 1"), fake.launches);
-    std::vector<std::string> posted;  // "slot result"
-    MSG msg;
-    while (PeekMessageW(&msg, hWnd, kReport, kReport, PM_REMOVE))
-        posted.push_back(std::to_string(msg.wParam) + " " + std::to_string(msg.lParam));
-    const std::string missing = "1 " + std::to_string(SE_ERR_FNF);
-    EXPECT_EQ(std::vector<std::string>({ missing, "0 32", missing }), posted);
-    EXPECT_TRUE(Take().empty());
-    DestroyWindow(hWnd);
 }
 
 TEST(StickValue, SectorsOf135DegreesAndADeadZoneOf20)

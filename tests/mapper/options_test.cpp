@@ -1,4 +1,4 @@
-// option.ini: defaults, the keys written in order as UTF-16, the program list, where it lives.
+// option.ini: defaults, the values written as UTF-16, the program list, where it lives.
 #include <gtest/gtest.h>
 
 #include <shlobj.h>
@@ -24,7 +24,7 @@ std::wstring Describe(const APP_OPTIONS &o)
 // as UTF-16 with a byte-order mark, so a path outside the ANSI code page (here Hangul and
 // Latin letters beside Japanese) survives; an ANSI file is still read, and turned Unicode by
 // the next write with its other contents kept.
-TEST(Options, DefaultsAndValuesReadBackAsUnicodeWithKeysInOrder)
+TEST(Options, DefaultsAndValuesReadBackAsUnicode)
 {
     TempDir dir;
     std::wstring ini = dir.File(L"option.ini");
@@ -53,14 +53,6 @@ TEST(Options, DefaultsAndValuesReadBackAsUnicodeWithKeysInOrder)
     Bytes bytes = ReadBytes(ini);
     ASSERT_GE(bytes.size(), 2u);
     EXPECT_EQ(0xFEFF, bytes[0] | bytes[1] << 8);
-    std::wstring text((const wchar_t *)&bytes[2], (bytes.size() - 2) / 2);
-    size_t at = 0;
-    for (const wchar_t *line : { L"[option]", L"bInitSet=1", L"szSettingFilename=", L"bConnect=0", L"dwTimeout=1500",
-                                 L"bProgramSets=0", L"bHighlightPressed=0", L"bImmediateReaction=0", L"bAutoConnect=0",
-                                 L"bCloseToTray=1", L"bStartInTray=1" }) {
-        at = text.find(line, at);
-        ASSERT_NE(std::wstring::npos, at) << "missing or out of order: " << std::string(line, line + lstrlenW(line));
-    }
 }
 
 // The program list lives in a section of its own: written whole, read back in order, found
