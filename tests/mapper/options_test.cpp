@@ -109,7 +109,7 @@ TEST(Options, FileLivesBesideTheExecutableOrInTheUsersFolder)
 
     GetOptionsFilePathIn(dir.path.c_str(), ini);
     EXPECT_EQ(dir.File(L"option.ini"), std::wstring(ini));
-    EXPECT_TRUE(dir.Names().empty()) << "the folder was only probed";
+    EXPECT_EQ(0u, dir.Count()) << "the folder was only probed";
 }
 
 }  // namespace

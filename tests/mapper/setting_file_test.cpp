@@ -213,7 +213,7 @@ TEST_F(SettingFile, SaveWritesTheWholeFileOrKeepsTheOldOne)
         EXPECT_EQ(c.attributes, GetFileAttributesW(saved.c_str()) & c.attributes);
     }
     EXPECT_FALSE(FileExists(dir.File(L"notes.txt")));
-    EXPECT_EQ(sizeof(cases) / sizeof(cases[0]) - 1, dir.Names().size()) << "no temporary file stays behind";
+    EXPECT_EQ(sizeof(cases) / sizeof(cases[0]) - 1, dir.Count()) << "no temporary file stays behind";
 
     CreateDirectoryW(dir.File(L"folder.zan").c_str(), NULL);
     Save(L"folder.zan", &set, 1, 0);

@@ -23,14 +23,6 @@ TempDir::~TempDir()
     fs::remove_all(path, ignored);
 }
 
-std::vector<std::wstring> TempDir::Names() const
-{
-    std::vector<std::wstring> names;
-    for (const fs::directory_entry &entry : fs::directory_iterator(path))
-        names.push_back(entry.path().filename().wstring());
-    return names;
-}
-
 void WriteBytes(const std::wstring &path, const Bytes &bytes)
 {
     std::ofstream file(fs::path(path), std::ios::binary);

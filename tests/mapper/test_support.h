@@ -4,6 +4,7 @@
 
 #include <windows.h>
 
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -17,7 +18,7 @@ struct TempDir {
     TempDir();
     ~TempDir();
     std::wstring File(const wchar_t *name) const { return path + L"\\" + name; }
-    std::vector<std::wstring> Names() const;
+    size_t Count() const { return (size_t)std::distance(std::filesystem::directory_iterator(path), {}); }
 };
 
 void WriteBytes(const std::wstring &path, const Bytes &bytes);

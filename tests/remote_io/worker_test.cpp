@@ -106,7 +106,7 @@ WM_STATUS Rumble(int nPower, DWORD dwMs) {
 }
 
 // Steps the remote by hand, counting the status requests sent with the rumble bit.
-TEST_F(SimLibrary, RumblePowerSetsThePulseRatio) {
+TEST_F(SimLibrary, RumblePowerSetsThePulseRatioAndATimeStopsIt) {
     SIM_REMOTE *pSim = AddConnected();
     SetPolling(0, 0);
     struct { int nPower; int nSteps; int nExpectedOn; } table[] = {
@@ -130,11 +130,8 @@ TEST_F(SimLibrary, RumblePowerSetsThePulseRatio) {
         st = Rumble(0, 0);
         ASSERT_EQ(1, wm_SetStatus(0, &st));
     }
-}
 
-TEST_F(SimLibrary, TimedRumbleStopsAndLaterRumbleWithoutDurationKeepsGoing) {
-    AddConnected();
-    SetPolling(0, 0);
+    // A timed rumble stops; a later one without a duration keeps going.
     UseFakeClock(1000);
     WM_STATUS st = Rumble(100, 200);
     ASSERT_EQ(1, wm_SetStatus(0, &st));
