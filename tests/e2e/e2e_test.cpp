@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <filesystem>
 
 #include "e2e_harness.h"
 
@@ -10,7 +11,7 @@ namespace {
 // The paths only the whole program shows: a key slot, a mouse slot, a launch, a lost
 // remote and a save round trip. The engine's timing and arithmetic are the engine tests'.
 // A press lasts until the test has seen what it causes ("waitfile"), however slow the machine.
-enum { SLOT_A = 0, SLOT_B = 1, SLOT_HOME = 3, SLOT_RIGHT = 10 };
+enum { SLOT_A = 0, SLOT_HOME = 3, SLOT_RIGHT = 10 };
 const DWORD WAIT_MS = 20000;
 
 // The keys (or mouse flags) of the events of one kind, in order.
@@ -57,23 +58,30 @@ protected:
     }
 };
 
-// A key slot and a double-click slot held together: the keys go down every cycle and up once,
-// and Windows sees one double click in the other program.
-TEST_F(EndToEnd, HeldKeySlotRepeatsAndDoubleClickSlotIsADoubleClick) {
+TEST_F(EndToEnd, HeldKeySlotRepeatsItsKeysEveryCycleAndReleasesOnce) {
     set.aAssign[SLOT_A] = {ASSIGN_KEY, 2, {VK_CONTROL, 'C', 0}, 0, 0, 0, NULL};
-    set.aAssign[SLOT_B] = {ASSIGN_MOUSE, 0, {0, 0, 0}, MOUSE_DOUBLE_CLICK, 0, 0, NULL};
-    Start("press 1 A\npress 1 B\n" + Until(L"up") + "release 1 A\nrelease 1 B\n");
+    Start("press 1 A\n" + Until(L"up") + "release 1 A\n");
     ASSERT_TRUE(Seen("KEYDOWN", 4));  // two cycles of both keys
-    ASSERT_TRUE(Seen("LUP", 2));
     run.Cue(L"up");
     ASSERT_TRUE(Seen("KEYUP", 2));
-    Sleep(200);  // room for a key-up or a click sent twice
+    Sleep(200);  // room for a key-up sent twice
     run.Close();
     std::vector<long> downs = Params(run.Events(), "KEYDOWN");
     for (size_t i = 0; i < downs.size(); i++)
         EXPECT_EQ(i % 2 == 0 ? VK_CONTROL : 'C', downs[i]) << i;
     EXPECT_EQ((std::vector<long>{VK_CONTROL, 'C'}), Params(run.Events(), "KEYUP"));
     EXPECT_EQ("KEYUP", LastKey(run.Events()));
+}
+
+// A double click slot, seen by Windows as a double click in the other program. (Apart from the
+// key slot: a click may give another window the focus, and the keys with it.)
+TEST_F(EndToEnd, DoubleClickSlotIsADoubleClickToTheProgram) {
+    set.aAssign[SLOT_A] = {ASSIGN_MOUSE, 0, {0, 0, 0}, MOUSE_DOUBLE_CLICK, 0, 0, NULL};
+    Start("press 1 A\n" + Until(L"up") + "release 1 A\n");
+    ASSERT_TRUE(Seen("LUP", 2));
+    run.Cue(L"up");
+    Sleep(200);
+    run.Close();
     EXPECT_EQ(1u, Only(run.Events(), "LDOWN").size());
     EXPECT_EQ(1u, Only(run.Events(), "LDBLCLK").size());
     EXPECT_EQ(2u, Only(run.Events(), "LUP").size());
@@ -122,18 +130,13 @@ TEST_F(EndToEnd, SetSavedByZanReloadsIdentically) {
     set.nAnalogCorrection = 2;
     Start("");
     std::string before = run.ReadFile(L"test.zan");
-    // An old time stamp shows whether Zan really wrote the file.
-    HANDLE h = CreateFileW(run.Path(L"test.zan").c_str(), FILE_WRITE_ATTRIBUTES, 0, NULL, OPEN_EXISTING, 0, NULL);
-    FILETIME ftOld = {0x10000000, 0x01000000}, ftNow = ftOld;
-    SetFileTime(h, NULL, NULL, &ftOld);
-    CloseHandle(h);
+    // Emptied, so that its size shows when Zan has written it again; the size is read without
+    // opening the file, which would get in the way of the save.
+    run.WriteFile(L"test.zan", "");
     PostMessageW(run.hZan, WM_COMMAND, 40005, 0);  // IDM_SAVE: save over the current file
-    EXPECT_TRUE(PollUntil([&] {
-        WIN32_FILE_ATTRIBUTE_DATA data;
-        if (GetFileAttributesExW(run.Path(L"test.zan").c_str(), GetFileExInfoStandard, &data))
-            ftNow = data.ftLastWriteTime;
-        return CompareFileTime(&ftNow, &ftOld) != 0;
-    }, WAIT_MS)) << "Zan did not save";
+    std::error_code ec;
+    EXPECT_TRUE(PollUntil([&] { return std::filesystem::file_size(run.Path(L"test.zan"), ec) == before.size(); },
+                          WAIT_MS)) << "Zan did not save";
     run.Close();
     EXPECT_EQ(before, run.ReadFile(L"test.zan"));
 }
