@@ -1,5 +1,5 @@
 // The worker's step on simulated remotes: input and status notifications, extensions, rumble (on
-// the fake clock), and the slot locks while a client handles a notification.
+// the fake clock), and a client holding one slot's lock.
 #include <string.h>
 
 #include "decode.h"
@@ -144,30 +144,6 @@ TEST_F(SimLibrary, RumblePowerSetsThePulseRatioAndATimeStopsIt) {
     g_dwFakeNow = 5000;
     ASSERT_EQ(IO_DONE, UpdateDevice(Device(0)));
     EXPECT_EQ(1, Device(0)->bRumble);
-}
-
-// While the client handles an input notification from the worker, another thread may use that
-// remote, and the handler may let it go; the worker goes on serving the other remote.
-TEST_F(SimLibrary, WindowDisconnectingDuringInputNotificationLeavesWorkerRunning) {
-    SIM_REMOTE *pFirst = AddConnected(), *pSecond = AddConnected();
-    ClientWindow window, other;
-    Watch(0, window);
-    Watch(1, other);
-    int nOtherThread = -1;  // -1 not tried, 0 blocked, 1 returned
-    window.onMessage = [&](UINT uMsg, WPARAM wParam, LPARAM) -> LRESULT {
-        if (uMsg == WM_MSG_KEY_DEFAULT && nOtherThread == -1) {
-            nOtherThread = ReturnsWithin(5000, [] { WM_KEY key; wm_GetKey(0, &key); });
-            wm_Disconnect((int)wParam, 1);
-        }
-        return 0;
-    };
-    SimSetCoreButtons(pFirst, 1 << KEY_A);
-    ASSERT_TRUE(PumpUntil([&] { return Device(0) == nullptr; }));
-    EXPECT_EQ(1, nOtherThread);
-    EXPECT_EQ(1, window.Count(WM_MSG_LOST_DEFAULT));
-    EXPECT_EQ(1, window.Last(WM_MSG_LOST_DEFAULT)->lParam);  // asked for
-    SimSetCoreButtons(pSecond, 1 << KEY_B);
-    ASSERT_TRUE(PumpUntil([&] { return other.Count(WM_MSG_KEY_DEFAULT) > 0; }));
 }
 
 // The worker only tries a slot's lock: a client holding one slot never stops the others.
