@@ -73,8 +73,7 @@ TEST_F(EndToEnd, HeldKeySlotRepeatsItsKeysEveryCycleAndReleasesOnce) {
     EXPECT_EQ("KEYUP", LastKey(run.Events()));
 }
 
-// A double click slot, seen by Windows as a double click in the other program. (Apart from the
-// key slot: a click may give another window the focus, and the keys with it.)
+// A double click slot, seen by Windows as a double click in the other program.
 TEST_F(EndToEnd, DoubleClickSlotIsADoubleClickToTheProgram) {
     set.aAssign[SLOT_A] = {ASSIGN_MOUSE, 0, {0, 0, 0}, MOUSE_DOUBLE_CLICK, 0, 0, NULL};
     Start("press 1 A\n" + Until(L"up") + "release 1 A\n");
