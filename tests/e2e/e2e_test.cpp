@@ -54,7 +54,10 @@ protected:
     // The scenario line that holds the remote until the test calls run.Cue(pszCue).
     std::string Until(const wchar_t *pszCue) { return "waitfile " + run.ScenarioPath(pszCue) + "\n"; }
     bool Seen(const char *pszName, size_t nAtLeast) {
-        return PollUntil([&] { return Only(run.Events(), pszName).size() >= nAtLeast; }, WAIT_MS);
+        bool bSeen = PollUntil([&] { return Only(run.Events(), pszName).size() >= nAtLeast; }, WAIT_MS);
+        if (!bSeen)  // what the target did get, and whether it lost the focus
+            ADD_FAILURE() << "the target's log:\n" << run.ReadFile(L"target.log");
+        return bSeen;
     }
 };
 

@@ -16,6 +16,7 @@ const struct { UINT uMsg; const char *pszName; } g_aNames[] = {
     {WM_KEYDOWN, "KEYDOWN"}, {WM_KEYUP, "KEYUP"}, {WM_SYSKEYDOWN, "SYSKEYDOWN"}, {WM_SYSKEYUP, "SYSKEYUP"},
     {WM_LBUTTONDOWN, "LDOWN"}, {WM_LBUTTONUP, "LUP"}, {WM_LBUTTONDBLCLK, "LDBLCLK"},
     {WM_RBUTTONDOWN, "RDOWN"}, {WM_RBUTTONUP, "RUP"},
+    {WM_KILLFOCUS, "KILLFOCUS"},  // keys after this went elsewhere
 };
 
 LRESULT CALLBACK TargetProc(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam) {
@@ -51,11 +52,17 @@ int main(int argc, char **argv) {
     HWND hWnd = CreateWindowW(wc.lpszClassName, L"input target", WS_POPUP | WS_VISIBLE, 0, 0, 1000, 800,
                               NULL, NULL, wc.hInstance, NULL);
     SetCursorPos(500, 400);
-    for (int i = 0; i < 200 && GetForegroundWindow() != hWnd; i++) {
+    // The activation arrives as messages: handle them while waiting for it.
+    for (int i = 0; i < 500 && GetForegroundWindow() != hWnd; i++) {
         SetForegroundWindow(hWnd);
+        MSG msg;
+        while (PeekMessageW(&msg, NULL, 0, 0, PM_REMOVE))
+            DispatchMessageW(&msg);
         Sleep(10);
     }
     SetFocus(hWnd);
+    if (GetForegroundWindow() != hWnd)
+        fprintf(g_pLog, "0 NOFOCUS 0\n");
     char szReady[MAX_PATH];
     snprintf(szReady, sizeof(szReady), "%s.ready", argv[1]);
     if (FILE *pReady = fopen(szReady, "w"))
