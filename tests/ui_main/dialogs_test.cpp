@@ -8,12 +8,6 @@
 
 namespace {
 
-std::wstring ItemText(HWND hDlg, int id) {
-    WCHAR sz[MAX_PATH] = L"";
-    GetDlgItemTextW(hDlg, id, sz, MAX_PATH);
-    return sz;
-}
-
 void Click(HWND hDlg, int id) {
     SendDlgItemMessageW(hDlg, id, BM_CLICK, 0, 0);
 }
@@ -52,7 +46,7 @@ TEST_F(ZanTest, AboutAndOptionsDialogs) {
     HICON hIcon = NULL;
     ICONINFO info = {};
     DriveModal([&] { Command(IDM_ABOUT); }, [&](HWND hDlg) {
-        EXPECT_EQ(L"tavel v" TAVEL_VERSION_TEXT, ItemText(hDlg, IDC_LIBRARY_VERSION));
+        EXPECT_EQ(L"tavel v" TAVEL_VERSION_TEXT, TextOf(GetDlgItem(hDlg, IDC_LIBRARY_VERSION)));
         hIcon = (HICON)SendDlgItemMessageW(hDlg, IDC_ABOUT_ICON, STM_GETICON, 0, 0);
         EXPECT_TRUE(GetIconInfo(hIcon, &info)) << "no icon shown";
         PostMessageW(hDlg, WM_COMMAND, IDOK, 0);
@@ -67,7 +61,7 @@ TEST_F(ZanTest, AboutAndOptionsDialogs) {
         EXPECT_EQ(6, (int)SendDlgItemMessageW(hDlg, IDC_OPT_TIMEOUT, CB_GETCOUNT, 0, 0));
         EXPECT_EQ(5, (int)SendDlgItemMessageW(hDlg, IDC_OPT_TIMEOUT, CB_GETCURSEL, 0, 0));
         EXPECT_EQ(BST_CHECKED, IsDlgButtonChecked(hDlg, IDC_OPT_CONNECT));
-        EXPECT_EQ(last, ItemText(hDlg, IDC_OPT_SETTING_FILE));
+        EXPECT_EQ(last, TextOf(GetDlgItem(hDlg, IDC_OPT_SETTING_FILE)));
         // Both enabled at first, whatever the box shows; then they follow it.
         EXPECT_TRUE(IsWindowEnabled(GetDlgItem(hDlg, IDC_OPT_BROWSE)));
         Click(hDlg, IDC_OPT_INIT_SET);
@@ -76,7 +70,7 @@ TEST_F(ZanTest, AboutAndOptionsDialogs) {
         EXPECT_FALSE(IsWindowEnabled(GetDlgItem(hDlg, IDC_OPT_BROWSE)));
         Click(hDlg, IDC_OPT_INIT_SET);
         Click(hDlg, IDC_OPT_BROWSE);
-        EXPECT_EQ(browsed, ItemText(hDlg, IDC_OPT_SETTING_FILE));
+        EXPECT_EQ(browsed, TextOf(GetDlgItem(hDlg, IDC_OPT_SETTING_FILE)));
         Click(hDlg, IDC_OPT_CONNECT);
         for (const OptionSwitch &sw : kSwitches) {
             EXPECT_EQ(g_Options.*sw.pField ? BST_CHECKED : BST_UNCHECKED, IsDlgButtonChecked(hDlg, sw.nControl))
@@ -154,7 +148,7 @@ TEST_F(ZanTest, ProgramSetsForegroundProgramSelectsItsSetAndLeavingRestoresTheDe
         Focus(s.name, s.process);
         EXPECT_EQ(Path(s.file), g_State.szCurrentFile) << s.name;
         EXPECT_EQ(s.key, g_CurrentSet.aAssign[0].awKey[0]) << s.name;
-        EXPECT_EQ(L"Zan " + std::wstring(s.file), Title()) << s.name;
+        EXPECT_EQ(L"Zan " + std::wstring(s.file), TextOf(hMain)) << s.name;
     }
     EnableWindow(hMain, FALSE);   // as while a modal dialog of Zan is open
     Focus(L"notepad.exe");

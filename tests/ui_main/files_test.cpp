@@ -64,7 +64,7 @@ TEST_F(ZanTest, OpenAndDropLoadASettingsFileOrKeepEverything) {
         EXPECT_EQ(c.bLoads ? NULL : hMain, boxes.back().hOwner);
         EXPECT_EQ(Path(c.bLoads ? L"three.zan" : L"good.zan"), g_State.szCurrentFile);
         EXPECT_EQ(c.bLoads ? 'T' : 'G', g_CurrentSet.aAssign[0].awKey[0]);
-        EXPECT_EQ(c.bLoads ? L"Zan three.zan" : L"Zan good.zan (*)", Title());
+        EXPECT_EQ(c.bLoads ? L"Zan three.zan" : L"Zan good.zan (*)", TextOf(hMain));
     }
 }
 
@@ -85,7 +85,7 @@ TEST_F(ZanTest, SaveAsAdoptsTheNewFileAndAsksBeforeReplacingAnother) {
     EXPECT_TRUE(boxes.empty()) << "copy.zan did not exist: nothing to ask";
     EXPECT_EQ(-1, KeyInFile(chosen)) << "the chosen name itself is left untouched";
     EXPECT_EQ(saved, g_State.szCurrentFile);
-    EXPECT_EQ(L"Zan copy.zan", Title());
+    EXPECT_EQ(L"Zan copy.zan", TextOf(hMain));
 
     AssignKey(0, 'N');
     MarkModified();
@@ -104,7 +104,7 @@ TEST_F(ZanTest, SaveAsAdoptsTheNewFileAndAsksBeforeReplacingAnother) {
     EXPECT_EQ(saved + L" は既にあります。\n置き換えますか？", boxes[0].text);
     EXPECT_EQ(hMain, boxes[0].hOwner);
     EXPECT_EQ('N', KeyInFile(saved));
-    EXPECT_EQ(L"Zan copy.zan (*)", Title());
+    EXPECT_EQ(L"Zan copy.zan (*)", TextOf(hMain));
     Command(IDM_SAVE);
     EXPECT_TRUE(Close(IDNO));
     EXPECT_EQ(saved, ReadIniValue(L"szSettingFilename"));
@@ -126,7 +126,7 @@ TEST_F(ZanTest, DragAndMenuEditsMakeCloseOpenAndDropAsk) {
     for (const auto &[name, edit] : edits) {
         SCOPED_TRACE(name);
         edit();
-        EXPECT_EQ(L"Zan edited.zan (*)", Title());
+        EXPECT_EQ(L"Zan edited.zan (*)", TextOf(hMain));
         boxes.clear();
         boxAnswers = {IDCANCEL, IDCANCEL};
         EXPECT_EQ(-1, (int)SendMessageW(hMain, WM_CLOSE, 0, 0)) << "a cancelled close answers -1";
@@ -141,7 +141,7 @@ TEST_F(ZanTest, DragAndMenuEditsMakeCloseOpenAndDropAsk) {
         // Dropped again without saving: clean for the next edit.
         boxAnswers.push_back(IDNO);
         Drop({file});
-        ASSERT_EQ(L"Zan edited.zan", Title());
+        ASSERT_EQ(L"Zan edited.zan", TextOf(hMain));
     }
 }
 
@@ -173,7 +173,7 @@ TEST_F(ZanTest, AFailedOrCancelledSaveKeepsTheWindowTheFileAndTheMark) {
         if (hOther != INVALID_HANDLE_VALUE)
             CloseHandle(hOther);
         EXPECT_EQ(1, g_State.bModified);
-        EXPECT_EQ(bNamed ? L"Zan " + std::wstring(named) + L" (*)" : L"Zan (未保存)新規設定ファイル (*)", Title());
+        EXPECT_EQ(bNamed ? L"Zan " + std::wstring(named) + L" (*)" : L"Zan (未保存)新規設定ファイル (*)", TextOf(hMain));
         EXPECT_EQ('X', g_CurrentSet.aAssign[0].awKey[0]) << "nothing was loaded";
         for (const FileDialogCall &d : fileDialogs)
             EXPECT_TRUE(d.bSave) << "no open dialog after the save failed";
@@ -218,7 +218,7 @@ TEST_F(ZanTest, SessionEndAsksAndARelativeCommandLineFileSavesToItsOwnFolder) {
     EXPECT_TRUE(SendMessageW(hMain, WM_QUERYENDSESSION, 0, 0));
     EXPECT_EQ('Q', KeyInFile(Path(L"a\\rel.zan")));
     EXPECT_EQ('B', KeyInFile(Path(L"b\\rel.zan")));
-    EXPECT_EQ(L"Zan rel.zan", Title());
+    EXPECT_EQ(L"Zan rel.zan", TextOf(hMain));
     SendMessageW(hMain, WM_ENDSESSION, TRUE, 0);
     EXPECT_EQ(Path(L"a\\rel.zan"), ReadIniValue(L"szSettingFilename"));
 }

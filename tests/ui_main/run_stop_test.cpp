@@ -6,16 +6,6 @@
 #include "input_seam.h"
 #include "main_handlers.h"
 
-namespace {
-
-std::wstring PageText(int id) {
-    WCHAR sz[64] = L"";
-    GetDlgItemTextW(g_App.ahPage[PAGE_OPTIONS], id, sz, 64);
-    return sz;
-}
-
-}  // namespace
-
 // Run and stop swap the menu items and colour the frame; with a remote, they turn slot 0's
 // polling (nothing shows input here), running sends the set's LEDs, and a disconnection
 // Zan asked for leaves LED 1 on.
@@ -143,8 +133,10 @@ TEST_F(ZanTest, WhatTheWindowShowsOfTheRemoteInUse) {
     WriteOptions(0, L"", 0, 1000);
     Start();
     Command(IDM_CONNECT);
-    ASSERT_TRUE(PumpUntil([] { return PageText(IDC_REMOTE_EXTENSION) == L"ヌンチャク"; }));
-    EXPECT_EQ(L"50%", PageText(IDC_REMOTE_BATTERY));
+    HWND hExtension = GetDlgItem(g_App.ahPage[PAGE_OPTIONS], IDC_REMOTE_EXTENSION);
+    HWND hBattery = GetDlgItem(g_App.ahPage[PAGE_OPTIONS], IDC_REMOTE_BATTERY);
+    ASSERT_TRUE(PumpUntil([&] { return TextOf(hExtension) == L"ヌンチャク"; }));
+    EXPECT_EQ(L"50%", TextOf(hBattery));
 
     // A's button lights while A is held, running or stopped (stop keeps the reports coming);
     // with the option off nothing lights and stop turns the reports off as before.
@@ -177,7 +169,7 @@ TEST_F(ZanTest, WhatTheWindowShowsOfTheRemoteInUse) {
     SimSetNunchuk(pSim, 128, 128, 512, 512, 512, 1, 0);
     ASSERT_TRUE(PumpUntil([&] { return CountKey('C', false) > 0; })) << "C presses its key";
     SimUnplugExtension(pSim);
-    EXPECT_TRUE(PumpUntil([] { return PageText(IDC_REMOTE_EXTENSION) == L"なし"; }));
+    EXPECT_TRUE(PumpUntil([&] { return TextOf(hExtension) == L"なし"; }));
     EXPECT_TRUE(PumpUntil([&] { return CountKey('C', true) > 0; })) << "C released after unplugging";
     int downs = CountKey('C', false);
     PumpFor(200);
@@ -195,6 +187,6 @@ TEST_F(ZanTest, WhatTheWindowShowsOfTheRemoteInUse) {
     WCHAR sz[64];
     COLORREF cr;
     EXPECT_EQ(0, GetBatteryPartLook(sz, 64, &cr)) << "the battery part is blank";
-    EXPECT_EQ(L"接続されていません", PageText(IDC_REMOTE_BATTERY));
-    EXPECT_EQ(L"接続されていません", PageText(IDC_REMOTE_EXTENSION));
+    EXPECT_EQ(L"接続されていません", TextOf(hBattery));
+    EXPECT_EQ(L"接続されていません", TextOf(hExtension));
 }

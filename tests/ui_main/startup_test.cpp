@@ -11,13 +11,6 @@ namespace {
 
 const wchar_t kBlocked[] = L"管理者として実行中のウィンドウには入力できません";
 
-void HidArrives(HWND hMain) {
-    DEV_BROADCAST_DEVICEINTERFACE_W arrival = {};
-    arrival.dbcc_size = sizeof(arrival);
-    arrival.dbcc_devicetype = DBT_DEVTYP_DEVICEINTERFACE;
-    SendMessageW(hMain, WM_DEVICECHANGE, DBT_DEVICEARRIVAL, (LPARAM)&arrival);
-}
-
 }  // namespace
 
 // Without option.ini or a remote, Zan starts unnamed, red and unconnected. The first quoted
@@ -25,7 +18,7 @@ void HidArrives(HWND hMain) {
 // so; a last file that does not load is passed over silently.
 TEST_F(ZanTest, StartsUnnamedOrWithTheCommandLineFileOrTheLastOne) {
     Start();
-    EXPECT_EQ(L"Zan", Title());
+    EXPECT_EQ(L"Zan", TextOf(hMain));
     EXPECT_TRUE(boxes.empty()) << "the quiet connect showed a message";
     EXPECT_EQ(kRed, Pixel());
     EXPECT_TRUE(MenuGreyed(IDM_RUN));
@@ -66,7 +59,7 @@ TEST_F(ZanTest, StartsUnnamedOrWithTheCommandLineFileOrTheLastOne) {
         std::wstring loaded = c.loaded ? Path(c.loaded) : L"";
         EXPECT_EQ(loaded, g_State.szCurrentFile);
         EXPECT_EQ(c.loaded ? (c.loaded == c.lastFile ? 'L' : 'N') : 0, g_CurrentSet.aAssign[0].awKey[0]);
-        EXPECT_EQ(c.loaded ? L"Zan " + std::wstring(PathFindFileNameW(c.loaded)) : L"Zan", Title());
+        EXPECT_EQ(c.loaded ? L"Zan " + std::wstring(PathFindFileNameW(c.loaded)) : L"Zan", TextOf(hMain));
         EXPECT_EQ(c.loaded && c.loaded == c.lastFile ? BST_CHECKED : BST_UNCHECKED,
                   (int)SendDlgItemMessageW(g_App.ahPage[PAGE_OPTIONS], IDC_LED3, BM_GETCHECK, 0, 0));
         // File > Exit asks the save question as closing does; option.ini names the current
@@ -95,8 +88,11 @@ TEST_F(ZanTest, ArrivalsAndResumeConnectOnceEachWithTooltipAndBalloons) {
 
     nOpened = SimHandlesOpened();
     boxes.clear();
+    DEV_BROADCAST_DEVICEINTERFACE_W arrival = {};
+    arrival.dbcc_size = sizeof(arrival);
+    arrival.dbcc_devicetype = DBT_DEVTYP_DEVICEINTERFACE;
     for (int i = 0; i < 3; i++)
-        HidArrives(hMain);
+        SendMessageW(hMain, WM_DEVICECHANGE, DBT_DEVICEARRIVAL, (LPARAM)&arrival);
     EXPECT_TRUE(PumpUntil([&] { return StatusText(0) == L"自動接続: Wiiリモコンが見つかりませんでした"; }))
         << StatusText(0).c_str();
     EXPECT_EQ(nOpened + kPerAttempt, SimHandlesOpened()) << "one attempt for the burst";

@@ -97,21 +97,6 @@ VOID CALLBACK DriveTick(HWND, UINT, UINT_PTR, DWORD) {
     }
 }
 
-// Under Wine without a window manager, destroying a managed top-level window waits two
-// seconds for a withdrawal no one confirms; this program's windows are made unmanaged.
-struct UnmanagedUnderWine {
-    UnmanagedUnderWine() {
-        if (!GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "wine_get_version"))
-            return;
-        HKEY hKey;
-        if (RegCreateKeyExW(HKEY_CURRENT_USER, L"Software\\Wine\\AppDefaults\\ui_main_test.exe\\X11 Driver", 0, NULL,
-                            0, KEY_SET_VALUE, NULL, &hKey, NULL) == ERROR_SUCCESS) {
-            RegSetValueExW(hKey, L"Managed", 0, REG_SZ, (const BYTE *)L"N", 2 * sizeof(WCHAR));
-            RegCloseKey(hKey);
-        }
-    }
-} g_Unmanaged;
-
 }  // namespace
 
 void WriteSetFile(const std::wstring &path, WORD wKey, BYTE bLeds, BYTE nCorrection) {
@@ -296,9 +281,9 @@ void ZanTest::Focus(const std::wstring &name, DWORD dwProcess) {
     CheckForegroundProgram();
 }
 
-std::wstring ZanTest::Title() {
+std::wstring TextOf(HWND hWnd) {
     WCHAR sz[MAX_PATH] = L"";
-    GetWindowTextW(hMain, sz, MAX_PATH);
+    GetWindowTextW(hWnd, sz, MAX_PATH);
     return sz;
 }
 

@@ -50,6 +50,7 @@ void WriteSetFile(const std::wstring &path, WORD wKey, BYTE bLeds, BYTE nCorrect
 int KeyInFile(const std::wstring &path);
 // A slot of the current set as a key slot, under the record lock the engine takes.
 void AssignKey(int nSlot, WORD wVk);
+std::wstring TextOf(HWND hWnd);
 std::wstring ListText(HWND hList, int row, int column);
 // Selects a row (-1: none) of the remote selection dialog's list, as a click does.
 void SelectListRow(HWND hDlg, int row);
@@ -84,7 +85,6 @@ public:
     // and Zan takes one look.
     void Focus(const std::wstring &name, DWORD dwProcess = 0x4242);
 
-    std::wstring Title();
     std::wstring StatusText(int part);
     bool MenuGreyed(UINT id) { return (GetMenuState(GetMenu(hMain), id, MF_BYCOMMAND) & MF_GRAYED) != 0; }
     // A pixel of a window as the screen shows it; default: the main window's frame.

@@ -85,12 +85,6 @@ std::string Enabled(HWND hDlg) {
     return s;
 }
 
-std::wstring KeysOf(const ASSIGNMENT &a) {
-    WCHAR szText[KEY_TEXT_CHARS] = L"";
-    FormatKeyText(szText, &a);
-    return szText;
-}
-
 typedef PagesTest KeyDialogTest;
 
 TEST_F(KeyDialogTest, OpensWithTheEntryShownAndTheControlsOfItsKind) {
@@ -267,7 +261,9 @@ TEST_F(KeyCaptureTest, TheFieldTakesFirstPressesOfNamedKeysAndRemovesSelectedOne
         });
         EXPECT_EQ(IDOK, nResult);
         EXPECT_EQ(c.nBeeps, g_Seen.nBeeps);
-        EXPECT_EQ(c.pszText, KeysOf(Entry(5)));
+        WCHAR szStored[KEY_TEXT_CHARS] = L"";
+        FormatKeyText(szStored, &Entry(5));
+        EXPECT_EQ(c.pszText, std::wstring(szStored));
     }
 }
 
