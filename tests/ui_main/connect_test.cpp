@@ -23,12 +23,7 @@ TEST_F(ZanTest, QuietConnectAtStartUsesTheOnlyRemoteAndShowsIt) {
     SIM_REMOTE *pSim = SimAddRemote();
     WriteSetFile(Path(L"leds.zan"), 'A', 0xA);
     WriteOptions(1, Path(L"leds.zan"), 1, 1000);
-    const struct {
-        int kind;
-        BYTE level;
-        bool low;
-        const wchar_t *connection, *battery;
-    } cases[] = {
+    const struct { int kind; BYTE level; bool low; const wchar_t *connection, *battery; } cases[] = {
         {0, 0xC8, false, L"Wiiリモコン", L"\t\tバッテリー 100%"},
         {SIM_EXT_NUNCHUK, 0xFF, false, L"Wiiリモコン + ヌンチャク", L"\t\tバッテリー 100%"},
         {SIM_EXT_CLASSIC, 57, true, L"Wiiリモコン + クラシックコントローラ", L"\t\tバッテリー 28%"},

@@ -39,11 +39,8 @@ TEST_F(ZanTest, OpenAndDropLoadASettingsFileOrKeepEverything) {
     // Files with a settings file's content under names Zan does not take.
     ASSERT_TRUE(CopyFileW(Path(L"good.zan").c_str(), Path(L"upper.ZAN").c_str(), FALSE));
     ASSERT_TRUE(CopyFileW(Path(L"good.zan").c_str(), Path(L"set.zan.txt").c_str(), FALSE));
-    const struct {
-        const wchar_t *opened;   // NULL: dropped
-        std::vector<std::wstring> dropped;
-        bool bLoads;
-    } cases[] = {
+    // opened: NULL when dropped
+    const struct { const wchar_t *opened; std::vector<std::wstring> dropped; bool bLoads; } cases[] = {
         {L"three.zan", {}, true}, {nullptr, {Path(L"one.txt"), Path(L"three.zan")}, true},
         {L"bad.zan", {}, false}, {nullptr, {Path(L"upper.ZAN")}, false},
         {nullptr, {Path(L"set.zan.txt")}, false},

@@ -39,12 +39,8 @@ TEST_F(ZanTest, StartsUnnamedOrWithTheCommandLineFileOrTheLastOne) {
     ASSERT_TRUE(CreateDirectoryW(Path(L"my sets").c_str(), NULL));
     WriteSetFile(Path(L"my sets\\named set.zan"), 'N', 0x3);
     WriteSetFile(Path(L"last.zan"), 'L', 0x4);
-    const struct {
-        const char *name;
-        std::wstring commandLine, lastFile;
-        int bInitSet;
-        const wchar_t *loaded;   // NULL: nothing
-    } cases[] = {
+    // loaded: NULL for nothing
+    const struct { const char *name; std::wstring commandLine, lastFile; int bInitSet; const wchar_t *loaded; } cases[] = {
         {"quoted path", L"hello " + Quoted(L"my sets\\named set.zan"), L"last.zan", 1, L"my sets\\named set.zan"},
         {"unterminated quote", L"hello \"" + Path(L"my sets\\named set.zan"), L"last.zan", 1, L"last.zan"},
         {"unterminated, no last file", L"hello \"" + Path(L"my sets\\named set.zan"), L"last.zan", 0, nullptr},
