@@ -1,4 +1,4 @@
-// Connecting: no remote, one, several through the selection dialog; status bar texts and battery.
+// Connecting: no remote, one, several through the selection dialog.
 #include "zan_fixture.h"
 
 namespace {
@@ -16,37 +16,6 @@ bool SeesAlternation(SIM_REMOTE *pSim) {
 }
 
 }  // namespace
-
-// A remote found at start is used and runs with the set's LEDs; the status bar names its
-// extension and shows the battery, in red when low.
-TEST_F(ZanTest, QuietConnectAtStartUsesTheOnlyRemoteAndShowsIt) {
-    SIM_REMOTE *pSim = SimAddRemote();
-    WriteSetFile(Path(L"leds.zan"), 'A', 0xA);
-    WriteOptions(1, Path(L"leds.zan"), 1, 1000);
-    const struct { int kind; BYTE level; bool low; const wchar_t *connection, *battery; } cases[] = {
-        {0, 0xC8, false, L"Wiiリモコン", L"\t\tバッテリー 100%"},
-        {SIM_EXT_NUNCHUK, 0xFF, false, L"Wiiリモコン + ヌンチャク", L"\t\tバッテリー 100%"},
-        {SIM_EXT_CLASSIC, 57, true, L"Wiiリモコン + クラシックコントローラ", L"\t\tバッテリー 28%"},
-        {SIM_EXT_CLASSIC_PRO, 0, true, L"Wiiリモコン + クラシックコントローラPRO", L"\t\t電池切れ"},
-    };
-    for (const auto &c : cases) {
-        SCOPED_TRACE(c.kind);
-        SimUnplugExtension(pSim);
-        if (c.kind)
-            SimPlugExtension(pSim, c.kind, NULL);
-        SimSetBattery(pSim, c.level, c.low);
-        Restart();
-        ASSERT_EQ(0, g_State.nSelectedRemote);
-        EXPECT_EQ(kBlue, Pixel());
-        EXPECT_EQ(0xA, SimLeds(pSim)) << "the set's LED pattern while running";
-        EXPECT_TRUE(PumpUntil([&] { return StatusText(0) == c.connection; })) << StatusText(0).c_str();
-        WCHAR sz[64];
-        COLORREF cr;
-        ASSERT_EQ(1, GetBatteryPartLook(sz, 64, &cr));
-        EXPECT_EQ(c.battery, std::wstring(sz));
-        EXPECT_EQ(c.low ? kRed : RGB(0, 0, 0), cr);
-    }
-}
 
 // Without a remote the menu's connect warns; with one it confirms, and asks before
 // connecting anew (No keeps the remote in use). The set's correction level (10 samples per

@@ -88,13 +88,13 @@ TEST_F(ZanTest, FailedLaunchIsShownByTheWindowWhileTheEngineGoesOn) {
     EXPECT_TRUE(keyWhileShown) << "the engine acts while the message is shown";
 }
 
-// The options page shows the battery and extension of the remote in use, and the slot
-// buttons of pressed inputs light. An extension button held while the extension is pulled
-// out is released and not pressed again. A remote switched off while stopped is noticed,
-// and the window shows no remote.
+// The options page and the status bar show the battery (in red when low) and the extension of
+// the remote in use, and the slot buttons of pressed inputs light. An extension button held
+// while the extension is pulled out is released and not pressed again. A remote switched off
+// while stopped is noticed, and the window shows no remote.
 TEST_F(ZanTest, WhatTheWindowShowsOfTheRemoteInUse) {
     SIM_REMOTE *pSim = SimAddRemote();
-    SimSetBattery(pSim, 100, 0);
+    SimSetBattery(pSim, 57, 1);
     SimPlugExtension(pSim, SIM_EXT_NUNCHUK, NULL);
     WriteOptions(0, L"", 0, 1000);
     Start();
@@ -102,7 +102,13 @@ TEST_F(ZanTest, WhatTheWindowShowsOfTheRemoteInUse) {
     HWND hExtension = GetDlgItem(g_App.ahPage[PAGE_OPTIONS], IDC_REMOTE_EXTENSION);
     HWND hBattery = GetDlgItem(g_App.ahPage[PAGE_OPTIONS], IDC_REMOTE_BATTERY);
     ASSERT_TRUE(PumpUntil([&] { return TextOf(hExtension) == L"ヌンチャク"; }));
-    EXPECT_EQ(L"50%", TextOf(hBattery));
+    EXPECT_EQ(L"28%", TextOf(hBattery));
+    EXPECT_EQ(L"Wiiリモコン + ヌンチャク", StatusText(0));
+    WCHAR sz[64];
+    COLORREF cr;
+    ASSERT_EQ(1, GetBatteryPartLook(sz, 64, &cr));
+    EXPECT_EQ(L"\t\tバッテリー 28%", std::wstring(sz));
+    EXPECT_EQ(kRed, cr) << "a low battery is shown in red";
 
     // A's button lights while A is held, running or stopped (stop keeps the reports coming);
     // with the option off nothing lights and stop turns the reports off as before.
@@ -150,8 +156,6 @@ TEST_F(ZanTest, WhatTheWindowShowsOfTheRemoteInUse) {
     ASSERT_TRUE(PumpUntil([] { return g_State.nSelectedRemote == -1; }));
     EXPECT_EQ(kRed, Pixel());
     EXPECT_EQ(kNotConnected, StatusText(0));
-    WCHAR sz[64];
-    COLORREF cr;
     EXPECT_EQ(0, GetBatteryPartLook(sz, 64, &cr)) << "the battery part is blank";
     EXPECT_EQ(L"接続されていません", TextOf(hBattery));
     EXPECT_EQ(L"接続されていません", TextOf(hExtension));

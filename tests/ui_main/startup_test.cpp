@@ -73,7 +73,7 @@ TEST_F(ZanTest, StartsUnnamedOrWithTheCommandLineFileOrTheLastOne) {
 // set and the battery; one balloon when the remote connects, one when it is lost.
 TEST_F(ZanTest, ArrivalsAndResumeConnectOnceEachWithTooltipAndBalloons) {
     SimAddHidDevice(0x046D, 0xC077, 0);
-    WriteSetFile(Path(L"leds.zan"), 'A', 0x1);
+    WriteSetFile(Path(L"leds.zan"), 'A', 0xA);
     WriteOptions(0, L"", 0, 1000);
     SetOption(L"bAutoConnect", 1);
     Start(Quoted(L"leds.zan"));
@@ -99,6 +99,7 @@ TEST_F(ZanTest, ArrivalsAndResumeConnectOnceEachWithTooltipAndBalloons) {
     SendMessageW(hMain, WM_POWERBROADCAST, PBT_APMRESUMEAUTOMATIC, 0);
     ASSERT_TRUE(PumpUntil([&] { return g_State.nSelectedRemote == 0; }));
     EXPECT_EQ(L"自動接続しました: Wiiリモコン", StatusText(0));
+    EXPECT_EQ(0xA, SimLeds(pSim)) << "the set's LEDs while running";
     EXPECT_TRUE(boxes.empty()) << "automatic attempts are quiet";
     EXPECT_EQ(L"Zan leds.zan\nバッテリー 50%", tips.back());
     EXPECT_EQ(1, Balloons(L"Wiiリモコンと接続しました"));
