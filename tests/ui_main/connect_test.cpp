@@ -1,4 +1,4 @@
-// Connecting: no remote, one, several through the selection dialog.
+// Connecting: no remote, one, several through the selection dialog; run and stop with two remotes.
 #include "zan_fixture.h"
 
 namespace {
@@ -54,8 +54,12 @@ TEST_F(ZanTest, InteractiveConnectWarnsConfirmsAsksAndAppliesTheSettings) {
 
 // Cancelling the selection disconnects every remote; choosing one while stopped uses it and
 // leaves the other connected but not polled. While the dialog is open the selected remote
-// alternates LEDs 1+4 and 2+3, the others show LED 1.
-TEST_F(ZanTest, TwoRemotesAreChosenInTheSelectionDialog) {
+// alternates LEDs 1+4 and 2+3, the others show LED 1. Run and stop then swap the menu items
+// and colour the frame; run polls slot 0 although another remote is in use, stop leaves the
+// remote in use alone, and the buttons of the remote not in use never act. When the remote in
+// use is lost while the other stays in slot 0, the reconnection uses the slot the library
+// reports; a disconnection Zan asked for leaves LED 1.
+TEST_F(ZanTest, TwoRemotesAreChosenInTheSelectionDialogAndOnlyTheOneInUseActs) {
     SIM_REMOTE *pFirst = SimAddRemote();
     SIM_REMOTE *pSecond = SimAddRemote();
     SimSetBattery(pFirst, 200, 0);
@@ -91,4 +95,34 @@ TEST_F(ZanTest, TwoRemotesAreChosenInTheSelectionDialog) {
     EXPECT_EQ(2, wm_Count()) << "the other remote stays connected";
     EXPECT_EQ(0, Polling(0)) << "the remote not chosen is not polled";
     EXPECT_EQ(kLed1, SimLeds(pFirst));
+
+    Command(IDM_RUN);
+    EXPECT_EQ(kBlue, Pixel());
+    EXPECT_TRUE(MenuGreyed(IDM_RUN) && !MenuGreyed(IDM_STOP));
+    ASSERT_EQ(1, Polling(0)) << "run turns on polling of slot 0";
+    Command(IDM_STOP);
+    EXPECT_EQ(kYellow, Pixel());
+    EXPECT_TRUE(MenuGreyed(IDM_STOP) && !MenuGreyed(IDM_RUN));
+    EXPECT_EQ(1, Polling(1)) << "stop leaves the remote in use alone";
+    Command(IDM_RUN);
+    AssignKey(0, 'K');
+    AssignKey(1, 'L');
+    SimSetButtons(pFirst, 0, kButtonA);
+    SimSetButtons(pSecond, 0, kButtonB);
+    ASSERT_TRUE(PumpUntil([&] { return CountKey('L', false) > 0; })) << "B on the remote in use";
+    EXPECT_EQ(0, CountKey('K', false)) << "A on the remote in slot 0 pressed K";
+
+    SimSetButtons(pFirst, 0, 0);
+    SimPowerOff(pSecond);
+    ASSERT_TRUE(PumpUntil([] { return g_State.nSelectedRemote == -1; }));
+    SIM_REMOTE *pThird = SimAddRemote();
+    Command(IDM_CONNECT);
+    EXPECT_EQ(1, g_State.nSelectedRemote) << "the slot the library put the new remote in";
+    SimSetButtons(pThird, 0, kButtonA);
+    EXPECT_TRUE(PumpUntil([&] { return CountKey('K', false) > 0; })) << "the new remote's A presses K";
+    SendMessageW(hMain, WM_MSG_LOST_DEFAULT, 1, 1);
+    EXPECT_EQ(kLed1, SimLeds(pThird));
+    EXPECT_EQ(-1, g_State.nSelectedRemote);
+    EXPECT_EQ(kRed, Pixel());
 }
+

@@ -1,54 +1,9 @@
-// Run and stop, the presence timer, a failed launch, and what the window shows of the
-// remote in use: slot buttons of pressed inputs highlighted, the battery and extension on
-// the options page.
+// The presence timer, a failed launch, and what the window shows of the remote in use: slot
+// buttons of pressed inputs highlighted, the battery and extension.
 #include "zan_fixture.h"
 
 #include "input_seam.h"
 #include "main_handlers.h"
-
-// Run and stop swap the menu items and colour the frame. Run polls slot 0 even when another
-// remote is in use; stop leaves the remote in use alone, and the buttons of the remote not in
-// use never act. When the remote in use is lost while the other stays in slot 0, the
-// reconnection uses the slot the library reports; a disconnection Zan asked for leaves LED 1.
-TEST_F(ZanTest, RunAndStopAddressSlotZeroAndOnlyTheRemoteInUseActs) {
-    SIM_REMOTE *pFirst = SimAddRemote();
-    SIM_REMOTE *pSecond = SimAddRemote();
-    WriteOptions(0, L"", 0, 1000);
-    Start();
-    DriveModal([&] { Command(IDM_CONNECT); }, [&](HWND hDlg) {
-        SelectListRow(hDlg, 1);
-        PostMessageW(hDlg, WM_COMMAND, IDOK, 0);
-    });
-    ASSERT_EQ(1, g_State.nSelectedRemote);
-    EXPECT_EQ(0, Polling(0));
-    Command(IDM_STOP);
-    EXPECT_EQ(kYellow, Pixel());
-    EXPECT_TRUE(MenuGreyed(IDM_STOP) && !MenuGreyed(IDM_RUN));
-    EXPECT_EQ(1, Polling(1)) << "stop leaves the remote in use alone";
-    Command(IDM_RUN);
-    EXPECT_EQ(kBlue, Pixel());
-    EXPECT_TRUE(MenuGreyed(IDM_RUN) && !MenuGreyed(IDM_STOP));
-    ASSERT_EQ(1, Polling(0)) << "run turns on polling of slot 0";
-    AssignKey(0, 'K');
-    AssignKey(1, 'L');
-    SimSetButtons(pFirst, 0, kButtonA);
-    SimSetButtons(pSecond, 0, kButtonB);
-    ASSERT_TRUE(PumpUntil([&] { return CountKey('L', false) > 0; })) << "B on the remote in use";
-    EXPECT_EQ(0, CountKey('K', false)) << "A on the remote in slot 0 pressed K";
-
-    SimSetButtons(pFirst, 0, 0);
-    SimPowerOff(pSecond);
-    ASSERT_TRUE(PumpUntil([] { return g_State.nSelectedRemote == -1; }));
-    SIM_REMOTE *pThird = SimAddRemote();
-    Command(IDM_CONNECT);
-    EXPECT_EQ(1, g_State.nSelectedRemote) << "the slot the library put the new remote in";
-    SimSetButtons(pThird, 0, kButtonA);
-    EXPECT_TRUE(PumpUntil([&] { return CountKey('K', false) > 0; })) << "the new remote's A presses K";
-    SendMessageW(hMain, WM_MSG_LOST_DEFAULT, 1, 1);
-    EXPECT_EQ(0x1, SimLeds(pThird));
-    EXPECT_EQ(-1, g_State.nSelectedRemote);
-    EXPECT_EQ(kRed, Pixel());
-}
 
 static HINSTANCE WINAPI FailLaunch(HWND, LPCWSTR, LPCWSTR, LPCWSTR, LPCWSTR, INT) {
     return (HINSTANCE)SE_ERR_FNF;
