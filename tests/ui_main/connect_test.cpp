@@ -15,6 +15,20 @@ bool SeesAlternation(SIM_REMOTE *pSim) {
     });
 }
 
+// Selects a row (-1: none) of the remote selection dialog's list, as a click does.
+void SelectListRow(HWND hDlg, int row) {
+    HWND hList = GetDlgItem(hDlg, IDC_REMOTE_LIST);
+    LVITEMW item = {};
+    item.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
+    SendMessageW(hList, LVM_SETITEMSTATE, (WPARAM)-1, (LPARAM)&item);
+    item.state = LVIS_SELECTED | LVIS_FOCUSED;
+    if (row >= 0)
+        SendMessageW(hList, LVM_SETITEMSTATE, row, (LPARAM)&item);
+    NMHDR header = {hList, IDC_REMOTE_LIST, (UINT)NM_CLICK};
+    SendMessageW(hDlg, WM_NOTIFY, IDC_REMOTE_LIST, (LPARAM)&header);
+}
+
+
 }  // namespace
 
 // Without a remote the menu's connect warns; with one it confirms, and asks before

@@ -8,6 +8,15 @@
 
 namespace {
 
+// The foreground moves to program `name` (process: Zan's own to mean one of its windows)
+// and Zan takes one look.
+void Focus(const std::wstring &name, DWORD dwProcess = 0x4242) {
+    g_pTest->foregroundName = name;
+    g_pTest->dwForegroundProcess = dwProcess;
+    CheckForegroundProgram();
+}
+
+
 void Click(HWND hDlg, int id) {
     SendDlgItemMessageW(hDlg, id, BM_CLICK, 0, 0);
 }

@@ -3,6 +3,8 @@
 // save succeeded; a relative file stays where it was named.
 #include "zan_fixture.h"
 
+#include <shlobj.h>
+
 #include "setting_file.h"
 #include "slot_button.h"
 
@@ -14,6 +16,31 @@ void WriteText(const std::wstring &path, const char *text) {
     WriteFile(h, text, lstrlenA(text), &dw, NULL);
     CloseHandle(h);
 }
+
+// Slot 0's key in a settings file, -1 when it does not load.
+int KeyInFile(const std::wstring &path) {
+    ASSIGNMENT_SET set;
+    InitAssignmentSet(&set);
+    int nKey = LoadSettingFile(path.c_str(), &set, 1) ? set.aAssign[0].awKey[0] : -1;
+    ReleaseAssignmentPaths(&set);
+    return nKey;
+}
+
+
+void Drop(const std::vector<std::wstring> &paths) {
+    std::wstring list;
+    for (const std::wstring &p : paths)
+        list += p + L'\0';
+    list += L'\0';
+    HGLOBAL hDrop = GlobalAlloc(GHND, sizeof(DROPFILES) + list.size() * sizeof(WCHAR));
+    DROPFILES *pDrop = (DROPFILES *)GlobalLock(hDrop);
+    pDrop->pFiles = sizeof(DROPFILES);
+    pDrop->fWide = TRUE;
+    CopyMemory(pDrop + 1, list.data(), list.size() * sizeof(WCHAR));
+    GlobalUnlock(hDrop);
+    SendMessageW(g_pTest->hMain, WM_DROPFILES, (WPARAM)hDrop, 0);
+}
+
 
 HWND Slot(int n) { return GetDlgItem(g_App.ahPage[PAGE_REMOTE], ASSIGN_FIRST_CONTROL_ID + n); }
 

@@ -6,6 +6,12 @@
 
 #include "slot_button.h"
 
+#include <thread>
+
+// The lock's event: offering it and taking it back must be one step, or an edit could take
+// and give it back in between and look like one that never waited.
+extern HANDLE g_hRecordLock;
+
 namespace {
 
 // Every field set, so that a partial swap or copy shows.
@@ -74,6 +80,36 @@ void MoveUp(ASSIGNMENT &a) { a.nKind = ASSIGN_MOUSE; a.nMouseAction = MOUSE_MOVE
 void ScrollRight(ASSIGNMENT &a) { a.nKind = ASSIGN_MOUSE; a.nMouseAction = MOUSE_SCROLL_RIGHT; }
 void Tool(ASSIGNMENT &a) { a.nKind = ASSIGN_APPLICATION; PagesTest::SetPath(a, L"C:\\dir\\tool.exe"); }
 void NoPath(ASSIGNMENT &a) { a.nKind = ASSIGN_APPLICATION; }
+
+// Runs edit on this thread while another thread holds the record lock, which that thread
+// hands over only to an edit already waiting for it. Returns whether unchanged() held all the
+// while the other thread held the lock.
+bool EditWaitsForTheLock(const std::function<void()> &edit, const std::function<bool()> &unchanged) {
+    HANDLE hHeld = CreateEventW(NULL, TRUE, FALSE, NULL), hEdited = CreateEventW(NULL, TRUE, FALSE, NULL);
+    bool bKept = true;
+    std::thread holder([&] {
+        LockRecord();
+        SetEvent(hHeld);
+        for (;;) {
+            bool bEdited = WaitForSingleObject(hEdited, 1) == WAIT_OBJECT_0;
+            bKept = bKept && unchanged();
+            if (bEdited) {
+                UnlockRecord();  // the edit came back without waiting
+                return;
+            }
+            // Released and taken back at once: only an edit already waiting gets it.
+            if (SignalObjectAndWait(g_hRecordLock, g_hRecordLock, 0, FALSE) != WAIT_OBJECT_0)
+                return;
+        }
+    });
+    WaitForSingleObject(hHeld, INFINITE);
+    edit();
+    SetEvent(hEdited);
+    holder.join();
+    CloseHandle(hHeld);
+    CloseHandle(hEdited);
+    return bKept;
+}
 
 typedef PagesTest SlotEditTest;
 
