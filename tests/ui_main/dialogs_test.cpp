@@ -164,7 +164,6 @@ TEST_F(ZanTest, ProgramSetsForegroundProgramSelectsItsSetAndLeavingRestoresTheDe
     EXPECT_EQ(Path(L"game.zan"), g_State.szCurrentFile) << "no switch under a modal dialog";
     EnableWindow(hMain, TRUE);
     Focus(L"notepad.exe");
-    ASSERT_TRUE(g_CurrentSet.aAssign[5].pszPath != NULL);
     EXPECT_STREQ(L"calc.exe", g_CurrentSet.aAssign[5].pszPath);
     g_Options.bProgramSets = 0;
     Focus(L"game.exe");
@@ -195,9 +194,8 @@ TEST_F(ZanTest, ProgramSetsForegroundProgramSelectsItsSetAndLeavingRestoresTheDe
     Focus(L"ui_main_test.exe", GetCurrentProcessId());
     fileAnswers = { Path(L"note.zan"), L"", Path(L"other.zan") };
     DriveModal([&] { EditProgramSets(hMain); }, [&](HWND hDlg) {
-        WCHAR sz[MAX_PATH];
-        GetDlgItemTextW(hDlg, IDC_PROGRAM_CANDIDATE, sz, MAX_PATH);
-        EXPECT_NE(std::wstring::npos, std::wstring(sz).find(L"Notepad.exe")) << "the program Zan saw last";
+        std::wstring candidate = TextOf(GetDlgItem(hDlg, IDC_PROGRAM_CANDIDATE));
+        EXPECT_NE(std::wstring::npos, candidate.find(L"Notepad.exe")) << "the program Zan saw last";
         SendMessageW(hDlg, WM_COMMAND, IDC_PROGRAM_ADD, 0);
         EXPECT_EQ(3, (int)SendDlgItemMessageW(hDlg, IDC_PROGRAM_LIST, LVM_GETITEMCOUNT, 0, 0));
         EXPECT_EQ(L"Notepad.exe", ListText(GetDlgItem(hDlg, IDC_PROGRAM_LIST), 2, 0));
