@@ -58,7 +58,7 @@ TEST_F(ZanTest, WhatTheWindowShowsOfTheRemoteInUse) {
     HWND hBattery = GetDlgItem(g_App.ahPage[PAGE_OPTIONS], IDC_REMOTE_BATTERY);
     ASSERT_TRUE(PumpUntil([&] { return TextOf(hExtension) == L"ヌンチャク"; }));
     EXPECT_EQ(L"28%", TextOf(hBattery));
-    EXPECT_EQ(L"Wiiリモコン + ヌンチャク", StatusText(0));
+    EXPECT_TRUE(PumpUntil([&] { return StatusText(0) == L"Wiiリモコン + ヌンチャク"; })) << StatusText(0).c_str();
     WCHAR sz[64];
     COLORREF cr;
     ASSERT_EQ(1, GetBatteryPartLook(sz, 64, &cr));
