@@ -1,4 +1,4 @@
-// Connecting: no remote, one, several through the selection dialog; status bar texts and battery.
+// Connecting: no remote, one, several through the selection dialog; run and stop with two remotes.
 #include "zan_fixture.h"
 
 namespace {
@@ -15,43 +15,21 @@ bool SeesAlternation(SIM_REMOTE *pSim) {
     });
 }
 
-}  // namespace
-
-// A remote found at start is used and runs with the set's LEDs; the status bar names its
-// extension and shows the battery, in red when low.
-TEST_F(ZanTest, QuietConnectAtStartUsesTheOnlyRemoteAndShowsIt) {
-    SIM_REMOTE *pSim = SimAddRemote();
-    WriteSetFile(Path(L"leds.zan"), 'A', 0xA);
-    WriteOptions(1, Path(L"leds.zan"), 1, 1000);
-    const struct {
-        int kind;
-        BYTE level;
-        bool low;
-        const wchar_t *connection, *battery;
-    } cases[] = {
-        {0, 0xC8, false, L"Wiiリモコン", L"\t\tバッテリー 100%"},
-        {SIM_EXT_NUNCHUK, 0xFF, false, L"Wiiリモコン + ヌンチャク", L"\t\tバッテリー 100%"},
-        {SIM_EXT_CLASSIC, 57, true, L"Wiiリモコン + クラシックコントローラ", L"\t\tバッテリー 28%"},
-        {SIM_EXT_CLASSIC_PRO, 0, true, L"Wiiリモコン + クラシックコントローラPRO", L"\t\t電池切れ"},
-    };
-    for (const auto &c : cases) {
-        SCOPED_TRACE(c.kind);
-        SimUnplugExtension(pSim);
-        if (c.kind)
-            SimPlugExtension(pSim, c.kind, NULL);
-        SimSetBattery(pSim, c.level, c.low);
-        Restart();
-        ASSERT_EQ(0, g_State.nSelectedRemote);
-        EXPECT_EQ(kBlue, Pixel());
-        EXPECT_EQ(0xA, SimLeds(pSim)) << "the set's LED pattern while running";
-        EXPECT_TRUE(PumpUntil([&] { return StatusText(0) == c.connection; })) << StatusText(0).c_str();
-        WCHAR sz[64];
-        COLORREF cr;
-        ASSERT_EQ(1, GetBatteryPartLook(sz, 64, &cr));
-        EXPECT_EQ(c.battery, std::wstring(sz));
-        EXPECT_EQ(c.low ? kRed : RGB(0, 0, 0), cr);
-    }
+// Selects a row (-1: none) of the remote selection dialog's list, as a click does.
+void SelectListRow(HWND hDlg, int row) {
+    HWND hList = GetDlgItem(hDlg, IDC_REMOTE_LIST);
+    LVITEMW item = {};
+    item.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
+    SendMessageW(hList, LVM_SETITEMSTATE, (WPARAM)-1, (LPARAM)&item);
+    item.state = LVIS_SELECTED | LVIS_FOCUSED;
+    if (row >= 0)
+        SendMessageW(hList, LVM_SETITEMSTATE, row, (LPARAM)&item);
+    NMHDR header = {hList, IDC_REMOTE_LIST, (UINT)NM_CLICK};
+    SendMessageW(hDlg, WM_NOTIFY, IDC_REMOTE_LIST, (LPARAM)&header);
 }
+
+
+}  // namespace
 
 // Without a remote the menu's connect warns; with one it confirms, and asks before
 // connecting anew (No keeps the remote in use). The set's correction level (10 samples per
@@ -90,8 +68,12 @@ TEST_F(ZanTest, InteractiveConnectWarnsConfirmsAsksAndAppliesTheSettings) {
 
 // Cancelling the selection disconnects every remote; choosing one while stopped uses it and
 // leaves the other connected but not polled. While the dialog is open the selected remote
-// alternates LEDs 1+4 and 2+3, the others show LED 1.
-TEST_F(ZanTest, TwoRemotesAreChosenInTheSelectionDialog) {
+// alternates LEDs 1+4 and 2+3, the others show LED 1. Run and stop then swap the menu items
+// and colour the frame; run polls slot 0 although another remote is in use, stop leaves the
+// remote in use alone, and the buttons of the remote not in use never act. When the remote in
+// use is lost while the other stays in slot 0, the reconnection uses the slot the library
+// reports; a disconnection Zan asked for leaves LED 1.
+TEST_F(ZanTest, TwoRemotesAreChosenInTheSelectionDialogAndOnlyTheOneInUseActs) {
     SIM_REMOTE *pFirst = SimAddRemote();
     SIM_REMOTE *pSecond = SimAddRemote();
     SimSetBattery(pFirst, 200, 0);
@@ -127,4 +109,34 @@ TEST_F(ZanTest, TwoRemotesAreChosenInTheSelectionDialog) {
     EXPECT_EQ(2, wm_Count()) << "the other remote stays connected";
     EXPECT_EQ(0, Polling(0)) << "the remote not chosen is not polled";
     EXPECT_EQ(kLed1, SimLeds(pFirst));
+
+    Command(IDM_RUN);
+    EXPECT_EQ(kBlue, Pixel());
+    EXPECT_TRUE(MenuGreyed(IDM_RUN) && !MenuGreyed(IDM_STOP));
+    ASSERT_EQ(1, Polling(0)) << "run turns on polling of slot 0";
+    Command(IDM_STOP);
+    EXPECT_EQ(kYellow, Pixel());
+    EXPECT_TRUE(MenuGreyed(IDM_STOP) && !MenuGreyed(IDM_RUN));
+    EXPECT_EQ(1, Polling(1)) << "stop leaves the remote in use alone";
+    Command(IDM_RUN);
+    AssignKey(0, 'K');
+    AssignKey(1, 'L');
+    SimSetButtons(pFirst, 0, kButtonA);
+    SimSetButtons(pSecond, 0, kButtonB);
+    ASSERT_TRUE(PumpUntil([&] { return CountKey('L', false) > 0; })) << "B on the remote in use";
+    EXPECT_EQ(0, CountKey('K', false)) << "A on the remote in slot 0 pressed K";
+
+    SimSetButtons(pFirst, 0, 0);
+    SimPowerOff(pSecond);
+    ASSERT_TRUE(PumpUntil([] { return g_State.nSelectedRemote == -1; }));
+    SIM_REMOTE *pThird = SimAddRemote();
+    Command(IDM_CONNECT);
+    EXPECT_EQ(1, g_State.nSelectedRemote) << "the slot the library put the new remote in";
+    SimSetButtons(pThird, 0, kButtonA);
+    EXPECT_TRUE(PumpUntil([&] { return CountKey('K', false) > 0; })) << "the new remote's A presses K";
+    SendMessageW(hMain, WM_MSG_LOST_DEFAULT, 1, 1);
+    EXPECT_EQ(kLed1, SimLeds(pThird));
+    EXPECT_EQ(-1, g_State.nSelectedRemote);
+    EXPECT_EQ(kRed, Pixel());
 }
+

@@ -3,6 +3,8 @@
 // save succeeded; a relative file stays where it was named.
 #include "zan_fixture.h"
 
+#include <shlobj.h>
+
 #include "setting_file.h"
 #include "slot_button.h"
 
@@ -14,6 +16,31 @@ void WriteText(const std::wstring &path, const char *text) {
     WriteFile(h, text, lstrlenA(text), &dw, NULL);
     CloseHandle(h);
 }
+
+// Slot 0's key in a settings file, -1 when it does not load.
+int KeyInFile(const std::wstring &path) {
+    ASSIGNMENT_SET set;
+    InitAssignmentSet(&set);
+    int nKey = LoadSettingFile(path.c_str(), &set, 1) ? set.aAssign[0].awKey[0] : -1;
+    ReleaseAssignmentPaths(&set);
+    return nKey;
+}
+
+
+void Drop(const std::vector<std::wstring> &paths) {
+    std::wstring list;
+    for (const std::wstring &p : paths)
+        list += p + L'\0';
+    list += L'\0';
+    HGLOBAL hDrop = GlobalAlloc(GHND, sizeof(DROPFILES) + list.size() * sizeof(WCHAR));
+    DROPFILES *pDrop = (DROPFILES *)GlobalLock(hDrop);
+    pDrop->pFiles = sizeof(DROPFILES);
+    pDrop->fWide = TRUE;
+    CopyMemory(pDrop + 1, list.data(), list.size() * sizeof(WCHAR));
+    GlobalUnlock(hDrop);
+    SendMessageW(g_pTest->hMain, WM_DROPFILES, (WPARAM)hDrop, 0);
+}
+
 
 HWND Slot(int n) { return GetDlgItem(g_App.ahPage[PAGE_REMOTE], ASSIGN_FIRST_CONTROL_ID + n); }
 
@@ -39,11 +66,8 @@ TEST_F(ZanTest, OpenAndDropLoadASettingsFileOrKeepEverything) {
     // Files with a settings file's content under names Zan does not take.
     ASSERT_TRUE(CopyFileW(Path(L"good.zan").c_str(), Path(L"upper.ZAN").c_str(), FALSE));
     ASSERT_TRUE(CopyFileW(Path(L"good.zan").c_str(), Path(L"set.zan.txt").c_str(), FALSE));
-    const struct {
-        const wchar_t *opened;   // NULL: dropped
-        std::vector<std::wstring> dropped;
-        bool bLoads;
-    } cases[] = {
+    // opened: NULL when dropped
+    const struct { const wchar_t *opened; std::vector<std::wstring> dropped; bool bLoads; } cases[] = {
         {L"three.zan", {}, true}, {nullptr, {Path(L"one.txt"), Path(L"three.zan")}, true},
         {L"bad.zan", {}, false}, {nullptr, {Path(L"upper.ZAN")}, false},
         {nullptr, {Path(L"set.zan.txt")}, false},
@@ -64,7 +88,7 @@ TEST_F(ZanTest, OpenAndDropLoadASettingsFileOrKeepEverything) {
         EXPECT_EQ(c.bLoads ? NULL : hMain, boxes.back().hOwner);
         EXPECT_EQ(Path(c.bLoads ? L"three.zan" : L"good.zan"), g_State.szCurrentFile);
         EXPECT_EQ(c.bLoads ? 'T' : 'G', g_CurrentSet.aAssign[0].awKey[0]);
-        EXPECT_EQ(c.bLoads ? L"Zan three.zan" : L"Zan good.zan (*)", Title());
+        EXPECT_EQ(c.bLoads ? L"Zan three.zan" : L"Zan good.zan (*)", TextOf(hMain));
     }
 }
 
@@ -85,7 +109,7 @@ TEST_F(ZanTest, SaveAsAdoptsTheNewFileAndAsksBeforeReplacingAnother) {
     EXPECT_TRUE(boxes.empty()) << "copy.zan did not exist: nothing to ask";
     EXPECT_EQ(-1, KeyInFile(chosen)) << "the chosen name itself is left untouched";
     EXPECT_EQ(saved, g_State.szCurrentFile);
-    EXPECT_EQ(L"Zan copy.zan", Title());
+    EXPECT_EQ(L"Zan copy.zan", TextOf(hMain));
 
     AssignKey(0, 'N');
     MarkModified();
@@ -104,7 +128,7 @@ TEST_F(ZanTest, SaveAsAdoptsTheNewFileAndAsksBeforeReplacingAnother) {
     EXPECT_EQ(saved + L" は既にあります。\n置き換えますか？", boxes[0].text);
     EXPECT_EQ(hMain, boxes[0].hOwner);
     EXPECT_EQ('N', KeyInFile(saved));
-    EXPECT_EQ(L"Zan copy.zan (*)", Title());
+    EXPECT_EQ(L"Zan copy.zan (*)", TextOf(hMain));
     Command(IDM_SAVE);
     EXPECT_TRUE(Close(IDNO));
     EXPECT_EQ(saved, ReadIniValue(L"szSettingFilename"));
@@ -126,7 +150,7 @@ TEST_F(ZanTest, DragAndMenuEditsMakeCloseOpenAndDropAsk) {
     for (const auto &[name, edit] : edits) {
         SCOPED_TRACE(name);
         edit();
-        EXPECT_EQ(L"Zan edited.zan (*)", Title());
+        EXPECT_EQ(L"Zan edited.zan (*)", TextOf(hMain));
         boxes.clear();
         boxAnswers = {IDCANCEL, IDCANCEL};
         EXPECT_EQ(-1, (int)SendMessageW(hMain, WM_CLOSE, 0, 0)) << "a cancelled close answers -1";
@@ -141,7 +165,7 @@ TEST_F(ZanTest, DragAndMenuEditsMakeCloseOpenAndDropAsk) {
         // Dropped again without saving: clean for the next edit.
         boxAnswers.push_back(IDNO);
         Drop({file});
-        ASSERT_EQ(L"Zan edited.zan", Title());
+        ASSERT_EQ(L"Zan edited.zan", TextOf(hMain));
     }
 }
 
@@ -173,7 +197,7 @@ TEST_F(ZanTest, AFailedOrCancelledSaveKeepsTheWindowTheFileAndTheMark) {
         if (hOther != INVALID_HANDLE_VALUE)
             CloseHandle(hOther);
         EXPECT_EQ(1, g_State.bModified);
-        EXPECT_EQ(bNamed ? L"Zan " + std::wstring(named) + L" (*)" : L"Zan (未保存)新規設定ファイル (*)", Title());
+        EXPECT_EQ(bNamed ? L"Zan " + std::wstring(named) + L" (*)" : L"Zan (未保存)新規設定ファイル (*)", TextOf(hMain));
         EXPECT_EQ('X', g_CurrentSet.aAssign[0].awKey[0]) << "nothing was loaded";
         for (const FileDialogCall &d : fileDialogs)
             EXPECT_TRUE(d.bSave) << "no open dialog after the save failed";
@@ -218,7 +242,7 @@ TEST_F(ZanTest, SessionEndAsksAndARelativeCommandLineFileSavesToItsOwnFolder) {
     EXPECT_TRUE(SendMessageW(hMain, WM_QUERYENDSESSION, 0, 0));
     EXPECT_EQ('Q', KeyInFile(Path(L"a\\rel.zan")));
     EXPECT_EQ('B', KeyInFile(Path(L"b\\rel.zan")));
-    EXPECT_EQ(L"Zan rel.zan", Title());
+    EXPECT_EQ(L"Zan rel.zan", TextOf(hMain));
     SendMessageW(hMain, WM_ENDSESSION, TRUE, 0);
     EXPECT_EQ(Path(L"a\\rel.zan"), ReadIniValue(L"szSettingFilename"));
 }

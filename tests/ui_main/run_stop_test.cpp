@@ -1,98 +1,9 @@
-// Run and stop, the presence timer, a failed launch, and what the window shows of the
-// remote in use: slot buttons of pressed inputs highlighted, the battery and extension on
-// the options page.
+// The presence timer, a failed launch, and what the window shows of the remote in use: slot
+// buttons of pressed inputs highlighted, the battery and extension.
 #include "zan_fixture.h"
 
 #include "input_seam.h"
 #include "main_handlers.h"
-
-namespace {
-
-std::wstring PageText(int id) {
-    WCHAR sz[64] = L"";
-    GetDlgItemTextW(g_App.ahPage[PAGE_OPTIONS], id, sz, 64);
-    return sz;
-}
-
-}  // namespace
-
-// Run and stop swap the menu items and colour the frame; with a remote, they turn slot 0's
-// polling (nothing shows input here), running sends the set's LEDs, and a disconnection
-// Zan asked for leaves LED 1 on.
-TEST_F(ZanTest, RunAndStopSwapTheMenuTheFrameAndSlotZerosPolling) {
-    WriteSetFile(Path(L"leds.zan"), 'A', 0x6);
-    WriteOptions(1, Path(L"leds.zan"), 0, 1000);
-    SetOption(L"bHighlightPressed", 0);
-    Start();
-    SIM_REMOTE *pSim = nullptr;
-    const struct {
-        UINT command;
-        bool remote;
-        COLORREF frame;
-        int polling;
-    } steps[] = {
-        {IDM_STOP, false, kRed, -1}, {IDM_RUN, false, kRed, -1},
-        {IDM_STOP, true, kYellow, 0}, {IDM_RUN, true, kBlue, 1},
-    };
-    for (const auto &s : steps) {
-        SCOPED_TRACE(s.command == IDM_RUN ? "run" : "stop");
-        if (s.remote && !pSim) {
-            pSim = SimAddRemote();
-            Command(IDM_CONNECT);
-            ASSERT_EQ(0, g_State.nSelectedRemote);
-            SimClearOutputs(pSim);
-        }
-        Command(s.command);
-        bool bRunning = s.command == IDM_RUN;
-        EXPECT_EQ(!bRunning, g_App.bPresenceTimer != 0);
-        EXPECT_EQ(bRunning, MenuGreyed(IDM_RUN));
-        EXPECT_EQ(!bRunning, MenuGreyed(IDM_STOP));
-        EXPECT_EQ(s.frame, Pixel());
-        EXPECT_EQ(s.polling, Polling(0));
-    }
-    EXPECT_EQ(0x6, SimLeds(pSim)) << "running sends the set's LEDs to slot 0";
-    SendMessageW(hMain, WM_MSG_LOST_DEFAULT, 0, 1);
-    EXPECT_EQ(0x1, SimLeds(pSim)) << "a disconnection Zan asked for leaves LED 1";
-    EXPECT_EQ(-1, g_State.nSelectedRemote);
-    EXPECT_EQ(kRed, Pixel());
-}
-
-// Run polls slot 0 even when another remote is in use; stop leaves the remote in use alone,
-// and the buttons of the remote not in use never act. When the remote in use is lost while
-// the other stays in slot 0, the reconnection uses the slot the library reports.
-TEST_F(ZanTest, RunAndStopAddressSlotZeroAndOnlyTheRemoteInUseActs) {
-    SIM_REMOTE *pFirst = SimAddRemote();
-    SIM_REMOTE *pSecond = SimAddRemote();
-    WriteOptions(0, L"", 0, 1000);
-    Start();
-    DriveModal([&] { Command(IDM_CONNECT); }, [&](HWND hDlg) {
-        SelectListRow(hDlg, 1);
-        PostMessageW(hDlg, WM_COMMAND, IDOK, 0);
-    });
-    ASSERT_EQ(1, g_State.nSelectedRemote);
-    EXPECT_EQ(0, Polling(0));
-    Command(IDM_STOP);
-    EXPECT_EQ(kYellow, GetFrameColour());
-    EXPECT_EQ(1, Polling(1)) << "stop leaves the remote in use alone";
-    Command(IDM_RUN);
-    EXPECT_EQ(kBlue, GetFrameColour());
-    ASSERT_EQ(1, Polling(0)) << "run turns on polling of slot 0";
-    AssignKey(0, 'K');
-    AssignKey(1, 'L');
-    SimSetButtons(pFirst, 0, kButtonA);
-    SimSetButtons(pSecond, 0, kButtonB);
-    ASSERT_TRUE(PumpUntil([&] { return CountKey('L', false) > 0; })) << "B on the remote in use";
-    EXPECT_EQ(0, CountKey('K', false)) << "A on the remote in slot 0 pressed K";
-
-    SimSetButtons(pFirst, 0, 0);
-    SimPowerOff(pSecond);
-    ASSERT_TRUE(PumpUntil([] { return g_State.nSelectedRemote == -1; }));
-    SIM_REMOTE *pThird = SimAddRemote();
-    Command(IDM_CONNECT);
-    EXPECT_EQ(1, g_State.nSelectedRemote) << "the slot the library put the new remote in";
-    SimSetButtons(pThird, 0, kButtonA);
-    EXPECT_TRUE(PumpUntil([&] { return CountKey('K', false) > 0; })) << "the new remote's A presses K";
-}
 
 static HINSTANCE WINAPI FailLaunch(HWND, LPCWSTR, LPCWSTR, LPCWSTR, LPCWSTR, INT) {
     return (HINSTANCE)SE_ERR_FNF;
@@ -132,19 +43,27 @@ TEST_F(ZanTest, FailedLaunchIsShownByTheWindowWhileTheEngineGoesOn) {
     EXPECT_TRUE(keyWhileShown) << "the engine acts while the message is shown";
 }
 
-// The options page shows the battery and extension of the remote in use, and the slot
-// buttons of pressed inputs light. An extension button held while the extension is pulled
-// out is released and not pressed again. A remote switched off while stopped is noticed,
-// and the window shows no remote.
+// The options page and the status bar show the battery (in red when low) and the extension of
+// the remote in use, and the slot buttons of pressed inputs light. An extension button held
+// while the extension is pulled out is released and not pressed again. A remote switched off
+// while stopped is noticed, and the window shows no remote.
 TEST_F(ZanTest, WhatTheWindowShowsOfTheRemoteInUse) {
     SIM_REMOTE *pSim = SimAddRemote();
-    SimSetBattery(pSim, 100, 0);
+    SimSetBattery(pSim, 57, 1);
     SimPlugExtension(pSim, SIM_EXT_NUNCHUK, NULL);
     WriteOptions(0, L"", 0, 1000);
     Start();
     Command(IDM_CONNECT);
-    ASSERT_TRUE(PumpUntil([] { return PageText(IDC_REMOTE_EXTENSION) == L"ヌンチャク"; }));
-    EXPECT_EQ(L"50%", PageText(IDC_REMOTE_BATTERY));
+    HWND hExtension = GetDlgItem(g_App.ahPage[PAGE_OPTIONS], IDC_REMOTE_EXTENSION);
+    HWND hBattery = GetDlgItem(g_App.ahPage[PAGE_OPTIONS], IDC_REMOTE_BATTERY);
+    ASSERT_TRUE(PumpUntil([&] { return TextOf(hExtension) == L"ヌンチャク"; }));
+    EXPECT_EQ(L"28%", TextOf(hBattery));
+    EXPECT_TRUE(PumpUntil([&] { return StatusText(0) == L"Wiiリモコン + ヌンチャク"; })) << StatusText(0).c_str();
+    WCHAR sz[64];
+    COLORREF cr;
+    ASSERT_EQ(1, GetBatteryPartLook(sz, 64, &cr));
+    EXPECT_EQ(L"\t\tバッテリー 28%", std::wstring(sz));
+    EXPECT_EQ(kRed, cr) << "a low battery is shown in red";
 
     // A's button lights while A is held, running or stopped (stop keeps the reports coming);
     // with the option off nothing lights and stop turns the reports off as before.
@@ -177,7 +96,7 @@ TEST_F(ZanTest, WhatTheWindowShowsOfTheRemoteInUse) {
     SimSetNunchuk(pSim, 128, 128, 512, 512, 512, 1, 0);
     ASSERT_TRUE(PumpUntil([&] { return CountKey('C', false) > 0; })) << "C presses its key";
     SimUnplugExtension(pSim);
-    EXPECT_TRUE(PumpUntil([] { return PageText(IDC_REMOTE_EXTENSION) == L"なし"; }));
+    EXPECT_TRUE(PumpUntil([&] { return TextOf(hExtension) == L"なし"; }));
     EXPECT_TRUE(PumpUntil([&] { return CountKey('C', true) > 0; })) << "C released after unplugging";
     int downs = CountKey('C', false);
     PumpFor(200);
@@ -192,9 +111,7 @@ TEST_F(ZanTest, WhatTheWindowShowsOfTheRemoteInUse) {
     ASSERT_TRUE(PumpUntil([] { return g_State.nSelectedRemote == -1; }));
     EXPECT_EQ(kRed, Pixel());
     EXPECT_EQ(kNotConnected, StatusText(0));
-    WCHAR sz[64];
-    COLORREF cr;
     EXPECT_EQ(0, GetBatteryPartLook(sz, 64, &cr)) << "the battery part is blank";
-    EXPECT_EQ(L"接続されていません", PageText(IDC_REMOTE_BATTERY));
-    EXPECT_EQ(L"接続されていません", PageText(IDC_REMOTE_EXTENSION));
+    EXPECT_EQ(L"接続されていません", TextOf(hBattery));
+    EXPECT_EQ(L"接続されていません", TextOf(hExtension));
 }

@@ -11,13 +11,6 @@ namespace {
 
 const wchar_t kBlocked[] = L"管理者として実行中のウィンドウには入力できません";
 
-void HidArrives(HWND hMain) {
-    DEV_BROADCAST_DEVICEINTERFACE_W arrival = {};
-    arrival.dbcc_size = sizeof(arrival);
-    arrival.dbcc_devicetype = DBT_DEVTYP_DEVICEINTERFACE;
-    SendMessageW(hMain, WM_DEVICECHANGE, DBT_DEVICEARRIVAL, (LPARAM)&arrival);
-}
-
 }  // namespace
 
 // Without option.ini or a remote, Zan starts unnamed, red and unconnected. The first quoted
@@ -25,7 +18,7 @@ void HidArrives(HWND hMain) {
 // so; a last file that does not load is passed over silently.
 TEST_F(ZanTest, StartsUnnamedOrWithTheCommandLineFileOrTheLastOne) {
     Start();
-    EXPECT_EQ(L"Zan", Title());
+    EXPECT_EQ(L"Zan", TextOf(hMain));
     EXPECT_TRUE(boxes.empty()) << "the quiet connect showed a message";
     EXPECT_EQ(kRed, Pixel());
     EXPECT_TRUE(MenuGreyed(IDM_RUN));
@@ -46,12 +39,8 @@ TEST_F(ZanTest, StartsUnnamedOrWithTheCommandLineFileOrTheLastOne) {
     ASSERT_TRUE(CreateDirectoryW(Path(L"my sets").c_str(), NULL));
     WriteSetFile(Path(L"my sets\\named set.zan"), 'N', 0x3);
     WriteSetFile(Path(L"last.zan"), 'L', 0x4);
-    const struct {
-        const char *name;
-        std::wstring commandLine, lastFile;
-        int bInitSet;
-        const wchar_t *loaded;   // NULL: nothing
-    } cases[] = {
+    // loaded: NULL for nothing
+    const struct { const char *name; std::wstring commandLine, lastFile; int bInitSet; const wchar_t *loaded; } cases[] = {
         {"quoted path", L"hello " + Quoted(L"my sets\\named set.zan"), L"last.zan", 1, L"my sets\\named set.zan"},
         {"unterminated quote", L"hello \"" + Path(L"my sets\\named set.zan"), L"last.zan", 1, L"last.zan"},
         {"unterminated, no last file", L"hello \"" + Path(L"my sets\\named set.zan"), L"last.zan", 0, nullptr},
@@ -66,7 +55,7 @@ TEST_F(ZanTest, StartsUnnamedOrWithTheCommandLineFileOrTheLastOne) {
         std::wstring loaded = c.loaded ? Path(c.loaded) : L"";
         EXPECT_EQ(loaded, g_State.szCurrentFile);
         EXPECT_EQ(c.loaded ? (c.loaded == c.lastFile ? 'L' : 'N') : 0, g_CurrentSet.aAssign[0].awKey[0]);
-        EXPECT_EQ(c.loaded ? L"Zan " + std::wstring(PathFindFileNameW(c.loaded)) : L"Zan", Title());
+        EXPECT_EQ(c.loaded ? L"Zan " + std::wstring(PathFindFileNameW(c.loaded)) : L"Zan", TextOf(hMain));
         EXPECT_EQ(c.loaded && c.loaded == c.lastFile ? BST_CHECKED : BST_UNCHECKED,
                   (int)SendDlgItemMessageW(g_App.ahPage[PAGE_OPTIONS], IDC_LED3, BM_GETCHECK, 0, 0));
         // File > Exit asks the save question as closing does; option.ini names the current
@@ -84,7 +73,7 @@ TEST_F(ZanTest, StartsUnnamedOrWithTheCommandLineFileOrTheLastOne) {
 // set and the battery; one balloon when the remote connects, one when it is lost.
 TEST_F(ZanTest, ArrivalsAndResumeConnectOnceEachWithTooltipAndBalloons) {
     SimAddHidDevice(0x046D, 0xC077, 0);
-    WriteSetFile(Path(L"leds.zan"), 'A', 0x1);
+    WriteSetFile(Path(L"leds.zan"), 'A', 0xA);
     WriteOptions(0, L"", 0, 1000);
     SetOption(L"bAutoConnect", 1);
     Start(Quoted(L"leds.zan"));
@@ -95,8 +84,11 @@ TEST_F(ZanTest, ArrivalsAndResumeConnectOnceEachWithTooltipAndBalloons) {
 
     nOpened = SimHandlesOpened();
     boxes.clear();
+    DEV_BROADCAST_DEVICEINTERFACE_W arrival = {};
+    arrival.dbcc_size = sizeof(arrival);
+    arrival.dbcc_devicetype = DBT_DEVTYP_DEVICEINTERFACE;
     for (int i = 0; i < 3; i++)
-        HidArrives(hMain);
+        SendMessageW(hMain, WM_DEVICECHANGE, DBT_DEVICEARRIVAL, (LPARAM)&arrival);
     EXPECT_TRUE(PumpUntil([&] { return StatusText(0) == L"自動接続: Wiiリモコンが見つかりませんでした"; }))
         << StatusText(0).c_str();
     EXPECT_EQ(nOpened + kPerAttempt, SimHandlesOpened()) << "one attempt for the burst";
@@ -107,6 +99,7 @@ TEST_F(ZanTest, ArrivalsAndResumeConnectOnceEachWithTooltipAndBalloons) {
     SendMessageW(hMain, WM_POWERBROADCAST, PBT_APMRESUMEAUTOMATIC, 0);
     ASSERT_TRUE(PumpUntil([&] { return g_State.nSelectedRemote == 0; }));
     EXPECT_EQ(L"自動接続しました: Wiiリモコン", StatusText(0));
+    EXPECT_EQ(0xA, SimLeds(pSim)) << "the set's LEDs while running";
     EXPECT_TRUE(boxes.empty()) << "automatic attempts are quiet";
     EXPECT_EQ(L"Zan leds.zan\nバッテリー 50%", tips.back());
     EXPECT_EQ(1, Balloons(L"Wiiリモコンと接続しました"));

@@ -1,6 +1,5 @@
 #include "zan_fixture.h"
 
-#include <shlobj.h>
 #include <shlwapi.h>
 
 #include <algorithm>
@@ -97,21 +96,6 @@ VOID CALLBACK DriveTick(HWND, UINT, UINT_PTR, DWORD) {
     }
 }
 
-// Under Wine without a window manager, destroying a managed top-level window waits two
-// seconds for a withdrawal no one confirms; this program's windows are made unmanaged.
-struct UnmanagedUnderWine {
-    UnmanagedUnderWine() {
-        if (!GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "wine_get_version"))
-            return;
-        HKEY hKey;
-        if (RegCreateKeyExW(HKEY_CURRENT_USER, L"Software\\Wine\\AppDefaults\\ui_main_test.exe\\X11 Driver", 0, NULL,
-                            0, KEY_SET_VALUE, NULL, &hKey, NULL) == ERROR_SUCCESS) {
-            RegSetValueExW(hKey, L"Managed", 0, REG_SZ, (const BYTE *)L"N", 2 * sizeof(WCHAR));
-            RegCloseKey(hKey);
-        }
-    }
-} g_Unmanaged;
-
 }  // namespace
 
 void WriteSetFile(const std::wstring &path, WORD wKey, BYTE bLeds, BYTE nCorrection) {
@@ -126,14 +110,6 @@ void WriteSetFile(const std::wstring &path, WORD wKey, BYTE bLeds, BYTE nCorrect
     WCHAR szPath[MAX_PATH];
     lstrcpynW(szPath, path.c_str(), MAX_PATH);
     ASSERT_EQ(1, WriteSettingFile(szPath, &set, 1));
-}
-
-int KeyInFile(const std::wstring &path) {
-    ASSIGNMENT_SET set;
-    InitAssignmentSet(&set);
-    int nKey = LoadSettingFile(path.c_str(), &set, 1) ? set.aAssign[0].awKey[0] : -1;
-    ReleaseAssignmentPaths(&set);
-    return nKey;
 }
 
 void AssignKey(int nSlot, WORD wVk) {
@@ -264,41 +240,9 @@ std::wstring ListText(HWND hList, int row, int column) {
     return sz;
 }
 
-void SelectListRow(HWND hDlg, int row) {
-    HWND hList = GetDlgItem(hDlg, IDC_REMOTE_LIST);
-    LVITEMW item = {};
-    item.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
-    SendMessageW(hList, LVM_SETITEMSTATE, (WPARAM)-1, (LPARAM)&item);
-    item.state = LVIS_SELECTED | LVIS_FOCUSED;
-    if (row >= 0)
-        SendMessageW(hList, LVM_SETITEMSTATE, row, (LPARAM)&item);
-    NMHDR header = {hList, IDC_REMOTE_LIST, (UINT)NM_CLICK};
-    SendMessageW(hDlg, WM_NOTIFY, IDC_REMOTE_LIST, (LPARAM)&header);
-}
-
-void ZanTest::Drop(const std::vector<std::wstring> &paths) {
-    std::wstring list;
-    for (const std::wstring &p : paths)
-        list += p + L'\0';
-    list += L'\0';
-    HGLOBAL hDrop = GlobalAlloc(GHND, sizeof(DROPFILES) + list.size() * sizeof(WCHAR));
-    DROPFILES *pDrop = (DROPFILES *)GlobalLock(hDrop);
-    pDrop->pFiles = sizeof(DROPFILES);
-    pDrop->fWide = TRUE;
-    CopyMemory(pDrop + 1, list.data(), list.size() * sizeof(WCHAR));
-    GlobalUnlock(hDrop);
-    SendMessageW(hMain, WM_DROPFILES, (WPARAM)hDrop, 0);
-}
-
-void ZanTest::Focus(const std::wstring &name, DWORD dwProcess) {
-    foregroundName = name;
-    dwForegroundProcess = dwProcess;
-    CheckForegroundProgram();
-}
-
-std::wstring ZanTest::Title() {
+std::wstring TextOf(HWND hWnd) {
     WCHAR sz[MAX_PATH] = L"";
-    GetWindowTextW(hMain, sz, MAX_PATH);
+    GetWindowTextW(hWnd, sz, MAX_PATH);
     return sz;
 }
 

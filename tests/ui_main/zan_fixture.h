@@ -46,13 +46,10 @@ struct KeyEvent {
 
 // A settings-file image: a fresh set with the given LEDs and correction, slot 0 a key slot.
 void WriteSetFile(const std::wstring &path, WORD wKey, BYTE bLeds, BYTE nCorrection = 0);
-// Slot 0's key in a settings file, -1 when it does not load.
-int KeyInFile(const std::wstring &path);
 // A slot of the current set as a key slot, under the record lock the engine takes.
 void AssignKey(int nSlot, WORD wVk);
+std::wstring TextOf(HWND hWnd);
 std::wstring ListText(HWND hList, int row, int column);
-// Selects a row (-1: none) of the remote selection dialog's list, as a click does.
-void SelectListRow(HWND hDlg, int row);
 // Polling of a library slot (-1: no remote there).
 int Polling(int nSlot);
 
@@ -79,12 +76,7 @@ public:
     // Runs `open` while a timer on this thread hands the first top-level dialog of the main
     // window to `driver`; a dialog still open after 10 s is cancelled.
     void DriveModal(const std::function<void()> &open, const std::function<void(HWND)> &driver);
-    void Drop(const std::vector<std::wstring> &paths);
-    // The foreground moves to program `name` (process: Zan's own to mean one of its windows)
-    // and Zan takes one look.
-    void Focus(const std::wstring &name, DWORD dwProcess = 0x4242);
 
-    std::wstring Title();
     std::wstring StatusText(int part);
     bool MenuGreyed(UINT id) { return (GetMenuState(GetMenu(hMain), id, MF_BYCOMMAND) & MF_GRAYED) != 0; }
     // A pixel of a window as the screen shows it; default: the main window's frame.

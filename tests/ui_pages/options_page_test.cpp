@@ -9,6 +9,16 @@ namespace {
 
 class OptionsPageTest : public PagesTest {
 protected:
+    // The library with one simulated remote connected and selected.
+    void ConnectRemote() {
+        // As start-up reads it: a remote streams every 10 ms, and a zero timeout would lose it.
+        g_Options.dwTimeout = DEFAULT_TIMEOUT_MS;
+        SimInstall();
+        ASSERT_EQ(1, wm_Init());
+        pSim = SimAddRemote();
+        ASSERT_EQ(1, wm_Connect(NULL, 0));
+        SetSelectedRemote(0);
+    }
     static HWND Page() { return g_App.ahPage[PAGE_OPTIONS]; }
     static int LedBits() {
         int n = 0;

@@ -4,8 +4,6 @@
 
 #include <commctrl.h>
 
-#include <thread>
-
 #include "pages.h"
 #include "slot_button.h"
 #include "tavel.h"
@@ -128,16 +126,6 @@ void PagesTest::TearDown() {
     CloseRecordLock();
 }
 
-void PagesTest::ConnectRemote() {
-    // As start-up reads it: a remote streams every 10 ms, and a zero timeout would lose it.
-    g_Options.dwTimeout = DEFAULT_TIMEOUT_MS;
-    SimInstall();
-    ASSERT_EQ(1, wm_Init());
-    pSim = SimAddRemote();
-    ASSERT_EQ(1, wm_Connect(NULL, 0));
-    SetSelectedRemote(0);
-}
-
 HWND PagesTest::PageOfSlot(int nSlot) {
     if (nSlot < SLOT_FIRST_NUNCHUK)
         return g_App.ahPage[PAGE_REMOTE];
@@ -188,35 +176,4 @@ void SendMouse(HWND hButton, UINT uMsg) {
     ClientToScreen(hButton, &pt);
     SetCursorPos(pt.x, pt.y);
     SendMessageW(hButton, uMsg, 0, MAKELPARAM(rc.right / 2, rc.bottom / 2));
-}
-
-// The lock's event: offering it and taking it back must be one step, or an edit could take
-// and give it back in between and look like one that never waited.
-extern HANDLE g_hRecordLock;
-
-bool EditWaitsForTheLock(const std::function<void()> &edit, const std::function<bool()> &unchanged) {
-    HANDLE hHeld = CreateEventW(NULL, TRUE, FALSE, NULL), hEdited = CreateEventW(NULL, TRUE, FALSE, NULL);
-    bool bKept = true;
-    std::thread holder([&] {
-        LockRecord();
-        SetEvent(hHeld);
-        for (;;) {
-            bool bEdited = WaitForSingleObject(hEdited, 1) == WAIT_OBJECT_0;
-            bKept = bKept && unchanged();
-            if (bEdited) {
-                UnlockRecord();  // the edit came back without waiting
-                return;
-            }
-            // Released and taken back at once: only an edit already waiting gets it.
-            if (SignalObjectAndWait(g_hRecordLock, g_hRecordLock, 0, FALSE) != WAIT_OBJECT_0)
-                return;
-        }
-    });
-    WaitForSingleObject(hHeld, INFINITE);
-    edit();
-    SetEvent(hEdited);
-    holder.join();
-    CloseHandle(hHeld);
-    CloseHandle(hEdited);
-    return bKept;
 }

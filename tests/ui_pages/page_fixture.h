@@ -42,8 +42,6 @@ protected:
 
     void SetUp() override;
     void TearDown() override;
-    // The library with one simulated remote connected and selected.
-    void ConnectRemote();
 
 public:
     static HWND PageOfSlot(int nSlot);
@@ -67,10 +65,5 @@ std::wstring TextOf(HWND hWnd);
 void SendMouse(HWND hButton, UINT uMsg);
 inline void Press(HWND hButton, bool bRight = false) { SendMouse(hButton, bRight ? WM_RBUTTONDOWN : WM_LBUTTONDOWN); }
 inline void Release(HWND hButton, bool bRight = false) { SendMouse(hButton, bRight ? WM_RBUTTONUP : WM_LBUTTONUP); }
-
-// Runs edit on this thread while another thread holds the record lock, which that thread
-// hands over only to an edit already waiting for it. Returns whether unchanged() held all the
-// while the other thread held the lock.
-bool EditWaitsForTheLock(const std::function<void()> &edit, const std::function<bool()> &unchanged);
 
 #endif
