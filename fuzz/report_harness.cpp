@@ -448,7 +448,7 @@ static void CheckRecord(void)
         return Fault("an extension identified though not every identifier byte arrived");
     if ((nKind == WMEXT_NUNCHUK || nKind == WMEXT_CLASSIC) && !ReadComplete(READ_EXT_CAL))
         return Fault("extension calibration used though not every byte arrived");
-    if (pDev->nSmoothing == 0 && !IsZero(pDev->apAccelFilter, sizeof(pDev->apAccelFilter)))
+    if (pDev->system.nSmoothing == 0 && !IsZero(pDev->apAccelFilter, sizeof(pDev->apAccelFilter)))
         return Fault("accelerometer filters without smoothing");
 }
 

@@ -11,14 +11,14 @@
 
 void SetDefaultSystem(WM_DEVICE *pDev)
 {
-    pDev->bAutoUpdate = 1;
-    pDev->dwTimeout = DEFAULT_TIMEOUT_MS;
-    pDev->nSmoothing = 0;
-    pDev->hWnd = NULL;
-    pDev->uMsgStatus = WM_MSG_STATUS_DEFAULT;
-    pDev->uMsgKey = WM_MSG_KEY_DEFAULT;
-    pDev->uMsgLost = WM_MSG_LOST_DEFAULT;
-    pDev->dwUserValue = 0;
+    pDev->system.bAutoUpdate = 1;
+    pDev->system.dwTimeout = DEFAULT_TIMEOUT_MS;
+    pDev->system.nSmoothing = 0;
+    pDev->system.hWnd = NULL;
+    pDev->system.uMsgStatus = WM_MSG_STATUS_DEFAULT;
+    pDev->system.uMsgKey = WM_MSG_KEY_DEFAULT;
+    pDev->system.uMsgLost = WM_MSG_LOST_DEFAULT;
+    pDev->system.dwUserValue = 0;
 }
 
 static void CloseDeviceHandle(HANDLE *ph)
@@ -153,7 +153,7 @@ int DestroyDevice(WM_DEVICE *pDev, int bKeepOutputs, int bNotify)
     if (!pDev->bLostNotified) {
         pDev->bLostNotified = 1;
         /* The client may have disconnected it while handling the message: then it is gone. */
-        if (bNotify && !SendNotify(nSlot, pDev->uMsgLost, (WPARAM)nSlot, (LPARAM)pDev->bValid))
+        if (bNotify && !SendNotify(nSlot, pDev->system.uMsgLost, (WPARAM)nSlot, (LPARAM)pDev->bValid))
             return 1;
     }
     /* A remote already gone cannot be switched off; once wm_Close's time is spent none is. */

@@ -132,11 +132,11 @@ int FilterBank(WM_DEVICE *pDev, int nMode, int nKind)
         FreeFilter(apFilter[i]);
         apFilter[i] = NULL;
     }
-    if (nMode != FILTER_CREATE || pDev->nSmoothing == 0)
+    if (nMode != FILTER_CREATE || pDev->system.nSmoothing == 0)
         return 1;
 
     for (int i = 0; i < nCreate; i++) {
-        apFilter[i] = CreateFilter(pDev->nSmoothing);
+        apFilter[i] = CreateFilter(pDev->system.nSmoothing);
         if (!apFilter[i])
             return 0; /* values without a filter pass unsmoothed */
     }

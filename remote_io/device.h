@@ -7,6 +7,8 @@
 
 #include <windows.h>
 
+#include "tavel.h"
+
 /* Bytes of a report the protocol defines (the id and 21 bytes); reports are decoded from these. */
 #define REPORT_LENGTH 22
 /* The longest report length a Bluetooth stack may give for a remote. */
@@ -92,15 +94,8 @@ typedef struct WM_DEVICE {
     int   nIndex;
     long  lConnectParam;
 
-    /* System settings, mirrored by WM_SYSTEM. */
-    int   bAutoUpdate;
-    DWORD dwTimeout;
-    int   nSmoothing;
-    HWND  hWnd;
-    UINT  uMsgStatus;
-    UINT  uMsgKey;
-    UINT  uMsgLost;
-    DWORD dwUserValue;
+    /* The client's settings, as wm_SetSystem takes them (dwFlags unused). */
+    WM_SYSTEM system;
 
     HANDLE hDevice;
     HANDLE hWrite;

@@ -47,10 +47,10 @@ int FindFreeSlot(void)
 int SendNotify(int nSlot, UINT uMsg, WPARAM wParam, LPARAM lParam)
 {
     WM_DEVICE *pDev = g_Lib.apSlot[nSlot];
-    if (!pDev || !pDev->bAutoUpdate || !pDev->hWnd || uMsg == 0)
+    if (!pDev || !pDev->system.bAutoUpdate || !pDev->system.hWnd || uMsg == 0)
         return 1;
 
-    HWND hWnd = pDev->hWnd;
+    HWND hWnd = pDev->system.hWnd;
     LONG lSerial = g_Lib.alSlotSerial[nSlot];
     DWORD dwCode = GetLastError();
     if (GetCurrentThreadId() == g_Lib.dwWorkerId) {
@@ -87,7 +87,7 @@ void WorkerPass(void)
         if (!pDev)
             SetLastError(WME_NO_DEVICE);
         /* A transfer cut short by wm_Close is no loss: the close tears the remote down itself. */
-        else if (pDev->bAutoUpdate && UpdateDevice(pDev) == IO_GONE && !g_Lib.bStopRequest)
+        else if (pDev->system.bAutoUpdate && UpdateDevice(pDev) == IO_GONE && !g_Lib.bStopRequest)
             EndLostRemote(i, lSerial);
         UnlockSlot(i);
     }

@@ -112,8 +112,8 @@ static int SlotUsable(int nSlot)
     LockSlot(nSlot);
     WM_DEVICE *pDev = g_Lib.apSlot[nSlot];
     LONG lSerial = g_Lib.alSlotSerial[nSlot];
-    int bUsable = pDev && pDev->bAutoUpdate;
-    if (pDev && !pDev->bAutoUpdate) {
+    int bUsable = pDev && pDev->system.bAutoUpdate;
+    if (pDev && !pDev->system.bAutoUpdate) {
         IO_OUTCOME outcome = SetReportMode(pDev);
         if (outcome == IO_GONE)
             EndLostRemote(nSlot, lSerial);

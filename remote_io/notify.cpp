@@ -65,21 +65,21 @@ void InputChangeMasks(const WM_DEVICE *pDev, const INPUT_SNAPSHOT *pSnap, DWORD 
 
 IO_OUTCOME NotifyStatus(WM_DEVICE *pDev, const STATUS_SNAPSHOT *pSnap)
 {
-    if (!pDev->hWnd || pDev->nState == DEVICE_SETTING_UP)
+    if (!pDev->system.hWnd || pDev->nState == DEVICE_SETTING_UP)
         return IO_DONE;
     DWORD dwMask = StatusChangeMask(pDev, pSnap);
     if (dwMask == 0)
         return IO_DONE;
-    return SendNotify(pDev->nIndex, pDev->uMsgStatus, (WPARAM)pDev->nIndex, (LPARAM)dwMask) ? IO_DONE : IO_GONE;
+    return SendNotify(pDev->nIndex, pDev->system.uMsgStatus, (WPARAM)pDev->nIndex, (LPARAM)dwMask) ? IO_DONE : IO_GONE;
 }
 
 IO_OUTCOME NotifyInput(WM_DEVICE *pDev, const INPUT_SNAPSHOT *pSnap)
 {
-    if (!pDev->hWnd || pDev->nState == DEVICE_SETTING_UP)
+    if (!pDev->system.hWnd || pDev->nState == DEVICE_SETTING_UP)
         return IO_DONE;
     DWORD adwMask[2];
     InputChangeMasks(pDev, pSnap, adwMask);
     if (adwMask[0] == 0 && adwMask[1] == 0)
         return IO_DONE;
-    return SendNotify(pDev->nIndex, pDev->uMsgKey, (WPARAM)pDev->nIndex, (LPARAM)adwMask) ? IO_DONE : IO_GONE;
+    return SendNotify(pDev->nIndex, pDev->system.uMsgKey, (WPARAM)pDev->nIndex, (LPARAM)adwMask) ? IO_DONE : IO_GONE;
 }

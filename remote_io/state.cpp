@@ -80,7 +80,7 @@ static IO_OUTCOME RefreshInput(WM_DEVICE *pDev)
 {
     if (!pDev->bValid)
         return FailWith(WME_IO);
-    if (pDev->bAutoUpdate)
+    if (pDev->system.bAutoUpdate)
         return IO_DONE;
     g_HidIo.pfnHidD_FlushQueue(pDev->hDevice);
     return ReadDataReport(pDev);
@@ -165,7 +165,7 @@ static IO_OUTCOME GetStatusWork(WM_DEVICE *pDev, void *pContext)
 {
     if (!pDev->bValid)
         return FailWith(WME_IO);
-    if (!pDev->bAutoUpdate) {
+    if (!pDev->system.bAutoUpdate) {
         /* A status whose extension could not be identified is still a fresh status. */
         g_HidIo.pfnHidD_FlushQueue(pDev->hDevice);
         if (RequestStatus(pDev) == IO_GONE)
@@ -266,20 +266,20 @@ static IO_OUTCOME GetSystemWork(WM_DEVICE *pDev, void *pContext)
     WM_SYSTEM *pSystem = (WM_SYSTEM *)pContext;
     DWORD dwFlags = pSystem->dwFlags;
     if (dwFlags & WMSYS_AUTOUPDATE)
-        pSystem->bAutoUpdate = pDev->bAutoUpdate;
+        pSystem->bAutoUpdate = pDev->system.bAutoUpdate;
     if (dwFlags & WMSYS_TIMEOUT)
-        pSystem->dwTimeout = pDev->dwTimeout;
+        pSystem->dwTimeout = pDev->system.dwTimeout;
     if (dwFlags & WMSYS_SMOOTHING)
-        pSystem->nSmoothing = pDev->nSmoothing;
+        pSystem->nSmoothing = pDev->system.nSmoothing;
     if (dwFlags & WMSYS_HWND)
-        pSystem->hWnd = pDev->hWnd;
+        pSystem->hWnd = pDev->system.hWnd;
     if (dwFlags & WMSYS_MESSAGES) {
-        pSystem->uMsgStatus = pDev->uMsgStatus;
-        pSystem->uMsgKey = pDev->uMsgKey;
-        pSystem->uMsgLost = pDev->uMsgLost;
+        pSystem->uMsgStatus = pDev->system.uMsgStatus;
+        pSystem->uMsgKey = pDev->system.uMsgKey;
+        pSystem->uMsgLost = pDev->system.uMsgLost;
     }
     if (dwFlags & WMSYS_USERVALUE)
-        pSystem->dwUserValue = pDev->dwUserValue;
+        pSystem->dwUserValue = pDev->system.dwUserValue;
     return IO_DONE;
 }
 
@@ -298,7 +298,7 @@ typedef struct SET_SYSTEM_CONTEXT {
 static int TakeSystemFields(WM_DEVICE *pDev, const WM_SYSTEM *pSystem)
 {
     if (!pSystem) {
-        if (!pDev->bAutoUpdate)
+        if (!pDev->system.bAutoUpdate)
             g_HidIo.pfnHidD_FlushQueue(pDev->hDevice);
         SetDefaultSystem(pDev);
         return 1;
@@ -306,46 +306,46 @@ static int TakeSystemFields(WM_DEVICE *pDev, const WM_SYSTEM *pSystem)
     DWORD dwFlags = pSystem->dwFlags;
     if (dwFlags & WMSYS_AUTOUPDATE) {
         /* The reports queued while nobody polled are old: the worker starts from fresh ones. */
-        if (!pDev->bAutoUpdate && pSystem->bAutoUpdate)
+        if (!pDev->system.bAutoUpdate && pSystem->bAutoUpdate)
             g_HidIo.pfnHidD_FlushQueue(pDev->hDevice);
-        pDev->bAutoUpdate = pSystem->bAutoUpdate;
+        pDev->system.bAutoUpdate = pSystem->bAutoUpdate;
     }
     if (dwFlags & WMSYS_TIMEOUT)
-        pDev->dwTimeout = pSystem->dwTimeout;
+        pDev->system.dwTimeout = pSystem->dwTimeout;
     if (dwFlags & WMSYS_SMOOTHING) {
         if (pSystem->nSmoothing < 0 || pSystem->nSmoothing > MAX_SMOOTHING)
             return SetResult(WME_BAD_PARAMETER, 0);
-        pDev->nSmoothing = pSystem->nSmoothing;
+        pDev->system.nSmoothing = pSystem->nSmoothing;
     }
     if (dwFlags & WMSYS_HWND)
-        pDev->hWnd = pSystem->hWnd;
+        pDev->system.hWnd = pSystem->hWnd;
     if (dwFlags & WMSYS_MESSAGES) {
-        pDev->uMsgStatus = pSystem->uMsgStatus;
-        pDev->uMsgKey = pSystem->uMsgKey;
-        pDev->uMsgLost = pSystem->uMsgLost;
+        pDev->system.uMsgStatus = pSystem->uMsgStatus;
+        pDev->system.uMsgKey = pSystem->uMsgKey;
+        pDev->system.uMsgLost = pSystem->uMsgLost;
     }
     if (dwFlags & WMSYS_USERVALUE)
-        pDev->dwUserValue = pSystem->dwUserValue;
+        pDev->system.dwUserValue = pSystem->dwUserValue;
     return 1;
 }
 
 static IO_OUTCOME SetSystemWork(WM_DEVICE *pDev, void *pContext)
 {
     SET_SYSTEM_CONTEXT *pSet = (SET_SYSTEM_CONTEXT *)pContext;
-    int nOld = pDev->nSmoothing;
+    int nOld = pDev->system.nSmoothing;
     pSet->bSmoothingChanged = 0;
     if (!TakeSystemFields(pDev, pSet->pSystem))
         return IO_FAILED;
-    if (pDev->nSmoothing != nOld) {
+    if (pDev->system.nSmoothing != nOld) {
         pSet->bSmoothingChanged = 1;
-        pSet->nNewSmoothing = pDev->nSmoothing;
+        pSet->nNewSmoothing = pDev->system.nSmoothing;
     }
     return IO_DONE;
 }
 
 static void RebuildFilters(WM_DEVICE *pDev, int nNewSmoothing)
 {
-    int nMode = nNewSmoothing != 0 && pDev->nSmoothing != 0 ? FILTER_CREATE : FILTER_RELEASE;
+    int nMode = nNewSmoothing != 0 && pDev->system.nSmoothing != 0 ? FILTER_CREATE : FILTER_RELEASE;
     FilterBank(pDev, nMode, 0);
     if (pDev->nExtType >= WMEXT_NUNCHUK && pDev->nExtType <= WMEXT_CLASSIC_PRO)
         FilterBank(pDev, nMode, pDev->nExtType);

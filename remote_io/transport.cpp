@@ -57,9 +57,9 @@ static IO_OUTCOME LoseRemote(WM_DEVICE *pDev)
 static DWORD TransferLimit(const WM_DEVICE *pDev)
 {
     if (!g_Lib.bClosing)
-        return pDev->dwTimeout;
+        return pDev->system.dwTimeout;
     LONG lLeft = (LONG)(g_Lib.dwCloseDeadline - GetTickCount());
-    return lLeft <= 0 ? 0 : (DWORD)lLeft < pDev->dwTimeout ? (DWORD)lLeft : pDev->dwTimeout;
+    return lLeft <= 0 ? 0 : (DWORD)lLeft < pDev->system.dwTimeout ? (DWORD)lLeft : pDev->system.dwTimeout;
 }
 
 enum { WAIT_DONE, WAIT_EXPIRED, WAIT_STOPPED };

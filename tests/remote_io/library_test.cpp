@@ -19,7 +19,7 @@ WM_DEVICE *PlaceDevice(int nSlot, int bAutoUpdate) {
     pDev->nState = DEVICE_REGISTERED;
     pDev->bValid = 1;
     SetDefaultSystem(pDev);
-    pDev->bAutoUpdate = bAutoUpdate;
+    pDev->system.bAutoUpdate = bAutoUpdate;
     SlotLock lock(nSlot);
     SetSlotDevice(nSlot, pDev);
     return pDev;
