@@ -7,8 +7,9 @@
 # exception unwinding takes, and those the compiler proves unreachable, left out.
 #
 # Builds build-coverage/ (-DZAN_COVERAGE=ON: gcc --coverage, -O0; the normal build/ is not
-# touched), runs CTest under Wine with -j2, and writes build-coverage/coverage.txt and the
-# HTML report build-coverage/coverage/index.html. It ends by printing the two figures.
+# touched) for i686 where this machine runs 32-bit programs, else build-coverage-x64/ for
+# x86_64, runs CTest under Wine with -j2, and writes coverage.txt and the HTML report
+# coverage/index.html in that tree. It ends by printing the two figures.
 # Extra arguments go to CTest (e.g. -R mapper to measure part of the suite).
 #
 # Each object's .gcda name is the absolute Linux path of its build folder; GCOV_PREFIX=Z:
@@ -16,12 +17,14 @@
 # drive they run on. Every test process adds its counts to the same files when it exits.
 # The prefix is left out of gcovr's search: its z: link leads to / and other build trees.
 set -e
-BUILD="$(cd "$(dirname "$0")/.." && pwd)/build-coverage"
+BUILD_BASE="$(cd "$(dirname "$0")/.." && pwd)/build-coverage"
 . "$(dirname "$0")/common.sh"
 
 sh "$ROOT/scripts/setup.sh"
+pick_arch
+echo "coverage of the $ARCH build ($BUILD)"
 if [ ! -f "$BUILD/CMakeCache.txt" ]; then
-    cmake -S "$ROOT" -B "$BUILD" -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/mingw-i686.cmake" \
+    cmake -S "$ROOT" -B "$BUILD" -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/mingw-$ARCH.cmake" \
         -DCMAKE_BUILD_TYPE=Release -DZAN_COVERAGE=ON >/dev/null
 fi
 cmake --build "$BUILD" -j2
@@ -43,7 +46,7 @@ fi
 cd "$ROOT"
 mkdir -p "$BUILD/coverage"
 gcovr -j 2 --root "$ROOT" --object-directory "$BUILD" \
-    --gcov-executable i686-w64-mingw32-gcov \
+    --gcov-executable $MINGW-gcov \
     --exclude-directories '.*wineprefix.*' \
     --filter 'remote_io/' --filter 'mapper/' --filter 'ui/' \
     --exclude-throw-branches --exclude-unreachable-branches \
@@ -52,10 +55,10 @@ gcovr -j 2 --root "$ROOT" --object-directory "$BUILD" \
 if [ "$status" -ne 0 ]; then
     echo "coverage: some tests failed (ctest status $status); the figures include only what ran" >&2
 fi
-python3 - "$BUILD/coverage-summary.json" <<'EOF'
+python3 - "$BUILD/coverage-summary.json" "$BUILD" <<'EOF'
 import json, sys
 s = json.load(open(sys.argv[1]))
-print("coverage report: build-coverage/coverage.txt, build-coverage/coverage/index.html")
+print("coverage report: %s/coverage.txt, %s/coverage/index.html" % (sys.argv[2], sys.argv[2]))
 print("lines:    %.1f%% (%d of %d)" % (s["line_percent"], s["line_covered"], s["line_total"]))
 print("branches: %.1f%% (%d of %d)" % (s["branch_percent"], s["branch_covered"], s["branch_total"]))
 EOF

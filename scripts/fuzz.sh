@@ -1,16 +1,24 @@
 #!/bin/sh
 # Builds the native fuzz targets (clang, libFuzzer, AddressSanitizer, UndefinedBehaviorSanitizer)
-# into build-fuzz/ and runs each for a bounded time: sh scripts/fuzz.sh [seconds] (default 60).
+# into build-fuzz/ (32-bit, the shipped layout) or, on a machine that cannot run 32-bit
+# programs, build-fuzz-x64/ (64-bit), and runs each for a bounded time:
+# sh scripts/fuzz.sh [seconds] (default 60).
 # The kept inputs under tests/fuzz_inputs/ seed each run; what a run finds goes to
 # build-fuzz/found/<target>/. Exit status 1 when anything was found.
 set -e
-ROOT=$(cd "$(dirname "$0")/.." && pwd)
-FUZZ_BUILD="${FUZZ_BUILD:-$ROOT/build-fuzz}"
+. "$(dirname "$0")/common.sh"
 SECONDS_EACH="${1:-60}"
 
 sh "$ROOT/scripts/setup.sh"
+if [ -z "$(i686_unavailable)" ]; then
+    FUZZ_BUILD="${FUZZ_BUILD:-$ROOT/build-fuzz}" bits=32
+else
+    FUZZ_BUILD="${FUZZ_BUILD:-$ROOT/build-fuzz-x64}" bits=64
+    echo "fuzz: 64-bit targets: $(i686_unavailable)"
+fi
 if [ ! -f "$FUZZ_BUILD/CMakeCache.txt" ]; then
-    cmake -S "$ROOT/fuzz" -B "$FUZZ_BUILD" -DCMAKE_CXX_COMPILER=clang++ >/dev/null
+    cmake -S "$ROOT/fuzz" -B "$FUZZ_BUILD" -DCMAKE_CXX_COMPILER=clang++ \
+        -DFUZZ_32BIT=$([ $bits = 32 ] && echo ON || echo OFF) >/dev/null
 fi
 cmake --build "$FUZZ_BUILD" -j2 >/dev/null
 

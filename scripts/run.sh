@@ -1,5 +1,6 @@
 #!/bin/sh
-# Sets up, builds and starts Zan.exe with the shipped tavel.dll under Wine.
+# Sets up, builds and starts Zan.exe with the shipped tavel.dll under Wine: the 32-bit build
+# where this machine runs 32-bit programs, else the 64-bit one (build-x64/).
 #   sh scripts/run.sh [Zan's command line]
 #   ZAN_SCENARIO=simulator/scenarios/monitor.txt sh scripts/run.sh   # simulated remotes instead
 # With a display Zan runs there until you close it. Without one it runs on a virtual
@@ -8,6 +9,7 @@
 set -e
 . "$(dirname "$0")/common.sh"
 sh "$ROOT/scripts/setup.sh"
+pick_arch
 configure_and_build
 bin="$BUILD/bin"
 if [ -n "$ZAN_SCENARIO" ]; then
@@ -19,8 +21,8 @@ fi
 
 if [ -n "$DISPLAY" ] && xdpyinfo >/dev/null 2>&1; then
     ensure_wine
-    echo "Starting $bin/Zan.exe on $DISPLAY"
-    exec wine "$bin/Zan.exe" "$@"
+    echo "Starting $bin/Zan.exe ($ARCH) on $DISPLAY"
+    exec "$WINE" "$bin/Zan.exe" "$@"
 fi
 
 n=150
@@ -31,8 +33,8 @@ export DISPLAY=":$n"
 i=0
 while ! xdpyinfo >/dev/null 2>&1 && [ $i -lt 50 ]; do sleep 0.1; i=$((i + 1)); done
 ensure_wine
-echo "No display: running $bin/Zan.exe on the virtual display $DISPLAY"
-wine explorer "/desktop=Zan$n,800x760" "$bin/Zan.exe" "$@" >/dev/null 2>&1 &
+echo "No display: running $bin/Zan.exe ($ARCH) on the virtual display $DISPLAY"
+"$WINE" explorer "/desktop=Zan$n,800x760" "$bin/Zan.exe" "$@" >/dev/null 2>&1 &
 launcher=$!
 sleep 8
 mkdir -p "$BUILD/screenshots"

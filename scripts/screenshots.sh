@@ -9,6 +9,7 @@
 set -e
 . "$(dirname "$0")/common.sh"
 sh "$ROOT/scripts/setup.sh"
+pick_arch
 configure_and_build
 export WINEPREFIX="$BUILD/wineprefix-shots"
 ensure_wine
@@ -29,7 +30,7 @@ shot() {  # shot VIEW NAME
     view=$1
     file="$out/$2.png"
     log=$(mktemp)
-    wine explorer "/desktop=ZanShots$n,1100x900" "$BUILD/bin/zan_shots.exe" "$view" 8000 >"$log" 2>/dev/null &
+    "$WINE" explorer "/desktop=ZanShots$n,1100x900" "$BUILD/bin/zan_shots.exe" "$view" 8000 >"$log" 2>/dev/null &
     launcher=$!
     i=0
     while ! grep -q '^ready' "$log" && [ $i -lt 300 ]; do sleep 0.1; i=$((i + 1)); done

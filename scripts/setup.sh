@@ -3,10 +3,13 @@
 # Idempotent: returns quickly when everything is already there.
 set -e
 
+# Both Windows architectures: the MinGW-w64 compilers of each, and Wine's 64-bit loader beside
+# the 32-bit one (which installs everywhere but runs only where the kernel runs 32-bit programs).
 # The last line: clang with libFuzzer and the 32-bit C++ runtime for the native fuzz targets,
 # and gcovr for the coverage figures.
 PACKAGES="cmake make g++-mingw-w64-i686-posix gcc-mingw-w64-i686-posix \
-binutils-mingw-w64-i686 mingw-w64-i686-dev googletest wine wine32:i386 \
+binutils-mingw-w64-i686 mingw-w64-i686-dev g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix \
+binutils-mingw-w64-x86-64 mingw-w64-x86-64-dev googletest wine wine64 wine32:i386 \
 xvfb x11-utils imagemagick xdotool fonts-noto-cjk fonts-ipafont-gothic locales zip unzip procps binutils python3 \
 clang libclang-rt-14-dev lib32stdc++-12-dev lib32gcc-12-dev libc6-dev-i386 linux-libc-dev:i386 gcovr"
 

@@ -11,6 +11,7 @@
 #define TAVEL_H
 
 #include <windows.h>
+#include <stddef.h>
 
 #ifdef __cplusplus
 extern "C" {
@@ -84,6 +85,12 @@ extern "C" {
 /* WM_STATUS.dwRumbleTime that leaves the rumble alarm as it is (besides 0). */
 #define WM_RUMBLE_KEEP_ALARM 0xFFFFFFFF
 
+/*
+ * Layout. Every field of the records below is 32 bits but WM_SYSTEM.hWnd, which is a
+ * window handle and so pointer-sized: 4 bytes in the 32-bit library (all records packed
+ * without gaps, WM_SYSTEM 36 bytes), 8 bytes in the 64-bit one, where hWnd sits at offset 16
+ * and WM_SYSTEM is 40 bytes. The records have no other padding on either architecture.
+ */
 typedef struct WM_SYSTEM {
     DWORD dwFlags;
     int   bAutoUpdate;
@@ -143,6 +150,19 @@ typedef struct WM_KEYEX {
         int anField[WM_KEYEX_FIELDS];
     };
 } WM_KEYEX;
+
+/* The layout stated above, checked wherever this header is compiled (C or C++). */
+#define TAVEL_LAYOUT_CHECK(name, condition) typedef char tavel_layout_##name[(condition) ? 1 : -1]
+TAVEL_LAYOUT_CHECK(system_size, sizeof(WM_SYSTEM) == (sizeof(void *) == 4 ? 36 : 40));
+TAVEL_LAYOUT_CHECK(system_hwnd, offsetof(WM_SYSTEM, hWnd) == 16 && sizeof(HWND) == sizeof(void *));
+TAVEL_LAYOUT_CHECK(system_msgs, offsetof(WM_SYSTEM, uMsgStatus) == 16 + sizeof(void *));
+TAVEL_LAYOUT_CHECK(system_user, offsetof(WM_SYSTEM, dwUserValue) == 28 + sizeof(void *));
+TAVEL_LAYOUT_CHECK(status_size, sizeof(WM_STATUS) == 44 && offsetof(WM_STATUS, dwBlink) == 8);
+TAVEL_LAYOUT_CHECK(status_ir, offsetof(WM_STATUS, bIrCamera) == 40);
+TAVEL_LAYOUT_CHECK(key_size, sizeof(WM_KEY) == 4 * WM_KEY_FIELDS && offsetof(WM_KEY, nAccZ) == 52);
+TAVEL_LAYOUT_CHECK(keyex_size, sizeof(WM_KEYEX) == 4 * WM_KEYEX_FIELDS);
+TAVEL_LAYOUT_CHECK(classic_rt, offsetof(WM_CLASSIC_KEYS, nRT) == 80 && offsetof(WM_NUNCHUK_KEYS, nAccZ) == 24);
+#undef TAVEL_LAYOUT_CHECK
 
 /* Library as a whole. */
 int TAVEL_API wm_Init(void);

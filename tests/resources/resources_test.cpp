@@ -88,8 +88,13 @@ TEST(Manifest, AsksForCommonControls6AndTakesEffect) {
     HRSRC res = FindResourceW(nullptr, MAKEINTRESOURCEW(1), RT_MANIFEST);
     ASSERT_NE(nullptr, res);
     std::string xml((const char *)LockResource(LoadResource(nullptr, res)), SizeofResource(nullptr, res));
+    // The architecture named must be the program's own, for Zan and for the common controls.
+    const char *arch = sizeof(void *) == 8 ? "processorArchitecture=\"amd64\"" : "processorArchitecture=\"x86\"";
     for (const char *part : {"name=\"Microsoft.Windows.Common-Controls\"", "version=\"6.0.0.0\"", "level=\"asInvoker\""})
         EXPECT_NE(std::string::npos, xml.find(part)) << part;
+    size_t first = xml.find(arch);
+    EXPECT_TRUE(first != std::string::npos && xml.find(arch, first + 1) != std::string::npos) << xml;
+    EXPECT_EQ(std::string::npos, xml.find(sizeof(void *) == 8 ? "\"x86\"" : "\"amd64\"")) << xml;
     // The executable carries the manifest, so comctl32 must come from the version 6 assembly.
     wchar_t path[MAX_PATH] = L"";
     GetModuleFileNameW(GetModuleHandleW(L"comctl32.dll"), path, MAX_PATH);
