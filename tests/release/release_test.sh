@@ -4,6 +4,9 @@
 # folder where this machine runs its architecture.
 #   release_test.sh ROOT I686_BUILD X86_64_BUILD
 root=$1
+# objdump's texts are read below: untranslated (common.sh sets the Japanese locale for Wine).
+LC_ALL=C
+export LC_ALL
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 fail=0
@@ -22,20 +25,21 @@ exports="wm_Close wm_Connect wm_Count wm_Disconnect wm_Exist wm_GetKey wm_GetKey
 allowed='^(kernel32|user32|gdi32|comctl32|comdlg32|shell32|shlwapi|winmm|msvcrt|hid|setupapi|imm32|advapi32|ole32|tavel)\.dll$'
 # check_set FOLDER MINGW PE-FORMAT MANIFEST-ARCH: the four programs of one architecture.
 check_set() {
-    dir=$1 objdump=$2-objdump
+    dir=$1 objdump=$2-objdump format=$3 arch=$4
     for f in Zan.exe tavel.dll tavel_monitor.exe zanset.exe; do
         check "$f is in the zip" '[ -f "$dir/$f" ]' || continue
-        check "$f is $3" '$objdump -f "$dir/$f" | grep -q "file format $3\$"'
+        check "$f is $format" '$objdump -f "$dir/$f" | grep -q "file format $format\$"'
         imports=$($objdump -p "$dir/$f" | sed -n 's/.*DLL Name: //p' | tr 'A-Z' 'a-z')
+        check "$f lists its imports" '[ -n "$imports" ]'
         for dll in $imports; do
             check "$f imports $dll (a Windows DLL, or the library)" 'printf "%s\n" "$dll" | grep -Eq "$allowed"'
         done
     done
     check "the shipped tavel.dll has no simulator" '! grep -q TAVEL_SIM_SCENARIO "$dir/tavel.dll"'
-    names=$($objdump -p "$dir/tavel.dll" | sed -n '/Name Pointer\] Table/,/^$/s/^.*\] //p' | tr '\n' ' ')
+    names=$($objdump -p "$dir/tavel.dll" | sed -n '/Name Pointer\] Table/,/^$/s/^.*\] \(wm_\)/\1/p' | tr '\n' ' ')
     check "tavel.dll exports the thirteen plain names" '[ "$names" = "$exports " ]'
-    check "Zan.exe's manifest asks for $4 common controls" \
-        '[ "$(strings "$dir/Zan.exe" | grep -c "processorArchitecture=\"$4\"")" = 2 ]'
+    check "Zan.exe's manifest asks for $arch common controls" \
+        '[ "$(strings "$dir/Zan.exe" | grep -c "processorArchitecture=\"$arch\"")" = 2 ]'
     # Version resources agree with what the programs show.
     check "Zan.exe carries version $zan_version" 'strings -el "$dir/Zan.exe" | grep -qx "$zan_version"'
     check "tavel.dll carries version $tavel_version" 'strings -el "$dir/tavel.dll" | grep -qx "$tavel_version"'

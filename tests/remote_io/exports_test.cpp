@@ -16,9 +16,9 @@ TEST(TavelExports, PlainNamesAndUnloadWithoutClose) {
     ASSERT_NE(nullptr, h) << "tavel.dll did not load, error " << GetLastError();
     EXPECT_EQ(nullptr, GetProcAddress(h, "_wm_Init@0"));
     EXPECT_EQ(nullptr, GetProcAddress(h, "wm_Init@0"));
-    auto init = (VOID_EXPORT)GetProcAddress(h, "wm_Init");
-    auto close = (VOID_EXPORT)GetProcAddress(h, "wm_Close");
-    auto version = (VOID_EXPORT)GetProcAddress(h, "wm_Version");
+    auto init = (VOID_EXPORT)(void *)GetProcAddress(h, "wm_Init");
+    auto close = (VOID_EXPORT)(void *)GetProcAddress(h, "wm_Close");
+    auto version = (VOID_EXPORT)(void *)GetProcAddress(h, "wm_Version");
     ASSERT_TRUE(init && close && version);
     EXPECT_EQ(TAVEL_VERSION, version());
     ASSERT_EQ(1, init());  // starts the worker
