@@ -3,6 +3,7 @@
 // before the new set acts, the file remembered at exit, and the list dialog.
 #include "zan_fixture.h"
 
+#include "dialogs.h"
 #include "program_watch.h"
 #include "version.h"
 

@@ -85,7 +85,7 @@ TEST_F(ZanTest, OpenAndDropLoadASettingsFileOrKeepEverything) {
         }
         ASSERT_FALSE(boxes.empty());
         EXPECT_EQ(c.bLoads ? kSaveQuestion : kLoadFailed, boxes.back().text);
-        EXPECT_EQ(c.bLoads ? NULL : hMain, boxes.back().hOwner);
+        EXPECT_EQ(hMain, boxes.back().hOwner) << "every box is owned by the main window";
         EXPECT_EQ(Path(c.bLoads ? L"three.zan" : L"good.zan"), g_State.szCurrentFile);
         EXPECT_EQ(c.bLoads ? 'T' : 'G', g_CurrentSet.aAssign[0].awKey[0]);
         EXPECT_EQ(c.bLoads ? L"Zan three.zan" : L"Zan good.zan (*)", TextOf(hMain));

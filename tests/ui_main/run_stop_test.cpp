@@ -4,6 +4,7 @@
 
 #include "input_seam.h"
 #include "main_handlers.h"
+#include "pages.h"
 
 static HINSTANCE WINAPI FailLaunch(HWND, LPCWSTR, LPCWSTR, LPCWSTR, LPCWSTR, INT) {
     return (HINSTANCE)SE_ERR_FNF;

@@ -6,6 +6,7 @@
 #include <shlwapi.h>
 
 #include "main_handlers.h"
+#include "tray.h"
 
 namespace {
 

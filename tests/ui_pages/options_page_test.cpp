@@ -2,6 +2,7 @@
 // simulated remote.
 #include "page_fixture.h"
 
+#include "connection.h"
 #include "pages.h"
 #include "tavel.h"
 

@@ -11,13 +11,14 @@
 #include <stdlib.h>
 
 #include "app.h"
+#include "dialogs.h"
 #include "pages.h"
 #include "program_state.h"
-#include "ui_seam.h"
 #include "program_watch.h"
 #include "resource.h"
 #include "setting_file.h"
 #include "sim_remote.h"
+#include "ui_seam.h"
 
 namespace {
 

@@ -1,0 +1,103 @@
+/* slot_draw.cpp - the look of a slot button: kind glyph, short description, black frame,
+ * and a highlighted fill while the remote's input of the slot is pressed. It looks the
+ * same whatever the mouse does: no pressed, focused or hot state. */
+#include "slot_button.h"
+
+#include <shlwapi.h>
+
+#include "app.h"
+#include "key_text.h"
+#include "pages.h"
+#include "resource.h"
+#include "texts.h"
+
+/* Long enough for any mouse action name and a file name. */
+#define SLOT_TEXT_CHARS MAX_PATH
+/* A light orange the black text and the glyphs stay readable on. */
+#define PRESSED_FILL_COLOUR RGB(255, 200, 80)
+
+int EffectiveKind(const ASSIGNMENT *pAssign)
+{
+    if (pAssign->nKind > ASSIGN_APPLICATION)
+        return ASSIGN_DISABLED;
+    if (pAssign->nKind == ASSIGN_MOUSE && pAssign->nMouseAction >= MOUSE_ACTIONS)
+        return ASSIGN_DISABLED;
+    return pAssign->nKind;
+}
+
+static void GetSlotText(const ASSIGNMENT *pAssign, int nKind, WCHAR *pszText)
+{
+    pszText[0] = L'\0';
+    switch (nKind) {
+    case ASSIGN_KEY:
+        if (!FormatKeyText(pszText, pAssign))
+            LoadText(IDS_NOT_SET, pszText, SLOT_TEXT_CHARS);
+        break;
+    case ASSIGN_MOUSE:
+        LoadStringW(g_App.hInstance, IDS_MOUSE_ACTION_FIRST + pAssign->nMouseAction, pszText, SLOT_TEXT_CHARS);
+        break;
+    case ASSIGN_APPLICATION:
+        if (pAssign->pszPath && pAssign->pszPath[0])
+            lstrcpynW(pszText, PathFindFileNameW(pAssign->pszPath), SLOT_TEXT_CHARS);
+        else
+            LoadText(IDS_NOT_SET, pszText, SLOT_TEXT_CHARS);
+        break;
+    default:
+        LoadText(IDS_NOT_USED, pszText, SLOT_TEXT_CHARS);
+        break;
+    }
+}
+
+static void DrawKindGlyph(HDC hDC, int nKind, int nHeight)
+{
+    HBITMAP hBitmap = g_App.ahKindBitmap[nKind];
+    if (!hBitmap)
+        return;
+    int m = (nHeight - 16) / 2;  /* equal left and top margins */
+    HDC hMem = CreateCompatibleDC(hDC);
+    HGDIOBJ hOld = SelectObject(hMem, hBitmap);
+    BitBlt(hDC, m, m, 16, 16, hMem, 0, 0, SRCCOPY);
+    SelectObject(hMem, hOld);
+    DeleteDC(hMem);
+}
+
+void DrawAssignButton(HWND hPage, const DRAWITEMSTRUCT *pItem)
+{
+    int nSlot = (int)pItem->CtlID - IDC_SLOT_FIRST;
+    if (nSlot < 0 || nSlot >= ASSIGN_SLOTS)
+        return;
+    (void)hPage;
+    const ASSIGNMENT *pAssign = &g_CurrentSet.aAssign[nSlot];
+    int nKind = EffectiveKind(pAssign);
+    HDC hDC = pItem->hDC;
+
+    RECT rcClient;
+    GetClientRect(pItem->hwndItem, &rcClient);
+    int w = rcClient.right - rcClient.left, h = rcClient.bottom - rcClient.top;
+
+    if (IsSlotShownPressed(nSlot)) {
+        HBRUSH hPressed = CreateSolidBrush(PRESSED_FILL_COLOUR);
+        FillRect(hDC, &pItem->rcItem, hPressed);
+        DeleteObject(hPressed);
+    } else {
+        FillRect(hDC, &pItem->rcItem, (HBRUSH)GetStockObject(nKind == ASSIGN_DISABLED ? GRAY_BRUSH : WHITE_BRUSH));
+    }
+    DrawKindGlyph(hDC, nKind, h);
+
+    WCHAR szText[SLOT_TEXT_CHARS];
+    GetSlotText(pAssign, nKind, szText);
+    int nOldMode = SetBkMode(hDC, TRANSPARENT);
+    HGDIOBJ hOldFont = g_App.hFont ? SelectObject(hDC, g_App.hFont) : NULL;
+    RECT rcText = { 1, 1, w - 1, h - 1 };
+    /* DT_BOTTOM takes effect only on a single line. */
+    DrawTextW(hDC, szText, -1, &rcText, DT_CENTER | DT_BOTTOM | DT_SINGLELINE);
+    if (hOldFont)
+        SelectObject(hDC, hOldFont);
+    SetBkMode(hDC, nOldMode);
+
+    HGDIOBJ hOldBrush = SelectObject(hDC, GetStockObject(NULL_BRUSH));
+    HGDIOBJ hOldPen = SelectObject(hDC, GetStockObject(BLACK_PEN));
+    Rectangle(hDC, pItem->rcItem.left, pItem->rcItem.top, pItem->rcItem.right, pItem->rcItem.bottom);
+    SelectObject(hDC, hOldPen);
+    SelectObject(hDC, hOldBrush);
+}

@@ -1,0 +1,21 @@
+/*
+ * input_blocked.h - the notice when Windows blocks input to the foreground window: an
+ * elevated program has it and Zan is not elevated. UI thread only.
+ */
+#ifndef ZAN_INPUT_BLOCKED_H
+#define ZAN_INPUT_BLOCKED_H
+
+#include <windows.h>
+
+/* The processes' tokens asked (the real calls of the window's seam): 1 elevated, 0 not, -1 unknown. */
+int QueryWindowElevation(HWND hWnd);
+int QuerySelfElevation(void);
+
+void WatchForegroundElevation(HWND hWnd);
+void StopWatchingForeground(HWND hWnd);
+/* 1 while the foreground window is elevated and Zan is not: its input is dropped. */
+int IsInputBlocked(void);
+/* The notice for status bar part 0 when input is blocked; 0 (text untouched) otherwise. */
+int GetInputBlockedText(WCHAR *pszText, int cchText);
+
+#endif

@@ -1,0 +1,38 @@
+/*
+ * program_watch.h - one set per program: while a listed program has the foreground Zan
+ * executes that program's settings file, and goes back to the default set when another
+ * program takes the foreground. Window thread only.
+ */
+#ifndef ZAN_PROGRAM_WATCH_H
+#define ZAN_PROGRAM_WATCH_H
+
+#include <windows.h>
+
+#include "program_sets.h"
+
+/* A look at the foreground window four times a second; the id is far from the other
+ * timers of the main window. */
+#define PROGRAM_WATCH_TIMER_ID 0x1480
+#define PROGRAM_WATCH_MS       250
+
+/* The list as option.ini held it at start, or as the list dialog left it. */
+extern PROGRAM_SET_LIST g_ProgramSets;
+
+/* Which process owns the foreground window, and its executable's file name; 0 when
+ * there is no foreground window or it cannot be told. Tests answer it themselves. */
+typedef DWORD (*FOREGROUND_PROGRAM_PROC)(WCHAR *pszName, int cchName);
+void SetForegroundProgramProc(FOREGROUND_PROGRAM_PROC pfnQuery);   /* NULL: the system's */
+
+/* Window creation: reads the list from the options file and starts the timer. */
+void StartProgramWatch(HWND hWnd);
+/* Window destruction, after the options are written. */
+void StopProgramWatch(HWND hWnd);
+/* The file of the default set: the current file unless a program's set is in use. The
+ * file remembered at exit, so that it is never a program's. */
+LPCWSTR GetDefaultSetFile(void);
+/* One look at the foreground program and the switch it asks for (the timer's tick). */
+void CheckForegroundProgram(void);
+/* The last program other than Zan that had the foreground; empty when none had. */
+LPCWSTR GetLastForeignProgram(void);
+
+#endif

@@ -1,0 +1,212 @@
+/* tray.cpp - the notification-area icon: tooltip, balloons, its menu, and hiding the window. */
+#include <windows.h>
+
+#include <shellapi.h>
+#include <stdio.h>
+
+#include "input_blocked.h"
+#include "main_handlers.h"
+#include "program_state.h"
+#include "resource.h"
+#include "texts.h"
+#include "tray.h"
+#include "ui_seam.h"
+
+#define TRAY_ICON_ID      1
+#define TIP_TITLE_CHARS   64
+#define LINE_CHARS        64
+
+typedef struct TRAY_ICON {
+    int   bShown;            /* the shell took the icon */
+    HICON hIcon;
+    UINT  uTaskbarCreated;   /* sent to every top-level window when Explorer (re)starts */
+} TRAY_ICON;
+
+static TRAY_ICON g_Tray;
+
+static void InitIconData(NOTIFYICONDATAW *pData, UINT uFlags)
+{
+    ZeroMemory(pData, sizeof(*pData));
+    pData->cbSize = sizeof(*pData);
+    pData->hWnd = g_App.hMainWnd;
+    pData->uID = TRAY_ICON_ID;
+    pData->uFlags = uFlags;
+}
+
+static void LoadTableString(int nId, WCHAR *pszText, int cchText)
+{
+    if (LoadStringW(g_App.hInstance, nId, pszText, cchText) <= 0)
+        pszText[0] = L'\0';
+}
+
+/* Second line of the tooltip: the battery of the remote in use, or that there is none. */
+static void FormatBatteryLine(WCHAR *pszText, int cchText)
+{
+    if (g_State.nSelectedRemote < 0) {
+        LoadTableString(IDS_TRAY_NO_REMOTE, pszText, cchText);
+    } else if (!g_State.nBatteryLevel) {
+        LoadTableString(IDS_TRAY_BATTERY_EMPTY, pszText, cchText);
+    } else {
+        WCHAR szFormat[LINE_CHARS];
+        LoadTableString(IDS_TRAY_BATTERY, szFormat, LINE_CHARS);
+        _snwprintf(pszText, cchText, szFormat, BatteryPercent(g_State.nBatteryLevel));
+        pszText[cchText - 1] = L'\0';
+    }
+}
+
+static void AppendLine(WCHAR *pszTip, int cchTip, LPCWSTR pszLine)
+{
+    int cch = lstrlenW(pszTip);
+    if (cch && cch < cchTip - 1)
+        pszTip[cch++] = L'\n';
+    lstrcpynW(pszTip + cch, pszLine, cchTip - cch);
+}
+
+void UpdateTrayTip(void)
+{
+    if (!g_Tray.bShown)
+        return;
+    NOTIFYICONDATAW data;
+    InitIconData(&data, NIF_TIP);
+    int cchTip = (int)(sizeof(data.szTip) / sizeof(data.szTip[0]));
+    /* The title names the set; a long file name must not push the other lines out. */
+    GetWindowTextW(g_App.hMainWnd, data.szTip, TIP_TITLE_CHARS);
+    WCHAR szLine[LINE_CHARS];
+    FormatBatteryLine(szLine, LINE_CHARS);
+    AppendLine(data.szTip, cchTip, szLine);
+    if (GetInputBlockedText(szLine, LINE_CHARS))
+        AppendLine(data.szTip, cchTip, szLine);
+    g_UiSeam.pfnNotifyIcon(NIM_MODIFY, &data);
+}
+
+void ShowTrayBalloon(int nStringId)
+{
+    if (!g_Tray.bShown)
+        return;
+    NOTIFYICONDATAW data;
+    InitIconData(&data, NIF_INFO);
+    LoadTableString(nStringId, data.szInfo, (int)(sizeof(data.szInfo) / sizeof(data.szInfo[0])));
+    LoadText(IDS_APP_TITLE, data.szInfoTitle, (int)(sizeof(data.szInfoTitle) / sizeof(data.szInfoTitle[0])));
+    data.dwInfoFlags = NIIF_INFO;
+    g_UiSeam.pfnNotifyIcon(NIM_MODIFY, &data);
+}
+
+static int AddIconToShell(HWND hWnd)
+{
+    NOTIFYICONDATAW data;
+    InitIconData(&data, NIF_ICON | NIF_MESSAGE | NIF_TIP);
+    data.hWnd = hWnd;
+    data.uCallbackMessage = WM_APP_TRAY;
+    data.hIcon = g_Tray.hIcon;
+    GetWindowTextW(hWnd, data.szTip, TIP_TITLE_CHARS);
+    g_Tray.bShown = g_UiSeam.pfnNotifyIcon(NIM_ADD, &data) != FALSE;
+    UpdateTrayTip();
+    return g_Tray.bShown;
+}
+
+int AddTrayIcon(HWND hWnd)
+{
+    g_Tray.hIcon = (HICON)LoadImageW(g_App.hInstance, MAKEINTRESOURCEW(IDI_SMALL), IMAGE_ICON,
+                                     GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON), 0);
+    g_Tray.uTaskbarCreated = RegisterWindowMessageW(L"TaskbarCreated");
+    return AddIconToShell(hWnd);
+}
+
+/* A restarted Explorer has forgotten the icon; without it a hidden window is out of reach. */
+int OnTaskbarCreated(HWND hWnd, UINT uMsg)
+{
+    if (!g_Tray.uTaskbarCreated || uMsg != g_Tray.uTaskbarCreated || !g_Tray.hIcon)
+        return 0;
+    if (!AddIconToShell(hWnd))
+        ShowFromTray(hWnd);
+    return 1;
+}
+
+void RemoveTrayIcon(HWND hWnd)
+{
+    if (g_Tray.bShown) {
+        NOTIFYICONDATAW data;
+        InitIconData(&data, 0);
+        data.hWnd = hWnd;
+        g_UiSeam.pfnNotifyIcon(NIM_DELETE, &data);
+    }
+    if (g_Tray.hIcon)
+        DestroyIcon(g_Tray.hIcon);
+    ZeroMemory(&g_Tray, sizeof(g_Tray));
+}
+
+int IsTrayIconShown(void)
+{
+    return g_Tray.bShown;
+}
+
+/* Without an icon a hidden window could not be reached again, so it stays. */
+void HideToTray(HWND hWnd)
+{
+    if (g_Tray.bShown)
+        ShowWindow(hWnd, SW_HIDE);
+}
+
+void ShowFromTray(HWND hWnd)
+{
+    ShowWindow(hWnd, IsIconic(hWnd) ? SW_RESTORE : SW_SHOW);
+    SetForegroundWindow(hWnd);
+}
+
+LRESULT OnCloseRequest(HWND hWnd, WPARAM wParam)
+{
+    if (wParam != CLOSE_EXIT && g_Options.bCloseToTray && g_Tray.bShown) {
+        HideToTray(hWnd);
+        return 0;
+    }
+    return OnClose(hWnd);
+}
+
+int OnTraySysCommand(HWND hWnd, WPARAM wParam)
+{
+    if ((wParam & 0xFFF0) != SC_MINIMIZE || !g_Tray.bShown)
+        return 0;
+    HideToTray(hWnd);
+    return 1;
+}
+
+static void ShowTrayMenu(HWND hWnd)
+{
+    HMENU hMenu = LoadMenuW(g_App.hInstance, MAKEINTRESOURCEW(IDR_TRAY_MENU));
+    if (!hMenu)
+        return;
+    HMENU hPopup = GetSubMenu(hMenu, 0);
+    EnableMenuItem(hPopup, ID_TRAY_RUN, MF_BYCOMMAND | (g_State.bRunning ? MF_GRAYED : MF_ENABLED));
+    EnableMenuItem(hPopup, ID_TRAY_STOP, MF_BYCOMMAND | (g_State.bRunning ? MF_ENABLED : MF_GRAYED));
+    SetMenuDefaultItem(hPopup, ID_TRAY_SHOW, FALSE);
+    POINT pt;
+    GetCursorPos(&pt);
+    /* The menu closes when clicked away from only if its owner is in the foreground. */
+    SetForegroundWindow(hWnd);
+    int nCommand = g_UiSeam.pfnTrackMenu(hPopup, pt.x, pt.y, hWnd);
+    PostMessageW(hWnd, WM_NULL, 0, 0);
+    DestroyMenu(hMenu);
+    if (nCommand)
+        OnTrayCommand(hWnd, (UINT)nCommand);
+}
+
+void OnTrayNotify(HWND hWnd, LPARAM lParam)
+{
+    switch ((UINT)lParam) {
+    case WM_LBUTTONUP:     ShowFromTray(hWnd); break;
+    case WM_LBUTTONDBLCLK: ShowFromTray(hWnd); break;
+    case WM_RBUTTONUP:     ShowTrayMenu(hWnd); break;
+    }
+}
+
+int OnTrayCommand(HWND hWnd, UINT uCommand)
+{
+    switch (uCommand) {
+    case ID_TRAY_SHOW:    ShowFromTray(hWnd); return 1;
+    case ID_TRAY_RUN:     SendMessageW(hWnd, WM_COMMAND, IDM_RUN, 0); return 1;
+    case ID_TRAY_STOP:    SendMessageW(hWnd, WM_COMMAND, IDM_STOP, 0); return 1;
+    case ID_TRAY_CONNECT: SendMessageW(hWnd, WM_COMMAND, IDM_CONNECT, 0); return 1;
+    case ID_TRAY_EXIT:    PostMessageW(hWnd, WM_CLOSE, CLOSE_EXIT, 0); return 1;
+    }
+    return 0;
+}
