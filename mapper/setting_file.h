@@ -51,6 +51,13 @@ int SaveSettingFile(WCHAR *pszPath, int bCreate);
  * empty or the full path does not fit. */
 int GetFullSettingPath(LPCWSTR pszPath, WCHAR *pszFull);
 
+/* Puts *pSet in place of the current set under the record lock; *pSet then holds the
+ * old set, whose strings the caller releases. bReleaseHeld: the engine lets go of all it
+ * holds before it acts on the new set (a set switched for another program). */
+void ReplaceCurrentSet(ASSIGNMENT_SET *pSet, int bReleaseHeld);
+/* Reads the file, then puts it in place; 0 (the current set untouched) when it does not load. */
+int LoadCurrentSetFrom(LPCWSTR pszPath, int bReleaseHeld);
+
 /* Loads the first settings file named on the command line (without the program name)
  * into the current set and copies its full path into pszCurrentPath (260 characters),
  * so a later change of the current directory cannot move a save elsewhere. */

@@ -4,7 +4,9 @@
 #include "zan_fixture.h"
 
 #include "dialogs.h"
+#include "modal_ui.h"
 #include "program_watch.h"
+#include "setting_file.h"
 #include "version.h"
 
 namespace {
@@ -17,6 +19,14 @@ void Focus(const std::wstring &name, DWORD dwProcess = 0x4242) {
     CheckForegroundProgram();
 }
 
+
+WORD FirstKeyIn(const std::wstring &path) {
+    ASSIGNMENT_SET set = {};
+    EXPECT_TRUE(LoadSettingFile(path.c_str(), &set, 1)) << path;
+    WORD wKey = set.aAssign[0].awKey[0];
+    ReleaseAssignmentPaths(&set);
+    return wKey;
+}
 
 void Click(HWND hDlg, int id) {
     SendDlgItemMessageW(hDlg, id, BM_CLICK, 0, 0);
@@ -160,10 +170,10 @@ TEST_F(ZanTest, ProgramSetsForegroundProgramSelectsItsSetAndLeavingRestoresTheDe
         EXPECT_EQ(s.key, g_CurrentSet.aAssign[0].awKey[0]) << s.name;
         EXPECT_EQ(L"Zan " + std::wstring(s.file), TextOf(hMain)) << s.name;
     }
-    EnableWindow(hMain, FALSE);   // as while a modal dialog of Zan is open
+    EnterModalUi();   // as while a dialog of Zan is open
     Focus(L"notepad.exe");
     EXPECT_EQ(Path(L"game.zan"), g_State.szCurrentFile) << "no switch under a modal dialog";
-    EnableWindow(hMain, TRUE);
+    LeaveModalUi();
     Focus(L"notepad.exe");
     EXPECT_STREQ(L"calc.exe", g_CurrentSet.aAssign[5].pszPath);
     g_Options.bProgramSets = 0;
@@ -171,15 +181,20 @@ TEST_F(ZanTest, ProgramSetsForegroundProgramSelectsItsSetAndLeavingRestoresTheDe
     EXPECT_EQ(Path(L"default.zan"), g_State.szCurrentFile) << "the option switches it off";
     g_Options.bProgramSets = 1;
 
-    Focus(L"game.exe");
-    MarkModified();
+    // A modified set is never replaced, whichever way the switch would go.
+    for (const wchar_t *away : {L"notepad.exe", L"game.exe"}) {
+        const std::wstring from = away == std::wstring(L"game.exe") ? L"default.zan" : L"game.zan";
+        Focus(from == L"game.zan" ? L"game.exe" : L"notepad.exe");
+        MarkModified();
+        Focus(away);
+        EXPECT_EQ(Path(from), g_State.szCurrentFile) << "a modified set is never replaced: " << from;
+        EXPECT_EQ(L"設定ファイルが保存されていないため、設定を切り替えていません", StatusText(0));
+        Command(IDM_SAVE);
+        Focus(away);
+        EXPECT_NE(Path(from), g_State.szCurrentFile) << "once saved, the switch happens";
+        EXPECT_EQ(connection, StatusText(0));
+    }
     Focus(L"notepad.exe");
-    EXPECT_EQ(Path(L"game.zan"), g_State.szCurrentFile) << "a modified set is never replaced";
-    EXPECT_EQ(L"設定ファイルが保存されていないため、設定を切り替えていません", StatusText(0));
-    Command(IDM_SAVE);
-    Focus(L"notepad.exe");
-    EXPECT_EQ(Path(L"default.zan"), g_State.szCurrentFile) << "once saved, the switch happens";
-    EXPECT_EQ(connection, StatusText(0));
 
     Focus(L"broken.exe");
     EXPECT_EQ(Path(L"default.zan"), g_State.szCurrentFile);
@@ -217,4 +232,38 @@ TEST_F(ZanTest, ProgramSetsForegroundProgramSelectsItsSetAndLeavingRestoresTheDe
     EXPECT_EQ(1, g_ProgramSets.nCount);
     ASSERT_TRUE(Close());
     EXPECT_EQ(Path(L"default.zan"), ReadIniValue(L"szSettingFilename")) << "a program's set is never the one remembered";
+}
+
+// A program listed with the default set's own file keeps what was saved while it was in
+// front; and nothing switches under a file dialog or a box, so Save As writes the set on screen.
+TEST_F(ZanTest, ProgramSetsKeepSavedEditsAndWaitForDialogs) {
+    WriteSetFile(Path(L"default.zan"), 'A', 0x1);
+    WriteSetFile(Path(L"game.zan"), 'B', 0x2);
+    WriteOptions(1, Path(L"default.zan"), 1, 1000);
+    SetOption(L"bProgramSets", 1);
+    WritePrivateProfileStringW(L"programs", L"Game.exe", Path(L"game.zan").c_str(), ini.c_str());
+    WritePrivateProfileStringW(L"programs", L"Same.exe", Path(L"default.zan").c_str(), ini.c_str());
+    Start();
+    Focus(L"same.exe");
+    LockRecord();
+    g_CurrentSet.aAssign[0].awKey[0] = 'Z';
+    UnlockRecord();
+    MarkModified();
+    Command(IDM_SAVE);
+    Focus(L"notepad.exe");
+    EXPECT_EQ('Z', g_CurrentSet.aAssign[0].awKey[0]) << "the default set never comes back older than its file";
+    Command(IDM_SAVE);
+    EXPECT_EQ('Z', FirstKeyIn(Path(L"default.zan")));
+
+    whileBoxShown = [&] { Focus(L"game.exe"); };
+    fileAnswers = { Path(L"copy.zan") };
+    Command(IDM_SAVE_AS);
+    EXPECT_EQ(Path(L"copy.zan"), g_State.szCurrentFile);
+    EXPECT_EQ('Z', FirstKeyIn(Path(L"copy.zan"))) << "Save As wrote the set on screen";
+    Command(IDM_CONNECT);   // no remote: a box says so
+    whileBoxShown = nullptr;
+    ASSERT_FALSE(boxes.empty());
+    EXPECT_EQ(Path(L"copy.zan"), g_State.szCurrentFile) << "no switch under a box";
+    Focus(L"game.exe");
+    EXPECT_EQ(Path(L"game.zan"), g_State.szCurrentFile) << "the switch waited for the box";
 }

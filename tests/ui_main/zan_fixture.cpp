@@ -45,6 +45,8 @@ int WINAPI AnswerBox(HWND hOwner, LPCWSTR pszText, LPCWSTR, UINT) {
 
 BOOL AnswerFile(LPOPENFILENAMEW pOfn, bool bSave) {
     g_pTest->fileDialogs.push_back({bSave, pOfn->Flags});
+    if (g_pTest->whileBoxShown)
+        g_pTest->whileBoxShown();
     std::wstring answer = Take(g_pTest->fileAnswers, std::wstring());
     if (answer.empty())
         return FALSE;

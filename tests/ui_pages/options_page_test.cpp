@@ -71,4 +71,38 @@ TEST_F(OptionsPageTest, CorrectionGoesToTheSelectedRemote) {
     }
 }
 
+// A slow remote is told of an LED click only after the record lock is free again, so the
+// engine (which only tries the lock) and the set's other writers never wait on it.
+struct LockProbe {
+    HANDLE hStarted;
+    int bLocked;
+};
+
+DWORD WINAPI ProbeRecordLock(LPVOID pParam) {
+    LockProbe *pProbe = (LockProbe *)pParam;
+    SetEvent(pProbe->hStarted);
+    Sleep(100);   // the click waits on the remote by now
+    pProbe->bLocked = WaitForSingleObject(g_hRecordLock, 200) == WAIT_OBJECT_0;
+    if (pProbe->bLocked)
+        UnlockRecord();
+    return 0;
+}
+
+TEST_F(OptionsPageTest, LedClickWaitsOnTheRemoteWithTheRecordLockFree) {
+    ConnectRemote();
+    g_State.bRunning = 1;
+    SimSetFaults(pSim, SIM_FAULT_WRITE_PENDS);   // the library waits out its time-out
+    LockProbe probe = {CreateEventW(NULL, TRUE, FALSE, NULL), 0};
+    HANDLE hThread = CreateThread(NULL, 0, ProbeRecordLock, &probe, 0, NULL);
+    WaitForSingleObject(probe.hStarted, INFINITE);
+    DWORD dwStart = GetTickCount();
+    SendDlgItemMessageW(Page(), IDC_LED3, BM_CLICK, 0, 0);
+    DWORD dwClick = GetTickCount() - dwStart;
+    WaitForSingleObject(hThread, INFINITE);
+    CloseHandle(hThread);
+    CloseHandle(probe.hStarted);
+    ASSERT_GE(dwClick, 300u) << "the remote was slow to answer";
+    EXPECT_TRUE(probe.bLocked) << "the record lock was free while the library waited";
+}
+
 }  // namespace

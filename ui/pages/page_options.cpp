@@ -12,35 +12,43 @@ static int IsChecked(HWND hPage, int nId)
     return IsDlgButtonChecked(hPage, nId) == BST_CHECKED;
 }
 
-/* Returns 1 when the command changed a field of the set. */
+/* What a command changed, so the remote hears of it once the record lock is free again. */
+#define CHANGED_FIELD      0x1
+#define CHANGED_LEDS       0x2
+#define CHANGED_CORRECTION 0x4
+
 static int ApplyOptionCommand(HWND hPage, int nId, int nCode)
 {
     if (nId >= IDC_LED1 && nId <= IDC_LED4) {
         g_CurrentSet.abLed[nId - IDC_LED1] = (BYTE)IsChecked(hPage, nId);
-        ApplyLedPattern(&g_CurrentSet, (int)g_State.nSelectedRemote);
-        return 1;
+        return CHANGED_FIELD | CHANGED_LEDS;
     }
     if (nId == IDC_SYSTEM_REPEAT) {
         g_CurrentSet.bSystemRepeat = (BYTE)IsChecked(hPage, nId);
-        return 1;
+        return CHANGED_FIELD;
     }
     if (nId == IDC_ANALOG_CORRECTION && nCode == CBN_SELCHANGE) {
         LRESULT nLevel = SendDlgItemMessageW(hPage, nId, CB_GETCURSEL, 0, 0);
         if (nLevel < 0 || nLevel >= CORRECTION_LEVELS)
             return 0;
         g_CurrentSet.nAnalogCorrection = (BYTE)nLevel;
-        ApplyRemoteSettings((int)g_State.nSelectedRemote);
-        return 1;
+        return CHANGED_FIELD | CHANGED_CORRECTION;
     }
     return 0;
 }
 
+/* The library waits up to the remote's time-out; the engine must not wait with it, so
+ * the remote is told after the lock is let go (this thread is the set's only writer). */
 static void OnOptionCommand(HWND hPage, int nId, int nCode)
 {
     LockRecord();
-    int bChanged = ApplyOptionCommand(hPage, nId, nCode);
+    int nChanged = ApplyOptionCommand(hPage, nId, nCode);
     UnlockRecord();
-    if (bChanged)
+    if (nChanged & CHANGED_LEDS)
+        ApplyLedPattern(&g_CurrentSet, (int)g_State.nSelectedRemote);
+    if (nChanged & CHANGED_CORRECTION)
+        ApplyRemoteSettings((int)g_State.nSelectedRemote);
+    if (nChanged)
         MarkModified();
 }
 

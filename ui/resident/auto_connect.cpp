@@ -8,6 +8,7 @@
 #include "auto_connect.h"
 #include "connection.h"
 #include "main_handlers.h"
+#include "modal_ui.h"
 #include "program_state.h"
 #include "resource.h"
 
@@ -64,8 +65,8 @@ static VOID CALLBACK AutoConnectTick(HWND hWnd, UINT uMsg, UINT_PTR uTimer, DWOR
 {
     (void)uMsg;
     (void)dwTime;
-    /* A modal dialog of the window (a connection's selection among them) is open: later. */
-    if (!IsWindowEnabled(hWnd))
+    /* A box or dialog of Zan (a connection's selection among them) is up: later. */
+    if (IsModalUiUp())
         return;
     KillTimer(hWnd, uTimer);
     if (!g_Options.bAutoConnect || g_State.nSelectedRemote >= 0)

@@ -5,8 +5,9 @@
  * listed program takes it, a copy of the default set is kept in memory and the program's
  * file is loaded; when an unlisted program takes it, the copy comes back. Zan's own
  * windows change nothing, so a set can be looked at and edited, and nothing changes while
- * one of Zan's modal dialogs is open. A modified set is never replaced: the status bar
- * says why the switch waits instead.
+ * a box or dialog of Zan is up. A modified set is never replaced: the status bar says why
+ * the switch waits instead. The decisions are program_switch.cpp's; this file asks the
+ * system who is in front and puts the sets in place.
  */
 #include "program_watch.h"
 
@@ -16,7 +17,9 @@
 #include "app.h"
 #include "connection.h"
 #include "pages.h"
+#include "modal_ui.h"
 #include "program_state.h"
+#include "program_switch.h"
 #include "resource.h"
 #include "setting_file.h"
 #include "texts.h"
@@ -25,13 +28,7 @@
 
 typedef struct PROGRAM_WATCH {
     HWND  hWnd;
-    WCHAR szActiveProgram[MAX_PATH];   /* the listed program whose set is in use; empty: the default set */
-    WCHAR szActiveFile[MAX_PATH];      /* the file loaded for it */
-    int   bHaveDefault;
-    ASSIGNMENT_SET DefaultSet;         /* kept while a program's set is in use */
-    WCHAR szDefaultFile[MAX_PATH];
-    WCHAR szRefused[MAX_PATH];         /* the target whose switch was refused, so it is said once */
-    int   bRefusedForFailure;          /* its file did not load: not tried again until the target changes */
+    PROGRAM_SWITCH Switch;
     int   bNoticeShown;
     WCHAR szLastForeign[MAX_PATH];
 } PROGRAM_WATCH;
@@ -70,15 +67,17 @@ void SetForegroundProgramProc(FOREGROUND_PROGRAM_PROC pfnQuery)
 
 LPCWSTR GetDefaultSetFile(void)
 {
-    if (g_Watch.szActiveProgram[0] && g_Watch.bHaveDefault &&
-        lstrcmpiW(g_State.szCurrentFile, g_Watch.szActiveFile) == 0)
-        return g_Watch.szDefaultFile;
-    return g_State.szCurrentFile;
+    return DefaultSetFile(&g_Watch.Switch, g_State.szCurrentFile);
 }
 
 LPCWSTR GetLastForeignProgram(void)
 {
     return g_Watch.szLastForeign;
+}
+
+void NoteProgramWatchSave(LPCWSTR pszPath)
+{
+    NoteSetSaved(&g_Watch.Switch, &g_CurrentSet, pszPath);
 }
 
 static void ShowNotice(UINT uId, LPCWSTR pszArgument)
@@ -92,79 +91,44 @@ static void ShowNotice(UINT uId, LPCWSTR pszArgument)
 
 static void ClearNotice(void)
 {
-    /* Both go: an empty name is also the default set's target, which a stale failure
-     * flag would keep refusing. */
-    g_Watch.szRefused[0] = L'\0';
-    g_Watch.bRefusedForFailure = 0;
+    ClearRefusal(&g_Watch.Switch);
     if (g_Watch.bNoticeShown)
         ShowConnectionText();
     g_Watch.bNoticeShown = 0;
 }
 
-static void DropDefaultSet(void)
-{
-    if (g_Watch.bHaveDefault)
-        ReleaseAssignmentPaths(&g_Watch.DefaultSet);
-    g_Watch.bHaveDefault = 0;
-}
-
-static int KeepDefaultSet(void)
-{
-    g_Watch.DefaultSet = g_CurrentSet;
-    for (int i = 0; i < ASSIGN_SLOTS; i++) {
-        g_Watch.DefaultSet.aAssign[i].pszPath = NULL;
-        if (!CopyAssignment(&g_Watch.DefaultSet.aAssign[i], &g_CurrentSet.aAssign[i])) {
-            ReleaseAssignmentPaths(&g_Watch.DefaultSet);
-            return 0;
-        }
-    }
-    lstrcpynW(g_Watch.szDefaultFile, g_State.szCurrentFile, MAX_PATH);
-    g_Watch.bHaveDefault = 1;
-    return 1;
-}
-
 static int SwitchToProgram(const PROGRAM_SET *pEntry)
 {
-    int bFromDefault = !g_Watch.szActiveProgram[0];
-    if (bFromDefault && !KeepDefaultSet())
+    PROGRAM_SWITCH *pSwitch = &g_Watch.Switch;
+    int bFromDefault = !pSwitch->szActiveProgram[0];
+    if (bFromDefault && !KeepDefaultSet(pSwitch, &g_CurrentSet, g_State.szCurrentFile))
         return 0;
-    LockRecord();
-    int bLoaded = LoadSettingFile(pEntry->szSettingFile, &g_CurrentSet, 1);
-    if (bLoaded)
-        InterlockedExchange(&g_State.bReleaseHeld, 1);
-    UnlockRecord();
-    if (!bLoaded) {
+    if (!LoadCurrentSetFrom(pEntry->szSettingFile, 1)) {
         if (bFromDefault)
-            DropDefaultSet();
+            DropDefaultSet(pSwitch);
         return 0;
     }
-    lstrcpynW(g_Watch.szActiveProgram, pEntry->szProgram, MAX_PATH);
-    lstrcpynW(g_Watch.szActiveFile, pEntry->szSettingFile, MAX_PATH);
+    NoteProgramSet(pSwitch, pEntry);
     AdoptLoadedFile(pEntry->szSettingFile);
     return 1;
 }
 
 static void SwitchToDefault(void)
 {
-    LockRecord();
-    ReleaseAssignmentPaths(&g_CurrentSet);
-    g_CurrentSet = g_Watch.DefaultSet;
-    InterlockedExchange(&g_State.bReleaseHeld, 1);
-    UnlockRecord();
-    /* The strings now belong to the current set. */
-    g_Watch.bHaveDefault = 0;
-    g_Watch.szActiveProgram[0] = L'\0';
-    AdoptLoadedFile(g_Watch.szDefaultFile);
+    PROGRAM_SWITCH *pSwitch = &g_Watch.Switch;
+    WCHAR szFile[MAX_PATH];
+    lstrcpynW(szFile, pSwitch->szDefaultFile, MAX_PATH);
+    ASSIGNMENT_SET set;
+    TakeDefaultSet(pSwitch, &set);
+    ReplaceCurrentSet(&set, 1);
+    ReleaseAssignmentPaths(&set);
+    AdoptLoadedFile(szFile);
 }
 
-/* Says why the set stays, once for each target. */
 static void Refuse(LPCWSTR pszTarget, int bForFailure, UINT uNotice, LPCWSTR pszArgument)
 {
-    if (lstrcmpiW(g_Watch.szRefused, pszTarget) == 0 && g_Watch.bRefusedForFailure == bForFailure && g_Watch.bNoticeShown)
-        return;
-    lstrcpynW(g_Watch.szRefused, pszTarget, MAX_PATH);
-    g_Watch.bRefusedForFailure = bForFailure;
-    ShowNotice(uNotice, pszArgument);
+    if (NoteRefusal(&g_Watch.Switch, pszTarget, bForFailure, g_Watch.bNoticeShown))
+        ShowNotice(uNotice, pszArgument);
 }
 
 void CheckForegroundProgram(void)
@@ -174,31 +138,31 @@ void CheckForegroundProgram(void)
     if (!dwProcess || dwProcess == GetCurrentProcessId())
         return;
     lstrcpynW(g_Watch.szLastForeign, szProgram, MAX_PATH);
-    /* A modal dialog of Zan may be editing an entry of the current set. */
-    if (!IsWindowEnabled(g_Watch.hWnd))
+    /* A box or dialog may be editing or saving the set on screen. */
+    if (IsModalUiUp())
         return;
-    if (g_Watch.szActiveProgram[0] && lstrcmpiW(g_State.szCurrentFile, g_Watch.szActiveFile) != 0) {
-        /* The user opened another file meanwhile: that one is the default set now. */
-        DropDefaultSet();
-        g_Watch.szActiveProgram[0] = L'\0';
-    }
-    int nEntry = g_Options.bProgramSets ? FindProgramSet(&g_ProgramSets, szProgram) : -1;
-    LPCWSTR pszTarget = nEntry >= 0 ? g_ProgramSets.aEntry[nEntry].szProgram : L"";
-    if (lstrcmpiW(pszTarget, g_Watch.szActiveProgram) == 0) {
+    PROGRAM_SWITCH *pSwitch = &g_Watch.Switch;
+    FollowCurrentFile(pSwitch, g_State.szCurrentFile);
+    int nEntry = FindSwitchEntry(&g_ProgramSets, g_Options.bProgramSets, szProgram);
+    LPCWSTR pszTarget = SwitchTarget(&g_ProgramSets, nEntry);
+    switch (DecideProgramSwitch(pSwitch, &g_ProgramSets, nEntry, g_State.bModified)) {
+    case SWITCH_KEEP:
         ClearNotice();
         return;
-    }
-    if (lstrcmpiW(pszTarget, g_Watch.szRefused) == 0 && g_Watch.bRefusedForFailure)
+    case SWITCH_WAIT:
         return;
-    if (g_State.bModified) {
+    case SWITCH_REFUSE_MODIFIED:
         Refuse(pszTarget, 0, IDS_PROGRAM_SET_MODIFIED, L"");
         return;
-    }
-    if (nEntry < 0) {
+    case SWITCH_TO_PROGRAM:
+        if (!SwitchToProgram(&g_ProgramSets.aEntry[nEntry])) {
+            Refuse(pszTarget, 1, IDS_PROGRAM_SET_LOAD_FAILED, pszTarget);
+            return;
+        }
+        break;
+    case SWITCH_TO_DEFAULT:
         SwitchToDefault();
-    } else if (!SwitchToProgram(&g_ProgramSets.aEntry[nEntry])) {
-        Refuse(pszTarget, 1, IDS_PROGRAM_SET_LOAD_FAILED, pszTarget);
-        return;
+        break;
     }
     ClearNotice();
 }
@@ -211,7 +175,7 @@ static void CALLBACK OnProgramWatchTimer(HWND hWnd, UINT uMsg, UINT_PTR uTimer, 
 
 void StartProgramWatch(HWND hWnd)
 {
-    DropDefaultSet();
+    DropDefaultSet(&g_Watch.Switch);
     ZeroMemory(&g_Watch, sizeof(g_Watch));
     g_Watch.hWnd = hWnd;
     ReadProgramSets(g_szOptionsFile, &g_ProgramSets);
@@ -221,6 +185,6 @@ void StartProgramWatch(HWND hWnd)
 void StopProgramWatch(HWND hWnd)
 {
     KillTimer(hWnd, PROGRAM_WATCH_TIMER_ID);
-    g_Watch.szActiveProgram[0] = L'\0';
-    DropDefaultSet();
+    g_Watch.Switch.szActiveProgram[0] = L'\0';
+    DropDefaultSet(&g_Watch.Switch);
 }

@@ -30,6 +30,8 @@ void StopProgramWatch(HWND hWnd);
 /* The file of the default set: the current file unless a program's set is in use. The
  * file remembered at exit, so that it is never a program's. */
 LPCWSTR GetDefaultSetFile(void);
+/* A save of the current set to pszPath: the kept default set follows a save of its file. */
+void NoteProgramWatchSave(LPCWSTR pszPath);
 /* One look at the foreground program and the switch it asks for (the timer's tick). */
 void CheckForegroundProgram(void);
 /* The last program other than Zan that had the foreground; empty when none had. */

@@ -6,6 +6,7 @@
 
 #include "input_blocked.h"
 #include "main_handlers.h"
+#include "modal_ui.h"
 #include "program_state.h"
 #include "resource.h"
 #include "texts.h"
@@ -176,8 +177,12 @@ static void ShowTrayMenu(HWND hWnd)
     if (!hMenu)
         return;
     HMENU hPopup = GetSubMenu(hMenu, 0);
-    EnableMenuItem(hPopup, ID_TRAY_RUN, MF_BYCOMMAND | (g_State.bRunning ? MF_GRAYED : MF_ENABLED));
-    EnableMenuItem(hPopup, ID_TRAY_STOP, MF_BYCOMMAND | (g_State.bRunning ? MF_ENABLED : MF_GRAYED));
+    /* Under a box or dialog only "show" is offered: it brings the window and its dialog up. */
+    int bFree = !IsModalUiUp();
+    EnableMenuItem(hPopup, ID_TRAY_RUN, MF_BYCOMMAND | (bFree && !g_State.bRunning ? MF_ENABLED : MF_GRAYED));
+    EnableMenuItem(hPopup, ID_TRAY_STOP, MF_BYCOMMAND | (bFree && g_State.bRunning ? MF_ENABLED : MF_GRAYED));
+    EnableMenuItem(hPopup, ID_TRAY_CONNECT, MF_BYCOMMAND | (bFree ? MF_ENABLED : MF_GRAYED));
+    EnableMenuItem(hPopup, ID_TRAY_EXIT, MF_BYCOMMAND | (bFree ? MF_ENABLED : MF_GRAYED));
     SetMenuDefaultItem(hPopup, ID_TRAY_SHOW, FALSE);
     POINT pt;
     GetCursorPos(&pt);
@@ -201,6 +206,9 @@ void OnTrayNotify(HWND hWnd, LPARAM lParam)
 
 int OnTrayCommand(HWND hWnd, UINT uCommand)
 {
+    /* A second dialog, a connection or an exit must not start under an open one. */
+    if (uCommand != ID_TRAY_SHOW && IsModalUiUp())
+        return uCommand >= ID_TRAY_SHOW && uCommand <= ID_TRAY_EXIT;
     switch (uCommand) {
     case ID_TRAY_SHOW:    ShowFromTray(hWnd); return 1;
     case ID_TRAY_RUN:     SendMessageW(hWnd, WM_COMMAND, IDM_RUN, 0); return 1;

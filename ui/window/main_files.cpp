@@ -10,6 +10,7 @@
 #include "main_handlers.h"
 #include "modal_ui.h"
 #include "pages.h"
+#include "program_watch.h"
 #include "program_state.h"
 #include "resource.h"
 #include "setting_file.h"
@@ -24,10 +25,7 @@ static void ShowLoadFailure(HWND hWnd)
 
 int LoadIntoCurrentSet(LPCWSTR pszPath)
 {
-    LockRecord();
-    int bLoaded = LoadSettingFile(pszPath, &g_CurrentSet, 1);
-    UnlockRecord();
-    return bLoaded;
+    return LoadCurrentSetFrom(pszPath, 0);
 }
 
 void AdoptLoadedFile(LPCWSTR pszPath)
@@ -77,6 +75,7 @@ static void ShowSaveFailure(HWND hWnd, LPCWSTR pszPath)
 /* The set was written to pszPath: it is the current file now, and clean. */
 static void AdoptSavedFile(LPCWSTR pszPath)
 {
+    NoteProgramWatchSave(pszPath);
     lstrcpynW(g_State.szCurrentFile, pszPath, MAX_PATH);
     g_State.bModified = 0;
     UpdateTitle();

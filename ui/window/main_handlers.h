@@ -28,7 +28,7 @@ void OnOpen(HWND hWnd);
 void OnSave(HWND hWnd);
 void OnSaveAs(HWND hWnd);
 void OnDropFiles(HWND hWnd, HDROP hDrop);
-/* Loads a settings file into the current set under the record lock. */
+/* Loads a settings file into the current set (read first, then put in place under the lock). */
 int LoadIntoCurrentSet(LPCWSTR pszPath);
 
 /* main_session.cpp */

@@ -1,6 +1,6 @@
 /*
  * modal_ui.h - everything that waits for the user's answer: message boxes, the file
- * dialogs, the modal dialogs and popup menus. Each is owned by a window of Zan (the main
+ * dialogs and the modal dialogs. Each is owned by a window of Zan (the main
  * window when the caller names none), and while any is up Zan is "in modal UI": the
  * program watch, the automatic connection, the tray menu and a second start's hand-over
  * wait, so nothing switches the set, connects, exits or opens a second dialog under it.
@@ -11,7 +11,7 @@
 
 #include <windows.h>
 
-/* 1 while a message box, file dialog, modal dialog or popup menu of Zan is up. */
+/* 1 while a message box, file dialog or modal dialog of Zan is up. */
 int IsModalUiUp(void);
 /* Around a modal loop that is not shown through the functions below. When the last one
  * ends, the main window gets WM_APP_MODAL_ENDED, so what waited can go on. */
