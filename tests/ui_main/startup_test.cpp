@@ -2,6 +2,8 @@
 // connecting by itself, the notification-area icon, the blocked-input notice.
 #include "zan_fixture.h"
 
+#include "modal_ui.h"
+
 #include <dbt.h>
 #include <shlwapi.h>
 
@@ -93,6 +95,13 @@ TEST_F(ZanTest, ArrivalsAndResumeConnectOnceEachWithTooltipAndBalloons) {
     EXPECT_TRUE(PumpUntil([&] { return StatusText(0) == L"自動接続: Wiiリモコンが見つかりませんでした"; }))
         << StatusText(0).c_str();
     EXPECT_EQ(nOpened + kPerAttempt, SimHandlesOpened()) << "one attempt for the burst";
+    nOpened = SimHandlesOpened();
+    EnterModalUi();   // a dialog is open: the attempt waits for it
+    SendMessageW(hMain, WM_DEVICECHANGE, DBT_DEVICEARRIVAL, (LPARAM)&arrival);
+    PumpFor(1800);
+    EXPECT_EQ(nOpened, SimHandlesOpened()) << "no attempt under a dialog";
+    LeaveModalUi();
+    EXPECT_TRUE(PumpUntil([&] { return SimHandlesOpened() == nOpened + kPerAttempt; }));
 
     SIM_REMOTE *pSim = SimAddRemote();
     SimSetBattery(pSim, 100, 0);
@@ -139,6 +148,15 @@ TEST_F(ZanTest, TrayHidesShowsAndExitsThroughTheQuestion) {
     SendMessageW(hMain, RegisterWindowMessageW(L"TaskbarCreated"), 0, 0);
     EXPECT_EQ((DWORD)NIM_ADD, trayMessages[trayMessages.size() - 2]) << "a restarted Explorer gets it back";
 
+    EnterModalUi();   // under a dialog the menu offers only "show", and nothing else is done
+    menuAnswers = {ID_TRAY_EXIT};
+    SendMessageW(hMain, WM_APP_TRAY, 0, WM_RBUTTONUP);
+    EXPECT_EQ(std::vector<UINT>{ID_TRAY_SHOW}, menuEnabled.back());
+    SendMessageW(hMain, WM_COMMAND, ID_TRAY_STOP, 0);
+    PumpFor(100);
+    ASSERT_TRUE(IsWindow(hMain));
+    EXPECT_EQ(1, g_State.bRunning);
+    LeaveModalUi();
     menuAnswers = {ID_TRAY_STOP};
     SendMessageW(hMain, WM_APP_TRAY, 0, WM_RBUTTONUP);
     EXPECT_EQ(0, g_State.bRunning);

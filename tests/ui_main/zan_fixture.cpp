@@ -60,7 +60,16 @@ BOOL AnswerFile(LPOPENFILENAMEW pOfn, bool bSave) {
 
 BOOL WINAPI AnswerOpen(LPOPENFILENAMEW pOfn) { return AnswerFile(pOfn, false); }
 BOOL WINAPI AnswerSave(LPOPENFILENAMEW pOfn) { return AnswerFile(pOfn, true); }
-int AnswerMenu(HMENU, int, int, HWND) { return Take(g_pTest->menuAnswers, 0); }
+int AnswerMenu(HMENU hMenu, int, int, HWND) {
+    std::vector<UINT> enabled;
+    for (int i = 0; i < GetMenuItemCount(hMenu); i++) {
+        UINT uId = GetMenuItemID(hMenu, i);
+        if (uId != (UINT)-1 && uId && !(GetMenuState(hMenu, i, MF_BYPOSITION) & (MF_GRAYED | MF_DISABLED)))
+            enabled.push_back(uId);
+    }
+    g_pTest->menuEnabled.push_back(enabled);
+    return Take(g_pTest->menuAnswers, 0);
+}
 
 BOOL WINAPI RecordTray(DWORD dwMessage, PNOTIFYICONDATAW pData) {
     g_pTest->trayMessages.push_back(dwMessage);

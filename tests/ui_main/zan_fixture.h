@@ -93,6 +93,7 @@ public:
     std::deque<std::wstring> fileAnswers;
     std::vector<FileDialogCall> fileDialogs;
     std::deque<int> menuAnswers;
+    std::vector<std::vector<UINT>> menuEnabled;   // the enabled commands of each menu shown
 
     // What the notification-area icon was told: NIM_ messages, tooltips, balloon texts.
     std::vector<DWORD> trayMessages;
