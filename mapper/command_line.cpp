@@ -15,7 +15,7 @@ static int TryToken(LPCWSTR pszStart, int cch, WCHAR *pszCurrentPath)
     memcpy(szToken, pszStart, (SIZE_T)cch * sizeof(WCHAR));
     szToken[cch] = L'\0';
     WCHAR szFull[SETTING_PATH_CHARS];
-    if (!GetFullSettingPath(szToken, szFull) || !LoadSettingFile(szFull, &g_CurrentSet, 1))
+    if (!GetFullSettingPath(szToken, szFull) || !LoadCurrentSetFrom(szFull, 0))
         return 0;
     lstrcpyW(pszCurrentPath, szFull);
     return 1;

@@ -39,13 +39,11 @@ static void RegisterMainClass(HINSTANCE hInstance, LPCWSTR pszClass)
 /* The command line, else the last settings file when the options ask for it; silent. */
 static void LoadStartFile(LPCWSTR pszCommandLine)
 {
-    LockRecord();
     int bLoaded = OpenCommandLineFile(pszCommandLine ? pszCommandLine : L"", g_State.szCurrentFile);
     WCHAR szLast[MAX_PATH];
     if (!bLoaded && g_Options.bInitSet && GetFullSettingPath(g_Options.szSettingFilename, szLast) &&
-        LoadSettingFile(szLast, &g_CurrentSet, 1))
+        LoadCurrentSetFrom(szLast, 0))
         lstrcpyW(g_State.szCurrentFile, szLast);
-    UnlockRecord();
 }
 
 HWND StartZan(HINSTANCE hInstance, LPCWSTR pszCommandLine, int nCmdShow, LPCWSTR pszOptionsFile)
