@@ -3,6 +3,8 @@
 // save succeeded; a relative file stays where it was named.
 #include "zan_fixture.h"
 
+#include "modal_ui.h"
+
 #include <shlobj.h>
 
 #include "setting_file.h"
@@ -236,6 +238,12 @@ TEST_F(ZanTest, SessionEndAsksAndARelativeCommandLineFileSavesToItsOwnFolder) {
     ASSERT_EQ(1u, boxes.size());
     EXPECT_EQ(kSaveQuestion, boxes[0].text);
     EXPECT_TRUE(SendMessageW(hMain, WM_QUERYENDSESSION, 0, ENDSESSION_CRITICAL));
+    EXPECT_EQ(1u, boxes.size());
+    EnterModalUi();   // under an open dialog: no second question, the session waits for it
+    EXPECT_FALSE(SendMessageW(hMain, WM_QUERYENDSESSION, 0, 0));
+    Drop({Path(L"b\\rel.zan")});   // nor is a drop taken
+    LeaveModalUi();
+    EXPECT_EQ(Path(L"a\\rel.zan"), g_State.szCurrentFile);
     EXPECT_EQ(1u, boxes.size());
     EXPECT_EQ('R', KeyInFile(Path(L"a\\rel.zan")));
     boxAnswers.push_back(IDYES);

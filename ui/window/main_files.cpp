@@ -15,6 +15,7 @@
 #include "resource.h"
 #include "setting_file.h"
 #include "texts.h"
+#include "ui_seam.h"
 
 #define FILE_MESSAGE_CHARS 300
 
@@ -163,7 +164,10 @@ static int LoadDroppedFile(HWND hWnd, HDROP hDrop)
 
 void OnDropFiles(HWND hWnd, HDROP hDrop)
 {
-    if (!LoadDroppedFile(hWnd, hDrop))
+    /* Under an open dialog a drop would ask and load beneath it: it is refused. */
+    if (IsModalUiUp())
+        g_UiSeam.pfnMessageBeep(MB_ICONWARNING);
+    else if (!LoadDroppedFile(hWnd, hDrop))
         ShowLoadFailure(hWnd);
     DragFinish(hDrop);
 }

@@ -2,6 +2,7 @@
 #include <windows.h>
 
 #include "main_handlers.h"
+#include "modal_ui.h"
 #include "program_state.h"
 #include "program_watch.h"
 
@@ -22,6 +23,10 @@ BOOL OnQueryEndSession(HWND hWnd, LPARAM lParam)
     (void)hWnd;
     if (lParam & ENDSESSION_CRITICAL)
         return TRUE;
+    /* A question over an open dialog could start a second save under it: the user
+     * finishes the dialog first, and Windows shows Zan among the programs it waits for. */
+    if (IsModalUiUp())
+        return FALSE;
     return AskSaveChanges() ? TRUE : FALSE;
 }
 
