@@ -28,6 +28,18 @@ WORD FirstKeyIn(const std::wstring &path) {
     return wKey;
 }
 
+// default.zan (key A) is the set applied at start, game.zan (key B) Game.exe's.
+class ProgramSetsTest : public ZanTest {
+protected:
+    void WriteDefaultAndGame() {
+        WriteSetFile(Path(L"default.zan"), 'A', 0x1);
+        WriteSetFile(Path(L"game.zan"), 'B', 0x2);
+        WriteOptions(1, Path(L"default.zan"), 1, 1000);
+        SetOption(L"bProgramSets", 1);
+        WritePrivateProfileStringW(L"programs", L"Game.exe", Path(L"game.zan").c_str(), ini.c_str());
+    }
+};
+
 void Click(HWND hDlg, int id) {
     SendDlgItemMessageW(hDlg, id, BM_CLICK, 0, 0);
 }
@@ -129,13 +141,9 @@ TEST_F(ZanTest, AboutAndOptionsDialogs) {
 // over unsaved changes or from a file that does not load, which the status bar says. A held
 // button whose key changes with the switch: the old key comes up before the new one goes
 // down, in the program that now has the foreground.
-TEST_F(ZanTest, ProgramSetsForegroundProgramSelectsItsSetAndLeavingRestoresTheDefault) {
+TEST_F(ProgramSetsTest, ForegroundProgramSelectsItsSetAndLeavingRestoresTheDefault) {
     SIM_REMOTE *pSim = SimAddRemote();
-    WriteSetFile(Path(L"default.zan"), 'A', 0x1);
-    WriteSetFile(Path(L"game.zan"), 'B', 0x2);
-    WriteOptions(1, Path(L"default.zan"), 1, 1000);
-    SetOption(L"bProgramSets", 1);
-    WritePrivateProfileStringW(L"programs", L"Game.exe", Path(L"game.zan").c_str(), ini.c_str());
+    WriteDefaultAndGame();
     WritePrivateProfileStringW(L"programs", L"broken.exe", Path(L"missing.zan").c_str(), ini.c_str());
     Start();
     const std::wstring connection = StatusText(0);
@@ -236,12 +244,8 @@ TEST_F(ZanTest, ProgramSetsForegroundProgramSelectsItsSetAndLeavingRestoresTheDe
 
 // A program listed with the default set's own file keeps what was saved while it was in
 // front; and nothing switches under a file dialog or a box, so Save As writes the set on screen.
-TEST_F(ZanTest, ProgramSetsKeepSavedEditsAndWaitForDialogs) {
-    WriteSetFile(Path(L"default.zan"), 'A', 0x1);
-    WriteSetFile(Path(L"game.zan"), 'B', 0x2);
-    WriteOptions(1, Path(L"default.zan"), 1, 1000);
-    SetOption(L"bProgramSets", 1);
-    WritePrivateProfileStringW(L"programs", L"Game.exe", Path(L"game.zan").c_str(), ini.c_str());
+TEST_F(ProgramSetsTest, KeepSavedEditsAndWaitForDialogs) {
+    WriteDefaultAndGame();
     WritePrivateProfileStringW(L"programs", L"Same.exe", Path(L"default.zan").c_str(), ini.c_str());
     Start();
     Focus(L"same.exe");
