@@ -4,6 +4,38 @@
  */
 #include "program_switch.h"
 
+/* Processes whose every window is part of the shell. */
+static const WCHAR *const g_apszShellProcess[] = {
+    L"StartMenuExperienceHost.exe", L"SearchHost.exe", L"SearchApp.exe", L"SearchUI.exe",
+    L"ShellExperienceHost.exe", L"ShellHost.exe",
+};
+/* Explorer's windows that are the taskbar or the task switcher, not a folder window. */
+static const WCHAR *const g_apszShellClass[] = {
+    L"Shell_TrayWnd", L"Shell_SecondaryTrayWnd", L"MultitaskingViewFrame", L"XamlExplorerHostIslandWindow",
+    L"TaskSwitcherWnd", L"ForegroundStaging", L"NotifyIconOverflowWindow", L"TopLevelWindowForOverflowXamlIsland",
+};
+
+static int IsListed(const WCHAR *const *ppszList, int nCount, LPCWSTR pszName)
+{
+    for (int i = 0; i < nCount; i++)
+        if (lstrcmpiW(ppszList[i], pszName) == 0)
+            return 1;
+    return 0;
+}
+
+int IsShellSurface(LPCWSTR pszProgram, LPCWSTR pszClass)
+{
+    if (IsListed(g_apszShellProcess, ARRAYSIZE(g_apszShellProcess), pszProgram))
+        return 1;
+    return lstrcmpiW(pszProgram, L"explorer.exe") == 0 &&
+           IsListed(g_apszShellClass, ARRAYSIZE(g_apszShellClass), pszClass);
+}
+
+int IsAppFrameHost(LPCWSTR pszProgram)
+{
+    return lstrcmpiW(pszProgram, L"ApplicationFrameHost.exe") == 0;
+}
+
 int FindSwitchEntry(const PROGRAM_SET_LIST *pList, int bEnabled, LPCWSTR pszProgram)
 {
     return bEnabled ? FindProgramSet(pList, pszProgram) : -1;

@@ -38,6 +38,14 @@ int FindSwitchEntry(const PROGRAM_SET_LIST *pList, int bEnabled, LPCWSTR pszProg
 /* The target's name for the refusal bookkeeping: the entry's program, or empty for the default set. */
 LPCWSTR SwitchTarget(const PROGRAM_SET_LIST *pList, int nEntry);
 
+/* The shell's own surfaces (the taskbar, Start, search, Alt+Tab) are not a program
+ * change: while one is in front the set in use stays. By the window's process file name
+ * and class name. */
+int IsShellSurface(LPCWSTR pszProgram, LPCWSTR pszClass);
+/* Every Store app's window is a frame of this process; the app is the process of the
+ * frame's child window. */
+int IsAppFrameHost(LPCWSTR pszProgram);
+
 /* The user opened another file while a program's set was in use: that file is the default
  * set now, and the kept copy goes. */
 void FollowCurrentFile(PROGRAM_SWITCH *pSwitch, LPCWSTR pszCurrentFile);

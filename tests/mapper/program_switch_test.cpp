@@ -72,4 +72,21 @@ TEST(ProgramSwitch, KeptDefaultFollowsSavesOfItsFile) {
     ReleaseAssignmentPaths(&set);
 }
 
+// The taskbar, Start, search and Alt+Tab are the shell, not a program; a folder window or
+// the desktop of the same explorer.exe is a program.
+TEST(ProgramSwitch, ShellSurfacesAndStoreAppFrames) {
+    const struct { const wchar_t *program, *cls; int bShell; } cases[] = {
+        {L"explorer.exe", L"Shell_TrayWnd", 1},           {L"EXPLORER.EXE", L"Shell_SecondaryTrayWnd", 1},
+        {L"explorer.exe", L"MultitaskingViewFrame", 1},   {L"explorer.exe", L"XamlExplorerHostIslandWindow", 1},
+        {L"StartMenuExperienceHost.exe", L"Windows.UI.Core.CoreWindow", 1},
+        {L"SearchHost.exe", L"Windows.UI.Core.CoreWindow", 1},
+        {L"explorer.exe", L"CabinetWClass", 0},           {L"explorer.exe", L"Progman", 0},
+        {L"notepad.exe", L"Shell_TrayWnd", 0},            {L"ApplicationFrameHost.exe", L"ApplicationFrameWindow", 0},
+    };
+    for (const auto &c : cases)
+        EXPECT_EQ(c.bShell, IsShellSurface(c.program, c.cls)) << &c - cases;
+    EXPECT_TRUE(IsAppFrameHost(L"applicationframehost.exe"));
+    EXPECT_FALSE(IsAppFrameHost(L"Calculator.exe"));
+}
+
 }  // namespace

@@ -36,28 +36,6 @@ typedef struct PROGRAM_WATCH {
 PROGRAM_SET_LIST g_ProgramSets;
 static PROGRAM_WATCH g_Watch;
 
-static DWORD QuerySystemForeground(WCHAR *pszName, int cchName)
-{
-    pszName[0] = L'\0';
-    HWND hForeground = GetForegroundWindow();
-    DWORD dwProcess = 0;
-    if (!hForeground || !GetWindowThreadProcessId(hForeground, &dwProcess) || !dwProcess)
-        return 0;
-    if (dwProcess == GetCurrentProcessId())
-        return dwProcess;
-    HANDLE hProcess = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, dwProcess);
-    if (!hProcess)
-        return 0;
-    WCHAR szPath[MAX_PATH];
-    DWORD cch = MAX_PATH;
-    BOOL bNamed = QueryFullProcessImageNameW(hProcess, 0, szPath, &cch);
-    CloseHandle(hProcess);
-    if (!bNamed)
-        return 0;
-    lstrcpynW(pszName, PathFindFileNameW(szPath), cchName);
-    return dwProcess;
-}
-
 static FOREGROUND_PROGRAM_PROC g_pfnQueryForeground = QuerySystemForeground;
 
 void SetForegroundProgramProc(FOREGROUND_PROGRAM_PROC pfnQuery)

@@ -19,8 +19,11 @@
 extern PROGRAM_SET_LIST g_ProgramSets;
 
 /* Which process owns the foreground window, and its executable's file name; 0 when
- * there is no foreground window or it cannot be told. Tests answer it themselves. */
+ * there is no foreground window, it cannot be told or it is the shell's own (the set in
+ * use then stays). Tests answer it themselves. */
 typedef DWORD (*FOREGROUND_PROGRAM_PROC)(WCHAR *pszName, int cchName);
+/* The system's answer (foreground_program.cpp): a Store app by its own process. */
+DWORD QuerySystemForeground(WCHAR *pszName, int cchName);
 void SetForegroundProgramProc(FOREGROUND_PROGRAM_PROC pfnQuery);   /* NULL: the system's */
 
 /* Window creation: reads the list from the options file and starts the timer. */
