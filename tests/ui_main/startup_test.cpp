@@ -113,6 +113,7 @@ TEST_F(ZanTest, ArrivalsAndResumeConnectOnceEachWithTooltipAndBalloons) {
     EXPECT_TRUE(boxes.empty()) << "automatic attempts are quiet";
     EXPECT_EQ(L"Zan leds.zan\nバッテリー 50%", tips.back());
     EXPECT_EQ(1, Balloons(L"Wiiリモコンと接続しました"));
+    EXPECT_EQ((DWORD)(NIIF_INFO | NIIF_RESPECT_QUIET_TIME), balloonFlags.back()) << "quiet over a full-screen game";
     SimPowerOff(pSim);
     ASSERT_TRUE(PumpUntil([&] { return Balloons(L"Wiiリモコンとの接続が切れました") > 0; }));
     SendMessageW(hMain, WM_TIMER, PRESENCE_TIMER_ID, 0);   // a later look at the lost remote
@@ -140,17 +141,22 @@ TEST_F(ZanTest, TrayHidesShowsAndExitsThroughTheQuestion) {
     EXPECT_EQ((DWORD)NIM_ADD, trayMessages.at(0));
     SendMessageW(hMain, WM_SYSCOMMAND, SC_MINIMIZE, 0);
     EXPECT_FALSE(IsWindowVisible(hMain));
-    SendMessageW(hMain, WM_APP_TRAY, 0, WM_LBUTTONUP);
+    SendMessageW(hMain, WM_APP_TRAY, 0, MAKELPARAM(NIN_SELECT, 1));
     EXPECT_TRUE(IsWindowVisible(hMain));
     SendMessageW(hMain, WM_CLOSE, 0, 0);
     ASSERT_TRUE(IsWindow(hMain));
     EXPECT_FALSE(IsWindowVisible(hMain));
-    SendMessageW(hMain, RegisterWindowMessageW(L"TaskbarCreated"), 0, 0);
-    EXPECT_EQ((DWORD)NIM_ADD, trayMessages[trayMessages.size() - 2]) << "a restarted Explorer gets it back";
+    for (bool kept : {false, true}) {   // an Explorer that forgot the icon, or kept it
+        trayIconThere = kept;
+        trayMessages.clear();
+        SendMessageW(hMain, RegisterWindowMessageW(L"TaskbarCreated"), 0, 0);
+        EXPECT_EQ((std::vector<DWORD>{NIM_DELETE, NIM_ADD, NIM_SETVERSION, NIM_MODIFY}), trayMessages);
+        EXPECT_TRUE(IsTrayIconShown()) << "a restarted Explorer gets it back";
+    }
 
     EnterModalUi();   // under a dialog the menu offers only "show", and nothing else is done
     menuAnswers = {ID_TRAY_EXIT};
-    SendMessageW(hMain, WM_APP_TRAY, 0, WM_RBUTTONUP);
+    SendMessageW(hMain, WM_APP_TRAY, 0, MAKELPARAM(WM_CONTEXTMENU, 1));
     EXPECT_EQ(std::vector<UINT>{ID_TRAY_SHOW}, menuEnabled.back());
     SendMessageW(hMain, WM_COMMAND, ID_TRAY_STOP, 0);
     PumpFor(100);
@@ -158,23 +164,27 @@ TEST_F(ZanTest, TrayHidesShowsAndExitsThroughTheQuestion) {
     EXPECT_EQ(1, g_State.bRunning);
     LeaveModalUi();
     menuAnswers = {ID_TRAY_STOP};
-    SendMessageW(hMain, WM_APP_TRAY, 0, WM_RBUTTONUP);
+    SendMessageW(hMain, WM_APP_TRAY, 0, MAKELPARAM(WM_CONTEXTMENU, 1));
     EXPECT_EQ(0, g_State.bRunning);
 
     MarkModified();
     menuAnswers = {ID_TRAY_EXIT, ID_TRAY_EXIT};
     boxAnswers = {IDCANCEL, IDNO};
-    SendMessageW(hMain, WM_APP_TRAY, 0, WM_RBUTTONUP);
+    SendMessageW(hMain, WM_APP_TRAY, 0, MAKELPARAM(WM_CONTEXTMENU, 1));
     PumpFor(100);
     ASSERT_EQ(1u, boxes.size());
     EXPECT_EQ(kSaveQuestion, boxes[0].text);
     ASSERT_TRUE(IsWindow(hMain)) << "cancelled";
-    SendMessageW(hMain, WM_APP_TRAY, 0, WM_RBUTTONUP);
+    SendMessageW(hMain, WM_APP_TRAY, 0, MAKELPARAM(WM_CONTEXTMENU, 1));
     EXPECT_TRUE(PumpUntil([&] { return !IsWindow(hMain); }));
     EXPECT_EQ(2u, boxes.size());
     EXPECT_EQ((DWORD)NIM_DELETE, trayMessages.back());
 
     SetOption(L"bStartInTray", 1);
+    trayAddFailures = 1;   // the taskbar at logon, not ready yet: shown, the icon offered again
+    Restart();
+    EXPECT_TRUE(IsWindowVisible(hMain));
+    EXPECT_TRUE(PumpUntil([&] { return IsTrayIconShown() != 0; }));
     Restart();
     EXPECT_FALSE(IsWindowVisible(hMain)) << "started in the tray by the option";
     SetOption(L"bStartInTray", 0);

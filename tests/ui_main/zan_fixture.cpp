@@ -73,10 +73,30 @@ int AnswerMenu(HMENU hMenu, int, int, HWND) {
 
 BOOL WINAPI RecordTray(DWORD dwMessage, PNOTIFYICONDATAW pData) {
     g_pTest->trayMessages.push_back(dwMessage);
+    bool &there = g_pTest->trayIconThere;
+    switch (dwMessage) {
+    case NIM_ADD:
+        if (g_pTest->trayAddFailures > 0 && g_pTest->trayAddFailures--)
+            return FALSE;
+        if (there)
+            return FALSE;
+        there = true;
+        break;
+    case NIM_DELETE: {
+        bool was = there;
+        there = false;
+        return was;
+    }
+    default:
+        if (!there)
+            return FALSE;
+    }
     if (pData->uFlags & NIF_TIP)
         g_pTest->tips.push_back(pData->szTip);
-    if (pData->uFlags & NIF_INFO)
+    if (pData->uFlags & NIF_INFO) {
         g_pTest->balloons.push_back(pData->szInfo);
+        g_pTest->balloonFlags.push_back(pData->dwInfoFlags);
+    }
     return TRUE;
 }
 

@@ -98,6 +98,11 @@ public:
     // What the notification-area icon was told: NIM_ messages, tooltips, balloon texts.
     std::vector<DWORD> trayMessages;
     std::vector<std::wstring> tips, balloons;
+    std::vector<DWORD> balloonFlags;
+    // The shell's side, as unkind as at logon: the next NIM_ADDs fail, and an icon it
+    // already has is refused as a duplicate.
+    int trayAddFailures = 0;
+    bool trayIconThere = false;
     int Balloons(const std::wstring &text) { return (int)std::count(balloons.begin(), balloons.end(), text); }
 
     std::vector<KeyEvent> Keys();             // what went to SendInput (engine thread)

@@ -1,6 +1,7 @@
 /* tray.cpp - the notification-area icon: tooltip, balloons, its menu, and hiding the window. */
 #include <windows.h>
 
+#include <commctrl.h>
 #include <shellapi.h>
 #include <stdio.h>
 
@@ -16,9 +17,15 @@
 #define TRAY_ICON_ID      1
 #define TIP_TITLE_CHARS   64
 #define LINE_CHARS        64
+/* At logon the taskbar may not take the icon yet: it is offered again for a while. */
+#define TRAY_RETRY_TIMER_ID 42042
+#define TRAY_RETRY_MS       2000
+#define TRAY_RETRIES        60
 
 typedef struct TRAY_ICON {
     int   bShown;            /* the shell took the icon */
+    int   bVersion4;         /* the shell speaks NOTIFYICON_VERSION_4 to the callback */
+    int   nRetriesLeft;
     HICON hIcon;
     UINT  uTaskbarCreated;   /* sent to every top-level window when Explorer (re)starts */
 } TRAY_ICON;
@@ -68,7 +75,7 @@ void UpdateTrayTip(void)
     if (!g_Tray.bShown)
         return;
     NOTIFYICONDATAW data;
-    InitIconData(&data, NIF_TIP);
+    InitIconData(&data, NIF_TIP | NIF_SHOWTIP);
     int cchTip = (int)(sizeof(data.szTip) / sizeof(data.szTip[0]));
     /* The title names the set; a long file name must not push the other lines out. */
     GetWindowTextW(g_App.hMainWnd, data.szTip, TIP_TITLE_CHARS);
@@ -88,36 +95,67 @@ void ShowTrayBalloon(int nStringId)
     InitIconData(&data, NIF_INFO);
     LoadTableString(nStringId, data.szInfo, (int)(sizeof(data.szInfo) / sizeof(data.szInfo[0])));
     LoadText(IDS_APP_TITLE, data.szInfoTitle, (int)(sizeof(data.szInfoTitle) / sizeof(data.szInfoTitle[0])));
-    data.dwInfoFlags = NIIF_INFO;
+    /* Not over a full-screen game or presentation, nor in the first hour after setup. */
+    data.dwInfoFlags = NIIF_INFO | NIIF_RESPECT_QUIET_TIME;
     g_UiSeam.pfnNotifyIcon(NIM_MODIFY, &data);
 }
 
+static void DeleteIconFromShell(HWND hWnd)
+{
+    NOTIFYICONDATAW data;
+    InitIconData(&data, 0);
+    data.hWnd = hWnd;
+    g_UiSeam.pfnNotifyIcon(NIM_DELETE, &data);
+}
+
+/* NIM_ADD may fail while the icon is there after all (a busy shell at logon, or Explorer
+ * restarted with it kept): a modify that succeeds says the icon exists. */
 static int AddIconToShell(HWND hWnd)
 {
     NOTIFYICONDATAW data;
-    InitIconData(&data, NIF_ICON | NIF_MESSAGE | NIF_TIP);
+    InitIconData(&data, NIF_ICON | NIF_MESSAGE | NIF_TIP | NIF_SHOWTIP);
     data.hWnd = hWnd;
     data.uCallbackMessage = WM_APP_TRAY;
     data.hIcon = g_Tray.hIcon;
     GetWindowTextW(hWnd, data.szTip, TIP_TITLE_CHARS);
-    g_Tray.bShown = g_UiSeam.pfnNotifyIcon(NIM_ADD, &data) != FALSE;
+    g_Tray.bShown = g_UiSeam.pfnNotifyIcon(NIM_ADD, &data) || g_UiSeam.pfnNotifyIcon(NIM_MODIFY, &data);
+    if (!g_Tray.bShown)
+        return 0;
+    data.uVersion = NOTIFYICON_VERSION_4;
+    g_Tray.bVersion4 = g_UiSeam.pfnNotifyIcon(NIM_SETVERSION, &data) != FALSE;
     UpdateTrayTip();
-    return g_Tray.bShown;
+    return 1;
+}
+
+static void CALLBACK RetryTrayIcon(HWND hWnd, UINT uMsg, UINT_PTR uTimer, DWORD dwTime)
+{
+    (void)uMsg; (void)dwTime;
+    if (AddIconToShell(hWnd) || --g_Tray.nRetriesLeft <= 0)
+        KillTimer(hWnd, uTimer);
 }
 
 int AddTrayIcon(HWND hWnd)
 {
-    g_Tray.hIcon = (HICON)LoadImageW(g_App.hInstance, MAKEINTRESOURCEW(IDI_SMALL), IMAGE_ICON,
-                                     GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON), 0);
+    /* The size and the artwork Windows asks for at the screen's scale. */
+    if (FAILED(LoadIconMetric(g_App.hInstance, MAKEINTRESOURCEW(IDI_SMALL), LIM_SMALL, &g_Tray.hIcon)))
+        g_Tray.hIcon = (HICON)LoadImageW(g_App.hInstance, MAKEINTRESOURCEW(IDI_SMALL), IMAGE_ICON,
+                                         GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON), 0);
     g_Tray.uTaskbarCreated = RegisterWindowMessageW(L"TaskbarCreated");
-    return AddIconToShell(hWnd);
+    if (AddIconToShell(hWnd))
+        return 1;
+    g_Tray.nRetriesLeft = TRAY_RETRIES;
+    SetTimer(hWnd, TRAY_RETRY_TIMER_ID, TRAY_RETRY_MS, RetryTrayIcon);
+    return 0;
 }
 
-/* A restarted Explorer has forgotten the icon; without it a hidden window is out of reach. */
+/* A restarted Explorer has forgotten the icon; without it a hidden window is out of reach.
+ * Deleted first, so an icon the shell kept is not refused as a duplicate. */
 int OnTaskbarCreated(HWND hWnd, UINT uMsg)
 {
     if (!g_Tray.uTaskbarCreated || uMsg != g_Tray.uTaskbarCreated || !g_Tray.hIcon)
         return 0;
+    KillTimer(hWnd, TRAY_RETRY_TIMER_ID);
+    DeleteIconFromShell(hWnd);
     if (!AddIconToShell(hWnd))
         ShowFromTray(hWnd);
     return 1;
@@ -125,12 +163,9 @@ int OnTaskbarCreated(HWND hWnd, UINT uMsg)
 
 void RemoveTrayIcon(HWND hWnd)
 {
-    if (g_Tray.bShown) {
-        NOTIFYICONDATAW data;
-        InitIconData(&data, 0);
-        data.hWnd = hWnd;
-        g_UiSeam.pfnNotifyIcon(NIM_DELETE, &data);
-    }
+    KillTimer(hWnd, TRAY_RETRY_TIMER_ID);
+    if (g_Tray.bShown)
+        DeleteIconFromShell(hWnd);
     if (g_Tray.hIcon)
         DestroyIcon(g_Tray.hIcon);
     ZeroMemory(&g_Tray, sizeof(g_Tray));
@@ -195,9 +230,20 @@ static void ShowTrayMenu(HWND hWnd)
         OnTrayCommand(hWnd, (UINT)nCommand);
 }
 
+/* Version 4 names the event in the low word and sends selection and the context menu
+ * (mouse or keyboard) as events of their own; older shells send the mouse message. */
 void OnTrayNotify(HWND hWnd, LPARAM lParam)
 {
-    switch ((UINT)lParam) {
+    UINT uEvent = g_Tray.bVersion4 ? LOWORD(lParam) : (UINT)lParam;
+    if (g_Tray.bVersion4) {
+        switch (uEvent) {
+        case NIN_SELECT:     ShowFromTray(hWnd); break;
+        case NIN_KEYSELECT:  ShowFromTray(hWnd); break;
+        case WM_CONTEXTMENU: ShowTrayMenu(hWnd); break;
+        }
+        return;
+    }
+    switch (uEvent) {
     case WM_LBUTTONUP:     ShowFromTray(hWnd); break;
     case WM_LBUTTONDBLCLK: ShowFromTray(hWnd); break;
     case WM_RBUTTONUP:     ShowTrayMenu(hWnd); break;
