@@ -117,6 +117,7 @@
 #define IDS_AUTO_CONNECTED          40205
 #define IDS_AUTO_NOT_FOUND          40206
 #define IDS_INPUT_BLOCKED           40207
+#define IDS_SHUTDOWN_REASON         40208   /* shown by Windows while the save question holds up the end */
 
 /* Main menu commands */
 #define IDM_ABOUT                   104

@@ -234,9 +234,14 @@ TEST_F(ZanTest, SessionEndAsksAndARelativeCommandLineFileSavesToItsOwnFolder) {
     AssignKey(0, 'Q');
     MarkModified();
     boxAnswers.push_back(IDCANCEL);
+    std::wstring reasonAsked;
+    whileBoxShown = [&] { reasonAsked = shutdownReason; };
     EXPECT_FALSE(SendMessageW(hMain, WM_QUERYENDSESSION, 0, 0));
+    whileBoxShown = nullptr;
     ASSERT_EQ(1u, boxes.size());
     EXPECT_EQ(kSaveQuestion, boxes[0].text);
+    EXPECT_EQ(L"保存していない設定の変更があります", reasonAsked) << "Windows says why it waits";
+    EXPECT_EQ(L"", shutdownReason);
     EXPECT_TRUE(SendMessageW(hMain, WM_QUERYENDSESSION, 0, ENDSESSION_CRITICAL));
     EXPECT_EQ(1u, boxes.size());
     EnterModalUi();   // under an open dialog: no second question, the session waits for it

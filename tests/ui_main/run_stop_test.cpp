@@ -116,3 +116,19 @@ TEST_F(ZanTest, WhatTheWindowShowsOfTheRemoteInUse) {
     EXPECT_EQ(L"接続されていません", TextOf(hBattery));
     EXPECT_EQ(L"接続されていません", TextOf(hExtension));
 }
+
+// The session's end goes without WM_DESTROY: held keys come up and the remote is let go
+// with its LEDs off, as closing does.
+TEST_F(ZanTest, SessionEndReleasesHeldInputAndTheRemote) {
+    SIM_REMOTE *pSim = SimAddRemote();
+    WriteOptions(0, L"", 1, 1000);
+    Start();
+    ASSERT_EQ(0, g_State.nSelectedRemote);
+    AssignKey(0, 'K');
+    SimSetButtons(pSim, 0, kButtonA);
+    ASSERT_TRUE(PumpUntil([&] { return CountKey('K', false) > 0; }));
+    ASSERT_NE(0, SimLeds(pSim));
+    SendMessageW(hMain, WM_ENDSESSION, TRUE, 0);
+    EXPECT_EQ(1, CountKey('K', true));
+    EXPECT_EQ(0, SimLeds(pSim));
+}

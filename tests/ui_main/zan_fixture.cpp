@@ -100,6 +100,16 @@ BOOL WINAPI RecordTray(DWORD dwMessage, PNOTIFYICONDATAW pData) {
     return TRUE;
 }
 
+BOOL WINAPI RecordShutdownReason(HWND, LPCWSTR pszReason) {
+    g_pTest->shutdownReason = pszReason;
+    return TRUE;
+}
+
+BOOL WINAPI ClearShutdownReason(HWND) {
+    g_pTest->shutdownReason.clear();
+    return TRUE;
+}
+
 DWORD AnswerForeground(WCHAR *pszName, int cchName) {
     lstrcpynW(pszName, g_pTest->foregroundName.c_str(), cchName);
     return g_pTest->dwForegroundProcess;
@@ -178,6 +188,8 @@ void ZanTest::SetUp() {
     ui.pfnGetSaveFileName = AnswerSave;
     ui.pfnTrackMenu = AnswerMenu;
     ui.pfnNotifyIcon = RecordTray;
+    ui.pfnShutdownBlockReasonCreate = RecordShutdownReason;
+    ui.pfnShutdownBlockReasonDestroy = ClearShutdownReason;
     ui.pfnWindowElevation = [](HWND hWnd) { return hWnd && hWnd == g_pTest->hElevated ? 1 : 0; };
     ui.pfnSelfElevation = [] { return 0; };
     SetUiSeam(&ui);

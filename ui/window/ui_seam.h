@@ -21,6 +21,9 @@ typedef struct UI_SEAM {
     /* Whether the process behind a window, and Zan itself, run elevated: 1 yes, 0 no, -1 unknown. */
     int  (*pfnWindowElevation)(HWND hWnd);
     int  (*pfnSelfElevation)(void);
+    /* The reason Windows shows while Zan holds up the session's end. */
+    BOOL (WINAPI *pfnShutdownBlockReasonCreate)(HWND hWnd, LPCWSTR pszReason);
+    BOOL (WINAPI *pfnShutdownBlockReasonDestroy)(HWND hWnd);
 } UI_SEAM;
 
 extern UI_SEAM g_UiSeam;
