@@ -88,6 +88,10 @@ bool ZanRun::StartZan(const std::wstring &commandLine) {
     return bFound;
 }
 
+bool ZanRun::StartSecond(const std::wstring &commandLine, const std::wstring &cwd) {
+    return StartProcess(L"\"" + Path(L"Zan.exe") + L"\" " + commandLine, cwd, &second);
+}
+
 bool ZanRun::StartTarget() {
     std::wstring line = L"\"" + Path(L"input_target.exe") + L"\" \"" + Path(L"target.log") + L"\"";
     return StartProcess(line, dir, &target) &&
@@ -107,15 +111,20 @@ std::vector<TargetEvent> ZanRun::Events() const {
     return events;
 }
 
+HWND ZanRun::FindBox() const {
+    for (HWND h = NULL; (h = FindWindowExW(NULL, h, L"#32770", NULL)) != NULL;) {
+        DWORD dwPid = 0;
+        GetWindowThreadProcessId(h, &dwPid);
+        if (dwPid == zan.dwProcessId && IsWindowVisible(h))
+            return h;
+    }
+    return NULL;
+}
+
 bool ZanRun::AnswerMessageBox(int nButton, DWORD dwMs) {
     return PollUntil([&] {
-        for (HWND h = NULL; (h = FindWindowExW(NULL, h, L"#32770", NULL)) != NULL;) {
-            DWORD dwPid = 0;
-            GetWindowThreadProcessId(h, &dwPid);
-            if (dwPid == zan.dwProcessId && IsWindowVisible(h))
-                return PostMessageW(h, WM_COMMAND, MAKEWPARAM(nButton, BN_CLICKED), 0) != 0;
-        }
-        return false;
+        HWND h = FindBox();
+        return h && PostMessageW(h, WM_COMMAND, MAKEWPARAM(nButton, BN_CLICKED), 0) != 0;
     }, dwMs);
 }
 
@@ -128,6 +137,8 @@ void ZanRun::Close() {
         PostMessageW(FindWindowW(L"InputTarget", NULL), WM_CLOSE, 0, 0);
         EndProcess(&target, 5000);
     }
+    if (second.hProcess)
+        EndProcess(&second, 0);
 }
 
 ZanRun::~ZanRun() {

@@ -21,6 +21,7 @@ struct ZanRun {
     std::wstring dir;           // the test's own folder
     PROCESS_INFORMATION zan = {};
     PROCESS_INFORMATION target = {};
+    PROCESS_INFORMATION second = {};  // another start of the folder's Zan.exe
     HWND hZan = NULL;
 
     // Copies the programs into a fresh folder.
@@ -33,14 +34,18 @@ struct ZanRun {
     std::string ReadFile(const wchar_t *pszName) const;
     // Starts Zan with the scenario and a command line; waits for its main window.
     bool StartZan(const std::wstring &commandLine);
+    // Starts the folder's Zan.exe again with a command line, in the current directory cwd.
+    bool StartSecond(const std::wstring &commandLine, const std::wstring &cwd);
     // Starts the target, waits until it has the focus.
     bool StartTarget();
     // Lets the scenario go on past "waitfile cue".
     void Cue(const wchar_t *pszName = L"cue");
     std::vector<TargetEvent> Events() const;
+    // A message box or dialog Zan shows, or NULL.
+    HWND FindBox() const;
     // Waits for a message box of Zan's and presses the given button; false when none came.
     bool AnswerMessageBox(int nButton, DWORD dwMs);
-    // Closes Zan (and the target) and waits for both to end.
+    // Closes Zan (and the target) and waits for both to end; ends a second start left running.
     void Close();
     ~ZanRun();
 

@@ -144,3 +144,42 @@ TEST_F(EndToEnd, SetSavedByZanReloadsIdentically) {
 }
 
 }  // namespace
+
+// A second start hands its file, named relative to its own folder, to the running Zan and
+// exits; the file waits for the box Zan shows to close. The remote is the running Zan's
+// alone: a press is typed once, by the handed set.
+TEST_F(EndToEnd, SecondStartHandsItsFileToTheRunningZan) {
+    const struct { const wchar_t *name; long nKey; } files[] = {
+        {L"test.zan", 'F'}, {L"handed.zan", 'D'}, {L"elsewhere\\handed.zan", 'H'}};
+    ASSERT_TRUE(CreateDirectoryW(run.Path(L"elsewhere").c_str(), NULL));
+    for (const auto &f : files) {
+        set.aAssign[SLOT_A] = {ASSIGN_KEY, 1, {(WORD)f.nKey, 0, 0}, 0, 0, 0, NULL};
+        ASSERT_FALSE(run.WriteSet(&set, f.name).empty());
+    }
+    auto title = [&] {
+        wchar_t sz[MAX_PATH] = L"";
+        GetWindowTextW(run.hZan, sz, MAX_PATH);
+        return std::wstring(sz);
+    };
+    run.WriteScenario("remote\nwaitconnected 1\n" + Until(L"cue") + "press 1 A\n" + Until(L"up") + "release 1 A\n");
+    ASSERT_TRUE(run.StartZan(L"\"" + run.Path(L"test.zan") + L"\""));
+    PostMessageW(run.hZan, WM_COMMAND, 40000, 0);  // IDM_CONNECT: asks first whether to let the remote go
+    ASSERT_TRUE(PollUntil([&] { return run.FindBox() != NULL; }, WAIT_MS));
+    ASSERT_TRUE(run.StartSecond(L"handed.zan", run.Path(L"elsewhere")));
+    ASSERT_EQ(WAIT_OBJECT_0, WaitForSingleObject(run.second.hProcess, 10000)) << "the second Zan runs on";
+    DWORD dwExit = 1;
+    GetExitCodeProcess(run.second.hProcess, &dwExit);
+    EXPECT_EQ(0u, dwExit) << "the hand-over failed";
+    Sleep(300);
+    EXPECT_EQ(L"Zan test.zan", title()) << "opened under the box";
+    ASSERT_TRUE(run.AnswerMessageBox(IDNO, WAIT_MS));
+    EXPECT_TRUE(PollUntil([&] { return title() == L"Zan handed.zan"; }, WAIT_MS)) << "the title says " << title();
+    ASSERT_TRUE(run.StartTarget());
+    run.Cue();
+    ASSERT_TRUE(Seen("KEYDOWN", 1));
+    run.Cue(L"up");
+    ASSERT_TRUE(Seen("KEYUP", 1));
+    Sleep(300);  // room for a second key-up
+    run.Close();
+    EXPECT_EQ((std::vector<long>{'H'}), Params(run.Events(), "KEYUP"));
+}

@@ -1,5 +1,5 @@
-// Start-up, the command line, what exit leaves in option.ini, and Zan left running:
-// connecting by itself, the notification-area icon, the blocked-input notice.
+// Start-up, the command line, a second start's hand-over, what exit leaves in option.ini, and
+// Zan left running: connecting by itself, the notification-area icon, the blocked-input notice.
 #include "zan_fixture.h"
 
 #include "modal_ui.h"
@@ -8,11 +8,19 @@
 #include <shlwapi.h>
 
 #include "main_handlers.h"
+#include "single_instance.h"
 #include "tray.h"
 
 namespace {
 
 const wchar_t kBlocked[] = L"管理者として実行中のウィンドウには入力できません";
+
+// A second start's command line, as it sends it; then the posted rest is handled.
+void HandOver(const std::wstring &line) {
+    COPYDATASTRUCT data = {HANDOVER_TAG, (DWORD)((line.size() + 1) * sizeof(wchar_t)), (PVOID)line.c_str()};
+    EXPECT_TRUE(SendMessageW(g_pTest->hMain, WM_COPYDATA, 0, (LPARAM)&data));
+    PumpFor(50);
+}
 
 }  // namespace
 
@@ -190,4 +198,47 @@ TEST_F(ZanTest, TrayHidesShowsAndExitsThroughTheQuestion) {
     SetOption(L"bStartInTray", 0);
     Restart(L"x.zan /TRAY");
     EXPECT_FALSE(IsWindowVisible(hMain)) << "started in the tray by the switch";
+}
+
+// A second start's hand-over: without /tray the window comes back from the tray or the
+// taskbar; /tray leaves it hidden, and a file with it still opens. Under a box only the latest
+// hand-over waits for the box to close, then opens its file after the save question.
+TEST_F(ZanTest, HandOverShowsTheWindowAndOpensItsFileOnceNoBoxIsUp) {
+    WriteOptions(0, L"", 0, 1000);
+    WriteSetFile(Path(L"a.zan"), 'A', 0x1);
+    WriteSetFile(Path(L"b.zan"), 'B', 0x1);
+    Start();
+    const struct { int nShow; std::wstring line; bool bShown; const wchar_t *title; } cases[] = {
+        {SW_HIDE, L"", true, L"Zan"},
+        {SW_MINIMIZE, L"", true, L"Zan"},
+        {SW_HIDE, L"/tray", false, L"Zan"},
+        {SW_HIDE, Quoted(L"a.zan") + L" /tray", false, L"Zan a.zan"},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.nShow);
+        SCOPED_TRACE(c.line.c_str());
+        ShowWindow(hMain, c.nShow);
+        HandOver(c.line);
+        EXPECT_EQ(c.bShown, IsWindowVisible(hMain) && !IsIconic(hMain));
+        EXPECT_EQ(c.title, TextOf(hMain));
+    }
+    EXPECT_TRUE(boxes.empty());
+    MarkModified();
+    bool bHandedOver = false;
+    whileBoxShown = [&] {
+        if (bHandedOver)
+            return;
+        bHandedOver = true;
+        HandOver(Quoted(L"missing.zan"));   // replaced before it fails
+        HandOver(Quoted(L"b.zan"));
+        EXPECT_EQ(1u, boxes.size()) << "nothing opens over the box";
+        EXPECT_EQ(L"Zan a.zan (*)", TextOf(hMain));
+    };
+    boxAnswers = {IDOK, IDNO};
+    Command(IDM_CONNECT);   // no remote: a warning
+    PumpFor(50);
+    whileBoxShown = nullptr;
+    ASSERT_EQ(2u, boxes.size());
+    EXPECT_EQ(kSaveQuestion, boxes[1].text);
+    EXPECT_EQ(L"Zan b.zan", TextOf(hMain));
 }

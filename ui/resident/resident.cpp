@@ -7,8 +7,6 @@
 #include "resident.h"
 #include "tray.h"
 
-#define TRAY_SWITCH L"/tray"
-
 void StartResident(HWND hWnd)
 {
     AddTrayIcon(hWnd);
@@ -23,11 +21,14 @@ void StopResident(HWND hWnd)
     RemoveTrayIcon(hWnd);
 }
 
-/* The switch is a word of its own, in any case; it never names a settings file. */
 int StartsInTray(LPCWSTR pszCommandLine)
 {
-    if (g_Options.bStartInTray)
-        return 1;
+    return g_Options.bStartInTray || HasTraySwitch(pszCommandLine);
+}
+
+/* The switch is a word of its own, in any case; it never names a settings file. */
+int HasTraySwitch(LPCWSTR pszCommandLine)
+{
     int cchSwitch = lstrlenW(TRAY_SWITCH);
     for (LPCWSTR p = pszCommandLine; p && *p; p++) {
         int bWordStart = p == pszCommandLine || p[-1] == L' ' || p[-1] == L'\t';

@@ -150,24 +150,24 @@ static int FindDroppedSettingFile(HDROP hDrop, WCHAR *pszPath)
     return 0;
 }
 
-static int LoadDroppedFile(HWND hWnd, HDROP hDrop)
+void OpenSettingFile(HWND hWnd, LPCWSTR pszPath)
 {
-    (void)hWnd;
-    WCHAR szPath[MAX_PATH];
-    if (!DragQueryFileW(hDrop, 0xFFFFFFFF, NULL, 0) || !FindDroppedSettingFile(hDrop, szPath))
-        return 0;
-    if (!AskSaveChanges() || !LoadIntoCurrentSet(szPath))
-        return 0;
-    AdoptLoadedFile(szPath);
-    return 1;
+    if (!AskSaveChanges() || !LoadIntoCurrentSet(pszPath)) {
+        ShowLoadFailure(hWnd);
+        return;
+    }
+    AdoptLoadedFile(pszPath);
 }
 
 void OnDropFiles(HWND hWnd, HDROP hDrop)
 {
     /* Under an open dialog a drop would ask and load beneath it: it is refused. */
+    WCHAR szPath[MAX_PATH];
     if (IsModalUiUp())
         g_UiSeam.pfnMessageBeep(MB_ICONWARNING);
-    else if (!LoadDroppedFile(hWnd, hDrop))
+    else if (FindDroppedSettingFile(hDrop, szPath))
+        OpenSettingFile(hWnd, szPath);
+    else
         ShowLoadFailure(hWnd);
     DragFinish(hDrop);
 }

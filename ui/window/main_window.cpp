@@ -14,6 +14,7 @@
 #include "remote_link.h"
 #include "resident.h"
 #include "resource.h"
+#include "single_instance.h"
 #include "texts.h"
 #include "tray.h"
 
@@ -65,6 +66,9 @@ LRESULT CALLBACK MainWndProc(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam)
     case WM_MSG_CONNECT_DEFAULT: OnLibraryConnected(hWnd, (int)wParam); return 0;
     case WM_MSG_LOST_DEFAULT:    OnLibraryLost(hWnd, (int)wParam, (int)lParam); return 0;
     case WM_APP_LAUNCH_FAILED:   OnLaunchFailed(hWnd, (int)wParam, (INT_PTR)lParam); return 0;
+    case WM_COPYDATA:            return OnCopyData(hWnd, (const COPYDATASTRUCT *)lParam);
+    case WM_APP_HANDOVER:        OnPendingHandOver(hWnd); return 0;
+    case WM_APP_MODAL_ENDED:     OnPendingHandOver(hWnd); return 0;
     case WM_APP_TRAY:            OnTrayNotify(hWnd, lParam); return 0;
     case WM_SYSCOMMAND:          if (OnTraySysCommand(hWnd, wParam)) return 0; break;
     case WM_DEVICECHANGE:        return OnDeviceChange(hWnd, wParam, lParam);
@@ -201,6 +205,7 @@ LRESULT OnClose(HWND hWnd)
 
 void OnDestroy(HWND hWnd)
 {
+    UnmarkInstanceWindow(hWnd);
     StopResident(hWnd);
     WriteExitOptions();
     StopProgramWatch(hWnd);
