@@ -1,6 +1,8 @@
 /*
  * engine.cpp - the engine thread, started with the main window and stopped with it. It
  * waits for the next cycle or for the window's signal that the input copies changed.
+ * Application launches run on the launcher's thread (launcher.cpp), started and stopped
+ * with it.
  */
 #include "engine.h"
 #include "program_state.h"
@@ -13,6 +15,7 @@ typedef struct ENGINE_THREAD {
     volatile LONG bRun;
     HWND          hReportWnd;
     UINT          uReportMsg;
+    LAUNCHER     *pLauncher;      /* NULL when none could be started: launches fail */
 } ENGINE_THREAD;
 
 static ENGINE_THREAD g_Engine;
@@ -27,6 +30,7 @@ DWORD WINAPI EngineThread(LPVOID pParam)
     InitEngineState(&state);
     state.hReportWnd = g_Engine.hReportWnd;
     state.uReportMsg = g_Engine.uReportMsg;
+    state.pLauncher = g_Engine.pLauncher;
     DWORD dwWait = ENGINE_CYCLE_MS;
     while (g_Engine.bRun) {
         int bWoken = WaitForSingleObject(g_Engine.hWake, dwWait) == WAIT_OBJECT_0;
@@ -45,6 +49,7 @@ int StartEngine(HWND hReportWnd, UINT uReportMsg)
     g_Engine.hWake = CreateEventW(NULL, FALSE, FALSE, NULL);
     if (!g_Engine.hWake)
         return 0;
+    g_Engine.pLauncher = StartLauncher(hReportWnd, uReportMsg);
     InterlockedExchange(&g_Engine.bRun, 1);
     timeBeginPeriod(ENGINE_TIMER_RESOLUTION_MS);
     g_Engine.hThread = CreateThread(NULL, 0, EngineThread, NULL, 0, NULL);
@@ -54,6 +59,8 @@ int StartEngine(HWND hReportWnd, UINT uReportMsg)
         timeEndPeriod(ENGINE_TIMER_RESOLUTION_MS);
         CloseHandle(g_Engine.hWake);
         g_Engine.hWake = NULL;
+        StopLauncher(g_Engine.pLauncher, LAUNCH_STOP_WAIT_MS);
+        g_Engine.pLauncher = NULL;
         SetLastError(dwError);
         return 0;
     }
@@ -73,6 +80,10 @@ int StopEngine(void)
     g_Engine.hThread = NULL;
     CloseHandle(g_Engine.hWake);
     g_Engine.hWake = NULL;
+    /* The engine queues no more launches now; one still waiting for a prompt is left to
+     * the end of the process rather than holding up the window's close. */
+    StopLauncher(g_Engine.pLauncher, LAUNCH_STOP_WAIT_MS);
+    g_Engine.pLauncher = NULL;
     timeEndPeriod(ENGINE_TIMER_RESOLUTION_MS);
     return 1;
 }

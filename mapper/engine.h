@@ -7,6 +7,7 @@
 #define ZAN_ENGINE_H
 
 #include "assignment.h"
+#include "launcher.h"
 
 #define ENGINE_CYCLE_MS 10
 #define KEY_CODES       65536
@@ -33,6 +34,9 @@ typedef struct ENGINE_STATE {
      * window shows it while the engine goes on; none: not reported. */
     HWND   hReportWnd;
     UINT   uReportMsg;
+    /* Where application slots queue their launches (the engine never waits for one);
+     * none: every launch is reported as failed. */
+    LAUNCHER *pLauncher;
 } ENGINE_STATE;
 
 /* Key and mouse buttons claimed by the slots pressed in one cycle. */
@@ -86,7 +90,9 @@ void ActOnApplicationSlot(const ENGINE_STATE *pState, int nSlot, const ASSIGNMEN
  * is ever sent stray. */
 void SendTracked(ENGINE_STATE *pState, INPUT *pInputs, UINT cInputs);
 
-/* The engine thread; failed launches are posted to hReportWnd as uReportMsg. */
+/* The engine thread and its launcher; failed launches are posted to hReportWnd as
+ * uReportMsg. The stop waits for the engine thread, and at most LAUNCH_STOP_WAIT_MS for a
+ * launch still under way. */
 int StartEngine(HWND hReportWnd, UINT uReportMsg);
 int StopEngine(void);
 DWORD WINAPI EngineThread(LPVOID pParam);

@@ -27,6 +27,11 @@ void RunEngineEdges(ENGINE_STATE *pState)
     /* A busy lock leaves the edges to the next cycle, as a busy cycle does. */
     if (!TryLockRecord())
         return;
+    /* A set replaced for another program: what the old set holds goes up before the new
+     * set's press goes down, as the cycle does it, so the cycle finds nothing to let go of
+     * and never cuts this press short. */
+    if (InterlockedExchange(&g_State.bReleaseHeld, 0))
+        ReleaseHeldInput(pState);
     WM_KEY key;
     WM_KEYEX keyEx;
     ReadInputCopies(&key, &keyEx);

@@ -11,8 +11,6 @@
 #define MOVE_DIVISOR          100000.0
 #define WHEEL_STEP_NUMERATOR  120
 #define WHEEL_STEP_DIVISOR    200
-/* ShellExecuteW results above this are success. */
-#define SHELL_EXECUTE_FAILED  32
 
 static void SendMouse(ENGINE_STATE *pState, DWORD dwFlags, LONG nDx, LONG nDy, DWORD dwData)
 {
@@ -105,10 +103,14 @@ void ActOnApplicationSlot(const ENGINE_STATE *pState, int nSlot, const ASSIGNMEN
 {
     if (!nValue || nPrevious)
         return;
-    INT_PTR nResult = SE_ERR_FNF;  /* no path: nothing to launch */
-    if (pAssign->pszPath)
-        nResult = (INT_PTR)g_Seam.pfnShellExecute(NULL, L"open", pAssign->pszPath, NULL, NULL, SW_SHOWNORMAL);
-    /* The window shows the failure; a box here would hold the record lock and this thread. */
-    if (nResult <= SHELL_EXECUTE_FAILED && pState->hReportWnd)
+    /* The launcher's thread calls the shell: a launch that waits for a prompt holds neither
+     * this thread nor the record lock. */
+    if (pAssign->pszPath && QueueLaunch(pState->pLauncher, nSlot, pAssign->pszPath))
+        return;
+    /* No path: nothing to launch; no room in the queue (or no launcher): reported as the
+     * shell reports a lack of resources. The window shows the failure; a box here would hold
+     * the record lock and this thread. */
+    INT_PTR nResult = pAssign->pszPath ? SE_ERR_OOM : SE_ERR_FNF;
+    if (pState->hReportWnd)
         PostMessageW(pState->hReportWnd, pState->uReportMsg, (WPARAM)nSlot, (LPARAM)nResult);
 }

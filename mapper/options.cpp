@@ -7,6 +7,8 @@
  */
 #include "options.h"
 
+#include "file_replace.h"
+
 #include <shlobj.h>
 #include <shlwapi.h>
 #include <stdio.h>
@@ -87,51 +89,125 @@ void GetOptionsFilePath(WCHAR *pszPath)
     GetOptionsFilePathIn(szFolder, pszPath);
 }
 
-/* Makes the file UTF-16 with a byte-order mark before the profile functions write it:
- * a new file is created with the mark alone, an ANSI file is converted whole. */
-void MakeUnicodeFile(LPCWSTR pszIniPath)
+/* A missing file is created with the mark alone; one whose mark could not be written goes again. */
+static void CreateUnicodeFile(LPCWSTR pszIniPath)
 {
-    HANDLE h = CreateFileW(pszIniPath, GENERIC_READ | GENERIC_WRITE, 0, NULL, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, NULL);
+    HANDLE h = CreateFileW(pszIniPath, GENERIC_WRITE, 0, NULL, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, NULL);
     if (h == INVALID_HANDLE_VALUE)
         return;
+    int bOk = WriteWholeFile(h, UTF16_BOM, sizeof(UTF16_BOM));
+    CloseHandle(h);
+    if (!bOk)
+        DeleteFileW(pszIniPath);
+}
+
+/* The whole file in memory (HeapAlloc, two spare bytes); NULL when it cannot be read. */
+static char *ReadWholeFile(LPCWSTR pszPath, DWORD *pcb)
+{
+    HANDLE h = CreateFileW(pszPath, GENERIC_READ, FILE_SHARE_READ, NULL, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, NULL);
+    if (h == INVALID_HANDLE_VALUE)
+        return NULL;
     DWORD cb = GetFileSize(h, NULL);
     char *pText = cb != INVALID_FILE_SIZE ? (char *)HeapAlloc(GetProcessHeap(), 0, (SIZE_T)cb + 2) : NULL;
     DWORD cbRead = 0;
-    if (pText && (cb == 0 || (ReadFile(h, pText, cb, &cbRead, NULL) && cbRead == cb)) &&
-        !(cb >= 2 && memcmp(pText, UTF16_BOM, 2) == 0)) {
-        int cch = cb ? MultiByteToWideChar(CP_ACP, 0, pText, (int)cb, NULL, 0) : 0;
-        WCHAR *pszWide = (WCHAR *)HeapAlloc(GetProcessHeap(), 0, ((SIZE_T)cch + 1) * sizeof(WCHAR));
-        DWORD cbWritten;
-        if (pszWide && (cch == 0 || MultiByteToWideChar(CP_ACP, 0, pText, (int)cb, pszWide, cch) == cch) &&
-            SetFilePointer(h, 0, NULL, FILE_BEGIN) == 0 && SetEndOfFile(h)) {
-            WriteFile(h, UTF16_BOM, sizeof(UTF16_BOM), &cbWritten, NULL);
-            WriteFile(h, pszWide, (DWORD)cch * sizeof(WCHAR), &cbWritten, NULL);
-        }
-        HeapFree(GetProcessHeap(), 0, pszWide);
+    if (pText && cb && !(ReadFile(h, pText, cb, &cbRead, NULL) && cbRead == cb)) {
+        HeapFree(GetProcessHeap(), 0, pText);
+        pText = NULL;
     }
-    HeapFree(GetProcessHeap(), 0, pText);
     CloseHandle(h);
+    *pcb = cb;
+    return pText;
+}
+
+/* The ANSI text as UTF-16 behind a byte-order mark (HeapAlloc), its byte count in *pcbWide. */
+static WCHAR *ConvertToUnicode(const char *pText, DWORD cb, DWORD *pcbWide)
+{
+    int cch = cb ? MultiByteToWideChar(CP_ACP, 0, pText, (int)cb, NULL, 0) : 0;
+    if (cb && cch <= 0)
+        return NULL;
+    WCHAR *pszWide = (WCHAR *)HeapAlloc(GetProcessHeap(), 0, ((SIZE_T)cch + 1) * sizeof(WCHAR));
+    if (!pszWide)
+        return NULL;
+    memcpy(pszWide, UTF16_BOM, sizeof(UTF16_BOM));
+    if (cch && MultiByteToWideChar(CP_ACP, 0, pText, (int)cb, pszWide + 1, cch) != cch) {
+        HeapFree(GetProcessHeap(), 0, pszWide);
+        return NULL;
+    }
+    *pcbWide = ((DWORD)cch + 1) * sizeof(WCHAR);
+    return pszWide;
+}
+
+/* The converted text into a temporary file beside the target; 0 (and no such file) on failure. */
+static int WriteConvertedFile(LPCWSTR pszIniPath, const WCHAR *pszWide, DWORD cbWide, WCHAR *pszTemp)
+{
+    if (!MakeTempFileBeside(pszIniPath, pszTemp))
+        return 0;
+    HANDLE h = CreateFileW(pszTemp, GENERIC_WRITE, 0, NULL, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, NULL);
+    int bOk = h != INVALID_HANDLE_VALUE && WriteWholeFile(h, pszWide, cbWide);
+    if (h != INVALID_HANDLE_VALUE)
+        CloseHandle(h);
+    if (!bOk)
+        DeleteFileW(pszTemp);
+    return bOk;
+}
+
+/* Makes the file UTF-16 with a byte-order mark before the profile functions write it:
+ * a new file is created with the mark alone, an ANSI file is converted whole. The converted
+ * text is written beside the file and then put in its place, so a write that fails part-way
+ * leaves the old file as it was (and the profile functions go on with it as ANSI). */
+void MakeUnicodeFile(LPCWSTR pszIniPath)
+{
+    if (GetFileAttributesW(pszIniPath) == INVALID_FILE_ATTRIBUTES && GetLastError() == ERROR_FILE_NOT_FOUND) {
+        CreateUnicodeFile(pszIniPath);
+        return;
+    }
+    DWORD cb = 0;
+    char *pText = ReadWholeFile(pszIniPath, &cb);
+    if (!pText)
+        return;
+    DWORD cbWide = 0;
+    WCHAR *pszWide = cb >= 2 && memcmp(pText, UTF16_BOM, 2) == 0 ? NULL : ConvertToUnicode(pText, cb, &cbWide);
+    WCHAR szTemp[MAX_PATH];
+    if (pszWide && WriteConvertedFile(pszIniPath, pszWide, cbWide, szTemp))
+        ReplaceWithNewFile(pszIniPath, szTemp);
+    HeapFree(GetProcessHeap(), 0, pszWide);
+    HeapFree(GetProcessHeap(), 0, pText);
+}
+
+/* The time-outs the options dialog offers (ui/options_dialog.cpp). */
+static const DWORD g_adwOfferedTimeout[] = { 500, 1000, 2000, 3000, 5000 };
+
+/* A switch: 0 or 1, anything else (or nothing) its default. */
+static int ReadSwitch(LPCWSTR pszKey, int nDefault, LPCWSTR pszIniPath)
+{
+    UINT uValue = GetPrivateProfileIntW(OPTIONS_SECTION, pszKey, nDefault, pszIniPath);
+    return uValue == 0 || uValue == 1 ? (int)uValue : nDefault;
+}
+
+/* One of the offered time-outs, else the default: the library is never handed 0 or an
+ * infinite one (dwTimeout=-1). */
+static DWORD ReadTimeout(LPCWSTR pszIniPath)
+{
+    UINT uValue = GetPrivateProfileIntW(OPTIONS_SECTION, KEY_TIMEOUT, DEFAULT_TIMEOUT_MS, pszIniPath);
+    for (DWORD dwOffered : g_adwOfferedTimeout)
+        if (uValue == dwOffered)
+            return dwOffered;
+    return DEFAULT_TIMEOUT_MS;
 }
 
 void ReadOptionsFrom(LPCWSTR pszIniPath, APP_OPTIONS *pOptions)
 {
-    pOptions->bInitSet = (int)GetPrivateProfileIntW(OPTIONS_SECTION, KEY_INIT_SET, DEFAULT_INIT_SET, pszIniPath);
+    pOptions->bInitSet = ReadSwitch(KEY_INIT_SET, DEFAULT_INIT_SET, pszIniPath);
     GetPrivateProfileStringW(OPTIONS_SECTION, KEY_SETTING_FILENAME, L"", pOptions->szSettingFilename,
                              MAX_PATH, pszIniPath);
-    pOptions->bConnect = (int)GetPrivateProfileIntW(OPTIONS_SECTION, KEY_CONNECT, DEFAULT_CONNECT, pszIniPath);
-    pOptions->dwTimeout = GetPrivateProfileIntW(OPTIONS_SECTION, KEY_TIMEOUT, DEFAULT_TIMEOUT_MS, pszIniPath);
-    pOptions->bProgramSets = (int)GetPrivateProfileIntW(OPTIONS_SECTION, KEY_PROGRAM_SETS, DEFAULT_PROGRAM_SETS,
-                                                        pszIniPath);
-    pOptions->bHighlightPressed = (int)GetPrivateProfileIntW(OPTIONS_SECTION, KEY_HIGHLIGHT_PRESSED,
-                                                             DEFAULT_HIGHLIGHT_PRESSED, pszIniPath);
-    pOptions->bImmediateReaction = (int)GetPrivateProfileIntW(OPTIONS_SECTION, KEY_IMMEDIATE_REACTION,
-                                                              DEFAULT_IMMEDIATE_REACTION, pszIniPath);
-    pOptions->bAutoConnect =
-        (int)GetPrivateProfileIntW(OPTIONS_SECTION, KEY_AUTO_CONNECT, DEFAULT_AUTO_CONNECT, pszIniPath);
-    pOptions->bCloseToTray =
-        (int)GetPrivateProfileIntW(OPTIONS_SECTION, KEY_CLOSE_TO_TRAY, DEFAULT_CLOSE_TO_TRAY, pszIniPath);
-    pOptions->bStartInTray =
-        (int)GetPrivateProfileIntW(OPTIONS_SECTION, KEY_START_IN_TRAY, DEFAULT_START_IN_TRAY, pszIniPath);
+    pOptions->bConnect = ReadSwitch(KEY_CONNECT, DEFAULT_CONNECT, pszIniPath);
+    pOptions->dwTimeout = ReadTimeout(pszIniPath);
+    pOptions->bProgramSets = ReadSwitch(KEY_PROGRAM_SETS, DEFAULT_PROGRAM_SETS, pszIniPath);
+    pOptions->bHighlightPressed = ReadSwitch(KEY_HIGHLIGHT_PRESSED, DEFAULT_HIGHLIGHT_PRESSED, pszIniPath);
+    pOptions->bImmediateReaction = ReadSwitch(KEY_IMMEDIATE_REACTION, DEFAULT_IMMEDIATE_REACTION, pszIniPath);
+    pOptions->bAutoConnect = ReadSwitch(KEY_AUTO_CONNECT, DEFAULT_AUTO_CONNECT, pszIniPath);
+    pOptions->bCloseToTray = ReadSwitch(KEY_CLOSE_TO_TRAY, DEFAULT_CLOSE_TO_TRAY, pszIniPath);
+    pOptions->bStartInTray = ReadSwitch(KEY_START_IN_TRAY, DEFAULT_START_IN_TRAY, pszIniPath);
 }
 
 static void WriteNumber(LPCWSTR pszKey, int nValue, LPCWSTR pszIniPath)

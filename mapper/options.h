@@ -38,13 +38,15 @@ void GetOptionsFilePath(WCHAR *pszPath);
 /* The same for an executable in pszFolder. */
 void GetOptionsFilePathIn(LPCWSTR pszFolder, WCHAR *pszPath);
 
-/* Each field from its key, or its default for a missing file or key. */
+/* Each field from its key, or its default for a missing file or key and for a value out of
+ * range: a switch (b...) other than 0 or 1, a time-out the options dialog does not offer. */
 void ReadOptionsFrom(LPCWSTR pszIniPath, APP_OPTIONS *pOptions);
 /* The keys in their order; the file is created when needed and kept as UTF-16.
  * Failures are not reported. */
 void WriteOptionsTo(LPCWSTR pszIniPath, const APP_OPTIONS *pOptions);
 /* Makes the file UTF-16 with a byte-order mark, its contents kept, before a section of it is
- * written (created when missing). */
+ * written (created when missing). An ANSI file is converted into a new file beside it, which
+ * then replaces it: a failure leaves the old file as it was. */
 void MakeUnicodeFile(LPCWSTR pszIniPath);
 
 /* The same with option.ini beside the executable. */

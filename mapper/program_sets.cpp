@@ -5,6 +5,7 @@
 
 #include "options.h"
 
+#include <shlwapi.h>
 #include <string.h>
 
 static const WCHAR PROGRAMS_SECTION[] = L"programs";
@@ -12,14 +13,63 @@ static const WCHAR PROGRAMS_SECTION[] = L"programs";
 /* Room for every line of a full list: name, '=', path, NUL, and the final NUL. */
 #define SECTION_CHARS (PROGRAM_SETS_MAX * (2 * MAX_PATH + 2) + 1)
 
-static void TakeLine(PROGRAM_SET_LIST *pList, LPCWSTR pszLine)
+static int IsBlank(WCHAR ch)
 {
+    return ch == L' ' || ch == L'\t';
+}
+
+/* The text from pszStart to pszEnd without the spaces and tabs around it, into pszOut
+ * (cchOut); 0 when nothing is left or it does not fit. */
+static int CopyTrimmed(LPCWSTR pszStart, LPCWSTR pszEnd, WCHAR *pszOut, int cchOut)
+{
+    while (pszStart < pszEnd && IsBlank(*pszStart))
+        pszStart++;
+    while (pszEnd > pszStart && IsBlank(pszEnd[-1]))
+        pszEnd--;
+    int cch = (int)(pszEnd - pszStart);
+    if (cch == 0 || cch >= cchOut)
+        return 0;
+    memcpy(pszOut, pszStart, (size_t)cch * sizeof(WCHAR));
+    pszOut[cch] = L'\0';
+    return 1;
+}
+
+/* The settings file of an entry as a full path: a relative one is taken in pszFolder (one
+ * from the root, like \sets\a.zan, on pszFolder's drive), then ".." and "." resolve. */
+static int MakeFullSettingPath(LPCWSTR pszFile, LPCWSTR pszFolder, WCHAR *pszFull)
+{
+    WCHAR szJoined[MAX_PATH];
+    int bFromRoot = pszFile[0] == L'\\' && pszFile[1] != L'\\';
+    if (pszFolder[0] && (bFromRoot || PathIsRelativeW(pszFile))) {
+        lstrcpynW(szJoined, pszFolder, MAX_PATH);
+        if (bFromRoot)
+            PathStripToRootW(szJoined);
+        if (lstrlenW(szJoined) + 1 + lstrlenW(pszFile) >= MAX_PATH)
+            return 0;
+        PathAddBackslashW(szJoined);
+        lstrcatW(szJoined, pszFile + bFromRoot);
+        pszFile = szJoined;
+    }
+    DWORD cch = GetFullPathNameW(pszFile, MAX_PATH, pszFull, NULL);
+    return cch > 0 && cch < MAX_PATH;
+}
+
+int TakeProgramSetLine(PROGRAM_SET_LIST *pList, LPCWSTR pszLine, LPCWSTR pszFolder)
+{
+    while (IsBlank(*pszLine))
+        pszLine++;
+    if (*pszLine == L';')
+        return 1;   /* a comment */
     LPCWSTR pszEqual = wcschr(pszLine, L'=');
-    if (!pszEqual || pszEqual == pszLine || pszEqual - pszLine >= MAX_PATH)
-        return;
-    WCHAR szProgram[MAX_PATH];
-    lstrcpynW(szProgram, pszLine, (int)(pszEqual - pszLine) + 1);
-    PutProgramSet(pList, szProgram, pszEqual + 1);
+    WCHAR szProgram[MAX_PATH], szFile[MAX_PATH], szFull[MAX_PATH];
+    if (!pszEqual || !CopyTrimmed(pszLine, pszEqual, szProgram, MAX_PATH) ||
+        !CopyTrimmed(pszEqual + 1, pszEqual + 1 + lstrlenW(pszEqual + 1), szFile, MAX_PATH) ||
+        !MakeFullSettingPath(szFile, pszFolder, szFull)) {
+        pList->nRefused++;
+        return 0;
+    }
+    PutProgramSet(pList, szProgram, szFull);
+    return 1;
 }
 
 void ReadProgramSets(LPCWSTR pszIniPath, PROGRAM_SET_LIST *pList)
@@ -28,9 +78,15 @@ void ReadProgramSets(LPCWSTR pszIniPath, PROGRAM_SET_LIST *pList)
     WCHAR *pszSection = (WCHAR *)HeapAlloc(GetProcessHeap(), HEAP_ZERO_MEMORY, SECTION_CHARS * sizeof(WCHAR));
     if (!pszSection)
         return;
+    /* The folder of the file, for the entries' relative paths. */
+    WCHAR szFolder[MAX_PATH];
+    DWORD cch = GetFullPathNameW(pszIniPath, MAX_PATH, szFolder, NULL);
+    if (cch == 0 || cch >= MAX_PATH)
+        szFolder[0] = L'\0';
+    PathRemoveFileSpecW(szFolder);
     GetPrivateProfileSectionW(PROGRAMS_SECTION, pszSection, SECTION_CHARS, pszIniPath);
     for (LPCWSTR psz = pszSection; *psz; psz += lstrlenW(psz) + 1)
-        TakeLine(pList, psz);
+        TakeProgramSetLine(pList, psz, szFolder);
     HeapFree(GetProcessHeap(), 0, pszSection);
 }
 

@@ -18,11 +18,19 @@ typedef struct PROGRAM_SET {
 typedef struct PROGRAM_SET_LIST {
     int         nCount;
     PROGRAM_SET aEntry[PROGRAM_SETS_MAX];
+    int         nRefused;            /* lines of the section ReadProgramSets did not take */
 } PROGRAM_SET_LIST;
 
-/* The list from the section; empty for a missing file or section. Lines without a name,
- * without a file or beyond PROGRAM_SETS_MAX are passed over. */
+/* The list from the section; empty for a missing file or section. Each line as
+ * TakeProgramSetLine takes it, relative files in the folder of pszIniPath; lines beyond
+ * PROGRAM_SETS_MAX are passed over. */
 void ReadProgramSets(LPCWSTR pszIniPath, PROGRAM_SET_LIST *pList);
+/* One line of the section, "program = file": the spaces and tabs around the name and the
+ * file go, the file becomes a full path (a relative one taken in pszFolder, then made full
+ * with GetFullPathNameW, so "..\" resolves). A line without '=', with an empty name or an
+ * empty file, or with a name or path too long for MAX_PATH is refused: 0, and counted in
+ * nRefused. A comment (';') is passed over. 1 when the line was taken or passed over. */
+int TakeProgramSetLine(PROGRAM_SET_LIST *pList, LPCWSTR pszLine, LPCWSTR pszFolder);
 /* Replaces the whole section (an empty list removes it); 0 with the system's error when
  * the file cannot be written. */
 int WriteProgramSets(LPCWSTR pszIniPath, const PROGRAM_SET_LIST *pList);

@@ -18,7 +18,8 @@ typedef struct PROGRAM_STATE {
     int   nBatteryLevel;
     /* Set by the window thread, under the record lock, when it replaces the set for
      * another program: the engine lets go of everything it holds before it acts on the
-     * new set, so no key of the old set stays down in the new program. */
+     * new set, so no key of the old set stays down in the new program. Both the cycle and
+     * the edges take the request before they act. */
     volatile LONG bReleaseHeld;
     volatile LONG bImmediateReaction; /* 1: the engine acts on press and release edges at once */
 } PROGRAM_STATE;

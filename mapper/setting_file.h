@@ -41,8 +41,16 @@ int LoadSettingFile(LPCWSTR pszPath, ASSIGNMENT_SET *pTarget, int bLoad);
  * ".zan" in place). bCreate 1 creates or replaces the file, bCreate 0 only replaces an
  * existing one. 1 only when the whole file was written; on 0 an existing file keeps its
  * earlier contents, unless no temporary file could be made beside it and the write in
- * place failed part-way; GetLastError then tells why. */
+ * place failed part-way, or the file could be neither replaced nor put back: the new
+ * contents are then complete in another file, which GetKeptSettingFile names. GetLastError
+ * tells why it failed. */
 int WriteSettingFile(WCHAR *pszPath, ASSIGNMENT_SET *pSet, int bCreate);
+
+/* Right after a WriteSettingFile (or SaveSettingFile) that returned 0: 1 when its new
+ * contents were kept complete under another name beside the target, copied into pszKept
+ * (SETTING_PATH_CHARS); 0 when no such file was kept. One save at a time: the name is the
+ * last save's. */
+int GetKeptSettingFile(WCHAR *pszKept);
 
 /* WriteSettingFile of the current set. */
 int SaveSettingFile(WCHAR *pszPath, int bCreate);

@@ -5,13 +5,17 @@
  * its place, so a save that fails part-way (disk full, removed medium) reports 0 and
  * leaves the earlier file as it was instead of a truncated one. Where no temporary file
  * can be made (a read-only folder, a path near the length limit), the target itself is
- * rewritten, so a file that can be written can always be saved.
+ * rewritten, so a file that can be written can always be saved. The temporary file is
+ * deleted only while the old file is intact (file_replace.cpp): a target that could be
+ * neither replaced nor put back leaves the new contents complete under the temporary name,
+ * which GetKeptSettingFile gives.
  */
 #include "setting_file.h"
 
 #include <shlwapi.h>
 #include <string.h>
 
+#include "file_replace.h"
 #include "setting_format.h"
 
 typedef struct FILE_IMAGE {
@@ -69,31 +73,18 @@ static int BuildFileImage(const ASSIGNMENT_SET *pSet, FILE_IMAGE *pImage)
     return 1;
 }
 
-/* Tries for this long when another program (a virus scanner, an indexer) briefly holds
- * the target or the new file. */
-#define REPLACE_RETRY_MS    1000
-#define REPLACE_RETRY_STEP  50
-
 enum { TEMP_WRITTEN, TEMP_NOT_MADE, TEMP_WRITE_FAILED };
 
 static int WriteImage(HANDLE hFile, const FILE_IMAGE *pImage)
 {
-    DWORD cbWritten = 0;
-    return WriteFile(hFile, pImage->pBytes, pImage->cb, &cbWritten, NULL)
-        && cbWritten == pImage->cb
-        && FlushFileBuffers(hFile);
+    return WriteWholeFile(hFile, pImage->pBytes, pImage->cb);
 }
 
 /* Writes the image into a new temporary file in the target's folder. TEMP_NOT_MADE when
  * the folder takes no new file (read-only) or the name would be too long. */
 static int WriteTempFile(LPCWSTR pszTarget, const FILE_IMAGE *pImage, WCHAR *pszTemp)
 {
-    WCHAR szFolder[SETTING_PATH_CHARS];
-    lstrcpynW(szFolder, pszTarget, SETTING_PATH_CHARS);
-    PathRemoveFileSpecW(szFolder);
-    if (!szFolder[0])
-        lstrcpyW(szFolder, L".");
-    if (!GetTempFileNameW(szFolder, L"zan", 0, pszTemp))
+    if (!MakeTempFileBeside(pszTarget, pszTemp))
         return TEMP_NOT_MADE;
     HANDLE hTemp = CreateFileW(pszTemp, GENERIC_WRITE, 0, NULL, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, NULL);
     if (hTemp == INVALID_HANDLE_VALUE) {
@@ -110,41 +101,6 @@ static int WriteTempFile(LPCWSTR pszTarget, const FILE_IMAGE *pImage, WCHAR *psz
     return bOk ? TEMP_WRITTEN : TEMP_WRITE_FAILED;
 }
 
-static int IsBrieflyHeld(DWORD dwError)
-{
-    return dwError == ERROR_SHARING_VIOLATION || dwError == ERROR_LOCK_VIOLATION
-        || dwError == ERROR_ACCESS_DENIED || dwError == ERROR_UNABLE_TO_REMOVE_REPLACED;
-}
-
-/* Attributes a user may have given the file, which the new contents keep. */
-#define KEPT_ATTRIBUTES (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE | \
-                         FILE_ATTRIBUTE_NOT_CONTENT_INDEXED)
-
-/* Puts the temporary file in the target's place. ReplaceFileW keeps the target's
- * attributes and security (the attributes are set again where a system's ReplaceFileW
- * does not); when the target was renamed away and the new file could not follow, the
- * new file is moved in by name. */
-static int ReplaceTarget(LPCWSTR pszTarget, LPCWSTR pszTemp)
-{
-    DWORD dwAttributes = GetFileAttributesW(pszTarget);
-    for (DWORD dwWaited = 0;; dwWaited += REPLACE_RETRY_STEP) {
-        if (ReplaceFileW(pszTarget, pszTemp, NULL, REPLACEFILE_IGNORE_MERGE_ERRORS, NULL, NULL)) {
-            if (dwAttributes != INVALID_FILE_ATTRIBUTES && (dwAttributes & KEPT_ATTRIBUTES) &&
-                GetFileAttributesW(pszTarget) != dwAttributes)
-                SetFileAttributesW(pszTarget, dwAttributes & KEPT_ATTRIBUTES);
-            return 1;
-        }
-        DWORD dwError = GetLastError();
-        if (GetFileAttributesW(pszTarget) == INVALID_FILE_ATTRIBUTES)
-            return MoveFileExW(pszTemp, pszTarget, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
-        if (!IsBrieflyHeld(dwError) || dwWaited >= REPLACE_RETRY_MS) {
-            SetLastError(dwError);
-            return 0;
-        }
-        Sleep(REPLACE_RETRY_STEP);
-    }
-}
-
 /* Without a temporary file: the target, already open, rewritten from its start. */
 static int WriteInPlace(HANDLE hTarget, const FILE_IMAGE *pImage)
 {
@@ -153,8 +109,20 @@ static int WriteInPlace(HANDLE hTarget, const FILE_IMAGE *pImage)
         && WriteImage(hTarget, pImage);
 }
 
+/* The file that holds the new contents of the last failed save, or empty. */
+static WCHAR g_szKeptFile[MAX_PATH];
+
+int GetKeptSettingFile(WCHAR *pszKept)
+{
+    if (!g_szKeptFile[0])
+        return 0;
+    lstrcpynW(pszKept, g_szKeptFile, SETTING_PATH_CHARS);
+    return 1;
+}
+
 int WriteSettingFile(WCHAR *pszPath, ASSIGNMENT_SET *pSet, int bCreate)
 {
+    g_szKeptFile[0] = L'\0';
     if (!pszPath || !pszPath[0] || !PathRenameExtensionW(pszPath, L".zan"))
         return 0;
     /* Opened first, without sharing, so a file in use or a missing one (bCreate 0) fails
@@ -177,10 +145,12 @@ int WriteSettingFile(WCHAR *pszPath, ASSIGNMENT_SET *pSet, int bCreate)
     HeapFree(GetProcessHeap(), 0, image.pBytes);
     CloseHandle(hTarget);
     if (nTemp == TEMP_WRITTEN) {
-        bOk = ReplaceTarget(pszPath, szTemp);
+        /* The temporary file goes only while the old file is in place: never the last copy. */
+        int nReplace = ReplaceWithNewFile(pszPath, szTemp);
         dwError = GetLastError();
-        if (!bOk)
-            DeleteFileW(szTemp);
+        bOk = nReplace == REPLACE_DONE;
+        if (nReplace == REPLACE_NEW_KEPT)
+            lstrcpynW(g_szKeptFile, szTemp, MAX_PATH);
     } else if (nTemp == TEMP_WRITE_FAILED) {
         bOk = 0;
     }

@@ -62,6 +62,7 @@
 #define IDS_CORRECTION_COUNT        4
 #define IDS_SAVE_FAILED             40150   /* %s: the file, %s: the system's reason */
 #define IDS_REPLACE_FILE            40151   /* %s: the file */
+#define IDS_SAVE_FAILED_KEPT        40152   /* %s: the file, %s: the system's reason, %s: the file keeping the new contents */
 /* Texts of the window, its dialogs and message boxes */
 #define IDS_LOAD_FAILED             40160
 #define IDS_SETTING_FILTER          40161   /* file filter: | stands for the NULs */

@@ -18,6 +18,7 @@ typedef std::vector<Call> Calls;
 struct FakeSystem {
     Calls calls;
     std::vector<DWORD> times;   // the clock at each SendInput call
+    DWORD inputThread = 0;      // the thread of the last SendInput call
     int keyboardDelay = 1;
     int keyboardSpeed = 31;
     DWORD now = 1000;
@@ -66,15 +67,54 @@ inline UINT WINAPI FakeSendInput(UINT cInputs, LPINPUT pInputs, int cbSize)
     EnterCriticalSection(&g_fakeLock);
     g_pFake->calls.push_back(call);
     g_pFake->times.push_back(g_pFake->now);
+    g_pFake->inputThread = GetCurrentThreadId();
     LeaveCriticalSection(&g_fakeLock);
     return cInputs;
 }
 
-// Launches are the end-to-end tests' (a real program started) and the window's (a failure shown).
-inline HINSTANCE WINAPI FakeShellExecute(HWND, LPCWSTR, LPCWSTR, LPCWSTR, LPCWSTR, INT)
+// A launch: the shell call as the launcher made it, and on which thread. A test that expects
+// launches says so (launchesExpected); until the gate (a manual-reset event) is set, each
+// call waits there, as ShellExecuteW does while a SmartScreen or UAC prompt is up. entered
+// is set as each call begins, returned as it ends.
+struct FakeLaunch {
+    std::wstring verb, file;
+    bool noParameters;
+    INT show;
+    DWORD thread;
+};
+
+struct FakeLauncher {
+    bool launchesExpected = false;
+    HANDLE gate = NULL, entered = NULL, returned = NULL;
+    INT_PTR result = 42;
+    std::vector<FakeLaunch> launches;
+};
+
+inline FakeLauncher *g_pLaunch;
+
+// Without a FakeLauncher in g_pLaunch no test launches: the end-to-end tests start a real
+// program, the window's tests show a failure.
+inline HINSTANCE WINAPI FakeShellExecute(HWND hWnd, LPCWSTR verb, LPCWSTR file, LPCWSTR parameters,
+                                         LPCWSTR directory, INT show)
 {
-    ADD_FAILURE() << "no engine test launches a program";
-    return (HINSTANCE)42;
+    FakeLauncher *launch = g_pLaunch;
+    if (!launch || !launch->launchesExpected) {
+        ADD_FAILURE() << "this test launches no program";
+        return (HINSTANCE)42;
+    }
+    EXPECT_EQ(NULL, hWnd);
+    EnterCriticalSection(&g_fakeLock);
+    launch->launches.push_back({ verb ? verb : L"(null)", file ? file : L"(null)", !parameters && !directory,
+                                 show, GetCurrentThreadId() });
+    INT_PTR result = launch->result;
+    LeaveCriticalSection(&g_fakeLock);
+    if (launch->entered)
+        SetEvent(launch->entered);
+    if (launch->gate)
+        WaitForSingleObject(launch->gate, INFINITE);
+    if (launch->returned)
+        SetEvent(launch->returned);
+    return (HINSTANCE)result;
 }
 
 inline BOOL WINAPI FakeSystemParametersInfo(UINT action, UINT, PVOID value, UINT)
@@ -99,6 +139,18 @@ inline ASSIGNMENT Keys(std::initializer_list<WORD> keys)
 {
     ASSIGNMENT a = { ASSIGN_KEY, (int)keys.size(), { 0, 0, 0 }, 0, 0, 0, NULL };
     std::copy(keys.begin(), keys.end(), a.awKey);
+    return a;
+}
+
+// An application slot; its path string belongs to the current set once stored there.
+inline ASSIGNMENT Application(const wchar_t *path)
+{
+    ASSIGNMENT a = { ASSIGN_APPLICATION, 0, { 0, 0, 0 }, 0, 0, 0, NULL };
+    if (path) {
+        a.nPathLength = lstrlenW(path);
+        a.pszPath = AllocPathText(a.nPathLength);
+        lstrcpyW(a.pszPath, path);
+    }
     return a;
 }
 
@@ -127,6 +179,7 @@ struct EngineTest : ::testing::Test {
     }
     void TearDown() override
     {
+        g_pLaunch = nullptr;
         CloseRecordLock();
         Reset();
         ResetProgramState();

@@ -2,11 +2,14 @@
 // thread, and the wake on a change of the input copies.
 #include "engine_fake.h"
 
+#include <shellapi.h>
 #include <string.h>
 
 #include <algorithm>
+#include <functional>
 #include <map>
 #include <set>
+#include <string>
 
 #include "setting_file.h"
 #include "test_support.h"
@@ -120,6 +123,218 @@ TEST_F(EngineTest, EngineThreadReleasesWhatItHoldsWhenStopped)
     EXPECT_EQ(Calls({ { "key 0x10 (2a) up" }, { "mouse LEFTUP" } }), Calls(fake.calls.end() - 2, fake.calls.end()));
 }
 
+// Polls until done() holds, for at most ms; whether it did.
+bool WaitUntil(const std::function<bool()> &done, DWORD ms = 5000)
+{
+    for (DWORD start = GetTickCount(); !done();) {
+        if (GetTickCount() - start >= ms)
+            return false;
+        Sleep(1);
+    }
+    return true;
+}
+
+// A window that only takes the launcher's failure reports, and the reports it got.
+struct ReportWindow {
+    static const UINT kMsg = WM_APP + 7;
+    HWND hWnd = CreateWindowExW(0, L"STATIC", NULL, 0, 0, 0, 0, 0, HWND_MESSAGE, NULL, NULL, NULL);
+    ~ReportWindow() { DestroyWindow(hWnd); }
+    // The next report as "slot result", waiting at most ms; "" when none came.
+    std::string Next(DWORD ms = 0)
+    {
+        MSG msg;
+        bool got = false;
+        WaitUntil([&] { return got = PeekMessageW(&msg, hWnd, kMsg, kMsg, PM_REMOVE) != FALSE; }, ms);
+        return got ? std::to_string(msg.wParam) + " " + std::to_string(msg.lParam) : "";
+    }
+};
+
+// The shell's gate, and the events it sets as a launch begins and ends.
+struct Gate {
+    FakeLauncher launch;
+    Gate()
+    {
+        launch.launchesExpected = true;
+        launch.gate = CreateEventW(NULL, TRUE, FALSE, NULL);
+        launch.entered = CreateEventW(NULL, FALSE, FALSE, NULL);
+        launch.returned = CreateEventW(NULL, FALSE, FALSE, NULL);
+        g_pLaunch = &launch;
+    }
+    ~Gate()
+    {
+        g_pLaunch = nullptr;
+        for (HANDLE h : { launch.gate, launch.entered, launch.returned })
+            CloseHandle(h);
+    }
+    size_t Count()
+    {
+        EnterCriticalSection(&g_fakeLock);
+        size_t n = launch.launches.size();
+        LeaveCriticalSection(&g_fakeLock);
+        return n;
+    }
+};
+
+// How many calls so far sent the one input.
+size_t CountSent(EngineTest &t, const std::string &input)
+{
+    EnterCriticalSection(&g_fakeLock);
+    size_t n = (size_t)std::count(t.fake.calls.begin(), t.fake.calls.end(), Call({ input }));
+    LeaveCriticalSection(&g_fakeLock);
+    return n;
+}
+
+DWORD WINAPI LockAndUnlockRecord(LPVOID)
+{
+    LockRecord();
+    UnlockRecord();
+    return 0;
+}
+
+DWORD WINAPI StopTheEngine(LPVOID)
+{
+    return (DWORD)StopEngine();
+}
+
+// The window's side of an edit, on a thread of its own so a lock that is never freed fails
+// the test instead of hanging it: 1 when LockRecord returned within ms.
+bool LockRecordWithin(DWORD ms, HANDLE gate)
+{
+    HANDLE locker = CreateThread(NULL, 0, LockAndUnlockRecord, NULL, 0, NULL);
+    bool prompt = WaitForSingleObject(locker, ms) == WAIT_OBJECT_0;
+    if (!prompt)
+        SetEvent(gate);  // let the launch return, and the lock with it
+    EXPECT_EQ((DWORD)WAIT_OBJECT_0, WaitForSingleObject(locker, 10000));
+    CloseHandle(locker);
+    return prompt;
+}
+
+// A launch that waits in the shell (a SmartScreen or UAC prompt is up) holds neither the
+// engine nor the record lock: a held key is released meanwhile and the window can edit the
+// set. Once the shell returns the launch happened once, on the launcher's thread, with the
+// path copied; a failed launch is reported to the window with its slot and result, a
+// successful one not.
+TEST_F(EngineTest, ALaunchWaitingInTheShellHoldsNeitherTheEngineNorTheRecordLock)
+{
+    Gate gate;
+    ReportWindow report;
+    g_CurrentSet.aAssign[0] = Application(L"C:\\apps\\blocked.exe");
+    g_CurrentSet.aAssign[1] = Keys({ 'K' });
+    ASSERT_EQ(1, StartEngine(report.hWnd, ReportWindow::kMsg));
+    Set(IN_B, 1);
+    ASSERT_TRUE(WaitUntil([&] { return CountSent(*this, "key 0x4b (25) down") > 0; }));
+    Set(IN_A, 1);
+    ASSERT_EQ((DWORD)WAIT_OBJECT_0, WaitForSingleObject(gate.launch.entered, 5000)) << "no launch";
+
+    Set(IN_B, 0);
+    EXPECT_TRUE(WaitUntil([&] { return CountSent(*this, "key 0x4b (25) up") > 0; }, 2000))
+        << "the key was not released while the launch waited";
+    EXPECT_TRUE(LockRecordWithin(2000, gate.launch.gate)) << "an edit waited for the launch";
+    LockRecord();
+    ClearAssignmentPath(&g_CurrentSet.aAssign[0]);  // the edit frees the path the launch was given
+    g_CurrentSet.aAssign[0] = Application(L"C:\\apps\\failing.exe");
+    UnlockRecord();
+
+    SetEvent(gate.launch.gate);
+    ASSERT_EQ((DWORD)WAIT_OBJECT_0, WaitForSingleObject(gate.launch.returned, 5000));
+    Sleep(5 * ENGINE_CYCLE_MS);  // room for a second launch of the same press
+    ASSERT_EQ(1u, gate.Count()) << "one launch per press";
+    const FakeLaunch &first = gate.launch.launches[0];
+    EXPECT_EQ(L"open", first.verb);
+    EXPECT_EQ(L"C:\\apps\\blocked.exe", first.file);
+    EXPECT_TRUE(first.noParameters);
+    EXPECT_EQ(SW_SHOWNORMAL, first.show);
+    EXPECT_NE(fake.inputThread, first.thread) << "launched on the engine thread";
+    EXPECT_EQ("", report.Next()) << "a successful launch is not reported";
+
+    // Released (seen once the key goes down with the same copy), then pressed again: the
+    // shell fails and the window hears of it.
+    gate.launch.result = SE_ERR_NOASSOC;
+    size_t downs = CountSent(*this, "key 0x4b (25) down");
+    Set(IN_A, 0);
+    Set(IN_B, 1);
+    ASSERT_TRUE(WaitUntil([&] { return CountSent(*this, "key 0x4b (25) down") > downs; }));
+    Set(IN_A, 1);
+    EXPECT_EQ("0 " + std::to_string(SE_ERR_NOASSOC), report.Next(5000));
+    ASSERT_EQ(2u, gate.Count());
+    EXPECT_EQ(L"C:\\apps\\failing.exe", gate.launch.launches[1].file);
+    EXPECT_EQ(first.thread, gate.launch.launches[1].thread);
+    EXPECT_EQ(1, StopEngine());
+}
+
+// A stop while a launch still waits in the shell waits a bounded time for it and leaves the
+// launcher's thread to end when the shell returns; the engine starts again meanwhile.
+TEST_F(EngineTest, StopWaitsABoundedTimeForALaunchStillInTheShell)
+{
+    Gate gate;
+    g_CurrentSet.aAssign[0] = Application(L"C:\\apps\\blocked.exe");
+    ASSERT_EQ(1, StartEngine(NULL, 0));
+    Set(IN_A, 1);
+    ASSERT_EQ((DWORD)WAIT_OBJECT_0, WaitForSingleObject(gate.launch.entered, 5000)) << "no launch";
+    DWORD start = GetTickCount();
+    HANDLE stopper = CreateThread(NULL, 0, StopTheEngine, NULL, 0, NULL);
+    bool bounded = WaitForSingleObject(stopper, LAUNCH_STOP_WAIT_MS + 4000) == WAIT_OBJECT_0;
+    DWORD took = GetTickCount() - start;
+    SetEvent(gate.launch.gate);  // lets a stop that waits for the launch end, too
+    WaitForSingleObject(stopper, INFINITE);
+    DWORD stopped = 0;
+    GetExitCodeThread(stopper, &stopped);
+    CloseHandle(stopper);
+    EXPECT_TRUE(bounded) << "the stop waited for the launch";
+    EXPECT_GE(took + 50, (DWORD)LAUNCH_STOP_WAIT_MS) << "the stop gave the launch its time";
+    EXPECT_EQ(1u, stopped);
+    EXPECT_EQ((DWORD)WAIT_OBJECT_0, WaitForSingleObject(gate.launch.returned, 5000));
+
+    ResetEvent(gate.launch.gate);
+    ASSERT_EQ(1, StartEngine(NULL, 0));  // a fresh engine takes A, still held, as a press
+    EXPECT_TRUE(WaitUntil([&] { return gate.Count() == 2; })) << "the new launcher launches";
+    SetEvent(gate.launch.gate);
+    EXPECT_EQ((DWORD)WAIT_OBJECT_0, WaitForSingleObject(gate.launch.returned, 5000));
+    EXPECT_EQ(1, StopEngine());
+}
+
+// The queue holds LAUNCH_QUEUE_ENTRIES launches behind the one in the shell, each with its own
+// copy of the path; one more is refused at once. Without a launcher, or with no path, the
+// engine reports the launch as failed itself.
+TEST_F(EngineTest, LaunchQueueIsBoundedAndALaunchItCannotTakeIsReported)
+{
+    Gate gate;
+    ReportWindow report;
+    LAUNCHER *launcher = StartLauncher(report.hWnd, ReportWindow::kMsg);
+    ASSERT_TRUE(launcher);
+    WCHAR path[MAX_PATH] = L"first.exe";
+    ASSERT_EQ(1, QueueLaunch(launcher, 1, path));
+    ASSERT_EQ((DWORD)WAIT_OBJECT_0, WaitForSingleObject(gate.launch.entered, 5000));
+    for (int i = 0; i < LAUNCH_QUEUE_ENTRIES; i++) {
+        swprintf(path, MAX_PATH, L"queued%d.exe", i);
+        EXPECT_EQ(1, QueueLaunch(launcher, 2, path));
+        lstrcpyW(path, L"overwritten.exe");
+    }
+    EXPECT_EQ(0, QueueLaunch(launcher, 3, path)) << "the queue is full";
+    EXPECT_EQ(0, QueueLaunch(launcher, 3, NULL));
+    EXPECT_EQ(0, QueueLaunch(NULL, 3, path));
+    gate.launch.result = SE_ERR_FNF;
+    SetEvent(gate.launch.gate);
+    ASSERT_TRUE(WaitUntil([&] { return gate.Count() == 1 + LAUNCH_QUEUE_ENTRIES; }));
+    for (int i = 0; i < LAUNCH_QUEUE_ENTRIES; i++) {
+        EXPECT_EQ(L"queued" + std::to_wstring(i) + L".exe", gate.launch.launches[1 + i].file);
+        EXPECT_EQ("2 " + std::to_string(SE_ERR_FNF), report.Next(5000)) << "queued launch " << i;
+    }
+    EXPECT_EQ(1, StopLauncher(launcher, LAUNCH_STOP_WAIT_MS));
+    EXPECT_EQ("", report.Next()) << "the first launch succeeded";
+
+    gate.launch.launchesExpected = false;
+    state.hReportWnd = report.hWnd;
+    state.uReportMsg = ReportWindow::kMsg;
+    g_CurrentSet.aAssign[0] = Application(L"C:\\apps\\any.exe");
+    g_CurrentSet.aAssign[1] = Application(NULL);
+    Set(IN_A, 1);
+    Set(IN_B, 1);
+    Cycle();
+    EXPECT_EQ("0 " + std::to_string(SE_ERR_OOM), report.Next());
+    EXPECT_EQ("1 " + std::to_string(SE_ERR_FNF), report.Next());
+}
+
 // The engine thread's loop against the fake clock, one millisecond at a time for 100 ms: A
 // and B pressed 3 ms after a cycle and released 50 ms later, each change waking the engine;
 // a step runs when woken or when the wait RunEngineStep asked for is over. With the
@@ -174,6 +389,37 @@ TEST_F(EngineTest, WakeActsOnEdgesAtOnceWhileHeldRatesStayOnTheCycle)
         counts.push_back(count);
     }
     EXPECT_EQ(counts[0][kDown], counts[1][kDown]) << "a held key is sent as often as before";
+}
+
+// The window replaces the set (another program came to the front) while J of the old set is
+// held, and within the cycle a press of K arrives: the edge lets go of J before K goes down,
+// and the cycles after it find nothing more to let go of, so K stays down until its button
+// is released, with the system repeat or without.
+TEST_F(EngineTest, APressRightAfterASetSwitchIsNotCutShort)
+{
+    for (BYTE repeat : { 0, 1 }) {
+        SCOPED_TRACE(repeat ? "system repeat" : "no repeat");
+        Reset();
+        g_CurrentSet.bSystemRepeat = repeat;
+        g_CurrentSet.aAssign[1] = Keys({ 'J' });
+        Set(IN_B, 1);
+        Cycle();
+        EXPECT_EQ(Calls({ { "key 0x4a (24) down" } }), Take());
+        LockRecord();  // the switch: the new set has K on A and nothing on B
+        g_CurrentSet.aAssign[0] = Keys({ 'K' });
+        g_CurrentSet.aAssign[1] = Keys({});
+        InterlockedExchange(&g_State.bReleaseHeld, 1);
+        UnlockRecord();
+        fake.now += 3;
+        Set(IN_A, 1);
+        RunEngineEdges(&state);  // woken by the new copy, 3 ms into the cycle
+        EXPECT_EQ(Calls({ { "key 0x4a (24) up" }, { "key 0x4b (25) down" } }), Take());
+        Cycles(3);
+        EXPECT_EQ(repeat ? Calls() : Calls(3, { "key 0x4b (25) down" }), Take()) << "K stays down";
+        Set(IN_A, 0);
+        Cycle();
+        EXPECT_EQ(Calls({ { "key 0x4b (25) up" } }), Take());
+    }
 }
 
 TEST_F(EngineTest, EveryStoreOfTheCopiesSignalsTheWakeEvent)

@@ -42,8 +42,9 @@ TEST(Options, DefaultsAndValuesReadBackAsUnicode)
     ReadOptionsFrom(ini.c_str(), &read);
     EXPECT_EQ(Describe(want), Describe(read));
 
-    APP_OPTIONS written = { 1, L"C:\\設定\\한글 café.zan", 0, 1500, 0, 0, 0, 0, 1, 1 };
+    APP_OPTIONS written = { 1, L"C:\\設定\\한글 café.zan", 0, 3000, 0, 0, 0, 0, 1, 1 };
     WriteOptionsTo(ini.c_str(), &written);
+    EXPECT_EQ(1u, dir.Count()) << "the converted file took the old one's place";
     ReadOptionsFrom(ini.c_str(), &read);
     EXPECT_EQ(Describe(written), Describe(read));
     WCHAR kept[16];
@@ -56,7 +57,8 @@ TEST(Options, DefaultsAndValuesReadBackAsUnicode)
 }
 
 // The program list lives in a section of its own: written whole, read back in order, found
-// in any case; a line without a file is passed over, and the option section is left alone.
+// in any case; a line without a file is refused and counted, and the option section is left
+// alone.
 TEST(Options, ProgramListRoundTripsBesideTheOptions)
 {
     TempDir dir;
@@ -75,6 +77,7 @@ TEST(Options, ProgramListRoundTripsBesideTheOptions)
     memset(&read, 0x5A, sizeof(read));
     ReadProgramSets(ini.c_str(), &read);
     ASSERT_EQ(2, read.nCount);
+    EXPECT_EQ(1, read.nRefused) << "the line without a file";
     EXPECT_STREQ(L"Game.exe", read.aEntry[0].szProgram);
     EXPECT_STREQ(L"C:\\sets\\other.zan", read.aEntry[0].szSettingFile);
     EXPECT_STREQ(L"C:\\設定\\memo.zan", read.aEntry[1].szSettingFile);
@@ -89,6 +92,156 @@ TEST(Options, ProgramListRoundTripsBesideTheOptions)
     EXPECT_EQ(0, read.nCount);
     ReadOptionsFrom(ini.c_str(), &options);
     EXPECT_EQ(1, options.bConnect) << "the option section stays";
+}
+
+// option.ini as UTF-16 with its byte-order mark, lines ending in CR LF.
+void WriteUnicodeIni(const std::wstring &path, const std::wstring &text)
+{
+    Bytes bytes = { 0xFF, 0xFE };
+    for (wchar_t ch : text) {
+        bytes.push_back((BYTE)ch);
+        bytes.push_back((BYTE)(ch >> 8));
+    }
+    WriteBytes(path, bytes);
+}
+
+// A value the program cannot use gives the default: a switch other than 0 or 1, a time-out
+// the options dialog does not offer (-1 would be an infinite one, 0 none). The values it
+// offers are read as they are.
+TEST(Options, OutOfRangeValuesGiveTheDefaults)
+{
+    TempDir dir;
+    std::wstring ini = dir.File(L"option.ini");
+    const APP_OPTIONS defaults = { 0, L"", 1, 1000, 1, 1, 1, 1, 0, 0 };
+    struct Case { const wchar_t *key, *text; DWORD want; int APP_OPTIONS::*flag = nullptr; } cases[] = {
+        { L"dwTimeout", L"-1", 1000 }, { L"dwTimeout", L"0", 1000 }, { L"dwTimeout", L"4294967295", 1000 },
+        { L"dwTimeout", L"1500", 1000 }, { L"dwTimeout", L"50000", 1000 }, { L"dwTimeout", L"abc", 1000 },
+        { L"dwTimeout", L"500", 500 }, { L"dwTimeout", L"2000", 2000 }, { L"dwTimeout", L"3000", 3000 },
+        { L"dwTimeout", L"5000", 5000 },
+        { L"bInitSet", L"2", 0, &APP_OPTIONS::bInitSet }, { L"bInitSet", L"-1", 0, &APP_OPTIONS::bInitSet },
+        { L"bInitSet", L"1", 1, &APP_OPTIONS::bInitSet },
+        { L"bConnect", L"2", 1, &APP_OPTIONS::bConnect }, { L"bConnect", L"-1", 1, &APP_OPTIONS::bConnect },
+        { L"bConnect", L"0", 0, &APP_OPTIONS::bConnect },
+        { L"bProgramSets", L"7", 1, &APP_OPTIONS::bProgramSets }, { L"bProgramSets", L"0", 0, &APP_OPTIONS::bProgramSets },
+        { L"bHighlightPressed", L"-1", 1, &APP_OPTIONS::bHighlightPressed },
+        { L"bHighlightPressed", L"0", 0, &APP_OPTIONS::bHighlightPressed },
+        { L"bImmediateReaction", L"100", 1, &APP_OPTIONS::bImmediateReaction },
+        { L"bImmediateReaction", L"0", 0, &APP_OPTIONS::bImmediateReaction },
+        { L"bAutoConnect", L"2", 1, &APP_OPTIONS::bAutoConnect }, { L"bAutoConnect", L"0", 0, &APP_OPTIONS::bAutoConnect },
+        { L"bCloseToTray", L"-1", 0, &APP_OPTIONS::bCloseToTray }, { L"bCloseToTray", L"1", 1, &APP_OPTIONS::bCloseToTray },
+        { L"bStartInTray", L"65537", 0, &APP_OPTIONS::bStartInTray },
+        { L"bStartInTray", L"1", 1, &APP_OPTIONS::bStartInTray },
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(testing::PrintToString(std::wstring(c.key) + L"=" + c.text));
+        WriteUnicodeIni(ini, std::wstring(L"[option]\r\n") + c.key + L"=" + c.text + L"\r\n");
+        APP_OPTIONS want = defaults, read;
+        memset(&read, 0x5A, sizeof(read));
+        if (c.flag)
+            want.*c.flag = (int)c.want;
+        else
+            want.dwTimeout = c.want;
+        ReadOptionsFrom(ini.c_str(), &read);
+        EXPECT_EQ(Describe(want), Describe(read));
+    }
+}
+
+// The conversion of an ANSI file writes the new file beside it and then puts it in its place:
+// when the write fails part-way, or the replacement fails after moving the old file away,
+// the old file is there as it was, and nothing else is left in the folder. The options
+// written after it still reach the file.
+TEST(Options, AFailedConversionLeavesTheOldFile)
+{
+    const std::string ansi = "[other]\r\nkept=\x93\xfa\x96\x7b\r\n[option]\r\nbConnect=0\r\n";
+    struct Case { const char *name; FileFaults faults; } cases[] = {
+        { "the write fails part-way", { true } },
+        { "the old file moved away, the new one cannot follow", { false, ERROR_UNABLE_TO_MOVE_REPLACEMENT, true, 1 } },
+        { "the old file renamed, the new one not moved", { false, ERROR_UNABLE_TO_MOVE_REPLACEMENT_2, true, 1 } },
+    };
+    for (Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        TempDir dir;
+        std::wstring ini = dir.File(L"option.ini");
+        WriteBytes(ini, Bytes(ansi.begin(), ansi.end()));
+        SetFileFaults(&c.faults);
+        MakeUnicodeFile(ini.c_str());
+        SetFileFaults(NULL);
+        EXPECT_EQ(Bytes(ansi.begin(), ansi.end()), ReadBytes(ini));
+        EXPECT_EQ(1u, dir.Count()) << "no temporary file stays behind";
+        WritePrivateProfileStringW(L"option", L"bInitSet", L"1", ini.c_str());
+        APP_OPTIONS read;
+        ReadOptionsFrom(ini.c_str(), &read);
+        EXPECT_EQ(0, read.bConnect);
+        EXPECT_EQ(1, read.bInitSet);
+        WCHAR kept[16];
+        GetPrivateProfileStringW(L"other", L"kept", L"", kept, 16, ini.c_str());
+        EXPECT_STREQ(L"日本", kept);
+    }
+}
+
+// Each line of [programs] as it stands in the file: the spaces and tabs around the name and
+// the file go, the file becomes a full path (a relative one in the folder of option.ini), and
+// a line without both parts is refused and counted. A comment is no entry and no refusal.
+TEST(Options, ProgramLinesAreTrimmedMadeFullOrRefused)
+{
+    const wchar_t *folder = L"C:\\ini\\folder";
+    const std::wstring tooLong(MAX_PATH, L'n');
+    struct Case { std::wstring line; const wchar_t *program, *file; } cases[] = {
+        { L"game.exe=C:\\sets\\game.zan", L"game.exe", L"C:\\sets\\game.zan" },
+        { L"  Game Two.exe \t=\t C:\\sets\\two.zan  ", L"Game Two.exe", L"C:\\sets\\two.zan" },
+        { L"\trel.exe=sets\\rel.zan\t", L"rel.exe", L"C:\\ini\\folder\\sets\\rel.zan" },
+        { L"up.exe=..\\up.zan", L"up.exe", L"C:\\ini\\up.zan" },
+        { L"dots.exe=.\\a\\..\\dots.zan", L"dots.exe", L"C:\\ini\\folder\\dots.zan" },
+        { L"root.exe=\\root.zan", L"root.exe", L"C:\\root.zan" },
+        { L"unc.exe=\\\\server\\share\\u.zan", L"unc.exe", L"\\\\server\\share\\u.zan" },
+        { L"full.exe=D:\\sets\\..\\f.zan", L"full.exe", L"D:\\f.zan" },
+        { L"eq.exe=C:\\a=b.zan", L"eq.exe", L"C:\\a=b.zan" },
+        { L"; a note", nullptr, nullptr },
+        { L"noequals", nullptr, L"refused" },
+        { L"=C:\\x.zan", nullptr, L"refused" },
+        { L" \t =C:\\x.zan", nullptr, L"refused" },
+        { L"empty.exe=", nullptr, L"refused" },
+        { L"blank.exe= \t ", nullptr, L"refused" },
+        { tooLong + L"=C:\\x.zan", nullptr, L"refused" },
+        { L"long.exe=C:\\" + tooLong, nullptr, L"refused" },
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(testing::PrintToString(c.line));
+        PROGRAM_SET_LIST list = {};
+        bool refused = c.file && !c.program;
+        EXPECT_EQ(refused ? 0 : 1, TakeProgramSetLine(&list, c.line.c_str(), folder));
+        EXPECT_EQ(refused ? 1 : 0, list.nRefused);
+        ASSERT_EQ(c.program ? 1 : 0, list.nCount);
+        if (c.program) {
+            EXPECT_STREQ(c.program, list.aEntry[0].szProgram);
+            EXPECT_STREQ(c.file, list.aEntry[0].szSettingFile);
+        }
+    }
+
+    // From the file: relative to its folder, whatever the current folder; the refused lines
+    // counted. Written back and read again, the list is the same.
+    TempDir dir;
+    std::wstring ini = dir.File(L"option.ini");
+    WriteUnicodeIni(ini, L"[programs]\r\n rel.exe = sets\\rel.zan \r\nbroken\r\nempty.exe=\r\n"
+                         L"up.exe=..\\up.zan\r\n[option]\r\nbConnect=0\r\n");
+    PROGRAM_SET_LIST read;
+    memset(&read, 0x5A, sizeof(read));
+    ReadProgramSets(ini.c_str(), &read);
+    ASSERT_EQ(2, read.nCount);
+    EXPECT_EQ(2, read.nRefused);
+    EXPECT_STREQ(L"rel.exe", read.aEntry[0].szProgram);
+    EXPECT_EQ(dir.File(L"sets\\rel.zan"), read.aEntry[0].szSettingFile);
+    std::wstring parent = dir.path.substr(0, dir.path.rfind(L'\\'));
+    EXPECT_EQ(parent + L"\\up.zan", read.aEntry[1].szSettingFile);
+    ASSERT_EQ(1, WriteProgramSets(ini.c_str(), &read));
+    PROGRAM_SET_LIST again;
+    ReadProgramSets(ini.c_str(), &again);
+    ASSERT_EQ(2, again.nCount);
+    EXPECT_EQ(0, again.nRefused);
+    for (int i = 0; i < 2; i++) {
+        EXPECT_STREQ(read.aEntry[i].szProgram, again.aEntry[i].szProgram);
+        EXPECT_STREQ(read.aEntry[i].szSettingFile, again.aEntry[i].szSettingFile);
+    }
 }
 
 // Beside the executable, unless nothing can be written there: then the user's folder.

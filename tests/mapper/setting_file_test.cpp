@@ -42,6 +42,7 @@ struct SettingFile : ::testing::Test {
     }
     void TearDown() override
     {
+        SetFileFaults(NULL);
         ReleaseAssignmentPaths(&target);
         ReleaseAssignmentPaths(&g_CurrentSet);
         InitAssignmentSet(&g_CurrentSet);
@@ -225,6 +226,74 @@ TEST_F(SettingFile, SaveWritesTheWholeFileOrKeepsTheOldOne)
     std::wstring folder = dir.File(L"") + std::wstring(250 - dir.path.size() - 1, L'd');
     ASSERT_TRUE(CreateDirectoryW(folder.c_str(), NULL));
     EXPECT_EQ(SampleBytes(3), ReadBytes(Save(folder + L"\\s.zan", &set)));
+}
+
+// Saves over an old file that fail part-way, as the file calls of Windows fail: after each,
+// either the old file has its old contents or the new contents are complete in the file
+// GetKeptSettingFile names. Never neither, and nothing else is left behind. A replacement
+// that moved the old file away is finished by moving the new one in by name or undone by
+// putting the old one back.
+TEST_F(SettingFile, AFailedSaveKeepsTheOldFileOrNamesTheNewOne)
+{
+    ASSIGNMENT_SET set;
+    FillSample(&set);
+    const Bytes old = SampleBytes(1), fresh = SampleBytes(3);
+    enum Outcome { NEW_IN_PLACE, OLD_IN_PLACE, NEW_KEPT };
+    struct Case { const char *name; FileFaults faults; Outcome outcome; DWORD error; } cases[] = {
+        { "the write fails part-way", { true }, OLD_IN_PLACE, ERROR_DISK_FULL },
+        { "the old file cannot be removed (tried for a second)", { false, ERROR_UNABLE_TO_REMOVE_REPLACED },
+          OLD_IN_PLACE, ERROR_UNABLE_TO_REMOVE_REPLACED },
+        { "the new file cannot be renamed, the old one was put back",
+          { false, ERROR_UNABLE_TO_MOVE_REPLACEMENT, false }, OLD_IN_PLACE, ERROR_UNABLE_TO_MOVE_REPLACEMENT },
+        { "the old file moved away, the new one moved in by name",
+          { false, ERROR_UNABLE_TO_MOVE_REPLACEMENT, true }, NEW_IN_PLACE, 0 },
+        { "the old file moved away, the new one cannot follow: the old one goes back",
+          { false, ERROR_UNABLE_TO_MOVE_REPLACEMENT, true, 1 }, OLD_IN_PLACE, ERROR_UNABLE_TO_MOVE_REPLACEMENT },
+        { "the old file moved away and nothing moves: the new one is kept",
+          { false, ERROR_UNABLE_TO_MOVE_REPLACEMENT, true, 2 }, NEW_KEPT, ERROR_UNABLE_TO_MOVE_REPLACEMENT },
+        { "the old file renamed, the new one not moved: the old one goes back",
+          { false, ERROR_UNABLE_TO_MOVE_REPLACEMENT_2, true, 1 }, OLD_IN_PLACE, ERROR_UNABLE_TO_MOVE_REPLACEMENT_2 },
+        { "the old file renamed and nothing moves: the new one is kept",
+          { false, ERROR_UNABLE_TO_MOVE_REPLACEMENT_2, true, 2 }, NEW_KEPT, ERROR_UNABLE_TO_MOVE_REPLACEMENT_2 },
+    };
+    for (Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        TempDir folder;
+        std::wstring file = folder.File(L"set.zan");
+        WriteBytes(file, old);
+        SetFileFaults(&c.faults);
+        WCHAR path[SETTING_PATH_CHARS];
+        lstrcpynW(path, file.c_str(), SETTING_PATH_CHARS);
+        int result = WriteSettingFile(path, &set, 0);
+        DWORD error = GetLastError();
+        SetFileFaults(NULL);
+        WCHAR kept[SETTING_PATH_CHARS] = L"";
+        int bKept = GetKeptSettingFile(kept);
+
+        // What every failure must give: the old contents in place, or the new ones named.
+        EXPECT_TRUE(result ? ReadBytes(file) == fresh
+                           : ReadBytes(file) == old || (bKept && ReadBytes(kept) == fresh)) << "both lost";
+        EXPECT_EQ(c.outcome == NEW_IN_PLACE, result == 1);
+        EXPECT_EQ(c.outcome == NEW_KEPT, bKept == 1);
+        if (!result) {
+            EXPECT_EQ(c.error, error);
+        }
+        if (c.outcome != NEW_KEPT) {
+            EXPECT_EQ(c.outcome == NEW_IN_PLACE ? fresh : old, ReadBytes(file));
+            EXPECT_EQ(1u, folder.Count()) << "no temporary or backup file stays behind";
+        } else {
+            EXPECT_EQ(fresh, ReadBytes(kept));
+            std::wstring name(kept);
+            EXPECT_EQ(folder.path + L"\\", name.substr(0, folder.path.size() + 1)) << "kept beside the target";
+            EXPECT_NE(file, name);
+        }
+    }
+    // The next save that works forgets the kept name.
+    WCHAR path[SETTING_PATH_CHARS];
+    lstrcpynW(path, dir.File(L"fine.zan").c_str(), SETTING_PATH_CHARS);
+    EXPECT_EQ(1, WriteSettingFile(path, &set, 1));
+    WCHAR kept[SETTING_PATH_CHARS];
+    EXPECT_EQ(0, GetKeptSettingFile(kept));
 }
 
 // The first token that names a loadable file is loaded and ends the walk; a token too long

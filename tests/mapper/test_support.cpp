@@ -1,5 +1,7 @@
 #include "test_support.h"
 
+#include "file_replace.h"
+
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -82,4 +84,51 @@ std::wstring Describe(const ASSIGNMENT_SET &set)
              << L" " << a.awKey[2] << L", mouse " << a.nMouseAction + 0 << L" " << a.wMoveAmount << L", path "
              << a.nPathLength << L" " << (a.pszPath ? a.pszPath : L"(none)");
     return text.str();
+}
+
+static FileFaults *g_pFaults;
+
+static BOOL WINAPI FaultyWriteFile(HANDLE file, LPCVOID bytes, DWORD cb, LPDWORD written, LPOVERLAPPED overlapped)
+{
+    if (!g_pFaults->writeFails)
+        return WriteFile(file, bytes, cb, written, overlapped);
+    DWORD half = 0;
+    WriteFile(file, bytes, cb / 2, &half, overlapped);
+    if (written)
+        *written = half;
+    SetLastError(ERROR_DISK_FULL);
+    return FALSE;
+}
+
+static BOOL WINAPI FaultyReplaceFile(LPCWSTR target, LPCWSTR replacement, LPCWSTR backup, DWORD flags,
+                                     LPVOID exclude, LPVOID reserved)
+{
+    g_pFaults->replaceCalls++;
+    DWORD error = g_pFaults->replaceError;
+    if (!error)
+        return ReplaceFileW(target, replacement, backup, flags, exclude, reserved);
+    if (error != ERROR_UNABLE_TO_REMOVE_REPLACED && g_pFaults->targetMoved) {
+        if (backup)
+            EXPECT_TRUE(MoveFileExW(target, backup, MOVEFILE_REPLACE_EXISTING));
+        else
+            EXPECT_TRUE(DeleteFileW(target));
+    }
+    SetLastError(error);
+    return FALSE;
+}
+
+static BOOL WINAPI FaultyMoveFileEx(LPCWSTR from, LPCWSTR to, DWORD flags)
+{
+    if (g_pFaults->moveCalls++ < g_pFaults->moveFailures) {
+        SetLastError(ERROR_ACCESS_DENIED);
+        return FALSE;
+    }
+    return MoveFileExW(from, to, flags);
+}
+
+void SetFileFaults(FileFaults *faults)
+{
+    g_pFaults = faults;
+    FILE_SEAM seam = { FaultyWriteFile, FaultyReplaceFile, FaultyMoveFileEx };
+    SetFileSeam(faults ? &seam : NULL);
 }

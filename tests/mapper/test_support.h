@@ -37,4 +37,21 @@ Bytes SampleBytes(DWORD version);
 // Every field as text (paths by their text), to compare sets with EXPECT_EQ.
 std::wstring Describe(const ASSIGNMENT_SET &set);
 
+// Faults put into the file seam (file_replace.h), each failing as Windows' call does.
+struct FileFaults {
+    // WriteFile writes half of what it is given, then fails with ERROR_DISK_FULL.
+    bool writeFails = false;
+    // ReplaceFileW fails with this code (0: the real call). ERROR_UNABLE_TO_REMOVE_REPLACED
+    // leaves both names as they were; ERROR_UNABLE_TO_MOVE_REPLACEMENT and ..._2 leave them
+    // so when targetMoved is false (Windows put the target back), and when it is true leave
+    // the target moved to the backup name, or, without one, gone.
+    DWORD replaceError = 0;
+    bool targetMoved = false;
+    // The first moveFailures MoveFileExW calls fail with ERROR_ACCESS_DENIED.
+    int moveFailures = 0;
+    int replaceCalls = 0, moveCalls = 0;
+};
+// Puts the faults in the seam; NULL the real calls.
+void SetFileFaults(FileFaults *faults);
+
 #endif

@@ -7,6 +7,7 @@
 
 #include <shlobj.h>
 
+#include "file_replace.h"
 #include "setting_file.h"
 #include "slot_button.h"
 
@@ -43,6 +44,19 @@ void Drop(const std::vector<std::wstring> &paths) {
     SendMessageW(g_pTest->hMain, WM_DROPFILES, (WPARAM)hDrop, 0);
 }
 
+
+// A replacement that moves the old file to its backup name and then fails, and no move after
+// it that works: Windows can neither complete the save nor undo it.
+BOOL WINAPI ReplaceMovingTheTargetAway(LPCWSTR target, LPCWSTR, LPCWSTR backup, DWORD, LPVOID, LPVOID) {
+    EXPECT_TRUE(MoveFileExW(target, backup ? backup : (std::wstring(target) + L".away").c_str(), 0));
+    SetLastError(ERROR_UNABLE_TO_MOVE_REPLACEMENT);
+    return FALSE;
+}
+
+BOOL WINAPI MoveNothing(LPCWSTR, LPCWSTR, DWORD) {
+    SetLastError(ERROR_ACCESS_DENIED);
+    return FALSE;
+}
 
 HWND Slot(int n) { return GetDlgItem(g_App.ahPage[PAGE_REMOTE], ASSIGN_FIRST_CONTROL_ID + n); }
 
@@ -212,6 +226,32 @@ TEST_F(ZanTest, AFailedOrCancelledSaveKeepsTheWindowTheFileAndTheMark) {
         EXPECT_EQ(bNamed ? 3 : 0, nSaveFailures);
         EXPECT_EQ(bHeld ? 'H' : -1, KeyInFile(file)) << "the held file stays as it was, a deleted one is not written";
     }
+}
+
+// A save that can be neither completed nor undone keeps its new contents in a file beside
+// the target, and the failure message, owned by the window, names that file.
+TEST_F(ZanTest, ASaveThatLostItsTargetNamesTheFileKeepingTheNewContents) {
+    std::wstring file = Path(L"kept.zan");
+    WriteSetFile(file, 'K', 0x1);
+    Start(Quoted(L"kept.zan"));
+    AssignKey(0, 'N');
+    MarkModified();
+    FILE_SEAM seam = {WriteFile, ReplaceMovingTheTargetAway, MoveNothing};
+    SetFileSeam(&seam);
+    Command(IDM_SAVE);
+    SetFileSeam(NULL);
+    EXPECT_EQ(1, g_State.bModified);
+    ASSERT_EQ(1u, boxes.size());
+    EXPECT_EQ(hMain, boxes[0].hOwner);
+    const std::wstring &text = boxes[0].text;
+    EXPECT_EQ(0u, text.find(L"設定ファイルを保存できませんでした。\n" + file + L"\n")) << testing::PrintToString(text);
+    const std::wstring marker = L"新しい内容は次のファイルに残してあります: ";
+    size_t at = text.find(marker);
+    ASSERT_NE(std::wstring::npos, at) << testing::PrintToString(text);
+    std::wstring kept = text.substr(at + marker.size());
+    EXPECT_EQ(Path(L""), kept.substr(0, Path(L"").size())) << "beside the file";
+    ASSERT_TRUE(CopyFileW(kept.c_str(), Path(L"kept-copy.zan").c_str(), TRUE)) << testing::PrintToString(kept);
+    EXPECT_EQ('N', KeyInFile(Path(L"kept-copy.zan"))) << "the new contents";
 }
 
 // A relative file named on the command line is saved to its own folder after a file dialog

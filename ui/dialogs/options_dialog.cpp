@@ -87,8 +87,7 @@ static void FillTimeoutList(HWND hList, DWORD dwTimeout)
         if (dw == dwTimeout)
             nSelect = nItem;
     }
-    if (nSelect < 0)
-        nSelect = AddTimeoutItem(hList, dwTimeout);
+    /* ReadOptionsFrom gives only these values. */
     SendMessageW(hList, CB_SETCURSEL, nSelect, 0);
 }
 

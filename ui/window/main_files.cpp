@@ -55,8 +55,8 @@ void OnOpen(HWND hWnd)
 }
 
 /* A string-table text with the path and the system's words for dwError (none for 0)
- * put in for its two %s. */
-static int ShowFileMessage(HWND hWnd, UINT uText, LPCWSTR pszPath, DWORD dwError, UINT uType)
+ * put in for its two %s, and pszKept for a third. */
+static int ShowFileMessage(HWND hWnd, UINT uText, LPCWSTR pszPath, DWORD dwError, UINT uType, LPCWSTR pszKept = L"")
 {
     WCHAR szFormat[FILE_MESSAGE_CHARS], szReason[FILE_MESSAGE_CHARS] = L"", szText[FILE_MESSAGE_CHARS * 3];
     WCHAR szCaption[UI_TEXT_CHARS];
@@ -64,13 +64,18 @@ static int ShowFileMessage(HWND hWnd, UINT uText, LPCWSTR pszPath, DWORD dwError
     if (dwError)
         FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, NULL, dwError, 0, szReason,
                        FILE_MESSAGE_CHARS, NULL);
-    StringCchPrintfW(szText, FILE_MESSAGE_CHARS * 3, szFormat, pszPath, szReason);
+    StringCchPrintfW(szText, FILE_MESSAGE_CHARS * 3, szFormat, pszPath, szReason, pszKept);
     return ShowMessageBox(hWnd, szText, LoadText(IDS_APP_TITLE, szCaption, UI_TEXT_CHARS), uType);
 }
 
+/* Right after the failed save: where its new contents were kept, when they were. */
 static void ShowSaveFailure(HWND hWnd, LPCWSTR pszPath)
 {
-    ShowFileMessage(hWnd, IDS_SAVE_FAILED, pszPath, GetLastError(), MB_OK | MB_ICONEXCLAMATION);
+    DWORD dwError = GetLastError();
+    WCHAR szKept[SETTING_PATH_CHARS];
+    int bKept = GetKeptSettingFile(szKept);
+    ShowFileMessage(hWnd, bKept ? IDS_SAVE_FAILED_KEPT : IDS_SAVE_FAILED, pszPath, dwError,
+                    MB_OK | MB_ICONEXCLAMATION, bKept ? szKept : L"");
 }
 
 /* The set was written to pszPath: it is the current file now, and clean. */
