@@ -99,6 +99,7 @@
 #define IDS_PROGRAM_ADD_NONE        40286
 #define IDS_PROGRAM_LIST_FULL       40287
 #define IDS_PROGRAM_FILE_TITLE      40288
+#define IDS_PROGRAM_REFUSED         40289   /* %d: lines of [programs] not taken */
 /* The options page's lines on the remote in use */
 #define IDS_REMOTE_NONE             40250
 #define IDS_BATTERY_PERCENT         40251
@@ -246,6 +247,7 @@
 #define IDC_PROGRAM_ADD             42102
 #define IDC_PROGRAM_FILE            42103
 #define IDC_PROGRAM_REMOVE          42104
+#define IDC_PROGRAM_REFUSED         42105
 
 /* About dialog (103) */
 #define IDC_ABOUT_ICON              1000

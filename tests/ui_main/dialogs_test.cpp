@@ -146,6 +146,7 @@ TEST_F(ProgramSetsTest, ForegroundProgramSelectsItsSetAndLeavingRestoresTheDefau
     SIM_REMOTE *pSim = SimAddRemote();
     WriteDefaultAndGame();
     WritePrivateProfileStringW(L"programs", L"broken.exe", Path(L"missing.zan").c_str(), ini.c_str());
+    WritePrivateProfileStringW(L"programs", L"nofile.exe", L"  ", ini.c_str());   // refused, and said so
     Start();
     const std::wstring connection = StatusText(0);
     SimSetButtons(pSim, 0, kButtonA);
@@ -221,6 +222,7 @@ TEST_F(ProgramSetsTest, ForegroundProgramSelectsItsSetAndLeavingRestoresTheDefau
     DriveModal([&] { EditProgramSets(hMain); }, [&](HWND hDlg) {
         std::wstring candidate = TextOf(GetDlgItem(hDlg, IDC_PROGRAM_CANDIDATE));
         EXPECT_NE(std::wstring::npos, candidate.find(L"Notepad.exe")) << "the program Zan saw last";
+        EXPECT_NE(std::wstring::npos, TextOf(GetDlgItem(hDlg, IDC_PROGRAM_REFUSED)).find(L"でない行が 1 行"));
         SendMessageW(hDlg, WM_COMMAND, IDC_PROGRAM_ADD, 0);
         EXPECT_EQ(3, (int)SendDlgItemMessageW(hDlg, IDC_PROGRAM_LIST, LVM_GETITEMCOUNT, 0, 0));
         EXPECT_EQ(L"Notepad.exe", ListText(GetDlgItem(hDlg, IDC_PROGRAM_LIST), 2, 0));
@@ -236,6 +238,7 @@ TEST_F(ProgramSetsTest, ForegroundProgramSelectsItsSetAndLeavingRestoresTheDefau
     PROGRAM_SET_LIST written;
     ReadProgramSets(ini.c_str(), &written);
     ASSERT_EQ(1, written.nCount);
+    EXPECT_EQ(0, written.nRefused) << "OK rewrote the section without the refused line";
     EXPECT_STREQ(L"Game.exe", written.aEntry[0].szProgram);
     EXPECT_EQ(Path(L"other.zan"), written.aEntry[0].szSettingFile);
     EXPECT_EQ(1, g_ProgramSets.nCount);

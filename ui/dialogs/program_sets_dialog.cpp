@@ -82,6 +82,15 @@ static void ShowCandidate(HWND hDlg)
     SetDlgItemTextW(hDlg, IDC_PROGRAM_CANDIDATE, szText);
 }
 
+/* Lines of the section that were not taken: said, since OK rewrites the section without them. */
+static void ShowRefused(HWND hDlg, int nRefused)
+{
+    WCHAR szFormat[DIALOG_TEXT_CHARS], szText[DIALOG_TEXT_CHARS] = L"";
+    if (nRefused > 0)
+        wnsprintfW(szText, DIALOG_TEXT_CHARS, LoadText(IDS_PROGRAM_REFUSED, szFormat, DIALOG_TEXT_CHARS), nRefused);
+    SetDlgItemTextW(hDlg, IDC_PROGRAM_REFUSED, szText);
+}
+
 static BOOL OnInitDialog(HWND hDlg)
 {
     PROGRAM_SETS_DIALOG *pDialog = (PROGRAM_SETS_DIALOG *)calloc(1, sizeof(PROGRAM_SETS_DIALOG));
@@ -97,6 +106,7 @@ static BOOL OnInitDialog(HWND hDlg)
     AddColumn(hList, 1, IDS_PROGRAM_FILE_COLUMN, FILE_COLUMN_WIDTH);
     FillList(hDlg, &pDialog->List, pDialog->List.nCount ? 0 : -1);
     ShowCandidate(hDlg);
+    ShowRefused(hDlg, pDialog->List.nRefused);
     return TRUE;
 }
 
@@ -151,7 +161,8 @@ static void OnRemove(HWND hDlg, PROGRAM_SETS_DIALOG *pDialog)
 static void OnOk(HWND hDlg, PROGRAM_SETS_DIALOG *pDialog)
 {
     g_ProgramSets = pDialog->List;
-    WriteProgramSets(g_szOptionsFile, &g_ProgramSets);
+    if (WriteProgramSets(g_szOptionsFile, &g_ProgramSets))
+        g_ProgramSets.nRefused = 0;
     EndDialog(hDlg, IDOK);
 }
 
