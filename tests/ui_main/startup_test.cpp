@@ -34,6 +34,8 @@ TEST_F(ZanTest, StartsUnnamedOrWithTheCommandLineFileOrTheLastOne) {
     EXPECT_EQ(kRed, Pixel());
     EXPECT_TRUE(MenuGreyed(IDM_RUN));
     EXPECT_EQ(kNotConnected, StatusText(0));
+    EXPECT_EQ((std::vector<UINT>{RegisterWindowMessageW(L"TaskbarCreated"), WM_DROPFILES, WM_COPYDATA, 0x0049}),
+              allowedMessages) << "what an elevated Zan must still take from the shell";
     // Each tab shows only its page; another control's notification changes nothing.
     for (int sel : {2, 3, 1, 0}) {
         SendMessageW(g_App.hTab, TCM_SETCURSEL, sel, 0);

@@ -110,6 +110,12 @@ BOOL WINAPI ClearShutdownReason(HWND) {
     return TRUE;
 }
 
+BOOL WINAPI RecordMessageFilter(HWND hWnd, UINT uMsg, DWORD dwAction, PCHANGEFILTERSTRUCT) {
+    if (dwAction == MSGFLT_ALLOW && GetWindowLongPtrW(hWnd, GWLP_WNDPROC) == (LONG_PTR)MainWndProc)
+        g_pTest->allowedMessages.push_back(uMsg);
+    return TRUE;
+}
+
 DWORD AnswerForeground(WCHAR *pszName, int cchName) {
     lstrcpynW(pszName, g_pTest->foregroundName.c_str(), cchName);
     return g_pTest->dwForegroundProcess;
@@ -189,6 +195,7 @@ void ZanTest::SetUp() {
     ui.pfnTrackMenu = AnswerMenu;
     ui.pfnNotifyIcon = RecordTray;
     ui.pfnShutdownBlockReasonCreate = RecordShutdownReason;
+    ui.pfnChangeWindowMessageFilterEx = RecordMessageFilter;
     ui.pfnShutdownBlockReasonDestroy = ClearShutdownReason;
     ui.pfnWindowElevation = [](HWND hWnd) { return hWnd && hWnd == g_pTest->hElevated ? 1 : 0; };
     ui.pfnSelfElevation = [] { return 0; };

@@ -17,6 +17,7 @@
 #include "single_instance.h"
 #include "texts.h"
 #include "tray.h"
+#include "ui_seam.h"
 
 #define FRAME_MARGIN        5
 #define STATUS_PART_SPLIT   400
@@ -126,6 +127,21 @@ static void CreateStatusBar(HWND hWnd)
     ShowConnectionText();
 }
 
+/* The shell's part of a drag and drop; not in every header. */
+#ifndef WM_COPYGLOBALDATA
+#define WM_COPYGLOBALDATA 0x0049
+#endif
+
+/* Run as administrator (as the guide advises for elevated games), Zan would get nothing
+ * from the unelevated shell: Explorer's restart, dropped files, a second start's hand-over. */
+static void AllowShellMessages(HWND hWnd)
+{
+    const UINT auAllowed[] = { RegisterWindowMessageW(L"TaskbarCreated"), WM_DROPFILES, WM_COPYDATA,
+                               WM_COPYGLOBALDATA };
+    for (UINT uMsg : auAllowed)
+        g_UiSeam.pfnChangeWindowMessageFilterEx(hWnd, uMsg, MSGFLT_ALLOW, NULL);
+}
+
 BOOL OnCreate(HWND hWnd)
 {
     InitCommonControls();
@@ -138,6 +154,7 @@ BOOL OnCreate(HWND hWnd)
     RefreshPages();
     OpenRemoteLink();
     DragAcceptFiles(hWnd, TRUE);
+    AllowShellMessages(hWnd);
     UpdateRunMenu();
     StartProgramWatch(hWnd);
     return TRUE;

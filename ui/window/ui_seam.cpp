@@ -12,7 +12,7 @@ static int TrackWithSystemMenu(HMENU hMenu, int x, int y, HWND hOwner)
 static const UI_SEAM g_RealUiSeam = { MessageBoxW, GetOpenFileNameW, GetSaveFileNameW, MessageBeep,
                                       TrackWithSystemMenu, Shell_NotifyIconW, QueryWindowElevation,
                                       QuerySelfElevation, ShutdownBlockReasonCreate,
-                                      ShutdownBlockReasonDestroy };
+                                      ShutdownBlockReasonDestroy, ChangeWindowMessageFilterEx };
 
 UI_SEAM g_UiSeam = g_RealUiSeam;
 

@@ -24,6 +24,8 @@ typedef struct UI_SEAM {
     /* The reason Windows shows while Zan holds up the session's end. */
     BOOL (WINAPI *pfnShutdownBlockReasonCreate)(HWND hWnd, LPCWSTR pszReason);
     BOOL (WINAPI *pfnShutdownBlockReasonDestroy)(HWND hWnd);
+    /* Lets a message from a less privileged process (the shell) through to an elevated Zan. */
+    BOOL (WINAPI *pfnChangeWindowMessageFilterEx)(HWND hWnd, UINT uMsg, DWORD dwAction, PCHANGEFILTERSTRUCT pInfo);
 } UI_SEAM;
 
 extern UI_SEAM g_UiSeam;
