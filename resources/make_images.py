@@ -6,6 +6,7 @@ The outputs are committed, so the build itself needs no Python."""
 
 import os
 import struct
+import zlib
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 
@@ -201,8 +202,70 @@ def icon_image(rows):
     return size, info + bytes(xor) + bytes(mask)
 
 
-def ico(*images):
-    images = [icon_image(rows) for rows in images]
+def scaled(rows, size):
+    """The pixel art at another size. Smaller: each target pixel averages the source area it
+    covers (colour weighted by opacity), so the shape keeps its proportions."""
+    src = len(rows)
+    if size >= src:
+        # Larger: the source pixel under each target pixel's centre, so edges stay sharp.
+        return [''.join(rows[(2 * ty + 1) * src // (2 * size)][(2 * tx + 1) * src // (2 * size)]
+                        for tx in range(size)) for ty in range(size)]
+    out = []
+    for ty in range(size):
+        line = ''
+        for tx in range(size):
+            x0, x1 = tx * src / size, (tx + 1) * src / size
+            y0, y1 = ty * src / size, (ty + 1) * src / size
+            acc = [0.0, 0.0, 0.0]
+            alpha = total = 0.0
+            for sy in range(int(y0), min(src, int(-(-y1 // 1)))):
+                wy = min(y1, sy + 1) - max(y0, sy)
+                for sx in range(int(x0), min(src, int(-(-x1 // 1)))):
+                    w = wy * (min(x1, sx + 1) - max(x0, sx))
+                    total += w
+                    ch = rows[sy][sx]
+                    if ch != '.':
+                        alpha += w
+                        for i in range(3):
+                            acc[i] += w * PALETTE[ch][i]
+            line += nearest_palette([c / alpha for c in acc]) if alpha >= total / 2 else '.'
+        out.append(line)
+    return out
+
+
+def nearest_palette(rgb):
+    return min((ch for ch in PALETTE if ch != '.'),
+               key=lambda ch: sum((a - b) ** 2 for a, b in zip(PALETTE[ch], rgb)))
+
+
+def png(rows):
+    """One image as PNG (RGBA), as Windows keeps its 256-pixel icons."""
+    size = len(rows)
+    raw = b''.join(b'\0' + b''.join(bytes(PALETTE[ch] + ((0,) if ch == '.' else (255,))) for ch in row)
+                   for row in rows)
+
+    def chunk(kind, data):
+        return struct.pack('>I', len(data)) + kind + data + struct.pack('>I', zlib.crc32(kind + data))
+    header = struct.pack('>IIBBBBB', size, size, 8, 6, 0, 0, 0)
+    return size, (b'\x89PNG\r\n\x1a\n' + chunk(b'IHDR', header) + chunk(b'IDAT', zlib.compress(raw, 9))
+                  + chunk(b'IEND', b''))
+
+
+# The sizes Windows asks for: 16 to 32 for the title bar, taskbar and notification area at
+# 100 to 200 %, 48 for Explorer's icons, 256 for its large views.
+LARGE_SIZES = (16, 20, 24, 32, 48, 256)
+SMALL_SIZES = (16, 20, 24, 32)
+
+
+def icon_set(sizes):
+    images = []
+    for size in sizes:
+        rows = ICON_16 if size == 16 else scaled(ICON_32, size)
+        images.append(png(rows) if size >= 256 else icon_image(rows))
+    return images
+
+
+def ico(images):
     out = struct.pack('<HHH', 0, 1, len(images))
     offset = 6 + 16 * len(images)
     for size, data in images:
@@ -217,8 +280,8 @@ def main():
         'kind_mouse.bmp': bmp24(KIND_MOUSE),
         'kind_disabled.bmp': bmp24(KIND_DISABLED),
         'kind_application.bmp': bmp24(KIND_APPLICATION),
-        'zan.ico': ico(ICON_32, ICON_16),
-        'zan_small.ico': ico(ICON_16),
+        'zan.ico': ico(icon_set(LARGE_SIZES)),
+        'zan_small.ico': ico(icon_set(SMALL_SIZES)),
     }
     for name, data in outputs.items():
         with open(os.path.join(HERE, name), 'wb') as f:

@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include <string>
+#include <vector>
 
 #include "resource.h"
 
@@ -84,13 +85,39 @@ TEST(Images, KindBitmapsAreSixteenSquareAndTheIconsLoad) {
         EXPECT_NE(nullptr, LoadIconW(Inst(), MAKEINTRESOURCEW(id))) << id;
 }
 
+// Windows picks an icon of the size it needs at 100 to 200 % (a 0 in the directory is 256).
+TEST(Images, IconsCarryTheSizesWindowsAsksFor) {
+    const struct { int id; std::vector<int> sizes; } icons[] = {
+        {107, {16, 20, 24, 32, 48, 256}},
+        {108, {16, 20, 24, 32}},
+    };
+    for (const auto &icon : icons) {
+        HRSRC res = FindResourceW(Inst(), MAKEINTRESOURCEW(icon.id), RT_GROUP_ICON);
+        ASSERT_NE(nullptr, res) << icon.id;
+        const BYTE *dir = (const BYTE *)LockResource(LoadResource(Inst(), res));
+        std::vector<int> sizes;
+        for (int i = 0; i < *(const WORD *)(dir + 4); i++)
+            sizes.push_back(dir[6 + 14 * i] ? dir[6 + 14 * i] : 256);
+        EXPECT_EQ(icon.sizes, sizes) << icon.id;
+        for (int size : icon.sizes) {
+            HICON hIcon = (HICON)LoadImageW(Inst(), MAKEINTRESOURCEW(icon.id), IMAGE_ICON, size, size, 0);
+            EXPECT_NE(nullptr, hIcon) << icon.id << " at " << size;
+            DestroyIcon(hIcon);
+        }
+    }
+}
+
 TEST(Manifest, AsksForCommonControls6AndTakesEffect) {
     HRSRC res = FindResourceW(nullptr, MAKEINTRESOURCEW(1), RT_MANIFEST);
     ASSERT_NE(nullptr, res);
     std::string xml((const char *)LockResource(LoadResource(nullptr, res)), SizeofResource(nullptr, res));
     // The architecture named must be the program's own, for Zan and for the common controls.
     const char *arch = sizeof(void *) == 8 ? "processorArchitecture=\"amd64\"" : "processorArchitecture=\"x86\"";
-    for (const char *part : {"name=\"Microsoft.Windows.Common-Controls\"", "version=\"6.0.0.0\"", "level=\"asInvoker\""})
+    // Sharp text at 125 % and more, and Windows 7 to 11 named (10/11 share one id).
+    for (const char *part : {"name=\"Microsoft.Windows.Common-Controls\"", "version=\"6.0.0.0\"", "level=\"asInvoker\"",
+                             ">true</gdiScaling>", "{35138b9a-5d96-4fbd-8e2d-a2440225f93a}",
+                             "{4a2f28e3-53b9-4441-ba9c-d69d4a4a6e38}", "{1f676c76-80e1-4239-95bb-83d0f6d0da78}",
+                             "{8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a}"})
         EXPECT_NE(std::string::npos, xml.find(part)) << part;
     size_t first = xml.find(arch);
     EXPECT_TRUE(first != std::string::npos && xml.find(arch, first + 1) != std::string::npos) << xml;
