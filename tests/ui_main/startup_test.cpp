@@ -36,6 +36,17 @@ TEST_F(ZanTest, StartsUnnamedOrWithTheCommandLineFileOrTheLastOne) {
     EXPECT_EQ(kNotConnected, StatusText(0));
     EXPECT_EQ((std::vector<UINT>{RegisterWindowMessageW(L"TaskbarCreated"), WM_DROPFILES, WM_COPYDATA, 0x0049}),
               allowedMessages) << "what an elevated Zan must still take from the shell";
+    EXPECT_EQ(std::vector<HWND>(g_App.ahPage, g_App.ahPage + PAGE_COUNT), texturedPages) << "pages drawn as the tab pane";
+    HDC hScreen = GetDC(NULL), hdc = CreateCompatibleDC(hScreen);
+    HBITMAP hBitmap = CreateCompatibleBitmap(hScreen, 4, 4), hOld = (HBITMAP)SelectObject(hdc, hBitmap);
+    ReleaseDC(NULL, hScreen);
+    for (UINT uMsg : {WM_ERASEBKGND, WM_PRINTCLIENT}) {
+        SetPixel(hdc, 1, 1, 0);
+        SendMessageW(hMain, uMsg, (WPARAM)hdc, PRF_CLIENT);
+        EXPECT_EQ(kRed, GetPixel(hdc, 1, 1)) << "the tab strip's background is the frame's colour: " << uMsg;
+    }
+    DeleteObject(SelectObject(hdc, hOld));
+    DeleteDC(hdc);
     // Each tab shows only its page; another control's notification changes nothing.
     for (int sel : {2, 3, 1, 0}) {
         SendMessageW(g_App.hTab, TCM_SETCURSEL, sel, 0);

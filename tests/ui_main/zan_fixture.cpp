@@ -1,5 +1,7 @@
 #include "zan_fixture.h"
 
+#include <uxtheme.h>
+
 #include <shlwapi.h>
 
 #include <algorithm>
@@ -116,6 +118,12 @@ BOOL WINAPI RecordMessageFilter(HWND hWnd, UINT uMsg, DWORD dwAction, PCHANGEFIL
     return TRUE;
 }
 
+HRESULT WINAPI RecordTabTexture(HWND hWnd, DWORD dwFlags) {
+    if (dwFlags == ETDT_ENABLETAB)
+        g_pTest->texturedPages.push_back(hWnd);
+    return S_OK;
+}
+
 DWORD AnswerForeground(WCHAR *pszName, int cchName) {
     lstrcpynW(pszName, g_pTest->foregroundName.c_str(), cchName);
     return g_pTest->dwForegroundProcess;
@@ -196,6 +204,7 @@ void ZanTest::SetUp() {
     ui.pfnNotifyIcon = RecordTray;
     ui.pfnShutdownBlockReasonCreate = RecordShutdownReason;
     ui.pfnChangeWindowMessageFilterEx = RecordMessageFilter;
+    ui.pfnEnableThemeDialogTexture = RecordTabTexture;
     ui.pfnShutdownBlockReasonDestroy = ClearShutdownReason;
     ui.pfnWindowElevation = [](HWND hWnd) { return hWnd && hWnd == g_pTest->hElevated ? 1 : 0; };
     ui.pfnSelfElevation = [] { return 0; };

@@ -89,7 +89,8 @@ public:
     // file dialogs are cancelled (an empty string cancels too) and menus choose nothing.
     std::deque<int> boxAnswers;
     std::vector<BoxCall> boxes;
-    std::vector<UINT> allowedMessages;   // let through to an elevated main window
+    std::vector<UINT> allowedMessages;
+    std::vector<HWND> texturedPages;     // given the tab pane's themed texture   // let through to an elevated main window
     std::wstring shutdownReason;   // what Windows would show while Zan holds up the session's end
     std::function<void()> whileBoxShown;    // runs inside each message box or file dialog before it is answered
     std::deque<std::wstring> fileAnswers;

@@ -15,6 +15,7 @@
 BOOL OnCreate(HWND hWnd);
 void OnSize(HWND hWnd, WPARAM wParam);
 void OnPaint(HWND hWnd);
+LRESULT OnEraseBackground(HWND hWnd, HDC hdc);
 void OnTabNotify(const NMHDR *pHeader);
 LRESULT OnClose(HWND hWnd);
 void OnDestroy(HWND hWnd);

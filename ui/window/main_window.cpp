@@ -3,6 +3,7 @@
 
 #include <commctrl.h>
 #include <shellapi.h>
+#include <uxtheme.h>
 
 #include "auto_connect.h"
 #include "connection.h"
@@ -53,6 +54,8 @@ LRESULT CALLBACK MainWndProc(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam)
     case WM_CREATE:      return OnCreate(hWnd) ? 0 : -1;
     case WM_SIZE:        OnSize(hWnd, wParam); return 0;
     case WM_PAINT:       OnPaint(hWnd); return 0;
+    case WM_ERASEBKGND:  return OnEraseBackground(hWnd, (HDC)wParam);
+    case WM_PRINTCLIENT: return OnEraseBackground(hWnd, (HDC)wParam);
     case WM_NOTIFY:      OnTabNotify((const NMHDR *)lParam); return 0;
     case WM_DRAWITEM:    OnDrawItem((const DRAWITEMSTRUCT *)lParam); return 0;
     case WM_COMMAND:     if (lParam || OnCommand(hWnd, LOWORD(wParam))) return 0; break;
@@ -109,6 +112,8 @@ void CreatePages(HWND hWnd)
         g_App.ahPage[i] = CreateDialogParamW(g_App.hInstance, MAKEINTRESOURCEW(g_aPageDef[i].nDialog),
                                              g_App.hTab, g_aPageDef[i].pfnProc, 0);
         SetParent(g_App.ahPage[i], g_App.hTab);
+        /* Themed, the tab pane is drawn white: the page takes its texture, not the dialog grey. */
+        g_UiSeam.pfnEnableThemeDialogTexture(g_App.ahPage[i], ETDT_ENABLETAB);
         ShowWindow(g_App.ahPage[i], i == 0 ? SW_SHOW : SW_HIDE);
     }
     for (int i = 0; i < PAGE_COUNT; i++)
@@ -191,14 +196,29 @@ void OnSize(HWND hWnd, WPARAM wParam)
         SetWindowPos(g_App.ahPage[i], NULL, rcDisplay.left, rcDisplay.top, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
 }
 
+static void FillFrame(HDC hdc, const RECT *pRect)
+{
+    HBRUSH hBrush = CreateSolidBrush(GetFrameColour());
+    FillRect(hdc, pRect, hBrush);
+    DeleteObject(hBrush);
+}
+
 void OnPaint(HWND hWnd)
 {
     PAINTSTRUCT ps;
     HDC hdc = BeginPaint(hWnd, &ps);
-    HBRUSH hBrush = CreateSolidBrush(GetFrameColour());
-    FillRect(hdc, &ps.rcPaint, hBrush);
-    DeleteObject(hBrush);
+    FillFrame(hdc, &ps.rcPaint);
     EndPaint(hWnd, &ps);
+}
+
+/* The themed tab strip paints its empty part with the parent's background (an erase or a
+ * print of the client area): that must be the frame's colour, not the class brush. */
+LRESULT OnEraseBackground(HWND hWnd, HDC hdc)
+{
+    RECT rc;
+    GetClientRect(hWnd, &rc);
+    FillFrame(hdc, &rc);
+    return 1;
 }
 
 void OnTabNotify(const NMHDR *pHeader)

@@ -9,10 +9,33 @@ static int TrackWithSystemMenu(HMENU hMenu, int x, int y, HWND hOwner)
     return (int)TrackPopupMenu(hMenu, TPM_NOANIMATION | TPM_RETURNCMD | TPM_RIGHTBUTTON, x, y, 0, hOwner, NULL);
 }
 
+typedef HRESULT (WINAPI *THEME_TEXTURE_PROC)(HWND hWnd, DWORD dwFlags);
+
+/* uxtheme.dll is not one of Windows' known DLLs: it is loaded from the system folder only,
+ * never from beside Zan.exe, and only when a page asks. */
+static HRESULT WINAPI EnableTabTexture(HWND hWnd, DWORD dwFlags)
+{
+    HMODULE hTheme = LoadLibraryExW(L"uxtheme.dll", NULL, LOAD_LIBRARY_SEARCH_SYSTEM32);
+    if (!hTheme && GetLastError() == ERROR_INVALID_PARAMETER) {
+        /* Windows 7 without the loader update: the full path instead. */
+        WCHAR szPath[MAX_PATH];
+        UINT cch = GetSystemDirectoryW(szPath, MAX_PATH - 12);
+        if (cch && cch < MAX_PATH - 12) {
+            lstrcatW(szPath, L"\\uxtheme.dll");
+            hTheme = LoadLibraryW(szPath);
+        }
+    }
+    THEME_TEXTURE_PROC pfnTexture = hTheme ? (THEME_TEXTURE_PROC)(void *)GetProcAddress(hTheme, "EnableThemeDialogTexture")
+                                           : NULL;
+    /* The module stays loaded for the process: the pages keep using its theme. */
+    return pfnTexture ? pfnTexture(hWnd, dwFlags) : HRESULT_FROM_WIN32(GetLastError());
+}
+
 static const UI_SEAM g_RealUiSeam = { MessageBoxW, GetOpenFileNameW, GetSaveFileNameW, MessageBeep,
                                       TrackWithSystemMenu, Shell_NotifyIconW, QueryWindowElevation,
                                       QuerySelfElevation, ShutdownBlockReasonCreate,
-                                      ShutdownBlockReasonDestroy, ChangeWindowMessageFilterEx };
+                                      ShutdownBlockReasonDestroy, ChangeWindowMessageFilterEx,
+                                      EnableTabTexture };
 
 UI_SEAM g_UiSeam = g_RealUiSeam;
 

@@ -26,6 +26,8 @@ typedef struct UI_SEAM {
     BOOL (WINAPI *pfnShutdownBlockReasonDestroy)(HWND hWnd);
     /* Lets a message from a less privileged process (the shell) through to an elevated Zan. */
     BOOL (WINAPI *pfnChangeWindowMessageFilterEx)(HWND hWnd, UINT uMsg, DWORD dwAction, PCHANGEFILTERSTRUCT pInfo);
+    /* The themed tab pane's background for a page (uxtheme's, loaded when first asked). */
+    HRESULT (WINAPI *pfnEnableThemeDialogTexture)(HWND hWnd, DWORD dwFlags);
 } UI_SEAM;
 
 extern UI_SEAM g_UiSeam;
