@@ -27,6 +27,10 @@ typedef struct ENGINE_STATE {
     int    bRepeatPhase;                /* 0 waiting for the delay, 1 repeating at the rate */
     DWORD  dwRepeatStamp;
     double adRemainder[DIRECTIONS];     /* pixel fractions carried per move direction */
+    /* The move slots of one cycle, sent together after the slots: separate moves per axis
+     * would each get Windows' pointer speed and acceleration curve, bending a diagonal. */
+    LONG   nMoveDx, nMoveDy;
+    int    bMoveHeld;                   /* a move slot was held this cycle: one move is sent */
     /* What the engine has pressed and not released, as Windows sees it. */
     DWORD  adwKeyDown[KEY_CODES / KEY_BITS_PER_WORD];
     DWORD  dwMouseDown;
@@ -84,6 +88,8 @@ void ActOnKeySlot(ENGINE_STATE *pState, int nSlot, const ASSIGNMENT *pAssign,
                   int bSystemRepeat, int nValue, int nPrevious);
 void ActOnMouseSlot(ENGINE_STATE *pState, const ASSIGNMENT *pAssign, int nValue, int nPrevious, DWORD dwElapsed);
 void ActOnApplicationSlot(const ENGINE_STATE *pState, int nSlot, const ASSIGNMENT *pAssign, int nValue, int nPrevious);
+/* The pointer move the move slots gathered, as one relative input, when one was held. */
+void SendPointerMove(ENGINE_STATE *pState);
 
 /* SendInput through the seam (at most ASSIGN_MAX_KEYS inputs), keeping track of what is
  * held down; the release of a key or button the engine doesn't hold is left out, so none

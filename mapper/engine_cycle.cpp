@@ -163,6 +163,7 @@ static void EvaluateSlots(ENGINE_STATE *pState, DWORD dwElapsed)
             bRepeatClaimed |= nSlot == pState->nRepeatSlot && pAssign->nKind == ASSIGN_KEY;
         }
     }
+    SendPointerMove(pState);
     if (!bRepeatClaimed) {
         pState->nRepeatSlot = -1;
         pState->bRepeatPhase = 0;

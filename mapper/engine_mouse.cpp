@@ -33,7 +33,8 @@ static void ClickButton(ENGINE_STATE *pState, DWORD dwDown, DWORD dwUp, int nVal
 }
 
 /* Moves with the measured elapsed time, so a late cycle moves further; the fractions
- * carry over per direction, shared by every slot moving that way. */
+ * carry over per direction, shared by every slot moving that way. The pixels are only
+ * gathered: SendPointerMove sends the cycle's move as one input. */
 static void MovePointer(ENGINE_STATE *pState, const ASSIGNMENT *pAssign, int nValue, DWORD dwElapsed)
 {
     int nDirection = pAssign->nMouseAction - MOUSE_MOVE_UP;
@@ -45,9 +46,19 @@ static void MovePointer(ENGINE_STATE *pState, const ASSIGNMENT *pAssign, int nVa
     if (nDirection == DIRECTION_UP || nDirection == DIRECTION_LEFT)
         nPixels = -nPixels;
     if (nDirection == DIRECTION_UP || nDirection == DIRECTION_DOWN)
-        SendMouse(pState, MOUSEEVENTF_MOVE, 0, nPixels, 0);
+        pState->nMoveDy += nPixels;
     else
-        SendMouse(pState, MOUSEEVENTF_MOVE, nPixels, 0, 0);
+        pState->nMoveDx += nPixels;
+    pState->bMoveHeld = 1;
+}
+
+void SendPointerMove(ENGINE_STATE *pState)
+{
+    if (!pState->bMoveHeld)
+        return;
+    SendMouse(pState, MOUSEEVENTF_MOVE, pState->nMoveDx, pState->nMoveDy, 0);
+    pState->nMoveDx = pState->nMoveDy = 0;
+    pState->bMoveHeld = 0;
 }
 
 static void TurnWheel(ENGINE_STATE *pState, int nAction, int nValue)
@@ -56,7 +67,9 @@ static void TurnWheel(ENGINE_STATE *pState, int nAction, int nValue)
     if (!nAmount)
         return;
     DWORD dwFlags = nAction <= MOUSE_SCROLL_DOWN ? MOUSEEVENTF_WHEEL : MOUSEEVENTF_HWHEEL;
-    if (nAction == MOUSE_SCROLL_DOWN || nAction == MOUSE_SCROLL_RIGHT)
+    /* The vertical wheel counts towards the user (down) as negative, the horizontal one
+     * counts to the right as positive. */
+    if (nAction == MOUSE_SCROLL_DOWN || nAction == MOUSE_SCROLL_LEFT)
         nAmount = -nAmount;
     SendMouse(pState, dwFlags, 0, 0, (DWORD)nAmount);
 }

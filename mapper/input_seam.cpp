@@ -6,7 +6,8 @@
 #include <mmsystem.h>
 #include <shellapi.h>
 
-static const INPUT_SEAM g_RealSeam = { SendInput, ShellExecuteW, SystemParametersInfoW, timeGetTime };
+static const INPUT_SEAM g_RealSeam = { SendInput, ShellExecuteW, SystemParametersInfoW, timeGetTime,
+                                         IsWow64Process };
 
 INPUT_SEAM g_Seam = g_RealSeam;
 

@@ -1,6 +1,6 @@
 /*
  * input_seam.h - the engine's edge with the system: input injection, launches, the
- * keyboard settings and the millisecond clock.
+ * keyboard settings, the millisecond clock and whether Zan runs under WOW64.
  * Production uses the real calls; the tests put recorders and a chosen clock here.
  */
 #ifndef ZAN_INPUT_SEAM_H
@@ -14,6 +14,7 @@ typedef struct INPUT_SEAM {
                                         LPCWSTR pszParameters, LPCWSTR pszDirectory, INT nShow);
     BOOL      (WINAPI *pfnSystemParametersInfo)(UINT uAction, UINT uParam, PVOID pvParam, UINT fWinIni);
     DWORD     (WINAPI *pfnTimeGetTime)(void);
+    BOOL      (WINAPI *pfnIsWow64Process)(HANDLE hProcess, PBOOL pbWow64);
 } INPUT_SEAM;
 
 extern INPUT_SEAM g_Seam;

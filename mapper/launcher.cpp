@@ -46,9 +46,48 @@ static int TakeRequest(LAUNCHER *pLauncher, LAUNCH_REQUEST *pRequest)
     return bTaken;
 }
 
+/* The folder WOW64 redirects, and the name under which a 32-bit process reaches the real one. */
+#define REDIRECTED_DIR L"\\System32\\"
+#define NATIVE_DIR     L"\\Sysnative\\"
+#define LITERAL_CHARS(s) ((int)(sizeof(s) / sizeof(WCHAR)) - 1)
+
+int MakeNativeLaunchPath(LPCWSTR pszPath, LPCWSTR pszWindowsDir, int bWow64, WCHAR *pszOut, int cchOut)
+{
+    const int cchRedirected = LITERAL_CHARS(REDIRECTED_DIR), cchNative = LITERAL_CHARS(NATIVE_DIR);
+    if (!bWow64 || !pszPath || !pszWindowsDir)
+        return 0;
+    int cchWindows = lstrlenW(pszWindowsDir), cchPath = lstrlenW(pszPath);
+    if (cchWindows == 0 || cchPath < cchWindows + cchRedirected
+        || CompareStringOrdinal(pszPath, cchWindows, pszWindowsDir, cchWindows, TRUE) != CSTR_EQUAL
+        || CompareStringOrdinal(pszPath + cchWindows, cchRedirected, REDIRECTED_DIR, cchRedirected, TRUE) != CSTR_EQUAL)
+        return 0;
+    int cchRest = cchPath - cchWindows - cchRedirected;
+    if (cchWindows + cchNative + cchRest >= cchOut)
+        return 0;
+    memcpy(pszOut, pszWindowsDir, (SIZE_T)cchWindows * sizeof(WCHAR));
+    memcpy(pszOut + cchWindows, NATIVE_DIR, (SIZE_T)cchNative * sizeof(WCHAR));
+    memcpy(pszOut + cchWindows + cchNative, pszPath + cchWindows + cchRedirected, ((SIZE_T)cchRest + 1) * sizeof(WCHAR));
+    return 1;
+}
+
+/* MakeNativeLaunchPath with what this process is. Where Windows cannot tell (either call
+ * failing), the path goes as given: the launch works as it did before WOW64 was looked at. */
+static int GetNativeLaunchPath(LPCWSTR pszPath, WCHAR *pszOut, int cchOut)
+{
+    BOOL bWow64 = FALSE;
+    WCHAR szWindows[MAX_PATH];
+    UINT cchWindows = GetSystemWindowsDirectoryW(szWindows, MAX_PATH);
+    if (cchWindows == 0 || cchWindows >= MAX_PATH || !g_Seam.pfnIsWow64Process(GetCurrentProcess(), &bWow64))
+        return 0;
+    return MakeNativeLaunchPath(pszPath, szWindows, bWow64, pszOut, cchOut);
+}
+
 static void Launch(LAUNCHER *pLauncher, LAUNCH_REQUEST *pRequest)
 {
-    INT_PTR nResult = (INT_PTR)g_Seam.pfnShellExecute(NULL, L"open", pRequest->pszPath, NULL, NULL, SW_SHOWNORMAL);
+    /* Windows' own files have names well inside MAX_PATH; a longer path goes as given. */
+    WCHAR szNative[MAX_PATH];
+    LPCWSTR pszFile = GetNativeLaunchPath(pRequest->pszPath, szNative, MAX_PATH) ? szNative : pRequest->pszPath;
+    INT_PTR nResult = (INT_PTR)g_Seam.pfnShellExecute(NULL, L"open", pszFile, NULL, NULL, SW_SHOWNORMAL);
     FreeRequest(pRequest);
     /* After a stop the window may be gone: a launch that returns that late reports nothing. */
     if (nResult <= LAUNCH_FAILED_RESULT && pLauncher->hReportWnd && pLauncher->bRun)

@@ -39,6 +39,14 @@ typedef struct LAUNCHER {
     UINT             uReportMsg;
 } LAUNCHER;
 
+/* The path a launch uses. Under WOW64 (bWow64) the 32-bit Zan sees pszWindowsDir\System32
+ * as SysWOW64: 64-bit-only tools would be missing and cmd.exe or powershell.exe would start
+ * 32-bit. A path that begins with pszWindowsDir\System32\ (in any case) is therefore
+ * written to pszOut (cchOut characters) through pszWindowsDir\Sysnative\, which WOW64
+ * leaves alone, and 1 returned. 0, pszOut untouched: the path is launched as given (not
+ * under WOW64, not inside System32, or too long for pszOut). */
+int MakeNativeLaunchPath(LPCWSTR pszPath, LPCWSTR pszWindowsDir, int bWow64, WCHAR *pszOut, int cchOut);
+
 /* A launcher with its thread running; NULL when none could be made (GetLastError says why). */
 LAUNCHER *StartLauncher(HWND hReportWnd, UINT uReportMsg);
 

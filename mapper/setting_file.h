@@ -43,7 +43,8 @@ int LoadSettingFile(LPCWSTR pszPath, ASSIGNMENT_SET *pTarget, int bLoad);
  * earlier contents, unless no temporary file could be made beside it and the write in
  * place failed part-way, or the file could be neither replaced nor put back: the new
  * contents are then complete in another file, which GetKeptSettingFile names. GetLastError
- * tells why it failed. */
+ * tells why it failed; a path the file cannot hold (CanStorePath) fails the save with
+ * ERROR_NO_UNICODE_TRANSLATION. */
 int WriteSettingFile(WCHAR *pszPath, ASSIGNMENT_SET *pSet, int bCreate);
 
 /* Right after a WriteSettingFile (or SaveSettingFile) that returned 0: 1 when its new
@@ -51,6 +52,11 @@ int WriteSettingFile(WCHAR *pszPath, ASSIGNMENT_SET *pSet, int bCreate);
  * (SETTING_PATH_CHARS); 0 when no such file was kept. One save at a time: the name is the
  * last save's. */
 int GetKeptSettingFile(WCHAR *pszKept);
+
+/* 1 when a settings file holds the path as it is (NULL and "" included); 0 when the ANSI
+ * code page it is stored in lacks one of its characters, which WriteSettingFile then
+ * refuses (ERROR_NO_UNICODE_TRANSLATION) rather than store another path. */
+int CanStorePath(LPCWSTR pszPath);
 
 /* WriteSettingFile of the current set. */
 int SaveSettingFile(WCHAR *pszPath, int bCreate);

@@ -23,14 +23,38 @@ typedef struct FILE_IMAGE {
     DWORD cb;
 } FILE_IMAGE;
 
-/* Byte length of a path in the ANSI code page, without terminator; -1 when it can't be converted. */
+/* A path in the ANSI code page, as the file stores it (WideCharToMultiByte's counts). What
+ * the code page lacks is refused with ERROR_NO_UNICODE_TRANSLATION: the stand-in "?" or a
+ * look-alike (U+00A5 written as a backslash) would store another path. */
+static int ToAnsi(LPCWSTR psz, int cch, char *pOut, int cbOut)
+{
+    /* An ANSI code page of UTF-8 (a Windows option) holds all but a lone surrogate, and
+     * refuses the best-fit flag and the default-character report. */
+    int bUtf8 = GetACP() == CP_UTF8;
+    BOOL bUsedDefault = FALSE;
+    int cb = WideCharToMultiByte(CP_ACP, bUtf8 ? WC_ERR_INVALID_CHARS : WC_NO_BEST_FIT_CHARS, psz, cch, pOut, cbOut,
+                                 NULL, bUtf8 ? NULL : &bUsedDefault);
+    if (cb > 0 && bUsedDefault) {
+        SetLastError(ERROR_NO_UNICODE_TRANSLATION);
+        return 0;
+    }
+    return cb;
+}
+
+/* Byte length of a path in the ANSI code page, without terminator; -1 when it can't be
+ * converted exactly (GetLastError says why). */
 static int AnsiLength(LPCWSTR psz)
 {
     int cch = lstrlenW(psz);
     if (cch == 0)
         return 0;
-    int cb = WideCharToMultiByte(CP_ACP, 0, psz, cch, NULL, 0, NULL, NULL);
+    int cb = ToAnsi(psz, cch, NULL, 0);
     return cb > 0 ? cb : -1;
+}
+
+int CanStorePath(LPCWSTR pszPath)
+{
+    return !pszPath || AnsiLength(pszPath) >= 0;
 }
 
 /* The whole file in memory: header, entries, path texts in slot order, tail. */
@@ -63,8 +87,8 @@ static int BuildFileImage(const ASSIGNMENT_SET *pSet, FILE_IMAGE *pImage)
         const ASSIGNMENT *pAssign = &pSet->aAssign[i];
         if (!pAssign->pszPath || anAnsi[i] == 0)
             continue;
-        WideCharToMultiByte(CP_ACP, 0, pAssign->pszPath, lstrlenW(pAssign->pszPath),
-                            (char *)p, anAnsi[i], NULL, NULL);
+        if (ToAnsi(pAssign->pszPath, lstrlenW(pAssign->pszPath), (char *)p, anAnsi[i]) != anAnsi[i])
+            return 0;
         p += anAnsi[i];
     }
     memcpy(p, pSet->abLed, ASSIGN_LEDS);

@@ -80,6 +80,7 @@
 #define IDS_ALL_FILES_FILTER        40173   /* file filter: | stands for the NULs */
 #define IDS_APPLICATION_TITLE       40174
 #define IDS_MISSING_APPLICATION     40175
+#define IDS_UNSTORABLE_PATH         40183   /* a launch path a settings file cannot hold */
 #define IDS_REMOTE                  40176
 #define IDS_REMOTE_ROW              40177   /* %d: the row from 1 */
 #define IDS_BATTERY                 40178

@@ -485,19 +485,28 @@ int MultiByteToWideChar(UINT, DWORD, LPCSTR pSource, int cbSource, LPWSTR pszDes
     return cbSource;
 }
 
+/* The stand-in's ANSI code page holds U+0000 to U+00FF, one byte each. */
+UINT GetACP(void)
+{
+    return 28591;
+}
+
 int WideCharToMultiByte(UINT, DWORD, LPCWSTR pszSource, int cchSource, LPSTR pDest, int cbDest, LPCSTR,
                         BOOL *pbUsedDefault)
 {
     if (cchSource < 0)
         cchSource = lstrlenW(pszSource) + 1;
+    BOOL bUsedDefault = FALSE;
+    for (int i = 0; i < cchSource; i++)
+        bUsedDefault |= pszSource[i] > 0xFF;
+    if (pbUsedDefault)
+        *pbUsedDefault = bUsedDefault;
     if (cbDest == 0)
         return cchSource;
     if (cbDest < cchSource)
         Misuse("WideCharToMultiByte into a buffer too small");
     for (int i = 0; i < cchSource; i++)
         pDest[i] = pszSource[i] <= 0xFF ? (char)pszSource[i] : '?';
-    if (pbUsedDefault)
-        *pbUsedDefault = FALSE;
     return cchSource;
 }
 

@@ -77,6 +77,7 @@ typedef void *PHIDP_PREPARSED_DATA;
 #define ERROR_DEVICE_NOT_CONNECTED 1167
 #define ERROR_NOT_FOUND          1168
 #define ERROR_UNABLE_TO_REMOVE_REPLACED 1175
+#define ERROR_NO_UNICODE_TRANSLATION 1113
 
 #define WAIT_OBJECT_0  0
 #define WAIT_TIMEOUT   258
@@ -106,6 +107,9 @@ typedef void *PHIDP_PREPARSED_DATA;
 #define MOVEFILE_WRITE_THROUGH    8
 
 #define CP_ACP 0
+#define CP_UTF8 65001
+#define WC_NO_BEST_FIT_CHARS 0x400
+#define WC_ERR_INVALID_CHARS 0x80
 #define MB_PRECOMPOSED 1
 #define HEAP_ZERO_MEMORY 8
 
@@ -309,6 +313,7 @@ LPWSTR lstrcatW(LPWSTR pszTo, LPCWSTR pszFrom);
 wchar_t *_wcsdup(const wchar_t *psz);
 int _wcsicmp(const wchar_t *psz1, const wchar_t *psz2);
 int MultiByteToWideChar(UINT uCodePage, DWORD dwFlags, LPCSTR pSource, int cbSource, LPWSTR pszDest, int cchDest);
+UINT GetACP(void);
 int WideCharToMultiByte(UINT uCodePage, DWORD dwFlags, LPCWSTR pszSource, int cchSource, LPSTR pDest,
                         int cbDest, LPCSTR pDefault, BOOL *pbUsedDefault);
 LPWSTR PathFindExtensionW(LPCWSTR pszPath);

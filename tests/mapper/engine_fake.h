@@ -22,6 +22,7 @@ struct FakeSystem {
     int keyboardDelay = 1;
     int keyboardSpeed = 31;
     DWORD now = 1000;
+    BOOL wow64 = FALSE;         // what IsWow64Process says of this process
 };
 
 inline FakeSystem *g_pFake;
@@ -130,6 +131,13 @@ inline DWORD WINAPI FakeClock(void)
     return g_pFake->now;
 }
 
+inline BOOL WINAPI FakeIsWow64Process(HANDLE process, PBOOL wow64)
+{
+    EXPECT_EQ(GetCurrentProcess(), process);
+    *wow64 = g_pFake->wow64;
+    return TRUE;
+}
+
 // What a test sets: WM_KEY's first fields by index, WM_KEYEX's fields as EX + index; whether
 // the set runs, the remote in use, the record lock held by the window, the extension kind;
 // the keyboard's repeat delay or speed setting (either turns the system repeat on).
@@ -172,7 +180,7 @@ struct EngineTest : ::testing::Test {
     {
         InitializeCriticalSection(&g_fakeLock);
         g_pFake = &fake;
-        INPUT_SEAM seam = { FakeSendInput, FakeShellExecute, FakeSystemParametersInfo, FakeClock };
+        INPUT_SEAM seam = { FakeSendInput, FakeShellExecute, FakeSystemParametersInfo, FakeClock, FakeIsWow64Process };
         SetInputSeam(&seam);
         ASSERT_TRUE(CreateRecordLock());
         Reset();

@@ -335,6 +335,49 @@ TEST_F(EngineTest, LaunchQueueIsBoundedAndALaunchItCannotTakeIsReported)
     EXPECT_EQ("1 " + std::to_string(SE_ERR_FNF), report.Next());
 }
 
+// Under WOW64 a path inside the Windows folder's System32, in any case, goes through Sysnative;
+// anything else, or a rewrite longer than the buffer, goes as given. The launcher asks the seam
+// whether it runs under WOW64 and launches what the rewrite gives.
+TEST_F(EngineTest, UnderWow64System32LaunchesGoThroughSysnative)
+{
+    const wchar_t *kWsl = L"C:\\Windows\\System32\\wsl.exe";
+    struct Case { int wow64; const wchar_t *path, *want; int cchOut; } cases[] = {
+        { 1, kWsl, L"C:\\Windows\\Sysnative\\wsl.exe", MAX_PATH },
+        { 1, L"c:\\WINDOWS\\system32\\WindowsPowerShell\\v1.0\\powershell.exe",
+          L"C:\\Windows\\Sysnative\\WindowsPowerShell\\v1.0\\powershell.exe", MAX_PATH },
+        { 0, kWsl, nullptr, MAX_PATH },
+        { 1, L"C:\\Windows\\System32x\\tool.exe", nullptr, MAX_PATH },
+        { 1, L"C:\\Windows\\System32", nullptr, MAX_PATH },
+        { 1, L"C:\\Windows\\SysWOW64\\cmd.exe", nullptr, MAX_PATH },
+        { 1, L"D:\\Windows\\System32\\cmd.exe", nullptr, MAX_PATH },
+        { 1, L"C:\\Tools\\Windows\\System32\\cmd.exe", nullptr, MAX_PATH },
+        { 1, kWsl, L"C:\\Windows\\Sysnative\\wsl.exe", 29 },  // 28 characters and the terminator
+        { 1, kWsl, nullptr, 28 },
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(::testing::Message() << std::wstring(c.path) << ", wow64 " << c.wow64 << ", buffer " << c.cchOut);
+        WCHAR out[MAX_PATH] = L"untouched";
+        EXPECT_EQ(c.want != nullptr, MakeNativeLaunchPath(c.path, L"C:\\Windows", c.wow64, out, c.cchOut));
+        EXPECT_EQ(std::wstring(c.want ? c.want : L"untouched"), out);
+    }
+
+    Gate gate;
+    SetEvent(gate.launch.gate);
+    LAUNCHER *launcher = StartLauncher(NULL, 0);
+    ASSERT_TRUE(launcher);
+    WCHAR windows[MAX_PATH];
+    ASSERT_GT(GetSystemWindowsDirectoryW(windows, MAX_PATH), 0u);
+    const std::wstring cmd = std::wstring(windows) + L"\\SYSTEM32\\cmd.exe";
+    for (BOOL wow64 : { TRUE, FALSE }) {
+        fake.wow64 = wow64;
+        size_t before = gate.Count();
+        ASSERT_EQ(1, QueueLaunch(launcher, 0, cmd.c_str()));
+        ASSERT_TRUE(WaitUntil([&] { return gate.Count() > before; }));
+        EXPECT_EQ(wow64 ? std::wstring(windows) + L"\\Sysnative\\cmd.exe" : cmd, gate.launch.launches[before].file);
+    }
+    EXPECT_EQ(1, StopLauncher(launcher, LAUNCH_STOP_WAIT_MS));
+}
+
 // The engine thread's loop against the fake clock, one millisecond at a time for 100 ms: A
 // and B pressed 3 ms after a cycle and released 50 ms later, each change waking the engine;
 // a step runs when woken or when the wait RunEngineStep asked for is over. With the

@@ -296,6 +296,43 @@ TEST_F(SettingFile, AFailedSaveKeepsTheOldFileOrNamesTheNewOne)
     EXPECT_EQ(0, GetKeptSettingFile(kept));
 }
 
+// A path is saved only as itself: one the ANSI code page cannot hold (CP932 writes "?" for the
+// euro sign and an emoji, and a backslash for U+00A5) fails the save and the old file stays;
+// one it holds loads back the same.
+TEST_F(SettingFile, APathTheCodePageCannotHoldFailsTheSave)
+{
+    struct Case { const wchar_t *path; int storable; } cases[] = {
+        { L"C:\\tools\\run.exe", 1 },
+        { L"C:\\ツール\\起動.exe", 1 },
+        { L"C:\\\u00a5500\\run.exe", 0 },
+        { L"C:\\\u20ac\\run.exe", 0 },
+        { L"C:\\\U0001F600.exe", 0 },
+    };
+    std::wstring file = dir.File(L"paths.zan");
+    for (const Case &c : cases) {
+        SCOPED_TRACE(::testing::Message() << std::wstring(c.path));
+        EXPECT_EQ(c.storable, CanStorePath(c.path));
+        WriteBytes(file, SampleBytes(1));
+        ASSIGNMENT_SET set;
+        InitAssignmentSet(&set);
+        set.aAssign[5] = { ASSIGN_APPLICATION, 0, { 0, 0, 0 }, 0, 0, 0, NewPath(c.path) };
+        WCHAR path[SETTING_PATH_CHARS];
+        lstrcpynW(path, file.c_str(), SETTING_PATH_CHARS);
+        EXPECT_EQ(c.storable, WriteSettingFile(path, &set, 0));
+        DWORD error = GetLastError();
+        if (c.storable) {
+            ASSERT_EQ(LOAD_OK, Load(file));
+            EXPECT_STREQ(c.path, target.aAssign[5].pszPath);
+        } else {
+            EXPECT_EQ((DWORD)ERROR_NO_UNICODE_TRANSLATION, error);
+            EXPECT_EQ(SampleBytes(1), ReadBytes(file));
+        }
+        ReleaseAssignmentPaths(&set);
+    }
+    EXPECT_EQ(1, CanStorePath(NULL));
+    EXPECT_EQ(1, CanStorePath(L""));
+}
+
 // The first token that names a loadable file is loaded and ends the walk; a token too long
 // for a path is passed over, not cut (cut, it could name another file).
 TEST_F(SettingFile, CommandLineLoadsTheFirstLoadableFile)

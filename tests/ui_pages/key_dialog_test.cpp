@@ -144,6 +144,31 @@ TEST_F(KeyDialogTest, OkWithAStalePathAsksWhateverTheKindAndCancelKeepsTheDialog
     EXPECT_STREQ(L"C:\\ui_pages_missing\\tool.exe", Entry(4).pszPath) << "the user may store the path anyway";
 }
 
+// A path a settings file cannot hold is refused on OK, before the missing-file question: the
+// dialog stays open and the slot keeps its entry. A path it holds is then taken.
+TEST_F(KeyDialogTest, OkRefusesAPathASettingsFileCannotHold) {
+    Entry(4).nKind = ASSIGN_APPLICATION;
+    SetPath(Entry(4), L"C:\\ui_pages_missing\\tool.exe");
+    ASSIGNMENT before = Entry(4);
+    WCHAR szRefusal[512] = L"";
+    ASSERT_GT(LoadStringW(GetModuleHandleW(NULL), IDS_UNSTORABLE_PATH, szRefusal, 512), 0);
+    g_Seen.boxAnswers = {IDOK, IDOK, IDOK};
+    int nResult = RunKeyDialog(4, [&](HWND hDlg) {
+        for (const wchar_t *pszPath : {L"C:\\ui_pages_missing\\\u00a5.exe", L"C:\\ui_pages_missing\\\U0001F600.exe"}) {
+            SetDlgItemTextW(hDlg, IDC_APP_PATH, pszPath);
+            Command(hDlg, IDOK);
+            EXPECT_TRUE(IsWindowVisible(hDlg)) << "the dialog stays open";
+            EXPECT_EQ(szRefusal, g_Seen.boxText);
+            EXPECT_EQ(0, memcmp(&before, &Entry(4), sizeof(before)));
+        }
+        SetDlgItemTextW(hDlg, IDC_APP_PATH, L"C:\\ui_pages_missing\\ツール.exe");
+        Command(hDlg, IDOK);  // the missing-file question, answered OK
+    });
+    EXPECT_EQ(IDOK, nResult);
+    EXPECT_EQ(3, g_Seen.nBoxes);
+    EXPECT_STREQ(L"C:\\ui_pages_missing\\ツール.exe", Entry(4).pszPath);
+}
+
 TEST_F(KeyDialogTest, CancelLeavesTheSlotExactlyAsItWas) {
     ASSIGNMENT &e = Entry(30);
     e.nKind = ASSIGN_KEY;

@@ -28,8 +28,9 @@ int AnswerMenu(HMENU hMenu, int, int, HWND) {
     return Next(g_Seen.menuAnswers, 0);
 }
 
-int WINAPI AnswerBox(HWND, LPCWSTR, LPCWSTR, UINT) {
+int WINAPI AnswerBox(HWND, LPCWSTR pszText, LPCWSTR, UINT) {
     g_Seen.nBoxes++;
+    g_Seen.boxText = pszText ? pszText : L"";
     return Next(g_Seen.boxAnswers, IDCANCEL);
 }
 

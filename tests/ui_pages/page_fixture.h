@@ -29,6 +29,7 @@ struct SeamLog {
     bool bPasteGreyed;             // in the last menu shown
     std::vector<int> boxAnswers;   // then IDCANCEL
     int nBoxes;
+    std::wstring boxText;          // of the last box
     std::wstring chosenFile;       // empty: the file dialog is cancelled
     int nBeeps;
 };

@@ -10,6 +10,7 @@
 #include "dialogs.h"
 #include "modal_ui.h"
 #include "resource.h"
+#include "setting_file.h"
 #include "texts.h"
 
 /* The amount field holds at most four digits. */
@@ -222,6 +223,12 @@ static int AcceptPath(KEY_DIALOG *pDialog)
     if (!szPath[0]) {
         SetWorkPath(pDialog, NULL);
         return 1;
+    }
+    /* A settings file could not hold it and every later save would fail: another name is
+     * chosen while the dialog is still open. */
+    if (!CanStorePath(szPath)) {
+        ShowTextBox(pDialog->hDlg, IDS_UNSTORABLE_PATH, IDS_APP_TITLE, MB_OK | MB_ICONEXCLAMATION);
+        return 0;
     }
     if (!SetWorkPath(pDialog, szPath))
         return 0;
