@@ -5,7 +5,7 @@
 #include "engine.h"
 #include "program_state.h"
 
-#include <mmsystem.h>
+#include "timer_calls.h"
 
 typedef struct ENGINE_THREAD {
     HANDLE        hThread;
@@ -46,12 +46,12 @@ int StartEngine(HWND hReportWnd, UINT uReportMsg)
     if (!g_Engine.hWake)
         return 0;
     InterlockedExchange(&g_Engine.bRun, 1);
-    timeBeginPeriod(ENGINE_TIMER_RESOLUTION_MS);
+    g_Timer.pfnTimeBeginPeriod(ENGINE_TIMER_RESOLUTION_MS);
     g_Engine.hThread = CreateThread(NULL, 0, EngineThread, NULL, 0, NULL);
     if (!g_Engine.hThread) {
         DWORD dwError = GetLastError();
         InterlockedExchange(&g_Engine.bRun, 0);
-        timeEndPeriod(ENGINE_TIMER_RESOLUTION_MS);
+        g_Timer.pfnTimeEndPeriod(ENGINE_TIMER_RESOLUTION_MS);
         CloseHandle(g_Engine.hWake);
         g_Engine.hWake = NULL;
         SetLastError(dwError);
@@ -73,6 +73,6 @@ int StopEngine(void)
     g_Engine.hThread = NULL;
     CloseHandle(g_Engine.hWake);
     g_Engine.hWake = NULL;
-    timeEndPeriod(ENGINE_TIMER_RESOLUTION_MS);
+    g_Timer.pfnTimeEndPeriod(ENGINE_TIMER_RESOLUTION_MS);
     return 1;
 }

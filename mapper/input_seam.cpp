@@ -3,10 +3,11 @@
  */
 #include "input_seam.h"
 
-#include <mmsystem.h>
 #include <shellapi.h>
 
-static const INPUT_SEAM g_RealSeam = { SendInput, ShellExecuteW, SystemParametersInfoW, timeGetTime };
+#include "timer_calls.h"
+
+static const INPUT_SEAM g_RealSeam = { SendInput, ShellExecuteW, SystemParametersInfoW, TimerNow };
 
 INPUT_SEAM g_Seam = g_RealSeam;
 
