@@ -8,6 +8,8 @@
 #include <shlwapi.h>
 
 #include "main_handlers.h"
+#include "system_dll_fake.h"
+#include "timer_calls.h"
 #include "tray.h"
 
 namespace {
@@ -15,6 +17,27 @@ namespace {
 const wchar_t kBlocked[] = L"管理者として実行中のウィンドウには入力できません";
 
 }  // namespace
+
+// Zan takes winmm.dll from the system folder and opts out of timer throttling before its window
+// starts the engine, and the library opts out again in wm_Init. Without winmm (the clock is then
+// GetTickCount's) or SetProcessInformation, Zan starts all the same.
+TEST_F(ZanTest, TakesWinmmFromTheSystemFolderAndKeepsItsTimerResolution) {
+    const struct { const char *failDll, *missingProc; std::vector<std::string> log; } cases[] = {
+        {"", "", {"load winmm.dll 0x800", kKeepTimerResolution, kKeepTimerResolution}},
+        {"winmm.dll", "SetProcessInformation", {"load winmm.dll 0x800", "load winmm.dll 0x800"}},  // wm_Init tries again
+    };
+    for (const auto &c : cases) {
+        SystemDllFake fake;
+        fake.failDll = c.failDll;
+        fake.missingProc = c.missingProc;
+        SetTimerCalls(NULL);
+        InstallSystemDllFake(&fake);
+        Restart();
+        InstallSystemDllFake(NULL);
+        EXPECT_EQ(c.log, fake.log) << c.failDll;
+    }
+    SetTimerCalls(NULL);
+}
 
 // Without option.ini or a remote, Zan starts unnamed, red and unconnected. The first quoted
 // file on the command line wins; without a usable one, the last file when option.ini says
