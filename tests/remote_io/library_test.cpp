@@ -234,35 +234,30 @@ TEST_F(SimLibrary, DisconnectDuringStatusNotificationOnTheClientThread) {
 // starts and finds no remote, keeping why; a Windows without SetProcessInformation changes nothing.
 TEST_F(SimLibrary, TakesItsSystemDllsFromTheSystemFolderAlone) {
     WCHAR szFolder[MAX_PATH];
-    GetSystemDirectoryW(szFolder, MAX_PATH);
-    std::string folder(szFolder, szFolder + lstrlenW(szFolder));
+    std::string folder(szFolder, szFolder + GetSystemDirectoryW(szFolder, MAX_PATH));
     auto loads = [&](bool bWindows7, std::vector<std::string> dlls, bool bOptOut = true) {
         std::vector<std::string> log;
         for (const std::string &dll : dlls) {
             log.push_back("load " + dll + " 0x800");
             if (bWindows7)
-                log.insert(log.end(), {"system folder", "load " + folder + "\\" + dll + " 0x8"});
+                log.push_back("load " + folder + "\\" + dll + " 0x8");
         }
         if (bOptOut)
             log.push_back(kKeepTimerResolution);
         return log;
     };
     const std::vector<std::string> all = {"hid.dll", "setupapi.dll", "winmm.dll"};
-    const struct { const char *name, *failDll, *missingProc; bool bWindows7; DWORD dwKept; std::vector<std::string> log; } cases[] = {
-        {"all there", "", "", false, 0, loads(false, all)},
-        {"Windows 7", "", "", true, 0, loads(true, all)},
-        {"no hid.dll", "hid.dll", "", false, ERROR_MOD_NOT_FOUND, loads(false, {"hid.dll", "winmm.dll"})},
-        {"a call missing", "", "SetupDiEnumDeviceInterfaces", false, ERROR_PROC_NOT_FOUND, loads(false, all)},
-        {"no SetProcessInformation", "", "SetProcessInformation", false, 0, loads(false, all, false)},
+    const struct { SystemDllFake fake; DWORD dwKept; std::vector<std::string> log; } cases[] = {
+        {{}, 0, loads(false, all)},
+        {{{}, L"", "", true}, 0, loads(true, all)},
+        {{{}, L"hid.dll", ""}, ERROR_MOD_NOT_FOUND, loads(false, {"hid.dll", "winmm.dll"})},
+        {{{}, L"", "SetupDiEnumDeviceInterfaces"}, ERROR_PROC_NOT_FOUND, loads(false, all)},
+        {{{}, L"", "SetProcessInformation"}, 0, loads(false, all, false)},
     };
     ASSERT_EQ(1, wm_Close());
     SimUninstall();
     for (const auto &c : cases) {
-        SCOPED_TRACE(c.name);
-        SystemDllFake fake;
-        fake.failDll = c.failDll;
-        fake.missingProc = c.missingProc;
-        fake.bNoSearchFlags = c.bWindows7;
+        SystemDllFake fake = c.fake;
         SetTimerCalls(NULL);
         InstallSystemDllFake(&fake);
         EXPECT_EQ(1, wm_Init());

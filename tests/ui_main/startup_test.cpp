@@ -22,19 +22,17 @@ const wchar_t kBlocked[] = L"管理者として実行中のウィンドウには
 // starts the engine, and the library opts out again in wm_Init. Without winmm (the clock is then
 // GetTickCount's) or SetProcessInformation, Zan starts all the same.
 TEST_F(ZanTest, TakesWinmmFromTheSystemFolderAndKeepsItsTimerResolution) {
-    const struct { const char *failDll, *missingProc; std::vector<std::string> log; } cases[] = {
-        {"", "", {"load winmm.dll 0x800", kKeepTimerResolution, kKeepTimerResolution}},
-        {"winmm.dll", "SetProcessInformation", {"load winmm.dll 0x800", "load winmm.dll 0x800"}},  // wm_Init tries again
+    const struct { SystemDllFake fake; std::vector<std::string> log; } cases[] = {
+        {{}, {"load winmm.dll 0x800", kKeepTimerResolution, kKeepTimerResolution}},
+        {{{}, L"winmm.dll", "SetProcessInformation"}, {"load winmm.dll 0x800", "load winmm.dll 0x800"}},  // wm_Init tries again
     };
     for (const auto &c : cases) {
-        SystemDllFake fake;
-        fake.failDll = c.failDll;
-        fake.missingProc = c.missingProc;
+        SystemDllFake fake = c.fake;
         SetTimerCalls(NULL);
         InstallSystemDllFake(&fake);
         Restart();
         InstallSystemDllFake(NULL);
-        EXPECT_EQ(c.log, fake.log) << c.failDll;
+        EXPECT_EQ(c.log, fake.log);
     }
     SetTimerCalls(NULL);
 }
