@@ -50,7 +50,8 @@ static void LoadStartFile(LPCWSTR pszCommandLine)
 
 HWND StartZan(HINSTANCE hInstance, LPCWSTR pszCommandLine, int nCmdShow, LPCWSTR pszOptionsFile)
 {
-    /* Before the window starts the engine: its clock and 10 ms cycle come from winmm. */
+    /* Before the window starts the engine: its clock and 10 ms cycle come from winmm, and
+       Windows 11 must not coarsen them while Zan is hidden. */
     LoadTimerCalls();
     KeepTimerResolution();
     APP_NAMES names;
