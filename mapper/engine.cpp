@@ -7,7 +7,7 @@
 #include "engine.h"
 #include "program_state.h"
 
-#include <mmsystem.h>
+#include "timer_calls.h"
 
 typedef struct ENGINE_THREAD {
     HANDLE        hThread;
@@ -51,12 +51,12 @@ int StartEngine(HWND hReportWnd, UINT uReportMsg)
         return 0;
     g_Engine.pLauncher = StartLauncher(hReportWnd, uReportMsg);
     InterlockedExchange(&g_Engine.bRun, 1);
-    timeBeginPeriod(ENGINE_TIMER_RESOLUTION_MS);
+    g_Timer.pfnTimeBeginPeriod(ENGINE_TIMER_RESOLUTION_MS);
     g_Engine.hThread = CreateThread(NULL, 0, EngineThread, NULL, 0, NULL);
     if (!g_Engine.hThread) {
         DWORD dwError = GetLastError();
         InterlockedExchange(&g_Engine.bRun, 0);
-        timeEndPeriod(ENGINE_TIMER_RESOLUTION_MS);
+        g_Timer.pfnTimeEndPeriod(ENGINE_TIMER_RESOLUTION_MS);
         CloseHandle(g_Engine.hWake);
         g_Engine.hWake = NULL;
         StopLauncher(g_Engine.pLauncher, LAUNCH_STOP_WAIT_MS);
@@ -84,6 +84,6 @@ int StopEngine(void)
      * the end of the process rather than holding up the window's close. */
     StopLauncher(g_Engine.pLauncher, LAUNCH_STOP_WAIT_MS);
     g_Engine.pLauncher = NULL;
-    timeEndPeriod(ENGINE_TIMER_RESOLUTION_MS);
+    g_Timer.pfnTimeEndPeriod(ENGINE_TIMER_RESOLUTION_MS);
     return 1;
 }

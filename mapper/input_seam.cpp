@@ -3,11 +3,11 @@
  */
 #include "input_seam.h"
 
-#include <mmsystem.h>
 #include <shellapi.h>
 
-static const INPUT_SEAM g_RealSeam = { SendInput, ShellExecuteW, SystemParametersInfoW, timeGetTime,
-                                         IsWow64Process };
+#include "timer_calls.h"
+
+static const INPUT_SEAM g_RealSeam = { SendInput, ShellExecuteW, SystemParametersInfoW, TimerNow, IsWow64Process };
 
 INPUT_SEAM g_Seam = g_RealSeam;
 

@@ -1,10 +1,11 @@
 /* device.cpp - alarms, smoothing filters and the filter banks of a remote. */
 #include "device.h"
 
-#include <mmsystem.h>
 #include <stdlib.h>
 
-static CLOCK_PROC g_pfnClock = timeGetTime;
+#include "timer_calls.h"
+
+static CLOCK_PROC g_pfnClock = TimerNow;
 
 DWORD ClockNow(void)
 {
@@ -13,7 +14,7 @@ DWORD ClockNow(void)
 
 void SetClockProc(CLOCK_PROC pfnClock)
 {
-    g_pfnClock = pfnClock ? pfnClock : timeGetTime;
+    g_pfnClock = pfnClock ? pfnClock : TimerNow;
 }
 
 WM_ALARM *CreateAlarm(void)

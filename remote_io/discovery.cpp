@@ -105,6 +105,9 @@ int TAVEL_API wm_Connect(HWND hWnd, UINT uMsg)
 {
     if (!g_Lib.bInitialized)
         return SetResult(WME_NOT_INITIALIZED, -1);
+    /* hid.dll or setupapi.dll could not be had (g_Lib.dwHidIoError says why): as no remote at all. */
+    if (g_Lib.dwHidIoError)
+        return SetResult(WME_NOT_FOUND, -1);
     GUID guid;
     g_HidIo.pfnHidD_GetHidGuid(&guid);
     HDEVINFO hInfo = g_HidIo.pfnSetupDiGetClassDevsW(&guid, NULL, NULL, DIGCF_PRESENT | DIGCF_DEVICEINTERFACE);

@@ -3,11 +3,10 @@
 
 #include "connection.h"
 #include "decode.h"
-
-#include <mmsystem.h>
+#include "timer_calls.h"
 
 TAVEL_LIBRARY g_Lib = {
-    0, 1, NULL, 0, NULL, 0, 0, 0, 0, {0}, {0}, {}, {}, {}
+    0, 1, NULL, 0, NULL, 0, 0, 0, 0, {0}, {0}, {}, {}, {}, 0
 };
 
 int SetResult(DWORD dwCode, int bResult)
@@ -196,5 +195,5 @@ void CloseSlots(void)
     InterlockedExchange(&g_Lib.bClosing, 0);
     CloseHandle(g_Lib.hStopEvent);
     g_Lib.hStopEvent = NULL;
-    timeEndPeriod(1);
+    g_Timer.pfnTimeEndPeriod(1);
 }

@@ -35,6 +35,8 @@ typedef struct TAVEL_LIBRARY {
     /* The bytes of the slot's transfer in flight: a transfer abandoned after a cancel that never
        completed may still write or read them, so they never belong to a record that is freed. */
     BYTE             aabSlotBuffer[TAVEL_SLOTS][MAX_REPORT_LENGTH];
+    /* Why wm_Init could not put the system's HID calls in place; 0 when it did. */
+    DWORD            dwHidIoError;
 } TAVEL_LIBRARY;
 
 extern TAVEL_LIBRARY g_Lib;

@@ -1,7 +1,8 @@
 /*
  * hid_io.h - every call the library makes to a HID device, in one table.
- * The shipped library uses the Win32 calls; tests and demonstrations put a
- * simulated remote behind the same table, so all code above it is the code that ships.
+ * The shipped library uses the Win32 calls (hid.dll's and setupapi.dll's from the system folder,
+ * system_dll.h); tests and demonstrations put a simulated remote behind the same table, so all
+ * code above it is the code that ships.
  */
 #ifndef TAVEL_HID_IO_H
 #define TAVEL_HID_IO_H
@@ -53,9 +54,10 @@ typedef struct HID_IO {
 /* The table in use; the Win32 calls unless replaced. */
 extern HID_IO g_HidIo;
 
-/* Replaces the table (NULL restores the Win32 calls). */
+/* Replaces the table (NULL empties it, for EnsureHidIo to look the Win32 calls up again). */
 void SetHidIo(const HID_IO *pIo);
-/* Puts the Win32 calls in place unless a table was installed. */
-void EnsureHidIo(void);
+/* Puts the Win32 calls in place unless a table was installed; 0 when hid.dll, setupapi.dll or
+   one of their calls cannot be had, with the error in GetLastError() (the table stays empty). */
+int EnsureHidIo(void);
 
 #endif

@@ -2,10 +2,10 @@
 #include "connection.h"
 #include "frame.h"
 #include "hid_io.h"
+#include "timer_calls.h"
+#include "timer_throttling.h"
 #include "transport.h"
 #include "version.h"
-
-#include <mmsystem.h>
 
 BOOL WINAPI DllMain(HINSTANCE hInstance, DWORD dwReason, LPVOID)
 {
@@ -47,7 +47,9 @@ int TAVEL_API wm_Init(void)
         return SetResult(WME_ALREADY_INITIALIZED, 0);
     if (!JoinWorker(PREVIOUS_WORKER_WAIT_MS))
         return SetResult(WME_THREAD, 0);
-    EnsureHidIo();
+    /* Without the system's HID calls the library still starts; wm_Connect then finds no remote. */
+    g_Lib.dwHidIoError = EnsureHidIo() ? 0 : GetLastError();
+    LoadTimerCalls();
     for (int i = 0; i < TAVEL_SLOTS; i++)
         SetSlotDevice(i, NULL);
     /* The worker's resources: failing to create them is reported like failing to start it. */
@@ -62,8 +64,10 @@ int TAVEL_API wm_Init(void)
         g_Lib.hStopEvent = NULL;
         return SetResult(WME_THREAD, 0);
     }
-    /* The worker's 5 ms sleep needs a finer clock than Windows' default 15.6 ms tick. */
-    timeBeginPeriod(1);
+    /* The worker's 5 ms sleep needs a finer clock than Windows' default 15.6 ms tick, which
+       Windows 11 brings back while the client's windows are hidden unless the process opts out. */
+    KeepTimerResolution();
+    g_Timer.pfnTimeBeginPeriod(1);
     ResumeWorker();
     InterlockedExchange(&g_Lib.bInitialized, 1);
     return SetResult(WME_SUCCESS, 1);

@@ -92,6 +92,7 @@ void FailTransfersLocked(SIM_REMOTE *pDev, ULONG_PTR status, bool bReads, bool b
 
 static void BeginLocked(SimHandle *pHandle, SimTransfer &transfer, OVERLAPPED *pOv)
 {
+    (void)pHandle;
     transfer.bActive = true;
     transfer.pOv = pOv;
     transfer.pBuffer = nullptr;

@@ -627,25 +627,25 @@ BOOL GetModuleHandleExW(DWORD, LPCWSTR, HMODULE *phModule)
     return TRUE;
 }
 
-DWORD timeGetTime(void) { return 0; }
-UINT timeBeginPeriod(UINT) { return 0; }
-UINT timeEndPeriod(UINT) { return 0; }
+HMODULE LoadLibraryExW(LPCWSTR, HANDLE, DWORD)
+{
+    SetLastError(ERROR_MOD_NOT_FOUND);
+    return NULL;
+}
 
-void HidD_GetHidGuid(LPGUID pGuid) { memset(pGuid, 0, sizeof(*pGuid)); }
-BOOLEAN HidD_GetAttributes(HANDLE, PHIDD_ATTRIBUTES) { return FALSE; }
-BOOLEAN HidD_GetPreparsedData(HANDLE, PHIDP_PREPARSED_DATA *) { return FALSE; }
-BOOLEAN HidD_FreePreparsedData(PHIDP_PREPARSED_DATA) { return FALSE; }
-BOOLEAN HidD_SetOutputReport(HANDLE, PVOID, ULONG) { return FALSE; }
-BOOLEAN HidD_FlushQueue(HANDLE) { return FALSE; }
-NTSTATUS HidP_GetCaps(PHIDP_PREPARSED_DATA, PHIDP_CAPS) { return 0; }
-HDEVINFO SetupDiGetClassDevsW(const GUID *, PCWSTR, HWND, DWORD) { return INVALID_HANDLE_VALUE; }
-BOOL SetupDiEnumDeviceInterfaces(HDEVINFO, PSP_DEVINFO_DATA, const GUID *, DWORD, PSP_DEVICE_INTERFACE_DATA)
+UINT GetSystemDirectoryW(LPWSTR, UINT)
 {
-    return FALSE;
+    SetLastError(ERROR_FILE_NOT_FOUND);
+    return 0;
 }
-BOOL SetupDiGetDeviceInterfaceDetailW(HDEVINFO, PSP_DEVICE_INTERFACE_DATA, PSP_DEVICE_INTERFACE_DETAIL_DATA_W,
-                                      DWORD, PDWORD, PSP_DEVINFO_DATA)
+
+FARPROC GetProcAddress(HMODULE, LPCSTR)
 {
-    return FALSE;
+    SetLastError(ERROR_PROC_NOT_FOUND);
+    return NULL;
 }
-BOOL SetupDiDestroyDeviceInfoList(HDEVINFO) { return FALSE; }
+
+HANDLE GetCurrentProcess(void)
+{
+    return (HANDLE)(LONG_PTR)-1;
+}

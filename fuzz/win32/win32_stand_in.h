@@ -333,25 +333,28 @@ BOOL InSendMessage(void);
 DWORD GetWindowThreadProcessId(HWND hWnd, LPDWORD pdwProcessId);
 HMODULE GetModuleHandleW(LPCWSTR pszModule);
 
-/* Clock. */
-DWORD timeGetTime(void);
-UINT timeBeginPeriod(UINT uPeriod);
-UINT timeEndPeriod(UINT uPeriod);
-
-/* HID and device set-up: no device is present (the harness installs its own table). */
-void HidD_GetHidGuid(LPGUID pGuid);
-BOOLEAN HidD_GetAttributes(HANDLE hDevice, PHIDD_ATTRIBUTES pAttributes);
-BOOLEAN HidD_GetPreparsedData(HANDLE hDevice, PHIDP_PREPARSED_DATA *ppData);
-BOOLEAN HidD_FreePreparsedData(PHIDP_PREPARSED_DATA pData);
-BOOLEAN HidD_SetOutputReport(HANDLE hDevice, PVOID pReport, ULONG cbReport);
-BOOLEAN HidD_FlushQueue(HANDLE hDevice);
-NTSTATUS HidP_GetCaps(PHIDP_PREPARSED_DATA pData, PHIDP_CAPS pCaps);
-HDEVINFO SetupDiGetClassDevsW(const GUID *pGuid, PCWSTR pszEnumerator, HWND hParent, DWORD dwFlags);
-BOOL SetupDiEnumDeviceInterfaces(HDEVINFO hInfo, PSP_DEVINFO_DATA pInfoData, const GUID *pGuid, DWORD dwIndex,
-                                 PSP_DEVICE_INTERFACE_DATA pInterface);
-BOOL SetupDiGetDeviceInterfaceDetailW(HDEVINFO hInfo, PSP_DEVICE_INTERFACE_DATA pInterface,
-                                      PSP_DEVICE_INTERFACE_DETAIL_DATA_W pDetail, DWORD cbDetail,
-                                      PDWORD pcbRequired, PSP_DEVINFO_DATA pInfoData);
-BOOL SetupDiDestroyDeviceInfoList(HDEVINFO hInfo);
+/* Windows' DLLs: none can be loaded, so the clock is GetTickCount's and the resolution stays
+   (common/timer_calls.h), and the harness installs its own HID table. */
+typedef intptr_t (*FARPROC)(void);
+#define ARRAYSIZE(a) (sizeof(a) / sizeof((a)[0]))
+#define LOAD_WITH_ALTERED_SEARCH_PATH 0x8
+#define LOAD_LIBRARY_SEARCH_SYSTEM32  0x800
+#define ERROR_NOT_READY            21
+#define ERROR_MOD_NOT_FOUND        126
+#define ERROR_PROC_NOT_FOUND       127
+#define ERROR_FILENAME_EXCED_RANGE 206
+#define TIMERR_NOCANDO             97
+HMODULE LoadLibraryExW(LPCWSTR pszFile, HANDLE hReserved, DWORD dwFlags);
+UINT GetSystemDirectoryW(LPWSTR pszBuffer, UINT cchBuffer);
+FARPROC GetProcAddress(HMODULE hModule, LPCSTR pszName);
+HANDLE GetCurrentProcess(void);
+typedef enum PROCESS_INFORMATION_CLASS { ProcessPowerThrottling = 4 } PROCESS_INFORMATION_CLASS;
+typedef struct PROCESS_POWER_THROTTLING_STATE {
+    ULONG Version;
+    ULONG ControlMask;
+    ULONG StateMask;
+} PROCESS_POWER_THROTTLING_STATE;
+#define PROCESS_POWER_THROTTLING_CURRENT_VERSION         1
+#define PROCESS_POWER_THROTTLING_IGNORE_TIMER_RESOLUTION 0x4
 
 #endif

@@ -7,6 +7,8 @@
 
 #include "connection.h"
 #include "sim_fixture.h"
+#include "system_dll_fake.h"
+#include "timer_calls.h"
 #include "version.h"
 
 namespace {
@@ -176,7 +178,7 @@ TEST_F(SimLibrary, SetSystemDefaultsBadSmoothingAndEveryRemote) {
     SimAddRemote();
     ConnectAll(2);
     ClientWindow window;
-    WM_SYSTEM sys = {0x3F, 0, 250, 3, window.hWnd, 0x9000, 0x9001, 0x9003, 0xDEADBEEF}, got = {0x3F};
+    WM_SYSTEM sys = {0x3F, 0, 250, 3, window.hWnd, 0x9000, 0x9001, 0x9003, 0xDEADBEEF}, got = {0x3F, 0, 0, 0, NULL, 0, 0, 0, 0};
     ASSERT_EQ(1, wm_SetSystem(0, &sys));
     ASSERT_EQ(1, wm_GetSystem(0, &got));
     EXPECT_EQ(0, memcmp(&sys, &got, sizeof(sys)));
@@ -224,6 +226,51 @@ TEST_F(SimLibrary, DisconnectDuringStatusNotificationOnTheClientThread) {
     EXPECT_EQ(1, SetLeds(0, 1));
     EXPECT_EQ(nullptr, Device(0));
     EXPECT_EQ(1, window.Count(WM_MSG_LOST_DEFAULT));
+}
+
+// Without the simulator wm_Init takes hid.dll, setupapi.dll and winmm.dll from the system folder
+// alone (on Windows 7 without the search flags, by their full paths) and opts the process out of
+// timer throttling as its worker starts. A DLL or a call that cannot be had leaves a library that
+// starts and finds no remote, keeping why; a Windows without SetProcessInformation changes nothing.
+TEST_F(SimLibrary, TakesItsSystemDllsFromTheSystemFolderAlone) {
+    WCHAR szFolder[MAX_PATH];
+    std::string folder(szFolder, szFolder + GetSystemDirectoryW(szFolder, MAX_PATH));
+    auto loads = [&](bool bWindows7, std::vector<std::string> dlls, bool bOptOut = true) {
+        std::vector<std::string> log;
+        for (const std::string &dll : dlls) {
+            log.push_back("load " + dll + " 0x800");
+            if (bWindows7)
+                log.push_back("load " + folder + "\\" + dll + " 0x8");
+        }
+        if (bOptOut)
+            log.push_back(kKeepTimerResolution);
+        return log;
+    };
+    const std::vector<std::string> all = {"hid.dll", "setupapi.dll", "winmm.dll"};
+    const struct { SystemDllFake fake; DWORD dwKept; std::vector<std::string> log; } cases[] = {
+        {{}, 0, loads(false, all)},
+        {{{}, L"", "", true}, 0, loads(true, all)},
+        {{{}, L"hid.dll", ""}, ERROR_MOD_NOT_FOUND, loads(false, {"hid.dll", "winmm.dll"})},
+        {{{}, L"", "SetupDiEnumDeviceInterfaces"}, ERROR_PROC_NOT_FOUND, loads(false, all)},
+        {{{}, L"", "SetProcessInformation"}, 0, loads(false, all, false)},
+    };
+    ASSERT_EQ(1, wm_Close());
+    SimUninstall();
+    for (const auto &c : cases) {
+        SystemDllFake fake = c.fake;
+        SetTimerCalls(NULL);
+        InstallSystemDllFake(&fake);
+        EXPECT_EQ(1, wm_Init());
+        InstallSystemDllFake(NULL);
+        EXPECT_EQ(c.log, fake.log);
+        EXPECT_EQ(c.dwKept, g_Lib.dwHidIoError);
+        EXPECT_EQ(-1, wm_Connect(NULL, 0));
+        EXPECT_EQ(WME_NOT_FOUND, GetLastError());
+        EXPECT_EQ(1, wm_Close());
+        SetHidIo(NULL);
+    }
+    SimInstall();
+    ASSERT_EQ(1, wm_Init());
 }
 
 }  // namespace

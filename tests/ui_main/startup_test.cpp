@@ -9,6 +9,8 @@
 
 #include "main_handlers.h"
 #include "single_instance.h"
+#include "system_dll_fake.h"
+#include "timer_calls.h"
 #include "tray.h"
 
 namespace {
@@ -23,6 +25,25 @@ void HandOver(const std::wstring &line) {
 }
 
 }  // namespace
+
+// Zan takes winmm.dll from the system folder and opts out of timer throttling before its window
+// starts the engine, and the library opts out again in wm_Init. Without winmm (the clock is then
+// GetTickCount's) or SetProcessInformation, Zan starts all the same.
+TEST_F(ZanTest, TakesWinmmFromTheSystemFolderAndKeepsItsTimerResolution) {
+    const struct { SystemDllFake fake; std::vector<std::string> log; } cases[] = {
+        {{}, {"load winmm.dll 0x800", kKeepTimerResolution, kKeepTimerResolution}},
+        {{{}, L"winmm.dll", "SetProcessInformation"}, {"load winmm.dll 0x800", "load winmm.dll 0x800"}},  // wm_Init tries again
+    };
+    for (const auto &c : cases) {
+        SystemDllFake fake = c.fake;
+        SetTimerCalls(NULL);
+        InstallSystemDllFake(&fake);
+        Restart();
+        InstallSystemDllFake(NULL);
+        EXPECT_EQ(c.log, fake.log);
+    }
+    SetTimerCalls(NULL);
+}
 
 // Without option.ini or a remote, Zan starts unnamed, red and unconnected. The first quoted
 // file on the command line wins; without a usable one, the last file when option.ini says

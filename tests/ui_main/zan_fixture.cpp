@@ -256,8 +256,9 @@ void ZanTest::Start(const std::wstring &commandLine) {
 
 void ZanTest::Restart(const std::wstring &commandLine) {
     g_Options.bCloseToTray = 0;
-    if (hMain && IsWindow(hMain))
+    if (hMain && IsWindow(hMain)) {
         ASSERT_TRUE(Close(IDNO));
+    }
     boxes.clear();
     fileDialogs.clear();
     ResetProgramState();

@@ -6,6 +6,8 @@
 #include "resident.h"
 #include "resource.h"
 #include "setting_file.h"
+#include "timer_calls.h"
+#include "timer_throttling.h"
 
 #define TEXT_CHARS 100
 #define MAIN_WINDOW_START_SIZE 10
@@ -48,6 +50,10 @@ static void LoadStartFile(LPCWSTR pszCommandLine)
 
 HWND StartZan(HINSTANCE hInstance, LPCWSTR pszCommandLine, int nCmdShow, LPCWSTR pszOptionsFile)
 {
+    /* Before the window starts the engine: its clock and 10 ms cycle come from winmm, and
+       Windows 11 must not coarsen them while Zan is hidden. */
+    LoadTimerCalls();
+    KeepTimerResolution();
     APP_NAMES names;
     LoadStringW(hInstance, IDS_APP_TITLE, names.szTitle, TEXT_CHARS);
     LoadStringW(hInstance, IDS_CLASS_NAME, names.szClass, TEXT_CHARS);

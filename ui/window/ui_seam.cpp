@@ -2,6 +2,7 @@
 #include "ui_seam.h"
 
 #include "input_blocked.h"
+#include "system_dll.h"
 
 /* The slot menus and the icon's menu alike: either mouse button picks an item. */
 static int TrackWithSystemMenu(HMENU hMenu, int x, int y, HWND hOwner)
@@ -15,16 +16,7 @@ typedef HRESULT (WINAPI *THEME_TEXTURE_PROC)(HWND hWnd, DWORD dwFlags);
  * never from beside Zan.exe, and only when a page asks. */
 static HRESULT WINAPI EnableTabTexture(HWND hWnd, DWORD dwFlags)
 {
-    HMODULE hTheme = LoadLibraryExW(L"uxtheme.dll", NULL, LOAD_LIBRARY_SEARCH_SYSTEM32);
-    if (!hTheme && GetLastError() == ERROR_INVALID_PARAMETER) {
-        /* Windows 7 without the loader update: the full path instead. */
-        WCHAR szPath[MAX_PATH];
-        UINT cch = GetSystemDirectoryW(szPath, MAX_PATH - 12);
-        if (cch && cch < MAX_PATH - 12) {
-            lstrcatW(szPath, L"\\uxtheme.dll");
-            hTheme = LoadLibraryW(szPath);
-        }
-    }
+    HMODULE hTheme = LoadSystemDll(L"uxtheme.dll");
     THEME_TEXTURE_PROC pfnTexture = hTheme ? (THEME_TEXTURE_PROC)(void *)GetProcAddress(hTheme, "EnableThemeDialogTexture")
                                            : NULL;
     /* The module stays loaded for the process: the pages keep using its theme. */
