@@ -129,9 +129,17 @@ TEST_F(ZanTest, ArrivalsAndResumeConnectOnceEachWithTooltipAndBalloons) {
 
     nOpened = SimHandlesOpened();
     boxes.clear();
-    DEV_BROADCAST_DEVICEINTERFACE_W arrival = {};
-    arrival.dbcc_size = sizeof(arrival);
-    arrival.dbcc_devicetype = DBT_DEVTYP_DEVICEINTERFACE;
+    struct { DEV_BROADCAST_DEVICEINTERFACE_W h; WCHAR szRest[96]; } mouse = {}, remote = {};
+    for (auto *p : {&mouse, &remote}) {
+        p->h.dbcc_size = sizeof(*p);
+        p->h.dbcc_devicetype = DBT_DEVTYP_DEVICEINTERFACE;
+    }
+    lstrcpyW(mouse.h.dbcc_name, L"\\\\?\\HID#VID_046D&PID_C077#7&1&0000#{4d1e55b2-f16f-11cf-88cb-001111000030}");
+    lstrcpyW(remote.h.dbcc_name, L"\\\\?\\HID#{00001124-0000-1000-8000-00805f9b34fb}_VID&0002057e_PID&0306#8&1&0");
+    DEV_BROADCAST_DEVICEINTERFACE_W &arrival = remote.h;
+    SendMessageW(hMain, WM_DEVICECHANGE, DBT_DEVICEARRIVAL, (LPARAM)&mouse.h);
+    PumpFor(1800);
+    EXPECT_EQ(nOpened, SimHandlesOpened()) << "a mouse arriving is no reason to look";
     for (int i = 0; i < 3; i++)
         SendMessageW(hMain, WM_DEVICECHANGE, DBT_DEVICEARRIVAL, (LPARAM)&arrival);
     EXPECT_TRUE(PumpUntil([&] { return StatusText(0) == L"自動接続: Wiiリモコンが見つかりませんでした"; }))

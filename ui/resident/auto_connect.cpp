@@ -3,6 +3,7 @@
 
 #include <commctrl.h>
 #include <dbt.h>
+#include <stddef.h>
 #include <stdio.h>
 
 #include "auto_connect.h"
@@ -10,6 +11,7 @@
 #include "main_handlers.h"
 #include "modal_ui.h"
 #include "program_state.h"
+#include "remote_arrival.h"
 #include "resource.h"
 
 #define AUTO_CONNECT_TIMER_ID  42040
@@ -85,7 +87,11 @@ static void ScheduleAutoConnect(HWND hWnd)
 LRESULT OnDeviceChange(HWND hWnd, WPARAM wParam, LPARAM lParam)
 {
     const DEV_BROADCAST_HDR *pHeader = (const DEV_BROADCAST_HDR *)lParam;
-    if (wParam == DBT_DEVICEARRIVAL && pHeader && pHeader->dbch_devicetype == DBT_DEVTYP_DEVICEINTERFACE)
+    if (wParam != DBT_DEVICEARRIVAL || !pHeader || pHeader->dbch_devicetype != DBT_DEVTYP_DEVICEINTERFACE ||
+        pHeader->dbch_size <= offsetof(DEV_BROADCAST_DEVICEINTERFACE_W, dbcc_name))
+        return TRUE;
+    /* Only a remote's arrival is worth an attempt: each one opens every HID device there is. */
+    if (IsRemoteInterfaceName(((const DEV_BROADCAST_DEVICEINTERFACE_W *)pHeader)->dbcc_name))
         ScheduleAutoConnect(hWnd);
     return TRUE;
 }
