@@ -66,10 +66,12 @@ static int IsEngineIdle(const ENGINE_STATE *pState)
 DWORD RunEngineStep(ENGINE_STATE *pState, int bWoken)
 {
     if (bWoken && pState->bIdle) {
-        /* The cycles start afresh from the change: the first one a cycle after the edges
-         * (at once without them), with a cycle's time to count for moves, as before. */
+        /* The cycles keep their cadence: the next one falls where it would have had they gone
+         * on, with one cycle's time to count for moves. */
         pState->bIdle = 0;
-        pState->dwCycleDue = g_Seam.pfnTimeGetTime() + (g_State.bImmediateReaction ? ENGINE_CYCLE_MS : 0);
+        LONG nBehind = (LONG)(g_Seam.pfnTimeGetTime() - pState->dwCycleDue);
+        if (nBehind > 0)
+            pState->dwCycleDue += (DWORD)(nBehind + ENGINE_CYCLE_MS - 1) / ENGINE_CYCLE_MS * ENGINE_CYCLE_MS;
         pState->dwPreviousTime = pState->dwCycleDue - ENGINE_CYCLE_MS;
     }
     if (bWoken) {

@@ -436,13 +436,13 @@ TEST_F(EngineTest, WakeActsOnEdgesAtOnceWhileHeldRatesStayOnTheCycle)
 
 // The same loop with a move slot on A: with nothing pressed the engine runs one step and then
 // waits for the wake event alone; pressed (a wake), the pointer moves every 10 ms by a cycle's
-// distance, and the step that finds A released is the last.
+// distance at the cadence of the first cycle, and the cycle that finds A released is the last.
 TEST_F(EngineTest, IdleEngineWaitsForTheWakeEventAloneAndAHeldMoveStillMovesEvery10Ms)
 {
     struct Case { const char *name; LONG immediate; DWORD pressAt, releaseAt; std::vector<DWORD> moves; size_t steps; } cases[] = {
         { "nothing pressed", 1, 200, 200, {}, 1 },
-        { "immediate", 1, 23, 73, { 33, 43, 53, 63 }, 7 },
-        { "cycle only", 0, 23, 73, { 23, 33, 43, 53, 63 }, 7 },
+        { "immediate", 1, 23, 73, { 30, 40, 50, 60, 70 }, 9 },
+        { "cycle only", 0, 23, 73, { 30, 40, 50, 60, 70 }, 9 },
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.name);
