@@ -14,6 +14,7 @@ void ReplaceCurrentSet(ASSIGNMENT_SET *pSet, int bReleaseHeld)
     if (bReleaseHeld)
         InterlockedExchange(&g_State.bReleaseHeld, 1);
     UnlockRecord();
+    WakeEngine();
     *pSet = old;
 }
 

@@ -1,6 +1,7 @@
 /*
  * engine.cpp - the engine thread, started with the main window and stopped with it. It
- * waits for the next cycle or for the window's signal that the input copies changed.
+ * waits for the next cycle or for the window's signal that the input copies changed; with
+ * nothing pressed or held, for that signal alone (the run state and a replaced set signal it too).
  * Application launches run on the launcher's thread (launcher.cpp), started and stopped
  * with it.
  */

@@ -22,6 +22,7 @@ typedef struct ENGINE_STATE {
     int    anPrevious[ASSIGN_SLOTS];
     DWORD  dwPreviousTime;
     DWORD  dwCycleDue;                  /* clock reading at which the next cycle runs */
+    int    bIdle;                       /* waiting for the wake event alone: no cycle is due */
     int    nRepeatSlot;                 /* the key slot repeating at the system rate, or -1 */
     LONG   nRepeatTime;                 /* ms gathered towards the next repeat */
     int    bRepeatPhase;                /* 0 waiting for the delay, 1 repeating at the rate */
@@ -54,13 +55,14 @@ void InitEngineState(ENGINE_STATE *pState);
 
 /* One cycle after the sleep: reads the clock, acts on the current set when a remote
  * is in use, the set runs and the record lock is free. While stopped or without a
- * remote it only releases whatever it still holds down. */
-void RunEngineCycle(ENGINE_STATE *pState);
+ * remote it only releases whatever it still holds down. Returns 1 when it acted on the set. */
+int RunEngineCycle(ENGINE_STATE *pState);
 
 /* One step of the engine thread, woken by a change of the input copies (bWoken) or at the
  * end of its wait: on a wake the edges are acted on at once (when g_State asks for it),
  * at the end of the wait the cycle runs. Returns how many ms to wait for the next step,
- * so the cycles keep their 10 ms cadence however often the copies change. */
+ * so the cycles keep their 10 ms cadence however often the copies change; INFINITE after
+ * a cycle that found no slot pressed and nothing held, until the next change wakes it. */
 DWORD RunEngineStep(ENGINE_STATE *pState, int bWoken);
 /* Press and release edges of key, click and launch slots, without waiting for the cycle.
  * Held keys, repeats, pointer moves and the wheel are left to the cycle. */

@@ -171,7 +171,7 @@ static void EvaluateSlots(ENGINE_STATE *pState, DWORD dwElapsed)
     ReleaseUnclaimed(pState, &claims);
 }
 
-void RunEngineCycle(ENGINE_STATE *pState)
+int RunEngineCycle(ENGINE_STATE *pState)
 {
     DWORD dwNow = g_Seam.pfnTimeGetTime();
     DWORD dwElapsed = dwNow - pState->dwPreviousTime;
@@ -180,12 +180,13 @@ void RunEngineCycle(ENGINE_STATE *pState)
         /* Nothing may stay pressed while the set doesn't act; the previous values stay,
          * so changes made meanwhile are acted on when it acts again. */
         ReleaseHeldInput(pState);
-        return;
+        return 0;
     }
     if (!TryLockRecord())
-        return;
+        return 0;
     if (InterlockedExchange(&g_State.bReleaseHeld, 0))
         ReleaseHeldInput(pState);
     EvaluateSlots(pState, dwElapsed);
     UnlockRecord();
+    return 1;
 }

@@ -49,8 +49,31 @@ void RunEngineEdges(ENGINE_STATE *pState)
     UnlockRecord();
 }
 
+/* Nothing pressed, held or repeating: no cycle would send anything until the input changes. */
+static int IsEngineIdle(const ENGINE_STATE *pState)
+{
+    if (pState->dwMouseDown || pState->nRepeatSlot >= 0)
+        return 0;
+    for (DWORD dwKeys : pState->adwKeyDown)
+        if (dwKeys)
+            return 0;
+    for (int nValue : pState->anPrevious)
+        if (nValue)
+            return 0;
+    return 1;
+}
+
 DWORD RunEngineStep(ENGINE_STATE *pState, int bWoken)
 {
+    if (bWoken && pState->bIdle) {
+        /* The cycles keep their cadence: the next one falls where it would have had they gone
+         * on, with one cycle's time to count for moves. */
+        pState->bIdle = 0;
+        LONG nBehind = (LONG)(g_Seam.pfnTimeGetTime() - pState->dwCycleDue);
+        if (nBehind > 0)
+            pState->dwCycleDue += (DWORD)(nBehind + ENGINE_CYCLE_MS - 1) / ENGINE_CYCLE_MS * ENGINE_CYCLE_MS;
+        pState->dwPreviousTime = pState->dwCycleDue - ENGINE_CYCLE_MS;
+    }
     if (bWoken) {
         if (g_State.bImmediateReaction)
             RunEngineEdges(pState);
@@ -58,8 +81,11 @@ DWORD RunEngineStep(ENGINE_STATE *pState, int bWoken)
         if (nLeft > 0)
             return nLeft < ENGINE_CYCLE_MS ? (DWORD)nLeft : ENGINE_CYCLE_MS;
     }
-    RunEngineCycle(pState);
+    /* Only a cycle that acted on the set may find it idle: the window's lock or a stop
+     * keeps the cycles going. */
+    int bActed = RunEngineCycle(pState);
     /* Counted from the end of the cycle, as a sleep after it would: the rates stay as they were. */
     pState->dwCycleDue = g_Seam.pfnTimeGetTime() + ENGINE_CYCLE_MS;
-    return ENGINE_CYCLE_MS;
+    pState->bIdle = bActed && IsEngineIdle(pState);
+    return pState->bIdle ? INFINITE : ENGINE_CYCLE_MS;
 }

@@ -38,13 +38,18 @@ static void PublishCopies(void)
     g_Exchange.aBuffer[g_Exchange.nBack] = g_Exchange.Latest;
     LONG nOld = InterlockedExchange(&g_Exchange.nMiddle, g_Exchange.nBack | COPY_FRESH);
     g_Exchange.nBack = nOld & COPY_INDEX;
-    if (g_Exchange.hWake)
-        SetEvent(g_Exchange.hWake);
+    WakeEngine();
 }
 
 void SetInputWakeEvent(HANDLE hEvent)
 {
     g_Exchange.hWake = hEvent;
+}
+
+void WakeEngine(void)
+{
+    if (g_Exchange.hWake)
+        SetEvent(g_Exchange.hWake);
 }
 
 void ReadLatestCopies(WM_KEY *pKey, WM_KEYEX *pKeyEx)

@@ -43,6 +43,9 @@ void ReadLatestCopies(WM_KEY *pKey, WM_KEYEX *pKeyEx);
 
 /* Set after every store or clear of the copies (NULL: none), so the engine wakes at once. */
 void SetInputWakeEvent(HANDLE hEvent);
+/* Sets it without a new copy: an engine waiting while idle acts on a change of the set or
+   of the run state at once. */
+void WakeEngine(void);
 
 /* Engine thread only: the latest complete pair of copies. Never waits. */
 void ReadInputCopies(WM_KEY *pKey, WM_KEYEX *pKeyEx);

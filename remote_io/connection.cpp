@@ -32,6 +32,8 @@ static void CloseDeviceHandle(HANDLE *ph)
 static void FreeDevice(WM_DEVICE *pDev)
 {
     FreeAlarm(pDev->pRumbleAlarm);
+    FreeAlarm(pDev->pExtRetryAlarm);
+    FreeAlarm(pDev->pStatusAlarm);
     for (WM_ALARM *pAlarm : pDev->apBlinkAlarm)
         FreeAlarm(pAlarm);
     FilterBank(pDev, FILTER_RELEASE, 0);
@@ -83,7 +85,9 @@ static IO_OUTCOME ReadIdentityAndPath(WM_DEVICE *pDev)
 static int CreateAlarms(WM_DEVICE *pDev)
 {
     pDev->pRumbleAlarm = CreateAlarm();
-    int bAll = pDev->pRumbleAlarm != NULL;
+    pDev->pExtRetryAlarm = CreateAlarm();
+    pDev->pStatusAlarm = CreateAlarm();
+    int bAll = pDev->pRumbleAlarm && pDev->pExtRetryAlarm && pDev->pStatusAlarm;
     for (int i = 0; i < 4; i++) {
         pDev->apBlinkAlarm[i] = CreateAlarm();
         bAll = bAll && pDev->apBlinkAlarm[i];
@@ -94,6 +98,9 @@ static int CreateAlarms(WM_DEVICE *pDev)
 /* The exchange with a remote that is not yet in its slot: a failure only refuses it. */
 static int SetUpRemote(WM_DEVICE *pDev)
 {
+    /* The status below may arm the extension's retry. */
+    if (!CreateAlarms(pDev))
+        return SetResult(ERROR_NOT_ENOUGH_MEMORY, 0);
     /* Reports queued before the remote was opened are old. */
     g_HidIo.pfnHidD_FlushQueue(pDev->hDevice);
     if (ReadIdentityAndPath(pDev) != IO_DONE || ReadAccelCalibration(pDev) != IO_DONE)
@@ -102,9 +109,9 @@ static int SetUpRemote(WM_DEVICE *pDev)
     if (RequestStatus(pDev) == IO_GONE)
         return 0;
     /* An extension that could not be identified adds no data to the reports. */
-    int bExtData = pDev->bExtConnected && !pDev->bExtUnknown;
+    int bExtData = pDev->nExtType != WMEXT_NONE;
     pDev->dwReport = WMRPT_KEYS | WMRPT_ACCEL | (bExtData ? WMRPT_EXTENSION : 0);
-    return SetReportMode(pDev) == IO_DONE && CreateAlarms(pDev);
+    return SetReportMode(pDev) == IO_DONE;
 }
 
 int CreateDevice(int nSlot, HWND hWnd, UINT uMsg, const FOUND_REMOTE *pFound)

@@ -169,15 +169,20 @@ static IO_OUTCOME SetExtensionReporting(WM_DEVICE *pDev, int bOn)
     return SetReportMode(pDev);
 }
 
+/* An extension that fails to answer is read again no sooner than this. */
+#define EXT_RETRY_MS 1000
+
 /*
- * The extension came or went with this status report. An identification that failed on the
- * way is tried again at the next status report that shows the extension; an identifier this
- * library does not decode is remembered until the extension is unplugged, and the remote
- * reports without extension data meanwhile.
+ * The extension came or went with this status report, or its retry is due. An identification
+ * that failed on the way is tried again at the first status report after EXT_RETRY_MS, until
+ * the extension is unplugged (each try is several transfers); an identifier this library does
+ * not decode is remembered until the extension is unplugged, and the remote reports without
+ * extension data meanwhile.
  */
 static IO_OUTCOME ExtensionChanged(WM_DEVICE *pDev)
 {
     pDev->bExtUnknown = 0;
+    ArmAlarm(pDev->pExtRetryAlarm, 0);
     IO_OUTCOME outcome = SetExtensionReporting(pDev, pDev->bExtConnected);
     if (outcome != IO_DONE)
         return outcome;
@@ -190,7 +195,7 @@ static IO_OUTCOME ExtensionChanged(WM_DEVICE *pDev)
         return outcome;
     DWORD dwCode = GetLastError();
     if (!pDev->bExtUnknown)
-        pDev->bExtConnected = 0;
+        ArmAlarm(pDev->pExtRetryAlarm, EXT_RETRY_MS);
     else if (SetExtensionReporting(pDev, 0) == IO_GONE)
         return IO_GONE;
     SetLastError(dwCode);
@@ -213,7 +218,7 @@ IO_OUTCOME DecodeStatus(WM_DEVICE *pDev)
         pDev->abLed[i] = (bFlags >> (4 + i)) & 1;
 
     IO_OUTCOME outcome = IO_DONE;
-    if (pDev->bExtConnected != snap.bExtConnected)
+    if (pDev->bExtConnected != snap.bExtConnected || AlarmFired(pDev->pExtRetryAlarm))
         outcome = ExtensionChanged(pDev);
     if (outcome == IO_GONE)
         return IO_GONE;

@@ -124,6 +124,12 @@ typedef struct WM_DEVICE {
     /* The plugged extension's identifier is not one this library decodes: it is not identified
        again until it is unplugged. */
     BYTE      bExtUnknown;
+    /* Armed while the plugged extension could not be read: it is identified again when this fires. */
+    WM_ALARM *pExtRetryAlarm;
+    /* The worker asks for the next status when this fires. */
+    WM_ALARM *pStatusAlarm;
+    /* The rumble bit of the last output report: the motor follows it until the next one. */
+    int       bRumbleSent;
     BYTE      abExtId[6];
     int       nExtType;
     BYTE      bSpeaker;

@@ -6,7 +6,7 @@
 #include "timer_calls.h"
 
 TAVEL_LIBRARY g_Lib = {
-    0, 1, NULL, 0, NULL, 0, 0, 0, 0, {0}, {0}, {}, {}, {}, 0
+    0, 1, NULL, 0, NULL, 0, 0, 0, 0, {0}, {0}, {}, {}, {}, 0, STATUS_INTERVAL_MS
 };
 
 int SetResult(DWORD dwCode, int bResult)

@@ -37,7 +37,15 @@ typedef struct TAVEL_LIBRARY {
     BYTE             aabSlotBuffer[TAVEL_SLOTS][MAX_REPORT_LENGTH];
     /* Why wm_Init could not put the system's HID calls in place; 0 when it did. */
     DWORD            dwHidIoError;
+    /* How often the worker asks an idle remote for its status (0: at every step; the
+       benchmark compares the two). */
+    DWORD            dwStatusInterval;
 } TAVEL_LIBRARY;
+
+/* An idle remote is asked for its status this often: the battery level and a missed extension
+   change reach the client within it. The remote sends a status by itself when an extension is
+   plugged in or out, so those are seen at the step that follows. */
+#define STATUS_INTERVAL_MS 1000
 
 extern TAVEL_LIBRARY g_Lib;
 

@@ -165,6 +165,8 @@ static IO_OUTCOME SetOutputReportBounded(WM_DEVICE *pDev)
 
 IO_OUTCOME WriteReport(WM_DEVICE *pDev)
 {
+    /* Byte 1 bit 0 of every output report is the rumble bit. */
+    pDev->bRumbleSent = pDev->abOutput[1] & 1;
     if (pDev->nWritePath == WRITE_PATH_SET_REPORT)
         return SetOutputReportBounded(pDev);
 

@@ -24,9 +24,10 @@ static void PulseRumble(WM_DEVICE *pDev)
     }
 }
 
+/* Blinking LEDs and a changed rumble bit go out in one LED report. */
 static IO_OUTCOME BlinkLeds(WM_DEVICE *pDev)
 {
-    int bToggled = 0;
+    int bToggled = pDev->bRumble != pDev->bRumbleSent;
     for (int i = 0; i < 4; i++) {
         if (pDev->adwBlink[i] == 0 || !AlarmFired(pDev->apBlinkAlarm[i]))
             continue;
@@ -42,17 +43,25 @@ static IO_OUTCOME BlinkLeds(WM_DEVICE *pDev)
 /* A status request unanswered after this many other reports is sent again. */
 #define REPORTS_BEFORE_NEW_REQUEST 8
 
+/* The first step asks, then one step an interval after the last status, and one whose
+   extension retry is due (the status says whether the extension is still there). */
+static int StatusDue(const WM_DEVICE *pDev)
+{
+    return !pDev->pStatusAlarm->bArmed || AlarmFired(pDev->pStatusAlarm) || AlarmFired(pDev->pExtRetryAlarm);
+}
+
 /*
- * Until a status report and a fresh data report have both been decoded. Reports that queued
- * since the last step are decoded on the way (no press is lost), but the step ends only with
- * a data report that had not yet arrived when it was asked for, so a step never leaves the
- * remote's state behind a backlog. One status request per step (a streaming remote's data
- * reports come in between, and asking again for each of them would only pile answers up);
- * it carries the rumble bit.
+ * Until a fresh data report has been decoded, and a status report too when one is due
+ * (g_Lib.dwStatusInterval after the last status).
+ * Reports that queued since the last step are decoded on the way (no press is lost), but the
+ * step ends only with a data report that had not yet arrived when it was asked for, so a step
+ * never leaves the remote's state behind a backlog. At most one status request per step (a
+ * streaming remote's data reports come in between, and asking again for each of them would
+ * only pile answers up).
  */
 static IO_OUTCOME ExchangeReports(WM_DEVICE *pDev)
 {
-    int bStatusSeen = 0, bDataSeen = 0;
+    int bStatusSeen = !StatusDue(pDev), bDataSeen = 0;
     for (int nRead = 0; nRead < MAX_REPORTS_PER_EXCHANGE; nRead++) {
         IO_OUTCOME outcome = IO_DONE;
         if (!bStatusSeen && nRead % REPORTS_BEFORE_NEW_REQUEST == 0) {
@@ -70,10 +79,12 @@ static IO_OUTCOME ExchangeReports(WM_DEVICE *pDev)
            working without extension data. */
         if (outcome == IO_GONE || (outcome == IO_FAILED && bId != RPT_IN_STATUS))
             return outcome;
-        if (bId == RPT_IN_STATUS)
+        if (bId == RPT_IN_STATUS) {
             bStatusSeen = 1;
-        else if (IsDataReport(bId) && pDev->bInputFresh)
+            ArmAlarm(pDev->pStatusAlarm, g_Lib.dwStatusInterval);
+        } else if (IsDataReport(bId) && pDev->bInputFresh) {
             bDataSeen = 1;
+        }
         if (bStatusSeen && bDataSeen)
             return IO_DONE;
     }

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "frame.h"
 #include "sim_remote.h"
 
 namespace {
@@ -149,6 +150,10 @@ bool Run(Scenario *p, const std::vector<std::string> &w) {
         return w.size() >= 2 && Pause(p, w);
     if (verb == "stamp" && w.size() == 2)
         return Stamp(w[1]);
+    if (verb == "statusinterval" && w.size() == 2) {
+        g_Lib.dwStatusInterval = (DWORD)Number(w[1]);
+        return true;
+    }
     if (verb == "press" || verb == "release")
         return SetCoreButtons(p, w, verb == "press");
     SIM_REMOTE *pSim = RemoteAt(p, w);

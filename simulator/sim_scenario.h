@@ -22,6 +22,8 @@
  *   waitconnected N                 pause until the library has set remote N up
  *   waitfile PATH                   pause until the file exists (a test's cue)
  *   stamp PATH                      append the time (ms of the performance counter) to PATH
+ *   statusinterval MS               the library asks an idle remote for its status this often
+ *                                   (0: at every worker step; for the benchmarks)
  *
  * Commands before the first pause run while the library loads, so the remotes exist
  * before the first wm_Connect; the rest run on a scenario thread.

@@ -434,6 +434,43 @@ TEST_F(EngineTest, WakeActsOnEdgesAtOnceWhileHeldRatesStayOnTheCycle)
     EXPECT_EQ(counts[0][kDown], counts[1][kDown]) << "a held key is sent as often as before";
 }
 
+// The same loop with a move slot on A: with nothing pressed the engine runs one step and then
+// waits for the wake event alone; pressed (a wake), the pointer moves every 10 ms by a cycle's
+// distance at the cadence of the first cycle, and the cycle that finds A released is the last.
+TEST_F(EngineTest, IdleEngineWaitsForTheWakeEventAloneAndAHeldMoveStillMovesEvery10Ms)
+{
+    struct Case { const char *name; LONG immediate; DWORD pressAt, releaseAt; std::vector<DWORD> moves; size_t steps; } cases[] = {
+        { "nothing pressed", 1, 200, 200, {}, 1 },
+        { "immediate", 1, 23, 73, { 30, 40, 50, 60, 70 }, 9 },
+        { "cycle only", 0, 23, 73, { 30, 40, 50, 60, 70 }, 9 },
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        Reset();
+        g_State.bImmediateReaction = c.immediate;
+        g_CurrentSet.aAssign[0] = Mouse(MOUSE_MOVE_RIGHT, 1000);
+        DWORD wait = ENGINE_CYCLE_MS, waitStart = 0;
+        size_t steps = 0;
+        for (DWORD ms = 0; ms <= 100; ms++, fake.now++) {
+            bool woken = ms == c.pressAt || ms == c.releaseAt;
+            if (woken)
+                Set(IN_A, ms == c.pressAt);
+            if (ms == 0 || woken || (wait != INFINITE && ms - waitStart >= wait)) {
+                wait = RunEngineStep(&state, woken);
+                waitStart = ms;
+                steps++;
+            }
+        }
+        std::vector<DWORD> moves;
+        for (size_t i = 0; i < fake.calls.size(); i++) {
+            moves.push_back(fake.times[i] - 1000);
+            EXPECT_EQ(fake.calls[0], fake.calls[i]) << "a cycle's distance each time";
+        }
+        EXPECT_EQ(c.moves, moves);
+        EXPECT_EQ(c.steps, steps);
+    }
+}
+
 // The window replaces the set (another program came to the front) while J of the old set is
 // held, and within the cycle a press of K arrives: the edge lets go of J before K goes down,
 // and the cycles after it find nothing more to let go of, so K stays down until its button

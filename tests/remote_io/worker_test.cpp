@@ -100,7 +100,57 @@ WM_STATUS Rumble(int nPower, DWORD dwMs) {
     return st;
 }
 
-// Steps the remote by hand, counting the status requests sent with the rumble bit.
+// Steps the remote by hand on the fake clock, 20 ms a step, counting its status requests and
+// extension identifications: an idle remote is asked about once a second, a plugged extension is
+// still seen at once (by the remote's own status), and one whose calibration cannot be read is
+// tried again about once a second, however often a client asks for the status.
+TEST_F(SimLibrary, IdleRemoteAndUnreadableExtensionAreAskedAboutOnceASecond) {
+    SIM_REMOTE *pSim = AddConnected();
+    SetPolling(0, 0);
+    UseFakeClock(1000);
+    struct {
+        const char *pszPhase;
+        void (*before)(SIM_REMOTE *);
+        int nSteps, bClientAsks, nMinStatus, nMaxStatus, nMinTries, nMaxTries, nExtType;
+    } table[] = {
+        {"idle", [](SIM_REMOTE *) {}, 95, 0, 1, 3, 0, 0, WMEXT_NONE},
+        {"plugged", [](SIM_REMOTE *p) { SimPlugExtension(p, SIM_EXT_NUNCHUK, NULL); }, 3, 0, 0, 0, 1, 1, WMEXT_NUNCHUK},
+        {"unreadable", [](SIM_REMOTE *p) {
+             SimUnplugExtension(p);
+             SimSetMemoryErrorAt(p, ADDR_EXT_CAL, 7);
+             SimPlugExtension(p, SIM_EXT_NUNCHUK, NULL);
+         }, 150, 0, 1, 7, 2, 4, WMEXT_NONE},
+        {"unreadable, client asks", [](SIM_REMOTE *) {}, 100, 1, 0, 9999, 1, 3, WMEXT_NONE},
+        {"readable", [](SIM_REMOTE *p) { SimSetMemoryErrorAt(p, 0, 0); }, 60, 0, 0, 3, 1, 1, WMEXT_NUNCHUK},
+    };
+    for (auto &row : table) {
+        SCOPED_TRACE(row.pszPhase);
+        SimClearOutputs(pSim);
+        row.before(pSim);
+        for (int i = 0; i < row.nSteps; i++) {
+            g_dwFakeNow += 20;
+            {
+                SlotLock lock(0);
+                ASSERT_EQ(IO_DONE, UpdateDevice(Device(0)));
+            }
+            WM_STATUS st = {};
+            st.dwFlags = WMST_BATTERY;
+            ASSERT_TRUE(!row.bClientAsks || wm_GetStatus(0, &st));
+        }
+        int nStatus = CountOutputs(pSim, [](const std::vector<BYTE> &ab) { return ab[0] == RPT_OUT_STATUS; });
+        int nTries = CountOutputs(pSim, [](const std::vector<BYTE> &ab) {
+            return ab[0] == RPT_OUT_WRITE_MEMORY && ab[2] == 0xA4 && ab[4] == 0xF0;
+        });
+        EXPECT_LE(row.nMinStatus, nStatus);
+        EXPECT_GE(row.nMaxStatus, nStatus);
+        EXPECT_LE(row.nMinTries, nTries);
+        EXPECT_GE(row.nMaxTries, nTries);
+        SlotLock lock(0);
+        EXPECT_EQ(row.nExtType, Device(0)->nExtType);
+    }
+}
+
+// Steps the remote by hand, counting the steps after which its motor runs.
 TEST_F(SimLibrary, RumblePowerSetsThePulseRatioAndATimeStopsIt) {
     SIM_REMOTE *pSim = AddConnected();
     SetPolling(0, 0);
@@ -113,10 +163,11 @@ TEST_F(SimLibrary, RumblePowerSetsThePulseRatioAndATimeStopsIt) {
         ASSERT_EQ((int)bValid, wm_SetStatus(0, &st)) << row.nPower;
         EXPECT_EQ(bValid ? (DWORD)WME_SUCCESS : (DWORD)WME_BAD_PARAMETER, GetLastError());
         SlotLock lock(0);
-        SimClearOutputs(pSim);
-        for (int i = 0; i < row.nSteps; i++)
+        int nOn = 0;
+        for (int i = 0; i < row.nSteps; i++) {
             ASSERT_EQ(IO_DONE, UpdateDevice(Device(0)));
-        int nOn = CountOutputs(pSim, [](const std::vector<BYTE> &ab) { return ab[0] == RPT_OUT_STATUS && (ab[1] & 1); });
+            nOn += SimRumble(pSim);
+        }
         // One pulse per period of 9800 / (89 p + 901) steps.
         EXPECT_NEAR(row.nExpectedOn, nOn, 1) << "power " << row.nPower;
         st.dwFlags = WMST_RUMBLE;

@@ -1,7 +1,7 @@
 /*
  * remote_latency - how long a button change takes from a (simulated) remote to the client
  * window's input-changed notification, through the real worker thread, and what the
- * worker costs in CPU. Not a test: it prints figures.
+ * worker costs in CPU and output reports while idle. Not a test: it prints figures.
  *
  *   remote_latency [presses]   (default 1000 per configuration)
  */
@@ -104,16 +104,29 @@ void RunConfiguration(int nRemotes, DWORD dwReadLatency, int nPresses) {
         wm_SetSystem(i, &sys);
     }
 
-    // Idle polling first: the worker's own cost with nothing happening.
-    ULONGLONG ullCpu0 = ThreadCpu100ns(g_Lib.hWorker);
-    DWORD dwIdleStart = GetTickCount();
+    // Idle polling first: the worker's own cost with nothing happening, and the output reports
+    // an idle remote is sent, with a status request at every step (as before) and about once a second.
+    struct { DWORD dwInterval; double dCpu, dOutputs; } aIdle[2] = {{0, 0, 0}, {STATUS_INTERVAL_MS, 0, 0}};
     MSG msg;
-    while (GetTickCount() - dwIdleStart < 5000) {
-        while (PeekMessageW(&msg, NULL, 0, 0, PM_REMOVE))
-            DispatchMessageW(&msg);
-        Sleep(5);
+    for (auto &idle : aIdle) {
+        g_Lib.dwStatusInterval = idle.dwInterval;
+        int nOutputs0 = 0;
+        for (SIM_REMOTE *pSim : args.remotes)
+            nOutputs0 += SimOutputCount(pSim);
+        ULONGLONG ullCpu0 = ThreadCpu100ns(g_Lib.hWorker);
+        DWORD dwIdleStart = GetTickCount();
+        while (GetTickCount() - dwIdleStart < 5000) {
+            while (PeekMessageW(&msg, NULL, 0, 0, PM_REMOVE))
+                DispatchMessageW(&msg);
+            Sleep(5);
+        }
+        double dSeconds = (GetTickCount() - dwIdleStart) / 1000.0;
+        idle.dCpu = (double)(ThreadCpu100ns(g_Lib.hWorker) - ullCpu0) / 10000.0 / dSeconds;
+        int nOutputs = -nOutputs0;
+        for (SIM_REMOTE *pSim : args.remotes)
+            nOutputs += SimOutputCount(pSim);
+        idle.dOutputs = nOutputs / dSeconds / nRemotes;
     }
-    double dIdleCpu = (double)(ThreadCpu100ns(g_Lib.hWorker) - ullCpu0) / 10000.0 / ((GetTickCount() - dwIdleStart) / 1000.0);
 
     HANDLE hDriver = CreateThread(NULL, 0, Driver, &args, 0, NULL);
     while (!args.bDone) {
@@ -126,10 +139,11 @@ void RunConfiguration(int nRemotes, DWORD dwReadLatency, int nPresses) {
     wm_Close();
     SimUninstall();
 
-    printf("%d remote(s), read latency %lu ms: %zu presses  median %.2f ms  p99 %.2f ms  max %.2f ms  "
-           "worker CPU idle %.1f ms/s\n",
+    printf("%d remote(s), read latency %lu ms: %zu presses  median %.2f ms  p99 %.2f ms  max %.2f ms\n"
+           "  idle, status at every step:  worker CPU %.1f ms/s  %.1f output reports/s per remote\n"
+           "  idle, status once a second:  worker CPU %.1f ms/s  %.1f output reports/s per remote\n",
            nRemotes, dwReadLatency, args.delays.size(), Percentile(args.delays, 0.5), Percentile(args.delays, 0.99),
-           Percentile(args.delays, 1.0), dIdleCpu);
+           Percentile(args.delays, 1.0), aIdle[0].dCpu, aIdle[0].dOutputs, aIdle[1].dCpu, aIdle[1].dOutputs);
     fflush(stdout);
 }
 

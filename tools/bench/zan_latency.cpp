@@ -2,9 +2,10 @@
  * zan_latency - the whole chain under Wine: a button change in the simulated remote (inside
  * Zan's process) to the key-down arriving in another program, over many presses, once with
  * the engine acting only on its 10 ms cycle (bImmediateReaction=0 in option.ini) and once
- * acting at once on the change, printed side by side. Each run marks two five-second phases
- * (connected and idle; a key slot held) for the CPU sampling of the script that runs it
- * (scripts/bench.sh). Not a test: it prints figures.
+ * acting at once on the change, printed side by side. Each run marks three five-second phases
+ * (connected and idle with the library asking for the remote's status at every step, as it
+ * did before, then once a second; a key slot held) for the CPU sampling of the script that
+ * runs it (scripts/bench.sh). Not a test: it prints figures.
  *
  *   zan_latency [presses]   (default 500)
  */
@@ -52,7 +53,8 @@ std::vector<double> MeasureRun(int nPresses, int bImmediate, const char *pszMode
 
     std::string stamps = run.ScenarioPath(L"stamps.txt");
     std::ostringstream sc;
-    sc << "remote\nwaitconnected 1\nwaitfile " << run.ScenarioPath(L"cue") << "\nwait 300\n";
+    sc << "remote\nwaitconnected 1\nstatusinterval 0\nwaitfile " << run.ScenarioPath(L"cue_status")
+       << "\nstatusinterval 1000\nwaitfile " << run.ScenarioPath(L"cue") << "\nwait 300\n";
     srand(4711);
     for (int i = 0; i < nPresses; i++)
         sc << "stamp " << stamps << "\npress 1 A\nwait 25\nrelease 1 A\nwait " << 15 + rand() % 20 << "\n";
@@ -62,7 +64,11 @@ std::vector<double> MeasureRun(int nPresses, int bImmediate, const char *pszMode
     if (!run.StartZan(L"\"" + path + L"\"") || !run.StartTarget())
         return delays;
 
-    Mark((std::string("idle, ") + pszMode).c_str(), 5000);  // connected, nothing pressed yet
+    // Connected, nothing pressed yet: the library asking for the status at every step (as before), then once a second.
+    Mark((std::string("idle, status at every step, ") + pszMode).c_str(), 5000);
+    run.Cue(L"cue_status");
+    Sleep(300);
+    Mark((std::string("idle, ") + pszMode).c_str(), 5000);
     run.Cue();
     DWORD dwStart = GetTickCount();
     while (GetTickCount() - dwStart < (DWORD)nPresses * 200 + 10000) {

@@ -36,6 +36,7 @@ static void OnOptions(HWND hWnd)
 void SetRunning(HWND hWnd, int bRunning)
 {
     InterlockedExchange(&g_State.bRunning, bRunning);
+    WakeEngine();
     g_App.bPresenceTimer = !bRunning;
     if (bRunning)
         KillTimer(hWnd, PRESENCE_TIMER_ID);
