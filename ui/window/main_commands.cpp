@@ -87,6 +87,9 @@ void UpdateTitle(void)
 
 void MarkModified(void)
 {
+    /* Every edit of the set passes here: an engine idle for want of work looks at it again,
+     * so a slot given an action while its button is held acts at once. */
+    WakeEngine();
     if (!bPagesReady || g_State.bModified)
         return;
     g_State.bModified = 1;
