@@ -78,6 +78,47 @@ TEST_F(SimLibrary, EveryExportChecksItsArgumentsAndTheLibraryState) {
     });
 }
 
+// A failing export leaves the slot's lock as it found it, so a remote connected into that slot
+// afterwards is polled. The calls run on the test thread: a lock it leaked would still let it
+// connect (the locks are recursive) but would keep the worker out of the slot.
+TEST_F(SimLibrary, FailingExportsLeaveTheSlotToTheWorker) {
+    WM_KEY key;
+    WM_KEYEX ex;
+    WM_STATUS st = {}, badRumble = {WMST_RUMBLE, {}, 0, 101, 0, 0, 0, 0, 0, 0, 0};
+    WM_SYSTEM sys = {}, badSmoothing = {WMSYS_SMOOTHING, 0, 0, 501, NULL, 0, 0, 0, 0};
+    const struct { bool bRemoteFirst; ExportCall call; } table[] = {
+        {false, {"GetKey", [&] { return wm_GetKey(0, &key); }, 0, WME_NO_DEVICE}},
+        {false, {"GetKeyEx", [&] { return wm_GetKeyEx(0, &ex); }, 0, WME_NO_DEVICE}},
+        {false, {"GetStatus", [&] { return wm_GetStatus(0, &st); }, 0, WME_NO_DEVICE}},
+        {false, {"SetStatus", [&] { return wm_SetStatus(0, &st); }, 0, WME_NO_DEVICE}},
+        {false, {"SetStatus all", [&] { return wm_SetStatus(-1, &st); }, 0, WME_NONE}},
+        {false, {"GetSystem", [&] { return wm_GetSystem(0, &sys); }, 0, WME_NO_DEVICE}},
+        {false, {"SetSystem", [] { return wm_SetSystem(0, NULL); }, 0, WME_NO_DEVICE}},
+        {false, {"SetSystem all", [] { return wm_SetSystem(-1, NULL); }, 0, WME_NONE}},
+        {false, {"Disconnect", [] { return wm_Disconnect(0, 1); }, 0, WME_NO_DEVICE}},
+        {false, {"Exist", [] { return wm_Exist(0); }, 0, WME_NO_DEVICE}},
+        {false, {"Exist any", [] { return wm_Exist(-1); }, 0, WME_NONE}},
+        {true, {"GetKeyEx, no extension", [&] { return wm_GetKeyEx(0, &ex); }, 0, WME_NO_EXTENSION}},
+        {true, {"SetStatus, rumble 101", [&] { return wm_SetStatus(0, &badRumble); }, 0, WME_BAD_PARAMETER}},
+        {true, {"SetSystem, smoothing 501", [&] { return wm_SetSystem(0, &badSmoothing); }, 0, WME_BAD_PARAMETER}},
+        {false, {"Connect, short reports", [] {  // compared with every slot; stays on the bus
+                     SimSetReportLengths(SimAddRemote(), 21, 22);
+                     return wm_Connect(NULL, 0);
+                 }, -1, WME_REPORT_LENGTH}},
+    };
+    for (auto &row : table) {
+        SIM_REMOTE *pSim = row.bRemoteFirst ? AddConnected() : nullptr;
+        ExpectCalls({row.call});
+        if (!pSim)
+            pSim = AddConnected();
+        ASSERT_NE(nullptr, Device(0)) << row.call.pszName;
+        SimSetCoreButtons(pSim, 1 << KEY_A);
+        EXPECT_TRUE(PumpUntil([&] { return wm_GetKey(0, &key) && key.nA == 1; }, 2000)) << row.call.pszName;
+        ASSERT_EQ(1, wm_Disconnect(0, 1));
+        SimPowerOff(pSim);
+    }
+}
+
 TEST_F(SimLibrary, SlotsAndTheWorkerEndWithClose) {
     PlaceDevice(4, 1);
     ExpectCalls({

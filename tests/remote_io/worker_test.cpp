@@ -92,6 +92,59 @@ TEST_F(SimLibrary, ExtensionsKnownAndUnknownPluggedAndUnplugged) {
     }
 }
 
+// Each core button's bit in bytes 1 and 2 of the input reports, as a Wii Remote sends it, reaches
+// its own WM_KEY field and no other.
+TEST_F(SimLibrary, EachCoreButtonBitReachesItsOwnField) {
+    SIM_REMOTE *pSim = AddConnected();
+    const struct { const char *pszName; BYTE bByte1, bByte2; int WM_KEY::*pnField; } table[] = {
+        {"left", 0x01, 0, &WM_KEY::nLeft}, {"right", 0x02, 0, &WM_KEY::nRight},
+        {"down", 0x04, 0, &WM_KEY::nDown}, {"up", 0x08, 0, &WM_KEY::nUp},
+        {"plus", 0x10, 0, &WM_KEY::nPlus}, {"two", 0, 0x01, &WM_KEY::nTwo},
+        {"one", 0, 0x02, &WM_KEY::nOne}, {"B", 0, 0x04, &WM_KEY::nB},
+        {"A", 0, 0x08, &WM_KEY::nA}, {"minus", 0, 0x10, &WM_KEY::nMinus},
+        {"home", 0, 0x80, &WM_KEY::nHome},
+    };
+    auto fieldsAre = [&](int WM_KEY::*pnPressed) {  // nullptr: none pressed
+        return PumpUntil([&] {
+            WM_KEY key;
+            bool bOk = wm_GetKey(0, &key) != 0;
+            for (auto &row : table)
+                bOk = bOk && key.*row.pnField == (row.pnField == pnPressed);
+            return bOk;
+        }, 2000);
+    };
+    for (auto &pressed : table) {
+        SimSetButtons(pSim, 0, 0);  // released first, so the last press cannot pass for this one
+        ASSERT_TRUE(fieldsAre(nullptr));
+        SimSetButtons(pSim, pressed.bByte1, pressed.bByte2);
+        EXPECT_TRUE(fieldsAre(pressed.pnField)) << pressed.pszName;
+    }
+}
+
+// The accelerometer's calibration is the remote's own, read from its memory at 0x0016: zero g of
+// X, Y and Z, a byte of their low bits, one g of X, Y and Z, a byte of theirs. The low bits are
+// finer than the 8-bit readings, which are all the library scales.
+TEST_F(SimLibrary, AccelerometerScaledByTheCalibrationInTheRemotesMemory) {
+    SIM_REMOTE *pSim = SimAddRemote();
+    const BYTE abCal[8] = {0x70, 0x84, 0x8C, 0xE4, 0x8A, 0xA8, 0x9C, 0x1B};
+    SimWriteMemory(pSim, 0x0016, abCal, sizeof abCal);
+    ConnectAll(1);
+    const struct { BYTE abRaw[3]; int anExpected[3]; } table[] = {
+        {{0x70, 0x84, 0x8C}, {0, 0, 0}},
+        {{0x8A, 0xA8, 0x9C}, {100, 100, 100}},
+        {{0xA4, 0x8D, 0x80}, {200, 25, -75}},
+        {{0x57, 0x60, 0xFF}, {-96, -100, 718}},  // truncated toward zero
+    };
+    for (auto &row : table) {
+        SimSetAccel(pSim, row.abRaw[0], row.abRaw[1], row.abRaw[2]);
+        WM_KEY key = {};
+        EXPECT_TRUE(PumpUntil([&] {
+            return wm_GetKey(0, &key) && key.nAccX == row.anExpected[0] && key.nAccY == row.anExpected[1] &&
+                   key.nAccZ == row.anExpected[2];
+        }, 2000)) << (int)row.abRaw[0] << " got " << key.nAccX << " " << key.nAccY << " " << key.nAccZ;
+    }
+}
+
 WM_STATUS Rumble(int nPower, DWORD dwMs) {
     WM_STATUS st = {};
     st.dwFlags = WMST_RUMBLE;
