@@ -29,28 +29,29 @@ int GetFullSettingPath(LPCWSTR pszPath, WCHAR *pszFull)
     return cch > 0 && cch < SETTING_PATH_CHARS;
 }
 
+LPCWSTR NextCommandLineWord(LPCWSTR p, LPCWSTR *ppszWord, int *pcchWord, int *pbQuoted)
+{
+    if (!p || !*p)
+        return NULL;
+    *pbQuoted = *p == L'"';
+    LPCWSTR pszStart = *pbQuoted ? p + 1 : p;
+    LPCWSTR pszEnd = wcschr(pszStart, *pbQuoted ? L'"' : L' ');
+    if (!pszEnd) {
+        if (*pbQuoted)
+            return NULL;
+        pszEnd = pszStart + lstrlenW(pszStart);
+    }
+    *ppszWord = pszStart;
+    *pcchWord = (int)(pszEnd - pszStart);
+    return *pszEnd ? pszEnd + 1 : pszEnd;
+}
+
 int OpenCommandLineFile(LPCWSTR pszCommandLine, WCHAR *pszCurrentPath)
 {
-    if (!pszCommandLine)
-        return 0;
-    LPCWSTR p = pszCommandLine;
-    while (*p) {
-        LPCWSTR pszStart;
-        LPCWSTR pszEnd;
-        if (*p == L'"') {
-            pszStart = p + 1;
-            pszEnd = wcschr(pszStart, L'"');
-            if (!pszEnd)
-                return 0;
-        } else {
-            pszStart = p;
-            pszEnd = wcschr(pszStart, L' ');
-            if (!pszEnd)
-                pszEnd = pszStart + lstrlenW(pszStart);
-        }
-        if (TryToken(pszStart, (int)(pszEnd - pszStart), pszCurrentPath))
+    LPCWSTR pszWord;
+    int cchWord, bQuoted;
+    for (LPCWSTR p = pszCommandLine; (p = NextCommandLineWord(p, &pszWord, &cchWord, &bQuoted)) != NULL;)
+        if (TryToken(pszWord, cchWord, pszCurrentPath))
             return 1;
-        p = *pszEnd ? pszEnd + 1 : pszEnd;
-    }
     return 0;
 }

@@ -174,8 +174,7 @@ void MakeUnicodeFile(LPCWSTR pszIniPath)
     HeapFree(GetProcessHeap(), 0, pText);
 }
 
-/* The time-outs the options dialog offers (ui/options_dialog.cpp). */
-static const DWORD g_adwOfferedTimeout[] = { 500, 1000, 2000, 3000, 5000 };
+const DWORD g_adwOfferedTimeout[OFFERED_TIMEOUT_COUNT] = { 500, 1000, 2000, 3000, 5000 };
 
 /* A switch: 0 or 1, anything else (or nothing) its default. */
 static int ReadSwitch(LPCWSTR pszKey, int nDefault, LPCWSTR pszIniPath)

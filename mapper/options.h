@@ -18,6 +18,10 @@
 #define DEFAULT_CLOSE_TO_TRAY 0
 #define DEFAULT_START_IN_TRAY 0
 
+/* The I/O time-outs the options dialog offers; option.ini is held to them. */
+#define OFFERED_TIMEOUT_COUNT 5
+extern const DWORD g_adwOfferedTimeout[OFFERED_TIMEOUT_COUNT];
+
 typedef struct APP_OPTIONS {
     int   bInitSet;
     WCHAR szSettingFilename[MAX_PATH];

@@ -72,6 +72,10 @@ void ReplaceCurrentSet(ASSIGNMENT_SET *pSet, int bReleaseHeld);
 /* Reads the file, then puts it in place; 0 (the current set untouched) when it does not load. */
 int LoadCurrentSetFrom(LPCWSTR pszPath, int bReleaseHeld);
 
+/* One word of a command line as the settings-file scan splits it: quoted, or up to a space.
+ * Where the next word starts, or NULL when there is none (the end, or a quote never closed). */
+LPCWSTR NextCommandLineWord(LPCWSTR p, LPCWSTR *ppszWord, int *pcchWord, int *pbQuoted);
+
 /* Loads the first settings file named on the command line (without the program name)
  * into the current set and copies its full path into pszCurrentPath (260 characters),
  * so a later change of the current directory cannot move a save elsewhere. */

@@ -20,8 +20,6 @@ typedef struct OPTIONS_DIALOG {
     APP_OPTIONS  Copy;
 } OPTIONS_DIALOG;
 
-static const DWORD g_adwTimeout[] = { 500, 1000, 2000, 3000, 5000 };
-
 /* The on/off switches: one check box each, bound to an int field of the record. */
 typedef struct OPTION_SWITCH {
     int    nControl;
@@ -82,7 +80,7 @@ static int AddTimeoutItem(HWND hList, DWORD dwTimeout)
 static void FillTimeoutList(HWND hList, DWORD dwTimeout)
 {
     int nSelect = -1;
-    for (DWORD dw : g_adwTimeout) {
+    for (DWORD dw : g_adwOfferedTimeout) {
         int nItem = AddTimeoutItem(hList, dw);
         if (dw == dwTimeout)
             nSelect = nItem;

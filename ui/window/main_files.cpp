@@ -24,11 +24,6 @@ static void ShowLoadFailure(HWND hWnd)
     ShowTextBox(hWnd, IDS_LOAD_FAILED, IDS_APP_TITLE, MB_OK);
 }
 
-int LoadIntoCurrentSet(LPCWSTR pszPath)
-{
-    return LoadCurrentSetFrom(pszPath, 0);
-}
-
 void AdoptLoadedFile(LPCWSTR pszPath)
 {
     lstrcpynW(g_State.szCurrentFile, pszPath, MAX_PATH);
@@ -47,7 +42,7 @@ void OnOpen(HWND hWnd)
     if (!ChooseFile(hWnd, szTitle, szFile, LoadFilter(IDS_SETTING_FILTER, szFilter, UI_TEXT_CHARS),
                     LoadText(IDS_OPEN_TITLE, szDialogTitle, UI_TEXT_CHARS), 0))
         return;
-    if (!LoadIntoCurrentSet(szFile)) {
+    if (!LoadCurrentSetFrom(szFile, 0)) {
         ShowLoadFailure(hWnd);
         return;
     }
@@ -157,7 +152,7 @@ static int FindDroppedSettingFile(HDROP hDrop, WCHAR *pszPath)
 
 void OpenSettingFile(HWND hWnd, LPCWSTR pszPath)
 {
-    if (!AskSaveChanges() || !LoadIntoCurrentSet(pszPath)) {
+    if (!AskSaveChanges() || !LoadCurrentSetFrom(pszPath, 0)) {
         ShowLoadFailure(hWnd);
         return;
     }

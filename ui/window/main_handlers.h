@@ -29,8 +29,6 @@ void OnOpen(HWND hWnd);
 void OnSave(HWND hWnd);
 void OnSaveAs(HWND hWnd);
 void OnDropFiles(HWND hWnd, HDROP hDrop);
-/* Loads a settings file into the current set (read first, then put in place under the lock). */
-int LoadIntoCurrentSet(LPCWSTR pszPath);
 /* A dropped or handed-over file: the unsaved-changes question, the load, and the failure
  * reported when the question was cancelled or the file does not load. */
 void OpenSettingFile(HWND hWnd, LPCWSTR pszPath);

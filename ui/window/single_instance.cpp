@@ -31,25 +31,18 @@ typedef struct HANDOVER {
 static HANDOVER g_HandOver;
 
 /* The first word of the command line that is not the tray switch, split as the start's
- * settings-file scan splits it (quoted, or up to a space), into pszWord (MAX_PATH); a word
- * too long for a path is passed over. 0 when there is none. */
+ * settings-file scan splits it, into pszWord (MAX_PATH); a word too long for a path is
+ * passed over. 0 when there is none. */
 static int FindFileWord(LPCWSTR pszCommandLine, WCHAR *pszWord)
 {
-    for (LPCWSTR p = pszCommandLine; p && *p;) {
-        int bQuoted = *p == L'"';
-        LPCWSTR pszStart = bQuoted ? p + 1 : p;
-        LPCWSTR pszEnd = pszStart;
-        while (*pszEnd && *pszEnd != (bQuoted ? L'"' : L' '))
-            pszEnd++;
-        if (bQuoted && !*pszEnd)
-            return 0;
-        int cch = (int)(pszEnd - pszStart);
+    LPCWSTR pszStart;
+    int cch, bQuoted;
+    for (LPCWSTR p = pszCommandLine; (p = NextCommandLineWord(p, &pszStart, &cch, &bQuoted)) != NULL;) {
         if (cch > 0 && cch < MAX_PATH) {
             lstrcpynW(pszWord, pszStart, cch + 1);
             if (bQuoted || !HasTraySwitch(pszWord))
                 return 1;
         }
-        p = *pszEnd ? pszEnd + 1 : pszEnd;
     }
     return 0;
 }
