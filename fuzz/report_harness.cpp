@@ -518,7 +518,7 @@ static void RunAction(BYTE bAction)
     WM_KEYEX keyEx;
     g_Run.bClientDropped = 0;
     switch (bAction % 13) {
-    case 0: WorkerPass(); break;
+    case 0: { WORKER_WAIT wait; WorkerPass(&wait); } break;
     case 1:
         memset(&st, 0, sizeof(st));
         st.dwFlags = 0x7F;

@@ -7,6 +7,7 @@
 
 #include "frame.h"
 #include "hid_io.h"
+#include "output.h"
 #include "transport.h"
 
 void SetDefaultSystem(WM_DEVICE *pDev)
@@ -21,16 +22,15 @@ void SetDefaultSystem(WM_DEVICE *pDev)
     pDev->system.dwUserValue = 0;
 }
 
-static void CloseDeviceHandle(HANDLE *ph)
-{
-    if (*ph && *ph != INVALID_HANDLE_VALUE)
-        g_HidIo.pfnCloseHandle(*ph);
-    *ph = NULL;
-}
-
-/* Releases everything the record owns, and the record. */
+/* Releases everything the record owns, and the record. The read is cancelled first: the
+   device handle is closed only once the output thread is done with it too. */
 static void FreeDevice(WM_DEVICE *pDev)
 {
+    if (pDev->pRead && CancelRead(pDev))
+        RetireTransfer(pDev->pRead);
+    else if (pDev->pRead)
+        FreeTransfer(pDev->pRead); /* the fresh one nobody has used */
+    ReleaseOutput(pDev->pOutput);
     FreeAlarm(pDev->pRumbleAlarm);
     FreeAlarm(pDev->pExtRetryAlarm);
     FreeAlarm(pDev->pStatusAlarm);
@@ -38,8 +38,6 @@ static void FreeDevice(WM_DEVICE *pDev)
         FreeAlarm(pAlarm);
     FilterBank(pDev, FILTER_RELEASE, 0);
     FilterBank(pDev, FILTER_RELEASE, pDev->nExtType);
-    CloseDeviceHandle(&pDev->hDevice);
-    CloseDeviceHandle(&pDev->hWrite);
     free(pDev->pszPath);
     free(pDev);
 }
@@ -58,28 +56,23 @@ static HANDLE OpenWriteHandle(LPCWSTR pszPath)
  */
 static IO_OUTCOME ReadIdentityAndPath(WM_DEVICE *pDev)
 {
-    const int anTry[2] = {WRITE_PATH_WRITE_FILE, WRITE_PATH_SET_REPORT};
-    IO_OUTCOME outcome = IO_FAILED;
-    for (int nPath : anTry) {
-        pDev->nWritePath = nPath;
-        if (nPath == WRITE_PATH_SET_REPORT && !pDev->hWrite) {
-            pDev->hWrite = OpenWriteHandle(pDev->pszPath);
-            if (pDev->hWrite == INVALID_HANDLE_VALUE) {
-                pDev->hWrite = NULL;
-                continue;
-            }
-        }
-        outcome = ReadIdentity(pDev);
-        if (outcome == IO_DONE)
-            break;
-    }
-    if (outcome != IO_DONE) {
-        pDev->nWritePath = WRITE_PATH_UNKNOWN;
+    IO_OUTCOME outcome = ReadIdentity(pDev);
+    if (outcome == IO_DONE)
+        return IO_DONE;
+    /* The first try's write may still be with the driver: the path cannot change under it. */
+    HANDLE hWrite = OpenWriteHandle(pDev->pszPath);
+    if (hWrite == INVALID_HANDLE_VALUE)
+        return outcome;
+    if (!SetOutputPath(pDev->pOutput, WRITE_PATH_SET_REPORT, hWrite)) {
+        g_HidIo.pfnCloseHandle(hWrite);
         return outcome;
     }
-    if (pDev->nWritePath == WRITE_PATH_WRITE_FILE)
-        CloseDeviceHandle(&pDev->hWrite);
-    return IO_DONE;
+    pDev->nWritePath = WRITE_PATH_SET_REPORT;
+    pDev->bValid = 1;
+    outcome = ReadIdentity(pDev);
+    if (outcome != IO_DONE)
+        pDev->nWritePath = WRITE_PATH_UNKNOWN;
+    return outcome;
 }
 
 static int CreateAlarms(WM_DEVICE *pDev)
@@ -99,7 +92,7 @@ static int CreateAlarms(WM_DEVICE *pDev)
 static int SetUpRemote(WM_DEVICE *pDev)
 {
     /* The status below may arm the extension's retry. */
-    if (!CreateAlarms(pDev))
+    if (!CreateAlarms(pDev) || !(pDev->pRead = CreateTransfer()))
         return SetResult(ERROR_NOT_ENOUGH_MEMORY, 0);
     /* Reports queued before the remote was opened are old. */
     g_HidIo.pfnHidD_FlushQueue(pDev->hDevice);
@@ -127,8 +120,13 @@ int CreateDevice(int nSlot, HWND hWnd, UINT uMsg, const FOUND_REMOTE *pFound)
     pDev->cbOutput = pFound->cbOutput;
     pDev->pszPath = _wcsdup(pFound->pszPath);
     pDev->nIndex = nSlot;
+    pDev->nWritePath = WRITE_PATH_WRITE_FILE;
+    pDev->dwInputAt = GetTickCount();
+    /* From here the output record owns the handle. */
+    pDev->pOutput = CreateOutput(pFound->hDevice, pDev->cbOutput ? pDev->cbOutput : REPORT_LENGTH);
+    pDev->bValid = 1;
     SetDefaultSystem(pDev);
-    if (!pDev->pszPath || !SetUpRemote(pDev)) {
+    if (!pDev->pOutput || !pDev->pszPath || !SetUpRemote(pDev)) {
         DWORD dwError = GetLastError();
         FreeDevice(pDev);
         return SetResult(dwError, -1);

@@ -9,6 +9,8 @@
 /* Wii Remote Plus and later remotes (RVL-CNT-01-TR). */
 #define WII_PRODUCT_ID_TR 0x0330
 #define DEFAULT_TIMEOUT_MS 1000
+/* wm_Connect sets remotes up for at most this long (tavel.h states the whole call's bound). */
+#define CONNECT_BUDGET_MS 2500
 
 /* The system settings every remote starts with. */
 void SetDefaultSystem(WM_DEVICE *pDev);

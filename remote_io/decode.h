@@ -49,7 +49,15 @@ void InputChangeMasks(const WM_DEVICE *pDev, const INPUT_SNAPSHOT *pSnap, DWORD 
 IO_OUTCOME NotifyStatus(WM_DEVICE *pDev, const STATUS_SNAPSHOT *pSnap);
 IO_OUTCOME NotifyInput(WM_DEVICE *pDev, const INPUT_SNAPSHOT *pSnap);
 
-/* The worker's step on one remote; the worker tears the remote down on IO_GONE. */
-IO_OUTCOME UpdateDevice(WM_DEVICE *pDev);
+/* What the worker waits for after a remote's step: its pending read (NULL: none) and at most
+   dwMs (INFINITE: no alarm is due). */
+typedef struct STEP_WAIT {
+    HANDLE hRead;
+    DWORD  dwMs;
+} STEP_WAIT;
+
+/* The worker's step on one remote: decodes the reports that have arrived and sends what is
+   due, without waiting for the remote; the worker tears the remote down on IO_GONE. */
+IO_OUTCOME UpdateDevice(WM_DEVICE *pDev, STEP_WAIT *pWait);
 
 #endif

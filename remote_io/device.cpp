@@ -47,6 +47,32 @@ int AlarmFired(const WM_ALARM *pAlarm)
     return (LONG)(ClockNow() - pAlarm->dwDeadline) >= 0;
 }
 
+DWORD AlarmLeft(const WM_ALARM *pAlarm)
+{
+    if (!pAlarm || !pAlarm->bArmed)
+        return INFINITE;
+    LONG lLeft = (LONG)(pAlarm->dwDeadline - ClockNow());
+    return lLeft <= 0 ? 0 : (DWORD)lLeft;
+}
+
+WM_TRANSFER *CreateTransfer(void)
+{
+    WM_TRANSFER *pTransfer = (WM_TRANSFER *)calloc(1, sizeof(WM_TRANSFER));
+    if (pTransfer && !(pTransfer->io.hEvent = CreateEventW(NULL, TRUE, TRUE, NULL))) {
+        free(pTransfer);
+        pTransfer = NULL;
+    }
+    return pTransfer;
+}
+
+void FreeTransfer(WM_TRANSFER *pTransfer)
+{
+    if (!pTransfer)
+        return;
+    CloseHandle(pTransfer->io.hEvent);
+    free(pTransfer);
+}
+
 WM_FILTER *CreateFilter(int nCount)
 {
     if (nCount <= 0)

@@ -14,6 +14,21 @@
 /* The longest report length a Bluetooth stack may give for a remote. */
 #define MAX_REPORT_LENGTH 64
 
+/* One overlapped transfer: its record, event and bytes. A transfer whose cancel never completed
+   is abandoned to the driver with all three (never freed), and its owner takes a fresh one. */
+typedef struct WM_TRANSFER {
+    OVERLAPPED io;                 /* io.hEvent: manual-reset, set while no transfer is pending */
+    BYTE       ab[MAX_REPORT_LENGTH];
+    int        bPending;
+    struct WM_TRANSFER *pNextRetired;
+} WM_TRANSFER;
+
+WM_TRANSFER *CreateTransfer(void);
+void FreeTransfer(WM_TRANSFER *pTransfer);
+
+/* The remote's output queue and its sending thread (output.cpp). */
+typedef struct WM_OUTPUT WM_OUTPUT;
+
 /* A deadline in the millisecond count of the clock. */
 typedef struct WM_ALARM {
     int   bArmed;
@@ -97,8 +112,10 @@ typedef struct WM_DEVICE {
     /* The client's settings, as wm_SetSystem takes them (dwFlags unused). */
     WM_SYSTEM system;
 
+    /* Read by this record; owned by pOutput, which closes it once its sender is done. */
     HANDLE hDevice;
-    HANDLE hWrite;
+    WM_TRANSFER *pRead;
+    WM_OUTPUT   *pOutput;
     /* How this remote takes output reports (WRITE_PATH_*), settled at its set-up. */
     int    nWritePath;
     WORD   wProductId;
@@ -146,8 +163,9 @@ typedef struct WM_DEVICE {
        never overwrites the report its caller is working on. */
     BYTE abInput[MAX_REPORT_LENGTH];
     BYTE abOutput[MAX_REPORT_LENGTH];
-    /* abInput had not yet arrived when it was asked for: it is the newest report, not a queued one. */
-    int  bInputFresh;
+    /* GetTickCount when the last report arrived (or reading began): a streaming remote that
+       has sent nothing for dwTimeout is gone. */
+    DWORD dwInputAt;
 
     /* Device interface path: tells whether a device found again is this remote. */
     WCHAR *pszPath;
@@ -163,6 +181,8 @@ void FreeAlarm(WM_ALARM *pAlarm);
 /* 0 ms disarms; otherwise the deadline becomes now + dwMs. */
 void ArmAlarm(WM_ALARM *pAlarm, DWORD dwMs);
 int AlarmFired(const WM_ALARM *pAlarm);
+/* Milliseconds until the alarm fires (0 when it has), INFINITE when it is not armed. */
+DWORD AlarmLeft(const WM_ALARM *pAlarm);
 
 WM_FILTER *CreateFilter(int nCount);
 void FreeFilter(WM_FILTER *pFilter);

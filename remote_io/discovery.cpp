@@ -5,6 +5,7 @@
 #include "connection.h"
 #include "frame.h"
 #include "hid_io.h"
+#include "transport.h"
 
 enum { FOUND_SKIPPED = 0, FOUND_CONNECTED = 1, FOUND_NO_SLOT = 2, FOUND_SHORT_REPORTS = 3 };
 
@@ -101,10 +102,8 @@ static int ConnectInterface(HDEVINFO hInfo, SP_DEVICE_INTERFACE_DATA *pInterface
     return nFound;
 }
 
-int TAVEL_API wm_Connect(HWND hWnd, UINT uMsg)
+static int Connect(HWND hWnd, UINT uMsg)
 {
-    if (!g_Lib.bInitialized)
-        return SetResult(WME_NOT_INITIALIZED, -1);
     /* hid.dll or setupapi.dll could not be had (g_Lib.dwHidIoError says why): as no remote at all. */
     if (g_Lib.dwHidIoError)
         return SetResult(WME_NOT_FOUND, -1);
@@ -117,14 +116,24 @@ int TAVEL_API wm_Connect(HWND hWnd, UINT uMsg)
     int nCount = 0, bNoSlot = 0, bShortReports = 0;
     SP_DEVICE_INTERFACE_DATA iface;
     iface.cbSize = sizeof(iface);
+    /* Paired remotes that are switched off are listed as present and never answer: every
+       transfer of the attempt ends by its deadline, and no remote is tried after it. */
+    DWORD dwDeadline = GetTickCount() + CONNECT_BUDGET_MS;
+    SetSetUpDeadline(dwDeadline ? dwDeadline : 1);
     for (DWORD i = 0; !bNoSlot && g_HidIo.pfnSetupDiEnumDeviceInterfaces(hInfo, NULL, &guid, i, &iface); i++) {
+        /* Closed from inside the connected message: the rest is not set up in a closed library. */
+        if (!g_Lib.bInitialized || (LONG)(dwDeadline - GetTickCount()) <= 0)
+            break;
         int nFound = ConnectInterface(hInfo, &iface, hWnd, uMsg);
         nCount += nFound == FOUND_CONNECTED;
         bNoSlot = nFound == FOUND_NO_SLOT;
         bShortReports |= nFound == FOUND_SHORT_REPORTS;
     }
+    SetSetUpDeadline(0);
     g_HidIo.pfnSetupDiDestroyDeviceInfoList(hInfo);
 
+    if (!g_Lib.bInitialized)
+        return SetResult(WME_NOT_INITIALIZED, -1);
     if (bNoSlot)
         return SetResult(WME_NO_SLOT, -1);
     /* A remote was found but its stack's report lengths cannot carry the protocol. */
@@ -135,14 +144,19 @@ int TAVEL_API wm_Connect(HWND hWnd, UINT uMsg)
     return SetResult(WME_SUCCESS, nCount);
 }
 
-int TAVEL_API wm_Disconnect(int nIndex, int bKeepOutputs)
+int TAVEL_API wm_Connect(HWND hWnd, UINT uMsg)
 {
-    if (!g_Lib.bInitialized)
-        return SetResult(WME_NOT_INITIALIZED, 0);
+    if (!EnterCall())
+        return -1;
+    return LeaveCall(Connect(hWnd, uMsg));
+}
+
+static int Disconnect(int nIndex, int bKeepOutputs)
+{
     if (nIndex == -1) {
         for (int i = 0; i < TAVEL_SLOTS; i++) {
             LockSlot(i);
-            if (g_Lib.apSlot[i])
+            if (g_Lib.apSlot[i] && g_Lib.bInitialized)
                 DestroyDevice(g_Lib.apSlot[i], bKeepOutputs, 1);
             UnlockSlot(i);
         }
@@ -155,4 +169,11 @@ int TAVEL_API wm_Disconnect(int nIndex, int bKeepOutputs)
     int bDone = pDev ? DestroyDevice(pDev, bKeepOutputs, 1) : SetResult(WME_NO_DEVICE, 0);
     UnlockSlot(nIndex);
     return bDone ? SetResult(WME_SUCCESS, 1) : 0;
+}
+
+int TAVEL_API wm_Disconnect(int nIndex, int bKeepOutputs)
+{
+    if (!EnterCall())
+        return 0;
+    return LeaveCall(Disconnect(nIndex, bKeepOutputs));
 }

@@ -1,13 +1,24 @@
 /* frame.cpp - slots, their locks, the worker thread and notifications. */
 #include "frame.h"
 
+#include <string.h>
+
 #include "connection.h"
 #include "decode.h"
+#include "thread_name.h"
 #include "timer_calls.h"
+#include "transport.h"
 
-TAVEL_LIBRARY g_Lib = {
-    0, 1, NULL, 0, NULL, 0, 0, 0, 0, {0}, {0}, {}, {}, {}, 0, STATUS_INTERVAL_MS
-};
+TAVEL_LIBRARY g_Lib = {};
+
+/* Set before anything runs: a zeroed record would ask for the status at every step. */
+static struct LIBRARY_DEFAULTS {
+    LIBRARY_DEFAULTS()
+    {
+        g_Lib.bStopRequest = 1;
+        g_Lib.dwStatusInterval = STATUS_INTERVAL_MS;
+    }
+} g_Defaults;
 
 int SetResult(DWORD dwCode, int bResult)
 {
@@ -29,6 +40,93 @@ void SetSlotDevice(int nSlot, WM_DEVICE *pDev)
 {
     g_Lib.apSlot[nSlot] = pDev;
     InterlockedIncrement(&g_Lib.alSlotSerial[nSlot]);
+    PublishSlot(nSlot);
+    WakeWorker();
+}
+
+void PublishSlot(int nSlot)
+{
+    WM_DEVICE *pDev = g_Lib.apSlot[nSlot];
+    EnterCriticalSection(&g_Lib.aViewLock[nSlot]);
+    g_Lib.abViewed[nSlot] = pDev != NULL;
+    if (pDev)
+        g_Lib.aView[nSlot] = *pDev;
+    LeaveCriticalSection(&g_Lib.aViewLock[nSlot]);
+}
+
+int ReadSlotView(int nSlot, WM_DEVICE *pCopy)
+{
+    EnterCriticalSection(&g_Lib.aViewLock[nSlot]);
+    int bViewed = g_Lib.abViewed[nSlot];
+    if (bViewed)
+        *pCopy = g_Lib.aView[nSlot];
+    LeaveCriticalSection(&g_Lib.aViewLock[nSlot]);
+    return bViewed;
+}
+
+void RetireTransfer(WM_TRANSFER *pTransfer)
+{
+    if (!pTransfer)
+        return;
+    EnterCriticalSection(&g_Lib.retireLock);
+    pTransfer->pNextRetired = g_Lib.pRetired;
+    g_Lib.pRetired = pTransfer;
+    LeaveCriticalSection(&g_Lib.retireLock);
+}
+
+static void FreeRetired(void)
+{
+    EnterCriticalSection(&g_Lib.retireLock);
+    WM_TRANSFER *pList = g_Lib.pRetired;
+    g_Lib.pRetired = NULL;
+    LeaveCriticalSection(&g_Lib.retireLock);
+    while (pList) {
+        WM_TRANSFER *pNext = pList->pNextRetired;
+        FreeTransfer(pList);
+        pList = pNext;
+    }
+}
+
+void WakeWorker(void)
+{
+    if (g_Lib.hWakeEvent)
+        SetEvent(g_Lib.hWakeEvent);
+}
+
+static thread_local int t_nCallDepth;
+
+int EnterCall(void)
+{
+    InterlockedIncrement(&g_Lib.lCalls);
+    t_nCallDepth++;
+    /* Tested after counting the call: wm_Close clears the flag before it counts the calls. */
+    if (g_Lib.bInitialized)
+        return 1;
+    LeaveCall(0);
+    return SetResult(WME_NOT_INITIALIZED, 0);
+}
+
+int LeaveCall(int nResult)
+{
+    DWORD dwCode = GetLastError();
+    t_nCallDepth--;
+    if (InterlockedDecrement(&g_Lib.lCalls) == 0 && g_Lib.bClosePending && !InWorkerMessage())
+        FinishPendingClose();
+    SetLastError(dwCode);
+    return nResult;
+}
+
+int InsideLibraryCall(void)
+{
+    return t_nCallDepth > 0;
+}
+
+void FinishPendingClose(void)
+{
+    if (!InterlockedExchange(&g_Lib.bClosePending, 0))
+        return;
+    StopWorker();
+    CloseSlots();
 }
 
 int FindFreeSlot(void)
@@ -52,6 +150,8 @@ int SendNotify(int nSlot, UINT uMsg, WPARAM wParam, LPARAM lParam)
     HWND hWnd = pDev->system.hWnd;
     LONG lSerial = g_Lib.alSlotSerial[nSlot];
     DWORD dwCode = GetLastError();
+    /* The handler reads what the message announces. */
+    PublishSlot(nSlot);
     if (GetCurrentThreadId() == g_Lib.dwWorkerId) {
         /* The client's window procedure may wait for this slot (wm_GetKey): never hold it meanwhile.
            wm_Close called from that procedure must not wait for this thread, which waits for it. */
@@ -71,25 +171,55 @@ int SendNotify(int nSlot, UINT uMsg, WPARAM wParam, LPARAM lParam)
     return 1;
 }
 
-void WorkerPass(void)
+/* A slot held by an export is tried again this soon. */
+#define BUSY_RETRY_MS 5
+
+static void AddWait(WORKER_WAIT *pWait, const STEP_WAIT *pStep)
 {
+    if (pStep->hRead)
+        pWait->ah[pWait->nCount++] = pStep->hRead;
+    if (pStep->dwMs < pWait->dwMs)
+        pWait->dwMs = pStep->dwMs;
+}
+
+void WorkerPass(WORKER_WAIT *pWait)
+{
+    pWait->ah[0] = g_Lib.hStopEvent;
+    pWait->ah[1] = g_Lib.hWakeEvent;
+    pWait->nCount = 2;
+    pWait->dwMs = g_Lib.dwPassMs ? g_Lib.dwPassMs : INFINITE;
     for (int i = 0; i < TAVEL_SLOTS; i++) {
         /* Tested before every slot so a stop waits for one remote's step at most. */
         if (g_Lib.bStopRequest)
             return;
         if (!TryEnterCriticalSection(&g_Lib.aSlotLock[i])) {
+            STEP_WAIT busy = {NULL, BUSY_RETRY_MS};
+            AddWait(pWait, &busy);
             SetLastError(WME_BUSY);
             continue;
         }
         WM_DEVICE *pDev = g_Lib.apSlot[i];
         LONG lSerial = g_Lib.alSlotSerial[i];
-        if (!pDev)
+        STEP_WAIT step = {NULL, INFINITE};
+        if (!pDev) {
             SetLastError(WME_NO_DEVICE);
-        /* A transfer cut short by wm_Close is no loss: the close tears the remote down itself. */
-        else if (pDev->system.bAutoUpdate && UpdateDevice(pDev) == IO_GONE && !g_Lib.bStopRequest)
-            EndLostRemote(i, lSerial);
+        } else if (pDev->system.bAutoUpdate) {
+            IO_OUTCOME outcome = UpdateDevice(pDev, &step);
+            /* A transfer cut short by wm_Close is no loss: the close tears the remote down itself. */
+            if (outcome == IO_GONE && !g_Lib.bStopRequest)
+                EndLostRemote(i, lSerial);
+            else if (outcome != IO_GONE)
+                PublishSlot(i);
+        }
         UnlockSlot(i);
+        AddWait(pWait, &step);
     }
+}
+
+/* The worker sleeps until a remote's report arrives, an alarm is due, or it is woken. */
+static void WaitForWork(const WORKER_WAIT *pWait)
+{
+    WaitForMultipleObjects(pWait->nCount, pWait->ah, FALSE, pWait->dwMs);
 }
 
 /*
@@ -98,14 +228,17 @@ void WorkerPass(void)
  */
 static DWORD WINAPI WorkerProc(LPVOID pModule)
 {
+    NameCurrentThread(L"tavel worker");
     while (!g_Lib.bStopRequest) {
-        WorkerPass();
-        WaitForSingleObject(g_Lib.hStopEvent, 5);
+        FreeRetired();
+        WORKER_WAIT wait;
+        WorkerPass(&wait);
+        if (!g_Lib.bStopRequest)
+            WaitForWork(&wait);
     }
-    if (g_Lib.bCloseByWorker) {
+    /* A close asked for inside a message this thread sent, with no call left to finish it. */
+    if (g_Lib.bCloseByWorker && g_Lib.lCalls == 0 && InterlockedExchange(&g_Lib.bClosePending, 0))
         CloseSlots();
-        InterlockedExchange(&g_Lib.bCloseByWorker, 0);
-    }
     FreeLibraryAndExitThread((HMODULE)pModule, 0);
     return 0;
 }
@@ -177,6 +310,41 @@ int InWorkerMessage(void)
     return GetCurrentThreadId() == g_Lib.dwNotifiedThread && InSendMessage();
 }
 
+int CreateSlots(void)
+{
+    g_Lib.hStopEvent = CreateEventW(NULL, TRUE, FALSE, NULL);
+    g_Lib.hWakeEvent = CreateEventW(NULL, FALSE, FALSE, NULL);
+    if (!g_Lib.hStopEvent || !g_Lib.hWakeEvent) {
+        DeleteSlots();
+        return 0;
+    }
+    for (int i = 0; i < TAVEL_SLOTS; i++) {
+        InitializeCriticalSection(&g_Lib.aSlotLock[i]);
+        InitializeCriticalSection(&g_Lib.aViewLock[i]);
+        g_Lib.abViewed[i] = 0;
+    }
+    InitializeCriticalSection(&g_Lib.retireLock);
+    g_Lib.pRetired = NULL;
+    return 1;
+}
+
+void DeleteSlots(void)
+{
+    if (g_Lib.hStopEvent && g_Lib.hWakeEvent) {
+        for (int i = 0; i < TAVEL_SLOTS; i++) {
+            DeleteCriticalSection(&g_Lib.aSlotLock[i]);
+            DeleteCriticalSection(&g_Lib.aViewLock[i]);
+        }
+        FreeRetired();
+        DeleteCriticalSection(&g_Lib.retireLock);
+    }
+    if (g_Lib.hStopEvent)
+        CloseHandle(g_Lib.hStopEvent);
+    if (g_Lib.hWakeEvent)
+        CloseHandle(g_Lib.hWakeEvent);
+    g_Lib.hStopEvent = g_Lib.hWakeEvent = NULL;
+}
+
 void CloseSlots(void)
 {
     g_Lib.dwCloseDeadline = GetTickCount() + CLOSE_BUDGET_MS;
@@ -187,13 +355,9 @@ void CloseSlots(void)
             DestroyDevice(g_Lib.apSlot[i], 0, 0);
         else
             SetLastError(WME_NO_DEVICE);
-        CloseHandle(g_Lib.aSlotIo[i].hEvent);
-        g_Lib.aSlotIo[i].hEvent = NULL;
         UnlockSlot(i);
-        DeleteCriticalSection(&g_Lib.aSlotLock[i]);
     }
     InterlockedExchange(&g_Lib.bClosing, 0);
-    CloseHandle(g_Lib.hStopEvent);
-    g_Lib.hStopEvent = NULL;
+    DeleteSlots();
     g_Timer.pfnTimeEndPeriod(1);
 }

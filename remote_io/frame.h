@@ -20,9 +20,16 @@ typedef struct TAVEL_LIBRARY {
     DWORD            dwWorkerId;
     /* Set with the stop request: wakes every transfer wait, so the worker ends at once. */
     HANDLE           hStopEvent;
+    /* Wakes the worker's wait: a remote came or went, or an export changed what a step does. */
+    HANDLE           hWakeEvent;
     /* The thread whose window is handling a message the worker sent, 0 when none. */
     volatile DWORD   dwNotifiedThread;
-    /* wm_Close was called from inside such a message: the worker finishes the close. */
+    /* Exports under way on any thread (wm_Close, wm_Init and wm_Version aside). */
+    volatile LONG    lCalls;
+    /* wm_Close was called where it could not finish: inside a notification, or while another
+       call was under way. The last call to return, or the worker, finishes it. */
+    volatile LONG    bClosePending;
+    /* It was asked for inside a message the worker sent: the worker may finish it. */
     volatile LONG    bCloseByWorker;
     /* While wm_Close tears the remotes down, every transfer ends by this time. */
     volatile LONG    bClosing;
@@ -31,15 +38,23 @@ typedef struct TAVEL_LIBRARY {
     /* Counts every change of a slot's occupant, so a notification can tell that its remote went away. */
     volatile LONG    alSlotSerial[TAVEL_SLOTS];
     CRITICAL_SECTION aSlotLock[TAVEL_SLOTS];
-    OVERLAPPED       aSlotIo[TAVEL_SLOTS];
-    /* The bytes of the slot's transfer in flight: a transfer abandoned after a cancel that never
-       completed may still write or read them, so they never belong to a record that is freed. */
-    BYTE             aabSlotBuffer[TAVEL_SLOTS][MAX_REPORT_LENGTH];
+    /* A copy of each slot's record as it last changed, under a lock held only to copy it: the
+       getters of a polled remote read it and never wait for anyone's transfer. */
+    CRITICAL_SECTION aViewLock[TAVEL_SLOTS];
+    WM_DEVICE        aView[TAVEL_SLOTS];
+    int              abViewed[TAVEL_SLOTS];
+    /* Read transfers of records that are gone, freed by the worker when it is not waiting on
+       their events (or by the close). */
+    CRITICAL_SECTION retireLock;
+    WM_TRANSFER     *pRetired;
     /* Why wm_Init could not put the system's HID calls in place; 0 when it did. */
     DWORD            dwHidIoError;
     /* How often the worker asks an idle remote for its status (0: at every step; the
        benchmark compares the two). */
     DWORD            dwStatusInterval;
+    /* 0: the worker waits for the remotes' reports and alarms; otherwise it also passes every
+       dwPassMs, as it once did (the benchmark compares the two). */
+    DWORD            dwPassMs;
 } TAVEL_LIBRARY;
 
 /* An idle remote is asked for its status this often: the battery level and a missed extension
@@ -57,6 +72,23 @@ void UnlockSlot(int nSlot);
 
 /* Puts a record into a slot (or empties it with NULL); the caller holds the slot lock. */
 void SetSlotDevice(int nSlot, WM_DEVICE *pDev);
+/* Copies the slot's record to its view; the caller holds the slot lock. */
+void PublishSlot(int nSlot);
+/* The slot's view into *pCopy; 0 when the slot is empty. */
+int ReadSlotView(int nSlot, WM_DEVICE *pCopy);
+/* A read transfer whose record is gone: freed once the worker cannot be waiting on it. */
+void RetireTransfer(WM_TRANSFER *pTransfer);
+void WakeWorker(void);
+
+/* Every export but wm_Init, wm_Close and wm_Version runs between these two. EnterCall is 0
+   (with WME_NOT_INITIALIZED) when the library is not open; LeaveCall returns nResult with
+   the thread's result code kept, and finishes a pending close when it is the last call. */
+int EnterCall(void);
+int LeaveCall(int nResult);
+/* This thread is inside an export (so inside a notification one sent on this thread). */
+int InsideLibraryCall(void);
+/* Finishes a pending close unless someone already has: stops the worker, tears down. */
+void FinishPendingClose(void);
 
 /* A free slot whose lock the caller now holds, or -1 with WME_NO_SLOT. */
 int FindFreeSlot(void);
@@ -75,11 +107,22 @@ int InWorkerMessage(void);
 /* Waits for a worker that was asked to stop; 0 when it did not end within dwMs. */
 int JoinWorker(DWORD dwMs);
 
+/* The slots' locks, the stop and wake events; 0 when an event cannot be created. */
+int CreateSlots(void);
+/* Releases what CreateSlots made. */
+void DeleteSlots(void);
 /* Tears every remote down, then releases the slots' locks and events (wm_Close's second half). */
 void CloseSlots(void);
 
+/* What the worker waits for after a pass: the stop and wake events and the pending reads. */
+typedef struct WORKER_WAIT {
+    HANDLE ah[2 + TAVEL_SLOTS];
+    DWORD  nCount;
+    DWORD  dwMs;
+} WORKER_WAIT;
+
 /* One worker pass over the ten slots; returns early when a stop is requested. */
-void WorkerPass(void);
+void WorkerPass(WORKER_WAIT *pWait);
 
 /* Supplied by the connection code: tears a lost remote down and tells the client, unless
    the slot's occupant changed since lSerial (its record is gone already). */

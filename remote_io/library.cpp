@@ -14,58 +14,50 @@ BOOL WINAPI DllMain(HINSTANCE hInstance, DWORD dwReason, LPVOID)
     return TRUE;
 }
 
-/* The ten slots' events and locks, and the stop event; 0 when an event cannot be created. */
-static int CreateSlots(void)
-{
-    g_Lib.hStopEvent = CreateEventW(NULL, TRUE, FALSE, NULL);
-    int bAll = g_Lib.hStopEvent != NULL;
-    for (int i = 0; i < TAVEL_SLOTS; i++) {
-        ZeroMemory(&g_Lib.aSlotIo[i], sizeof(OVERLAPPED));
-        g_Lib.aSlotIo[i].hEvent = CreateEventW(NULL, FALSE, TRUE, NULL);
-        bAll = bAll && g_Lib.aSlotIo[i].hEvent;
-    }
-    if (bAll) {
-        for (int i = 0; i < TAVEL_SLOTS; i++)
-            InitializeCriticalSection(&g_Lib.aSlotLock[i]);
-        return 1;
-    }
-    for (int i = 0; i < TAVEL_SLOTS; i++)
-        if (g_Lib.aSlotIo[i].hEvent)
-            CloseHandle(g_Lib.aSlotIo[i].hEvent);
-    if (g_Lib.hStopEvent)
-        CloseHandle(g_Lib.hStopEvent);
-    g_Lib.hStopEvent = NULL;
-    return 0;
-}
-
 /* A worker still finishing a close from inside a notification is given this long. */
 #define PREVIOUS_WORKER_WAIT_MS 2000
+
+/* A close that another call finishes is waited for, with messages sent to this thread handled
+   meanwhile (the call may be waiting for one); 0 when it did not end within dwMs. */
+static int WaitPendingClose(DWORD dwMs)
+{
+    DWORD dwStart = GetTickCount();
+    while (g_Lib.bClosePending) {
+        if (GetTickCount() - dwStart >= dwMs)
+            return 0;
+        MsgWaitForMultipleObjects(0, NULL, FALSE, 10, QS_SENDMESSAGE);
+        MSG msg;
+        PeekMessageW(&msg, NULL, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
+    }
+    return 1;
+}
 
 int TAVEL_API wm_Init(void)
 {
     if (g_Lib.bInitialized)
         return SetResult(WME_ALREADY_INITIALIZED, 0);
+    /* Inside a notification the close cannot end before this handler returns: waiting would
+       only stall the caller. */
+    int bInsideHandler = InsideLibraryCall() || InSendMessage();
+    if (g_Lib.bClosePending && (bInsideHandler || !WaitPendingClose(PREVIOUS_WORKER_WAIT_MS)))
+        return SetResult(WME_CLOSING, 0);
     if (!JoinWorker(PREVIOUS_WORKER_WAIT_MS))
         return SetResult(WME_THREAD, 0);
     /* Without the system's HID calls the library still starts; wm_Connect then finds no remote. */
     g_Lib.dwHidIoError = EnsureHidIo() ? 0 : GetLastError();
     LoadTimerCalls();
-    for (int i = 0; i < TAVEL_SLOTS; i++)
-        SetSlotDevice(i, NULL);
     /* The worker's resources: failing to create them is reported like failing to start it. */
     if (!CreateSlots())
         return SetResult(WME_THREAD, 0);
+    for (int i = 0; i < TAVEL_SLOTS; i++)
+        g_Lib.apSlot[i] = NULL;
     if (!StartWorker()) {
-        for (int i = 0; i < TAVEL_SLOTS; i++) {
-            CloseHandle(g_Lib.aSlotIo[i].hEvent);
-            DeleteCriticalSection(&g_Lib.aSlotLock[i]);
-        }
-        CloseHandle(g_Lib.hStopEvent);
-        g_Lib.hStopEvent = NULL;
+        DeleteSlots();
         return SetResult(WME_THREAD, 0);
     }
-    /* The worker's 5 ms sleep needs a finer clock than Windows' default 15.6 ms tick, which
-       Windows 11 brings back while the client's windows are hidden unless the process opts out. */
+    /* The rumble's 10 ms pulses and Zan's cycle need a finer clock than Windows' default
+       15.6 ms tick, which Windows 11 brings back while the client's windows are hidden unless
+       the process opts out. */
     KeepTimerResolution();
     g_Timer.pfnTimeBeginPeriod(1);
     ResumeWorker();
@@ -75,21 +67,20 @@ int TAVEL_API wm_Init(void)
 
 /*
  * The flag goes first, so exports called from now on refuse work before the locks go away.
- * Called from inside a message the worker sent, the close cannot wait for the worker (which
- * waits for this call to return): the worker finishes it once the message returns.
+ * Where the close cannot finish now (inside a notification, whose sender waits for the
+ * handler; or while another call is under way, which may hold a slot's lock), the worker is
+ * only asked to stop, and the last call to return, or the worker, finishes the close.
  */
 int TAVEL_API wm_Close(void)
 {
-    if (!g_Lib.bInitialized)
+    if (!InterlockedExchange(&g_Lib.bInitialized, 0))
         return SetResult(WME_NOT_INITIALIZED, 0);
-    InterlockedExchange(&g_Lib.bInitialized, 0);
-    if (InWorkerMessage()) {
-        InterlockedExchange(&g_Lib.bCloseByWorker, 1);
-        StopWorker();
-        return SetResult(WME_SUCCESS, 1);
-    }
-    StopWorker();
-    CloseSlots();
+    InterlockedExchange(&g_Lib.bCloseByWorker, InWorkerMessage());
+    InterlockedExchange(&g_Lib.bClosePending, 1);
+    InterlockedExchange(&g_Lib.bStopRequest, 1);
+    SetEvent(g_Lib.hStopEvent);
+    if (g_Lib.lCalls == 0 && !InWorkerMessage())
+        FinishPendingClose();
     return SetResult(WME_SUCCESS, 1);
 }
 
@@ -100,26 +91,31 @@ int TAVEL_API wm_Version(void)
 
 int TAVEL_API wm_Count(void)
 {
-    if (!g_Lib.bInitialized)
-        return SetResult(WME_NOT_INITIALIZED, 0);
+    if (!EnterCall())
+        return 0;
     int nCount = 0;
     for (int i = 0; i < TAVEL_SLOTS; i++)
         if (g_Lib.apSlot[i])
             nCount++;
-    return SetResult(WME_SUCCESS, nCount);
+    return LeaveCall(SetResult(WME_SUCCESS, nCount));
 }
 
-/* Under the slot lock: a polled remote is watched by the worker; any other is probed, and
-   torn down when the probe finds it gone. */
+/* A polled remote is watched by the worker: its view says. Any other is probed under the slot
+   lock, and torn down when the probe finds it gone. */
 static int SlotUsable(int nSlot)
 {
+    WM_DEVICE view;
+    if (!ReadSlotView(nSlot, &view))
+        return 0;
+    if (view.system.bAutoUpdate)
+        return 1;
     LockSlot(nSlot);
     WM_DEVICE *pDev = g_Lib.apSlot[nSlot];
     LONG lSerial = g_Lib.alSlotSerial[nSlot];
     int bUsable = pDev && pDev->system.bAutoUpdate;
     if (pDev && !pDev->system.bAutoUpdate) {
         IO_OUTCOME outcome = SetReportMode(pDev);
-        if (outcome == IO_GONE)
+        if (outcome == IO_GONE && g_Lib.bInitialized)
             EndLostRemote(nSlot, lSerial);
         bUsable = outcome == IO_DONE;
     }
@@ -127,10 +123,8 @@ static int SlotUsable(int nSlot)
     return bUsable;
 }
 
-int TAVEL_API wm_Exist(int nIndex)
+static int Exist(int nIndex)
 {
-    if (!g_Lib.bInitialized)
-        return SetResult(WME_NOT_INITIALIZED, -1);
     if (nIndex == -1) {
         int bAny = 0;
         for (int i = 0; i < TAVEL_SLOTS; i++)
@@ -141,4 +135,11 @@ int TAVEL_API wm_Exist(int nIndex)
     if (nIndex < 0 || nIndex >= TAVEL_SLOTS)
         return SetResult(WME_BAD_INDEX, 0);
     return SlotUsable(nIndex) ? SetResult(WME_SUCCESS, 1) : SetResult(WME_NO_DEVICE, 0);
+}
+
+int TAVEL_API wm_Exist(int nIndex)
+{
+    if (!EnterCall())
+        return -1;
+    return LeaveCall(Exist(nIndex));
 }

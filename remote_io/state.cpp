@@ -22,10 +22,16 @@ static IO_OUTCOME RunWork(int nSlot, SLOT_WORK pfnWork, void *pContext)
 {
     LONG lSerial = g_Lib.alSlotSerial[nSlot];
     IO_OUTCOME outcome = pfnWork(g_Lib.apSlot[nSlot], pContext);
-    if (outcome == IO_GONE) {
+    /* A transfer cut short by wm_Close is no loss: the close switches the remote off itself,
+       without the disconnected message. */
+    if (outcome == IO_GONE && g_Lib.bInitialized)
         EndLostRemote(nSlot, lSerial);
+    else if (g_Lib.apSlot[nSlot] && g_Lib.alSlotSerial[nSlot] == lSerial)
+        PublishSlot(nSlot);
+    if (outcome == IO_GONE)
         SetLastError(WME_IO);
-    }
+    /* The step may have to run sooner (a blink, a rumble, polling switched on). */
+    WakeWorker();
     return outcome;
 }
 
@@ -47,7 +53,8 @@ static int RunOnOneSlot(int nIndex, SLOT_WORK pfnWork, AFTER_WORK pfnAfter, void
 static int RunOnEverySlot(SLOT_WORK pfnWork, AFTER_WORK pfnAfter, void *pContext)
 {
     int bAny = 0;
-    for (int i = 0; i < TAVEL_SLOTS; i++) {
+    /* A close asked for inside a notification leaves the other remotes to the close. */
+    for (int i = 0; i < TAVEL_SLOTS && g_Lib.bInitialized; i++) {
         LockSlot(i);
         WM_DEVICE *pDev = g_Lib.apSlot[i];
         if (pDev) {
@@ -63,16 +70,33 @@ static int RunOnEverySlot(SLOT_WORK pfnWork, AFTER_WORK pfnAfter, void *pContext
 
 static int RunExport(int nIndex, int bAllowEvery, SLOT_WORK pfnWork, AFTER_WORK pfnAfter, void *pContext)
 {
+    if (!EnterCall())
+        return 0;
     if (bAllowEvery && nIndex == -1)
-        return RunOnEverySlot(pfnWork, pfnAfter, pContext);
-    return RunOnOneSlot(nIndex, pfnWork, pfnAfter, pContext);
+        return LeaveCall(RunOnEverySlot(pfnWork, pfnAfter, pContext));
+    return LeaveCall(RunOnOneSlot(nIndex, pfnWork, pfnAfter, pContext));
+}
+
+/* A getter of a polled remote (or one that needs no transfer) reads the slot's view and never
+   waits for a transfer; one of an unpolled remote asks the remote under the slot lock. */
+static int RunGetter(int nIndex, int bAlwaysView, SLOT_WORK pfnWork, void *pContext)
+{
+    if (!EnterCall())
+        return 0;
+    if (nIndex < 0 || nIndex >= TAVEL_SLOTS)
+        return LeaveCall(SetResult(WME_BAD_INDEX, 0));
+    WM_DEVICE view;
+    if (!ReadSlotView(nIndex, &view))
+        return LeaveCall(SetResult(WME_NO_DEVICE, 0));
+    if (!bAlwaysView && !view.system.bAutoUpdate)
+        return LeaveCall(RunOnOneSlot(nIndex, pfnWork, NULL, pContext));
+    IO_OUTCOME outcome = pfnWork(&view, pContext);
+    return LeaveCall(outcome == IO_DONE ? SetResult(WME_SUCCESS, 1) : SetResult(GetLastError(), 0));
 }
 
 #define EXPORT_PROLOGUE(pRecord)                        \
-    if (!g_Lib.bInitialized)                            \
-        return SetResult(WME_NOT_INITIALIZED, 0);       \
     if (!(pRecord))                                     \
-        return SetResult(WME_BAD_PARAMETER, 0)
+        return SetResult(g_Lib.bInitialized ? WME_BAD_PARAMETER : WME_NOT_INITIALIZED, 0)
 
 /* A remote nobody polls is read when asked: the queued reports are old, so they are
    dropped and the next data report is read. */
@@ -82,8 +106,8 @@ static IO_OUTCOME RefreshInput(WM_DEVICE *pDev)
         return FailWith(WME_IO);
     if (pDev->system.bAutoUpdate)
         return IO_DONE;
-    g_HidIo.pfnHidD_FlushQueue(pDev->hDevice);
-    return ReadDataReport(pDev);
+    IO_OUTCOME outcome = FlushInput(pDev);
+    return outcome == IO_DONE ? ReadDataReport(pDev) : outcome;
 }
 
 static IO_OUTCOME GetKeyWork(WM_DEVICE *pDev, void *pContext)
@@ -106,7 +130,7 @@ static IO_OUTCOME GetKeyWork(WM_DEVICE *pDev, void *pContext)
 int TAVEL_API wm_GetKey(int nIndex, WM_KEY *pKey)
 {
     EXPORT_PROLOGUE(pKey);
-    return RunExport(nIndex, 0, GetKeyWork, NULL, pKey);
+    return RunGetter(nIndex, 0, GetKeyWork, pKey);
 }
 
 static void FillNunchuk(const WM_DEVICE *pDev, WM_NUNCHUK_KEYS *pKeys)
@@ -158,7 +182,7 @@ static IO_OUTCOME GetKeyExWork(WM_DEVICE *pDev, void *pContext)
 int TAVEL_API wm_GetKeyEx(int nIndex, WM_KEYEX *pKeyEx)
 {
     EXPORT_PROLOGUE(pKeyEx);
-    return RunExport(nIndex, 0, GetKeyExWork, NULL, pKeyEx);
+    return RunGetter(nIndex, 0, GetKeyExWork, pKeyEx);
 }
 
 static IO_OUTCOME GetStatusWork(WM_DEVICE *pDev, void *pContext)
@@ -167,8 +191,7 @@ static IO_OUTCOME GetStatusWork(WM_DEVICE *pDev, void *pContext)
         return FailWith(WME_IO);
     if (!pDev->system.bAutoUpdate) {
         /* A status whose extension could not be identified is still a fresh status. */
-        g_HidIo.pfnHidD_FlushQueue(pDev->hDevice);
-        if (RequestStatus(pDev) == IO_GONE)
+        if (FlushInput(pDev) == IO_GONE || RequestStatus(pDev) == IO_GONE)
             return IO_GONE;
     }
     WM_STATUS *pStatus = (WM_STATUS *)pContext;
@@ -195,7 +218,7 @@ static IO_OUTCOME GetStatusWork(WM_DEVICE *pDev, void *pContext)
 int TAVEL_API wm_GetStatus(int nIndex, WM_STATUS *pStatus)
 {
     EXPORT_PROLOGUE(pStatus);
-    return RunExport(nIndex, 0, GetStatusWork, NULL, pStatus);
+    return RunGetter(nIndex, 0, GetStatusWork, pStatus);
 }
 
 static IO_OUTCOME SetRumble(WM_DEVICE *pDev, const WM_STATUS *pStatus)
@@ -286,7 +309,7 @@ static IO_OUTCOME GetSystemWork(WM_DEVICE *pDev, void *pContext)
 int TAVEL_API wm_GetSystem(int nIndex, WM_SYSTEM *pSystem)
 {
     EXPORT_PROLOGUE(pSystem);
-    return RunExport(nIndex, 0, GetSystemWork, NULL, pSystem);
+    return RunGetter(nIndex, 1, GetSystemWork, pSystem);
 }
 
 typedef struct SET_SYSTEM_CONTEXT {
@@ -299,15 +322,17 @@ static int TakeSystemFields(WM_DEVICE *pDev, const WM_SYSTEM *pSystem)
 {
     if (!pSystem) {
         if (!pDev->system.bAutoUpdate)
-            g_HidIo.pfnHidD_FlushQueue(pDev->hDevice);
+            FlushInput(pDev);
         SetDefaultSystem(pDev);
         return 1;
     }
     DWORD dwFlags = pSystem->dwFlags;
     if (dwFlags & WMSYS_AUTOUPDATE) {
         /* The reports queued while nobody polled are old: the worker starts from fresh ones. */
-        if (!pDev->system.bAutoUpdate && pSystem->bAutoUpdate)
-            g_HidIo.pfnHidD_FlushQueue(pDev->hDevice);
+        if (!pDev->system.bAutoUpdate && pSystem->bAutoUpdate) {
+            FlushInput(pDev);
+            pDev->dwInputAt = GetTickCount();
+        }
         pDev->system.bAutoUpdate = pSystem->bAutoUpdate;
     }
     if (dwFlags & WMSYS_TIMEOUT)
@@ -369,8 +394,6 @@ static void AfterSetSystem(void *pContext)
 
 int TAVEL_API wm_SetSystem(int nIndex, const WM_SYSTEM *pSystem)
 {
-    if (!g_Lib.bInitialized)
-        return SetResult(WME_NOT_INITIALIZED, 0);
     SET_SYSTEM_CONTEXT set = {pSystem, 0, 0};
     return RunExport(nIndex, 1, SetSystemWork, AfterSetSystem, &set);
 }

@@ -7,6 +7,7 @@
 #include "decode.h"
 #include "frame.h"
 #include "hid_io.h"
+#include "output.h"
 
 int IsDataReport(BYTE bId)
 {
@@ -24,24 +25,11 @@ static DWORD InputLength(const WM_DEVICE *pDev)
     return pDev->cbInput ? pDev->cbInput : REPORT_LENGTH;
 }
 
-static DWORD OutputLength(const WM_DEVICE *pDev)
-{
-    return pDev->cbOutput ? pDev->cbOutput : REPORT_LENGTH;
-}
-
 void BeginReport(WM_DEVICE *pDev, BYTE bId)
 {
     memset(pDev->abOutput, 0, sizeof(pDev->abOutput));
     pDev->abOutput[0] = bId;
     pDev->abOutput[1] = pDev->bRumble ? 1 : 0;
-}
-
-static OVERLAPPED *SlotIo(WM_DEVICE *pDev)
-{
-    OVERLAPPED *pIo = &g_Lib.aSlotIo[pDev->nIndex];
-    pIo->Internal = pIo->InternalHigh = 0;
-    pIo->Offset = pIo->OffsetHigh = 0;
-    return pIo;
 }
 
 /* A failed or timed-out transfer: the remote is gone; the boundary tears it down. */
@@ -52,133 +40,185 @@ static IO_OUTCOME LoseRemote(WM_DEVICE *pDev)
     return IO_GONE;
 }
 
-/* The longest wait for one transfer now: the remote's timeout, cut to what is left of
-   wm_Close's budget while it tears the remotes down. */
-static DWORD TransferLimit(const WM_DEVICE *pDev)
+/* wm_Connect's deadline on the thread that is setting remotes up (0: none). */
+static thread_local DWORD t_dwSetUpDeadline;
+
+void SetSetUpDeadline(DWORD dwDeadline)
 {
-    if (!g_Lib.bClosing)
-        return pDev->system.dwTimeout;
-    LONG lLeft = (LONG)(g_Lib.dwCloseDeadline - GetTickCount());
-    return lLeft <= 0 ? 0 : (DWORD)lLeft < pDev->system.dwTimeout ? (DWORD)lLeft : pDev->system.dwTimeout;
+    t_dwSetUpDeadline = dwDeadline;
 }
 
-enum { WAIT_DONE, WAIT_EXPIRED, WAIT_STOPPED };
-
-/* Waits for a transfer's object within the limit; a stop request ends the wait at once. */
-static int WaitTransfer(HANDLE hObject, DWORD dwLimit)
+static DWORD CutTo(DWORD dwLimit, DWORD dwDeadline)
 {
-    HANDLE ah[2] = {hObject, g_Lib.bClosing ? NULL : g_Lib.hStopEvent};
-    DWORD dwWait = WaitForMultipleObjects(ah[1] ? 2 : 1, ah, FALSE, dwLimit);
-    return dwWait == WAIT_OBJECT_0 ? WAIT_DONE : dwWait == WAIT_OBJECT_0 + 1 ? WAIT_STOPPED : WAIT_EXPIRED;
+    LONG lLeft = (LONG)(dwDeadline - GetTickCount());
+    return lLeft <= 0 ? 0 : (DWORD)lLeft < dwLimit ? (DWORD)lLeft : dwLimit;
+}
+
+/* The longest wait for one transfer now: the remote's timeout, cut to what is left of
+   wm_Close's budget while it tears the remotes down, and of wm_Connect's while it sets them up. */
+static DWORD TransferLimit(const WM_DEVICE *pDev)
+{
+    DWORD dwLimit = pDev->system.dwTimeout;
+    if (g_Lib.bClosing)
+        dwLimit = CutTo(dwLimit, g_Lib.dwCloseDeadline);
+    if (t_dwSetUpDeadline)
+        dwLimit = CutTo(dwLimit, t_dwSetUpDeadline);
+    return dwLimit;
+}
+
+/* A stop request ends transfer waits at once, except the close's own last reports. */
+static HANDLE StopObject(void)
+{
+    return g_Lib.bClosing ? NULL : g_Lib.hStopEvent;
+}
+
+static void TakeInput(WM_DEVICE *pDev)
+{
+    memcpy(pDev->abInput, pDev->pRead->ab, InputLength(pDev));
+    pDev->pRead->bPending = 0;
+    pDev->dwInputAt = GetTickCount();
+}
+
+IO_OUTCOME CheckSilence(WM_DEVICE *pDev, DWORD *pdwLeft)
+{
+    DWORD dwLimit = TransferLimit(pDev);
+    DWORD dwSilent = GetTickCount() - pDev->dwInputAt;
+    if (dwSilent < dwLimit) {
+        *pdwLeft = dwLimit - dwSilent;
+        return IO_DONE;
+    }
+    CancelRead(pDev);
+    return LoseRemote(pDev);
+}
+
+/* Starts a read unless one is pending. *pbArrived: a report is in abInput now. */
+static IO_OUTCOME StartRead(WM_DEVICE *pDev, int *pbArrived)
+{
+    WM_TRANSFER *pT = pDev->pRead;
+    *pbArrived = 0;
+    if (pT->bPending)
+        return IO_DONE;
+    pT->io.Internal = pT->io.InternalHigh = pT->io.Offset = pT->io.OffsetHigh = 0;
+    DWORD cb = 0;
+    if (g_HidIo.pfnReadFile(pDev->hDevice, pT->ab, InputLength(pDev), &cb, &pT->io)) {
+        TakeInput(pDev);
+        *pbArrived = 1;
+        return IO_DONE;
+    }
+    if (GetLastError() != ERROR_IO_PENDING)
+        return LoseRemote(pDev);
+    pT->bPending = 1;
+    return IO_DONE;
+}
+
+/* The pending read has completed: its report goes to abInput. */
+static IO_OUTCOME CompleteRead(WM_DEVICE *pDev)
+{
+    DWORD cb = 0;
+    if (!g_HidIo.pfnGetOverlappedResult(pDev->hDevice, &pDev->pRead->io, &cb, FALSE)) {
+        pDev->pRead->bPending = 0;
+        return LoseRemote(pDev);
+    }
+    TakeInput(pDev);
+    return IO_DONE;
+}
+
+int CancelRead(WM_DEVICE *pDev)
+{
+    WM_TRANSFER *pT = pDev->pRead;
+    if (!pT || !pT->bPending)
+        return 1;
+    g_HidIo.pfnCancelIoEx(pDev->hDevice, &pT->io);
+    if (WaitForSingleObject(pT->io.hEvent, CANCEL_WAIT_MS) != WAIT_OBJECT_0) {
+        /* The driver keeps the record, its event and its bytes: the next read gets fresh ones. */
+        pDev->pRead = CreateTransfer();
+        return 0;
+    }
+    DWORD cb = 0;
+    g_HidIo.pfnGetOverlappedResult(pDev->hDevice, &pT->io, &cb, FALSE);
+    pT->bPending = 0;
+    return 1;
+}
+
+IO_OUTCOME FlushInput(WM_DEVICE *pDev)
+{
+    /* A read left pending by the worker holds a report from before the flush. */
+    if (!CancelRead(pDev))
+        return LoseRemote(pDev);
+    g_HidIo.pfnHidD_FlushQueue(pDev->hDevice);
+    return IO_DONE;
+}
+
+IO_OUTCOME PollRead(WM_DEVICE *pDev, int *pbArrived)
+{
+    if (!pDev->pRead)
+        return LoseRemote(pDev);
+    if (pDev->pRead->bPending) {
+        *pbArrived = HasOverlappedIoCompleted(&pDev->pRead->io);
+        return *pbArrived ? CompleteRead(pDev) : IO_DONE;
+    }
+    return StartRead(pDev, pbArrived);
+}
+
+HANDLE ReadEvent(const WM_DEVICE *pDev)
+{
+    return pDev->pRead && pDev->pRead->bPending ? pDev->pRead->io.hEvent : NULL;
 }
 
 /*
- * Waits for a pending transfer. When it does not end in time it is cancelled, and the cancel
- * is waited for a bounded time: a driver that never completes it leaves the slot's buffer to
- * it, and the remote is gone even when the wait was only cut short by wm_Close.
+ * Waits for the pending read. When it does not end in time it is cancelled, and the cancel
+ * is waited for a bounded time; the remote is gone even when the wait was only cut short by
+ * wm_Close, which then tears it down with its last reports.
  */
-static IO_OUTCOME FinishPending(WM_DEVICE *pDev, OVERLAPPED *pIo)
-{
-    DWORD cb = 0;
-    int nWait = WaitTransfer(pIo->hEvent, TransferLimit(pDev));
-    if (nWait == WAIT_DONE)
-        return g_HidIo.pfnGetOverlappedResult(pDev->hDevice, pIo, &cb, FALSE) ? IO_DONE : LoseRemote(pDev);
-    g_HidIo.pfnCancelIoEx(pDev->hDevice, pIo);
-    if (WaitForSingleObject(pIo->hEvent, CANCEL_WAIT_MS) != WAIT_OBJECT_0 || nWait == WAIT_EXPIRED)
-        return LoseRemote(pDev);
-    g_HidIo.pfnGetOverlappedResult(pDev->hDevice, pIo, &cb, FALSE);
-    SetLastError(WME_IO);
-    return IO_GONE; /* stopped: wm_Close tears it down, with its last reports */
-}
-
 IO_OUTCOME ReadReport(WM_DEVICE *pDev)
 {
-    OVERLAPPED *pIo = SlotIo(pDev);
-    BYTE *pbBuffer = g_Lib.aabSlotBuffer[pDev->nIndex];
-    DWORD cb = 0;
-    IO_OUTCOME outcome = IO_DONE;
-    pDev->bInputFresh = 0;
-    if (!g_HidIo.pfnReadFile(pDev->hDevice, pbBuffer, InputLength(pDev), &cb, pIo)) {
-        pDev->bInputFresh = 1;
-        outcome = GetLastError() == ERROR_IO_PENDING ? FinishPending(pDev, pIo) : LoseRemote(pDev);
-    }
-    if (outcome == IO_DONE)
-        memcpy(pDev->abInput, pbBuffer, InputLength(pDev));
-    return outcome;
-}
-
-/* One HidD_SetOutputReport call on a thread of its own: the call is synchronous and may block for
-   the Bluetooth stack's own time-out. The caller waits a bounded time; a call that has not
-   returned by then finishes alone, with its own copy of the report. */
-typedef struct SET_REPORT_CALL {
-    HANDLE        hWrite;
-    ULONG         cbReport;
-    BYTE          abReport[MAX_REPORT_LENGTH];
-    volatile LONG bOk;
-    volatile LONG lRefs;
-    HMODULE       hModule;
-} SET_REPORT_CALL;
-
-static void ReleaseCall(SET_REPORT_CALL *pCall)
-{
-    if (InterlockedDecrement(&pCall->lRefs) == 0)
-        free(pCall);
-}
-
-static DWORD WINAPI SetReportProc(LPVOID pv)
-{
-    SET_REPORT_CALL *pCall = (SET_REPORT_CALL *)pv;
-    HMODULE hModule = pCall->hModule;
-    BOOLEAN bOk = g_HidIo.pfnHidD_SetOutputReport(pCall->hWrite, pCall->abReport, pCall->cbReport);
-    InterlockedExchange(&pCall->bOk, bOk ? 1 : 0);
-    ReleaseCall(pCall);
-    /* The thread keeps the library loaded until it has left the library's code. */
-    FreeLibraryAndExitThread(hModule, 0);
-    return 0;
-}
-
-static IO_OUTCOME SetOutputReportBounded(WM_DEVICE *pDev)
-{
-    SET_REPORT_CALL *pCall = (SET_REPORT_CALL *)calloc(1, sizeof(SET_REPORT_CALL));
-    if (!pCall)
+    int bArrived = 0;
+    IO_OUTCOME outcome = PollRead(pDev, &bArrived);
+    if (outcome != IO_DONE || bArrived)
+        return outcome;
+    HANDLE ah[2] = {pDev->pRead->io.hEvent, StopObject()};
+    DWORD dwWait = WaitForMultipleObjects(ah[1] ? 2 : 1, ah, FALSE, TransferLimit(pDev));
+    if (dwWait == WAIT_OBJECT_0)
+        return CompleteRead(pDev);
+    int bCancelled = CancelRead(pDev);
+    if (dwWait != WAIT_OBJECT_0 + 1 || !bCancelled)
         return LoseRemote(pDev);
-    pCall->hWrite = pDev->hWrite;
-    pCall->cbReport = OutputLength(pDev);
-    memcpy(pCall->abReport, pDev->abOutput, sizeof(pCall->abReport));
-    pCall->lRefs = 2;
-    HANDLE hThread = NULL;
-    if (GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS, (LPCWSTR)(void *)SetReportProc,
-                           &pCall->hModule)) {
-        hThread = CreateThread(NULL, 0, SetReportProc, pCall, 0, NULL);
-        if (!hThread)
-            FreeLibrary(pCall->hModule);
-    }
-    if (!hThread) {
-        free(pCall);
+    SetLastError(WME_IO);
+    return IO_GONE; /* stopped */
+}
+
+/* Queues abOutput; with bWait, waits for it within the transfer's limit. A send that fails
+   later, unwaited, is seen by the worker's next step. */
+static IO_OUTCOME SendReport(WM_DEVICE *pDev, int bWait)
+{
+    /* Byte 1 bit 0 of every output report is the rumble bit. */
+    pDev->bRumbleSent = pDev->abOutput[1] & 1;
+    DWORD dwLimit = TransferLimit(pDev);
+    LONG lSeq = pDev->pOutput ? QueueOutput(pDev->pOutput, pDev->abOutput, dwLimit) : 0;
+    if (!lSeq)
         return LoseRemote(pDev);
-    }
-    int bOk = WaitTransfer(hThread, TransferLimit(pDev)) == WAIT_DONE && pCall->bOk;
-    CloseHandle(hThread);
-    ReleaseCall(pCall);
-    return bOk ? IO_DONE : LoseRemote(pDev);
+    if (!bWait)
+        return IO_DONE;
+    /* Write-file's own wait and its cancel end within dwLimit + CANCEL_WAIT_MS: the sender
+       has told the outcome by then. Set-output-report cannot be cut short: it is left. */
+    DWORD dwWait = dwLimit + (pDev->nWritePath == WRITE_PATH_WRITE_FILE ? CANCEL_WAIT_MS + 50 : 0);
+    int bStopped = 0;
+    if (WaitOutput(pDev->pOutput, lSeq, dwWait, StopObject(), &bStopped))
+        return IO_DONE;
+    if (!bStopped)
+        return LoseRemote(pDev);
+    SetLastError(WME_IO);
+    return IO_GONE;
 }
 
 IO_OUTCOME WriteReport(WM_DEVICE *pDev)
 {
-    /* Byte 1 bit 0 of every output report is the rumble bit. */
-    pDev->bRumbleSent = pDev->abOutput[1] & 1;
-    if (pDev->nWritePath == WRITE_PATH_SET_REPORT)
-        return SetOutputReportBounded(pDev);
+    return SendReport(pDev, 1);
+}
 
-    OVERLAPPED *pIo = SlotIo(pDev);
-    BYTE *pbBuffer = g_Lib.aabSlotBuffer[pDev->nIndex];
-    memcpy(pbBuffer, pDev->abOutput, OutputLength(pDev));
-    DWORD cb = 0;
-    if (g_HidIo.pfnWriteFile(pDev->hDevice, pbBuffer, OutputLength(pDev), &cb, pIo))
-        return IO_DONE;
-    if (GetLastError() != ERROR_IO_PENDING)
-        return LoseRemote(pDev);
-    return FinishPending(pDev, pIo);
+IO_OUTCOME PostReport(WM_DEVICE *pDev)
+{
+    return SendReport(pDev, 0);
 }
 
 IO_OUTCOME ReadDataReport(WM_DEVICE *pDev)
@@ -193,6 +233,14 @@ IO_OUTCOME ReadDataReport(WM_DEVICE *pDev)
     return LoseRemote(pDev);
 }
 
+void BeginLedReport(WM_DEVICE *pDev)
+{
+    BeginReport(pDev, RPT_OUT_LEDS);
+    for (int i = 0; i < 4; i++)
+        if (pDev->abLed[i])
+            pDev->abOutput[1] |= (BYTE)(0x10 << i);
+}
+
 IO_OUTCOME SetLeds(WM_DEVICE *pDev, int bLed1, int bLed2, int bLed3, int bLed4, int bRumble)
 {
     pDev->abLed[0] = bLed1 ? 1 : 0;
@@ -200,10 +248,7 @@ IO_OUTCOME SetLeds(WM_DEVICE *pDev, int bLed1, int bLed2, int bLed3, int bLed4, 
     pDev->abLed[2] = bLed3 ? 1 : 0;
     pDev->abLed[3] = bLed4 ? 1 : 0;
     pDev->bRumble = bRumble ? 1 : 0;
-    BeginReport(pDev, RPT_OUT_LEDS);
-    for (int i = 0; i < 4; i++)
-        if (pDev->abLed[i])
-            pDev->abOutput[1] |= (BYTE)(0x10 << i);
+    BeginLedReport(pDev);
     return WriteReport(pDev);
 }
 

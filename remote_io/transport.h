@@ -1,6 +1,7 @@
 /*
  * transport.h - moving reports between the library and one remote, and the output commands.
- * Every function runs under the remote's slot lock and returns an IO_OUTCOME. Nothing here
+ * Every function runs under the remote's slot lock and returns an IO_OUTCOME; no lock is held
+ * while a report is sent (output.h). Nothing here
  * tears a remote down: a lost remote comes back as IO_GONE, and only the worker's step and
  * the exports' slot runner act on it.
  */
@@ -53,13 +54,32 @@ int IsDataReport(BYTE bId);
 /* Starts an output report in abOutput: the id, the rumble bit, the rest zero. */
 void BeginReport(WM_DEVICE *pDev, BYTE bId);
 
-/* Reads one input report into abInput, within dwTimeout. */
+/* Reads one input report into abInput, within dwTimeout (the read pending, if one is). */
 IO_OUTCOME ReadReport(WM_DEVICE *pDev);
-/* Sends abOutput by the remote's output path, within dwTimeout. */
+/* Without waiting: takes the report of a completed read into abInput (*pbArrived 1), or
+   leaves a read pending (*pbArrived 0), starting one when none is. */
+IO_OUTCOME PollRead(WM_DEVICE *pDev, int *pbArrived);
+/* The event of the pending read, or NULL when none is pending. */
+HANDLE ReadEvent(const WM_DEVICE *pDev);
+/* Cancels a pending read and waits for the cancel a bounded time; 0 when the driver kept it
+   (the remote then has a fresh transfer record, or none when it could not be had). */
+int CancelRead(WM_DEVICE *pDev);
+/* Drops the reports queued so far, and a pending read's. */
+IO_OUTCOME FlushInput(WM_DEVICE *pDev);
+/* IO_GONE (the read cancelled) when nothing has arrived for the remote's dwTimeout, which a
+   remote in continuous reporting never does; else *pdwLeft is the time left. */
+IO_OUTCOME CheckSilence(WM_DEVICE *pDev, DWORD *pdwLeft);
+/* Sends abOutput by the remote's output path and waits for it, within dwTimeout. */
 IO_OUTCOME WriteReport(WM_DEVICE *pDev);
+/* Queues abOutput without waiting: a failure shows at a later send or step. */
+IO_OUTCOME PostReport(WM_DEVICE *pDev);
+/* Transfers on this thread end by dwDeadline (GetTickCount) too; 0 lifts it. */
+void SetSetUpDeadline(DWORD dwDeadline);
 /* Reads until a data report arrives and decodes it; other reports are passed over. */
 IO_OUTCOME ReadDataReport(WM_DEVICE *pDev);
 
+/* The LED report of the record's LED states and rumble bit, in abOutput. */
+void BeginLedReport(WM_DEVICE *pDev);
 IO_OUTCOME SetLeds(WM_DEVICE *pDev, int bLed1, int bLed2, int bLed3, int bLed4, int bRumble);
 BYTE ReportModeFor(DWORD dwReport);
 IO_OUTCOME SetReportMode(WM_DEVICE *pDev);

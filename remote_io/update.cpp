@@ -1,13 +1,21 @@
-/* update.cpp - the worker's step on one remote: rumble pulses, blinking and the report exchange. */
+/* update.cpp - the worker's step on one remote: rumble pulses, blinking and the reports that arrived. */
 #include "decode.h"
 #include "frame.h"
+#include "output.h"
 #include "transport.h"
 
 #define RUMBLE_CONTINUOUS 100
+/* The rumble is pulsed in steps of this length, as the worker's passes once came. */
+#define RUMBLE_STEP_MS 10
+
+static int Pulsing(const WM_DEVICE *pDev)
+{
+    return pDev->nRumblePower >= 1 && pDev->nRumblePower < RUMBLE_CONTINUOUS;
+}
 
 static void PulseRumble(WM_DEVICE *pDev)
 {
-    if (pDev->nRumblePower >= 1 && pDev->nRumblePower < RUMBLE_CONTINUOUS) {
+    if (Pulsing(pDev)) {
         pDev->dRumbleAcc += 1.0;
         if (pDev->dRumbleAcc >= pDev->dRumblePeriod) {
             pDev->bRumble = 1;
@@ -24,7 +32,7 @@ static void PulseRumble(WM_DEVICE *pDev)
     }
 }
 
-/* Blinking LEDs and a changed rumble bit go out in one LED report. */
+/* Blinking LEDs and a changed rumble bit go out in one LED report, which the step does not wait for. */
 static IO_OUTCOME BlinkLeds(WM_DEVICE *pDev)
 {
     int bToggled = pDev->bRumble != pDev->bRumbleSent;
@@ -37,67 +45,90 @@ static IO_OUTCOME BlinkLeds(WM_DEVICE *pDev)
     }
     if (!bToggled)
         return IO_DONE;
-    return SetLeds(pDev, pDev->abLed[0], pDev->abLed[1], pDev->abLed[2], pDev->abLed[3], pDev->bRumble);
+    BeginLedReport(pDev);
+    return PostReport(pDev);
 }
 
-/* A status request unanswered after this many other reports is sent again. */
-#define REPORTS_BEFORE_NEW_REQUEST 8
-
-/* The first step asks, then one step an interval after the last status, and one whose
+/* The first step asks, then one step an interval after the last request, and one whose
    extension retry is due (the status says whether the extension is still there). */
 static int StatusDue(const WM_DEVICE *pDev)
 {
     return !pDev->pStatusAlarm->bArmed || AlarmFired(pDev->pStatusAlarm) || AlarmFired(pDev->pExtRetryAlarm);
 }
 
-/*
- * Until a fresh data report has been decoded, and a status report too when one is due
- * (g_Lib.dwStatusInterval after the last status).
- * Reports that queued since the last step are decoded on the way (no press is lost), but the
- * step ends only with a data report that had not yet arrived when it was asked for, so a step
- * never leaves the remote's state behind a backlog. At most one status request per step (a
- * streaming remote's data reports come in between, and asking again for each of them would
- * only pile answers up).
- */
-static IO_OUTCOME ExchangeReports(WM_DEVICE *pDev)
+/* An unanswered request is not repeated before the interval: the remote answers every one,
+   and the data reports it streams meanwhile say it is there. */
+static IO_OUTCOME AskStatus(WM_DEVICE *pDev)
 {
-    int bStatusSeen = !StatusDue(pDev), bDataSeen = 0;
-    for (int nRead = 0; nRead < MAX_REPORTS_PER_EXCHANGE; nRead++) {
-        IO_OUTCOME outcome = IO_DONE;
-        if (!bStatusSeen && nRead % REPORTS_BEFORE_NEW_REQUEST == 0) {
-            BeginReport(pDev, RPT_OUT_STATUS);
-            outcome = WriteReport(pDev);
-        }
-        if (outcome == IO_DONE)
-            outcome = ReadReport(pDev);
-        if (outcome != IO_DONE)
-            return outcome;
-        /* Taken before decoding: an extension's identification reads further reports. */
-        BYTE bId = pDev->abInput[0];
-        outcome = DispatchReport(pDev);
-        /* A status whose extension could not be identified still counts: the remote keeps
-           working without extension data. */
-        if (outcome == IO_GONE || (outcome == IO_FAILED && bId != RPT_IN_STATUS))
-            return outcome;
-        if (bId == RPT_IN_STATUS) {
-            bStatusSeen = 1;
-            ArmAlarm(pDev->pStatusAlarm, g_Lib.dwStatusInterval);
-        } else if (IsDataReport(bId) && pDev->bInputFresh) {
-            bDataSeen = 1;
-        }
-        if (bStatusSeen && bDataSeen)
-            return IO_DONE;
-    }
-    return IO_DONE; /* tried again next cycle */
+    if (!StatusDue(pDev))
+        return IO_DONE;
+    ArmAlarm(pDev->pStatusAlarm, g_Lib.dwStatusInterval);
+    BeginReport(pDev, RPT_OUT_STATUS);
+    return PostReport(pDev);
 }
 
-IO_OUTCOME UpdateDevice(WM_DEVICE *pDev)
+/* Decodes every report that has arrived, leaving a read pending. A backlog longer than
+   this is taken up at the next step, which comes at once. */
+static IO_OUTCOME DecodeArrived(WM_DEVICE *pDev, int *pbBacklog)
+{
+    *pbBacklog = 1;
+    for (int nRead = 0; nRead < MAX_REPORTS_PER_EXCHANGE; nRead++) {
+        int bArrived = 0;
+        IO_OUTCOME outcome = PollRead(pDev, &bArrived);
+        if (outcome != IO_DONE)
+            return outcome;
+        if (!bArrived) {
+            *pbBacklog = 0;
+            return IO_DONE;
+        }
+        /* A report that cannot be decoded (an acknowledgement, a status whose extension could
+           not be identified) is passed over: the remote keeps working. */
+        if (DispatchReport(pDev) == IO_GONE)
+            return IO_GONE;
+    }
+    return IO_DONE;
+}
+
+static DWORD Sooner(DWORD dwA, DWORD dwB)
+{
+    return dwA < dwB ? dwA : dwB;
+}
+
+/* How long the worker may wait for this remote's reads before the step must run again. */
+static DWORD NextStepIn(const WM_DEVICE *pDev)
+{
+    DWORD dwMs = Sooner(AlarmLeft(pDev->pStatusAlarm), AlarmLeft(pDev->pExtRetryAlarm));
+    dwMs = Sooner(dwMs, AlarmLeft(pDev->pRumbleAlarm));
+    for (int i = 0; i < 4; i++)
+        if (pDev->adwBlink[i])
+            dwMs = Sooner(dwMs, AlarmLeft(pDev->apBlinkAlarm[i]));
+    if (Pulsing(pDev) || pDev->bRumble != pDev->bRumbleSent)
+        dwMs = Sooner(dwMs, RUMBLE_STEP_MS);
+    return dwMs;
+}
+
+IO_OUTCOME UpdateDevice(WM_DEVICE *pDev, STEP_WAIT *pWait)
 {
     if (!pDev->bValid || pDev->nState < DEVICE_ACTIVE)
         return IO_DONE;
+    if (!pDev->pOutput || OutputFailed(pDev->pOutput)) {
+        pDev->bValid = 0;
+        SetLastError(WME_IO);
+        return IO_GONE;
+    }
     PulseRumble(pDev);
     IO_OUTCOME outcome = BlinkLeds(pDev);
-    if (outcome != IO_DONE)
+    if (outcome == IO_DONE)
+        outcome = AskStatus(pDev);
+    int bBacklog = 0;
+    if (outcome == IO_DONE)
+        outcome = DecodeArrived(pDev, &bBacklog);
+    DWORD dwSilenceLeft = INFINITE;
+    if (outcome != IO_GONE && !bBacklog)
+        outcome = CheckSilence(pDev, &dwSilenceLeft);
+    if (outcome == IO_GONE)
         return outcome;
-    return ExchangeReports(pDev);
+    pWait->hRead = ReadEvent(pDev);
+    pWait->dwMs = bBacklog ? 0 : Sooner(NextStepIn(pDev), dwSilenceLeft);
+    return outcome;
 }

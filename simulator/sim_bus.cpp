@@ -88,6 +88,14 @@ void SimSetSetReportDelay(SIM_REMOTE *pSim, DWORD dwMs)
     g_pSimBus->released.notify_all();
 }
 
+void SimReleaseHeldCalls(void)
+{
+    std::lock_guard<std::mutex> guard(g_SimLock);
+    for (SIM_REMOTE *pDev : g_pSimBus->devices)
+        pDev->dwSetReportDelayMs = 0;
+    g_pSimBus->released.notify_all();
+}
+
 void SimAddHidDevice(WORD wVendor, WORD wProduct, DWORD dwFlags)
 {
     std::lock_guard<std::mutex> guard(g_SimLock);

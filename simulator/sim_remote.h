@@ -115,6 +115,8 @@ void SimSetReplyOffset(SIM_REMOTE *pSim, int nOffset);
 /* HidD_SetOutputReport returns only after this many ms; INFINITE: it never returns (until
    SimUninstall, which makes it fail). 0: at once. */
 void SimSetSetReportDelay(SIM_REMOTE *pSim, DWORD dwMs);
+/* Every held set-output-report call returns, as a stack does once it gives up. */
+void SimReleaseHeldCalls(void);
 /* Reports reach the system this long after the remote sent them (0: at once); reads of
    reports already there complete at once. */
 void SimSetReadLatency(SIM_REMOTE *pSim, DWORD dwMs);

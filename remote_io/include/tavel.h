@@ -44,6 +44,10 @@ extern "C" {
 /* wm_Connect found a Wii Remote whose system reports input or output lengths shorter than
    22 bytes (or longer than 64), and connected none. */
 #define WME_REPORT_LENGTH       0x10000016
+/* wm_Init was called while a close asked for inside a notification (or during another thread's
+   call) was still to be finished: inside a notification's handler at once, elsewhere after
+   waiting 2 s for it. */
+#define WME_CLOSING             0x10000017
 
 /* Default notification message numbers. */
 #define WM_MSG_STATUS_DEFAULT  0x8000

@@ -57,6 +57,9 @@ void SimLibrary::TearDown() {
     if (g_Lib.bInitialized)
         wm_Close();
     SetClockProc(NULL);
+    // A handle is closed only once the set-output-report call stuck on it has returned.
+    SimReleaseHeldCalls();
+    PumpUntil([] { return SimHandlesOpened() == SimHandlesClosed(); }, 1000);
     EXPECT_EQ(SimHandlesOpened(), SimHandlesClosed()) << "a device handle was left open";
     EXPECT_EQ(0, SimBadCloses()) << "a device handle was closed twice";
     EXPECT_EQ(0, SimPreparsedOutstanding());
@@ -72,6 +75,14 @@ void SimLibrary::Restart() {
 void SimLibrary::UseFakeClock(DWORD dwNow) {
     g_dwFakeNow = dwNow;
     SetClockProc(FakeClock);
+}
+
+IO_OUTCOME SimLibrary::Step(int nSlot) {
+    STEP_WAIT wait;
+    IO_OUTCOME outcome = UpdateDevice(Device(nSlot), &wait);
+    if (outcome != IO_GONE)
+        DrainOutput(Device(nSlot)->pOutput, 2000);
+    return outcome;
 }
 
 SIM_REMOTE *SimLibrary::AddConnected(DWORD dwFaults) {

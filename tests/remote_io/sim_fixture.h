@@ -8,7 +8,9 @@
 #include <functional>
 #include <vector>
 
+#include "decode.h"
 #include "frame.h"
+#include "output.h"
 #include "pump.h"
 #include "sim_remote.h"
 #include "transport.h"
@@ -51,6 +53,8 @@ protected:
     // Time for the library's alarms is g_dwFakeNow from here on.
     void UseFakeClock(DWORD dwNow);
     WM_DEVICE *Device(int nSlot) { return g_Lib.apSlot[nSlot]; }
+    // One worker step by hand, under the slot lock the caller holds, and its reports sent.
+    IO_OUTCOME Step(int nSlot);
 };
 
 extern DWORD g_dwFakeNow;

@@ -184,7 +184,7 @@ TEST_F(SimLibrary, IdleRemoteAndUnreadableExtensionAreAskedAboutOnceASecond) {
             g_dwFakeNow += 20;
             {
                 SlotLock lock(0);
-                ASSERT_EQ(IO_DONE, UpdateDevice(Device(0)));
+                ASSERT_EQ(IO_DONE, Step(0));
             }
             WM_STATUS st = {};
             st.dwFlags = WMST_BATTERY;
@@ -218,7 +218,7 @@ TEST_F(SimLibrary, RumblePowerSetsThePulseRatioAndATimeStopsIt) {
         SlotLock lock(0);
         int nOn = 0;
         for (int i = 0; i < row.nSteps; i++) {
-            ASSERT_EQ(IO_DONE, UpdateDevice(Device(0)));
+            ASSERT_EQ(IO_DONE, Step(0));
             nOn += SimRumble(pSim);
         }
         // One pulse per period of 9800 / (89 p + 901) steps.
@@ -238,7 +238,7 @@ TEST_F(SimLibrary, RumblePowerSetsThePulseRatioAndATimeStopsIt) {
     for (auto &step : steps) {
         SlotLock lock(0);
         g_dwFakeNow = step.dwNow;
-        ASSERT_EQ(IO_DONE, UpdateDevice(Device(0)));
+        ASSERT_EQ(IO_DONE, Step(0));
         EXPECT_EQ(step.bRumble, Device(0)->bRumble) << step.dwNow;
         EXPECT_EQ(step.bRumble * 100, Device(0)->nRumblePower);
     }
@@ -246,7 +246,7 @@ TEST_F(SimLibrary, RumblePowerSetsThePulseRatioAndATimeStopsIt) {
     ASSERT_EQ(1, wm_SetStatus(0, &st));
     SlotLock lock(0);
     g_dwFakeNow = 5000;
-    ASSERT_EQ(IO_DONE, UpdateDevice(Device(0)));
+    ASSERT_EQ(IO_DONE, Step(0));
     EXPECT_EQ(1, Device(0)->bRumble);
 }
 
