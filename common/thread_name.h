@@ -1,11 +1,14 @@
-/* thread_name.h - names a thread for debuggers and profilers (and for Wine, the host's view). */
+/*
+ * thread_name.h - a name for the calling thread, seen by debuggers and, under Wine, as the
+ * Linux thread's name (/proc/PID/task/TID/comm, cut to 15 bytes: keep names short), so the
+ * CPU of each thread can be told apart. SetThreadDescription is looked up in kernel32, which
+ * lacks it before Windows 10 1607: there the thread stays unnamed.
+ */
 #ifndef COMMON_THREAD_NAME_H
 #define COMMON_THREAD_NAME_H
 
 #include <windows.h>
 
-/* SetThreadDescription is looked up in kernel32, which has it from Windows 10 1607 on;
-   elsewhere nothing happens. */
 void NameCurrentThread(PCWSTR pszName);
 
 #endif

@@ -8,6 +8,7 @@
 #include "engine.h"
 #include "program_state.h"
 
+#include "thread_name.h"
 #include "timer_calls.h"
 
 typedef struct ENGINE_THREAD {
@@ -27,6 +28,7 @@ static ENGINE_THREAD g_Engine;
 DWORD WINAPI EngineThread(LPVOID pParam)
 {
     (void)pParam;
+    NameCurrentThread(L"Zan engine");
     ENGINE_STATE state;
     InitEngineState(&state);
     state.hReportWnd = g_Engine.hReportWnd;

@@ -11,6 +11,7 @@
 #include <string.h>
 
 #include "input_seam.h"
+#include "thread_name.h"
 
 static void FreeRequest(LAUNCH_REQUEST *pRequest)
 {
@@ -112,6 +113,7 @@ static void WaitForWork(LAUNCHER *pLauncher)
 static DWORD WINAPI LauncherThread(LPVOID pParam)
 {
     LAUNCHER *pLauncher = (LAUNCHER *)pParam;
+    NameCurrentThread(L"Zan launcher");
     HRESULT hr = CoInitializeEx(NULL, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE);
     while (pLauncher->bRun) {
         LAUNCH_REQUEST request;

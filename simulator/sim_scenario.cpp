@@ -5,12 +5,14 @@
 #include <stdlib.h>
 #include <string.h>
 
+#include <algorithm>
 #include <sstream>
 #include <string>
 #include <vector>
 
 #include "frame.h"
 #include "sim_remote.h"
+#include "thread_name.h"
 
 namespace {
 
@@ -20,8 +22,16 @@ struct Scenario {
     std::vector<SIM_REMOTE *> remotes;
     WORD awButtons[16] = {};
     HANDLE hThread = NULL;
+    HANDLE hStop = NULL;  // set with bStop: ends a pause at once
     volatile LONG bStop = 0;
 };
+
+// The scenario thread runs in the process under test: its pauses wake it rarely, so that it
+// adds little to that process's CPU time. A cue file is seen when its folder reports a new
+// name; the slow poll covers a folder that reports nothing. That a remote was set up is not
+// reported: it is polled, which lasts only while the library connects.
+const DWORD kCuePollMs = 100;
+const DWORD kConnectedPollMs = 20;
 
 Scenario *g_pScenario;
 
@@ -105,17 +115,38 @@ bool SetReportBehaviour(SIM_REMOTE *pSim, const std::vector<std::string> &w) {
     return true;
 }
 
+// Waits dwMs or until the scenario is stopped; false when stopped.
+bool Rest(Scenario *p, DWORD dwMs) { return WaitForSingleObject(p->hStop, dwMs) == WAIT_TIMEOUT && !p->bStop; }
+
+void WaitForFile(Scenario *p, const std::string &path) {
+    // The folder with its trailing separator, so a file in a drive's root watches the root.
+    std::string folder = path.substr(0, path.find_last_of("\\/") + 1);
+    HANDLE hChange = FindFirstChangeNotificationA(folder.empty() ? "." : folder.c_str(), FALSE,
+                                                  FILE_NOTIFY_CHANGE_FILE_NAME);
+    HANDLE ah[2] = {p->hStop, hChange};
+    while (!p->bStop && !FileExists(path)) {
+        if (hChange == INVALID_HANDLE_VALUE) {
+            Rest(p, kCuePollMs);
+            continue;
+        }
+        DWORD dwWait = WaitForMultipleObjects(2, ah, FALSE, kCuePollMs);
+        if (dwWait == WAIT_FAILED || (dwWait == WAIT_OBJECT_0 + 1 && !FindNextChangeNotification(hChange))) {
+            FindCloseChangeNotification(hChange);
+            hChange = INVALID_HANDLE_VALUE;
+        }
+    }
+    if (hChange != INVALID_HANDLE_VALUE)
+        FindCloseChangeNotification(hChange);
+}
+
 bool Pause(Scenario *p, const std::vector<std::string> &w) {
-    if (w[0] == "wait") {
-        for (int nLeft = Number(w[1]); nLeft > 0 && !p->bStop; nLeft -= 10)
-            Sleep(nLeft < 10 ? nLeft : 10);
-        return true;
-    }
-    while (!p->bStop) {
-        if (w[0] == "waitfile" ? FileExists(w[1]) : (RemoteAt(p, w) && SimContinuous(RemoteAt(p, w))))
-            return true;
-        Sleep(5);
-    }
+    if (w[0] == "wait")
+        Rest(p, (DWORD)std::max(Number(w[1]), 0));
+    else if (w[0] == "waitfile")
+        WaitForFile(p, w[1]);
+    else
+        while (!(RemoteAt(p, w) && SimContinuous(RemoteAt(p, w))) && Rest(p, kConnectedPollMs)) {
+        }
     return true;
 }
 
@@ -189,6 +220,8 @@ bool Run(Scenario *p, const std::vector<std::string> &w) {
 
 DWORD WINAPI ScenarioThread(LPVOID pv) {
     Scenario *p = (Scenario *)pv;
+    /* "sim " marks the simulator's threads, whose CPU the benchmark keeps apart from Zan's. */
+    NameCurrentThread(L"sim scenario");
     for (; p->nNext < p->lines.size() && !p->bStop; p->nNext++)
         Run(p, p->lines[p->nNext]);
     return 0;
@@ -225,6 +258,12 @@ int StartScenario(const wchar_t *pszPath)
         delete p;
         return 0;
     }
+    p->hStop = CreateEventW(NULL, TRUE, FALSE, NULL);
+    if (!p->hStop) {
+        fprintf(stderr, "simulated remote: no event for the scenario (error %lu)\n", GetLastError());
+        delete p;
+        return 0;
+    }
     SimInstall();
     g_pScenario = p;
     // The set-up part runs now, so remotes exist before the first connection.
@@ -244,10 +283,12 @@ void StopScenario(void)
     if (!p)
         return;
     InterlockedExchange(&p->bStop, 1);
+    SetEvent(p->hStop);
     if (p->hThread) {
         WaitForSingleObject(p->hThread, 2000);
         CloseHandle(p->hThread);
     }
+    CloseHandle(p->hStop);
     g_pScenario = NULL;
     delete p;
 }

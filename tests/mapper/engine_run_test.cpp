@@ -4,6 +4,7 @@
 
 #include <shellapi.h>
 #include <string.h>
+#include <tlhelp32.h>
 
 #include <algorithm>
 #include <functional>
@@ -13,6 +14,50 @@
 
 #include "setting_file.h"
 #include "test_support.h"
+namespace {
+
+typedef HRESULT(WINAPI *GET_THREAD_DESCRIPTION_PROC)(HANDLE hThread, PWSTR *ppszDescription);
+
+// The names the threads of this process have given themselves.
+std::set<std::wstring> ThreadNames(GET_THREAD_DESCRIPTION_PROC pfnGet)
+{
+    std::set<std::wstring> names;
+    HANDLE hSnap = CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0);
+    THREADENTRY32 entry = {};
+    entry.dwSize = sizeof(entry);
+    for (BOOL b = Thread32First(hSnap, &entry); b; b = Thread32Next(hSnap, &entry)) {
+        HANDLE hThread = entry.th32OwnerProcessID == GetCurrentProcessId()
+                             ? OpenThread(THREAD_QUERY_LIMITED_INFORMATION, FALSE, entry.th32ThreadID) : NULL;
+        PWSTR pszName = NULL;
+        if (hThread && SUCCEEDED(pfnGet(hThread, &pszName)) && pszName) {
+            names.insert(pszName);
+            LocalFree(pszName);
+        }
+        if (hThread)
+            CloseHandle(hThread);
+    }
+    CloseHandle(hSnap);
+    return names;
+}
+
+}  // namespace
+
+// The benchmark tells Zan's threads apart by these names.
+TEST_F(EngineTest, EngineAndLauncherThreadsCarryTheirNamesWhileTheyRun)
+{
+    GET_THREAD_DESCRIPTION_PROC pfnGet = (GET_THREAD_DESCRIPTION_PROC)(void *)GetProcAddress(
+        GetModuleHandleW(L"kernel32.dll"), "GetThreadDescription");
+    if (!pfnGet)
+        GTEST_SKIP() << "threads have no names before Windows 10 1607";
+    ASSERT_EQ(1, StartEngine(NULL, 0));
+    std::set<std::wstring> names;
+    for (int i = 0; i < 200 && !(names.count(L"Zan engine") && names.count(L"Zan launcher")); i++, Sleep(10))
+        names = ThreadNames(pfnGet);
+    ASSERT_EQ(1, StopEngine());
+    EXPECT_EQ(1u, names.count(L"Zan engine"));
+    EXPECT_EQ(1u, names.count(L"Zan launcher"));
+    EXPECT_EQ(0u, ThreadNames(pfnGet).count(L"Zan engine"));
+}
 
 namespace {
 

@@ -34,6 +34,9 @@ void Mark(const char *pszPhase, DWORD dwMs) {
     Sleep(dwMs);
     printf("@%s-end %lu\n", pszPhase, dwMs);
     fflush(stdout);
+    // The script samples on reading the end mark: the next step (a cue that ends the
+    // scenario's thread or starts the presses) waits until it has.
+    Sleep(300);
 }
 
 
