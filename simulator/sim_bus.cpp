@@ -88,6 +88,12 @@ void SimSetSetReportDelay(SIM_REMOTE *pSim, DWORD dwMs)
     g_pSimBus->released.notify_all();
 }
 
+void SimSwitchOffPaired(SIM_REMOTE *pSim)
+{
+    SimSetFaults(pSim, SIM_FAULT_NO_ANSWER | SIM_FAULT_NO_WRITE_FILE | SIM_FAULT_NO_LINK);
+    SimSetSetReportDelay(pSim, 1000);
+}
+
 void SimReleaseHeldCalls(void)
 {
     std::lock_guard<std::mutex> guard(g_SimLock);
@@ -339,6 +345,7 @@ static BOOLEAN NTAPI SimSetOutputReport(HANDLE h, PVOID pReport, ULONG cbReport)
         return HidD_SetOutputReport(h, pReport, cbReport);
     }
     SIM_REMOTE *pDev = pHandle->pDev;
+    pDev->setReportThreads.insert(GetCurrentThreadId());
     DWORD dwError = ERROR_SUCCESS;
     if (cbReport != pDev->cbOutput || cbReport < (ULONG)SIM_REPORT_SIZE)
         dwError = ERROR_INVALID_PARAMETER;
@@ -348,7 +355,8 @@ static BOOLEAN NTAPI SimSetOutputReport(HANDLE h, PVOID pReport, ULONG cbReport)
         dwError = ERROR_DEVICE_NOT_CONNECTED;
     else if ((pDev->dwFaults & (SIM_FAULT_WRITE_FAILS | SIM_FAULT_NO_SET_REPORT)) || OutputRefusedLocked(pDev))
         dwError = ERROR_GEN_FAILURE;
-    else if (pDev->dwSetReportDelayMs && !HoldSetReportLocked(guard, h, pDev))
+    else if ((pDev->dwSetReportDelayMs && !HoldSetReportLocked(guard, h, pDev)) ||
+             (pDev->dwFaults & SIM_FAULT_NO_LINK))
         dwError = ERROR_GEN_FAILURE;
     else
         HandleOutputLocked(pDev, (const BYTE *)pReport, SIM_PATH_SET_REPORT);

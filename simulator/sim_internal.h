@@ -78,6 +78,7 @@ struct SIM_REMOTE {
     BYTE bMode = 0x30;
     bool bContinuous = false;
     std::vector<SimOutput> outputs;
+    std::set<DWORD> setReportThreads; /* the threads that called HidD_SetOutputReport */
 
     DWORD dwFaults = 0;
     int nExtNotReady = 0;

@@ -90,6 +90,8 @@ int  SimExtensionInitialised(SIM_REMOTE *pSim);
 #define SIM_PATH_SET_REPORT 0
 #define SIM_PATH_WRITE_FILE 1
 int  SimOutputCount(SIM_REMOTE *pSim);
+/* How many threads have called HidD_SetOutputReport for this remote. */
+int  SimSetReportThreads(SIM_REMOTE *pSim);
 void SimOutputAt(SIM_REMOTE *pSim, int nAt, BYTE abReport[22], int *pnPath);
 void SimClearOutputs(SIM_REMOTE *pSim);
 
@@ -101,6 +103,7 @@ void SimClearOutputs(SIM_REMOTE *pSim);
 #define SIM_FAULT_NO_WRITE_FILE 0x10 /* WriteFile fails; HidD_SetOutputReport works */
 #define SIM_FAULT_WRITE_PENDS   0x20 /* WriteFile stays pending until cancelled */
 #define SIM_FAULT_CANCEL_STUCK  0x40 /* a cancelled or closed transfer never completes */
+#define SIM_FAULT_NO_LINK       0x80 /* HidD_SetOutputReport fails, after its delay */
 void SimSetFaults(SIM_REMOTE *pSim, DWORD dwFaults);
 /* The identifier reads 00 FF FF FF FF FF for the next nReads reads of it. */
 void SimSetExtensionNotReady(SIM_REMOTE *pSim, int nReads);
@@ -115,6 +118,9 @@ void SimSetReplyOffset(SIM_REMOTE *pSim, int nOffset);
 /* HidD_SetOutputReport returns only after this many ms; INFINITE: it never returns (until
    SimUninstall, which makes it fail). 0: at once. */
 void SimSetSetReportDelay(SIM_REMOTE *pSim, DWORD dwMs);
+/* Paired but switched off, as Windows still lists it: it opens, reads never complete, WriteFile
+   fails at once and HidD_SetOutputReport fails after about a second. */
+void SimSwitchOffPaired(SIM_REMOTE *pSim);
 /* Every held set-output-report call returns, as a stack does once it gives up. */
 void SimReleaseHeldCalls(void);
 /* Reports reach the system this long after the remote sent them (0: at once); reads of

@@ -109,6 +109,12 @@ int SimOutputCount(SIM_REMOTE *pSim)
     return (int)pSim->outputs.size();
 }
 
+int SimSetReportThreads(SIM_REMOTE *pSim)
+{
+    Guard guard(g_SimLock);
+    return (int)pSim->setReportThreads.size();
+}
+
 void SimOutputAt(SIM_REMOTE *pSim, int nAt, BYTE abReport[22], int *pnPath)
 {
     Guard guard(g_SimLock);

@@ -258,38 +258,119 @@ TEST_F(SimLibrary, CloseReturnsWithinItsBoundWhateverTheDriverDoes) {
     }
 }
 
-// A client that quits when told about a remote closes the library from inside the notification.
-// Each row runs with its window on a thread of its own, so a hang fails the row instead of the suite.
-TEST_F(SimLibrary, CloseFromInsideAWorkerNotification) {
+// Reading state never waits for someone else's transfer: the getters of a polled remote return at
+// once while the worker waits on it (silent, or its status request stuck in set-output-report).
+TEST_F(SimLibrary, GettersNeverWaitForTheWorkersTransfers) {
+    for (DWORD dwStuck : {(DWORD)SIM_FAULT_NO_ANSWER, (DWORD)SIM_FAULT_NO_WRITE_FILE}) {
+        Restart();
+        SIM_REMOTE *pSim = AddConnected(dwStuck & SIM_FAULT_NO_WRITE_FILE);
+        SetTimeout(0, 3000);
+        SimSetSetReportDelay(pSim, INFINITE);
+        SimSetFaults(pSim, dwStuck | SIM_FAULT_NO_ANSWER);
+        PumpFor(1200);  // a status request is due about once a second
+        std::function<int()> getters[] = {
+            [] { WM_KEY key; return wm_GetKey(0, &key); },
+            [] { WM_STATUS st = {}; st.dwFlags = 0x7F; return wm_GetStatus(0, &st); },
+            [] { WM_SYSTEM sys = {}; sys.dwFlags = 0x3F; return wm_GetSystem(0, &sys); },
+            [] { return wm_Exist(0); },
+        };
+        for (auto &getter : getters) {
+            DWORD dwStart = GetTickCount();
+            EXPECT_EQ(1, getter()) << dwStuck;
+            EXPECT_LT(GetTickCount() - dwStart, 50u) << dwStuck;
+        }
+    }
+}
+
+// Paired remotes that are switched off are listed as present: wm_Connect gives up on them within
+// its stated 3 s, and each costs one sending thread however many reports were tried; a working
+// remote on the set-output-report path sends all its reports from one thread too.
+TEST_F(SimLibrary, ConnectIsBoundedAndEachRemoteHasOneSendingThread) {
+    SIM_REMOTE *pGood = SimAddRemote();
+    SimSetFaults(pGood, SIM_FAULT_NO_WRITE_FILE);
+    ConnectAll(1);
+    for (int i = 0; i < 30; i++)
+        ASSERT_EQ(1, SetLeds(0, (BYTE)(i & 1)));
+    EXPECT_EQ(1, SimSetReportThreads(pGood));
+    SIM_REMOTE *apOff[3];
+    for (SIM_REMOTE *&pOff : apOff)
+        SimSwitchOffPaired(pOff = SimAddRemote());
+    DWORD dwStart = GetTickCount();
+    EXPECT_EQ(-1, wm_Connect(NULL, 0));
+    EXPECT_EQ((DWORD)WME_NOT_FOUND, GetLastError());
+    EXPECT_LT(GetTickCount() - dwStart, 3000u);
+    for (SIM_REMOTE *pOff : apOff)
+        EXPECT_GE(1, SimSetReportThreads(pOff));
+    EXPECT_EQ(1, wm_Count());
+}
+
+// A client that quits when told about a remote closes the library from inside the notification:
+// sent by the worker, or on the client's own thread by wm_Disconnect, wm_SetStatus or wm_Connect,
+// with a button change pending so the worker is sending an input notice to the same window too.
+// No row hangs; a restart inside the handler fails at once; the close finishes once the
+// outermost call returns (or the worker's message does), leaves no handle open, and
+// wm_Connect sets up no remote after it.
+TEST_F(SimLibrary, CloseFromInsideEveryNotification) {
     struct Row {
         const char *pszName;
         UINT uMsg;
-        void (*trigger)(SIM_REMOTE *);
-    } rows[] = {
-        {"input", WM_MSG_KEY_DEFAULT, [](SIM_REMOTE *p) { SimSetCoreButtons(p, 1); }},
-        {"status", WM_MSG_STATUS_DEFAULT, [](SIM_REMOTE *p) { SimSetBattery(p, 0x21, 0); }},
-        {"lost", WM_MSG_LOST_DEFAULT, [](SIM_REMOTE *p) { SimPowerOff(p); }},
+        std::function<int(SIM_REMOTE *, HWND)> trigger;
+        int nResult;  // of the call that triggers, -2: none
+        int nConnected;
+    };
+    WM_STATUS leds = {};
+    leds.dwFlags = WMST_LED;
+    leds.abLed[1] = 1;
+    const Row rows[] = {
+        {"worker, input", WM_MSG_KEY_DEFAULT, [](SIM_REMOTE *p, HWND) { SimSetCoreButtons(p, 1); return -2; }, -2, 1},
+        {"worker, status", WM_MSG_STATUS_DEFAULT, [](SIM_REMOTE *p, HWND) { SimSetBattery(p, 0x21, 0); return -2; }, -2, 1},
+        {"worker, lost", WM_MSG_LOST_DEFAULT, [](SIM_REMOTE *p, HWND) { SimPowerOff(p); return -2; }, -2, 1},
+        {"wm_Disconnect", WM_MSG_LOST_DEFAULT, [](SIM_REMOTE *, HWND) { return wm_Disconnect(0, 0); }, 1, 1},
+        {"wm_Disconnect(-1)", WM_MSG_LOST_DEFAULT, [](SIM_REMOTE *, HWND) { return wm_Disconnect(-1, 0); }, 1, 2},
+        {"wm_SetStatus", WM_MSG_STATUS_DEFAULT, [&](SIM_REMOTE *, HWND) { return wm_SetStatus(0, &leds); }, 1, 1},
+        {"wm_SetStatus(-1)", WM_MSG_STATUS_DEFAULT, [&](SIM_REMOTE *, HWND) { return wm_SetStatus(-1, &leds); }, 1, 2},
+        {"wm_Connect", WM_MSG_CONNECT_DEFAULT, [](SIM_REMOTE *, HWND h) { return wm_Connect(h, 0); }, -1, 0},
     };
     for (const Row &row : rows) {
         SCOPED_TRACE(row.pszName);
         Restart();
-        SIM_REMOTE *pSim = AddConnected();
-        int nClosed = -1;
+        SIM_REMOTE *pSim = SimAddRemote();
+        SimAddRemote();
+        if (row.uMsg != WM_MSG_CONNECT_DEFAULT)
+            ConnectAll(2);
+        if (row.nConnected == 1)
+            wm_Disconnect(1, 1);
+        int nClosed = -1, nInit = -1, nResult = -2, nConnects = 0;
+        DWORD dwInitCode = 0, dwInitMs = 0;
         ASSERT_TRUE(ReturnsWithin(10000, [&] {
             ClientWindow window;
             window.onMessage = [&](UINT uMsg, WPARAM, LPARAM) -> LRESULT {
-                if (uMsg == row.uMsg && nClosed == -1)
+                nConnects += uMsg == WM_MSG_CONNECT_DEFAULT;
+                if (uMsg == row.uMsg && nClosed == -1) {
                     nClosed = wm_Close();
+                    DWORD dwStart = GetTickCount();
+                    nInit = wm_Init();
+                    dwInitCode = GetLastError();
+                    dwInitMs = GetTickCount() - dwStart;
+                }
                 return 0;
             };
-            Watch(0, window);
-            row.trigger(pSim);
+            for (int i = 0; i < 2; i++)
+                if (Device(i))
+                    Watch(i, window);
+            SimSetCoreButtons(pSim, 1 << KEY_B);
+            nResult = row.trigger(pSim, window.hWnd);
             PumpUntil([&] { return nClosed != -1; });
+            EXPECT_TRUE(row.nResult == -2 || row.nResult == nResult);
         }));
         EXPECT_EQ(1, nClosed);
+        EXPECT_EQ(0, nInit);
+        EXPECT_EQ((DWORD)WME_CLOSING, dwInitCode);
+        EXPECT_LT(dwInitMs, 100u);
+        EXPECT_LE(nConnects, 1);  // the enumeration stopped
         EXPECT_EQ(0, wm_Count());  // refused at once: the library is closed
         ASSERT_EQ(1, wm_Init());  // waits for the worker to finish the close
-        EXPECT_EQ(SimHandlesOpened(), SimHandlesClosed());
+        EXPECT_TRUE(PumpUntil([] { return SimHandlesOpened() == SimHandlesClosed(); }, 1000));
     }
 }
 
