@@ -146,6 +146,9 @@ static int Connect(HWND hWnd, UINT uMsg)
 
 int TAVEL_API wm_Connect(HWND hWnd, UINT uMsg)
 {
+    /* Inside a notification an export sent on this thread: a search inside a search. */
+    if (InsideLibraryCall())
+        return SetResult(g_Lib.bInitialized ? WME_BUSY : WME_NOT_INITIALIZED, -1);
     if (!EnterCall())
         return -1;
     return LeaveCall(Connect(hWnd, uMsg));

@@ -176,7 +176,8 @@ int SendNotify(int nSlot, UINT uMsg, WPARAM wParam, LPARAM lParam)
 
 static void AddWait(WORKER_WAIT *pWait, const STEP_WAIT *pStep)
 {
-    if (pStep->hRead)
+    /* Passing on a fixed period, as the worker once did, it does not wake for the reads. */
+    if (pStep->hRead && !g_Lib.dwPassMs)
         pWait->ah[pWait->nCount++] = pStep->hRead;
     if (pStep->dwMs < pWait->dwMs)
         pWait->dwMs = pStep->dwMs;

@@ -275,7 +275,7 @@ int OutputFailed(const WM_OUTPUT *pOut)
     return pOut->bFailed != 0;
 }
 
-LONG OutputsSent(const WM_OUTPUT *pOut)
+HANDLE OutputThread(const WM_OUTPUT *pOut)
 {
-    return pOut->lDone;
+    return pOut->hThread;
 }

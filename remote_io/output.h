@@ -28,7 +28,7 @@ int WaitOutput(WM_OUTPUT *pOut, LONG lSeq, DWORD dwMs, HANDLE hStop, int *pbStop
 int OutputFailed(const WM_OUTPUT *pOut);
 /* Waits up to dwMs until every queued report has been sent (or failed); 0 when some are left. */
 int DrainOutput(WM_OUTPUT *pOut, DWORD dwMs);
-/* Sends finished so far, for the tests and the benchmark. */
-LONG OutputsSent(const WM_OUTPUT *pOut);
+/* The sending thread, for the benchmark's CPU figures. */
+HANDLE OutputThread(const WM_OUTPUT *pOut);
 
 #endif

@@ -185,6 +185,11 @@ bool Run(Scenario *p, const std::vector<std::string> &w) {
         g_Lib.dwStatusInterval = (DWORD)Number(w[1]);
         return true;
     }
+    if (verb == "passms" && w.size() == 2) {
+        g_Lib.dwPassMs = (DWORD)Number(w[1]);
+        WakeWorker();
+        return true;
+    }
     if (verb == "press" || verb == "release")
         return SetCoreButtons(p, w, verb == "press");
     SIM_REMOTE *pSim = RemoteAt(p, w);

@@ -168,18 +168,45 @@ TAVEL_LAYOUT_CHECK(keyex_size, sizeof(WM_KEYEX) == 4 * WM_KEYEX_FIELDS);
 TAVEL_LAYOUT_CHECK(classic_rt, offsetof(WM_CLASSIC_KEYS, nRT) == 80 && offsetof(WM_NUNCHUK_KEYS, nAccZ) == 24);
 #undef TAVEL_LAYOUT_CHECK
 
+/*
+ * Notifications and what a handler may call. The library sends (SendMessageW) its messages to
+ * the window named in WM_SYSTEM.hWnd: from its worker thread (input changed, status changed,
+ * and disconnected for a polled remote that went away), and from inside the export that caused
+ * them, on the caller's thread (connected: wm_Connect; disconnected: wm_Disconnect and any
+ * export that finds its remote gone; status changed: wm_SetStatus). A handler may call:
+ *   - every getter (wm_GetKey, wm_GetKeyEx, wm_GetStatus, wm_GetSystem, wm_Exist, wm_Count)
+ *     and wm_SetSystem and wm_SetStatus, from every notification;
+ *   - wm_Disconnect, from every notification, also for the remote it is told about;
+ *   - wm_Connect, from the worker's notifications only: from one sent inside an export it fails
+ *     at once with WME_BUSY (a search inside a search);
+ *   - wm_Close, from every notification: it returns at once (WME_SUCCESS) and every later call
+ *     is refused with WME_NOT_INITIALIZED; the close is finished when the outermost library
+ *     call on the sending thread returns (the worker's message: when the handler returns), so
+ *     no lock is released under anyone. wm_Connect stops looking for remotes and returns -1
+ *     with WME_NOT_INITIALIZED; the other remotes of a -1 call are left to the close.
+ *   - wm_Init, from no notification after wm_Close there: it fails at once with WME_CLOSING.
+ * The same holds for a wm_Close on one thread while another thread is inside a library call:
+ * the last call to return finishes the close.
+ *
+ * Bounds (none includes the time the client's handlers take):
+ *   - The getters of a polled remote (bAutoUpdate, the default) read the library's copy of its
+ *     state and return within milliseconds, whatever the remote or the driver does. Those of
+ *     an unpolled remote ask it, within its dwTimeout plus 0.1 s.
+ *   - An export that sends to a remote waits for its own report only: dwTimeout plus 0.2 s.
+ *   - wm_Connect returns within 3 s however many remotes Windows lists that never answer
+ *     (paired remotes that are switched off): the remotes not reached by then are not tried.
+ *   - wm_Close returns within 0.8 s whatever the remotes' dwTimeout and whatever the driver
+ *     does (a set-output-report call that never returns, a cancelled read that never
+ *     completes): up to 0.1 s for the worker to stop, 0.5 s for the remotes' last output
+ *     reports (LEDs and rumble off, streaming off) and 0.1 s for a cancel the driver does not
+ *     complete. A device handle whose set-output-report call never returns stays open until
+ *     the call returns, so no call ever runs on a closed handle.
+ *   - A polled remote that sends nothing for its dwTimeout (it streams a report every 10 ms
+ *     while it is there) is taken as gone.
+ */
+
 /* Library as a whole. */
 int TAVEL_API wm_Init(void);
-/*
- * wm_Close returns within 0.8 s whatever the remotes' dwTimeout and whatever the driver does
- * (a set-output-report call that never returns, a cancelled read that never completes):
- * up to 0.1 s for the worker to stop, 0.5 s for the remotes' last output reports (LEDs and
- * rumble off, streaming off) and 0.1 s for a cancel the driver does not complete; plus the
- * time the client's window procedures take for a notification being sent at that moment.
- * Called from the handler of a notification the worker sent, it returns at once and the
- * worker finishes the close when the handler returns; wm_Init waits for that (up to 2 s).
- * Every other export's transfer ends within the remote's dwTimeout plus 0.1 s.
- */
 int TAVEL_API wm_Close(void);
 int TAVEL_API wm_Version(void);
 int TAVEL_API wm_Count(void);

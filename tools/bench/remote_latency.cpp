@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "frame.h"
+#include "output.h"
 #include "sim_remote.h"
 #include "tavel.h"
 
@@ -82,8 +83,18 @@ double Percentile(std::vector<double> v, double p) {
 
 ULONGLONG ThreadCpu100ns(HANDLE h) {
     FILETIME c, e, k, u;
-    GetThreadTimes(h, &c, &e, &k, &u);
+    if (!h || !GetThreadTimes(h, &c, &e, &k, &u))
+        return 0;
     return ((ULONGLONG)k.dwHighDateTime << 32 | k.dwLowDateTime) + ((ULONGLONG)u.dwHighDateTime << 32 | u.dwLowDateTime);
+}
+
+// The worker's and the remotes' sending threads' CPU time.
+ULONGLONG LibraryCpu100ns(int nRemotes) {
+    ULONGLONG ull = ThreadCpu100ns(g_Lib.hWorker);
+    for (int i = 0; i < nRemotes; i++)
+        if (g_Lib.apSlot[i])
+            ull += ThreadCpu100ns(OutputThread(g_Lib.apSlot[i]->pOutput));
+    return ull;
 }
 
 void RunConfiguration(int nRemotes, DWORD dwReadLatency, int nPresses) {
@@ -104,16 +115,24 @@ void RunConfiguration(int nRemotes, DWORD dwReadLatency, int nPresses) {
         wm_SetSystem(i, &sys);
     }
 
-    // Idle polling first: the worker's own cost with nothing happening, and the output reports
-    // an idle remote is sent, with a status request at every step (as before) and about once a second.
-    struct { DWORD dwInterval; double dCpu, dOutputs; } aIdle[2] = {{0, 0, 0}, {STATUS_INTERVAL_MS, 0, 0}};
+    // Each mode: idle first (the library's own cost with nothing happening, and the output
+    // reports an idle remote is sent), then the presses. "as before": a status request every 10 ms
+    // (about one per step then) and a pass every 5 ms; "now": the worker waits for the reports, status once a second.
+    struct Mode {
+        const char *pszName;
+        DWORD dwInterval, dwPassMs;
+        double dCpu, dOutputs;
+        std::vector<double> delays;
+    } aMode[2] = {{"as before", 10, 5, 0, 0, {}}, {"now", STATUS_INTERVAL_MS, 0, 0, 0, {}}};
     MSG msg;
-    for (auto &idle : aIdle) {
-        g_Lib.dwStatusInterval = idle.dwInterval;
+    for (Mode &mode : aMode) {
+        g_Lib.dwStatusInterval = mode.dwInterval;
+        g_Lib.dwPassMs = mode.dwPassMs;
+        WakeWorker();
         int nOutputs0 = 0;
         for (SIM_REMOTE *pSim : args.remotes)
             nOutputs0 += SimOutputCount(pSim);
-        ULONGLONG ullCpu0 = ThreadCpu100ns(g_Lib.hWorker);
+        ULONGLONG ullCpu0 = LibraryCpu100ns(nRemotes);
         DWORD dwIdleStart = GetTickCount();
         while (GetTickCount() - dwIdleStart < 5000) {
             while (PeekMessageW(&msg, NULL, 0, 0, PM_REMOVE))
@@ -121,29 +140,32 @@ void RunConfiguration(int nRemotes, DWORD dwReadLatency, int nPresses) {
             Sleep(5);
         }
         double dSeconds = (GetTickCount() - dwIdleStart) / 1000.0;
-        idle.dCpu = (double)(ThreadCpu100ns(g_Lib.hWorker) - ullCpu0) / 10000.0 / dSeconds;
+        mode.dCpu = (double)(LibraryCpu100ns(nRemotes) - ullCpu0) / 10000.0 / dSeconds;
         int nOutputs = -nOutputs0;
         for (SIM_REMOTE *pSim : args.remotes)
             nOutputs += SimOutputCount(pSim);
-        idle.dOutputs = nOutputs / dSeconds / nRemotes;
-    }
+        mode.dOutputs = nOutputs / dSeconds / nRemotes;
 
-    HANDLE hDriver = CreateThread(NULL, 0, Driver, &args, 0, NULL);
-    while (!args.bDone) {
-        MsgWaitForMultipleObjects(1, &hDriver, FALSE, 50, QS_ALLINPUT);
-        while (PeekMessageW(&msg, NULL, 0, 0, PM_REMOVE))
-            DispatchMessageW(&msg);
+        args.bDone = 0;
+        args.delays.clear();
+        HANDLE hDriver = CreateThread(NULL, 0, Driver, &args, 0, NULL);
+        while (!args.bDone) {
+            MsgWaitForMultipleObjects(1, &hDriver, FALSE, 50, QS_ALLINPUT);
+            while (PeekMessageW(&msg, NULL, 0, 0, PM_REMOVE))
+                DispatchMessageW(&msg);
+        }
+        WaitForSingleObject(hDriver, INFINITE);
+        CloseHandle(hDriver);
+        mode.delays = args.delays;
     }
-    WaitForSingleObject(hDriver, INFINITE);
-    CloseHandle(hDriver);
     wm_Close();
     SimUninstall();
 
-    printf("%d remote(s), read latency %lu ms: %zu presses  median %.2f ms  p99 %.2f ms  max %.2f ms\n"
-           "  idle, status at every step:  worker CPU %.1f ms/s  %.1f output reports/s per remote\n"
-           "  idle, status once a second:  worker CPU %.1f ms/s  %.1f output reports/s per remote\n",
-           nRemotes, dwReadLatency, args.delays.size(), Percentile(args.delays, 0.5), Percentile(args.delays, 0.99),
-           Percentile(args.delays, 1.0), aIdle[0].dCpu, aIdle[0].dOutputs, aIdle[1].dCpu, aIdle[1].dOutputs);
+    printf("%d remote(s), read latency %lu ms:\n", nRemotes, dwReadLatency);
+    for (Mode &mode : aMode)
+        printf("  %-9s  %zu presses  median %.2f ms  p99 %.2f ms  max %.2f ms;  idle: library CPU %.1f ms/s, "
+               "%.1f output reports/s per remote\n", mode.pszName, mode.delays.size(), Percentile(mode.delays, 0.5),
+               Percentile(mode.delays, 0.99), Percentile(mode.delays, 1.0), mode.dCpu, mode.dOutputs);
     fflush(stdout);
 }
 

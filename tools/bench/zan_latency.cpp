@@ -41,7 +41,9 @@ void Mark(const char *pszPhase, DWORD dwMs) {
 
 
 // One run of Zan with the reaction given; the delays of the presses, empty on failure.
-std::vector<double> MeasureRun(int nPresses, int bImmediate, const char *pszMode) {
+// bOldLibrary: the library asks for the status every 10 ms and passes every 5 ms, as
+// it did before it waited for the remotes' reports.
+std::vector<double> MeasureRun(int nPresses, int bImmediate, int bOldLibrary, const char *pszMode) {
     std::vector<double> delays;
     ZanRun run;
     if (!run.Prepare(bImmediate ? L"latency" : L"latency_cycle"))
@@ -56,8 +58,8 @@ std::vector<double> MeasureRun(int nPresses, int bImmediate, const char *pszMode
 
     std::string stamps = run.ScenarioPath(L"stamps.txt");
     std::ostringstream sc;
-    sc << "remote\nwaitconnected 1\nstatusinterval 0\nwaitfile " << run.ScenarioPath(L"cue_status")
-       << "\nstatusinterval 1000\nwaitfile " << run.ScenarioPath(L"cue") << "\nwait 300\n";
+    sc << "remote\nwaitconnected 1\n" << (bOldLibrary ? "statusinterval 10\npassms 5\n" : "")
+       << "waitfile " << run.ScenarioPath(L"cue") << "\nwait 300\n";
     srand(4711);
     for (int i = 0; i < nPresses; i++)
         sc << "stamp " << stamps << "\npress 1 A\nwait 25\nrelease 1 A\nwait " << 15 + rand() % 20 << "\n";
@@ -67,10 +69,7 @@ std::vector<double> MeasureRun(int nPresses, int bImmediate, const char *pszMode
     if (!run.StartZan(L"\"" + path + L"\"") || !run.StartTarget())
         return delays;
 
-    // Connected, nothing pressed yet: the library asking for the status at every step (as before), then once a second.
-    Mark((std::string("idle, status at every step, ") + pszMode).c_str(), 5000);
-    run.Cue(L"cue_status");
-    Sleep(300);
+    // Connected, nothing pressed yet.
     Mark((std::string("idle, ") + pszMode).c_str(), 5000);
     run.Cue();
     DWORD dwStart = GetTickCount();
@@ -107,23 +106,25 @@ std::vector<double> MeasureRun(int nPresses, int bImmediate, const char *pszMode
 
 int main(int argc, char **argv) {
     int nPresses = argc > 1 ? atoi(argv[1]) : 500;
-    static const struct { int bImmediate; const char *pszMode; } aMode[] = {
-        { 0, "10 ms cycle" },
-        { 1, "at once" },
+    static const struct { int bImmediate, bOldLibrary; const char *pszMode; } aMode[] = {
+        { 1, 1, "at once, library polling every 5 ms" },
+        { 1, 0, "at once" },
+        { 0, 0, "10 ms cycle" },
     };
-    std::vector<double> aDelays[2];
-    for (int i = 0; i < 2; i++)
-        aDelays[i] = MeasureRun(nPresses, aMode[i].bImmediate, aMode[i].pszMode);
+    const int nModes = (int)(sizeof(aMode) / sizeof(aMode[0]));
+    std::vector<double> aDelays[nModes];
+    for (int i = 0; i < nModes; i++)
+        aDelays[i] = MeasureRun(nPresses, aMode[i].bImmediate, aMode[i].bOldLibrary, aMode[i].pszMode);
     printf("button change in the simulated remote -> key-down in the target window:\n");
-    printf("  %-12s %8s %10s %10s %10s\n", "reaction", "presses", "median", "p99", "max");
+    printf("  %-36s %8s %10s %10s %10s\n", "reaction", "presses", "median", "p99", "max");
     int nResult = 0;
-    for (int i = 0; i < 2; i++) {
+    for (int i = 0; i < nModes; i++) {
         if (aDelays[i].empty()) {
-            printf("  %-12s no key-down arrived\n", aMode[i].pszMode);
+            printf("  %-36s no key-down arrived\n", aMode[i].pszMode);
             nResult = 1;
             continue;
         }
-        printf("  %-12s %8zu %7.2f ms %7.2f ms %7.2f ms\n", aMode[i].pszMode, aDelays[i].size(),
+        printf("  %-36s %8zu %7.2f ms %7.2f ms %7.2f ms\n", aMode[i].pszMode, aDelays[i].size(),
                Percentile(aDelays[i], 0.5), Percentile(aDelays[i], 0.99), Percentile(aDelays[i], 1.0));
     }
     return nResult;
