@@ -1,7 +1,7 @@
 /*
  * timer_throttling.h - Windows 11 does not honour timeBeginPeriod for a process whose windows
  * are all hidden or minimised (Zan in the notification area, or a client of tavel.dll kept out
- * of sight): the engine's 10 ms cycle and the worker's 5 ms pass stretch to the 15.6 ms tick,
+ * of sight): the engine's 10 ms cycle and the library's 10 ms rumble pulses stretch to the 15.6 ms tick,
  * unless the process opts out of that throttling.
  */
 #ifndef COMMON_TIMER_THROTTLING_H

@@ -47,12 +47,14 @@ struct DriverArgs {
     std::vector<SIM_REMOTE *> remotes;
     int nPresses;
     std::vector<double> delays;
+    std::vector<int> held;  // kept from one run to the next, so every press is a change
     volatile LONG bDone;
 };
 
 DWORD WINAPI Driver(LPVOID pv) {
     DriverArgs *a = (DriverArgs *)pv;
-    std::vector<int> held(a->remotes.size(), 0);
+    std::vector<int> &held = a->held;
+    held.resize(a->remotes.size(), 0);
     srand(12345);
     for (int i = 0; i < a->nPresses; i++) {
         int k = i % (int)a->remotes.size();
