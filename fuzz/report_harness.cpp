@@ -7,15 +7,29 @@
  * record could not tell from a crash: a remote without an extension holds no extension
  * kind, data or filters; extension data is used only when every byte asked for arrived;
  * a getter that reports success still has its remote; no transfer uses a closed
- * handle and no handle outlives wm_Close.
+ * handle or a record the driver still holds, and no handle outlives wm_Close by more than
+ * a send's limit.
+ *
+ * Output reports are sent by each remote's own thread, and reads by the thread that calls
+ * the library: one input stream feeds both. So that an input always runs the same way, a
+ * byte is taken on the calling thread only once the remote's queued reports have been sent,
+ * and by any remote only once every remote released before it has closed its handles.
+ * Transfers are the driver's as on Windows: each overlapped record says in Internal whether
+ * it is pending; one whose cancel never completes is kept by the driver for good.
  */
 #include "fuzz_harness.h"
 
+#include <limits.h>
 #include <string.h>
 
+#include <unordered_set>
+#include <vector>
+
+#include "connection.h"
 #include "decode.h"
 #include "frame.h"
 #include "hid_io.h"
+#include "output.h"
 #include "transport.h"
 
 #define HARNESS_SLOT 0
@@ -24,6 +38,15 @@
 /* Long enough for a set-output-report thread under Wine, short enough for replays of timeouts. */
 #define SHORT_TIMEOUT_MS 200
 #define CLIENT_CLASS L"TavelFuzzClient"
+/* A set-output-report that stays pending blocks this long, past any transfer's limit, then fails. */
+#define SET_REPORT_BLOCK_MS (DEFAULT_TIMEOUT_MS + 200)
+/* A released remote's thread sends one report past its limit at most (the rest are dropped
+   once it fails): its handles are closed well within this. The same bounds the queue's drain. */
+#define SETTLE_MS (3 * DEFAULT_TIMEOUT_MS)
+
+#ifndef STATUS_CANCELLED
+#define STATUS_CANCELLED ((DWORD)0xC0000120)
+#endif
 
 /* Outcome bytes of a transfer; a transfer that times out is cancelled, and the cancel completes
    unless the outcome says it never does. */
@@ -46,11 +69,12 @@ typedef struct REPORT_RUN {
     size_t      cb, nAt;
     const char *pszFault;
     int         abOpen[MAX_HANDLES];
+    /* The device handle each handle was opened for (its own index for a device handle). */
+    int         anOwner[MAX_HANDLES];
     int         nHandles;
+    int         nLastDevice;
     MEMORY_READ aRead[READ_KINDS];
     int         nCurrentRead;       /* the read the remote answers, -1 before any */
-    int         bPendingDone;       /* the pending transfer completes */
-    int         bCancelStuck;       /* cancelling it never completes */
     DWORD       dwClientFlags;
     int         bClientDropped;     /* the client disconnected the remote in this step */
     HWND        hClient;
@@ -65,20 +89,56 @@ static const USHORT g_acbCaps[5] = {REPORT_LENGTH, REPORT_LENGTH + 1, REPORT_LEN
 
 static REPORT_RUN g_Run;
 
+/* A transfer of an open handle the driver has not completed. */
+typedef struct PENDING_IO {
+    LPOVERLAPPED pIo;
+    int          nHandle;
+    int          bStuck;    /* its cancel never completes */
+} PENDING_IO;
+
+static std::vector<PENDING_IO> g_aPending;
+/* Stuck transfers whose handle is closed: the driver keeps their records for good. Never
+   destroyed, so what it keeps outlives the harness's static objects. */
+static std::unordered_set<LPOVERLAPPED> &g_Kept = *new std::unordered_set<LPOVERLAPPED>();
+
+/* Guards g_Run, g_aPending and g_Kept: the remotes' output threads call the HID table too.
+   Never held while the library runs. */
+static CRITICAL_SECTION g_Lock;
+/* Set whenever a device handle is closed. */
+static HANDLE g_hHandleClosed;
+
+static void Lock(void)
+{
+    EnterCriticalSection(&g_Lock);
+}
+
+static void Unlock(void)
+{
+    LeaveCriticalSection(&g_Lock);
+}
+
 static void Fault(const char *pszWhat)
 {
+    Lock();
     if (!g_Run.pszFault)
         g_Run.pszFault = pszWhat;
+    Unlock();
 }
 
 static int Exhausted(void)
 {
-    return g_Run.nAt >= g_Run.cb || g_Run.pszFault != NULL;
+    Lock();
+    int bExhausted = g_Run.nAt >= g_Run.cb || g_Run.pszFault != NULL;
+    Unlock();
+    return bExhausted;
 }
 
 static BYTE NextByte(void)
 {
-    return Exhausted() ? 0 : g_Run.pData[g_Run.nAt++];
+    Lock();
+    BYTE b = Exhausted() ? 0 : g_Run.pData[g_Run.nAt++];
+    Unlock();
+    return b;
 }
 
 static DWORD WINAPI HarnessClock(void)
@@ -86,13 +146,22 @@ static DWORD WINAPI HarnessClock(void)
     return g_Run.dwClock;
 }
 
-/* Device handles are small numbers: 0x100 + 4 n. */
-static HANDLE OpenHandle(void)
+/* Device handles are small numbers: 0x100 + 4 n. A handle opened for reading is a remote's
+   device handle; a write-only one belongs to the device handle opened last. */
+static HANDLE OpenHandle(DWORD dwAccess)
 {
-    if (g_Run.nHandles >= MAX_HANDLES)
-        return INVALID_HANDLE_VALUE;
-    g_Run.abOpen[g_Run.nHandles] = 1;
-    return (HANDLE)(ULONG_PTR)(0x100 + 4 * g_Run.nHandles++);
+    Lock();
+    HANDLE h = INVALID_HANDLE_VALUE;
+    if (g_Run.nHandles < MAX_HANDLES) {
+        int i = g_Run.nHandles++;
+        if (dwAccess & GENERIC_READ)
+            g_Run.nLastDevice = i;
+        g_Run.abOpen[i] = 1;
+        g_Run.anOwner[i] = g_Run.nLastDevice;
+        h = (HANDLE)(ULONG_PTR)(0x100 + 4 * i);
+    }
+    Unlock();
+    return h;
 }
 
 static int HandleIndex(HANDLE h)
@@ -105,12 +174,73 @@ static int HandleIndex(HANDLE h)
 
 static int HandleOpen(HANDLE h)
 {
+    Lock();
     int i = HandleIndex(h);
-    if (i < 0 || !g_Run.abOpen[i]) {
+    int bOpen = i >= 0 && g_Run.abOpen[i];
+    Unlock();
+    if (!bOpen)
         Fault("a transfer on a device handle that is closed or was never opened");
-        return 0;
+    return bOpen;
+}
+
+/* Waits until every handle of a remote opened before nOwner's is closed: their threads have
+   stopped taking bytes. 0 (and the fault) when one is still open after SETTLE_MS. */
+static int WaitOlderClosed(int nOwner, const char *pszFault)
+{
+    DWORD dwStart = GetTickCount();
+    for (;;) {
+        Lock();
+        int bOpen = 0;
+        for (int i = 0; i < g_Run.nHandles; i++)
+            bOpen |= g_Run.abOpen[i] && g_Run.anOwner[i] < nOwner;
+        Unlock();
+        if (!bOpen)
+            return 1;
+        DWORD dwSpent = GetTickCount() - dwStart;
+        if (dwSpent >= SETTLE_MS) {
+            Fault(pszFault);
+            return 0;
+        }
+        /* Several threads may wait here: a close that wakes another is seen within 10 ms. */
+        DWORD dwLeft = SETTLE_MS - dwSpent;
+        WaitForSingleObject(g_hHandleClosed, dwLeft < 10 ? dwLeft : 10);
     }
-    return 1;
+}
+
+static int OwnerOf(HANDLE h)
+{
+    Lock();
+    int i = HandleIndex(h);
+    int nOwner = i >= 0 ? g_Run.anOwner[i] : INT_MAX;
+    Unlock();
+    return nOwner;
+}
+
+/* On the thread that calls the library, before it takes a byte: the remote in the slot (the one
+   whose device handle is hDevice, when given) has sent what it queued. */
+static void DrainSlot(HANDLE hDevice)
+{
+    WM_DEVICE *pDev = g_Lib.apSlot[HARNESS_SLOT];
+    if (!pDev || !pDev->pOutput || (hDevice && pDev->hDevice != hDevice))
+        return;
+    if (!DrainOutput(pDev->pOutput, SETTLE_MS))
+        Fault("queued output reports not sent or failed within their limits");
+}
+
+/* Before a transfer of the calling thread takes a byte. */
+static void SettleForRead(HANDLE h)
+{
+    WaitOlderClosed(OwnerOf(h), "a released remote's handles still open long after it was released");
+    DrainSlot(h);
+}
+
+/* Before the next action byte: only the slot's remote may still be at work. */
+static void SettleForAction(void)
+{
+    WM_DEVICE *pDev = g_Lib.apSlot[HARNESS_SLOT];
+    WaitOlderClosed(pDev ? OwnerOf(pDev->hDevice) : INT_MAX,
+                    "a released remote's handles still open long after it was released");
+    DrainSlot(NULL);
 }
 
 static int ReadKindOf(DWORD dwAddress)
@@ -131,25 +261,28 @@ static void TakeOutput(const BYTE *ab, DWORD cb)
         return;
     DWORD dwAddress = ((DWORD)(ab[1] & 0xFE) << 24) | ((DWORD)ab[2] << 16) | ((DWORD)ab[3] << 8) | ab[4];
     int nKind = ReadKindOf(dwAddress);
+    Lock();
     MEMORY_READ *pRead = &g_Run.aRead[nKind];
     memset(pRead, 0, sizeof(*pRead));
     pRead->dwAddress = dwAddress;
     pRead->cbLength = (ab[5] << 8) | ab[6];
     g_Run.nCurrentRead = nKind;
+    Unlock();
 }
 
 static int ReadComplete(int nKind)
 {
+    Lock();
     const MEMORY_READ *pRead = &g_Run.aRead[nKind];
-    if (pRead->cbLength <= 0 || pRead->cbLength > TRACKED_BYTES)
-        return 0;
-    for (int i = 0; i < pRead->cbLength; i++)
-        if (!pRead->abArrived[i])
-            return 0;
-    return 1;
+    int bComplete = pRead->cbLength > 0 && pRead->cbLength <= TRACKED_BYTES;
+    for (int i = 0; bComplete && i < pRead->cbLength; i++)
+        bComplete = pRead->abArrived[i];
+    Unlock();
+    return bComplete;
 }
 
-/* A reply 0x21 to the read asked for last, placed by a signed offset from its address. */
+/* A reply 0x21 to the read asked for last, placed by a signed offset from its address. The
+   caller holds the lock. */
 static void BuildMemoryReply(BYTE *ab)
 {
     BYTE bHeader = NextByte();
@@ -198,86 +331,162 @@ static BOOL HarnessFail(DWORD dwError)
     return FALSE;
 }
 
-/* Pending: the event is signalled now when the transfer completes, never when it times out. */
-static BOOL GoPending(LPOVERLAPPED pIo, int bDone, int bStuck)
+/* The caller holds the lock. */
+static int FindPending(LPOVERLAPPED pIo)
 {
-    g_Run.bPendingDone = bDone;
-    g_Run.bCancelStuck = bStuck;
-    if (bDone)
-        SetEvent(pIo->hEvent);
-    else
+    for (size_t i = 0; i < g_aPending.size(); i++)
+        if (g_aPending[i].pIo == pIo)
+            return (int)i;
+    return -1;
+}
+
+/* A transfer ends: its record says how, then its event is signalled. The caller holds the lock. */
+static void CompleteIo(LPOVERLAPPED pIo, DWORD dwStatus, DWORD cb)
+{
+    pIo->InternalHigh = cb;
+    pIo->Internal = dwStatus;
+    SetEvent(pIo->hEvent);
+}
+
+/* A transfer begins on a record: one the driver still holds is a record used twice. */
+static int BeginIo(LPOVERLAPPED pIo)
+{
+    Lock();
+    int bHeld = FindPending(pIo) >= 0 || g_Kept.count(pIo) > 0;
+    Unlock();
+    if (bHeld)
+        Fault("a transfer started on an overlapped record the driver still holds");
+    return !bHeld;
+}
+
+/* Pending: completed at once (its event signalled now), or left pending until cancelled, or for good. */
+static BOOL GoPending(HANDLE h, LPOVERLAPPED pIo, int bDone, int bStuck, DWORD cb)
+{
+    Lock();
+    if (bDone) {
+        CompleteIo(pIo, 0, cb);
+    } else {
         ResetEvent(pIo->hEvent);
+        pIo->InternalHigh = 0;
+        pIo->Internal = STATUS_PENDING;
+        PENDING_IO pending = {pIo, HandleIndex(h), bStuck};
+        g_aPending.push_back(pending);
+    }
+    Unlock();
     return HarnessFail(ERROR_IO_PENDING);
 }
 
 static BOOL WINAPI HarnessReadFile(HANDLE h, LPVOID pBuffer, DWORD cbRead, LPDWORD pcbRead, LPOVERLAPPED pIo)
 {
+    SettleForRead(h);
     if (!HandleOpen(h) || Exhausted())
         return HarnessFail(ERROR_DEVICE_NOT_CONNECTED);
     if (cbRead < REPORT_LENGTH || !pIo)
         return Fault("a read without an overlapped record or shorter than a report"), HarnessFail(ERROR_INVALID_PARAMETER);
+    if (!BeginIo(pIo))
+        return HarnessFail(ERROR_INVALID_PARAMETER);
     BYTE bKind = NextByte();
     if (bKind == OUT_FAIL)
         return HarnessFail(ERROR_GEN_FAILURE);
     if (bKind == OUT_PENDING_TIMEOUT || bKind == OUT_PENDING_STUCK)
-        return GoPending(pIo, 0, bKind == OUT_PENDING_STUCK);
+        return GoPending(h, pIo, 0, bKind == OUT_PENDING_STUCK, 0);
     int bPending = bKind == OUT_PENDING_DONE;
     if (bPending)
         bKind = NextByte();
     memset(pBuffer, 0, cbRead);
+    Lock();
     BuildInputReport((BYTE *)pBuffer, bKind);
-    if (pcbRead)
-        *pcbRead = bPending ? 0 : cbRead;
+    Unlock();
     if (bPending)
-        return GoPending(pIo, 1, 0);
-    SetEvent(pIo->hEvent);
+        return GoPending(h, pIo, 1, 0, cbRead);
+    if (pcbRead)
+        *pcbRead = cbRead;
+    Lock();
+    CompleteIo(pIo, 0, cbRead);
+    Unlock();
     return TRUE;
 }
 
 static BOOL WINAPI HarnessWriteFile(HANDLE h, LPCVOID pBuffer, DWORD cbWrite, LPDWORD pcbWritten, LPOVERLAPPED pIo)
 {
+    WaitOlderClosed(OwnerOf(h), "a released remote's handles still open long after it was released");
     if (!HandleOpen(h) || Exhausted())
         return HarnessFail(ERROR_DEVICE_NOT_CONNECTED);
     if (!pIo)
         return Fault("a write to the device without an overlapped record"), HarnessFail(ERROR_INVALID_PARAMETER);
+    if (!BeginIo(pIo))
+        return HarnessFail(ERROR_INVALID_PARAMETER);
     TakeOutput((const BYTE *)pBuffer, cbWrite);
     BYTE bOutcome = NextByte();
     if (bOutcome == OUT_FAIL)
         return HarnessFail(ERROR_GEN_FAILURE);
     if (bOutcome == OUT_PENDING_TIMEOUT || bOutcome == OUT_PENDING_DONE || bOutcome == OUT_PENDING_STUCK)
-        return GoPending(pIo, bOutcome == OUT_PENDING_DONE, bOutcome == OUT_PENDING_STUCK);
+        return GoPending(h, pIo, bOutcome == OUT_PENDING_DONE, bOutcome == OUT_PENDING_STUCK, cbWrite);
     if (pcbWritten)
         *pcbWritten = cbWrite;
-    SetEvent(pIo->hEvent);
+    Lock();
+    CompleteIo(pIo, 0, cbWrite);
+    Unlock();
     return TRUE;
 }
 
+/* Synchronous: a report that stays pending blocks the sending thread past any limit, then fails. */
 static BOOLEAN NTAPI HarnessSetOutputReport(HANDLE h, PVOID pReport, ULONG cbReport)
 {
+    WaitOlderClosed(OwnerOf(h), "a released remote's handles still open long after it was released");
     if (!HandleOpen(h) || Exhausted())
         return FALSE;
     TakeOutput((const BYTE *)pReport, cbReport);
-    return NextByte() != OUT_FAIL;
+    BYTE bOutcome = NextByte();
+    if (bOutcome == OUT_PENDING_TIMEOUT || bOutcome == OUT_PENDING_STUCK) {
+        Sleep(SET_REPORT_BLOCK_MS);
+        return FALSE;
+    }
+    return bOutcome != OUT_FAIL;
 }
 
-static BOOL WINAPI HarnessGetOverlappedResult(HANDLE h, LPOVERLAPPED, LPDWORD pcb, BOOL)
+static BOOL WINAPI HarnessGetOverlappedResult(HANDLE h, LPOVERLAPPED pIo, LPDWORD pcb, BOOL bWait)
 {
     if (!HandleOpen(h))
         return HarnessFail(ERROR_INVALID_HANDLE);
-    if (!g_Run.bPendingDone)
+    if (bWait && pIo->Internal == STATUS_PENDING)
+        WaitForSingleObject(pIo->hEvent, INFINITE);
+    Lock();
+    DWORD dwStatus = (DWORD)pIo->Internal;
+    *pcb = (DWORD)pIo->InternalHigh;
+    Unlock();
+    if (dwStatus == STATUS_PENDING)
+        return HarnessFail(ERROR_IO_INCOMPLETE);
+    if (dwStatus != 0)
         return HarnessFail(ERROR_OPERATION_ABORTED);
-    *pcb = REPORT_LENGTH;
     return TRUE;
 }
 
+/* A pending transfer of the handle (every one, without a record) ends as cancelled, unless its
+   cancel never completes. */
 static BOOL WINAPI HarnessCancelIoEx(HANDLE h, LPOVERLAPPED pIo)
 {
     if (!HandleOpen(h))
         return HarnessFail(ERROR_INVALID_HANDLE);
-    g_Run.bPendingDone = 0;
-    if (!g_Run.bCancelStuck)
-        SetEvent(pIo->hEvent);
-    return TRUE;
+    int bFound = 0;
+    Lock();
+    int nHandle = HandleIndex(h);
+    for (size_t i = 0; i < g_aPending.size();) {
+        PENDING_IO *pPending = &g_aPending[i];
+        if (pPending->nHandle != nHandle || (pIo && pPending->pIo != pIo)) {
+            i++;
+            continue;
+        }
+        bFound = 1;
+        if (pPending->bStuck) {
+            i++;
+            continue;
+        }
+        CompleteIo(pPending->pIo, STATUS_CANCELLED, 0);
+        g_aPending.erase(g_aPending.begin() + (long)i);
+    }
+    Unlock();
+    return bFound ? TRUE : HarnessFail(ERROR_NOT_FOUND);
 }
 
 static BOOLEAN NTAPI HarnessFlushQueue(HANDLE h)
@@ -285,19 +494,41 @@ static BOOLEAN NTAPI HarnessFlushQueue(HANDLE h)
     return HandleOpen(h);
 }
 
-static HANDLE WINAPI HarnessCreateFileW(LPCWSTR, DWORD, DWORD, LPSECURITY_ATTRIBUTES, DWORD, DWORD, HANDLE)
+static HANDLE WINAPI HarnessCreateFileW(LPCWSTR, DWORD dwAccess, DWORD, LPSECURITY_ATTRIBUTES, DWORD, DWORD, HANDLE)
 {
-    return OpenHandle();
+    return OpenHandle(dwAccess);
 }
 
+/* As on Windows, closing a handle completes its pending transfers, as cancelled; the ones
+   whose cancel never completes stay the driver's, and their records must still be there. */
 static BOOL WINAPI HarnessCloseHandle(HANDLE h)
 {
+    Lock();
     int i = HandleIndex(h);
-    if (i < 0 || !g_Run.abOpen[i]) {
+    int bOpen = i >= 0 && g_Run.abOpen[i];
+    if (bOpen) {
+        g_Run.abOpen[i] = 0;
+        for (size_t n = 0; n < g_aPending.size();) {
+            PENDING_IO *pPending = &g_aPending[n];
+            if (pPending->nHandle != i) {
+                n++;
+            } else if (pPending->bStuck) {
+                if (pPending->pIo->Internal != STATUS_PENDING)
+                    Fault("an overlapped record the driver still holds was changed by the library");
+                g_Kept.insert(pPending->pIo);
+                g_aPending.erase(g_aPending.begin() + (long)n);
+            } else {
+                CompleteIo(pPending->pIo, STATUS_CANCELLED, 0);
+                g_aPending.erase(g_aPending.begin() + (long)n);
+            }
+        }
+    }
+    Unlock();
+    if (!bOpen) {
         Fault("a device handle closed twice or never opened");
         return HarnessFail(ERROR_INVALID_HANDLE);
     }
-    g_Run.abOpen[i] = 0;
+    SetEvent(g_hHandleClosed);
     return TRUE;
 }
 
@@ -511,6 +742,17 @@ static void ChooseRemote(void)
     g_Run.cbCapsOutput = g_acbCaps[(b >> 4) % 5];
 }
 
+/* One pass, and the worker's wait after it without waiting: every handle it would wait on is open. */
+static void WorkerStep(void)
+{
+    WORKER_WAIT wait;
+    WorkerPass(&wait);
+    if (wait.nCount < 2 || wait.nCount > ARRAYSIZE(wait.ah))
+        return Fault("the worker's wait has a count out of range");
+    if (WaitForMultipleObjects(wait.nCount, wait.ah, FALSE, 0) == WAIT_FAILED)
+        Fault("the worker would wait on a handle that is not open");
+}
+
 static void RunAction(BYTE bAction)
 {
     WM_STATUS st;
@@ -518,7 +760,7 @@ static void RunAction(BYTE bAction)
     WM_KEYEX keyEx;
     g_Run.bClientDropped = 0;
     switch (bAction % 13) {
-    case 0: { WORKER_WAIT wait; WorkerPass(&wait); } break;
+    case 0: WorkerStep(); break;
     case 1:
         memset(&st, 0, sizeof(st));
         st.dwFlags = 0x7F;
@@ -562,14 +804,31 @@ static void TakeOverWorker(void)
     g_Lib.dwWorkerId = GetCurrentThreadId();
 }
 
+static void StartHarness(void)
+{
+    static int bStarted;
+    if (bStarted)
+        return;
+    bStarted = 1;
+    InitializeCriticalSection(&g_Lock);
+    g_hHandleClosed = CreateEventW(NULL, FALSE, FALSE, NULL);
+}
+
 const char *FuzzReportPath(const unsigned char *pData, size_t cb)
 {
+    StartHarness();
+    Lock();
     memset(&g_Run, 0, sizeof(g_Run));
+    /* An earlier run that left handles open has failed; its transfers stay the driver's. */
+    for (const PENDING_IO &pending : g_aPending)
+        g_Kept.insert(pending.pIo);
+    g_aPending.clear();
     g_Run.pData = pData;
     g_Run.cb = cb;
     g_Run.nCurrentRead = -1;
     g_Run.wProductId = 0x0306;
     g_Run.cbCapsInput = g_Run.cbCapsOutput = REPORT_LENGTH;
+    Unlock();
     InstallHidTable();
     SetClockProc(HarnessClock);
     g_Run.hClient = CreateClient();
@@ -579,15 +838,23 @@ const char *FuzzReportPath(const unsigned char *pData, size_t cb)
 
     Connect();
     CheckRecord();
-    while (!Exhausted())
+    for (;;) {
+        SettleForAction();
+        if (Exhausted())
+            break;
         RunAction(NextByte());
+    }
 
+    Lock();
     g_Run.cb = 0; /* from here on every transfer fails */
+    Unlock();
     wm_Close();
-    for (int i = 0; i < g_Run.nHandles; i++)
-        if (g_Run.abOpen[i])
-            Fault("a device handle left open after wm_Close");
+    /* A remote's thread may still be ending a send: its handles close within the send's limit. */
+    WaitOlderClosed(INT_MAX, "a device handle left open after wm_Close");
     DestroyWindow(g_Run.hClient);
     SetClockProc(NULL);
-    return g_Run.pszFault;
+    Lock();
+    const char *pszFault = g_Run.pszFault;
+    Unlock();
+    return pszFault;
 }

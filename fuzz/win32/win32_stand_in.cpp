@@ -1,12 +1,14 @@
 /* win32_stand_in.cpp - the native stand-ins for the Win32 calls the product code makes. */
 #include "win32_stand_in.h"
 
-#include <setjmp.h>
 #include <stdio.h>
 #include <stdlib.h>
 #include <wctype.h>
 
+#include <condition_variable>
+#include <mutex>
 #include <string>
+#include <thread>
 #include <vector>
 
 /* A stand-in misused the way Win32 would misbehave: stop with a message the fuzzer keeps. */
@@ -20,55 +22,26 @@ static thread_local DWORD t_dwLastError;
 
 DWORD GetLastError(void) { return t_dwLastError; }
 void SetLastError(DWORD dwCode) { t_dwLastError = dwCode; }
-DWORD GetCurrentThreadId(void) { return 1; }
-void Sleep(DWORD) {}
 BOOL DisableThreadLibraryCalls(HMODULE) { return TRUE; }
 
-LONG InterlockedIncrement(volatile LONG *p) { return ++*p; }
-LONG InterlockedDecrement(volatile LONG *p) { return --*p; }
-LONG InterlockedExchange(volatile LONG *p, LONG lValue)
-{
-    LONG lOld = *p;
-    *p = lValue;
-    return lOld;
-}
-#define CS_MAGIC 0x43534C4B
+LONG InterlockedIncrement(volatile LONG *p) { return __atomic_add_fetch(p, 1, __ATOMIC_SEQ_CST); }
+LONG InterlockedDecrement(volatile LONG *p) { return __atomic_sub_fetch(p, 1, __ATOMIC_SEQ_CST); }
+LONG InterlockedExchange(volatile LONG *p, LONG lValue) { return __atomic_exchange_n(p, lValue, __ATOMIC_SEQ_CST); }
 
-void InitializeCriticalSection(LPCRITICAL_SECTION pCs)
-{
-    pCs->nMagic = CS_MAGIC;
-    pCs->nDepth = 0;
-}
+/* Thread ids are never 0 (the library's "none"); the first thread to ask gets 1. */
+static volatile LONG g_lLastThreadId;
+static thread_local DWORD t_dwThreadId;
 
-void DeleteCriticalSection(LPCRITICAL_SECTION pCs)
+DWORD GetCurrentThreadId(void)
 {
-    if (pCs->nMagic != CS_MAGIC)
-        Misuse("DeleteCriticalSection on a section not initialised");
-    if (pCs->nDepth != 0)
-        Misuse("DeleteCriticalSection on a section still held");
-    pCs->nMagic = 0;
+    if (!t_dwThreadId)
+        t_dwThreadId = (DWORD)InterlockedIncrement(&g_lLastThreadId);
+    return t_dwThreadId;
 }
 
-void EnterCriticalSection(LPCRITICAL_SECTION pCs)
+HANDLE GetCurrentThread(void)
 {
-    if (pCs->nMagic != CS_MAGIC)
-        Misuse("EnterCriticalSection on a deleted or never initialised section");
-    pCs->nDepth++;
-}
-
-BOOL TryEnterCriticalSection(LPCRITICAL_SECTION pCs)
-{
-    EnterCriticalSection(pCs);
-    return TRUE;
-}
-
-void LeaveCriticalSection(LPCRITICAL_SECTION pCs)
-{
-    if (pCs->nMagic != CS_MAGIC)
-        Misuse("LeaveCriticalSection on a deleted or never initialised section");
-    if (pCs->nDepth <= 0)
-        Misuse("LeaveCriticalSection without EnterCriticalSection");
-    pCs->nDepth--;
+    return (HANDLE)(LONG_PTR)-2;
 }
 
 /* Kernel objects: a heap record per handle, so a handle closed twice is a use after free. */
@@ -82,10 +55,20 @@ typedef struct MEM_FILE {
     DWORD dwAttributes;
 } MEM_FILE;
 
+/* A thread outlives its handle when the handle is closed first: two shares. */
+typedef struct THREAD_STATE {
+    LPTHREAD_START_ROUTINE pfnStart;
+    LPVOID pParam;
+    DWORD dwId;
+    int bStarted, bEnded;
+    int nShares;
+} THREAD_STATE;
+
 typedef struct KERNEL_OBJECT {
     DWORD dwKind;
     BOOL bSignalled;
     BOOL bManualReset;
+    THREAD_STATE *pThread;
     MEM_FILE *pFile;
     size_t nPos;
     BOOL bWrite;
@@ -106,43 +89,341 @@ static KERNEL_OBJECT *ObjectOf(HANDLE h, DWORD dwKind)
     return pObj->dwKind == dwKind ? pObj : NULL;
 }
 
-/* Where ExitThread returns to: the CreateThread running the thread. */
-static jmp_buf *g_pThreadExit;
+/*
+ * One thread blocked in a wait: on objects (any or all of them), on a critical section, or on
+ * nothing but its time-out (Sleep). Whoever makes it satisfiable completes it on its behalf
+ * (takes the auto-reset event, the section), so waits are served in the order they began.
+ */
+typedef struct WAITER {
+    const HANDLE *ahObject;
+    DWORD nCount;
+    BOOL bAll;
+    LPCRITICAL_SECTION pCs;
+    DWORD dwThread;
+    ULONGLONG llDeadline;
+    DWORD dwResult;
+    int bDone;
+} WAITER;
+
+#define NO_DEADLINE (~(ULONGLONG)0)
+
+/*
+ * Everything that blocks or wakes shares one lock. Made once and never destroyed: threads
+ * still waiting when the process exits must not find it gone.
+ */
+typedef struct SYNC {
+    std::mutex lock;
+    std::condition_variable wake;
+    std::vector<WAITER *> apWaiter;
+    /* Threads of the stand-in not blocked in a wait: the first thread, and the started ones. */
+    int nRunning = 1;
+    /* The virtual clock, in ms; any start but 0 would do. */
+    ULONGLONG llNow = 0x00F00000;
+} SYNC;
+
+static SYNC &Sync()
+{
+    static SYNC *pSync = new SYNC();
+    return *pSync;
+}
+
+static int Signalled(const KERNEL_OBJECT *pObj)
+{
+    return pObj->dwKind == OBJ_THREAD ? pObj->pThread->bEnded : pObj->bSignalled;
+}
+
+static void Take(KERNEL_OBJECT *pObj)
+{
+    if (pObj->dwKind == OBJ_EVENT && !pObj->bManualReset)
+        pObj->bSignalled = FALSE;
+}
+
+/* Completes the wait when it can be now; the caller holds the lock. */
+static int TrySatisfy(WAITER *pWait)
+{
+    if (pWait->pCs) {
+        if (pWait->pCs->dwOwner != 0)
+            return 0;
+        pWait->pCs->dwOwner = pWait->dwThread;
+        pWait->pCs->nDepth = 1;
+        pWait->dwResult = WAIT_OBJECT_0;
+        return 1;
+    }
+    KERNEL_OBJECT **apObj = (KERNEL_OBJECT **)pWait->ahObject;
+    if (pWait->nCount == 0)
+        return 0;
+    if (!pWait->bAll) {
+        for (DWORD i = 0; i < pWait->nCount; i++) {
+            if (Signalled(apObj[i])) {
+                Take(apObj[i]);
+                pWait->dwResult = WAIT_OBJECT_0 + i;
+                return 1;
+            }
+        }
+        return 0;
+    }
+    for (DWORD i = 0; i < pWait->nCount; i++)
+        if (!Signalled(apObj[i]))
+            return 0;
+    for (DWORD i = 0; i < pWait->nCount; i++)
+        Take(apObj[i]);
+    pWait->dwResult = WAIT_OBJECT_0;
+    return 1;
+}
+
+static void Complete(SYNC &sync, WAITER *pWait)
+{
+    pWait->bDone = 1;
+    sync.nRunning++;
+}
+
+static void DropDone(SYNC &sync)
+{
+    std::vector<WAITER *> &a = sync.apWaiter;
+    size_t nTo = 0;
+    for (size_t i = 0; i < a.size(); i++)
+        if (!a[i]->bDone)
+            a[nTo++] = a[i];
+    a.resize(nTo);
+}
+
+/* Something was signalled or released: every wait it satisfies ends, oldest first. */
+static void WakeWaiters(SYNC &sync)
+{
+    int bAny = 0;
+    for (WAITER *pWait : sync.apWaiter) {
+        if (!pWait->bDone && TrySatisfy(pWait)) {
+            Complete(sync, pWait);
+            bAny = 1;
+        }
+    }
+    if (bAny) {
+        DropDone(sync);
+        sync.wake.notify_all();
+    }
+}
+
+/* When every thread waits, the clock moves to the nearest deadline and those waits time out. */
+static void AdvanceIfIdle(SYNC &sync)
+{
+    if (sync.nRunning > 0)
+        return;
+    ULONGLONG llNext = NO_DEADLINE;
+    for (WAITER *pWait : sync.apWaiter)
+        if (!pWait->bDone && pWait->llDeadline < llNext)
+            llNext = pWait->llDeadline;
+    if (llNext == NO_DEADLINE)
+        Misuse("every thread waits without a time-out and none can be woken: a deadlock");
+    if (llNext > sync.llNow)
+        sync.llNow = llNext;
+    for (WAITER *pWait : sync.apWaiter) {
+        if (!pWait->bDone && pWait->llDeadline <= sync.llNow) {
+            pWait->dwResult = WAIT_TIMEOUT;
+            Complete(sync, pWait);
+        }
+    }
+    DropDone(sync);
+    sync.wake.notify_all();
+}
+
+/* Blocks the calling thread in the wait until it is completed; the caller holds the lock. */
+static DWORD Block(std::unique_lock<std::mutex> &held, WAITER *pWait, DWORD dwMs)
+{
+    SYNC &sync = Sync();
+    if (TrySatisfy(pWait))
+        return pWait->dwResult;
+    if (dwMs == 0)
+        return WAIT_TIMEOUT;
+    pWait->llDeadline = dwMs == INFINITE ? NO_DEADLINE : sync.llNow + dwMs;
+    sync.apWaiter.push_back(pWait);
+    sync.nRunning--;
+    AdvanceIfIdle(sync);
+    while (!pWait->bDone)
+        sync.wake.wait(held);
+    return pWait->dwResult;
+}
+
+DWORD GetTickCount(void)
+{
+    std::lock_guard<std::mutex> held(Sync().lock);
+    return (DWORD)Sync().llNow;
+}
+
+void Sleep(DWORD dwMs)
+{
+    if (dwMs == 0) {
+        std::this_thread::yield();
+        return;
+    }
+    std::unique_lock<std::mutex> held(Sync().lock);
+    WAITER wait = {};
+    Block(held, &wait, dwMs);
+}
+
+#define CS_MAGIC 0x43534C4B
+
+static void CheckSection(LPCRITICAL_SECTION pCs, const char *pszCall)
+{
+    if (pCs->nMagic != CS_MAGIC) {
+        fprintf(stderr, "win32 stand-in: %s on a deleted or never initialised section\n", pszCall);
+        abort();
+    }
+}
+
+void InitializeCriticalSection(LPCRITICAL_SECTION pCs)
+{
+    std::lock_guard<std::mutex> held(Sync().lock);
+    pCs->nMagic = CS_MAGIC;
+    pCs->nDepth = 0;
+    pCs->dwOwner = 0;
+}
+
+void DeleteCriticalSection(LPCRITICAL_SECTION pCs)
+{
+    std::lock_guard<std::mutex> held(Sync().lock);
+    CheckSection(pCs, "DeleteCriticalSection");
+    if (pCs->dwOwner != 0)
+        Misuse("DeleteCriticalSection on a section still held");
+    for (WAITER *pWait : Sync().apWaiter)
+        if (pWait->pCs == pCs)
+            Misuse("DeleteCriticalSection on a section a thread waits for");
+    pCs->nMagic = 0;
+}
+
+void EnterCriticalSection(LPCRITICAL_SECTION pCs)
+{
+    DWORD dwMe = GetCurrentThreadId();
+    std::unique_lock<std::mutex> held(Sync().lock);
+    CheckSection(pCs, "EnterCriticalSection");
+    if (pCs->dwOwner == dwMe) {
+        pCs->nDepth++;
+        return;
+    }
+    WAITER wait = {};
+    wait.pCs = pCs;
+    wait.dwThread = dwMe;
+    Block(held, &wait, INFINITE);
+}
+
+BOOL TryEnterCriticalSection(LPCRITICAL_SECTION pCs)
+{
+    DWORD dwMe = GetCurrentThreadId();
+    std::lock_guard<std::mutex> held(Sync().lock);
+    CheckSection(pCs, "TryEnterCriticalSection");
+    if (pCs->dwOwner == dwMe) {
+        pCs->nDepth++;
+        return TRUE;
+    }
+    if (pCs->dwOwner != 0)
+        return FALSE;
+    pCs->dwOwner = dwMe;
+    pCs->nDepth = 1;
+    return TRUE;
+}
+
+void LeaveCriticalSection(LPCRITICAL_SECTION pCs)
+{
+    DWORD dwMe = GetCurrentThreadId();
+    std::lock_guard<std::mutex> held(Sync().lock);
+    CheckSection(pCs, "LeaveCriticalSection");
+    if (pCs->dwOwner != dwMe || pCs->nDepth <= 0)
+        Misuse("LeaveCriticalSection by a thread that does not hold the section");
+    if (--pCs->nDepth == 0) {
+        pCs->dwOwner = 0;
+        WakeWaiters(Sync());
+    }
+}
+
+/* The thread a stand-in thread runs on; ExitThread unwinds to it. */
+struct THREAD_EXIT {};
+static thread_local THREAD_STATE *t_pThread;
+
+static void ReleaseThread(THREAD_STATE *pThread)
+{
+    if (--pThread->nShares == 0)
+        delete pThread;
+}
+
+static void RunThread(THREAD_STATE *pThread)
+{
+    t_dwThreadId = pThread->dwId;
+    t_pThread = pThread;
+    try {
+        pThread->pfnStart(pThread->pParam);
+    } catch (const THREAD_EXIT &) {
+    }
+    SYNC &sync = Sync();
+    std::lock_guard<std::mutex> held(sync.lock);
+    pThread->bEnded = 1;
+    sync.nRunning--;
+    WakeWaiters(sync);
+    AdvanceIfIdle(sync);
+    ReleaseThread(pThread);
+}
+
+/* Counted as running from here, so the clock cannot move before it has begun. */
+static void StartThread(THREAD_STATE *pThread)
+{
+    pThread->bStarted = 1;
+    Sync().nRunning++;
+    std::thread(RunThread, pThread).detach();
+}
 
 HANDLE CreateThread(LPSECURITY_ATTRIBUTES, SIZE_T, LPTHREAD_START_ROUTINE pfnStart, LPVOID pParam, DWORD dwFlags,
                     LPDWORD pdwId)
 {
+    THREAD_STATE *pThread = new THREAD_STATE();
+    pThread->pfnStart = pfnStart;
+    pThread->pParam = pParam;
+    pThread->dwId = (DWORD)InterlockedIncrement(&g_lLastThreadId);
+    pThread->nShares = 2;
     KERNEL_OBJECT *pObj = NewObject(OBJ_THREAD);
-    pObj->bSignalled = TRUE;
+    pObj->pThread = pThread;
     if (pdwId)
-        *pdwId = 2;
-    if (dwFlags & CREATE_SUSPENDED)
-        return pObj;
-    jmp_buf exitPoint;
-    jmp_buf *pOuter = g_pThreadExit;
-    g_pThreadExit = &exitPoint;
-    if (setjmp(exitPoint) == 0)
-        pfnStart(pParam);
-    g_pThreadExit = pOuter;
+        *pdwId = pThread->dwId;
+    std::lock_guard<std::mutex> held(Sync().lock);
+    if (!(dwFlags & CREATE_SUSPENDED))
+        StartThread(pThread);
     return pObj;
+}
+
+DWORD ResumeThread(HANDLE hThread)
+{
+    KERNEL_OBJECT *pObj = ObjectOf(hThread, OBJ_THREAD);
+    if (!pObj)
+        Misuse("ResumeThread on something that is not an open thread");
+    std::lock_guard<std::mutex> held(Sync().lock);
+    if (pObj->pThread->bStarted)
+        return 0;
+    StartThread(pObj->pThread);
+    return 1;
 }
 
 void ExitThread(DWORD)
 {
-    if (!g_pThreadExit)
+    if (!t_pThread)
         Misuse("ExitThread outside a thread of CreateThread");
-    longjmp(*g_pThreadExit, 1);
+    throw THREAD_EXIT();
 }
 
-void FreeLibraryAndExitThread(HMODULE, DWORD dwCode)
+/* References that GetModuleHandleExW took on the one module. */
+static int g_nModule;
+static volatile LONG g_lModuleRefs;
+
+BOOL FreeLibrary(HMODULE hModule)
 {
+    if (hModule != (HMODULE)&g_nModule)
+        return SetLastError(ERROR_INVALID_HANDLE), FALSE;
+    if (InterlockedDecrement(&g_lModuleRefs) < 0)
+        Misuse("FreeLibrary of a reference GetModuleHandleExW never took");
+    return TRUE;
+}
+
+void FreeLibraryAndExitThread(HMODULE hModule, DWORD dwCode)
+{
+    FreeLibrary(hModule);
     ExitThread(dwCode);
 }
-
-BOOL FreeLibrary(HMODULE) { return TRUE; }
-DWORD GetTickCount(void) { return 0; }
-
-DWORD ResumeThread(HANDLE) { return 1; }
 
 HANDLE CreateEventW(LPSECURITY_ATTRIBUTES, BOOL bManualReset, BOOL bInitialState, LPCWSTR)
 {
@@ -154,15 +435,18 @@ HANDLE CreateEventW(LPSECURITY_ATTRIBUTES, BOOL bManualReset, BOOL bInitialState
 
 BOOL SetEvent(HANDLE hEvent)
 {
+    std::lock_guard<std::mutex> held(Sync().lock);
     KERNEL_OBJECT *pObj = ObjectOf(hEvent, OBJ_EVENT);
     if (!pObj)
         Misuse("SetEvent on something that is not an open event");
     pObj->bSignalled = TRUE;
+    WakeWaiters(Sync());
     return TRUE;
 }
 
 BOOL ResetEvent(HANDLE hEvent)
 {
+    std::lock_guard<std::mutex> held(Sync().lock);
     KERNEL_OBJECT *pObj = ObjectOf(hEvent, OBJ_EVENT);
     if (!pObj)
         Misuse("ResetEvent on something that is not an open event");
@@ -170,33 +454,41 @@ BOOL ResetEvent(HANDLE hEvent)
     return TRUE;
 }
 
-DWORD WaitForSingleObject(HANDLE hObject, DWORD)
+/* Waits on objects; nCount 0 is a wait on the time-out alone (a message wait with no objects). */
+static DWORD WaitOn(DWORD nCount, const HANDLE *ahObject, BOOL bAll, DWORD dwMs)
 {
-    KERNEL_OBJECT *pObj = (KERNEL_OBJECT *)hObject;
-    if (!pObj || hObject == INVALID_HANDLE_VALUE ||
-        (pObj->dwKind != OBJ_EVENT && pObj->dwKind != OBJ_THREAD))
-        Misuse("WaitForSingleObject on something that is not an event or a thread");
-    if (!pObj->bSignalled)
-        return WAIT_TIMEOUT;
-    if (pObj->dwKind == OBJ_EVENT && !pObj->bManualReset)
-        pObj->bSignalled = FALSE;
-    return WAIT_OBJECT_0;
+    std::unique_lock<std::mutex> held(Sync().lock);
+    for (DWORD i = 0; i < nCount; i++) {
+        KERNEL_OBJECT *pObj = (KERNEL_OBJECT *)ahObject[i];
+        if (!pObj || ahObject[i] == INVALID_HANDLE_VALUE || (pObj->dwKind != OBJ_EVENT && pObj->dwKind != OBJ_THREAD))
+            Misuse("a wait on something that is not an open event or thread");
+    }
+    WAITER wait = {};
+    wait.ahObject = ahObject;
+    wait.nCount = nCount;
+    wait.bAll = bAll;
+    return Block(held, &wait, dwMs);
 }
 
-DWORD WaitForMultipleObjects(DWORD nCount, const HANDLE *ahObject, BOOL, DWORD dwMs)
+#define MAXIMUM_WAIT_OBJECTS 64
+
+DWORD WaitForSingleObject(HANDLE hObject, DWORD dwMs)
 {
-    for (DWORD i = 0; i < nCount; i++)
-        if (WaitForSingleObject(ahObject[i], dwMs) == WAIT_OBJECT_0)
-            return WAIT_OBJECT_0 + i;
-    return WAIT_TIMEOUT;
+    return WaitOn(1, &hObject, FALSE, dwMs);
 }
 
-DWORD MsgWaitForMultipleObjects(DWORD nCount, const HANDLE *ahObject, BOOL, DWORD dwMs, DWORD)
+DWORD WaitForMultipleObjects(DWORD nCount, const HANDLE *ahObject, BOOL bWaitAll, DWORD dwMs)
 {
-    for (DWORD i = 0; i < nCount; i++)
-        if (WaitForSingleObject(ahObject[i], dwMs) == WAIT_OBJECT_0)
-            return WAIT_OBJECT_0 + i;
-    return WAIT_TIMEOUT;
+    if (nCount == 0 || nCount > MAXIMUM_WAIT_OBJECTS)
+        return SetLastError(ERROR_INVALID_PARAMETER), WAIT_FAILED;
+    return WaitOn(nCount, ahObject, bWaitAll, dwMs);
+}
+
+DWORD MsgWaitForMultipleObjects(DWORD nCount, const HANDLE *ahObject, BOOL bWaitAll, DWORD dwMs, DWORD)
+{
+    if (nCount >= MAXIMUM_WAIT_OBJECTS)
+        return SetLastError(ERROR_INVALID_PARAMETER), WAIT_FAILED;
+    return WaitOn(nCount, ahObject, bWaitAll, dwMs);
 }
 
 static std::vector<MEM_FILE *> g_apFile;
@@ -206,10 +498,21 @@ BOOL CloseHandle(HANDLE hObject)
     KERNEL_OBJECT *pObj = (KERNEL_OBJECT *)hObject;
     if (!pObj || hObject == INVALID_HANDLE_VALUE)
         return SetLastError(ERROR_INVALID_HANDLE), FALSE;
+    std::lock_guard<std::mutex> held(Sync().lock);
     if (pObj->dwKind != OBJ_EVENT && pObj->dwKind != OBJ_THREAD && pObj->dwKind != OBJ_FILE)
         Misuse("CloseHandle on something that is not a handle");
+    for (WAITER *pWait : Sync().apWaiter)
+        for (DWORD i = 0; i < pWait->nCount; i++)
+            if (pWait->ahObject[i] == hObject)
+                Misuse("CloseHandle on an object another thread is waiting on");
     if (pObj->pFile)
         pObj->pFile->nOpen--;
+    if (pObj->pThread) {
+        /* A thread never started never will: its share goes with the handle. */
+        if (!pObj->pThread->bStarted)
+            ReleaseThread(pObj->pThread);
+        ReleaseThread(pObj->pThread);
+    }
     pObj->dwKind = 0;
     delete pObj;
     return TRUE;
@@ -435,8 +738,8 @@ DWORD GetTempPathW(DWORD cch, LPWSTR pszPath)
     return sizeof(szTemp) / sizeof(WCHAR) - 1;
 }
 
-/* Distinct addresses for the process heap and module handles. */
-static int g_nHeap, g_nModule;
+/* A distinct address for the process heap. */
+static int g_nHeap;
 
 HANDLE GetProcessHeap(void)
 {
@@ -556,6 +859,7 @@ BOOL PathRemoveFileSpecW(LPWSTR pszPath)
 typedef struct STAND_IN_WINDOW {
     DWORD dwMagic;
     WNDPROC pfnProc;
+    DWORD dwThread;
 } STAND_IN_WINDOW;
 
 #define WINDOW_MAGIC 0x57494E44
@@ -574,6 +878,7 @@ HWND CreateWindowExW(DWORD, LPCWSTR, LPCWSTR, DWORD, int, int, int, int, HWND, H
     STAND_IN_WINDOW *pWindow = new STAND_IN_WINDOW();
     pWindow->dwMagic = WINDOW_MAGIC;
     pWindow->pfnProc = g_pfnClassProc;
+    pWindow->dwThread = GetCurrentThreadId();
     return pWindow;
 }
 
@@ -598,6 +903,8 @@ LRESULT DefWindowProcW(HWND, UINT, WPARAM, LPARAM) { return 0; }
 LRESULT SendMessageW(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam)
 {
     STAND_IN_WINDOW *pWindow = WindowOf(hWnd);
+    if (pWindow && pWindow->dwThread != GetCurrentThreadId())
+        Misuse("SendMessageW to a window of another thread");
     DWORD dwCode = GetLastError();
     /* Like Win32, a message handled in the same thread is a call of the procedure. */
     LRESULT lResult = pWindow ? pWindow->pfnProc(hWnd, uMsg, wParam, lParam) : 0;
@@ -606,6 +913,7 @@ LRESULT SendMessageW(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam)
     return lResult;
 }
 
+/* No message comes from another thread, and none is posted: nothing to take, none being handled. */
 BOOL PeekMessageW(LPMSG, HWND, UINT, UINT, UINT) { return FALSE; }
 BOOL InSendMessage(void) { return FALSE; }
 
@@ -613,7 +921,8 @@ DWORD GetWindowThreadProcessId(HWND hWnd, LPDWORD pdwProcessId)
 {
     if (pdwProcessId)
         *pdwProcessId = 1;
-    return WindowOf(hWnd) ? GetCurrentThreadId() : 0;
+    STAND_IN_WINDOW *pWindow = WindowOf(hWnd);
+    return pWindow ? pWindow->dwThread : 0;
 }
 
 HMODULE GetModuleHandleW(LPCWSTR)
@@ -623,6 +932,7 @@ HMODULE GetModuleHandleW(LPCWSTR)
 
 BOOL GetModuleHandleExW(DWORD, LPCWSTR, HMODULE *phModule)
 {
+    InterlockedIncrement(&g_lModuleRefs);
     *phModule = &g_nModule;
     return TRUE;
 }

@@ -6,10 +6,16 @@
  *
  * Behaviour kept where it matters to the code under test: the last-error value is
  * per thread and left alone on success; files live in memory with Win32's open
- * dispositions and sharing; events, critical sections and windows are single-threaded
- * stand-ins that abort on misuse (a deleted or never initialised critical section,
- * a handle closed twice). No thread is ever started: the harness runs the worker's
- * pass itself.
+ * dispositions and sharing (used by one thread); threads really run (std::thread), events
+ * really signal and waits really block until an object is signalled or their time-out has
+ * passed; critical sections are recursive and owned. Misuse aborts: a section deleted
+ * while held or left by a thread that does not own it, a handle closed while a thread
+ * waits on it, a window sent a message from another thread.
+ *
+ * The clock is virtual, so a run does not depend on how fast the machine is: it stands
+ * still while any thread of the stand-in runs, and moves to the nearest time-out when every
+ * one of them waits. When they all wait without a time-out, none can ever be woken: that
+ * deadlock aborts too.
  */
 #ifndef FUZZ_WIN32_STAND_IN_H
 #define FUZZ_WIN32_STAND_IN_H
@@ -40,6 +46,7 @@ typedef size_t SIZE_T;
 typedef uintptr_t ULONG_PTR, UINT_PTR, WPARAM;
 typedef intptr_t LONG_PTR, INT_PTR, LPARAM, LRESULT;
 typedef LONG NTSTATUS;
+typedef LONG HRESULT;
 typedef WORD ATOM;
 typedef wchar_t WCHAR;
 typedef WCHAR *LPWSTR, *PWSTR;
@@ -57,6 +64,9 @@ typedef void *PHIDP_PREPARSED_DATA;
 #define INVALID_HANDLE_VALUE ((HANDLE)(LONG_PTR)-1)
 #define MAX_PATH 260
 #define INFINITE 0xFFFFFFFF
+
+#define STATUS_PENDING ((DWORD)0x00000103)
+#define HasOverlappedIoCompleted(pIo) ((DWORD)(pIo)->Internal != STATUS_PENDING)
 
 #define ERROR_SUCCESS            0
 #define ERROR_FILE_NOT_FOUND     2
@@ -178,10 +188,11 @@ typedef struct OVERLAPPED {
     HANDLE hEvent;
 } OVERLAPPED, *LPOVERLAPPED;
 
-/* Single-threaded: a count of the owner's entries, and whether it may be used at all. */
+/* Whether it may be used at all, its owner (a thread id, 0 when free) and the owner's entries. */
 typedef struct CRITICAL_SECTION {
     LONG nMagic;
     LONG nDepth;
+    DWORD dwOwner;
 } CRITICAL_SECTION, *LPCRITICAL_SECTION;
 
 typedef struct POINT { LONG x, y; } POINT;
@@ -249,13 +260,16 @@ typedef struct SP_DEVICE_INTERFACE_DETAIL_DATA_W {
 DWORD GetLastError(void);
 void SetLastError(DWORD dwCode);
 DWORD GetCurrentThreadId(void);
+HANDLE GetCurrentThread(void);
 void Sleep(DWORD dwMs);
-/* A thread created suspended (the worker) never runs; any other runs to its end inside
-   CreateThread, so a transfer handed to a thread of its own is as repeatable as the rest. */
+/* A thread of its own; one created suspended starts at ResumeThread. Its handle is signalled
+   when it has ended. */
 HANDLE CreateThread(LPSECURITY_ATTRIBUTES, SIZE_T, LPTHREAD_START_ROUTINE pfnStart, LPVOID pParam,
                     DWORD dwFlags, LPDWORD pdwId);
 void ExitThread(DWORD dwCode);
+/* Only from a thread of CreateThread: it ends there. */
 void FreeLibraryAndExitThread(HMODULE hModule, DWORD dwCode);
+/* The module's references that GetModuleHandleExW took; one more given back than taken aborts. */
 BOOL FreeLibrary(HMODULE hModule);
 BOOL GetModuleHandleExW(DWORD dwFlags, LPCWSTR pszModule, HMODULE *phModule);
 DWORD GetTickCount(void);
@@ -271,7 +285,8 @@ void EnterCriticalSection(LPCRITICAL_SECTION pCs);
 BOOL TryEnterCriticalSection(LPCRITICAL_SECTION pCs);
 void LeaveCriticalSection(LPCRITICAL_SECTION pCs);
 
-/* Events and waits: nothing ever blocks, a wait on an unsignalled event times out at once. */
+/* Events and waits. No message is ever sent to a thread from another, so a message wait is a
+   wait on its objects alone. */
 HANDLE CreateEventW(LPSECURITY_ATTRIBUTES, BOOL bManualReset, BOOL bInitialState, LPCWSTR pszName);
 BOOL SetEvent(HANDLE hEvent);
 BOOL ResetEvent(HANDLE hEvent);
@@ -321,7 +336,8 @@ LPWSTR PathFindFileNameW(LPCWSTR pszPath);
 BOOL PathRenameExtensionW(LPWSTR pszPath, LPCWSTR pszExtension);
 BOOL PathRemoveFileSpecW(LPWSTR pszPath);
 
-/* Windows: a window is its procedure; a sent message is a call. */
+/* Windows: a window is its procedure; a message sent from the window's own thread is a call
+   (one from another thread aborts: the stand-in has no message queue to carry it). */
 ATOM RegisterClassW(const WNDCLASSW *pClass);
 HWND CreateWindowExW(DWORD dwExStyle, LPCWSTR pszClass, LPCWSTR pszTitle, DWORD dwStyle, int x, int y,
                      int cx, int cy, HWND hParent, HMENU hMenu, HINSTANCE hInstance, LPVOID pParam);
