@@ -94,6 +94,25 @@ void SimSwitchOffPaired(SIM_REMOTE *pSim)
     SimSetSetReportDelay(pSim, 1000);
 }
 
+void SimFinishStuckTransfers(SIM_REMOTE *pSim, const BYTE abReport[22])
+{
+    std::lock_guard<std::mutex> guard(g_SimLock);
+    auto &stuck = g_pSimBus->stuck;
+    for (auto it = stuck.begin(); it != stuck.end();) {
+        if (it->pDev != pSim) {
+            ++it;
+            continue;
+        }
+        if (it->pBuffer)
+            std::copy(abReport, abReport + SIM_REPORT_SIZE, it->pBuffer);
+        it->pOv->InternalHigh = it->cb;
+        it->pOv->Internal = SIM_STATUS_SUCCESS;
+        if (it->pOv->hEvent)
+            SetEvent(it->pOv->hEvent);
+        it = stuck.erase(it);
+    }
+}
+
 void SimReleaseHeldCalls(void)
 {
     std::lock_guard<std::mutex> guard(g_SimLock);
@@ -305,9 +324,12 @@ static BOOL WINAPI SimCloseHandle(HANDLE h)
         guard.unlock();
         return CloseHandle(h);
     }
-    for (SimTransfer *pTransfer : {&pHandle->read, &pHandle->write})
+    for (SimTransfer *pTransfer : {&pHandle->read, &pHandle->write}) {
         if (pTransfer->bActive && !(pHandle->pDev->dwFaults & SIM_FAULT_CANCEL_STUCK))
             CompleteTransferLocked(pHandle, *pTransfer, SIM_STATUS_CANCELLED, nullptr);
+        else if (pTransfer->bActive)
+            g_pSimBus->stuck.push_back({pHandle->pDev, pTransfer->pOv, pTransfer->pBuffer, pHandle->pDev->cbInput});
+    }
     g_pSimBus->handles.erase(h);
     g_pSimBus->retired.insert(h); /* the event stays open so the value is not reused */
     g_pSimBus->nClosed++;

@@ -114,6 +114,14 @@ struct SimHandle {
     DWORD cbRead = 0; /* size of the caller's buffer of the read in flight */
 };
 
+/* A transfer whose handle was closed while its cancel was stuck: the driver may still finish it. */
+struct SimStuck {
+    SIM_REMOTE *pDev;
+    OVERLAPPED *pOv;
+    BYTE *pBuffer; /* reads only */
+    DWORD cb;
+};
+
 struct SimDeviceList {
     std::vector<std::wstring> paths;
 };
@@ -128,6 +136,7 @@ struct SimBus {
     std::vector<SIM_REMOTE *> devices;
     std::map<HANDLE, SimHandle *> handles;
     std::set<HANDLE> retired; /* closed simulated handles, kept reserved to catch double closes */
+    std::vector<SimStuck> stuck;
     std::set<SimDeviceList *> lists;
     std::set<SimPreparsed *> preparsed;
     int nOpened = 0;

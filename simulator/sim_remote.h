@@ -121,6 +121,9 @@ void SimSetSetReportDelay(SIM_REMOTE *pSim, DWORD dwMs);
 /* Paired but switched off, as Windows still lists it: it opens, reads never complete, WriteFile
    fails at once and HidD_SetOutputReport fails after about a second. */
 void SimSwitchOffPaired(SIM_REMOTE *pSim);
+/* The transfers left stuck in their cancel when their handle was closed complete now, a read
+   with this report, as a driver that finishes them late. */
+void SimFinishStuckTransfers(SIM_REMOTE *pSim, const BYTE abReport[22]);
 /* Every held set-output-report call returns, as a stack does once it gives up. */
 void SimReleaseHeldCalls(void);
 /* Reports reach the system this long after the remote sent them (0: at once); reads of

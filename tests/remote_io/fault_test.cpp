@@ -304,6 +304,31 @@ TEST_F(SimLibrary, ConnectIsBoundedAndEachRemoteHasOneSendingThread) {
     EXPECT_EQ(1, wm_Count());
 }
 
+// A read whose cancel never completed is finished by the driver after its remote was torn down and
+// another remote took the slot: the late report (A held) must not reach the new remote's state.
+TEST_F(SimLibrary, LateCompletionOfAnAbandonedReadLeavesTheNextRemoteAlone) {
+    SIM_REMOTE *pOld = AddConnected();
+    SetTimeout(0, 60);
+    SimSetFaults(pOld, SIM_FAULT_NO_ANSWER | SIM_FAULT_CANCEL_STUCK);
+    ASSERT_TRUE(PumpUntil([&] { return Device(0) == nullptr; }));
+    SimPowerOff(pOld);
+    SIM_REMOTE *pNew = AddConnected();
+    ClientWindow window;
+    Watch(0, window);
+    SimSetFaults(pNew, SIM_FAULT_NO_ANSWER);  // so the worker is waiting on the new remote's read
+    PumpFor(50);
+    const BYTE abHeld[22] = {0x31, 0x00, 0x08, 0x80, 0x80, 0x9C};
+    SimFinishStuckTransfers(pOld, abHeld);
+    PumpFor(30);
+    SimSetFaults(pNew, 0);
+    PumpFor(100);
+    WM_KEY key;
+    ASSERT_EQ(1, wm_GetKey(0, &key));
+    EXPECT_EQ(0, key.nA);
+    for (const Notification &n : window.log)
+        EXPECT_FALSE(n.uMsg == WM_MSG_KEY_DEFAULT && (n.lParam & (1 << KEY_A)));
+}
+
 // A client that quits when told about a remote closes the library from inside the notification:
 // sent by the worker, or on the client's own thread by wm_Disconnect, wm_SetStatus or wm_Connect,
 // with a button change pending so the worker is sending an input notice to the same window too.
