@@ -121,7 +121,10 @@ DWORD StartReadLocked(SimHandle *pHandle, BYTE *pb, DWORD cb, OVERLAPPED *pOv)
     PumpHandleLocked(pHandle, SimClock::now());
     if (!pHandle->read.bActive)
         return ERROR_SUCCESS;
-    g_pSimBus->wake.notify_all();
+    /* A report still on its way is due before the completion thread would next wake; with none
+       queued, the next stream tick (which it waits for anyway) completes the read. */
+    if (!pHandle->queue.empty())
+        g_pSimBus->wake.notify_all();
     return ERROR_IO_PENDING;
 }
 
