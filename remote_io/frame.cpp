@@ -264,6 +264,12 @@ void ResumeWorker(void)
     ResumeThread(g_Lib.hWorker);
 }
 
+void HandleSentMessages(void)
+{
+    MSG msg;
+    PeekMessageW(&msg, NULL, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
+}
+
 /* Messages sent to this thread are handled while waiting, so a worker that is notifying a
    window of this thread can finish. */
 int JoinWorker(DWORD dwMs)
@@ -279,8 +285,7 @@ int JoinWorker(DWORD dwMs)
             break;
         if (dwWait != WAIT_OBJECT_0 + 1)
             return 0;
-        MSG msg;
-        PeekMessageW(&msg, NULL, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
+        HandleSentMessages();
     }
     CloseHandle(g_Lib.hWorker);
     g_Lib.hWorker = NULL;

@@ -104,6 +104,8 @@ void ResumeWorker(void);
 void StopWorker(void);
 /* True on a thread that is handling a notification the worker sent. */
 int InWorkerMessage(void);
+/* Handles the messages other threads have sent to this one (a sender may be what a wait waits for). */
+void HandleSentMessages(void);
 /* Waits for a worker that was asked to stop; 0 when it did not end within dwMs. */
 int JoinWorker(DWORD dwMs);
 

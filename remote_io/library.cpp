@@ -26,8 +26,7 @@ static int WaitPendingClose(DWORD dwMs)
         if (GetTickCount() - dwStart >= dwMs)
             return 0;
         MsgWaitForMultipleObjects(0, NULL, FALSE, 10, QS_SENDMESSAGE);
-        MSG msg;
-        PeekMessageW(&msg, NULL, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
+        HandleSentMessages();
     }
     return 1;
 }

@@ -163,8 +163,6 @@ WM_OUTPUT *CreateOutput(HANDLE hDevice, DWORD cbReport)
     }
     if (!hThread) {
         DWORD dwError = GetLastError();
-        if (!pOut->hWork)
-            pOut->hWork = CreateEventW(NULL, FALSE, FALSE, NULL);
         DropShare(pOut);
         SetLastError(dwError);
         return NULL;

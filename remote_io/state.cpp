@@ -4,7 +4,6 @@
 #include "connection.h"
 #include "decode.h"
 #include "frame.h"
-#include "hid_io.h"
 #include "transport.h"
 
 #define MAX_SMOOTHING 500
