@@ -110,7 +110,7 @@ int LeaveCall(int nResult)
 {
     DWORD dwCode = GetLastError();
     t_nCallDepth--;
-    if (InterlockedDecrement(&g_Lib.lCalls) == 0 && g_Lib.bClosePending && !InWorkerMessage())
+    if (InterlockedDecrement(&g_Lib.lCalls) == 0 && g_Lib.lCloseState == CLOSE_PENDING && !InWorkerMessage())
         FinishPendingClose();
     SetLastError(dwCode);
     return nResult;
@@ -121,12 +121,19 @@ int InsideLibraryCall(void)
     return t_nCallDepth > 0;
 }
 
+/* Whoever changes the state from pending to finishing finishes the close. */
+static int TakePendingClose(void)
+{
+    return InterlockedCompareExchange(&g_Lib.lCloseState, CLOSE_FINISHING, CLOSE_PENDING) == CLOSE_PENDING;
+}
+
 void FinishPendingClose(void)
 {
-    if (!InterlockedExchange(&g_Lib.bClosePending, 0))
+    if (!TakePendingClose())
         return;
     StopWorker();
     CloseSlots();
+    InterlockedExchange(&g_Lib.lCloseState, CLOSE_NONE);
 }
 
 int FindFreeSlot(void)
@@ -238,8 +245,10 @@ static DWORD WINAPI WorkerProc(LPVOID pModule)
             WaitForWork(&wait);
     }
     /* A close asked for inside a message this thread sent, with no call left to finish it. */
-    if (g_Lib.bCloseByWorker && g_Lib.lCalls == 0 && InterlockedExchange(&g_Lib.bClosePending, 0))
+    if (g_Lib.bCloseByWorker && g_Lib.lCalls == 0 && TakePendingClose()) {
         CloseSlots();
+        InterlockedExchange(&g_Lib.lCloseState, CLOSE_NONE);
+    }
     FreeLibraryAndExitThread((HMODULE)pModule, 0);
     return 0;
 }

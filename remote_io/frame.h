@@ -13,6 +13,8 @@
 /* wm_Close's teardown (the remotes' last output reports) ends within this time. */
 #define CLOSE_BUDGET_MS 500
 
+enum { CLOSE_NONE = 0, CLOSE_PENDING = 1, CLOSE_FINISHING = 2 };
+
 typedef struct TAVEL_LIBRARY {
     volatile LONG    bInitialized;
     volatile LONG    bStopRequest;
@@ -26,9 +28,10 @@ typedef struct TAVEL_LIBRARY {
     volatile DWORD   dwNotifiedThread;
     /* Exports under way on any thread (wm_Close, wm_Init and wm_Version aside). */
     volatile LONG    lCalls;
-    /* wm_Close was called where it could not finish: inside a notification, or while another
-       call was under way. The last call to return, or the worker, finishes it. */
-    volatile LONG    bClosePending;
+    /* CLOSE_PENDING: wm_Close was called where it could not finish (inside a notification, or
+       while another call was under way); the last call to return, or the worker, finishes it.
+       CLOSE_FINISHING while that runs, so wm_Init waits for its end, not for its start. */
+    volatile LONG    lCloseState;
     /* It was asked for inside a message the worker sent: the worker may finish it. */
     volatile LONG    bCloseByWorker;
     /* While wm_Close tears the remotes down, every transfer ends by this time. */

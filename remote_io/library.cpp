@@ -17,12 +17,12 @@ BOOL WINAPI DllMain(HINSTANCE hInstance, DWORD dwReason, LPVOID)
 /* A worker still finishing a close from inside a notification is given this long. */
 #define PREVIOUS_WORKER_WAIT_MS 2000
 
-/* A close that another call finishes is waited for, with messages sent to this thread handled
+/* A close that another call finishes is waited for to its end, with messages sent to this thread handled
    meanwhile (the call may be waiting for one); 0 when it did not end within dwMs. */
 static int WaitPendingClose(DWORD dwMs)
 {
     DWORD dwStart = GetTickCount();
-    while (g_Lib.bClosePending) {
+    while (g_Lib.lCloseState != CLOSE_NONE) {
         if (GetTickCount() - dwStart >= dwMs)
             return 0;
         MsgWaitForMultipleObjects(0, NULL, FALSE, 10, QS_SENDMESSAGE);
@@ -38,7 +38,7 @@ int TAVEL_API wm_Init(void)
     /* Inside a notification the close cannot end before this handler returns: waiting would
        only stall the caller. */
     int bInsideHandler = InsideLibraryCall() || InSendMessage();
-    if (g_Lib.bClosePending && (bInsideHandler || !WaitPendingClose(PREVIOUS_WORKER_WAIT_MS)))
+    if (g_Lib.lCloseState != CLOSE_NONE && (bInsideHandler || !WaitPendingClose(PREVIOUS_WORKER_WAIT_MS)))
         return SetResult(WME_CLOSING, 0);
     if (!JoinWorker(PREVIOUS_WORKER_WAIT_MS))
         return SetResult(WME_THREAD, 0);
@@ -75,7 +75,7 @@ int TAVEL_API wm_Close(void)
     if (!InterlockedExchange(&g_Lib.bInitialized, 0))
         return SetResult(WME_NOT_INITIALIZED, 0);
     InterlockedExchange(&g_Lib.bCloseByWorker, InWorkerMessage());
-    InterlockedExchange(&g_Lib.bClosePending, 1);
+    InterlockedExchange(&g_Lib.lCloseState, CLOSE_PENDING);
     InterlockedExchange(&g_Lib.bStopRequest, 1);
     SetEvent(g_Lib.hStopEvent);
     if (g_Lib.lCalls == 0 && !InWorkerMessage())
