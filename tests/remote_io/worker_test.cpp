@@ -158,9 +158,9 @@ WM_STATUS Rumble(int nPower, DWORD dwMs) {
 // still seen at once (by the remote's own status), and one whose calibration cannot be read is
 // tried again about once a second, however often a client asks for the status.
 TEST_F(SimLibrary, IdleRemoteAndUnreadableExtensionAreAskedAboutOnceASecond) {
+    UseFakeClock(1000);  // before the worker arms any alarm, so none is on the other clock
     SIM_REMOTE *pSim = AddConnected();
     SetPolling(0, 0);
-    UseFakeClock(1000);
     struct {
         const char *pszPhase;
         void (*before)(SIM_REMOTE *);
