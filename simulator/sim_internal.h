@@ -147,6 +147,9 @@ struct SimBus {
     std::thread completer;
     bool bStop = false;
     SimClock::time_point nextStream{};
+    /* Set while the completion thread runs: the events it signals, each duplicated so it
+       outlives its owner's handle, set once the lock is released. */
+    std::vector<HANDLE> *pDeferredEvents = nullptr;
     std::condition_variable released; /* wakes set-output-report calls held back */
     int nHeldCalls = 0;
 };

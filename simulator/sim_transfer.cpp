@@ -40,7 +40,14 @@ void CompleteTransferLocked(SimHandle *pHandle, SimTransfer &transfer, ULONG_PTR
     transfer.pBuffer = nullptr;
     pOv->InternalHigh = status == SIM_STATUS_SUCCESS ? cb : 0;
     pOv->Internal = status;
-    SetEvent(EventOf(pHandle, pOv));
+    HANDLE hEvent = EventOf(pHandle, pOv);
+    HANDLE hCopy = NULL;
+    std::vector<HANDLE> *pDeferred = g_pSimBus->pDeferredEvents;
+    if (pDeferred && DuplicateHandle(GetCurrentProcess(), hEvent, GetCurrentProcess(), &hCopy, 0, FALSE,
+                                     DUPLICATE_SAME_ACCESS))
+        pDeferred->push_back(hCopy);
+    else
+        SetEvent(hEvent);
 }
 
 static void PumpHandleLocked(SimHandle *pHandle, SimClock::time_point now)
@@ -187,11 +194,26 @@ static void CompleterLoop(SimBus *pBus)
     NameCurrentThread(L"sim remote");
     std::unique_lock<std::mutex> guard(g_SimLock);
     pBus->nextStream = SimClock::now();
+    std::vector<HANDLE> events;
     while (!pBus->bStop) {
         SimClock::time_point now = SimClock::now();
+        pBus->pDeferredEvents = &events;
         StreamLocked(pBus, now);
         for (auto &entry : pBus->handles)
             PumpHandleLocked(entry.second, now);
+        pBus->pDeferredEvents = nullptr;
+        /* A driver completes a read without holding anything its reader needs: a reader woken
+           here must not find the simulator's lock taken. What changed meanwhile is pumped at once. */
+        if (!events.empty()) {
+            guard.unlock();
+            for (HANDLE hEvent : events) {
+                SetEvent(hEvent);
+                CloseHandle(hEvent);
+            }
+            events.clear();
+            guard.lock();
+            continue;
+        }
         SimClock::time_point next;
         if (!NextDueLocked(now, &next) || pBus->nextStream < next)
             next = pBus->nextStream;
