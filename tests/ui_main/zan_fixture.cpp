@@ -124,6 +124,19 @@ HRESULT WINAPI RecordTabTexture(HWND hWnd, DWORD dwFlags) {
     return S_OK;
 }
 
+HWINEVENTHOOK WINAPI RecordEventHook(DWORD dwMin, DWORD dwMax, HMODULE, WINEVENTPROC pfnProc, DWORD, DWORD, DWORD) {
+    if (g_pTest->refuseEventHook || dwMin != EVENT_SYSTEM_FOREGROUND || dwMax != EVENT_SYSTEM_FOREGROUND)
+        return NULL;
+    g_pTest->pfnForegroundEvent = pfnProc;
+    return (HWINEVENTHOOK)&g_pTest->pfnForegroundEvent;
+}
+
+BOOL WINAPI ForgetEventHook(HWINEVENTHOOK hHook) {
+    EXPECT_EQ((HWINEVENTHOOK)&g_pTest->pfnForegroundEvent, hHook);
+    g_pTest->pfnForegroundEvent = nullptr;
+    return TRUE;
+}
+
 DWORD AnswerForeground(WCHAR *pszName, int cchName) {
     lstrcpynW(pszName, g_pTest->foregroundName.c_str(), cchName);
     return g_pTest->dwForegroundProcess;
@@ -182,6 +195,13 @@ int Polling(int nSlot) {
     return wm_GetSystem(nSlot, &system) == 1 ? system.bAutoUpdate : -1;
 }
 
+// As Windows reports it, queued to the thread that set the hook.
+void ZanTest::ForegroundMoved() {
+    ASSERT_TRUE(pfnForegroundEvent) << "no foreground hook";
+    pfnForegroundEvent((HWINEVENTHOOK)&pfnForegroundEvent, EVENT_SYSTEM_FOREGROUND, GetForegroundWindow(), OBJID_WINDOW,
+                       CHILDID_SELF, GetCurrentThreadId(), GetTickCount());
+}
+
 void ZanTest::SetUp() {
     g_pTest = this;
     std::string name = ::testing::UnitTest::GetInstance()->current_test_info()->name();
@@ -208,6 +228,8 @@ void ZanTest::SetUp() {
     ui.pfnShutdownBlockReasonDestroy = ClearShutdownReason;
     ui.pfnWindowElevation = [](HWND hWnd) { return hWnd && hWnd == g_pTest->hElevated ? 1 : 0; };
     ui.pfnSelfElevation = [] { return 0; };
+    ui.pfnSetWinEventHook = RecordEventHook;
+    ui.pfnUnhookWinEvent = ForgetEventHook;
     SetUiSeam(&ui);
     SetForegroundProgramProc(AnswerForeground);
     ResetProgramState();
@@ -220,6 +242,7 @@ void ZanTest::TearDown() {
     g_Options.bCloseToTray = 0;
     if (hMain && IsWindow(hMain))
         Close(IDNO);
+    EXPECT_FALSE(pfnForegroundEvent) << "the foreground hook outlived the window";
     SimUninstall();
     SetInputSeam(NULL);
     SetUiSeam(NULL);

@@ -114,6 +114,10 @@ public:
     std::wstring foregroundName;
     DWORD dwForegroundProcess = 0;
     HWND hElevated = NULL;   // the one window whose program runs elevated (Zan itself does not)
+    // The system's foreground event, which Wine never sends: the test sends it, or refuses the hook.
+    WINEVENTPROC pfnForegroundEvent = nullptr;
+    bool refuseEventHook = false;
+    void ForegroundMoved();
 
     std::wstring dir, ini, cwd;   // cwd: the current directory before the test, restored after
     HWND hMain = NULL;

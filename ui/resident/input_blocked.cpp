@@ -9,9 +9,6 @@
 #include "tray.h"
 #include "ui_seam.h"
 
-#define FOREGROUND_TIMER_ID  42041
-#define FOREGROUND_CHECK_MS  500
-
 typedef struct INPUT_BLOCKED {
     HWND hForeground;     /* the foreground window last looked at */
     int  bSelfElevated;
@@ -65,13 +62,8 @@ int GetInputBlockedText(WCHAR *pszText, int cchText)
     return LoadStringW(g_App.hInstance, IDS_INPUT_BLOCKED, pszText, cchText) > 0;
 }
 
-static VOID CALLBACK ForegroundTick(HWND hWnd, UINT uMsg, UINT_PTR uTimer, DWORD dwTime)
+void CheckForegroundElevation(HWND hForeground)
 {
-    (void)hWnd;
-    (void)uMsg;
-    (void)uTimer;
-    (void)dwTime;
-    HWND hForeground = GetForegroundWindow();
     if (hForeground == g_Blocked.hForeground)
         return;
     g_Blocked.hForeground = hForeground;
@@ -83,15 +75,13 @@ static VOID CALLBACK ForegroundTick(HWND hWnd, UINT uMsg, UINT_PTR uTimer, DWORD
     UpdateTrayTip();
 }
 
-void WatchForegroundElevation(HWND hWnd)
+void WatchForegroundElevation(void)
 {
     ZeroMemory(&g_Blocked, sizeof(g_Blocked));
     g_Blocked.bSelfElevated = g_UiSeam.pfnSelfElevation() == 1;
-    SetTimer(hWnd, FOREGROUND_TIMER_ID, FOREGROUND_CHECK_MS, ForegroundTick);
 }
 
-void StopWatchingForeground(HWND hWnd)
+void StopWatchingForeground(void)
 {
-    KillTimer(hWnd, FOREGROUND_TIMER_ID);
     ZeroMemory(&g_Blocked, sizeof(g_Blocked));
 }

@@ -11,8 +11,11 @@
 int QueryWindowElevation(HWND hWnd);
 int QuerySelfElevation(void);
 
-void WatchForegroundElevation(HWND hWnd);
-void StopWatchingForeground(HWND hWnd);
+void WatchForegroundElevation(void);
+void StopWatchingForeground(void);
+/* A look at the foreground window (the foreground watch's): a window other than the last
+   one is asked whether it runs elevated. */
+void CheckForegroundElevation(HWND hForeground);
 /* 1 while the foreground window is elevated and Zan is not: its input is dropped. */
 int IsInputBlocked(void);
 /* The notice for status bar part 0 when input is blocked; 0 (text untouched) otherwise. */

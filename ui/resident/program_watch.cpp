@@ -109,16 +109,18 @@ static void Refuse(LPCWSTR pszTarget, int bForFailure, UINT uNotice, LPCWSTR psz
         ShowNotice(uNotice, pszArgument);
 }
 
-void CheckForegroundProgram(void)
+int CheckForegroundProgram(void)
 {
     WCHAR szProgram[MAX_PATH];
     DWORD dwProcess = g_pfnQueryForeground(szProgram, MAX_PATH);
     if (!dwProcess || dwProcess == GetCurrentProcessId())
-        return;
+        return 0;
     lstrcpynW(g_Watch.szLastForeign, szProgram, MAX_PATH);
     /* A box or dialog may be editing or saving the set on screen. */
     if (IsModalUiUp())
-        return;
+        return 1;
+    /* The app a Store frame shows may join it after the frame took the foreground. */
+    int bAgain = IsAppFrameHost(szProgram);
     PROGRAM_SWITCH *pSwitch = &g_Watch.Switch;
     FollowCurrentFile(pSwitch, g_State.szCurrentFile);
     int nEntry = FindSwitchEntry(&g_ProgramSets, g_Options.bProgramSets, szProgram);
@@ -126,16 +128,16 @@ void CheckForegroundProgram(void)
     switch (DecideProgramSwitch(pSwitch, &g_ProgramSets, nEntry, g_State.bModified)) {
     case SWITCH_KEEP:
         ClearNotice();
-        return;
+        return bAgain;
     case SWITCH_WAIT:
-        return;
+        return bAgain;
     case SWITCH_REFUSE_MODIFIED:
         Refuse(pszTarget, 0, IDS_PROGRAM_SET_MODIFIED, L"");
-        return;
+        return 1;   /* until the changes are saved or dropped */
     case SWITCH_TO_PROGRAM:
         if (!SwitchToProgram(&g_ProgramSets.aEntry[nEntry])) {
             Refuse(pszTarget, 1, IDS_PROGRAM_SET_LOAD_FAILED, pszTarget);
-            return;
+            return bAgain;
         }
         break;
     case SWITCH_TO_DEFAULT:
@@ -143,12 +145,7 @@ void CheckForegroundProgram(void)
         break;
     }
     ClearNotice();
-}
-
-static void CALLBACK OnProgramWatchTimer(HWND hWnd, UINT uMsg, UINT_PTR uTimer, DWORD dwTime)
-{
-    (void)hWnd; (void)uMsg; (void)uTimer; (void)dwTime;
-    CheckForegroundProgram();
+    return bAgain;
 }
 
 void StartProgramWatch(HWND hWnd)
@@ -157,12 +154,10 @@ void StartProgramWatch(HWND hWnd)
     ZeroMemory(&g_Watch, sizeof(g_Watch));
     g_Watch.hWnd = hWnd;
     ReadProgramSets(g_szOptionsFile, &g_ProgramSets);
-    SetTimer(hWnd, PROGRAM_WATCH_TIMER_ID, PROGRAM_WATCH_MS, OnProgramWatchTimer);
 }
 
-void StopProgramWatch(HWND hWnd)
+void StopProgramWatch(void)
 {
-    KillTimer(hWnd, PROGRAM_WATCH_TIMER_ID);
     g_Watch.Switch.szActiveProgram[0] = L'\0';
     DropDefaultSet(&g_Watch.Switch);
 }

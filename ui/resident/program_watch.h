@@ -10,11 +10,6 @@
 
 #include "program_sets.h"
 
-/* A look at the foreground window four times a second; the id is far from the other
- * timers of the main window. */
-#define PROGRAM_WATCH_TIMER_ID 0x1480
-#define PROGRAM_WATCH_MS       250
-
 /* The list as option.ini held it at start, or as the list dialog left it. */
 extern PROGRAM_SET_LIST g_ProgramSets;
 
@@ -26,17 +21,19 @@ typedef DWORD (*FOREGROUND_PROGRAM_PROC)(WCHAR *pszName, int cchName);
 DWORD QuerySystemForeground(WCHAR *pszName, int cchName);
 void SetForegroundProgramProc(FOREGROUND_PROGRAM_PROC pfnQuery);   /* NULL: the system's */
 
-/* Window creation: reads the list from the options file and starts the timer. */
+/* Window creation: reads the list from the options file. */
 void StartProgramWatch(HWND hWnd);
 /* Window destruction, after the options are written. */
-void StopProgramWatch(HWND hWnd);
+void StopProgramWatch(void);
 /* The file of the default set: the current file unless a program's set is in use. The
  * file remembered at exit, so that it is never a program's. */
 LPCWSTR GetDefaultSetFile(void);
 /* A save of the current set to pszPath: the kept default set follows a save of its file. */
 void NoteProgramWatchSave(LPCWSTR pszPath);
-/* One look at the foreground program and the switch it asks for (the timer's tick). */
-void CheckForegroundProgram(void);
+/* One look at the foreground program and the switch it asks for (the foreground watch's).
+ * 1: look again soon, the look could not decide (a dialog of Zan is up, unsaved changes
+ * hold the switch back, a Store app's frame shows no app yet). */
+int CheckForegroundProgram(void);
 /* The last program other than Zan that had the foreground; empty when none had. */
 LPCWSTR GetLastForeignProgram(void);
 

@@ -3,6 +3,7 @@
 
 #include "app.h"
 #include "auto_connect.h"
+#include "foreground_watch.h"
 #include "input_blocked.h"
 #include "resident.h"
 #include "tray.h"
@@ -11,12 +12,14 @@ void StartResident(HWND hWnd)
 {
     AddTrayIcon(hWnd);
     WatchDeviceArrivals(hWnd);
-    WatchForegroundElevation(hWnd);
+    WatchForegroundElevation();
+    StartForegroundWatch(hWnd);
 }
 
 void StopResident(HWND hWnd)
 {
-    StopWatchingForeground(hWnd);
+    StopForegroundWatch(hWnd);
+    StopWatchingForeground();
     StopWatchingDevices(hWnd);
     RemoveTrayIcon(hWnd);
 }

@@ -245,7 +245,7 @@ void OnDestroy(HWND hWnd)
     UnmarkInstanceWindow(hWnd);
     StopResident(hWnd);
     WriteExitOptions();
-    StopProgramWatch(hWnd);
+    StopProgramWatch();
     CloseRemoteLink();
     StopEngine();
     ReleaseAssignmentPaths(&g_CurrentSet);

@@ -27,7 +27,7 @@ static const UI_SEAM g_RealUiSeam = { MessageBoxW, GetOpenFileNameW, GetSaveFile
                                       TrackWithSystemMenu, Shell_NotifyIconW, QueryWindowElevation,
                                       QuerySelfElevation, ShutdownBlockReasonCreate,
                                       ShutdownBlockReasonDestroy, ChangeWindowMessageFilterEx,
-                                      EnableTabTexture };
+                                      EnableTabTexture, SetWinEventHook, UnhookWinEvent };
 
 UI_SEAM g_UiSeam = g_RealUiSeam;
 

@@ -1,7 +1,7 @@
 /*
  * ui_seam.h - the window's edge with the system's blocking calls: message boxes, the common
- * file dialogs, the key beep, popup menus, the notification-area icon and the elevation
- * queries. Production uses the real calls; tests answer here.
+ * file dialogs, the key beep, popup menus, the notification-area icon, the elevation
+ * queries and the foreground event. Production uses the real calls; tests answer here.
  */
 #ifndef ZAN_UI_SEAM_H
 #define ZAN_UI_SEAM_H
@@ -28,6 +28,10 @@ typedef struct UI_SEAM {
     BOOL (WINAPI *pfnChangeWindowMessageFilterEx)(HWND hWnd, UINT uMsg, DWORD dwAction, PCHANGEFILTERSTRUCT pInfo);
     /* The themed tab pane's background for a page (uxtheme's, loaded when first asked). */
     HRESULT (WINAPI *pfnEnableThemeDialogTexture)(HWND hWnd, DWORD dwFlags);
+    /* The system's report that the foreground moved (Wine sends none). */
+    HWINEVENTHOOK (WINAPI *pfnSetWinEventHook)(DWORD dwEventMin, DWORD dwEventMax, HMODULE hModule,
+                                               WINEVENTPROC pfnProc, DWORD dwProcess, DWORD dwThread, DWORD dwFlags);
+    BOOL (WINAPI *pfnUnhookWinEvent)(HWINEVENTHOOK hHook);
 } UI_SEAM;
 
 extern UI_SEAM g_UiSeam;
