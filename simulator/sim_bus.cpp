@@ -233,6 +233,12 @@ static BOOL WINAPI SimReadFile(HANDLE h, LPVOID pBuffer, DWORD cbRead, LPDWORD p
 {
     std::unique_lock<std::mutex> guard(g_SimLock);
     SimHandle *pHandle = FindHandleLocked(h);
+    /* The last read's event may still be on its way: set after this read's reset, it would
+       signal a read that has not completed, which no driver does. */
+    while (pHandle && pHandle->nSignalsInFlight) {
+        g_pSimBus->signalled.wait(guard);
+        pHandle = FindHandleLocked(h);
+    }
     if (!pHandle) {
         guard.unlock();
         return ReadFile(h, pBuffer, cbRead, pcbRead, pOv);

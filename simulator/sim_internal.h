@@ -112,6 +112,7 @@ struct SimHandle {
     SimTransfer read;
     SimTransfer write;
     DWORD cbRead = 0; /* size of the caller's buffer of the read in flight */
+    int nSignalsInFlight = 0; /* completed reads whose events the completion thread still sets */
 };
 
 /* A transfer whose handle was closed while its cancel was stuck: the driver may still finish it. */
@@ -147,9 +148,10 @@ struct SimBus {
     std::thread completer;
     bool bStop = false;
     SimClock::time_point nextStream{};
-    /* Set while the completion thread runs: the events it signals, each duplicated so it
-       outlives its owner's handle, set once the lock is released. */
-    std::vector<HANDLE> *pDeferredEvents = nullptr;
+    /* Set while the completion thread runs: the reads it completes, whose events (each
+       duplicated, so it outlives its owner's handle) it sets once the lock is released. */
+    std::vector<std::pair<HANDLE, HANDLE>> *pDeferredEvents = nullptr; /* handle, event */
+    std::condition_variable signalled; /* a deferred event was set */
     std::condition_variable released; /* wakes set-output-report calls held back */
     int nHeldCalls = 0;
 };

@@ -42,12 +42,14 @@ void CompleteTransferLocked(SimHandle *pHandle, SimTransfer &transfer, ULONG_PTR
     pOv->Internal = status;
     HANDLE hEvent = EventOf(pHandle, pOv);
     HANDLE hCopy = NULL;
-    std::vector<HANDLE> *pDeferred = g_pSimBus->pDeferredEvents;
+    auto *pDeferred = g_pSimBus->pDeferredEvents;
     if (pDeferred && DuplicateHandle(GetCurrentProcess(), hEvent, GetCurrentProcess(), &hCopy, 0, FALSE,
-                                     DUPLICATE_SAME_ACCESS))
-        pDeferred->push_back(hCopy);
-    else
+                                     DUPLICATE_SAME_ACCESS)) {
+        pDeferred->push_back(std::make_pair(pHandle->h, hCopy));
+        pHandle->nSignalsInFlight++;
+    } else {
         SetEvent(hEvent);
+    }
 }
 
 static void PumpHandleLocked(SimHandle *pHandle, SimClock::time_point now)
@@ -194,7 +196,7 @@ static void CompleterLoop(SimBus *pBus)
     NameCurrentThread(L"sim remote");
     std::unique_lock<std::mutex> guard(g_SimLock);
     pBus->nextStream = SimClock::now();
-    std::vector<HANDLE> events;
+    std::vector<std::pair<HANDLE, HANDLE>> events;
     while (!pBus->bStop) {
         SimClock::time_point now = SimClock::now();
         pBus->pDeferredEvents = &events;
@@ -206,12 +208,16 @@ static void CompleterLoop(SimBus *pBus)
            here must not find the simulator's lock taken. What changed meanwhile is pumped at once. */
         if (!events.empty()) {
             guard.unlock();
-            for (HANDLE hEvent : events) {
-                SetEvent(hEvent);
-                CloseHandle(hEvent);
+            for (auto &event : events) {
+                SetEvent(event.second);
+                CloseHandle(event.second);
             }
-            events.clear();
             guard.lock();
+            for (auto &event : events)
+                if (SimHandle *pHandle = FindHandleLocked(event.first))
+                    pHandle->nSignalsInFlight--;
+            events.clear();
+            pBus->signalled.notify_all();
             continue;
         }
         SimClock::time_point next;
