@@ -9,7 +9,7 @@
 static_assert(sizeof(void *) != 4 || sizeof(ASSIGNMENT) == 28, "an entry is 28 bytes on 32-bit Windows");
 
 /* The fresh record from the start: version 1, LED 1 lit, everything else zero. */
-ASSIGNMENT_SET g_CurrentSet = { SET_VERSION_FRESH, {}, { 1, 0, 0, 0 }, 0, 0 };
+ASSIGNMENT_SET g_CurrentSet = { SET_VERSION_FRESH, {}, { 1, 0, 0, 0 }, 0, 0, {}, { 0, 0, 0, 1 } };
 
 static volatile LONG g_nPathTexts;
 
@@ -45,6 +45,30 @@ void InitAssignmentSet(ASSIGNMENT_SET *pSet)
     memset(pSet, 0, sizeof(*pSet));
     pSet->dwVersion = SET_VERSION_FRESH;
     pSet->abLed[0] = 1;
+    pSet->abLayerLed[ASSIGN_LEDS - 1] = 1;
+}
+
+ASSIGNMENT *LayerEntry(ASSIGNMENT_SET *pSet, int nLayer, int nSlot)
+{
+    return nLayer == 1 ? &pSet->aLayer2[nSlot] : &pSet->aAssign[nSlot];
+}
+
+const ASSIGNMENT *LayerEntryOf(const ASSIGNMENT_SET *pSet, int nLayer, int nSlot)
+{
+    return nLayer == 1 ? &pSet->aLayer2[nSlot] : &pSet->aAssign[nSlot];
+}
+
+int UsesSetExtras(const ASSIGNMENT_SET *pSet)
+{
+    static const BYTE abFreshLayerLed[ASSIGN_LEDS] = { 0, 0, 0, 1 };
+    if (memcmp(pSet->abLayerLed, abFreshLayerLed, ASSIGN_LEDS) != 0)
+        return 1;
+    for (int i = 0; i < ASSIGN_SLOTS; i++) {
+        const ASSIGNMENT *pEntry = &pSet->aAssign[i];
+        if (pEntry->nKind == ASSIGN_LAYER || pEntry->nPressMode != PRESS_NORMAL || pSet->aLayer2[i].nKind != ASSIGN_DISABLED)
+            return 1;
+    }
+    return 0;
 }
 
 WCHAR *AllocPathText(int cch)
@@ -78,8 +102,10 @@ void ClearAssignmentPath(ASSIGNMENT *pAssign)
 
 void ReleaseAssignmentPaths(ASSIGNMENT_SET *pSet)
 {
-    for (int i = 0; i < ASSIGN_SLOTS; i++)
+    for (int i = 0; i < ASSIGN_SLOTS; i++) {
         ClearAssignmentPath(&pSet->aAssign[i]);
+        ClearAssignmentPath(&pSet->aLayer2[i]);
+    }
 }
 
 int CopyAssignment(ASSIGNMENT *pDest, const ASSIGNMENT *pSource)
@@ -99,8 +125,14 @@ int CopyAssignment(ASSIGNMENT *pDest, const ASSIGNMENT *pSource)
 
 void SanitizeAssignment(ASSIGNMENT *pAssign)
 {
-    if (pAssign->nKind > ASSIGN_APPLICATION)
+    if (pAssign->nKind >= ASSIGN_KINDS)
         pAssign->nKind = ASSIGN_DISABLED;
+    if (pAssign->nPressMode >= PRESS_MODES)
+        pAssign->nPressMode = PRESS_NORMAL;
+    if (pAssign->nTurboRate != 0 && (pAssign->nTurboRate < TURBO_RATE_MIN || pAssign->nTurboRate > TURBO_RATE_MAX))
+        pAssign->nTurboRate = 0;
+    if (pAssign->nLayerMode != LAYER_TOGGLE)
+        pAssign->nLayerMode = LAYER_HOLD;
     if (pAssign->nKeyCount < 0 || pAssign->nKeyCount > ASSIGN_MAX_KEYS)
         pAssign->nKeyCount = 0;
     if (pAssign->nMouseAction >= MOUSE_ACTIONS) {

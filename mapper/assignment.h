@@ -21,6 +21,23 @@
 #define ASSIGN_KEY         1
 #define ASSIGN_MOUSE       2
 #define ASSIGN_APPLICATION 3
+#define ASSIGN_LAYER       4   /* switches the other slots to their layer-2 assignments */
+#define ASSIGN_KINDS       5
+
+/* ASSIGNMENT.nPressMode: key slots and left, middle, right and double click slots. */
+#define PRESS_NORMAL 0
+#define PRESS_TURBO  1   /* while held: press and release nTurboRate times a second */
+#define PRESS_TOGGLE 2   /* a press holds the keys or the button down, the next lets them go */
+#define PRESS_MODES  3
+#define TURBO_RATE_MIN     5
+#define TURBO_RATE_MAX     30
+#define TURBO_RATE_DEFAULT 15   /* what a rate of 0 (a fresh entry) means */
+
+/* ASSIGNMENT.nLayerMode: a layer slot. */
+#define LAYER_HOLD   0   /* layer 2 while the slot is held */
+#define LAYER_TOGGLE 1   /* each press switches between layer 1 and layer 2 */
+
+#define ASSIGN_LAYERS 2
 
 /* ASSIGNMENT.nMouseAction */
 #define MOUSE_LEFT_CLICK   0
@@ -44,7 +61,8 @@
 /* ASSIGNMENT_SET.nAnalogCorrection: none, weak, medium, strong. */
 #define CORRECTION_LEVELS 4
 
-/* One button slot. Fields in the order and widths of a settings-file entry. */
+/* One button slot. The first fields in the order and widths of a settings-file entry; the
+ * press mode, turbo rate and layer mode are kept in the file's extra block. */
 typedef struct ASSIGNMENT {
     BYTE   nKind;
     int    nKeyCount;
@@ -53,14 +71,21 @@ typedef struct ASSIGNMENT {
     WORD   wMoveAmount;
     int    nPathLength;
     WCHAR *pszPath;          /* owned by the entry; NULL when there is no path */
+    BYTE   nPressMode;       /* PRESS_*: key slots and click slots */
+    BYTE   nTurboRate;       /* presses a second, TURBO_RATE_MIN..MAX; 0 the default */
+    BYTE   nLayerMode;       /* LAYER_*: layer slots */
 } ASSIGNMENT;
 
 typedef struct ASSIGNMENT_SET {
     DWORD      dwVersion;
-    ASSIGNMENT aAssign[ASSIGN_SLOTS];
+    ASSIGNMENT aAssign[ASSIGN_SLOTS];     /* layer 1 */
     BYTE       abLed[ASSIGN_LEDS];
     BYTE       bSystemRepeat;
     BYTE       nAnalogCorrection;
+    /* Layer 2 and the LEDs that show it: in the file's extra block only. A layer-2 entry of a
+     * layer slot is never used: that slot switches layers in both. */
+    ASSIGNMENT aLayer2[ASSIGN_SLOTS];
+    BYTE       abLayerLed[ASSIGN_LEDS];
 } ASSIGNMENT_SET;
 
 /* Where a slot's value comes from. */
@@ -89,12 +114,19 @@ extern const SLOT_SOURCE g_aSlotSource[ASSIGN_SLOTS];
 /* The current set: edited on the window thread, read by the engine under the record lock. */
 extern ASSIGNMENT_SET g_CurrentSet;
 
-/* Empties a set to the fresh record: all zero, version 1, LED 1 lit. Releases no strings. */
+/* Empties a set to the fresh record: all zero, version 1, LED 1 lit, layer 2 shown by
+ * LED 4. Releases no strings. */
 void InitAssignmentSet(ASSIGNMENT_SET *pSet);
+/* The entry of slot nSlot in layer nLayer (0 or 1). */
+ASSIGNMENT *LayerEntry(ASSIGNMENT_SET *pSet, int nLayer, int nSlot);
+const ASSIGNMENT *LayerEntryOf(const ASSIGNMENT_SET *pSet, int nLayer, int nSlot);
+/* 1 when the set uses a press mode, a layer slot, a layer-2 entry or a layer LED pattern
+ * other than the fresh one: only such a set needs the file's extra block. */
+int UsesSetExtras(const ASSIGNMENT_SET *pSet);
 
 /* Releases the entry's path string and forgets it. */
 void ClearAssignmentPath(ASSIGNMENT *pAssign);
-/* Releases the path strings of all 40 entries. */
+/* Releases the path strings of all entries of both layers. */
 void ReleaseAssignmentPaths(ASSIGNMENT_SET *pSet);
 /* Copies an entry with a duplicate of its path; 0 (and pDest untouched) when memory runs out. */
 int CopyAssignment(ASSIGNMENT *pDest, const ASSIGNMENT *pSource);
@@ -107,7 +139,9 @@ LONG CountPathTexts(void);
 
 /* Puts the entry's fields into range so nothing indexes past a table later:
  * an unknown kind becomes disabled, a key count outside 0..3 becomes 0, an
- * unknown mouse action becomes 0 and disables a mouse entry. */
+ * unknown mouse action becomes 0 and disables a mouse entry, an unknown press mode becomes
+ * normal, a turbo rate outside TURBO_RATE_MIN..MAX becomes 0, a layer mode other than
+ * LAYER_TOGGLE becomes LAYER_HOLD. */
 void SanitizeAssignment(ASSIGNMENT *pAssign);
 
 /* The record lock: an unnamed auto-reset event, signalled while free. */

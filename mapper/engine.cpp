@@ -17,6 +17,7 @@ typedef struct ENGINE_THREAD {
     volatile LONG bRun;
     HWND          hReportWnd;
     UINT          uReportMsg;
+    UINT          uNoteMsg;
     LAUNCHER     *pLauncher;      /* NULL when none could be started: launches fail */
 } ENGINE_THREAD;
 
@@ -33,6 +34,7 @@ DWORD WINAPI EngineThread(LPVOID pParam)
     InitEngineState(&state);
     state.hReportWnd = g_Engine.hReportWnd;
     state.uReportMsg = g_Engine.uReportMsg;
+    state.uNoteMsg = g_Engine.uNoteMsg;
     state.pLauncher = g_Engine.pLauncher;
     DWORD dwWait = ENGINE_CYCLE_MS;
     while (g_Engine.bRun) {
@@ -43,12 +45,13 @@ DWORD WINAPI EngineThread(LPVOID pParam)
     return 0;
 }
 
-int StartEngine(HWND hReportWnd, UINT uReportMsg)
+int StartEngine(HWND hReportWnd, UINT uReportMsg, UINT uNoteMsg)
 {
     if (g_Engine.hThread)
         return 0;
     g_Engine.hReportWnd = hReportWnd;
     g_Engine.uReportMsg = uReportMsg;
+    g_Engine.uNoteMsg = uNoteMsg;
     g_Engine.hWake = CreateEventW(NULL, FALSE, FALSE, NULL);
     if (!g_Engine.hWake)
         return 0;

@@ -39,6 +39,7 @@ typedef struct ENGINE_STATE {
      * window shows it while the engine goes on; none: not reported. */
     HWND   hReportWnd;
     UINT   uReportMsg;
+    UINT   uNoteMsg;                    /* ENGINE_NOTE_* go to hReportWnd as this; 0 none */
     /* Where application slots queue their launches (the engine never waits for one);
      * none: every launch is reported as failed. */
     LAUNCHER *pLauncher;
@@ -98,10 +99,14 @@ void SendPointerMove(ENGINE_STATE *pState);
  * is ever sent stray. */
 void SendTracked(ENGINE_STATE *pState, INPUT *pInputs, UINT cInputs);
 
+/* What the engine posts to hReportWnd as uNoteMsg: wParam the note, lParam its value. */
+#define ENGINE_NOTE_LAYER 1   /* lParam the active layer, 0 or 1 */
+#define ENGINE_NOTE_PAUSE 2   /* lParam 1 paused, 0 resumed */
+
 /* The engine thread and its launcher; failed launches are posted to hReportWnd as
- * uReportMsg. The stop waits for the engine thread, and at most LAUNCH_STOP_WAIT_MS for a
- * launch still under way. */
-int StartEngine(HWND hReportWnd, UINT uReportMsg);
+ * uReportMsg, layer and pause changes as uNoteMsg. The stop waits for the engine thread, and
+ * at most LAUNCH_STOP_WAIT_MS for a launch still under way. */
+int StartEngine(HWND hReportWnd, UINT uReportMsg, UINT uNoteMsg);
 int StopEngine(void);
 DWORD WINAPI EngineThread(LPVOID pParam);
 

@@ -22,6 +22,10 @@
 #define OFFERED_TIMEOUT_COUNT 5
 extern const DWORD g_adwOfferedTimeout[OFFERED_TIMEOUT_COUNT];
 
+/* The pause combination: HOME and Minus unless option.ini says otherwise; held this long. */
+#define PAUSE_SLOTS_DEFAULT ((1u << 2) | (1u << 3))
+#define PAUSE_HOLD_MS       1000
+
 typedef struct APP_OPTIONS {
     int   bInitSet;
     WCHAR szSettingFilename[MAX_PATH];
@@ -33,6 +37,9 @@ typedef struct APP_OPTIONS {
     int   bAutoConnect;   /* connect quietly when a device arrives or Windows resumes */
     int   bCloseToTray;   /* closing the window hides it to the notification area */
     int   bStartInTray;   /* start hidden in the notification area */
+    /* The Wii Remote buttons (bits of their slots 0..10) that, held together for a second,
+     * pause and resume all mapping; 0 none. */
+    DWORD dwPauseSlots;
 } APP_OPTIONS;
 
 /* The full path of option.ini (OPTIONS_PATH_CHARS): in the executable's folder when a file

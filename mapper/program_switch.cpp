@@ -84,9 +84,12 @@ LPCWSTR DefaultSetFile(const PROGRAM_SWITCH *pSwitch, LPCWSTR pszCurrentFile)
 static int CopySet(ASSIGNMENT_SET *pDest, const ASSIGNMENT_SET *pSource)
 {
     ASSIGNMENT_SET copy = *pSource;
-    for (int i = 0; i < ASSIGN_SLOTS; i++) {
-        copy.aAssign[i].pszPath = NULL;
-        if (!CopyAssignment(&copy.aAssign[i], &pSource->aAssign[i])) {
+    /* None of the source's strings may be released with the copy when memory runs out. */
+    for (int i = 0; i < ASSIGN_SLOTS; i++)
+        copy.aAssign[i].pszPath = copy.aLayer2[i].pszPath = NULL;
+    for (int n = 0; n < ASSIGN_LAYERS * ASSIGN_SLOTS; n++) {
+        int nLayer = n / ASSIGN_SLOTS, nSlot = n % ASSIGN_SLOTS;
+        if (!CopyAssignment(LayerEntry(&copy, nLayer, nSlot), LayerEntryOf(pSource, nLayer, nSlot))) {
             ReleaseAssignmentPaths(&copy);
             return 0;
         }

@@ -49,7 +49,7 @@ TEST_F(EngineTest, EngineAndLauncherThreadsCarryTheirNamesWhileTheyRun)
         GetModuleHandleW(L"kernel32.dll"), "GetThreadDescription");
     if (!pfnGet)
         GTEST_SKIP() << "threads have no names before Windows 10 1607";
-    ASSERT_EQ(1, StartEngine(NULL, 0));
+    ASSERT_EQ(1, StartEngine(NULL, 0, 0));
     std::set<std::wstring> names;
     for (int i = 0; i < 200 && !(names.count(L"Zan engine") && names.count(L"Zan launcher")); i++, Sleep(10))
         names = ThreadNames(pfnGet);
@@ -156,8 +156,8 @@ TEST_F(EngineTest, EngineThreadReleasesWhatItHoldsWhenStopped)
     Set(IN_A, 1);
     Set(IN_B, 1);
     EXPECT_EQ(0, StopEngine());
-    ASSERT_EQ(1, StartEngine(NULL, 0));
-    EXPECT_EQ(0, StartEngine(NULL, 0));
+    ASSERT_EQ(1, StartEngine(NULL, 0, 0));
+    EXPECT_EQ(0, StartEngine(NULL, 0, 0));
     for (size_t i = 0, pressed = 0; i < 500 && pressed < 2; i++) {
         Sleep(ENGINE_CYCLE_MS);
         pressed += Take().size();
@@ -265,7 +265,7 @@ TEST_F(EngineTest, ALaunchWaitingInTheShellHoldsNeitherTheEngineNorTheRecordLock
     ReportWindow report;
     g_CurrentSet.aAssign[0] = Application(L"C:\\apps\\blocked.exe");
     g_CurrentSet.aAssign[1] = Keys({ 'K' });
-    ASSERT_EQ(1, StartEngine(report.hWnd, ReportWindow::kMsg));
+    ASSERT_EQ(1, StartEngine(report.hWnd, ReportWindow::kMsg, 0));
     Set(IN_B, 1);
     ASSERT_TRUE(WaitUntil([&] { return CountSent(*this, "key 0x4b (25) down") > 0; }));
     Set(IN_A, 1);
@@ -313,7 +313,7 @@ TEST_F(EngineTest, StopWaitsABoundedTimeForALaunchStillInTheShell)
 {
     Gate gate;
     g_CurrentSet.aAssign[0] = Application(L"C:\\apps\\blocked.exe");
-    ASSERT_EQ(1, StartEngine(NULL, 0));
+    ASSERT_EQ(1, StartEngine(NULL, 0, 0));
     Set(IN_A, 1);
     ASSERT_EQ((DWORD)WAIT_OBJECT_0, WaitForSingleObject(gate.launch.entered, 5000)) << "no launch";
     DWORD start = GetTickCount();
@@ -331,7 +331,7 @@ TEST_F(EngineTest, StopWaitsABoundedTimeForALaunchStillInTheShell)
     EXPECT_EQ((DWORD)WAIT_OBJECT_0, WaitForSingleObject(gate.launch.returned, 5000));
 
     ResetEvent(gate.launch.gate);
-    ASSERT_EQ(1, StartEngine(NULL, 0));  // a fresh engine takes A, still held, as a press
+    ASSERT_EQ(1, StartEngine(NULL, 0, 0));  // a fresh engine takes A, still held, as a press
     EXPECT_TRUE(WaitUntil([&] { return gate.Count() == 2; })) << "the new launcher launches";
     SetEvent(gate.launch.gate);
     EXPECT_EQ((DWORD)WAIT_OBJECT_0, WaitForSingleObject(gate.launch.returned, 5000));

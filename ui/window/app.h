@@ -50,6 +50,7 @@ void RefreshBatteryPart(void);
 #define WM_APP_LAUNCH_FAILED (WM_APP + 0x40)  /* engine: wParam slot, lParam ShellExecuteW's result */
 #define WM_APP_MODAL_ENDED   (WM_APP + 0x41)  /* the last box or dialog closed: what waited goes on */
 #define WM_APP_HANDOVER      (WM_APP + 0x42)  /* a second start's command line waits (single_instance.cpp) */
+#define WM_APP_ENGINE_NOTE   (WM_APP + 0x43)  /* engine: wParam ENGINE_NOTE_*, lParam its value */
 
 /* WM_CLOSE's wParam from the exit commands: end the program even when closing hides it. */
 #define CLOSE_EXIT 1

@@ -155,7 +155,7 @@ BOOL OnCreate(HWND hWnd)
     CreatePages(hWnd);
     CreateStatusBar(hWnd);
     CreateRecordLock();
-    StartEngine(hWnd, WM_APP_LAUNCH_FAILED);
+    StartEngine(hWnd, WM_APP_LAUNCH_FAILED, WM_APP_ENGINE_NOTE);
     RefreshPages();
     OpenRemoteLink();
     DragAcceptFiles(hWnd, TRUE);
