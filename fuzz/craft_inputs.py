@@ -110,6 +110,29 @@ OLD_IMAGE = (struct.pack("<I", 652) +
                       for i in range(40)) +
              bytes([1, 0, 1, 0, 1, 0, 0, 0]))
 
+def extra_block(layout, slots, layer2, leds=b"\x00\x01\x00\x01", version=1, length_change=0):
+    """The extra block after a version-3 layout: the tag, its version, the payload's length;
+    per layer-1 slot kind (the layout's unless given), press mode, turbo rate, layer mode; the
+    layer-2 LEDs; the layer-2 entries with their press mode and rate; their path texts."""
+    kinds = [layout[i][0][0] if i in layout else 0 for i in range(40)]
+    body = b"".join(bytes(slots.get(i, (kinds[i], 0, 0, 0))) for i in range(40)) + leds
+    plain = (entry(), None, 0, 0)
+    body += b"".join(layer2.get(i, plain)[0] + bytes(layer2.get(i, plain)[2:]) for i in range(40))
+    body += b"".join(layer2[i][1] for i in sorted(layer2) if layer2[i][1] is not None)
+    return b"ZXTR" + struct.pack("<II", version, len(body) + length_change) + body
+
+
+# Slot 3 (HOME) a layer slot, empty and disabled in the layout; slot 5 turbo at 20 a second,
+# slot 6 toggle; layer 2 with a key in turbo, a click in toggle and an application path.
+EXTRA_LAYOUT = {**BASE, 3: (entry(), None)}
+EXTRA_SLOTS = {3: (4, 0, 0, 1), 5: (1, 1, 20, 0), 6: (2, 2, 0, 0)}
+EXTRA_LAYER2 = {
+    0: (entry(kind=1, keys=(0x41,)), None, 1, 0),
+    1: (entry(kind=2, mouse=3), None, 2, 0),
+    4: (entry(kind=3, path=b"C:\\b.exe"), b"C:\\b.exe", 0, 0),
+}
+WITH_EXTRAS = settings_file(3, EXTRA_LAYOUT) + extra_block(EXTRA_LAYOUT, EXTRA_SLOTS, EXTRA_LAYER2)
+
 SETTINGS = {
     "version3_paths_keys_mouse.zan": settings_file(3, BASE),
     "version1.zan": settings_file(1, BASE),
@@ -120,6 +143,11 @@ SETTINGS = {
     "fields_out_of_range.zan": settings_file(3, {1: (struct.pack("<B3xi3HBxH2xiI", 9, 7, 1, 2, 3, 200, 5, 0, 0), None)}),
     # A path length that runs past the end of the file.
     "path_length_past_end.zan": settings_file(3, {2: (entry(kind=3, path=b"x", path_length=0x7FFFFFFF), b"x")}),
+    # The extra block: whole, then with a length one short (a byte after it) and cut short.
+    "version3_extra_block.zan": WITH_EXTRAS,
+    "extra_block_length_short.zan": settings_file(3, EXTRA_LAYOUT) + extra_block(EXTRA_LAYOUT, EXTRA_SLOTS, EXTRA_LAYER2,
+                                                                                 length_change=-1),
+    "extra_block_truncated.zan": WITH_EXTRAS[:-3],
 }
 
 

@@ -1,7 +1,8 @@
 /*
  * setting_harness.cpp - one settings file from the fuzz input. Either it loads into a set
- * whose every field is in range, which saves and loads again to the same set, or the load
- * fails and leaves the target as it was; no path string is leaked or freed twice.
+ * whose every field is in range (both layers, the extra block's modes), which saves and
+ * loads again to the same set, or the load fails and leaves the target as it was; no path
+ * string is leaked or freed twice.
  */
 #include "fuzz_harness.h"
 
@@ -36,9 +37,30 @@ static int WriteInput(LPCWSTR pszPath, const unsigned char *pData, size_t cb)
 static int CountPaths(const ASSIGNMENT_SET *pSet)
 {
     int n = 0;
-    for (const ASSIGNMENT &assign : pSet->aAssign)
-        n += assign.pszPath != NULL;
+    for (int i = 0; i < ASSIGN_SLOTS; i++)
+        n += (pSet->aAssign[i].pszPath != NULL) + (pSet->aLayer2[i].pszPath != NULL);
     return n;
+}
+
+/* One loaded entry; only layer 1 may hold a layer slot. */
+static const char *CheckEntry(const ASSIGNMENT *pAssign, int nLayer)
+{
+    if (pAssign->nKind > (nLayer == 0 ? ASSIGN_LAYER : ASSIGN_APPLICATION) || pAssign->nKeyCount < 0 ||
+        pAssign->nKeyCount > ASSIGN_MAX_KEYS || pAssign->nMouseAction >= MOUSE_ACTIONS)
+        return "a loaded entry out of range";
+    if (pAssign->nPressMode >= PRESS_MODES || pAssign->nLayerMode > LAYER_TOGGLE ||
+        (pAssign->nTurboRate && (pAssign->nTurboRate < TURBO_RATE_MIN || pAssign->nTurboRate > TURBO_RATE_MAX)))
+        return "a loaded press mode, turbo rate or layer mode out of range";
+    if (pAssign->nKind == ASSIGN_LAYER && (pAssign->pszPath || pAssign->nKeyCount))
+        return "a loaded layer slot with keys or a path";
+    if (pAssign->pszPath && lstrlenW(pAssign->pszPath) > pAssign->nPathLength)
+        return "a loaded path longer than its length";
+    WCHAR szText[KEY_TEXT_CHARS + 1];
+    szText[KEY_TEXT_CHARS] = 0x5A5A;
+    FormatKeyText(szText, pAssign);
+    if (szText[KEY_TEXT_CHARS] != 0x5A5A)
+        return "the key text of a loaded entry overruns its buffer";
+    return NULL;
 }
 
 static const char *CheckSane(const ASSIGNMENT_SET *pSet)
@@ -50,33 +72,41 @@ static const char *CheckSane(const ASSIGNMENT_SET *pSet)
             return "a loaded LED state other than lit or dark";
     if (pSet->bSystemRepeat > 1 || pSet->nAnalogCorrection >= CORRECTION_LEVELS)
         return "a loaded repeat mode or correction level out of range";
-    for (const ASSIGNMENT &assign : pSet->aAssign) {
-        if (assign.nKind > ASSIGN_APPLICATION || assign.nKeyCount < 0 || assign.nKeyCount > ASSIGN_MAX_KEYS ||
-            assign.nMouseAction >= MOUSE_ACTIONS)
-            return "a loaded entry out of range";
-        if (assign.pszPath && lstrlenW(assign.pszPath) > assign.nPathLength)
-            return "a loaded path longer than its length";
-        WCHAR szText[KEY_TEXT_CHARS + 1];
-        szText[KEY_TEXT_CHARS] = 0x5A5A;
-        FormatKeyText(szText, &assign);
-        if (szText[KEY_TEXT_CHARS] != 0x5A5A)
-            return "the key text of a loaded entry overruns its buffer";
+    for (int i = 0; i < ASSIGN_LEDS; i++)
+        if (pSet->abLayerLed[i] > 1)
+            return "a loaded layer LED state other than lit or dark";
+    for (int i = 0; i < ASSIGN_SLOTS; i++) {
+        const char *pszFault = CheckEntry(&pSet->aAssign[i], 0);
+        if (!pszFault)
+            pszFault = CheckEntry(&pSet->aLayer2[i], 1);
+        if (pszFault)
+            return pszFault;
     }
     return NULL;
 }
 
-/* Everything but the path texts, which the ANSI code page may not carry unchanged. */
+/* Everything but the path texts, which the ANSI code page may not carry unchanged; the modes
+ * only where the extra block keeps them. */
+static int SameEntry(const ASSIGNMENT *a, const ASSIGNMENT *b, int bExtras)
+{
+    return a->nKind == b->nKind && a->nKeyCount == b->nKeyCount && !memcmp(a->awKey, b->awKey, sizeof(a->awKey)) &&
+           a->nMouseAction == b->nMouseAction && a->wMoveAmount == b->wMoveAmount &&
+           (a->pszPath == NULL) == (b->pszPath == NULL) && (a->pszPath || a->nPathLength == b->nPathLength) &&
+           (!bExtras || (a->nPressMode == b->nPressMode && a->nTurboRate == b->nTurboRate &&
+                         a->nLayerMode == b->nLayerMode));
+}
+
+/* A set that uses no extras saves none: its turbo rates, layer modes and layer 2 are lost. */
 static int SameSet(const ASSIGNMENT_SET *pA, const ASSIGNMENT_SET *pB)
 {
-    for (int i = 0; i < ASSIGN_SLOTS; i++) {
-        const ASSIGNMENT *a = &pA->aAssign[i], *b = &pB->aAssign[i];
-        if (a->nKind != b->nKind || a->nKeyCount != b->nKeyCount || memcmp(a->awKey, b->awKey, sizeof(a->awKey)) ||
-            a->nMouseAction != b->nMouseAction || a->wMoveAmount != b->wMoveAmount ||
-            (a->pszPath == NULL) != (b->pszPath == NULL) || (!a->pszPath && a->nPathLength != b->nPathLength))
+    int bExtras = UsesSetExtras(pA);
+    for (int i = 0; i < ASSIGN_SLOTS; i++)
+        if (!SameEntry(&pA->aAssign[i], &pB->aAssign[i], bExtras) ||
+            (bExtras && !SameEntry(&pA->aLayer2[i], &pB->aLayer2[i], 1)))
             return 0;
-    }
     return memcmp(pA->abLed, pB->abLed, sizeof(pA->abLed)) == 0 && pA->bSystemRepeat == pB->bSystemRepeat &&
-           pA->nAnalogCorrection == pB->nAnalogCorrection;
+           pA->nAnalogCorrection == pB->nAnalogCorrection &&
+           (!bExtras || memcmp(pA->abLayerLed, pB->abLayerLed, sizeof(pA->abLayerLed)) == 0);
 }
 
 static const char *SaveAndLoadAgain(ASSIGNMENT_SET *pSet)

@@ -15,6 +15,9 @@ typedef struct FILE_READER {
     HANDLE   hFile;
     LONGLONG llLeft;       /* bytes not yet read */
     int      nNormalized;  /* values the load had to replace */
+    int      nExtras;      /* EXTRAS_*: what became of the bytes after a version-3 layout */
+    DWORD    dwExtraVersion;
+    LONGLONG llIgnored;    /* bytes after the layout that were not loaded */
 } FILE_READER;
 
 static int ReadExact(FILE_READER *pReader, void *pBuffer, DWORD cb)
@@ -46,42 +49,29 @@ static int ReadPathText(FILE_READER *pReader, ASSIGNMENT *pAssign)
     if (cb < 0 || cb > FILE_PATH_MAX_BYTES || (LONGLONG)cb > pReader->llLeft)
         return LOAD_BAD_PATH_LENGTH;
     char *pText = (char *)HeapAlloc(GetProcessHeap(), 0, (SIZE_T)cb + 1);
-    WCHAR *psz = AllocPathText(cb);
-    if (!pText || !psz) {
-        HeapFree(GetProcessHeap(), 0, pText);
-        FreePathText(psz);
+    if (!pText)
         return LOAD_NO_MEMORY;
-    }
     int nResult = LOAD_OK;
     if (!ReadExact(pReader, pText, (DWORD)cb))
         nResult = LOAD_SHORT_FILE;
-    else if (cb > 0) {
-        int cbText = (int)strnlen(pText, (size_t)cb);
-        if (cbText < cb) {
-            pAssign->nPathLength = cbText;
-            pReader->nNormalized++;
-        }
-        /* A byte becomes at most one UTF-16 unit, so cb units always suffice. */
-        if (cbText > 0)
-            MultiByteToWideChar(CP_ACP, MB_PRECOMPOSED, pText, cbText, psz, cb);
-    }
+    else if (!DecodePathText(pText, cb, pAssign, &pReader->nNormalized))
+        nResult = LOAD_NO_MEMORY;
     HeapFree(GetProcessHeap(), 0, pText);
-    if (nResult == LOAD_OK)
-        pAssign->pszPath = psz;
-    else
-        FreePathText(psz);
     return nResult;
 }
 
-/* Version 1 or 3 after the 4 header bytes: entries, path texts, tail. */
-static int ReadVersionedBody(FILE_READER *pReader, ASSIGNMENT_SET *pSet)
+/* Version 1 or 3 after the 4 header bytes: entries, path texts, tail. abKind gets the
+ * entries' kind bytes as the file has them. */
+static int ReadVersionedBody(FILE_READER *pReader, ASSIGNMENT_SET *pSet, BYTE *abKind)
 {
     BYTE abEntries[FILE_ENTRIES_BYTES];
     int abHasPath[ASSIGN_SLOTS];
     if (!ReadExact(pReader, abEntries, sizeof(abEntries)))
         return LOAD_SHORT_FILE;
-    for (int i = 0; i < ASSIGN_SLOTS; i++)
+    for (int i = 0; i < ASSIGN_SLOTS; i++) {
         DecodeEntry(abEntries + i * FILE_ENTRY_BYTES, &pSet->aAssign[i], &abHasPath[i]);
+        abKind[i] = pSet->aAssign[i].nKind;
+    }
     for (int i = 0; i < ASSIGN_SLOTS; i++) {
         if (!abHasPath[i])
             continue;
@@ -118,6 +108,10 @@ static void NormalizeSet(ASSIGNMENT_SET *pSet, int *pnNormalized)
     NormalizeByte(&pSet->nAnalogCorrection, CORRECTION_LEVELS - 1, 0, pnNormalized);
     for (int i = 0; i < ASSIGN_SLOTS; i++) {
         ASSIGNMENT before = pSet->aAssign[i];
+        /* The layout knows no layer slot: one is a disabled entry there, marked in the
+         * extra block. A kind beyond the layout's own stays unknown, so disabled. */
+        if (pSet->aAssign[i].nKind >= ASSIGN_LAYER)
+            pSet->aAssign[i].nKind = ASSIGN_DISABLED;
         SanitizeAssignment(&pSet->aAssign[i]);
         if (memcmp(&before, &pSet->aAssign[i], sizeof(before)) != 0)
             (*pnNormalized)++;
@@ -134,23 +128,61 @@ static int ReadOldImage(FILE_READER *pReader, ASSIGNMENT_SET *pSet)
     return LOAD_OK;
 }
 
+/* The rest of the file after a version-3 layout as the extra block: EXTRAS_*. Whatever it
+ * holds, the layout already read stays as it is unless the whole block decodes. */
+static int ReadExtraBlock(FILE_READER *pReader, const BYTE *abLayoutKind, ASSIGNMENT_SET *pSet)
+{
+    BYTE abHeader[EXTRA_HEADER_BYTES];
+    LONGLONG llFollowing = pReader->llLeft;
+    DWORD cbHeader = llFollowing < EXTRA_HEADER_BYTES ? (DWORD)llFollowing : EXTRA_HEADER_BYTES;
+    if (!ReadExact(pReader, abHeader, cbHeader))
+        return EXTRAS_TRUNCATED;
+    DWORD cbPayload = 0;
+    int nResult = CheckExtraHeader(abHeader, cbHeader, llFollowing, &cbPayload);
+    if (nResult == EXTRAS_BAD_VERSION)
+        pReader->dwExtraVersion = GetLe32(abHeader + 4);
+    if (nResult != EXTRAS_READ)
+        return nResult;
+    BYTE *pPayload = (BYTE *)HeapAlloc(GetProcessHeap(), 0, cbPayload ? cbPayload : 1);
+    if (!pPayload)
+        return EXTRAS_NO_MEMORY;
+    if (!ReadExact(pReader, pPayload, cbPayload))
+        nResult = EXTRAS_TRUNCATED;
+    else
+        nResult = DecodeExtraBlock(pPayload, cbPayload, abLayoutKind, pSet, &pReader->nNormalized);
+    HeapFree(GetProcessHeap(), 0, pPayload);
+    return nResult;
+}
+
 static int ReadSettingBody(FILE_READER *pReader, ASSIGNMENT_SET *pScratch)
 {
     BYTE abHeader[FILE_HEADER_BYTES];
+    BYTE abLayoutKind[ASSIGN_SLOTS];
     if (!ReadExact(pReader, abHeader, sizeof(abHeader)))
         return LOAD_SHORT_FILE;
     DWORD dwHeader = GetLe32(abHeader);
     int nResult;
     if (dwHeader == SET_VERSION_CURRENT || dwHeader == SET_VERSION_FRESH) {
         pScratch->dwVersion = dwHeader;
-        nResult = ReadVersionedBody(pReader, pScratch);
+        nResult = ReadVersionedBody(pReader, pScratch, abLayoutKind);
     } else if (dwHeader == OLD_IMAGE_BYTES) {
         nResult = ReadOldImage(pReader, pScratch);
     } else {
         return LOAD_UNKNOWN_HEADER;
     }
+    /* Without a block layer 2 shows the fresh pattern, so the set saves plain again. */
+    memset(pScratch->abLayerLed, 0, ASSIGN_LEDS);
+    pScratch->abLayerLed[ASSIGN_LEDS - 1] = 1;
     NormalizeSet(pScratch, &pReader->nNormalized);
-    return nResult;
+    pReader->llIgnored = pReader->llLeft;
+    if (nResult != LOAD_OK || dwHeader != SET_VERSION_CURRENT || pReader->llLeft == 0)
+        return nResult;
+    pReader->nExtras = ReadExtraBlock(pReader, abLayoutKind, pScratch);
+    if (pReader->nExtras == EXTRAS_NO_MEMORY)
+        return LOAD_NO_MEMORY;
+    if (pReader->nExtras == EXTRAS_READ)
+        pReader->llIgnored = 0;
+    return LOAD_OK;
 }
 
 static int ReadWithNotes(LPCWSTR pszPath, ASSIGNMENT_SET *pTarget, int bLoad, LOAD_NOTES *pNotes)
@@ -165,7 +197,7 @@ static int ReadWithNotes(LPCWSTR pszPath, ASSIGNMENT_SET *pTarget, int bLoad, LO
         CloseHandle(hFile);
         return LOAD_OK;
     }
-    FILE_READER reader = { hFile, 0, 0 };
+    FILE_READER reader = { hFile, 0, 0, EXTRAS_NONE, 0, 0 };
     LARGE_INTEGER liSize;
     if (!GetFileSizeEx(hFile, &liSize)) {
         CloseHandle(hFile);
@@ -183,8 +215,10 @@ static int ReadWithNotes(LPCWSTR pszPath, ASSIGNMENT_SET *pTarget, int bLoad, LO
     ReleaseAssignmentPaths(pTarget);
     *pTarget = scratch;
     if (pNotes) {
-        pNotes->llTrailingBytes = reader.llLeft;
+        pNotes->llTrailingBytes = reader.llIgnored;
         pNotes->nNormalized = reader.nNormalized;
+        pNotes->nExtras = reader.nExtras;
+        pNotes->dwExtraVersion = reader.dwExtraVersion;
     }
     return LOAD_OK;
 }

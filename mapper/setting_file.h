@@ -1,6 +1,7 @@
 /*
  * setting_file.h - settings files (".zan"): version 3 written; versions 3 and 1 and
- * the oldest 652-byte image read. The command-line scan for a settings file.
+ * the oldest 652-byte image read; a version-3 file may end in the extra block of press
+ * modes and layer 2. The command-line scan for a settings file.
  */
 #ifndef ZAN_SETTING_FILE_H
 #define ZAN_SETTING_FILE_H
@@ -21,11 +22,27 @@ enum {
     LOAD_NO_MEMORY
 };
 
+/* What became of the bytes after a version-3 layout (setting_format.h: the extra block). */
+enum {
+    EXTRAS_NONE,           /* there are none */
+    EXTRAS_READ,           /* a block, loaded */
+    EXTRAS_NO_TAG,         /* bytes that are not a block */
+    EXTRAS_TRUNCATED,      /* a block that ends before its header or its length does */
+    EXTRAS_BAD_LENGTH,     /* bytes after the block's length, or a length beyond any block */
+    EXTRAS_BAD_VERSION,    /* a version of the block this loader does not know */
+    EXTRAS_BAD_KIND,       /* a slot's kind that contradicts the layout */
+    EXTRAS_BAD_PATH,       /* layer-2 path lengths that do not fill the payload exactly */
+    EXTRAS_NO_MEMORY
+};
+
 /* What a successful load had to overlook or correct, for the settings tool. */
 typedef struct LOAD_NOTES {
     LONGLONG llTrailingBytes;   /* bytes after the end of the layout, ignored */
     int      nNormalized;       /* values out of range (entries, LEDs, repeat, correction, a
                                  * path cut at a NUL byte) replaced as the loader does */
+    int      nExtras;           /* EXTRAS_*; on other than NONE and READ, llTrailingBytes
+                                 * counts the ignored block */
+    DWORD    dwExtraVersion;    /* the block's version, when its header got that far */
 } LOAD_NOTES;
 
 /* LoadSettingFile with the reason of a failure; LOAD_OK on success. */
@@ -37,9 +54,9 @@ int InspectSettingFile(LPCWSTR pszPath, ASSIGNMENT_SET *pTarget, LOAD_NOTES *pNo
  * On failure pTarget is untouched. */
 int LoadSettingFile(LPCWSTR pszPath, ASSIGNMENT_SET *pTarget, int bLoad);
 
-/* Writes pSet as version 3 to pszPath (a 260-character buffer whose extension becomes
- * ".zan" in place). bCreate 1 creates or replaces the file, bCreate 0 only replaces an
- * existing one. 1 only when the whole file was written; on 0 an existing file keeps its
+/* Writes pSet as version 3, with the extra block when the set uses its features, to pszPath
+ * (a 260-character buffer whose extension becomes ".zan" in place). bCreate 1 creates or
+ * replaces the file, bCreate 0 only replaces an existing one. 1 only when the whole file was written; on 0 an existing file keeps its
  * earlier contents, unless no temporary file could be made beside it and the write in
  * place failed part-way, or the file could be neither replaced nor put back: the new
  * contents are then complete in another file, which GetKeptSettingFile names. GetLastError

@@ -1,5 +1,5 @@
 /*
- * setting_format.cpp - little-endian fields of settings-file entries.
+ * setting_format.cpp - little-endian fields of settings-file entries, and their path texts.
  */
 #include "setting_format.h"
 
@@ -67,4 +67,23 @@ void DecodeOldImage(const BYTE *pImage, ASSIGNMENT_SET *pSet)
     }
     memcpy(pSet->abLed, pImage + OLD_LEDS_OFFSET, ASSIGN_LEDS);
     pSet->bSystemRepeat = pImage[OLD_REPEAT_OFFSET];
+}
+
+int DecodePathText(const char *pText, int cb, ASSIGNMENT *pAssign, int *pnNormalized)
+{
+    WCHAR *psz = AllocPathText(cb);
+    if (!psz)
+        return 0;
+    if (cb > 0) {
+        int cbText = (int)strnlen(pText, (size_t)cb);
+        if (cbText < cb) {
+            pAssign->nPathLength = cbText;
+            (*pnNormalized)++;
+        }
+        /* A byte becomes at most one UTF-16 unit, so cb units always suffice. */
+        if (cbText > 0)
+            MultiByteToWideChar(CP_ACP, MB_PRECOMPOSED, pText, cbText, psz, cb);
+    }
+    pAssign->pszPath = psz;
+    return 1;
 }

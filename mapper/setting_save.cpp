@@ -1,5 +1,6 @@
 /*
- * setting_save.cpp - saving a set as a version-3 settings file.
+ * setting_save.cpp - saving a set as a version-3 settings file, with the extra block
+ * (setting_format.h) when the set uses press modes or layers.
  *
  * The file is written in full to a temporary file beside the target and then put in
  * its place, so a save that fails part-way (disk full, removed medium) reports 0 and
@@ -57,17 +58,52 @@ int CanStorePath(LPCWSTR pszPath)
     return !pszPath || AnsiLength(pszPath) >= 0;
 }
 
-/* The whole file in memory: header, entries, path texts in slot order, tail. */
-static int BuildFileImage(const ASSIGNMENT_SET *pSet, FILE_IMAGE *pImage)
+/* Byte lengths of the entries' paths in the ANSI code page (0 without one); 0 when one
+ * cannot be stored, else 1 with their sum added to *pcbTotal. */
+static int MeasurePaths(const ASSIGNMENT *aEntry, int *anAnsi, DWORD *pcbTotal)
 {
-    int anAnsi[ASSIGN_SLOTS];
-    DWORD cbTotal = FILE_HEADER_BYTES + FILE_ENTRIES_BYTES + FILE_TAIL_V3_BYTES;
     for (int i = 0; i < ASSIGN_SLOTS; i++) {
-        const ASSIGNMENT *pAssign = &pSet->aAssign[i];
-        anAnsi[i] = pAssign->pszPath ? AnsiLength(pAssign->pszPath) : 0;
+        anAnsi[i] = aEntry[i].pszPath ? AnsiLength(aEntry[i].pszPath) : 0;
         if (anAnsi[i] < 0)
             return 0;
-        cbTotal += (DWORD)anAnsi[i];
+        *pcbTotal += (DWORD)anAnsi[i];
+    }
+    return 1;
+}
+
+/* The entries' path texts in slot order; where the next bytes start, or NULL on failure. */
+static BYTE *PutPathTexts(BYTE *p, const ASSIGNMENT *aEntry, const int *anAnsi)
+{
+    for (int i = 0; i < ASSIGN_SLOTS; i++) {
+        if (!aEntry[i].pszPath || anAnsi[i] == 0)
+            continue;
+        if (ToAnsi(aEntry[i].pszPath, lstrlenW(aEntry[i].pszPath), (char *)p, anAnsi[i]) != anAnsi[i])
+            return NULL;
+        p += anAnsi[i];
+    }
+    return p;
+}
+
+/* The whole file in memory: header, entries, path texts in slot order, tail; then, for a set
+ * that uses them, the extra block. A layer slot is an empty disabled entry in the layout, so
+ * a reader of version 3 alone finds nothing there it does not know. */
+static int BuildFileImage(const ASSIGNMENT_SET *pSet, FILE_IMAGE *pImage)
+{
+    ASSIGNMENT aLayout[ASSIGN_SLOTS];
+    int anAnsi[ASSIGN_SLOTS], anAnsi2[ASSIGN_SLOTS];
+    int bExtras = UsesSetExtras(pSet);
+    for (int i = 0; i < ASSIGN_SLOTS; i++) {
+        aLayout[i] = pSet->aAssign[i];
+        if (aLayout[i].nKind == ASSIGN_LAYER)
+            memset(&aLayout[i], 0, sizeof(aLayout[i]));
+    }
+    DWORD cbTotal = FILE_HEADER_BYTES + FILE_ENTRIES_BYTES + FILE_TAIL_V3_BYTES;
+    if (!MeasurePaths(aLayout, anAnsi, &cbTotal))
+        return 0;
+    if (bExtras) {
+        cbTotal += EXTRA_HEADER_BYTES + EXTRA_FIXED_BYTES;
+        if (!MeasurePaths(pSet->aLayer2, anAnsi2, &cbTotal))
+            return 0;
     }
     BYTE *p = (BYTE *)HeapAlloc(GetProcessHeap(), 0, cbTotal);
     if (!p)
@@ -77,23 +113,23 @@ static int BuildFileImage(const ASSIGNMENT_SET *pSet, FILE_IMAGE *pImage)
     PutLe32(p, SET_VERSION_CURRENT);
     p += FILE_HEADER_BYTES;
     for (int i = 0; i < ASSIGN_SLOTS; i++) {
-        const ASSIGNMENT *pAssign = &pSet->aAssign[i];
+        const ASSIGNMENT *pAssign = &aLayout[i];
         /* Without a path the entry keeps its in-memory length. */
         int nLength = pAssign->pszPath ? anAnsi[i] : pAssign->nPathLength;
         EncodeEntry(p + i * FILE_ENTRY_BYTES, pAssign, nLength, pAssign->pszPath != NULL);
     }
-    p += FILE_ENTRIES_BYTES;
-    for (int i = 0; i < ASSIGN_SLOTS; i++) {
-        const ASSIGNMENT *pAssign = &pSet->aAssign[i];
-        if (!pAssign->pszPath || anAnsi[i] == 0)
-            continue;
-        if (ToAnsi(pAssign->pszPath, lstrlenW(pAssign->pszPath), (char *)p, anAnsi[i]) != anAnsi[i])
-            return 0;
-        p += anAnsi[i];
-    }
+    p = PutPathTexts(p + FILE_ENTRIES_BYTES, aLayout, anAnsi);
+    if (!p)
+        return 0;
     memcpy(p, pSet->abLed, ASSIGN_LEDS);
     p[ASSIGN_LEDS] = pSet->bSystemRepeat;
     p[ASSIGN_LEDS + 1] = pSet->nAnalogCorrection;
+    p += FILE_TAIL_V3_BYTES;
+    if (bExtras) {
+        EncodeExtraBlock(p, pSet, anAnsi2);
+        if (!PutPathTexts(p + EXTRA_HEADER_BYTES + EXTRA_FIXED_BYTES, pSet->aLayer2, anAnsi2))
+            return 0;
+    }
     return 1;
 }
 

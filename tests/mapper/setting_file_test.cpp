@@ -35,7 +35,7 @@ struct SettingFile : ::testing::Test {
     void SetUp() override
     {
         InitAssignmentSet(&target);
-        target.aAssign[7] = { ASSIGN_APPLICATION, 0, { 0, 0, 0 }, 0, 0, 5, NewPath(L"x.exe") };
+        target.aAssign[7] = { ASSIGN_APPLICATION, 0, { 0, 0, 0 }, 0, 0, 5, NewPath(L"x.exe"), 0, 0, 0 };
         target.abLed[3] = 1;
         before = target;
         InitAssignmentSet(&g_CurrentSet);
@@ -73,8 +73,8 @@ TEST_F(SettingFile, SavedFileIsTheLayoutByteForByteAndLoadsBack)
     ASSERT_EQ(932u, GetACP()) << "the tests run with the Japanese ANSI code page";
     ASSIGNMENT_SET set;
     FillSample(&set);
-    set.aAssign[12] = { ASSIGN_APPLICATION, 0, { 0, 0, 0 }, 0, 0, 0, NewPath(L"アプリ\\起動") };
-    set.aAssign[2] = { ASSIGN_APPLICATION, 0, { 0, 0, 0 }, 0, 0, 99, NewPath(L"b.c") };
+    set.aAssign[12] = { ASSIGN_APPLICATION, 0, { 0, 0, 0 }, 0, 0, 0, NewPath(L"アプリ\\起動"), 0, 0, 0 };
+    set.aAssign[2] = { ASSIGN_APPLICATION, 0, { 0, 0, 0 }, 0, 0, 99, NewPath(L"b.c"), 0, 0, 0 };
     std::wstring first = Save(L"first.zan", &set);
     EXPECT_EQ(SET_VERSION_CURRENT, set.dwVersion);
 
@@ -96,6 +96,107 @@ TEST_F(SettingFile, SavedFileIsTheLayoutByteForByteAndLoadsBack)
     ReleaseAssignmentPaths(&set);
 }
 
+// A set that uses none of the extras saves its version-3 bytes and nothing after them, whatever
+// its unused extra fields hold; loading and saving again gives the same bytes.
+TEST_F(SettingFile, PlainSetsSaveOnlyTheVersionThreeLayout)
+{
+    ASSIGNMENT_SET fresh, sample, unused;
+    InitAssignmentSet(&fresh);
+    FillSample(&sample);
+    FillSample(&unused);
+    unused.aAssign[0].nTurboRate = 20;  // a rate without turbo
+    unused.aAssign[5].nLayerMode = LAYER_TOGGLE;
+    unused.aLayer2[4] = { ASSIGN_DISABLED, 1, { 'Q', 0, 0 }, 0, 0, 0, NULL, 0, 0, 0 };
+    Bytes freshBytes(1130, 0);
+    freshBytes[0] = 3;
+    freshBytes[Entry(ASSIGN_SLOTS)] = 1;
+    struct Case { const wchar_t *name; ASSIGNMENT_SET *set; Bytes want; } cases[] = {
+        { L"fresh.zan", &fresh, freshBytes },
+        { L"sample.zan", &sample, SampleBytes(3) },
+        { L"unused.zan", &unused, SampleBytes(3) },
+    };
+    for (Case &c : cases) {
+        SCOPED_TRACE(::testing::Message() << std::wstring(c.name));
+        EXPECT_EQ(c.want, ReadBytes(Save(c.name, c.set)));
+        ASSERT_EQ(LOAD_OK, Load(dir.File(c.name)));
+        EXPECT_EQ(c.want, ReadBytes(Save(L"again.zan", &target)));
+    }
+}
+
+// The extra block follows the layout, where the layer slot is an empty disabled entry: the
+// layout alone, as a reader of version 3 takes it, is layer 1 without the layer slot. The whole
+// file loads every extra back and saves to the same bytes.
+TEST_F(SettingFile, ExtrasFollowTheLayoutAndLoadBack)
+{
+    ASSIGNMENT_SET set, plain;
+    FillExtras(&set);
+    FillSample(&plain);
+    plain.dwVersion = SET_VERSION_CURRENT;
+    plain.aAssign[8] = { ASSIGN_MOUSE, 0, { 0, 0, 0 }, MOUSE_RIGHT_CLICK, 0, 0, NULL, 0, 0, 0 };
+    set.aAssign[3].nKeyCount = 1;  // left from an earlier kind: no layer slot's own
+    set.aAssign[3].awKey[0] = 'K';
+    Bytes file = ReadBytes(Save(L"extras.zan", &set));
+    set.aAssign[3].nKeyCount = set.aAssign[3].awKey[0] = 0;
+
+    Bytes layout = SampleBytes(3);
+    Poke(layout, Entry(8), ASSIGN_MOUSE, 1);
+    Poke(layout, Entry(8) + 14, MOUSE_RIGHT_CLICK, 1);
+    ASSERT_EQ(1130u + 12 + 40 * 4 + 4 + 40 * 30 + 10, file.size());
+    EXPECT_EQ(layout, Bytes(file.begin(), file.begin() + 1130));
+    // Block offsets from 1130: header 0, layer-1 slots 12, layer-2 LEDs 172, layer-2 entries 176,
+    // their path texts 1376.
+    const size_t slots = 1130 + 12, leds = slots + 160, entries = leds + 4, texts = entries + 1200;
+    const struct { size_t at; DWORD value; int width; } fields[] = {
+        { 1130, 0x5254585A, 4 }, { 1134, 1, 4 }, { 1138, 164 + 1200 + 10, 4 },
+        { slots, ASSIGN_KEY, 1 }, { slots + 1, PRESS_TURBO, 1 }, { slots + 2, 20, 1 },
+        { slots + 4 * 3, ASSIGN_LAYER, 1 }, { slots + 4 * 3 + 3, LAYER_TOGGLE, 1 },
+        { slots + 4 * 8 + 1, PRESS_TOGGLE, 1 }, { leds, 0x00010001, 4 },
+        { entries, ASSIGN_KEY, 1 }, { entries + 8, 'Z', 2 }, { entries + 28, PRESS_TURBO, 1 },
+        { entries + 30 * 2 + 20, 10, 4 }, { entries + 30 * 2 + 24, 1, 4 },
+        { entries + 30 * 39 + 14, MOUSE_SCROLL_DOWN, 1 }, { texts, 0x82838183, 4 },  // メモ
+    };
+    for (const auto &f : fields) {
+        Bytes want(file.begin() + f.at, file.begin() + f.at + f.width);
+        Poke(want, 0, f.value, f.width);
+        EXPECT_EQ(want, Bytes(file.begin() + f.at, file.begin() + f.at + f.width)) << "at " << f.at;
+    }
+
+    WriteBytes(dir.File(L"layout.zan"), layout);
+    ASSERT_EQ(LOAD_OK, Load(dir.File(L"layout.zan")));
+    EXPECT_EQ(Describe(plain), Describe(target));
+    ASSERT_EQ(LOAD_OK, Load(dir.File(L"extras.zan")));
+    EXPECT_EQ(Describe(set), Describe(target));
+    EXPECT_EQ(file, ReadBytes(Save(L"again.zan", &target)));
+    ReleaseAssignmentPaths(&set);
+}
+
+// Values of the block out of range are put in range as the layout's are; a kind 4 in the
+// layout is no layer slot, even where the block agrees with it.
+TEST_F(SettingFile, OutOfRangeExtrasLoadHarmless)
+{
+    ASSIGNMENT_SET set;
+    FillExtras(&set);
+    Bytes file = ReadBytes(Save(L"extras.zan", &set));
+    const size_t slots = 1130 + 12, entries = slots + 164;
+    const struct { size_t at; BYTE value; } fields[] = {
+        { Entry(9), ASSIGN_LAYER }, { slots + 4 * 9, ASSIGN_LAYER }, { slots + 1, 7 }, { slots + 2, 99 },
+        { slots + 160 + 1, 5 }, { entries, ASSIGN_LAYER },
+    };
+    for (const auto &f : fields)
+        file[f.at] = f.value;
+    WriteBytes(dir.File(L"odd.zan"), file);
+    LOAD_NOTES notes = {};
+    ASSERT_EQ(LOAD_OK, InspectSettingFile(dir.File(L"odd.zan").c_str(), &target, &notes));
+    EXPECT_EQ(EXTRAS_READ, notes.nExtras);
+    EXPECT_EQ(4, notes.nNormalized);
+    set.aAssign[0].nPressMode = PRESS_NORMAL;
+    set.aAssign[0].nTurboRate = 0;
+    set.abLayerLed[1] = 1;
+    set.aLayer2[0].nKind = ASSIGN_DISABLED;
+    EXPECT_EQ(Describe(set), Describe(target));
+    ReleaseAssignmentPaths(&set);
+}
+
 // Version 1 is read by the settings tool's conversion test. The oldest layout: a 652-byte
 // image whose header is its size, 16-byte entries from 4.
 TEST_F(SettingFile, OldestImageLoads)
@@ -112,9 +213,9 @@ TEST_F(SettingFile, OldestImageLoads)
     ASSERT_EQ(LOAD_OK, Load(dir.File(L"old.zan")));
     ASSIGNMENT_SET want;
     InitAssignmentSet(&want);
-    want.aAssign[3] = { ASSIGN_KEY, 2, { VK_CONTROL, 'V', 0 }, 0, 0, 0, NULL };
+    want.aAssign[3] = { ASSIGN_KEY, 2, { VK_CONTROL, 'V', 0 }, 0, 0, 0, NULL, 0, 0, 0 };
     // Keys without the presence byte are copied into a disabled slot.
-    want.aAssign[10] = { ASSIGN_DISABLED, 2, { VK_CONTROL, 'V', 0 }, 0, 0, 0, NULL };
+    want.aAssign[10] = { ASSIGN_DISABLED, 2, { VK_CONTROL, 'V', 0 }, 0, 0, 0, NULL, 0, 0, 0 };
     memcpy(want.abLed, "\0\1\1\0", 4);
     want.bSystemRepeat = 1;
     EXPECT_EQ(Describe(want), Describe(target));
@@ -173,7 +274,7 @@ TEST_F(SettingFile, OutOfRangeValuesLoadHarmless)
     ASSIGNMENT_SET want;  // slots 1 and 4 disabled, key counts and mouse actions 0
     FillSample(&want);
     want.aAssign[2].nKind = want.aAssign[3].nKind = want.aAssign[6].nKind = ASSIGN_KEY;
-    want.aAssign[8] = { ASSIGN_DISABLED, 0, { 0, 0, 0 }, 0, 0, 2, NewPath(L"ab") };
+    want.aAssign[8] = { ASSIGN_DISABLED, 0, { 0, 0, 0 }, 0, 0, 2, NewPath(L"ab"), 0, 0, 0 };
     want.abLed[1] = 1;
     want.nAnalogCorrection = 0;
     want.dwVersion = SET_VERSION_CURRENT;
@@ -315,7 +416,7 @@ TEST_F(SettingFile, APathTheCodePageCannotHoldFailsTheSave)
         WriteBytes(file, SampleBytes(1));
         ASSIGNMENT_SET set;
         InitAssignmentSet(&set);
-        set.aAssign[5] = { ASSIGN_APPLICATION, 0, { 0, 0, 0 }, 0, 0, 0, NewPath(c.path) };
+        set.aAssign[5] = { ASSIGN_APPLICATION, 0, { 0, 0, 0 }, 0, 0, 0, NewPath(c.path), 0, 0, 0 };
         WCHAR path[SETTING_PATH_CHARS];
         lstrcpynW(path, file.c_str(), SETTING_PATH_CHARS);
         EXPECT_EQ(c.storable, WriteSettingFile(path, &set, 0));
@@ -341,7 +442,7 @@ TEST_F(SettingFile, CommandLineLoadsTheFirstLoadableFile)
     auto make = [&](const std::wstring &name, WORD key) {
         ASSIGNMENT_SET set;
         InitAssignmentSet(&set);
-        set.aAssign[0] = { ASSIGN_KEY, 1, { key, 0, 0 }, 0, 0, 0, NULL };
+        set.aAssign[0] = { ASSIGN_KEY, 1, { key, 0, 0 }, 0, 0, 0, NULL, 0, 0, 0 };
         return Save(name, &set);
     };
     std::wstring quoted = make(L"my settings.zan", 'Q'), third = make(L"third.zan", 'T');

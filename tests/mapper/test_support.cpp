@@ -8,6 +8,8 @@
 #include <fstream>
 #include <sstream>
 
+#include <string.h>
+
 namespace fs = std::filesystem;
 
 TempDir::TempDir()
@@ -47,9 +49,9 @@ void Poke(Bytes &b, size_t at, DWORD value, int width)
 void FillSample(ASSIGNMENT_SET *set)
 {
     InitAssignmentSet(set);
-    set->aAssign[0] = { ASSIGN_KEY, 2, { VK_CONTROL, 'C', 0 }, 0, 0, 0, NULL };
-    set->aAssign[5] = { ASSIGN_MOUSE, 0, { 0, 0, 0 }, MOUSE_MOVE_RIGHT, 1000, 0, NULL };
-    set->aAssign[39] = { ASSIGN_DISABLED, 1, { VK_F12, 0, 0 }, MOUSE_SCROLL_UP, 7, 7, NULL };
+    set->aAssign[0] = { ASSIGN_KEY, 2, { VK_CONTROL, 'C', 0 }, 0, 0, 0, NULL, 0, 0, 0 };
+    set->aAssign[5] = { ASSIGN_MOUSE, 0, { 0, 0, 0 }, MOUSE_MOVE_RIGHT, 1000, 0, NULL, 0, 0, 0 };
+    set->aAssign[39] = { ASSIGN_DISABLED, 1, { VK_F12, 0, 0 }, MOUSE_SCROLL_UP, 7, 7, NULL, 0, 0, 0 };
     set->abLed[2] = set->abLed[3] = 1;
     set->bSystemRepeat = 1;
     set->nAnalogCorrection = 2;
@@ -74,15 +76,43 @@ Bytes SampleBytes(DWORD version)
     return b;
 }
 
+void FillExtras(ASSIGNMENT_SET *set)
+{
+    FillSample(set);
+    set->aAssign[0].nPressMode = PRESS_TURBO;
+    set->aAssign[0].nTurboRate = 20;
+    set->aAssign[3] = { ASSIGN_LAYER, 0, { 0, 0, 0 }, 0, 0, 0, NULL, 0, 0, LAYER_TOGGLE };
+    set->aAssign[8] = { ASSIGN_MOUSE, 0, { 0, 0, 0 }, MOUSE_RIGHT_CLICK, 0, 0, NULL, PRESS_TOGGLE, 0, 0 };
+    set->aLayer2[0] = { ASSIGN_KEY, 1, { 'Z', 0, 0 }, 0, 0, 0, NULL, PRESS_TURBO, 0, 0 };
+    set->aLayer2[2] = { ASSIGN_APPLICATION, 0, { 0, 0, 0 }, 0, 0, 0, NULL, 0, 0, 0 };
+    set->aLayer2[2].pszPath = AllocPathText(8);
+    lstrcpyW(set->aLayer2[2].pszPath, L"メモ帳.exe");
+    set->aLayer2[2].nPathLength = 10;
+    set->aLayer2[39] = { ASSIGN_MOUSE, 0, { 0, 0, 0 }, MOUSE_SCROLL_DOWN, 3, 0, NULL, 0, 0, 0 };
+    memcpy(set->abLayerLed, "\1\0\1\0", ASSIGN_LEDS);
+}
+
+static void DescribeEntry(std::wostream &text, const ASSIGNMENT &a)
+{
+    text << L"\nkind " << a.nKind + 0 << L", keys " << a.nKeyCount << L": " << a.awKey[0] << L" " << a.awKey[1]
+         << L" " << a.awKey[2] << L", mouse " << a.nMouseAction + 0 << L" " << a.wMoveAmount << L", path "
+         << a.nPathLength << L" " << (a.pszPath ? a.pszPath : L"(none)");
+    if (a.nPressMode || a.nTurboRate || a.nLayerMode)
+        text << L", modes " << a.nPressMode + 0 << L" " << a.nTurboRate + 0 << L" " << a.nLayerMode + 0;
+}
+
 std::wstring Describe(const ASSIGNMENT_SET &set)
 {
     std::wostringstream text;
     text << L"version " << set.dwVersion << L", LEDs " << set.abLed[0] + 0 << set.abLed[1] + 0 << set.abLed[2] + 0
-         << set.abLed[3] + 0 << L", repeat " << set.bSystemRepeat + 0 << L", correction " << set.nAnalogCorrection + 0;
+         << set.abLed[3] + 0 << L", repeat " << set.bSystemRepeat + 0 << L", correction " << set.nAnalogCorrection + 0
+         << L", layer LEDs " << set.abLayerLed[0] + 0 << set.abLayerLed[1] + 0 << set.abLayerLed[2] + 0
+         << set.abLayerLed[3] + 0;
     for (const ASSIGNMENT &a : set.aAssign)
-        text << L"\nkind " << a.nKind + 0 << L", keys " << a.nKeyCount << L": " << a.awKey[0] << L" " << a.awKey[1]
-             << L" " << a.awKey[2] << L", mouse " << a.nMouseAction + 0 << L" " << a.wMoveAmount << L", path "
-             << a.nPathLength << L" " << (a.pszPath ? a.pszPath : L"(none)");
+        DescribeEntry(text, a);
+    for (int i = 0; i < ASSIGN_SLOTS; i++)
+        if (set.aLayer2[i].nKind || set.aLayer2[i].pszPath)
+            DescribeEntry(text << L"\nlayer 2 slot " << i, set.aLayer2[i]);
     return text.str();
 }
 

@@ -34,6 +34,11 @@ inline size_t Entry(int slot) { return 4 + 28 * (size_t)slot; }
 void FillSample(ASSIGNMENT_SET *set);
 Bytes SampleBytes(DWORD version);
 
+// The sample with one of each extra: slot 0 turbo at 20, slot 3 a layer slot (toggle), slot 8
+// a right click in toggle; in layer 2 a key in turbo (slot 0), an application (slot 2, a
+// Japanese path), a scroll (slot 39); layer-2 LEDs 1 0 1 0.
+void FillExtras(ASSIGNMENT_SET *set);
+
 // Every field as text (paths by their text), to compare sets with EXPECT_EQ.
 std::wstring Describe(const ASSIGNMENT_SET &set);
 

@@ -3,6 +3,7 @@
 
 #include <algorithm>
 
+#include "setting_file.h"
 #include "settings_tool.h"
 #include "test_support.h"
 
@@ -27,6 +28,17 @@ struct SettingsTool : ::testing::Test {
         WriteBytes(dir.File(name), bytes);
         return dir.File(name);
     }
+    // The sample with every extra, as Zan saves it.
+    Bytes ExtrasFile()
+    {
+        ASSIGNMENT_SET set;
+        FillExtras(&set);
+        WCHAR path[SETTING_PATH_CHARS];
+        lstrcpyW(path, dir.File(L"extras.zan").c_str());
+        EXPECT_EQ(1, WriteSettingFile(path, &set, 1));
+        ReleaseAssignmentPaths(&set);
+        return ReadBytes(path);
+    }
 };
 
 TEST_F(SettingsTool, ShowListsEverySlotWithItsFields)
@@ -48,6 +60,80 @@ TEST_F(SettingsTool, ShowListsEverySlotWithItsFields)
         EXPECT_NE(std::wstring::npos, out.find(line)) << out;
     EXPECT_EQ(45, std::count(out.begin(), out.end(), L'\n'));  // the file line, 4 set lines, 40 slots
     EXPECT_TRUE(err.empty());
+}
+
+// A plain set lists as before (above); a set with extras adds its modes to the slots and lists
+// layer 2 after them.
+TEST_F(SettingsTool, ShowListsTheExtras)
+{
+    ASSERT_EQ(TOOL_EXIT_OK, Run({ L"show", Write(L"show.zan", ExtrasFile()) }));
+    for (const wchar_t *line : {
+             L"slot 00 Wii Remote [A]: key (キーボード); keys {Ctrl}{C}; mouse 左クリック (left click), amount 0; "
+             L"path none; 連射 (turbo) 20 per second\n",
+             L"slot 03 Wii Remote [HOME]: layer switch (レイヤー切替); keys none; mouse 左クリック (left click), "
+             L"amount 0; path none; 押すたびに切り替え (each press switches)\n",
+             L"slot 08 Wii Remote [↓]: mouse (マウス); keys none; mouse 右クリック (right click), amount 0; "
+             L"path none; トグル (toggle)\n",
+             L"\nlayer 2 LEDs 1 0 1 0\n",
+             L"layer 2 slot 00 Wii Remote [A]: key (キーボード); keys {Z}; mouse 左クリック (left click), amount 0; "
+             L"path none; 連射 (turbo) 15 per second\n",
+             L"layer 2 slot 02 Wii Remote [-]: application (アプリケーション); keys none; mouse 左クリック "
+             L"(left click), amount 0; path メモ帳.exe\n" })
+        EXPECT_NE(std::wstring::npos, out.find(line)) << out;
+    EXPECT_EQ(45 + 41, std::count(out.begin(), out.end(), L'\n'));
+}
+
+// A damaged block: the version-3 part loads as it is, without any extra, and the check says why.
+// Offsets from the block's start at 1130.
+TEST_F(SettingsTool, CheckTellsWhyADamagedBlockIsIgnored)
+{
+    const Bytes good = ExtrasFile();
+    const size_t block = 1130, payload = good.size() - block - 12;
+    ASSIGNMENT_SET plain;
+    FillSample(&plain);
+    plain.dwVersion = SET_VERSION_CURRENT;
+    plain.aAssign[8] = { ASSIGN_MOUSE, 0, { 0, 0, 0 }, MOUSE_RIGHT_CLICK, 0, 0, NULL, 0, 0, 0 };
+    const size_t path2 = block + 12 + 164 + 30 * 2 + 20;  // the length of layer 2's path
+    struct Case {
+        const char *name; size_t at; DWORD value; int width; int cut; int extras; const wchar_t *line;
+    } cases[] = {
+        { "bad tag", block, 'Y', 1, 0, EXTRAS_NO_TAG, L"bytes after the end of the settings, ignored: " },
+        { "bad version", block + 4, 2, 4, 0, EXTRAS_BAD_VERSION, L"its version is unknown to this Zan (2)" },
+        { "length past the end", block + 8, (DWORD)payload + 1, 4, 0, EXTRAS_TRUNCATED, L"(truncated)" },
+        { "length short of the end", block + 8, (DWORD)payload - 1, 4, 0, EXTRAS_BAD_LENGTH,
+          L"its length does not run exactly to the end of the file" },
+        { "file cut in the payload", 0, 3, 4, 3, EXTRAS_TRUNCATED, L"(truncated)" },
+        { "file cut in the header", 0, 3, 4, (int)payload + 6, EXTRAS_TRUNCATED, L"(truncated)" },
+        { "a byte after the block", 0, 3, 4, -1, EXTRAS_BAD_LENGTH, L"does not run exactly" },
+        { "oversized path", path2, 40000, 4, 0, EXTRAS_BAD_PATH, L"path lengths do not match its length" },
+        { "path a byte longer", path2, 11, 4, 0, EXTRAS_BAD_PATH, L"path lengths do not match its length" },
+        { "a key slot's kind changed", block + 12, ASSIGN_APPLICATION, 1, 0, EXTRAS_BAD_KIND,
+          L"a slot's kind in it contradicts the version-3 part" },
+        { "a layer slot over a mouse entry", block + 12 + 4 * 5, ASSIGN_LAYER, 1, 0, EXTRAS_BAD_KIND,
+          L"contradicts" },
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        Bytes bytes = good;
+        if (c.at)
+            Poke(bytes, c.at, c.value, c.width);
+        bytes.resize(bytes.size() - c.cut, 0);
+        std::wstring file = Write(L"damaged.zan", bytes);
+        ASSIGNMENT_SET set;
+        InitAssignmentSet(&set);
+        LOAD_NOTES notes = {};
+        ASSERT_EQ(LOAD_OK, InspectSettingFile(file.c_str(), &set, &notes));
+        EXPECT_EQ(Describe(plain), Describe(set));
+        EXPECT_EQ(c.extras, notes.nExtras);
+        EXPECT_EQ((LONGLONG)bytes.size() - 1130, notes.llTrailingBytes);
+        EXPECT_EQ(0, notes.nNormalized);
+        ReleaseAssignmentPaths(&set);
+        EXPECT_EQ(TOOL_EXIT_OK, Run({ L"check", file }));
+        EXPECT_NE(std::wstring::npos, out.find(c.line)) << out;
+    }
+    EXPECT_EQ(TOOL_EXIT_OK, Run({ L"check", Write(L"good.zan", good) }));
+    EXPECT_EQ(dir.File(L"good.zan") + L": loads, version 3, 1 application paths\n"
+              L"  extra block: press modes, layer slots and layer 2 loaded\n", out);
 }
 
 // A file that loads, but not byte for byte: the check says what was ignored or replaced.
@@ -89,6 +175,11 @@ TEST_F(SettingsTool, ConvertWritesVersionThree)
     Bytes want = SampleBytes(3);
     want.back() = 0;  // correction "none"
     EXPECT_EQ(want, ReadBytes(dir.File(L"new.zan")));
+
+    // A set with extras keeps them.
+    Bytes extras = ExtrasFile();
+    ASSERT_EQ(TOOL_EXIT_OK, Run({ L"convert", Write(L"in.zan", extras), dir.File(L"out.zan") }));
+    EXPECT_EQ(extras, ReadBytes(dir.File(L"out.zan")));
 
     EXPECT_EQ(TOOL_EXIT_FAILED, Run({ L"convert", dir.File(L"missing.zan"), dir.File(L"x.zan") }));
     EXPECT_FALSE(FileExists(dir.File(L"x.zan")));

@@ -31,8 +31,9 @@ static const SLOT_NAME g_aSlotName[ASSIGN_SLOTS] = {
     { L"Classic", L"← right stick" }, { L"Classic", L"→ right stick" },
 };
 
-static LPCWSTR const g_apszKind[] = {
+static LPCWSTR const g_apszKind[ASSIGN_KINDS] = {
     L"disabled (無効)", L"key (キーボード)", L"mouse (マウス)", L"application (アプリケーション)",
+    L"layer switch (レイヤー切替)",
 };
 
 static LPCWSTR const g_apszMouseAction[MOUSE_ACTIONS] = {
@@ -81,13 +82,29 @@ static void AppendKeys(const ASSIGNMENT *pAssign, std::wstring *pText)
     }
 }
 
-static void AppendSlot(int nSlot, const ASSIGNMENT *pAssign, std::wstring *pText)
+/* A press mode other than normal, and a layer slot's mode; nothing for a plain entry. */
+static void AppendModes(const ASSIGNMENT *pAssign, std::wstring *pText)
+{
+    if (pAssign->nKind == ASSIGN_LAYER)
+        *pText += pAssign->nLayerMode == LAYER_TOGGLE ? L"; 押すたびに切り替え (each press switches)"
+                                                      : L"; 押している間 (while held)";
+    if (pAssign->nPressMode == PRESS_TURBO) {
+        int nRate = pAssign->nTurboRate ? pAssign->nTurboRate : TURBO_RATE_DEFAULT;
+        *pText += L"; 連射 (turbo) " + std::to_wstring(nRate) + L" per second";
+    } else if (pAssign->nPressMode == PRESS_TOGGLE) {
+        *pText += L"; トグル (toggle)";
+    } else if (pAssign->nPressMode != PRESS_NORMAL) {
+        *pText += L"; unknown press mode";
+    }
+}
+
+static void AppendSlot(LPCWSTR pszLayer, int nSlot, const ASSIGNMENT *pAssign, std::wstring *pText)
 {
     WCHAR szPiece[PIECE_CHARS];
-    swprintf(szPiece, PIECE_CHARS, L"slot %02d %ls %ls: ", nSlot, g_aSlotName[nSlot].pszPage,
+    swprintf(szPiece, PIECE_CHARS, L"%lsslot %02d %ls %ls: ", pszLayer, nSlot, g_aSlotName[nSlot].pszPage,
              g_aSlotName[nSlot].pszButton);
     *pText += szPiece;
-    *pText += pAssign->nKind <= ASSIGN_APPLICATION ? g_apszKind[pAssign->nKind] : L"unknown kind";
+    *pText += pAssign->nKind < ASSIGN_KINDS ? g_apszKind[pAssign->nKind] : L"unknown kind";
     *pText += L"; keys ";
     AppendKeys(pAssign, pText);
     *pText += L"; mouse ";
@@ -95,6 +112,7 @@ static void AppendSlot(int nSlot, const ASSIGNMENT *pAssign, std::wstring *pText
     swprintf(szPiece, PIECE_CHARS, L", amount %u; path ", pAssign->wMoveAmount);
     *pText += szPiece;
     *pText += pAssign->pszPath ? pAssign->pszPath : L"none";
+    AppendModes(pAssign, pText);
     *pText += L"\n";
 }
 
@@ -112,5 +130,13 @@ void DescribeSet(const ASSIGNMENT_SET *pSet, std::wstring *pText)
         *pText += std::to_wstring(pSet->nAnalogCorrection);
     *pText += L"\n";
     for (int i = 0; i < ASSIGN_SLOTS; i++)
-        AppendSlot(i, &pSet->aAssign[i], pText);
+        AppendSlot(L"", i, &pSet->aAssign[i], pText);
+    /* Layer 2 only where the file has it: a plain set's listing stays as it was. */
+    if (!UsesSetExtras(pSet))
+        return;
+    const BYTE *pLed = pSet->abLayerLed;
+    swprintf(szLine, PIECE_CHARS * 2, L"layer 2 LEDs %d %d %d %d\n", pLed[0], pLed[1], pLed[2], pLed[3]);
+    *pText += szLine;
+    for (int i = 0; i < ASSIGN_SLOTS; i++)
+        AppendSlot(L"layer 2 ", i, &pSet->aLayer2[i], pText);
 }

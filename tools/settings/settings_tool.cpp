@@ -8,7 +8,7 @@
 static const WCHAR USAGE[] =
     L"usage: zanset show FILE.zan          print the settings as text\n"
     L"       zanset check FILE.zan...      tell whether each file loads, and what it corrects\n"
-    L"       zanset convert IN.zan OUT.zan write IN as a version-3 file\n";
+    L"       zanset convert IN.zan OUT.zan write IN as a version-3 file (with its extra block)\n";
 
 static int LoadOrExplain(LPCWSTR pszPath, ASSIGNMENT_SET *pSet, std::wstring *pErr)
 {
@@ -25,9 +25,39 @@ static int LoadOrExplain(LPCWSTR pszPath, ASSIGNMENT_SET *pSet, std::wstring *pE
 static int CountPaths(const ASSIGNMENT_SET *pSet)
 {
     int n = 0;
-    for (const ASSIGNMENT &assign : pSet->aAssign)
-        n += assign.pszPath != NULL;
+    for (int i = 0; i < ASSIGN_SLOTS; i++)
+        n += (pSet->aAssign[i].pszPath != NULL) + (pSet->aLayer2[i].pszPath != NULL);
     return n;
+}
+
+/* Why the extra block was not loaded, or NULL when there is nothing to say: bytes that are
+ * no block are told as bytes after the end, as ever. */
+static LPCWSTR DescribeExtras(int nExtras)
+{
+    switch (nExtras) {
+    case EXTRAS_TRUNCATED:   return L"it ends before its header or its length does (truncated)";
+    case EXTRAS_BAD_LENGTH:  return L"its length does not run exactly to the end of the file";
+    case EXTRAS_BAD_VERSION: return L"its version is unknown to this Zan";
+    case EXTRAS_BAD_KIND:    return L"a slot's kind in it contradicts the version-3 part";
+    case EXTRAS_BAD_PATH:    return L"its layer-2 path lengths do not match its length";
+    }
+    return NULL;
+}
+
+static void AppendExtrasNote(const LOAD_NOTES *pNotes, std::wstring *pOut)
+{
+    if (pNotes->nExtras == EXTRAS_READ) {
+        *pOut += L"  extra block: press modes, layer slots and layer 2 loaded\n";
+        return;
+    }
+    LPCWSTR pszWhy = DescribeExtras(pNotes->nExtras);
+    if (!pszWhy)
+        return;
+    *pOut += L"  extra block (press modes, layer 2) ignored, the version-3 part loads alone: ";
+    *pOut += pszWhy;
+    if (pNotes->nExtras == EXTRAS_BAD_VERSION)
+        *pOut += L" (" + std::to_wstring(pNotes->dwExtraVersion) + L")";
+    *pOut += L"\n";
 }
 
 static int ShowFile(LPCWSTR pszPath, std::wstring *pOut, std::wstring *pErr)
@@ -50,7 +80,7 @@ static int CheckFiles(int nFiles, WCHAR **ppszPath, std::wstring *pOut, std::wst
     for (int i = 0; i < nFiles; i++) {
         ASSIGNMENT_SET set;
         InitAssignmentSet(&set);
-        LOAD_NOTES notes = { 0, 0 };
+        LOAD_NOTES notes = { 0, 0, EXTRAS_NONE, 0 };
         int nResult = InspectSettingFile(ppszPath[i], &set, &notes);
         if (nResult != LOAD_OK) {
             *pErr += ppszPath[i];
@@ -64,6 +94,7 @@ static int CheckFiles(int nFiles, WCHAR **ppszPath, std::wstring *pOut, std::wst
         *pOut += L": loads, version " + std::to_wstring(set.dwVersion) + L", "
                + std::to_wstring(CountPaths(&set)) + L" application paths\n";
         /* Zan loads such a file too, but not byte for byte: say what it passes over. */
+        AppendExtrasNote(&notes, pOut);
         if (notes.llTrailingBytes)
             *pOut += L"  bytes after the end of the settings, ignored: " + std::to_wstring(notes.llTrailingBytes) + L"\n";
         if (notes.nNormalized)
