@@ -27,6 +27,11 @@ BOOL DisableThreadLibraryCalls(HMODULE) { return TRUE; }
 LONG InterlockedIncrement(volatile LONG *p) { return __atomic_add_fetch(p, 1, __ATOMIC_SEQ_CST); }
 LONG InterlockedDecrement(volatile LONG *p) { return __atomic_sub_fetch(p, 1, __ATOMIC_SEQ_CST); }
 LONG InterlockedExchange(volatile LONG *p, LONG lValue) { return __atomic_exchange_n(p, lValue, __ATOMIC_SEQ_CST); }
+LONG InterlockedCompareExchange(volatile LONG *p, LONG lExchange, LONG lComparand)
+{
+    __atomic_compare_exchange_n(p, &lComparand, lExchange, false, __ATOMIC_SEQ_CST, __ATOMIC_SEQ_CST);
+    return lComparand;
+}
 
 /* Thread ids are never 0 (the library's "none"); the first thread to ask gets 1. */
 static volatile LONG g_lLastThreadId;

@@ -278,6 +278,7 @@ BOOL DisableThreadLibraryCalls(HMODULE hModule);
 LONG InterlockedIncrement(volatile LONG *p);
 LONG InterlockedDecrement(volatile LONG *p);
 LONG InterlockedExchange(volatile LONG *p, LONG lValue);
+LONG InterlockedCompareExchange(volatile LONG *p, LONG lExchange, LONG lComparand);
 
 void InitializeCriticalSection(LPCRITICAL_SECTION pCs);
 void DeleteCriticalSection(LPCRITICAL_SECTION pCs);
