@@ -121,6 +121,24 @@
 #define IDS_AUTO_NOT_FOUND          40206
 #define IDS_INPUT_BLOCKED           40207
 #define IDS_SHUTDOWN_REASON         40208   /* shown by Windows while the save question holds up the end */
+/* Press modes, layers and the pause */
+#define IDS_PRESS_NORMAL            40300
+#define IDS_PRESS_TURBO             40301
+#define IDS_PRESS_TOGGLE            40302
+#define IDS_PRESS_MODE_FIRST        IDS_PRESS_NORMAL       /* + nPressMode */
+#define IDS_LAYER_HOLD              40303
+#define IDS_LAYER_TOGGLE            40304
+#define IDS_LAYER_MODE_FIRST        IDS_LAYER_HOLD         /* + nLayerMode */
+#define IDS_SLOT_TURBO              40305   /* appended to a turbo slot's text */
+#define IDS_SLOT_TOGGLE             40306   /* appended to a toggle slot's text */
+#define IDS_SLOT_LAYER              40307
+#define IDS_PAUSED                  40308
+#define IDS_PAUSE_HOME_MINUS        40310
+#define IDS_PAUSE_HOME_PLUS         40311
+#define IDS_PAUSE_MINUS_PLUS        40312
+#define IDS_PAUSE_ONE_TWO           40313
+#define IDS_PAUSE_NONE              40314
+#define IDS_PAUSE_OTHER             40315   /* a combination option.ini names that the list does not offer */
 
 /* Main menu commands */
 #define IDM_ABOUT                   104
@@ -201,6 +219,11 @@
 /* ... and the remote in use */
 #define IDC_REMOTE_BATTERY          42070
 #define IDC_REMOTE_EXTENSION        42071
+/* ... and the LEDs that show layer 2 */
+#define IDC_LAYER_LED1              42072
+#define IDC_LAYER_LED2              42073
+#define IDC_LAYER_LED3              42074
+#define IDC_LAYER_LED4              42075
 
 /* Remote selection dialog (119) */
 #define IDC_REMOTE_LIST             40090
@@ -216,6 +239,13 @@
 #define IDC_MOVE_AMOUNT             40105
 #define IDC_APP_PATH                40106
 #define IDC_APP_BROWSE              40107
+#define IDC_KIND_LAYER              1007
+#define IDC_LAYER_MODE              40108
+#define IDC_PRESS_MODE_LABEL        40109
+#define IDC_PRESS_MODE              40110
+#define IDC_TURBO_RATE_LABEL        40111
+#define IDC_TURBO_RATE              40112
+#define IDC_TURBO_RATE_SPIN         40113
 
 /* Options dialog (133) */
 #define IDC_OPT_INIT_SET            41039
@@ -231,6 +261,7 @@
 #define IDC_OPT_HIGHLIGHT_PRESSED   42003
 #define IDC_OPT_PROGRAM_SWITCH      42004
 #define IDC_OPT_IMMEDIATE_REACTION  42005
+#define IDC_OPT_PAUSE_SLOTS         42006
 
 /* Notification-area menu (150) */
 #define ID_TRAY_SHOW                42050

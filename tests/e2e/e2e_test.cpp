@@ -62,7 +62,7 @@ protected:
 };
 
 TEST_F(EndToEnd, HeldKeySlotRepeatsItsKeysEveryCycleAndReleasesOnce) {
-    set.aAssign[SLOT_A] = {ASSIGN_KEY, 2, {VK_CONTROL, 'C', 0}, 0, 0, 0, NULL};
+    set.aAssign[SLOT_A] = {ASSIGN_KEY, 2, {VK_CONTROL, 'C', 0}, 0, 0, 0, NULL, PRESS_NORMAL, 0, LAYER_HOLD};
     Start("press 1 A\n" + Until(L"up") + "release 1 A\n");
     ASSERT_TRUE(Seen("KEYDOWN", 4));  // two cycles of both keys
     run.Cue(L"up");
@@ -78,7 +78,7 @@ TEST_F(EndToEnd, HeldKeySlotRepeatsItsKeysEveryCycleAndReleasesOnce) {
 
 // A double click slot, seen by Windows as a double click in the other program.
 TEST_F(EndToEnd, DoubleClickSlotIsADoubleClickToTheProgram) {
-    set.aAssign[SLOT_A] = {ASSIGN_MOUSE, 0, {0, 0, 0}, MOUSE_DOUBLE_CLICK, 0, 0, NULL};
+    set.aAssign[SLOT_A] = {ASSIGN_MOUSE, 0, {0, 0, 0}, MOUSE_DOUBLE_CLICK, 0, 0, NULL, PRESS_NORMAL, 0, LAYER_HOLD};
     Start("press 1 A\n" + Until(L"up") + "release 1 A\n");
     ASSERT_TRUE(Seen("LUP", 2));
     run.Cue(L"up");
@@ -108,7 +108,7 @@ TEST_F(EndToEnd, ApplicationSlotLaunchesOncePerPress) {
 // The remote lost while a key is held, and a new remote: no key is ever left down, and the key
 // the lost remote held is not sent again after the reconnection.
 TEST_F(EndToEnd, NothingStaysDownAcrossLossAndReconnect) {
-    set.aAssign[SLOT_A] = {ASSIGN_KEY, 1, {'Q', 0, 0}, 0, 0, 0, NULL};
+    set.aAssign[SLOT_A] = {ASSIGN_KEY, 1, {'Q', 0, 0}, 0, 0, 0, NULL, PRESS_NORMAL, 0, LAYER_HOLD};
     Start("press 1 A\n" + Until(L"off") + "off 1\nwait 300\nremote\n" + Until(L"again") + "waitconnected 2\nwait 500\n");
     ASSERT_TRUE(Seen("KEYDOWN", 1));
     run.Cue(L"off");
@@ -125,8 +125,8 @@ TEST_F(EndToEnd, NothingStaysDownAcrossLossAndReconnect) {
 }
 
 TEST_F(EndToEnd, SetSavedByZanReloadsIdentically) {
-    set.aAssign[SLOT_A] = {ASSIGN_KEY, 3, {VK_CONTROL, VK_SHIFT, 'S'}, 0, 0, 0, NULL};
-    set.aAssign[SLOT_RIGHT] = {ASSIGN_MOUSE, 0, {0, 0, 0}, MOUSE_MOVE_RIGHT, 777, 0, NULL};
+    set.aAssign[SLOT_A] = {ASSIGN_KEY, 3, {VK_CONTROL, VK_SHIFT, 'S'}, 0, 0, 0, NULL, PRESS_NORMAL, 0, LAYER_HOLD};
+    set.aAssign[SLOT_RIGHT] = {ASSIGN_MOUSE, 0, {0, 0, 0}, MOUSE_MOVE_RIGHT, 777, 0, NULL, PRESS_NORMAL, 0, LAYER_HOLD};
     set.abLed[2] = 1;
     set.bSystemRepeat = 1;
     set.nAnalogCorrection = 2;
@@ -153,7 +153,7 @@ TEST_F(EndToEnd, SecondStartHandsItsFileToTheRunningZan) {
         {L"test.zan", 'F'}, {L"handed.zan", 'D'}, {L"elsewhere\\handed.zan", 'H'}};
     ASSERT_TRUE(CreateDirectoryW(run.Path(L"elsewhere").c_str(), NULL));
     for (const auto &f : files) {
-        set.aAssign[SLOT_A] = {ASSIGN_KEY, 1, {(WORD)f.nKey, 0, 0}, 0, 0, 0, NULL};
+        set.aAssign[SLOT_A] = {ASSIGN_KEY, 1, {(WORD)f.nKey, 0, 0}, 0, 0, 0, NULL, PRESS_NORMAL, 0, LAYER_HOLD};
         ASSERT_FALSE(run.WriteSet(&set, f.name).empty());
     }
     auto title = [&] {

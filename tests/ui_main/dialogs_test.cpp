@@ -143,6 +143,35 @@ TEST_F(ZanTest, AboutAndOptionsDialogs) {
     EXPECT_EQ(L"0", ReadIniValue(L"bConnect")) << "cancel writes nothing";
 }
 
+// The pause combination: shown as option.ini has it (one it does not list as an item of its
+// own), stored on OK only.
+TEST_F(ZanTest, OptionsDialogChoosesThePauseCombination) {
+    const DWORD kHomeMinus = 0xC, kHomePlus = 0x18, kMinusPlus = 0x14, kOneTwo = 0x60, kAandB = 0x3;
+    const struct { DWORD dwBefore; const wchar_t *pszShown; int nItems, nChoose, nEnd; DWORD dwAfter; } cases[] = {
+        {kHomeMinus, L"HOME と −", 5, 3, IDOK, kOneTwo},   {kOneTwo, L"1 と 2", 5, 4, IDOK, 0},
+        {0, L"使わない", 5, 1, IDOK, kHomePlus},            {kHomePlus, L"HOME と +", 5, 2, IDOK, kMinusPlus},
+        {kMinusPlus, L"− と +", 5, 0, IDOK, kHomeMinus},     {kAandB, L"option.ini の組み合わせ", 6, -1, IDOK, kAandB},
+        {kAandB, L"option.ini の組み合わせ", 6, 0, IDOK, kHomeMinus}, {kHomePlus, L"HOME と +", 5, 4, IDCANCEL, kHomePlus},
+    };
+    Start();
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.dwBefore * 100 + c.nChoose);
+        g_Options.dwPauseSlots = c.dwBefore;
+        DriveModal([&] { Command(IDM_OPTIONS); }, [&](HWND hDlg) {
+            HWND hList = GetDlgItem(hDlg, IDC_OPT_PAUSE_SLOTS);
+            EXPECT_EQ(c.nItems, (int)SendMessageW(hList, CB_GETCOUNT, 0, 0));
+            EXPECT_EQ(c.pszShown, TextOf(hList));
+            if (c.nChoose >= 0) {
+                SendMessageW(hList, CB_SETCURSEL, c.nChoose, 0);
+                SendMessageW(hDlg, WM_COMMAND, MAKEWPARAM(IDC_OPT_PAUSE_SLOTS, CBN_SELCHANGE), (LPARAM)hList);
+            }
+            EXPECT_EQ(c.dwBefore, g_Options.dwPauseSlots) << "the record waits for OK";
+            PostMessageW(hDlg, WM_COMMAND, c.nEnd, 0);
+        });
+        EXPECT_EQ(c.dwAfter, g_Options.dwPauseSlots);
+    }
+}
+
 // The listed program in front selects its set, any other program the default one; never
 // over unsaved changes or from a file that does not load, which the status bar says. A held
 // button whose key changes with the switch: the old key comes up before the new one goes

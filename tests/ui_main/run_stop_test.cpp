@@ -2,6 +2,7 @@
 // buttons of pressed inputs highlighted, the battery and extension.
 #include "zan_fixture.h"
 
+#include "engine.h"
 #include "input_seam.h"
 #include "main_handlers.h"
 #include "pages.h"
@@ -131,4 +132,56 @@ TEST_F(ZanTest, SessionEndReleasesHeldInputAndTheRemote) {
     SendMessageW(hMain, WM_ENDSESSION, TRUE, 0);
     EXPECT_EQ(1, CountKey('K', true));
     EXPECT_EQ(0, SimLeds(pSim));
+}
+
+// Rumbles the remote was sent since its outputs were cleared: each rise of the rumble bit.
+static int RumbleStarts(SIM_REMOTE *pSim) {
+    int nStarts = 0, bLast = 0;
+    for (int i = 0; i < SimOutputCount(pSim); i++) {
+        BYTE ab[22];
+        int nPath;
+        SimOutputAt(pSim, i, ab, &nPath);
+        nStarts += (ab[1] & 1) && !bLast;
+        bLast = ab[1] & 1;
+    }
+    return nStarts;
+}
+
+// The engine's notes: the remote shows the layer's LEDs; a pause is said by the status bar and
+// the tooltip and felt as one rumble, a resume as two; both texts come back after it.
+TEST_F(ZanTest, EngineNotesShowTheLayerAndThePause) {
+    SIM_REMOTE *pSim = SimAddRemote();
+    WriteOptions(0, L"", 1, 1000);
+    Start();
+    ASSERT_EQ(0, g_State.nSelectedRemote);
+    LockRecord();
+    g_CurrentSet.abLed[2] = 1;         // 0x5
+    g_CurrentSet.abLayerLed[1] = 1;    // 0xA
+    UnlockRecord();
+    const std::wstring connection = StatusText(0), tip = tips.back();
+    const std::wstring kPaused = L"一時停止中";
+    const struct { WPARAM wNote; LPARAM lValue; int nLeds; bool bPaused; int nRumbles; } steps[] = {
+        {ENGINE_NOTE_LAYER, 1, 0xA, false, 0}, {ENGINE_NOTE_PAUSE, 1, 0xA, true, 1},
+        {ENGINE_NOTE_PAUSE, 0, 0xA, false, 2}, {ENGINE_NOTE_LAYER, 0, 0x5, false, 0},
+    };
+    for (const auto &s : steps) {
+        SCOPED_TRACE(s.wNote * 10 + s.lValue);
+        SimClearOutputs(pSim);
+        PostMessageW(hMain, WM_APP_ENGINE_NOTE, s.wNote, s.lValue);
+        EXPECT_TRUE(PumpUntil([&] { return SimLeds(pSim) == s.nLeds && RumbleStarts(pSim) == s.nRumbles; }))
+            << SimLeds(pSim) << " " << RumbleStarts(pSim);
+        PumpFor(500);
+        EXPECT_EQ(s.nRumbles, RumbleStarts(pSim));
+        EXPECT_EQ(s.bPaused ? kPaused : connection, StatusText(0));
+        EXPECT_EQ(s.bPaused ? tip + L"\n" + kPaused : tip, tips.back());
+    }
+    // Stopped, nothing is paused; a new run starts in layer 1.
+    PostMessageW(hMain, WM_APP_ENGINE_NOTE, ENGINE_NOTE_LAYER, 1);
+    PostMessageW(hMain, WM_APP_ENGINE_NOTE, ENGINE_NOTE_PAUSE, 1);
+    ASSERT_TRUE(PumpUntil([&] { return StatusText(0) == kPaused && SimLeds(pSim) == 0xA; }));
+    Command(IDM_STOP);
+    EXPECT_EQ(connection, StatusText(0));
+    EXPECT_EQ(tip, tips.back());
+    Command(IDM_RUN);
+    EXPECT_TRUE(PumpUntil([&] { return SimLeds(pSim) == 0x5; })) << SimLeds(pSim);
 }

@@ -197,6 +197,97 @@ TEST_F(KeyDialogTest, CancelLeavesTheSlotExactlyAsItWas) {
     EXPECT_EQ(0, g_State.bModified);
 }
 
+void Choose(HWND hDlg, int nList, int nItem) {
+    HWND hList = GetDlgItem(hDlg, nList);
+    SendMessageW(hList, CB_SETCURSEL, nItem, 0);
+    SendMessageW(hDlg, WM_COMMAND, MAKEWPARAM(nList, CBN_SELCHANGE), (LPARAM)hList);
+}
+
+// The enabled mode controls: m press mode, r turbo rate, y layer mode, L the layer kind.
+std::string ModesEnabled(HWND hDlg) {
+    const struct { char c; int nId; } controls[] = {
+        {'m', IDC_PRESS_MODE}, {'r', IDC_TURBO_RATE}, {'y', IDC_LAYER_MODE}, {'L', IDC_KIND_LAYER}};
+    std::string s;
+    for (const auto &c : controls)
+        if (IsWindowEnabled(GetDlgItem(hDlg, c.nId)))
+            s += c.c;
+    return s;
+}
+
+// OK stores the mode, the rate (held to 5..30) and the layer mode where they act and clears
+// them where they do not; -1 and NULL leave a control as the dialog showed it.
+TEST_F(KeyDialogTest, OkStoresModesWhereTheyActAndClearsThemElsewhere) {
+    auto turbo20 = [](ASSIGNMENT &a) { a.nKind = ASSIGN_KEY; a.nPressMode = PRESS_TURBO; a.nTurboRate = 20; };
+    const struct { const char *name; void (*make)(ASSIGNMENT &); int nRadio, nAction, nMode; const wchar_t *pszRate;
+                   int nLayerMode; const char *pszEnabled; const wchar_t *pszShownRate;
+                   int nKind, nStoredMode, nStoredRate, nStoredLayer; } cases[] = {
+        {"key turbo", [](ASSIGNMENT &a) { a.nKind = ASSIGN_KEY; }, 0, -1, PRESS_TURBO, L"20", -1, "mrL", L"15",
+         ASSIGN_KEY, PRESS_TURBO, 20, LAYER_HOLD},
+        {"rate above", [](ASSIGNMENT &a) { a.nKind = ASSIGN_KEY; }, 0, -1, PRESS_TURBO, L"99", -1, "mrL", L"15",
+         ASSIGN_KEY, PRESS_TURBO, 30, LAYER_HOLD},
+        {"rate below", turbo20, 0, -1, -1, L"3", -1, "mrL", L"20", ASSIGN_KEY, PRESS_TURBO, 5, LAYER_HOLD},
+        {"rate empty", turbo20, 0, -1, -1, L"", -1, "mrL", L"20", ASSIGN_KEY, PRESS_TURBO, 15, LAYER_HOLD},
+        {"turbo to toggle", turbo20, 0, -1, PRESS_TOGGLE, nullptr, -1, "mL", L"20", ASSIGN_KEY, PRESS_TOGGLE, 0, LAYER_HOLD},
+        {"toggle click", [](ASSIGNMENT &a) { a.nKind = ASSIGN_MOUSE; a.nMouseAction = MOUSE_RIGHT_CLICK; }, 0,
+         MOUSE_DOUBLE_CLICK, PRESS_TOGGLE, nullptr, -1, "mL", L"15", ASSIGN_MOUSE, PRESS_TOGGLE, 0, LAYER_HOLD},
+        {"turbo key to a move", turbo20, IDC_KIND_MOUSE, MOUSE_MOVE_UP, -1, nullptr, -1, "L", L"20",
+         ASSIGN_MOUSE, PRESS_NORMAL, 0, LAYER_HOLD},
+        {"turbo key to a scroll", turbo20, IDC_KIND_MOUSE, MOUSE_SCROLL_DOWN, -1, nullptr, -1, "L", L"20",
+         ASSIGN_MOUSE, PRESS_NORMAL, 0, LAYER_HOLD},
+        {"turbo key to an application", turbo20, IDC_KIND_APPLICATION, -1, -1, nullptr, -1, "L", L"20",
+         ASSIGN_APPLICATION, PRESS_NORMAL, 0, LAYER_HOLD},
+        {"turbo key to a layer", turbo20, IDC_KIND_LAYER, -1, -1, nullptr, LAYER_TOGGLE, "yL", L"20",
+         ASSIGN_LAYER, PRESS_NORMAL, 0, LAYER_TOGGLE},
+        {"layer toggle to a key", [](ASSIGNMENT &a) { a.nKind = ASSIGN_LAYER; a.nLayerMode = LAYER_TOGGLE; },
+         IDC_KIND_KEY, -1, -1, nullptr, -1, "mL", L"15", ASSIGN_KEY, PRESS_NORMAL, 0, LAYER_HOLD},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.name);
+        Reset(Entry(8));
+        c.make(Entry(8));
+        EXPECT_EQ(IDOK, RunKeyDialog(8, [&](HWND hDlg) {
+            EXPECT_EQ(c.pszShownRate, Text(hDlg, IDC_TURBO_RATE));
+            if (c.nRadio)
+                SendDlgItemMessageW(hDlg, c.nRadio, BM_CLICK, 0, 0);
+            if (c.nAction >= 0)
+                ChooseAction(hDlg, c.nAction);
+            if (c.nMode >= 0)
+                Choose(hDlg, IDC_PRESS_MODE, c.nMode);
+            if (c.nLayerMode >= 0)
+                Choose(hDlg, IDC_LAYER_MODE, c.nLayerMode);
+            if (c.pszRate)
+                SetDlgItemTextW(hDlg, IDC_TURBO_RATE, c.pszRate);
+            EXPECT_EQ(c.pszEnabled, ModesEnabled(hDlg));
+            Command(hDlg, IDOK);
+        }));
+        const ASSIGNMENT &e = Entry(8);
+        EXPECT_EQ(c.nKind, e.nKind);
+        EXPECT_EQ(c.nStoredMode, e.nPressMode);
+        EXPECT_EQ(c.nStoredRate, e.nTurboRate);
+        EXPECT_EQ(c.nStoredLayer, e.nLayerMode);
+    }
+}
+
+// A layer-2 entry is edited like any other, but a layer slot cannot be made there.
+TEST_F(KeyDialogTest, LayerTwoDoesNotOfferTheLayerKind) {
+    ASSIGNMENT &e = g_CurrentSet.aLayer2[5];
+    e.nKind = ASSIGN_KEY;
+    std::string enabled;
+    EXPECT_TRUE(OnKeyDialog(
+        [&] {
+            DialogBoxParamW(GetModuleHandleW(NULL), MAKEINTRESOURCEW(IDD_KEY_SETTING), PageOfSlot(5),
+                            KeySettingDlgProc, (LPARAM)&e);
+        },
+        [&](HWND hDlg) {
+            enabled = ModesEnabled(hDlg);
+            Choose(hDlg, IDC_PRESS_MODE, PRESS_TOGGLE);
+            Command(hDlg, IDOK);
+        }));
+    EXPECT_EQ("m", enabled);
+    EXPECT_EQ(PRESS_TOGGLE, e.nPressMode);
+    EXPECT_EQ(PRESS_NORMAL, Entry(5).nPressMode) << "layer 1 untouched";
+}
+
 typedef PagesTest KeyCaptureTest;
 
 // First presses of named keys, up to three; a double click selects one key's piece, which

@@ -3,6 +3,8 @@
 #include "page_fixture.h"
 
 #include "connection.h"
+#include "engine.h"
+#include "engine_notes.h"
 #include "pages.h"
 #include "tavel.h"
 
@@ -21,12 +23,13 @@ protected:
         SetSelectedRemote(0);
     }
     static HWND Page() { return g_App.ahPage[PAGE_OPTIONS]; }
-    static int LedBits() {
+    static int Bits(const BYTE *pab) {
         int n = 0;
         for (int i = 0; i < 4; i++)
-            n |= g_CurrentSet.abLed[i] ? 1 << i : 0;
+            n |= pab[i] ? 1 << i : 0;
         return n;
     }
+    static int LedBits() { return Bits(g_CurrentSet.abLed); }
 };
 
 // The LEDs reach the remote at once while the set runs; stopped, only the record changes.
@@ -46,6 +49,33 @@ TEST_F(OptionsPageTest, BoxesStoreTheirStateAndLedsReachTheRemoteOnlyWhileRunnin
         EXPECT_EQ(s.nRemoteLeds, SimLeds(pSim));
         EXPECT_EQ(1, g_State.bModified);
     }
+}
+
+// The layer-2 boxes edit their own pattern; the remote shows the pattern of the layer the
+// engine says is in force, whichever box changed.
+TEST_F(OptionsPageTest, LayerLedBoxesEditTheirPatternAndTheRemoteShowsTheActiveLayer) {
+    ConnectRemote();
+    g_State.bRunning = 1;
+    const struct { int nLayer, nId, nLeds, nLayerLeds, nRemoteLeds; } steps[] = {
+        {0, IDC_LAYER_LED1, 0x1, 0x9, 0x1}, {1, IDC_LAYER_LED2, 0x1, 0xB, 0xB},
+        {1, IDC_LED3, 0x5, 0xB, 0xB},       {1, IDC_LAYER_LED4, 0x5, 0x3, 0x3},
+        {0, IDC_LAYER_LED1, 0x5, 0x2, 0x5},
+    };
+    for (const auto &s : steps) {
+        SCOPED_TRACE(s.nId);
+        OnEngineNote(hHost, ENGINE_NOTE_LAYER, s.nLayer);
+        g_State.bModified = 0;
+        SendDlgItemMessageW(Page(), s.nId, BM_CLICK, 0, 0);
+        EXPECT_EQ(s.nLeds, LedBits());
+        EXPECT_EQ(s.nLayerLeds, Bits(g_CurrentSet.abLayerLed));
+        EXPECT_EQ(s.nRemoteLeds, SimLeds(pSim));
+        EXPECT_EQ(1, g_State.bModified);
+    }
+    ForgetEngineNotes();
+    g_CurrentSet.abLayerLed[2] = 1;
+    RefreshPages();
+    for (int i = 0; i < 4; i++)
+        EXPECT_EQ(i == 1 || i == 2, IsDlgButtonChecked(Page(), IDC_LAYER_LED1 + i) == BST_CHECKED) << i;
 }
 
 // The selected remote smooths by ten times the level; only a change of selection counts.

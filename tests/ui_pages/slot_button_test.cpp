@@ -80,6 +80,9 @@ void MoveUp(ASSIGNMENT &a) { a.nKind = ASSIGN_MOUSE; a.nMouseAction = MOUSE_MOVE
 void ScrollRight(ASSIGNMENT &a) { a.nKind = ASSIGN_MOUSE; a.nMouseAction = MOUSE_SCROLL_RIGHT; }
 void Tool(ASSIGNMENT &a) { a.nKind = ASSIGN_APPLICATION; PagesTest::SetPath(a, L"C:\\dir\\tool.exe"); }
 void NoPath(ASSIGNMENT &a) { a.nKind = ASSIGN_APPLICATION; }
+void CtrlSTurbo(ASSIGNMENT &a) { CtrlS(a); a.nPressMode = PRESS_TURBO; }
+void CtrlSToggle(ASSIGNMENT &a) { CtrlS(a); a.nPressMode = PRESS_TOGGLE; }
+void Layer(ASSIGNMENT &a) { a.nKind = ASSIGN_LAYER; }
 
 // Runs edit on this thread while another thread holds the record lock, which that thread
 // hands over only to an edit already waiting for it. Returns whether unchanged() held all the
@@ -263,6 +266,11 @@ TEST_F(SlotDrawTest, EntriesThatMeanTheSameLookTheSame) {
         {"key without a name", [](ASSIGNMENT &a) { a.nKind = ASSIGN_KEY; SetKeys(a, {VK_CONTROL, VK_HOME}); }, NoKey},
         // An application shows its file name only.
         {"same file elsewhere", [](ASSIGNMENT &a) { a.nKind = ASSIGN_APPLICATION; SetPath(a, L"D:\\x y\\tool.exe"); }, Tool},
+        // A mode shows only where it acts; a layer slot's own fields show nothing.
+        {"mode on a move", [](ASSIGNMENT &a) { MoveUp(a); a.nPressMode = PRESS_TOGGLE; }, MoveUp},
+        {"rate of a normal slot", [](ASSIGNMENT &a) { CtrlS(a); a.nTurboRate = 20; }, CtrlS},
+        {"turbo at another rate", [](ASSIGNMENT &a) { CtrlSTurbo(a); a.nTurboRate = 30; }, CtrlSTurbo},
+        {"layer with keys", [](ASSIGNMENT &a) { Layer(a); SetKeys(a, {'A'}); a.nLayerMode = LAYER_TOGGLE; }, Layer},
     };
     for (const auto &c : cases)
         EXPECT_TRUE(Look(c.make) == Look(c.same)) << c.name;
@@ -270,7 +278,8 @@ TEST_F(SlotDrawTest, EntriesThatMeanTheSameLookTheSame) {
 
 TEST_F(SlotDrawTest, EachKindAndTextIsToldApart) {
     std::vector<Image> images;
-    for (MakeEntry make : {Disabled, NoKey, CtrlS, CtrlA, MoveUp, ScrollRight, Tool, NoPath})
+    for (MakeEntry make : {Disabled, NoKey, CtrlS, CtrlA, MoveUp, ScrollRight, Tool, NoPath, CtrlSTurbo,
+                           CtrlSToggle, Layer})
         images.push_back(Look(make));
     for (size_t i = 0; i < images.size(); i++)
         for (size_t j = i + 1; j < images.size(); j++)

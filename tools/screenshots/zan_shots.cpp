@@ -107,7 +107,7 @@ int WINAPI wWinMain(HINSTANCE hInstance, HINSTANCE, LPWSTR pszArgs, int) {
     WCHAR szIni[MAX_PATH];
     GetTempPathW(MAX_PATH, szIni);
     lstrcatW(szIni, L"zan_shots_option.ini");
-    APP_OPTIONS options = {0, L"", select ? 0 : 1, 1500, 1, 1, 1, 1, 0, 0};
+    APP_OPTIONS options = {0, L"", select ? 0 : 1, 1500, 1, 1, 1, 1, 0, 0, PAUSE_SLOTS_DEFAULT};
     WriteOptionsTo(szIni, &options);
     UI_SEAM ui = g_UiSeam;
     ui.pfnMessageBox = SilentBox;
@@ -137,6 +137,9 @@ int WINAPI wWinMain(HINSTANCE hInstance, HINSTANCE, LPWSTR pszArgs, int) {
     } else if (lstrcmpW(what, L"programs") == 0) {
         SetTimer(NULL, 0, 100, OpenProgramSets);
     } else if (lstrcmpW(what, L"key") == 0) {
+        // The dialog with its turbo rate in use.
+        g_CurrentSet.aAssign[4].nPressMode = PRESS_TURBO;
+        g_CurrentSet.aAssign[4].nTurboRate = 20;
         HWND hButton = GetDlgItem(g_App.ahPage[PAGE_REMOTE], IDC_REMOTE_PLUS);
         PostMessageW(g_App.ahPage[PAGE_REMOTE], WM_COMMAND, MAKEWPARAM(IDC_REMOTE_PLUS, BN_CLICKED), (LPARAM)hButton);
     }

@@ -9,6 +9,7 @@
 #include "app.h"
 #include "dialogs.h"
 #include "modal_ui.h"
+#include "press_mode.h"
 #include "resource.h"
 #include "setting_file.h"
 #include "texts.h"
@@ -59,6 +60,7 @@ static void EnableForKind(HWND hDlg, const ASSIGNMENT *pWork)
     EnableItem(hDlg, IDC_MOVE_AMOUNT, bMove);
     EnableItem(hDlg, IDC_APP_PATH, nKind == ASSIGN_APPLICATION);
     EnableItem(hDlg, IDC_APP_BROWSE, nKind == ASSIGN_APPLICATION);
+    EnableModeFields(hDlg, pWork);
 }
 
 static void ShowMouseFields(HWND hDlg, const ASSIGNMENT *pWork)
@@ -80,6 +82,7 @@ static int RadioOfKind(int nKind)
     case ASSIGN_KEY:         return IDC_KIND_KEY;
     case ASSIGN_MOUSE:       return IDC_KIND_MOUSE;
     case ASSIGN_APPLICATION: return IDC_KIND_APPLICATION;
+    case ASSIGN_LAYER:       return IDC_KIND_LAYER;
     }
     return IDC_KIND_DISABLED;
 }
@@ -94,6 +97,7 @@ static void RefreshKind(KEY_DIALOG *pDialog)
     case ASSIGN_MOUSE:       ShowMouseFields(hDlg, &pDialog->work); break;
     case ASSIGN_APPLICATION: ShowPathField(hDlg, &pDialog->work); break;
     }
+    ShowModeFields(hDlg, &pDialog->work);
 }
 
 static BYTE KindOfRadio(int nId)
@@ -102,6 +106,7 @@ static BYTE KindOfRadio(int nId)
     case IDC_KIND_KEY:         return ASSIGN_KEY;
     case IDC_KIND_MOUSE:       return ASSIGN_MOUSE;
     case IDC_KIND_APPLICATION: return ASSIGN_APPLICATION;
+    case IDC_KIND_LAYER:       return ASSIGN_LAYER;
     }
     return ASSIGN_DISABLED;
 }
@@ -117,7 +122,7 @@ static void FillMouseList(HWND hDlg)
 
 static void MakeRadiosAutomatic(HWND hDlg)
 {
-    for (int nId = IDC_KIND_KEY; nId <= IDC_KIND_DISABLED; nId++)
+    for (int nId = IDC_KIND_KEY; nId <= IDC_KIND_LAYER; nId++)
         SendDlgItemMessageW(hDlg, nId, BM_SETSTYLE, BS_AUTORADIOBUTTON, FALSE);
 }
 
@@ -125,11 +130,13 @@ static void FillControls(KEY_DIALOG *pDialog)
 {
     HWND hDlg = pDialog->hDlg;
     const ASSIGNMENT *pWork = &pDialog->work;
-    CheckRadioButton(hDlg, IDC_KIND_KEY, IDC_KIND_DISABLED, RadioOfKind(pWork->nKind));
+    CheckRadioButton(hDlg, IDC_KIND_KEY, IDC_KIND_LAYER, RadioOfKind(pWork->nKind));
+    EnableItem(hDlg, IDC_KIND_LAYER, OffersLayerKind(pDialog));
     EnableForKind(hDlg, pWork);
     ShowKeyText(pDialog);
     ShowMouseFields(hDlg, pWork);
     ShowPathField(hDlg, pWork);
+    ShowModeFields(hDlg, pWork);
 }
 
 static void EndKeyDialog(KEY_DIALOG *pDialog, int nResult)
@@ -152,6 +159,7 @@ static BOOL OnInitDialog(HWND hDlg, ASSIGNMENT *pEntry)
     SetWindowLongPtrW(hDlg, DWLP_USER, (LONG_PTR)pDialog);
     pDialog->pEntry = pEntry;
     pDialog->hDlg = hDlg;
+    pDialog->nLayer = LayerOfEntry(&g_CurrentSet, pEntry) == 1;
     pDialog->hHook = SetWindowsHookExW(WH_KEYBOARD, KeyCaptureHook, NULL, GetCurrentThreadId());
     MakeRadiosAutomatic(hDlg);
 
@@ -169,6 +177,7 @@ static BOOL OnInitDialog(HWND hDlg, ASSIGNMENT *pEntry)
     ImmAssociateContext(pDialog->hKeyField, NULL);
 
     FillMouseList(hDlg);
+    FillModeLists(hDlg);
     SendDlgItemMessageW(hDlg, IDC_MOVE_AMOUNT, EM_LIMITTEXT, AMOUNT_CHARS, 0);
     FillControls(pDialog);
     return TRUE;
@@ -242,6 +251,7 @@ static void OnOk(KEY_DIALOG *pDialog)
     if (IsEnterOrEscHeld() || !AcceptPath(pDialog))
         return;
     pDialog->work.wMoveAmount = ReadAmount(pDialog->hDlg);
+    AcceptModeFields(pDialog);
     LockRecord();
     WCHAR *pszOld = pDialog->pEntry->pszPath;
     *pDialog->pEntry = pDialog->work;
@@ -270,12 +280,21 @@ static BOOL OnCommand(HWND hDlg, int nId, int nCode)
     case IDC_KIND_MOUSE:
     case IDC_KIND_APPLICATION:
     case IDC_KIND_DISABLED:
+    case IDC_KIND_LAYER:
         if (nCode == BN_CLICKED)
             OnKindChosen(pDialog, KindOfRadio(nId));
         return TRUE;
     case IDC_MOUSE_ACTION:
         if (nCode == CBN_SELCHANGE)
             OnMouseActionChanged(pDialog);
+        return TRUE;
+    case IDC_PRESS_MODE:
+        if (nCode == CBN_SELCHANGE)
+            OnPressModeChanged(pDialog);
+        return TRUE;
+    case IDC_LAYER_MODE:
+        if (nCode == CBN_SELCHANGE)
+            OnLayerModeChanged(pDialog);
         return TRUE;
     case IDC_APP_BROWSE:
         if (nCode == BN_CLICKED)

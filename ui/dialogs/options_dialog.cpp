@@ -35,6 +35,52 @@ static const OPTION_SWITCH g_aSwitch[] = {
     { IDC_OPT_IMMEDIATE_REACTION, offsetof(APP_OPTIONS, bImmediateReaction) },
 };
 
+/* The pause combinations offered, as bits of the Wii Remote's slots. */
+#define PAUSE_BIT_MINUS (1u << 2)
+#define PAUSE_BIT_HOME  (1u << 3)
+#define PAUSE_BIT_PLUS  (1u << 4)
+#define PAUSE_BIT_ONE   (1u << 5)
+#define PAUSE_BIT_TWO   (1u << 6)
+
+static const struct { DWORD dwSlots; int nText; } g_aPauseChoice[] = {
+    { PAUSE_SLOTS_DEFAULT,             IDS_PAUSE_HOME_MINUS },
+    { PAUSE_BIT_HOME | PAUSE_BIT_PLUS, IDS_PAUSE_HOME_PLUS },
+    { PAUSE_BIT_MINUS | PAUSE_BIT_PLUS, IDS_PAUSE_MINUS_PLUS },
+    { PAUSE_BIT_ONE | PAUSE_BIT_TWO,   IDS_PAUSE_ONE_TWO },
+    { 0,                               IDS_PAUSE_NONE },
+};
+
+static int AddPauseItem(HWND hList, int nText, DWORD dwSlots)
+{
+    WCHAR szText[UI_TEXT_CHARS];
+    int nItem = (int)SendMessageW(hList, CB_ADDSTRING, 0, (LPARAM)LoadText(nText, szText, UI_TEXT_CHARS));
+    SendMessageW(hList, CB_SETITEMDATA, nItem, (LPARAM)dwSlots);
+    return nItem;
+}
+
+/* A combination written into option.ini by hand stays what it is, as one more item, until
+ * another is chosen. */
+static void FillPauseList(HWND hList, DWORD dwSlots)
+{
+    int nSelect = -1;
+    for (const auto &choice : g_aPauseChoice) {
+        int nItem = AddPauseItem(hList, choice.nText, choice.dwSlots);
+        if (choice.dwSlots == dwSlots)
+            nSelect = nItem;
+    }
+    if (nSelect < 0)
+        nSelect = AddPauseItem(hList, IDS_PAUSE_OTHER, dwSlots);
+    SendMessageW(hList, CB_SETCURSEL, nSelect, 0);
+}
+
+static void OnPauseChanged(HWND hDlg, OPTIONS_DIALOG *pDialog)
+{
+    HWND hList = GetDlgItem(hDlg, IDC_OPT_PAUSE_SLOTS);
+    int nItem = (int)SendMessageW(hList, CB_GETCURSEL, 0, 0);
+    if (nItem >= 0)
+        pDialog->Copy.dwPauseSlots = (DWORD)SendMessageW(hList, CB_GETITEMDATA, nItem, 0);
+}
+
 static int *SwitchField(APP_OPTIONS *pOptions, const OPTION_SWITCH *pSwitch)
 {
     return (int *)((BYTE *)pOptions + pSwitch->cbField);
@@ -104,6 +150,7 @@ static BOOL OnInitDialog(HWND hDlg, APP_OPTIONS *pOptions)
     CheckDlgButton(hDlg, IDC_OPT_CONNECT, pOptions->bConnect ? BST_CHECKED : BST_UNCHECKED);
     FillTimeoutList(GetDlgItem(hDlg, IDC_OPT_TIMEOUT), pOptions->dwTimeout);
     ShowSwitches(hDlg, pOptions);
+    FillPauseList(GetDlgItem(hDlg, IDC_OPT_PAUSE_SLOTS), pOptions->dwPauseSlots);
     pDialog->Copy = *pOptions;
     return TRUE;
 }
@@ -151,6 +198,7 @@ static BOOL OnDialogCommand(HWND hDlg, UINT uId, UINT uCode)
     case IDC_OPT_INIT_SET: if (uCode == BN_CLICKED) OnInitSetClicked(hDlg, pDialog); return TRUE;
     case IDC_OPT_CONNECT:  if (uCode == BN_CLICKED) pDialog->Copy.bConnect = IsDlgButtonChecked(hDlg, IDC_OPT_CONNECT) == BST_CHECKED; return TRUE;
     case IDC_OPT_TIMEOUT:  if (uCode == CBN_SELCHANGE) OnTimeoutChanged(hDlg, pDialog); return TRUE;
+    case IDC_OPT_PAUSE_SLOTS: if (uCode == CBN_SELCHANGE) OnPauseChanged(hDlg, pDialog); return TRUE;
     case IDC_OPT_BROWSE:   OnBrowse(hDlg); return TRUE;
     case IDC_OPT_PROGRAM_SETS: EditProgramSets(hDlg); return TRUE;
     case IDOK:             OnOk(hDlg, pDialog); return TRUE;

@@ -46,6 +46,8 @@ static BOOL CALLBACK RefreshControl(HWND hControl, LPARAM lParam)
         InvalidateRect(hControl, NULL, FALSE);
     } else if (nId >= IDC_LED1 && nId <= IDC_LED4) {
         SendMessageW(hControl, BM_SETCHECK, g_CurrentSet.abLed[nId - IDC_LED1] ? BST_CHECKED : BST_UNCHECKED, 0);
+    } else if (nId >= IDC_LAYER_LED1 && nId <= IDC_LAYER_LED4) {
+        SendMessageW(hControl, BM_SETCHECK, g_CurrentSet.abLayerLed[nId - IDC_LAYER_LED1] ? BST_CHECKED : BST_UNCHECKED, 0);
     } else if (nId == IDC_ANALOG_CORRECTION) {
         SendMessageW(hControl, CB_SETCURSEL, g_CurrentSet.nAnalogCorrection, 0);
     } else if (nId == IDC_SYSTEM_REPEAT) {

@@ -1,5 +1,5 @@
-/* page_options.cpp - the options page: LEDs, key repeat mode and analog correction
- * of the current set. */
+/* page_options.cpp - the options page: LEDs of both layers, key repeat mode and analog
+ * correction of the current set. */
 #include "pages.h"
 
 #include "app.h"
@@ -21,6 +21,10 @@ static int ApplyOptionCommand(HWND hPage, int nId, int nCode)
 {
     if (nId >= IDC_LED1 && nId <= IDC_LED4) {
         g_CurrentSet.abLed[nId - IDC_LED1] = (BYTE)IsChecked(hPage, nId);
+        return CHANGED_FIELD | CHANGED_LEDS;
+    }
+    if (nId >= IDC_LAYER_LED1 && nId <= IDC_LAYER_LED4) {
+        g_CurrentSet.abLayerLed[nId - IDC_LAYER_LED1] = (BYTE)IsChecked(hPage, nId);
         return CHANGED_FIELD | CHANGED_LEDS;
     }
     if (nId == IDC_SYSTEM_REPEAT) {

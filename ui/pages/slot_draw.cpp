@@ -8,6 +8,7 @@
 #include "app.h"
 #include "key_text.h"
 #include "pages.h"
+#include "press_mode.h"
 #include "resource.h"
 #include "texts.h"
 
@@ -18,11 +19,21 @@
 
 int EffectiveKind(const ASSIGNMENT *pAssign)
 {
-    if (pAssign->nKind > ASSIGN_APPLICATION)
+    if (pAssign->nKind >= ASSIGN_KINDS)
         return ASSIGN_DISABLED;
     if (pAssign->nKind == ASSIGN_MOUSE && pAssign->nMouseAction >= MOUSE_ACTIONS)
         return ASSIGN_DISABLED;
     return pAssign->nKind;
+}
+
+/* A turbo or toggle slot says so after its action. */
+static void AppendModeText(const ASSIGNMENT *pAssign, WCHAR *pszText)
+{
+    if (!TakesPressMode(pAssign) || pAssign->nPressMode == PRESS_NORMAL)
+        return;
+    int cch = lstrlenW(pszText);
+    LoadText(pAssign->nPressMode == PRESS_TURBO ? IDS_SLOT_TURBO : IDS_SLOT_TOGGLE, pszText + cch,
+             SLOT_TEXT_CHARS - cch);
 }
 
 static void GetSlotText(const ASSIGNMENT *pAssign, int nKind, WCHAR *pszText)
@@ -42,14 +53,22 @@ static void GetSlotText(const ASSIGNMENT *pAssign, int nKind, WCHAR *pszText)
         else
             LoadText(IDS_NOT_SET, pszText, SLOT_TEXT_CHARS);
         break;
+    case ASSIGN_LAYER:
+        LoadText(IDS_SLOT_LAYER, pszText, SLOT_TEXT_CHARS);
+        break;
     default:
         LoadText(IDS_NOT_USED, pszText, SLOT_TEXT_CHARS);
         break;
     }
+    if (nKind == ASSIGN_KEY || nKind == ASSIGN_MOUSE)
+        AppendModeText(pAssign, pszText);
 }
 
 static void DrawKindGlyph(HDC hDC, int nKind, int nHeight)
 {
+    /* The layer kind has no glyph of its own. */
+    if (nKind < 0 || nKind >= (int)(sizeof(g_App.ahKindBitmap) / sizeof(g_App.ahKindBitmap[0])))
+        return;
     HBITMAP hBitmap = g_App.ahKindBitmap[nKind];
     if (!hBitmap)
         return;

@@ -5,6 +5,7 @@
 #include <shellapi.h>
 #include <stdio.h>
 
+#include "engine_notes.h"
 #include "input_blocked.h"
 #include "main_handlers.h"
 #include "modal_ui.h"
@@ -83,6 +84,8 @@ void UpdateTrayTip(void)
     FormatBatteryLine(szLine, LINE_CHARS);
     AppendLine(data.szTip, cchTip, szLine);
     if (GetInputBlockedText(szLine, LINE_CHARS))
+        AppendLine(data.szTip, cchTip, szLine);
+    if (GetPausedText(szLine, LINE_CHARS))
         AppendLine(data.szTip, cchTip, szLine);
     g_UiSeam.pfnNotifyIcon(NIM_MODIFY, &data);
 }

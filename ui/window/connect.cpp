@@ -5,6 +5,7 @@
 
 #include "connection.h"
 #include "dialogs.h"
+#include "engine_notes.h"
 #include "input_blocked.h"
 #include "main_handlers.h"
 #include "modal_ui.h"
@@ -40,7 +41,7 @@ void ApplyLedPattern(const ASSIGNMENT_SET *pSet, int nSlot)
 {
     if (nSlot < 0 || !g_State.bRunning)
         return;
-    SetRemoteLeds(nSlot, pSet->abLed, 0);
+    SetRemoteLeds(nSlot, ActiveLayer() ? pSet->abLayerLed : pSet->abLed, 0);
 }
 
 /* The library forgets a pulled-out extension, but the extension copy would keep its last
@@ -68,8 +69,10 @@ void ShowConnectionText(void)
             SetExtensionKind(nKind);
         FormatConnectionText(szText, CONNECTION_TEXT_CHARS, g_State.nExtensionKind);
     }
-    /* While Windows drops Zan's input, that matters more than what is connected. */
-    GetInputBlockedText(szText, CONNECTION_TEXT_CHARS);
+    /* While Windows drops Zan's input, that matters more than what is connected; a pause the
+     * user asked for, more than both. */
+    if (!GetPausedText(szText, CONNECTION_TEXT_CHARS))
+        GetInputBlockedText(szText, CONNECTION_TEXT_CHARS);
     SendMessageW(g_App.hStatus, SB_SETTEXTW, 0, (LPARAM)szText);
     RefreshRemoteInfo();
     RefreshSlotHighlight();

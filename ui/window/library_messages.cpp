@@ -1,5 +1,6 @@
 /* library_messages.cpp - the library's notifications and the presence timer. */
 #include "connection.h"
+#include "engine_notes.h"
 #include "main_handlers.h"
 #include "pages.h"
 #include "program_state.h"
@@ -51,6 +52,8 @@ void OnLibraryLost(HWND hWnd, int nSlot, int bRequested)
 
 void OnTimer(HWND hWnd, UINT_PTR uTimer)
 {
+    if (uTimer == RUMBLE_TIMER_ID)
+        OnRumbleTimer(hWnd);
     if (uTimer != PRESENCE_TIMER_ID)
         return;
     int nSlot = g_State.nSelectedRemote;

@@ -5,6 +5,7 @@
 
 #include "connection.h"
 #include "dialogs.h"
+#include "engine_notes.h"
 #include "main_handlers.h"
 #include "modal_ui.h"
 #include "pages.h"
@@ -42,6 +43,8 @@ void SetRunning(HWND hWnd, int bRunning)
         KillTimer(hWnd, PRESENCE_TIMER_ID);
     else
         SetTimer(hWnd, PRESENCE_TIMER_ID, PRESENCE_TIMER_MS, NULL);
+    /* The engine starts in layer 1 and unpaused, and nothing is paused while it is stopped. */
+    ForgetEngineNotes();
     SetSlotZeroPolling(bRunning || WantsInputWhileStopped(), bRunning ? g_CurrentSet.abLed : NULL);
     UpdateRunMenu();
     RefreshPages();

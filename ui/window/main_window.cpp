@@ -8,6 +8,7 @@
 #include "auto_connect.h"
 #include "connection.h"
 #include "engine.h"
+#include "engine_notes.h"
 #include "main_handlers.h"
 #include "pages.h"
 #include "program_state.h"
@@ -70,6 +71,7 @@ LRESULT CALLBACK MainWndProc(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam)
     case WM_MSG_CONNECT_DEFAULT: OnLibraryConnected(hWnd, (int)wParam); return 0;
     case WM_MSG_LOST_DEFAULT:    OnLibraryLost(hWnd, (int)wParam, (int)lParam); return 0;
     case WM_APP_LAUNCH_FAILED:   OnLaunchFailed(hWnd, (int)wParam, (INT_PTR)lParam); return 0;
+    case WM_APP_ENGINE_NOTE:     OnEngineNote(hWnd, wParam, lParam); return 0;
     case WM_COPYDATA:            return OnCopyData(hWnd, (const COPYDATASTRUCT *)lParam);
     case WM_APP_HANDOVER:        OnPendingHandOver(hWnd); return 0;
     case WM_APP_MODAL_ENDED:     OnPendingHandOver(hWnd); return 0;
@@ -154,6 +156,7 @@ BOOL OnCreate(HWND hWnd)
     g_App.hFont = CreateFontW(FONT_HEIGHT, 0, 0, 0, 0, 0, 0, 0, DEFAULT_CHARSET, 0, 0, 0, 0, L"メイリオ");
     CreatePages(hWnd);
     CreateStatusBar(hWnd);
+    ForgetEngineNotes();
     CreateRecordLock();
     StartEngine(hWnd, WM_APP_LAUNCH_FAILED, WM_APP_ENGINE_NOTE);
     RefreshPages();

@@ -52,6 +52,16 @@ void SetRemoteLeds(int nSlot, const BYTE abLed[REMOTE_LED_COUNT], DWORD dwBlink)
     wm_SetStatus(nSlot, &status);
 }
 
+void PulseRemoteRumble(int nSlot, DWORD dwMs)
+{
+    WM_STATUS status;
+    ZeroMemory(&status, sizeof(status));
+    status.dwFlags = WMST_RUMBLE;
+    status.nRumblePower = 100;
+    status.dwRumbleTime = dwMs;
+    wm_SetStatus(nSlot, &status);
+}
+
 void SetRemotePolling(int nSlot, int bPolling)
 {
     WM_SYSTEM system;

@@ -25,6 +25,8 @@ int RemoteExists(int nSlot);
 /* dwBlink 0: steady; otherwise the library alternates the pattern at that period once polled. */
 void SetRemoteLeds(int nSlot, const BYTE abLed[REMOTE_LED_COUNT], DWORD dwBlink);
 void SetRemotePolling(int nSlot, int bPolling);
+/* A full-strength rumble of dwMs, stopped by the library: nothing waits for its end. */
+void PulseRemoteRumble(int nSlot, DWORD dwMs);
 /* Smoothing per correction level and the time-out, for the remote in the slot. */
 void TuneRemote(int nSlot, int nCorrectionLevel, DWORD dwTimeout);
 /* A remote that just connected: reports to hWnd, unpolled, with buttons and extension only. */

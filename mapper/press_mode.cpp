@@ -1,0 +1,35 @@
+/* press_mode.cpp - the press and layer modes an entry keeps. */
+#include "press_mode.h"
+
+int TakesPressMode(const ASSIGNMENT *pAssign)
+{
+    if (pAssign->nKind == ASSIGN_KEY)
+        return 1;
+    return pAssign->nKind == ASSIGN_MOUSE && pAssign->nMouseAction <= MOUSE_RIGHT_CLICK;
+}
+
+int TurboRateOf(const ASSIGNMENT *pAssign)
+{
+    int nRate = pAssign->nTurboRate;
+    return nRate >= TURBO_RATE_MIN && nRate <= TURBO_RATE_MAX ? nRate : TURBO_RATE_DEFAULT;
+}
+
+void ClearUnusedModes(ASSIGNMENT *pAssign)
+{
+    if (!TakesPressMode(pAssign) || pAssign->nPressMode >= PRESS_MODES)
+        pAssign->nPressMode = PRESS_NORMAL;
+    if (pAssign->nPressMode != PRESS_TURBO)
+        pAssign->nTurboRate = 0;
+    if (pAssign->nKind != ASSIGN_LAYER)
+        pAssign->nLayerMode = LAYER_HOLD;
+}
+
+int LayerOfEntry(const ASSIGNMENT_SET *pSet, const ASSIGNMENT *pEntry)
+{
+    for (int nLayer = 0; nLayer < ASSIGN_LAYERS; nLayer++) {
+        const ASSIGNMENT *pFirst = LayerEntryOf(pSet, nLayer, 0);
+        if (pEntry >= pFirst && pEntry < pFirst + ASSIGN_SLOTS)
+            return nLayer;
+    }
+    return -1;
+}

@@ -1,0 +1,21 @@
+/*
+ * press_mode.h - which entries a press mode and a layer mode mean something for, and the
+ * fields an edited entry keeps of them.
+ */
+#ifndef ZAN_PRESS_MODE_H
+#define ZAN_PRESS_MODE_H
+
+#include "assignment.h"
+
+/* 1 for a key entry and a left, middle, right or double click entry. */
+int TakesPressMode(const ASSIGNMENT *pAssign);
+/* Presses a second of a turbo entry: its rate, or the default for 0 or one out of range. */
+int TurboRateOf(const ASSIGNMENT *pAssign);
+/* Clears what does not apply to the entry's kind and action: the press mode and rate of an
+ * entry that takes none (and the rate of a mode other than turbo), the layer mode of an
+ * entry that is no layer slot. An unsaved field never hides in a set. */
+void ClearUnusedModes(ASSIGNMENT *pAssign);
+/* The layer of the set an entry belongs to (0 or 1); -1 when it is none of the set's. */
+int LayerOfEntry(const ASSIGNMENT_SET *pSet, const ASSIGNMENT *pEntry);
+
+#endif
