@@ -22,6 +22,7 @@ typedef struct PROGRAM_STATE {
      * the edges take the request before they act. */
     volatile LONG bReleaseHeld;
     volatile LONG bImmediateReaction; /* 1: the engine acts on press and release edges at once */
+    volatile LONG nPauseSlots;        /* the options' dwPauseSlots, as the engine reads it */
 } PROGRAM_STATE;
 
 extern PROGRAM_STATE g_State;
