@@ -81,7 +81,7 @@ const Scenario kScenarios[] = {
       { { IN_A, 1, 0, { kTDown }, {}, true }, { IN_A, 0, 3, {}, {}, true }, { IN_A, 1, 0, { kTUp }, {}, true } } },
     { "toggle: released on stop", kToggleT, {}, { kLatchT, kLetGoA, { RUNNING, 0, 1, { kTUp } }, { RUNNING, 1, 3, {} } } },
     { "toggle: released on loss of the remote", kToggleT, {}, { kLatchT, kLetGoA, { REMOTE, -1, 1, { kTUp } } } },
-    { "toggle: released on an edit of the slot", kToggleT, {}, { kLatchT, kLetGoA, { EDIT, 'U', 1, { kTUp } } } },
+    { "toggle: released on an edit of the slot", kToggleT, {}, { kLatchT, kLetGoA, { EDIT, 'U', 1, { kTUp } }, { EDIT, 'T', 1, {} }, { IN_A, 1, 1, { kTDown } } } },
     { "toggle: released on a set switch", kToggleT, {}, { kLatchT, kLetGoA, { SWITCH, 1, 1, { kTUp } } } },
     { "toggle: released on a layer switch", kToggleT, {},
       { kLatchT, kLetGoA, { IN_B, 1, 1, { kTUp }, { "layer 1" } } } },
