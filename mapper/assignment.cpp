@@ -3,10 +3,13 @@
  */
 #include "assignment.h"
 
+#include <stddef.h>
 #include <string.h>
 
-/* In memory the entry keeps the file's field order and widths; only pszPath differs in meaning. */
-static_assert(sizeof(void *) != 4 || sizeof(ASSIGNMENT) == 28, "an entry is 28 bytes on 32-bit Windows");
+/* In memory the entry keeps the file's field order and widths; only pszPath differs in meaning.
+ * The modes follow the file's 28 bytes: they are kept in its extra block. */
+static_assert(sizeof(void *) != 4 || offsetof(ASSIGNMENT, nPressMode) == 28,
+              "an entry's file fields are 28 bytes on 32-bit Windows");
 
 /* The fresh record from the start: version 1, LED 1 lit, everything else zero. */
 ASSIGNMENT_SET g_CurrentSet = { SET_VERSION_FRESH, {}, { 1, 0, 0, 0 }, 0, 0, {}, { 0, 0, 0, 1 } };
