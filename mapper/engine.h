@@ -139,6 +139,9 @@ void SendClick(ENGINE_STATE *pState, int nMouseAction, int bDown);
  * at each edge, so the other slots act by the layer they make active. */
 void UpdateLayer(ENGINE_STATE *pState, const WM_KEY *pKey, const WM_KEYEX *pKeyEx, int nExtensionKind);
 void SetActiveLayer(ENGINE_STATE *pState, int nLayer);
+/* Before a cycle or the edges act: a set replaced for another program lets go of everything,
+ * any replaced set starts in layer 1 (letting go of what layer 2 held). */
+void TakeSetChanges(ENGINE_STATE *pState);
 /* Watches the pause combination in a cycle; toggles the pause once it was held PAUSE_HOLD_MS. */
 void WatchPauseCombination(ENGINE_STATE *pState, const WM_KEY *pKey, const WM_KEYEX *pKeyEx, DWORD dwNow);
 void PostEngineNote(const ENGINE_STATE *pState, WPARAM wNote, LPARAM lValue);

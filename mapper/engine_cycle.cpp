@@ -184,8 +184,7 @@ int RunEngineCycle(ENGINE_STATE *pState)
     }
     if (!TryLockRecord())
         return 0;
-    if (InterlockedExchange(&g_State.bReleaseHeld, 0))
-        LetGoOfSet(pState);
+    TakeSetChanges(pState);
     WM_KEY key;
     WM_KEYEX keyEx;
     ReadInputCopies(&key, &keyEx);

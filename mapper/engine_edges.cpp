@@ -30,8 +30,7 @@ void RunEngineEdges(ENGINE_STATE *pState)
     /* A set replaced for another program: what the old set holds goes up before the new
      * set's press goes down, as the cycle does it, so the cycle finds nothing to let go of
      * and never cuts this press short. */
-    if (InterlockedExchange(&g_State.bReleaseHeld, 0))
-        LetGoOfSet(pState);
+    TakeSetChanges(pState);
     if (pState->bPaused) {
         UnlockRecord();
         return;

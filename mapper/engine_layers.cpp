@@ -62,6 +62,16 @@ void LetGoOfSet(ENGINE_STATE *pState)
     SetActiveLayer(pState, 0);
 }
 
+void TakeSetChanges(ENGINE_STATE *pState)
+{
+    if (InterlockedExchange(&g_State.bReleaseHeld, 0))
+        LetGoOfSet(pState);
+    if (InterlockedExchange(&g_State.bSetReplaced, 0)) {
+        pState->bLayerToggled = 0;
+        SetActiveLayer(pState, 0);
+    }
+}
+
 /* Layer 2 while a hold slot is held or a toggle slot last switched to it. A set without a
  * toggle slot (edited away, another set loaded) forgets the switch. */
 void UpdateLayer(ENGINE_STATE *pState, const WM_KEY *pKey, const WM_KEYEX *pKeyEx, int nExtensionKind)

@@ -1,9 +1,10 @@
 // Turbo and toggle slots, the second layer and the pause, through engine cycles.
 #include "engine_fake.h"
+#include "setting_file.h"
 
 namespace {
 
-enum { IN_HOME = 3, EDIT = 300, SWITCH, PAUSE_SLOTS };
+enum { IN_HOME = 3, EDIT = 300, SWITCH, REPLACE, PAUSE_SLOTS };
 
 ASSIGNMENT Mode(ASSIGNMENT a, BYTE mode, BYTE rate = 0)
 {
@@ -102,10 +103,11 @@ const Scenario kScenarios[] = {
         { IN_B, 1, 1, {}, { "layer 1" } }, { IN_B, 0, 1, {} },
         { RUNNING, 0, 1, {}, { "layer 0" } }, { RUNNING, 1, 1, {} },
         { IN_A, 1, 1, { kXDown } } } },
-    { "layer: a set switch goes back to layer 1",
+    { "layer: a set switch or any replaced set goes back to layer 1",
       { { 0, Keys({ 'X' }) }, { 1, Layer(LAYER_TOGGLE) } }, { { 0, Keys({ 'Y' }) } },
       { { IN_B, 1, 1, {}, { "layer 1" } }, { SWITCH, 1, 1, {}, { "layer 0" } }, { IN_B, 0, 1, {} },
-        { IN_A, 1, 1, { kXDown } } } },
+        { IN_A, 1, 1, { kXDown } }, { IN_B, 1, 1, { kXUp, kYDown }, { "layer 1" } },
+        { REPLACE, 1, 1, { kYUp, kXDown }, { "layer 0" } } } },
     // The combination held a second pauses once; while paused nothing acts; the resume does
     // not fire the buttons still held.
     { "pause: held a second pauses, once however long", { { 0, Keys({ 'X' }) } }, {},
@@ -143,7 +145,10 @@ TEST_F(EngineTest, TogglesLayersAndThePause)
                 g_CurrentSet.aAssign[0].awKey[0] = (WORD)step.value;
             else if (step.input == SWITCH)
                 g_State.bReleaseHeld = 1;
-            else if (step.input == PAUSE_SLOTS)
+            else if (step.input == REPLACE) {
+                ASSIGNMENT_SET same = g_CurrentSet;  // no paths to own
+                ReplaceCurrentSet(&same, 0);
+            } else if (step.input == PAUSE_SLOTS)
                 g_State.nPauseSlots = step.value;
             else
                 Set(step.input, step.value);
