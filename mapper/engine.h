@@ -164,7 +164,9 @@ void SendTracked(ENGINE_STATE *pState, INPUT *pInputs, UINT cInputs);
  * uReportMsg, layer and pause changes as uNoteMsg. The stop waits for the engine thread, and
  * at most LAUNCH_STOP_WAIT_MS for a launch still under way. */
 int StartEngine(HWND hReportWnd, UINT uReportMsg, UINT uNoteMsg);
-/* 1 while the engine's mapping is paused by the combination (as last noted); 0 at its start. */
+/* 1 while the engine's mapping is paused by the combination (as last noted); 0 at its start.
+ * The pause lasts across a stop or a lost remote, until the combination is held again while
+ * the set runs. */
 int IsEnginePaused(void);
 int StopEngine(void);
 DWORD WINAPI EngineThread(LPVOID pParam);
