@@ -13,6 +13,7 @@ void ReplaceCurrentSet(ASSIGNMENT_SET *pSet, int bReleaseHeld)
     g_CurrentSet = *pSet;
     if (bReleaseHeld)
         InterlockedExchange(&g_State.bReleaseHeld, 1);
+    InterlockedExchange(&g_State.bSetReplaced, 1);
     UnlockRecord();
     WakeEngine();
     *pSet = old;

@@ -18,6 +18,16 @@
 #define HELD_MIDDLE 0x2
 #define HELD_RIGHT  0x4
 
+/* One slot's turbo and toggle state. */
+typedef struct SLOT_MODE {
+    ASSIGNMENT Latched;     /* toggle: the entry whose keys or button are latched down (path unused) */
+    int    bLatched;
+    int    bTurbo;          /* turbo: firing since dwTurboStart */
+    int    bTurboDown;      /* its keys or button are down now */
+    DWORD  dwTurboStart;
+    DWORD  dwTurboStep;     /* half periods since the start, as last acted on */
+} SLOT_MODE;
+
 typedef struct ENGINE_STATE {
     int    anPrevious[ASSIGN_SLOTS];
     DWORD  dwPreviousTime;
@@ -35,6 +45,17 @@ typedef struct ENGINE_STATE {
     /* What the engine has pressed and not released, as Windows sees it. */
     DWORD  adwKeyDown[KEY_CODES / KEY_BITS_PER_WORD];
     DWORD  dwMouseDown;
+    SLOT_MODE aMode[ASSIGN_SLOTS];
+    int    nLayer;                      /* the active layer, 0 or 1 */
+    int    bLayerToggled;               /* a toggle layer slot switched to layer 2 */
+    /* The pause: the combination seen held since dwPauseSince (bPauseTiming), and acted on
+     * once until it is let go (bPauseDone). Slots held at the resume stay blocked until
+     * they are let go. */
+    int    bPaused;
+    int    bPauseTiming;
+    int    bPauseDone;
+    DWORD  dwPauseSince;
+    BYTE   abBlocked[ASSIGN_SLOTS];
     /* A failed launch is posted here (wParam the slot, lParam the shell's result), so the
      * window shows it while the engine goes on; none: not reported. */
     HWND   hReportWnd;
@@ -69,8 +90,11 @@ DWORD RunEngineStep(ENGINE_STATE *pState, int bWoken);
  * Held keys, repeats, pointer moves and the wheel are left to the cycle. */
 void RunEngineEdges(ENGINE_STATE *pState);
 
-/* Sends the release of every key and mouse button still held and ends the repeat. */
+/* Sends the release of every key and mouse button still held and ends the repeat, the
+ * turbo and every latch. */
 void ReleaseHeldInput(ENGINE_STATE *pState);
+/* The set stops acting or is replaced: everything held goes up and layer 1 is active again. */
+void LetGoOfSet(ENGINE_STATE *pState);
 /* Releases what is held and not claimed: run after each cycle's slots, so an edited,
  * deleted or reloaded slot never leaves its old keys or buttons down. */
 void ReleaseUnclaimed(ENGINE_STATE *pState, const HELD_CLAIMS *pClaims);
@@ -82,6 +106,10 @@ void FillKeyInput(INPUT *pInput, WORD wVk, int bUp);
 
 /* Slot values. */
 int IsSlotEvaluated(int nSlot, int nExtensionKind);
+/* The slot's value as the engine acts on it: 0 while it is blocked after a resume. */
+int TakeSlotValue(ENGINE_STATE *pState, int nSlot, const WM_KEY *pKey, const WM_KEYEX *pKeyEx);
+/* The entry a slot acts by: a layer slot's own in either layer, else the active layer's. */
+const ASSIGNMENT *ActiveEntry(const ENGINE_STATE *pState, int nSlot);
 int GetSlotValue(int nSlot, const WM_KEY *pKey, const WM_KEYEX *pKeyEx);
 int GetStickValue(int nDirection, int nX, int nY);
 
@@ -91,6 +119,35 @@ void ActOnKeySlot(ENGINE_STATE *pState, int nSlot, const ASSIGNMENT *pAssign,
                   int bSystemRepeat, int nValue, int nPrevious);
 void ActOnMouseSlot(ENGINE_STATE *pState, const ASSIGNMENT *pAssign, int nValue, int nPrevious, DWORD dwElapsed);
 void ActOnApplicationSlot(const ENGINE_STATE *pState, int nSlot, const ASSIGNMENT *pAssign, int nValue, int nPrevious);
+/* Turbo and toggle (engine_modes.cpp). PRESS_NORMAL for an entry without press modes; a
+ * double click, with nothing to hold down, toggles as it is pressed normally. */
+int SlotPressMode(const ASSIGNMENT *pAssign);
+void ActOnTurboSlot(ENGINE_STATE *pState, int nSlot, const ASSIGNMENT *pAssign, int nValue);
+void ActOnToggleSlot(ENGINE_STATE *pState, int nSlot, const ASSIGNMENT *pAssign, int nValue, int nPrevious);
+/* Marks what the slot keeps down this cycle, by its mode: held normal slots, turbo slots in
+ * their down half, latched toggles (while their entry is still what was latched). */
+void ClaimSlot(HELD_CLAIMS *pClaims, ENGINE_STATE *pState, int nSlot, const ASSIGNMENT *pAssign, int nValue);
+void ClaimEntry(HELD_CLAIMS *pClaims, const ASSIGNMENT *pAssign);
+/* A slot passed over (disabled, or its extension's slots left out) latches and fires nothing. */
+void DropSlotMode(ENGINE_STATE *pState, int nSlot);
+/* The press (bDown) or release of a key or click entry's keys or button. */
+void SendEntryOutput(ENGINE_STATE *pState, const ASSIGNMENT *pAssign, int bDown);
+void SendKeys(ENGINE_STATE *pState, const ASSIGNMENT *pAssign, int bDown);
+void SendClick(ENGINE_STATE *pState, int nMouseAction, int bDown);
+
+/* Layers and the pause (engine_layers.cpp). The layer slots are read first in each cycle and
+ * at each edge, so the other slots act by the layer they make active. */
+void UpdateLayer(ENGINE_STATE *pState, const WM_KEY *pKey, const WM_KEYEX *pKeyEx, int nExtensionKind);
+void SetActiveLayer(ENGINE_STATE *pState, int nLayer);
+/* Before a cycle or the edges act: a set replaced for another program lets go of everything,
+ * any replaced set starts in layer 1 (letting go of what layer 2 held). */
+void TakeSetChanges(ENGINE_STATE *pState);
+/* Watches the pause combination in a cycle; toggles the pause once it was held PAUSE_HOLD_MS. */
+void WatchPauseCombination(ENGINE_STATE *pState, const WM_KEY *pKey, const WM_KEYEX *pKeyEx, DWORD dwNow);
+void PostEngineNote(const ENGINE_STATE *pState, WPARAM wNote, LPARAM lValue);
+/* Sets what IsEnginePaused reports. */
+void ShowEnginePaused(int bPaused);
+
 /* The pointer move the move slots gathered, as one relative input, when one was held. */
 void SendPointerMove(ENGINE_STATE *pState);
 
@@ -107,6 +164,10 @@ void SendTracked(ENGINE_STATE *pState, INPUT *pInputs, UINT cInputs);
  * uReportMsg, layer and pause changes as uNoteMsg. The stop waits for the engine thread, and
  * at most LAUNCH_STOP_WAIT_MS for a launch still under way. */
 int StartEngine(HWND hReportWnd, UINT uReportMsg, UINT uNoteMsg);
+/* 1 while the engine's mapping is paused by the combination (as last noted); 0 at its start.
+ * The pause lasts across a stop or a lost remote, until the combination is held again while
+ * the set runs. */
+int IsEnginePaused(void);
 int StopEngine(void);
 DWORD WINAPI EngineThread(LPVOID pParam);
 

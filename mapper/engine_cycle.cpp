@@ -14,6 +14,7 @@ void InitEngineState(ENGINE_STATE *pState)
     pState->nRepeatSlot = -1;
     pState->dwPreviousTime = g_Seam.pfnTimeGetTime();
     pState->dwCycleDue = pState->dwPreviousTime + ENGINE_CYCLE_MS;
+    ShowEnginePaused(0);
 }
 
 int IsKeyHeld(const ENGINE_STATE *pState, WORD wVk)
@@ -109,24 +110,20 @@ void ReleaseHeldInput(ENGINE_STATE *pState)
     ReleaseUnclaimed(pState, &none);
     pState->nRepeatSlot = -1;
     pState->bRepeatPhase = 0;
-}
-
-/* What a pressed slot keeps down: its keys, or its mouse button. */
-static void ClaimSlot(HELD_CLAIMS *pClaims, const ASSIGNMENT *pAssign)
-{
-    if (pAssign->nKind == ASSIGN_KEY) {
-        for (int i = 0; i < pAssign->nKeyCount && i < ASSIGN_MAX_KEYS; i++)
-            MarkKey(pClaims->adwKey, pAssign->awKey[i], 1);
-    } else if (pAssign->nKind == ASSIGN_MOUSE) {
-        if (pAssign->nMouseAction == MOUSE_LEFT_CLICK)   pClaims->dwMouse |= HELD_LEFT;
-        if (pAssign->nMouseAction == MOUSE_MIDDLE_CLICK) pClaims->dwMouse |= HELD_MIDDLE;
-        if (pAssign->nMouseAction == MOUSE_RIGHT_CLICK)  pClaims->dwMouse |= HELD_RIGHT;
-    }
+    memset(pState->aMode, 0, sizeof(pState->aMode));
 }
 
 void ActOnSlot(ENGINE_STATE *pState, int nSlot, const ASSIGNMENT *pAssign, int nValue, DWORD dwElapsed)
 {
     int nPrevious = pState->anPrevious[nSlot];
+    switch (SlotPressMode(pAssign)) {
+    case PRESS_TURBO:
+        ActOnTurboSlot(pState, nSlot, pAssign, nValue);
+        return;
+    case PRESS_TOGGLE:
+        ActOnToggleSlot(pState, nSlot, pAssign, nValue, nPrevious);
+        return;
+    }
     switch (pAssign->nKind) {
     case ASSIGN_KEY:
         ActOnKeySlot(pState, nSlot, pAssign, g_CurrentSet.bSystemRepeat, nValue, nPrevious);
@@ -140,28 +137,30 @@ void ActOnSlot(ENGINE_STATE *pState, int nSlot, const ASSIGNMENT *pAssign, int n
     }
 }
 
-static void EvaluateSlots(ENGINE_STATE *pState, DWORD dwElapsed)
+static void EvaluateSlots(ENGINE_STATE *pState, const WM_KEY *pKey, const WM_KEYEX *pKeyEx, DWORD dwElapsed)
 {
     HELD_CLAIMS claims;
     ZeroMemory(&claims, sizeof(claims));
     int bRepeatClaimed = 0;
-    WM_KEY key;
-    WM_KEYEX keyEx;
-    ReadInputCopies(&key, &keyEx);
     int nExtensionKind = g_State.nExtensionKind;
+    UpdateLayer(pState, pKey, pKeyEx, nExtensionKind);
     for (int nSlot = 0; nSlot < ASSIGN_SLOTS; nSlot++) {
-        const ASSIGNMENT *pAssign = &g_CurrentSet.aAssign[nSlot];
-        if (pAssign->nKind == ASSIGN_DISABLED || !IsSlotEvaluated(nSlot, nExtensionKind))
+        const ASSIGNMENT *pAssign = ActiveEntry(pState, nSlot);
+        if (pAssign->nKind == ASSIGN_LAYER)
             continue;
-        int nValue = GetSlotValue(nSlot, &key, &keyEx);
-        if (!nValue && !pState->anPrevious[nSlot])
+        if (pAssign->nKind == ASSIGN_DISABLED || !IsSlotEvaluated(nSlot, nExtensionKind)) {
+            DropSlotMode(pState, nSlot);
             continue;
-        ActOnSlot(pState, nSlot, pAssign, nValue, dwElapsed);
-        pState->anPrevious[nSlot] = nValue;
-        if (nValue) {
-            ClaimSlot(&claims, pAssign);
-            bRepeatClaimed |= nSlot == pState->nRepeatSlot && pAssign->nKind == ASSIGN_KEY;
         }
+        int nValue = TakeSlotValue(pState, nSlot, pKey, pKeyEx);
+        if (nValue || pState->anPrevious[nSlot]) {
+            ActOnSlot(pState, nSlot, pAssign, nValue, dwElapsed);
+            pState->anPrevious[nSlot] = nValue;
+        }
+        /* Latched toggles claim their keys with the button up, too. */
+        ClaimSlot(&claims, pState, nSlot, pAssign, nValue);
+        bRepeatClaimed |= nValue && nSlot == pState->nRepeatSlot && pAssign->nKind == ASSIGN_KEY &&
+                          SlotPressMode(pAssign) == PRESS_NORMAL;
     }
     SendPointerMove(pState);
     if (!bRepeatClaimed) {
@@ -179,14 +178,19 @@ int RunEngineCycle(ENGINE_STATE *pState)
     if (g_State.nSelectedRemote < 0 || !g_State.bRunning) {
         /* Nothing may stay pressed while the set doesn't act; the previous values stay,
          * so changes made meanwhile are acted on when it acts again. */
-        ReleaseHeldInput(pState);
+        LetGoOfSet(pState);
+        pState->bPauseTiming = 0;
         return 0;
     }
     if (!TryLockRecord())
         return 0;
-    if (InterlockedExchange(&g_State.bReleaseHeld, 0))
-        ReleaseHeldInput(pState);
-    EvaluateSlots(pState, dwElapsed);
+    TakeSetChanges(pState);
+    WM_KEY key;
+    WM_KEYEX keyEx;
+    ReadInputCopies(&key, &keyEx);
+    WatchPauseCombination(pState, &key, &keyEx, dwNow);
+    if (!pState->bPaused)
+        EvaluateSlots(pState, &key, &keyEx, dwElapsed);
     UnlockRecord();
     return 1;
 }

@@ -30,17 +30,21 @@ void RunEngineEdges(ENGINE_STATE *pState)
     /* A set replaced for another program: what the old set holds goes up before the new
      * set's press goes down, as the cycle does it, so the cycle finds nothing to let go of
      * and never cuts this press short. */
-    if (InterlockedExchange(&g_State.bReleaseHeld, 0))
-        ReleaseHeldInput(pState);
+    TakeSetChanges(pState);
+    if (pState->bPaused) {
+        UnlockRecord();
+        return;
+    }
     WM_KEY key;
     WM_KEYEX keyEx;
     ReadInputCopies(&key, &keyEx);
     int nExtensionKind = g_State.nExtensionKind;
+    UpdateLayer(pState, &key, &keyEx, nExtensionKind);
     for (int nSlot = 0; nSlot < ASSIGN_SLOTS; nSlot++) {
-        const ASSIGNMENT *pAssign = &g_CurrentSet.aAssign[nSlot];
+        const ASSIGNMENT *pAssign = ActiveEntry(pState, nSlot);
         if (!ActsOnEdges(pAssign) || !IsSlotEvaluated(nSlot, nExtensionKind))
             continue;
-        int nValue = GetSlotValue(nSlot, &key, &keyEx);
+        int nValue = TakeSlotValue(pState, nSlot, &key, &keyEx);
         if (!nValue == !pState->anPrevious[nSlot])
             continue;
         ActOnSlot(pState, nSlot, pAssign, nValue, 0);
@@ -49,16 +53,25 @@ void RunEngineEdges(ENGINE_STATE *pState)
     UnlockRecord();
 }
 
-/* Nothing pressed, held or repeating: no cycle would send anything until the input changes. */
+/* Nothing pressed, repeating or timing the pause combination, and nothing held but latched
+ * toggles: no cycle would send anything until the input changes (which wakes it, the press
+ * that lets a latch go among them). */
 static int IsEngineIdle(const ENGINE_STATE *pState)
 {
-    if (pState->dwMouseDown || pState->nRepeatSlot >= 0)
+    if (pState->nRepeatSlot >= 0 || pState->bPauseTiming)
         return 0;
-    for (DWORD dwKeys : pState->adwKeyDown)
-        if (dwKeys)
-            return 0;
     for (int nValue : pState->anPrevious)
         if (nValue)
+            return 0;
+    HELD_CLAIMS latched;
+    ZeroMemory(&latched, sizeof(latched));
+    for (const SLOT_MODE &mode : pState->aMode)
+        if (mode.bLatched)
+            ClaimEntry(&latched, &mode.Latched);
+    if (pState->dwMouseDown & ~latched.dwMouse)
+        return 0;
+    for (DWORD w = 0; w < KEY_CODES / KEY_BITS_PER_WORD; w++)
+        if (pState->adwKeyDown[w] & ~latched.adwKey[w])
             return 0;
     return 1;
 }

@@ -109,6 +109,13 @@ static void RepeatAtSystemRate(ENGINE_STATE *pState, int nSlot, KEY_LIST *pList,
         pState->dwRepeatStamp = dwNow;
 }
 
+void SendKeys(ENGINE_STATE *pState, const ASSIGNMENT *pAssign, int bDown)
+{
+    KEY_LIST list;
+    BuildKeyList(pState, pAssign, bDown, &list);
+    SendKeyList(pState, &list);
+}
+
 void ActOnKeySlot(ENGINE_STATE *pState, int nSlot, const ASSIGNMENT *pAssign,
                   int bSystemRepeat, int nValue, int nPrevious)
 {

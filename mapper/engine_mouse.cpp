@@ -24,12 +24,25 @@ static void SendMouse(ENGINE_STATE *pState, DWORD dwFlags, LONG nDx, LONG nDy, D
     SendTracked(pState, &input, 1);
 }
 
-static void ClickButton(ENGINE_STATE *pState, DWORD dwDown, DWORD dwUp, int nValue, int nPrevious)
+void SendClick(ENGINE_STATE *pState, int nMouseAction, int bDown)
 {
-    if (nValue && !nPrevious)
-        SendMouse(pState, dwDown, 0, 0, 0);
-    else if (!nValue && nPrevious)
-        SendMouse(pState, dwUp, 0, 0, 0);
+    switch (nMouseAction) {
+    case MOUSE_LEFT_CLICK:
+        SendMouse(pState, bDown ? MOUSEEVENTF_LEFTDOWN : MOUSEEVENTF_LEFTUP, 0, 0, 0);
+        break;
+    case MOUSE_MIDDLE_CLICK:
+        SendMouse(pState, bDown ? MOUSEEVENTF_MIDDLEDOWN : MOUSEEVENTF_MIDDLEUP, 0, 0, 0);
+        break;
+    case MOUSE_RIGHT_CLICK:
+        SendMouse(pState, bDown ? MOUSEEVENTF_RIGHTDOWN : MOUSEEVENTF_RIGHTUP, 0, 0, 0);
+        break;
+    case MOUSE_DOUBLE_CLICK:
+        for (int i = 0; bDown && i < 2; i++) {
+            SendMouse(pState, MOUSEEVENTF_LEFTDOWN, 0, 0, 0);
+            SendMouse(pState, MOUSEEVENTF_LEFTUP, 0, 0, 0);
+        }
+        break;
+    }
 }
 
 /* Moves with the measured elapsed time, so a late cycle moves further; the fractions
@@ -79,21 +92,12 @@ void ActOnMouseSlot(ENGINE_STATE *pState, const ASSIGNMENT *pAssign, int nValue,
     int nAction = pAssign->nMouseAction;
     switch (nAction) {
     case MOUSE_LEFT_CLICK:
-        ClickButton(pState, MOUSEEVENTF_LEFTDOWN, MOUSEEVENTF_LEFTUP, nValue, nPrevious);
-        break;
     case MOUSE_DOUBLE_CLICK:
-        if (nValue && !nPrevious) {
-            for (int i = 0; i < 2; i++) {
-                SendMouse(pState, MOUSEEVENTF_LEFTDOWN, 0, 0, 0);
-                SendMouse(pState, MOUSEEVENTF_LEFTUP, 0, 0, 0);
-            }
-        }
-        break;
     case MOUSE_MIDDLE_CLICK:
-        ClickButton(pState, MOUSEEVENTF_MIDDLEDOWN, MOUSEEVENTF_MIDDLEUP, nValue, nPrevious);
-        break;
     case MOUSE_RIGHT_CLICK:
-        ClickButton(pState, MOUSEEVENTF_RIGHTDOWN, MOUSEEVENTF_RIGHTUP, nValue, nPrevious);
+        /* A double click has no release of its own. */
+        if (!nValue != !nPrevious)
+            SendClick(pState, nAction, nValue != 0);
         break;
     case MOUSE_MOVE_UP:
     case MOUSE_MOVE_DOWN:

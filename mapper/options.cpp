@@ -28,6 +28,7 @@ static const WCHAR KEY_IMMEDIATE_REACTION[] = L"bImmediateReaction";
 static const WCHAR KEY_AUTO_CONNECT[] = L"bAutoConnect";
 static const WCHAR KEY_CLOSE_TO_TRAY[] = L"bCloseToTray";
 static const WCHAR KEY_START_IN_TRAY[] = L"bStartInTray";
+static const WCHAR KEY_PAUSE_SLOTS[] = L"dwPauseSlots";
 
 /* Room for "%d" of any 32-bit value. */
 #define NUMBER_CHARS 16
@@ -194,6 +195,13 @@ static DWORD ReadTimeout(LPCWSTR pszIniPath)
     return DEFAULT_TIMEOUT_MS;
 }
 
+/* Wii Remote slots only: a combination naming anything else could never be pressed. */
+static DWORD ReadPauseSlots(LPCWSTR pszIniPath)
+{
+    UINT uValue = GetPrivateProfileIntW(OPTIONS_SECTION, KEY_PAUSE_SLOTS, PAUSE_SLOTS_DEFAULT, pszIniPath);
+    return uValue & ~PAUSE_SLOTS_ALL ? PAUSE_SLOTS_DEFAULT : uValue;
+}
+
 void ReadOptionsFrom(LPCWSTR pszIniPath, APP_OPTIONS *pOptions)
 {
     pOptions->bInitSet = ReadSwitch(KEY_INIT_SET, DEFAULT_INIT_SET, pszIniPath);
@@ -207,6 +215,7 @@ void ReadOptionsFrom(LPCWSTR pszIniPath, APP_OPTIONS *pOptions)
     pOptions->bAutoConnect = ReadSwitch(KEY_AUTO_CONNECT, DEFAULT_AUTO_CONNECT, pszIniPath);
     pOptions->bCloseToTray = ReadSwitch(KEY_CLOSE_TO_TRAY, DEFAULT_CLOSE_TO_TRAY, pszIniPath);
     pOptions->bStartInTray = ReadSwitch(KEY_START_IN_TRAY, DEFAULT_START_IN_TRAY, pszIniPath);
+    pOptions->dwPauseSlots = ReadPauseSlots(pszIniPath);
 }
 
 static void WriteNumber(LPCWSTR pszKey, int nValue, LPCWSTR pszIniPath)
@@ -229,6 +238,7 @@ void WriteOptionsTo(LPCWSTR pszIniPath, const APP_OPTIONS *pOptions)
     WriteNumber(KEY_AUTO_CONNECT, pOptions->bAutoConnect, pszIniPath);
     WriteNumber(KEY_CLOSE_TO_TRAY, pOptions->bCloseToTray, pszIniPath);
     WriteNumber(KEY_START_IN_TRAY, pOptions->bStartInTray, pszIniPath);
+    WriteNumber(KEY_PAUSE_SLOTS, (int)pOptions->dwPauseSlots, pszIniPath);
 }
 
 void ReadOptions(APP_OPTIONS *pOptions)

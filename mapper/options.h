@@ -25,6 +25,7 @@ extern const DWORD g_adwOfferedTimeout[OFFERED_TIMEOUT_COUNT];
 /* The pause combination: HOME and Minus unless option.ini says otherwise; held this long. */
 #define PAUSE_SLOTS_DEFAULT ((1u << 2) | (1u << 3))
 #define PAUSE_HOLD_MS       1000
+#define PAUSE_SLOTS_ALL     0x7FFu   /* the eleven Wii Remote slots */
 
 typedef struct APP_OPTIONS {
     int   bInitSet;
@@ -50,7 +51,8 @@ void GetOptionsFilePath(WCHAR *pszPath);
 void GetOptionsFilePathIn(LPCWSTR pszFolder, WCHAR *pszPath);
 
 /* Each field from its key, or its default for a missing file or key and for a value out of
- * range: a switch (b...) other than 0 or 1, a time-out the options dialog does not offer. */
+ * range: a switch (b...) other than 0 or 1, a time-out the options dialog does not offer, a
+ * pause combination with a bit outside the Wii Remote slots. */
 void ReadOptionsFrom(LPCWSTR pszIniPath, APP_OPTIONS *pOptions);
 /* The keys in their order; the file is created when needed and kept as UTF-16.
  * Failures are not reported. */

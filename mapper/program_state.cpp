@@ -11,6 +11,8 @@
 
 #include <string.h>
 
+#include "options.h"
+
 typedef struct INPUT_COPIES {
     WM_KEY   Key;
     WM_KEYEX KeyEx;
@@ -29,7 +31,7 @@ typedef struct INPUT_EXCHANGE {
     HANDLE        hWake;           /* the engine's, set after each publish */
 } INPUT_EXCHANGE;
 
-PROGRAM_STATE g_State = { -1, 1, WMEXT_NONE, 0, L"", 0, 0, 1 };
+PROGRAM_STATE g_State = { -1, 1, WMEXT_NONE, 0, L"", 0, 0, 0, 1, PAUSE_SLOTS_DEFAULT };
 
 static INPUT_EXCHANGE g_Exchange = { {}, {}, 0, 1, 2, NULL };
 
@@ -102,5 +104,7 @@ void ResetProgramState(void)
     g_State.szCurrentFile[0] = L'\0';
     g_State.nBatteryLevel = 0;
     InterlockedExchange(&g_State.bReleaseHeld, 0);
+    InterlockedExchange(&g_State.bSetReplaced, 0);
     InterlockedExchange(&g_State.bImmediateReaction, 1);
+    InterlockedExchange(&g_State.nPauseSlots, PAUSE_SLOTS_DEFAULT);
 }

@@ -21,7 +21,10 @@ typedef struct PROGRAM_STATE {
      * new set, so no key of the old set stays down in the new program. Both the cycle and
      * the edges take the request before they act. */
     volatile LONG bReleaseHeld;
+    /* Set by every replacement of the whole set: the engine goes back to layer 1. */
+    volatile LONG bSetReplaced;
     volatile LONG bImmediateReaction; /* 1: the engine acts on press and release edges at once */
+    volatile LONG nPauseSlots;        /* the options' dwPauseSlots, as the engine reads it */
 } PROGRAM_STATE;
 
 extern PROGRAM_STATE g_State;

@@ -145,7 +145,7 @@ enum { IN_A, IN_B, IN_MINUS, EX = 100, RUNNING = 200, REMOTE, LOCKED, EXTENSION,
 
 inline ASSIGNMENT Keys(std::initializer_list<WORD> keys)
 {
-    ASSIGNMENT a = { ASSIGN_KEY, (int)keys.size(), { 0, 0, 0 }, 0, 0, 0, NULL };
+    ASSIGNMENT a = { ASSIGN_KEY, (int)keys.size(), { 0, 0, 0 }, 0, 0, 0, NULL, PRESS_NORMAL, 0, LAYER_HOLD };
     std::copy(keys.begin(), keys.end(), a.awKey);
     return a;
 }
@@ -153,7 +153,7 @@ inline ASSIGNMENT Keys(std::initializer_list<WORD> keys)
 // An application slot; its path string belongs to the current set once stored there.
 inline ASSIGNMENT Application(const wchar_t *path)
 {
-    ASSIGNMENT a = { ASSIGN_APPLICATION, 0, { 0, 0, 0 }, 0, 0, 0, NULL };
+    ASSIGNMENT a = { ASSIGN_APPLICATION, 0, { 0, 0, 0 }, 0, 0, 0, NULL, PRESS_NORMAL, 0, LAYER_HOLD };
     if (path) {
         a.nPathLength = lstrlenW(path);
         a.pszPath = AllocPathText(a.nPathLength);
@@ -164,7 +164,7 @@ inline ASSIGNMENT Application(const wchar_t *path)
 
 inline ASSIGNMENT Mouse(int action, WORD amount = 0)
 {
-    return { ASSIGN_MOUSE, 0, { 0, 0, 0 }, (BYTE)action, amount, 0, NULL };
+    return { ASSIGN_MOUSE, 0, { 0, 0, 0 }, (BYTE)action, amount, 0, NULL, PRESS_NORMAL, 0, LAYER_HOLD };
 }
 
 // Installs the fake seam, a fresh current set, a fresh program state with remote 0 in

@@ -15,8 +15,9 @@ std::wstring Describe(const APP_OPTIONS &o)
 {
     wchar_t text[400];
     swprintf(text, 400, L"init %d file '%ls' connect %d timeout %lu sets %d highlight %d immediate %d auto %d "
-             L"close-to-tray %d start-in-tray %d", o.bInitSet, o.szSettingFilename, o.bConnect, o.dwTimeout,
-             o.bProgramSets, o.bHighlightPressed, o.bImmediateReaction, o.bAutoConnect, o.bCloseToTray, o.bStartInTray);
+             L"close-to-tray %d start-in-tray %d pause 0x%lx", o.bInitSet, o.szSettingFilename, o.bConnect, o.dwTimeout,
+             o.bProgramSets, o.bHighlightPressed, o.bImmediateReaction, o.bAutoConnect, o.bCloseToTray, o.bStartInTray,
+             o.dwPauseSlots);
     return text;
 }
 
@@ -28,7 +29,7 @@ TEST(Options, DefaultsAndValuesReadBackAsUnicode)
 {
     TempDir dir;
     std::wstring ini = dir.File(L"option.ini");
-    APP_OPTIONS want = { 0, L"", 1, 1000, 1, 1, 1, 1, 0, 0 }, read;
+    APP_OPTIONS want = { 0, L"", 1, 1000, 1, 1, 1, 1, 0, 0, PAUSE_SLOTS_DEFAULT }, read;
     memset(&read, 0x5A, sizeof(read));
     ReadOptionsFrom(ini.c_str(), &read);
     EXPECT_EQ(Describe(want), Describe(read));
@@ -42,7 +43,7 @@ TEST(Options, DefaultsAndValuesReadBackAsUnicode)
     ReadOptionsFrom(ini.c_str(), &read);
     EXPECT_EQ(Describe(want), Describe(read));
 
-    APP_OPTIONS written = { 1, L"C:\\設定\\한글 café.zan", 0, 3000, 0, 0, 0, 0, 1, 1 };
+    APP_OPTIONS written = { 1, L"C:\\設定\\한글 café.zan", 0, 3000, 0, 0, 0, 0, 1, 1, 0x601 };
     WriteOptionsTo(ini.c_str(), &written);
     EXPECT_EQ(1u, dir.Count()) << "the converted file took the old one's place";
     ReadOptionsFrom(ini.c_str(), &read);
@@ -63,7 +64,7 @@ TEST(Options, ProgramListRoundTripsBesideTheOptions)
 {
     TempDir dir;
     std::wstring ini = dir.File(L"option.ini");
-    APP_OPTIONS options = { 0, L"", 1, 1000, 1, 1, 1, 1, 0, 0 };
+    APP_OPTIONS options = { 0, L"", 1, 1000, 1, 1, 1, 1, 0, 0, PAUSE_SLOTS_DEFAULT };
     WriteOptionsTo(ini.c_str(), &options);
     PROGRAM_SET_LIST list = {};
     EXPECT_EQ(0, PutProgramSet(&list, L"Game.exe", L"C:\\sets\\game.zan"));
@@ -112,8 +113,13 @@ TEST(Options, OutOfRangeValuesGiveTheDefaults)
 {
     TempDir dir;
     std::wstring ini = dir.File(L"option.ini");
-    const APP_OPTIONS defaults = { 0, L"", 1, 1000, 1, 1, 1, 1, 0, 0 };
-    struct Case { const wchar_t *key, *text; DWORD want; int APP_OPTIONS::*flag = nullptr; } cases[] = {
+    const APP_OPTIONS defaults = { 0, L"", 1, 1000, 1, 1, 1, 1, 0, 0, PAUSE_SLOTS_DEFAULT };
+    struct Case {
+        const wchar_t *key, *text;
+        DWORD want;
+        int APP_OPTIONS::*flag = nullptr;
+        DWORD APP_OPTIONS::*number = &APP_OPTIONS::dwTimeout;
+    } cases[] = {
         { L"dwTimeout", L"-1", 1000 }, { L"dwTimeout", L"0", 1000 }, { L"dwTimeout", L"4294967295", 1000 },
         { L"dwTimeout", L"1500", 1000 }, { L"dwTimeout", L"50000", 1000 }, { L"dwTimeout", L"abc", 1000 },
         { L"dwTimeout", L"500", 500 }, { L"dwTimeout", L"2000", 2000 }, { L"dwTimeout", L"3000", 3000 },
@@ -131,6 +137,11 @@ TEST(Options, OutOfRangeValuesGiveTheDefaults)
         { L"bCloseToTray", L"-1", 0, &APP_OPTIONS::bCloseToTray }, { L"bCloseToTray", L"1", 1, &APP_OPTIONS::bCloseToTray },
         { L"bStartInTray", L"65537", 0, &APP_OPTIONS::bStartInTray },
         { L"bStartInTray", L"1", 1, &APP_OPTIONS::bStartInTray },
+        // A pause combination of Wii Remote slots 0..10 only; 0 is none.
+        { L"dwPauseSlots", L"2048", PAUSE_SLOTS_DEFAULT, nullptr, &APP_OPTIONS::dwPauseSlots },
+        { L"dwPauseSlots", L"-1", PAUSE_SLOTS_DEFAULT, nullptr, &APP_OPTIONS::dwPauseSlots },
+        { L"dwPauseSlots", L"2047", 2047, nullptr, &APP_OPTIONS::dwPauseSlots },
+        { L"dwPauseSlots", L"0", 0, nullptr, &APP_OPTIONS::dwPauseSlots },
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(testing::PrintToString(std::wstring(c.key) + L"=" + c.text));
@@ -140,7 +151,7 @@ TEST(Options, OutOfRangeValuesGiveTheDefaults)
         if (c.flag)
             want.*c.flag = (int)c.want;
         else
-            want.dwTimeout = c.want;
+            want.*c.number = c.want;
         ReadOptionsFrom(ini.c_str(), &read);
         EXPECT_EQ(Describe(want), Describe(read));
     }

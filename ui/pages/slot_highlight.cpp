@@ -57,6 +57,7 @@ int WantsInputWhileStopped(void)
 void ApplyViewOptions(void)
 {
     InterlockedExchange(&g_State.bImmediateReaction, g_Options.bImmediateReaction != 0);
+    InterlockedExchange(&g_State.nPauseSlots, (LONG)g_Options.dwPauseSlots);
     int nSlot = g_State.nSelectedRemote;
     if (nSlot >= 0 && !g_State.bRunning) {
         SetRemotePolling(nSlot, WantsInputWhileStopped());
