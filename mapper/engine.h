@@ -144,6 +144,8 @@ void SetActiveLayer(ENGINE_STATE *pState, int nLayer);
 void TakeSetChanges(ENGINE_STATE *pState);
 /* Watches the pause combination in a cycle; toggles the pause once it was held PAUSE_HOLD_MS. */
 void WatchPauseCombination(ENGINE_STATE *pState, const WM_KEY *pKey, const WM_KEYEX *pKeyEx, DWORD dwNow);
+/* A stop or a lost remote ends a pause without a note: the window forgets it there itself. */
+void ForgetPause(ENGINE_STATE *pState);
 void PostEngineNote(const ENGINE_STATE *pState, WPARAM wNote, LPARAM lValue);
 /* Sets what IsEnginePaused reports. */
 void ShowEnginePaused(int bPaused);

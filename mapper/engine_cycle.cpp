@@ -179,7 +179,7 @@ int RunEngineCycle(ENGINE_STATE *pState)
         /* Nothing may stay pressed while the set doesn't act; the previous values stay,
          * so changes made meanwhile are acted on when it acts again. */
         LetGoOfSet(pState);
-        pState->bPauseTiming = 0;
+        ForgetPause(pState);
         return 0;
     }
     if (!TryLockRecord())

@@ -113,6 +113,15 @@ static void TogglePause(ENGINE_STATE *pState, const WM_KEY *pKey, const WM_KEYEX
     PostEngineNote(pState, ENGINE_NOTE_PAUSE, pState->bPaused);
 }
 
+void ForgetPause(ENGINE_STATE *pState)
+{
+    pState->bPauseTiming = pState->bPauseDone = 0;
+    if (!pState->bPaused)
+        return;
+    pState->bPaused = 0;
+    ShowEnginePaused(0);
+}
+
 void WatchPauseCombination(ENGINE_STATE *pState, const WM_KEY *pKey, const WM_KEYEX *pKeyEx, DWORD dwNow)
 {
     DWORD dwSlots = (DWORD)g_State.nPauseSlots & PAUSE_SLOTS_ALL;

@@ -88,6 +88,7 @@ static int ReleaseCurrentRemote(int bInteractive)
         return 0;
     DisconnectRemotes();
     SetSelectedRemote(-1);
+    ForgetEngineNotes();
     return 1;
 }
 

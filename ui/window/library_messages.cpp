@@ -42,6 +42,7 @@ void OnLibraryLost(HWND hWnd, int nSlot, int bRequested)
         return;
     /* Clears both input copies too, so the engine lets go of whatever the remote held. */
     SetSelectedRemote(-1);
+    ForgetEngineNotes();   /* the engine ends a pause and layer 2 with the remote, unannounced */
     RefreshSlotHighlight();
     ShowConnectionText();
     RefreshBatteryPart();
