@@ -11,7 +11,7 @@ namespace {
 // The paths only the whole program shows: a key slot, a mouse slot, a launch, a lost
 // remote and a save round trip. The engine's timing and arithmetic are the engine tests'.
 // A press lasts until the test has seen what it causes ("waitfile"), however slow the machine.
-enum { SLOT_A = 0, SLOT_HOME = 3, SLOT_RIGHT = 10 };
+enum { SLOT_A = 0, SLOT_B = 1, SLOT_HOME = 3, SLOT_RIGHT = 10 };
 const DWORD WAIT_MS = 20000;
 
 // The keys (or mouse flags) of the events of one kind, in order.
@@ -87,6 +87,51 @@ TEST_F(EndToEnd, DoubleClickSlotIsADoubleClickToTheProgram) {
     EXPECT_EQ(1u, Only(run.Events(), "LDOWN").size());
     EXPECT_EQ(1u, Only(run.Events(), "LDBLCLK").size());
     EXPECT_EQ(2u, Only(run.Events(), "LUP").size());
+}
+
+// A turbo slot and a layer switch through the whole program: the held turbo button reaches
+// the program as separate presses, each let go before the next; with HOME held (a layer slot)
+// A sends its layer-2 key, and without it its own again.
+TEST_F(EndToEnd, TurboSlotAndLayerSwitchReachTheProgram) {
+    set.aAssign[SLOT_B] = {ASSIGN_KEY, 1, {'T', 0, 0}, 0, 0, 0, NULL, PRESS_TURBO, 10, LAYER_HOLD};
+    set.aAssign[SLOT_HOME] = {ASSIGN_LAYER, 0, {0, 0, 0}, 0, 0, 0, NULL, PRESS_NORMAL, 0, LAYER_HOLD};
+    set.aAssign[SLOT_A] = {ASSIGN_KEY, 1, {'A', 0, 0}, 0, 0, 0, NULL, PRESS_NORMAL, 0, LAYER_HOLD};
+    set.aLayer2[SLOT_A] = {ASSIGN_KEY, 1, {'Z', 0, 0}, 0, 0, 0, NULL, PRESS_NORMAL, 0, LAYER_HOLD};
+    Start("press 1 B\n" + Until(L"b") + "release 1 B\npress 1 HOME\npress 1 A\n" + Until(L"z") +
+          "release 1 A\nrelease 1 HOME\n" + Until(L"a") + "press 1 A\n" + Until(L"end") + "release 1 A\n");
+    ASSERT_TRUE(Seen("KEYUP", 3));  // three turbo presses, each let go
+    run.Cue(L"b");
+    auto keysSeen = [&](long nKey) {
+        return PollUntil([&] {
+            std::vector<long> downs = Params(run.Events(), "KEYDOWN");
+            return std::count(downs.begin(), downs.end(), nKey) > 0;
+        }, WAIT_MS);
+    };
+    ASSERT_TRUE(keysSeen('Z')) << run.ReadFile(L"target.log");
+    run.Cue(L"z");
+    Sleep(200);
+    run.Cue(L"a");
+    ASSERT_TRUE(keysSeen('A')) << run.ReadFile(L"target.log");
+    run.Cue(L"end");
+    Sleep(200);
+    run.Close();
+    std::vector<TargetEvent> events = run.Events();
+    long nHeld = 0;  // turbo: T goes down only while up, and comes up each time
+    int nTurboDowns = 0;
+    for (const TargetEvent &e : events) {
+        if (e.nParam != 'T' || e.name.find("KEY") == std::string::npos)
+            continue;
+        bool bDown = e.name == "KEYDOWN";
+        EXPECT_NE(bDown, nHeld != 0) << "T went " << e.name << " twice in a row";
+        nHeld = bDown;
+        nTurboDowns += bDown;
+    }
+    EXPECT_GE(nTurboDowns, 3);
+    EXPECT_EQ(0, nHeld) << "T left down";
+    std::vector<long> downs = Params(events, "KEYDOWN");
+    auto z = std::find(downs.begin(), downs.end(), 'Z'), a = std::find(downs.begin(), downs.end(), 'A');
+    EXPECT_TRUE(z != downs.end() && a != downs.end() && z < a) << "layer 2's key while HOME was held, then A's own";
+    EXPECT_EQ("KEYUP", LastKey(events));
 }
 
 TEST_F(EndToEnd, ApplicationSlotLaunchesOncePerPress) {
