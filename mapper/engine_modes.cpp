@@ -7,28 +7,18 @@
 
 #include "engine.h"
 #include "input_seam.h"
+#include "press_mode.h"
 
 #define MS_PER_SECOND 1000
 
-static int HasPressModes(const ASSIGNMENT *pAssign)
-{
-    return pAssign->nKind == ASSIGN_KEY || (pAssign->nKind == ASSIGN_MOUSE && pAssign->nMouseAction <= MOUSE_RIGHT_CLICK);
-}
-
 int SlotPressMode(const ASSIGNMENT *pAssign)
 {
-    if (!HasPressModes(pAssign) || pAssign->nPressMode >= PRESS_MODES)
+    if (!TakesPressMode(pAssign) || pAssign->nPressMode >= PRESS_MODES)
         return PRESS_NORMAL;
     if (pAssign->nPressMode == PRESS_TOGGLE && pAssign->nKind == ASSIGN_MOUSE &&
         pAssign->nMouseAction == MOUSE_DOUBLE_CLICK)
         return PRESS_NORMAL;
     return pAssign->nPressMode;
-}
-
-static int TurboRate(const ASSIGNMENT *pAssign)
-{
-    int nRate = pAssign->nTurboRate;
-    return nRate < TURBO_RATE_MIN || nRate > TURBO_RATE_MAX ? TURBO_RATE_DEFAULT : nRate;
 }
 
 void SendEntryOutput(ENGINE_STATE *pState, const ASSIGNMENT *pAssign, int bDown)
@@ -61,7 +51,7 @@ void ActOnTurboSlot(ENGINE_STATE *pState, int nSlot, const ASSIGNMENT *pAssign, 
         pMode->bTurboDown = !bDouble;
         return;
     }
-    DWORD dwStep = (DWORD)((ULONGLONG)(dwNow - pMode->dwTurboStart) * (ULONGLONG)(2 * TurboRate(pAssign)) / MS_PER_SECOND);
+    DWORD dwStep = (DWORD)((ULONGLONG)(dwNow - pMode->dwTurboStart) * (ULONGLONG)(2 * TurboRateOf(pAssign)) / MS_PER_SECOND);
     if (bDouble) {
         if (dwStep / 2 != pMode->dwTurboStep / 2)
             SendEntryOutput(pState, pAssign, 1);

@@ -22,8 +22,14 @@
 #define OFFERED_TIMEOUT_COUNT 5
 extern const DWORD g_adwOfferedTimeout[OFFERED_TIMEOUT_COUNT];
 
-/* The pause combination: HOME and Minus unless option.ini says otherwise; held this long. */
-#define PAUSE_SLOTS_DEFAULT ((1u << 2) | (1u << 3))
+/* The pause combination as bits of the Wii Remote's slots: HOME and Minus unless option.ini
+ * says otherwise; held this long. */
+#define PAUSE_BIT_MINUS (1u << 2)
+#define PAUSE_BIT_HOME  (1u << 3)
+#define PAUSE_BIT_PLUS  (1u << 4)
+#define PAUSE_BIT_ONE   (1u << 5)
+#define PAUSE_BIT_TWO   (1u << 6)
+#define PAUSE_SLOTS_DEFAULT (PAUSE_BIT_HOME | PAUSE_BIT_MINUS)
 #define PAUSE_HOLD_MS       1000
 #define PAUSE_SLOTS_ALL     0x7FFu   /* the eleven Wii Remote slots */
 

@@ -97,14 +97,9 @@ static int DecodeLayer2(const BYTE *p, DWORD cb, ASSIGNMENT *aLayer2, int *pnNor
         }
         pText += anBytes[i];
     }
-    for (int i = 0; i < ASSIGN_SLOTS; i++) {
-        /* Only layer 1 switches layers. */
-        if (aLayer2[i].nKind >= ASSIGN_LAYER) {
-            aLayer2[i].nKind = ASSIGN_DISABLED;
-            (*pnNormalized)++;
-        }
-        SanitizeCounted(&aLayer2[i], pnNormalized);
-    }
+    /* Only layer 1 switches layers: layer 2 knows the layout's kinds alone. */
+    for (int i = 0; i < ASSIGN_SLOTS; i++)
+        NormalizeLayoutEntry(&aLayer2[i], pnNormalized);
     return EXTRAS_READ;
 }
 
@@ -145,10 +140,7 @@ int DecodeExtraBlock(const BYTE *p, DWORD cb, const BYTE *abLayoutKind, ASSIGNME
     }
     for (int i = 0; i < ASSIGN_LEDS; i++) {
         pSet->abLayerLed[i] = pLeds[i];
-        if (pSet->abLayerLed[i] > 1) {
-            pSet->abLayerLed[i] = 1;
-            nNormalized++;
-        }
+        NormalizeByte(&pSet->abLayerLed[i], 1, 1, &nNormalized);
     }
     ReleaseEntryPaths(pSet->aLayer2);
     memcpy(pSet->aLayer2, aLayer2, sizeof(aLayer2));

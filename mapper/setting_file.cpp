@@ -90,14 +90,6 @@ static int ReadVersionedBody(FILE_READER *pReader, ASSIGNMENT_SET *pSet, BYTE *a
     return LOAD_OK;
 }
 
-static void NormalizeByte(BYTE *pb, BYTE bMax, BYTE bReplacement, int *pnNormalized)
-{
-    if (*pb <= bMax)
-        return;
-    *pb = bReplacement;
-    (*pnNormalized)++;
-}
-
 /* Set-wide bytes the pages and the engine only know as 0/1 or a level; any other
  * value is made what the pages would show, as the entries are. */
 static void NormalizeSet(ASSIGNMENT_SET *pSet, int *pnNormalized)
@@ -106,16 +98,9 @@ static void NormalizeSet(ASSIGNMENT_SET *pSet, int *pnNormalized)
         NormalizeByte(&pSet->abLed[i], 1, 1, pnNormalized);
     NormalizeByte(&pSet->bSystemRepeat, 1, 1, pnNormalized);
     NormalizeByte(&pSet->nAnalogCorrection, CORRECTION_LEVELS - 1, 0, pnNormalized);
-    for (int i = 0; i < ASSIGN_SLOTS; i++) {
-        ASSIGNMENT before = pSet->aAssign[i];
-        /* The layout knows no layer slot: one is a disabled entry there, marked in the
-         * extra block. A kind beyond the layout's own stays unknown, so disabled. */
-        if (pSet->aAssign[i].nKind >= ASSIGN_LAYER)
-            pSet->aAssign[i].nKind = ASSIGN_DISABLED;
-        SanitizeAssignment(&pSet->aAssign[i]);
-        if (memcmp(&before, &pSet->aAssign[i], sizeof(before)) != 0)
-            (*pnNormalized)++;
-    }
+    /* A layer slot is a disabled entry in the layout, marked in the extra block. */
+    for (int i = 0; i < ASSIGN_SLOTS; i++)
+        NormalizeLayoutEntry(&pSet->aAssign[i], pnNormalized);
 }
 
 static int ReadOldImage(FILE_READER *pReader, ASSIGNMENT_SET *pSet)

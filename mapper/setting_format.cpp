@@ -87,3 +87,21 @@ int DecodePathText(const char *pText, int cb, ASSIGNMENT *pAssign, int *pnNormal
     pAssign->pszPath = psz;
     return 1;
 }
+
+void NormalizeByte(BYTE *pb, BYTE bMax, BYTE bReplacement, int *pnNormalized)
+{
+    if (*pb <= bMax)
+        return;
+    *pb = bReplacement;
+    (*pnNormalized)++;
+}
+
+void NormalizeLayoutEntry(ASSIGNMENT *pAssign, int *pnNormalized)
+{
+    ASSIGNMENT before = *pAssign;
+    if (pAssign->nKind >= ASSIGN_LAYER)
+        pAssign->nKind = ASSIGN_DISABLED;
+    SanitizeAssignment(pAssign);
+    if (memcmp(&before, pAssign, sizeof(before)) != 0)
+        (*pnNormalized)++;
+}

@@ -81,6 +81,11 @@ void DecodeOldImage(const BYTE *pImage, ASSIGNMENT_SET *pSet);
 /* A path text of cb ANSI bytes (cb at most FILE_PATH_MAX_BYTES) as the entry's new string; a NUL
  * byte ends it, shortening nPathLength and counting one in *pnNormalized. 0 when memory runs out. */
 int DecodePathText(const char *pText, int cb, ASSIGNMENT *pAssign, int *pnNormalized);
+/* A byte above bMax becomes bReplacement, counted in *pnNormalized. */
+void NormalizeByte(BYTE *pb, BYTE bMax, BYTE bReplacement, int *pnNormalized);
+/* An entry as an entry of the layout may be: the layout knows no layer slot, so a kind from
+ * ASSIGN_LAYER on is disabled; then sanitized, counted once when anything changed. */
+void NormalizeLayoutEntry(ASSIGNMENT *pAssign, int *pnNormalized);
 
 /* The block's header and fixed part (EXTRA_HEADER_BYTES + EXTRA_FIXED_BYTES) for a set whose
  * layer-2 path texts take anPathBytes bytes each (0 for an entry without a path); the texts

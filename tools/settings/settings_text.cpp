@@ -6,6 +6,7 @@
 #include <stdio.h>
 
 #include "key_text.h"
+#include "press_mode.h"
 #include "setting_file.h"
 
 typedef struct SLOT_NAME {
@@ -89,8 +90,7 @@ static void AppendModes(const ASSIGNMENT *pAssign, std::wstring *pText)
         *pText += pAssign->nLayerMode == LAYER_TOGGLE ? L"; 押すたびに切り替え (each press switches)"
                                                       : L"; 押している間 (while held)";
     if (pAssign->nPressMode == PRESS_TURBO) {
-        int nRate = pAssign->nTurboRate ? pAssign->nTurboRate : TURBO_RATE_DEFAULT;
-        *pText += L"; 連射 (turbo) " + std::to_wstring(nRate) + L" per second";
+        *pText += L"; 連射 (turbo) " + std::to_wstring(TurboRateOf(pAssign)) + L" per second";
     } else if (pAssign->nPressMode == PRESS_TOGGLE) {
         *pText += L"; トグル (toggle)";
     } else if (pAssign->nPressMode != PRESS_NORMAL) {

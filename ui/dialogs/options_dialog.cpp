@@ -35,13 +35,7 @@ static const OPTION_SWITCH g_aSwitch[] = {
     { IDC_OPT_IMMEDIATE_REACTION, offsetof(APP_OPTIONS, bImmediateReaction) },
 };
 
-/* The pause combinations offered, as bits of the Wii Remote's slots. */
-#define PAUSE_BIT_MINUS (1u << 2)
-#define PAUSE_BIT_HOME  (1u << 3)
-#define PAUSE_BIT_PLUS  (1u << 4)
-#define PAUSE_BIT_ONE   (1u << 5)
-#define PAUSE_BIT_TWO   (1u << 6)
-
+/* The pause combinations offered. */
 static const struct { DWORD dwSlots; int nText; } g_aPauseChoice[] = {
     { PAUSE_SLOTS_DEFAULT,             IDS_PAUSE_HOME_MINUS },
     { PAUSE_BIT_HOME | PAUSE_BIT_PLUS, IDS_PAUSE_HOME_PLUS },
