@@ -61,6 +61,12 @@ const ASSIGNMENT *LayerEntryOf(const ASSIGNMENT_SET *pSet, int nLayer, int nSlot
     return nLayer == 1 ? &pSet->aLayer2[nSlot] : &pSet->aAssign[nSlot];
 }
 
+ASSIGNMENT *ActingEntry(ASSIGNMENT_SET *pSet, int nLayer, int nSlot)
+{
+    ASSIGNMENT *pFirst = &pSet->aAssign[nSlot];
+    return pFirst->nKind == ASSIGN_LAYER ? pFirst : LayerEntry(pSet, nLayer, nSlot);
+}
+
 int UsesSetExtras(const ASSIGNMENT_SET *pSet)
 {
     static const BYTE abFreshLayerLed[ASSIGN_LEDS] = { 0, 0, 0, 1 };

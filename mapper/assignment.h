@@ -120,6 +120,9 @@ void InitAssignmentSet(ASSIGNMENT_SET *pSet);
 /* The entry of slot nSlot in layer nLayer (0 or 1). */
 ASSIGNMENT *LayerEntry(ASSIGNMENT_SET *pSet, int nLayer, int nSlot);
 const ASSIGNMENT *LayerEntryOf(const ASSIGNMENT_SET *pSet, int nLayer, int nSlot);
+/* The entry slot nSlot acts by in layer nLayer: a layer slot switches in both layers, so it
+ * is its layer-1 entry in either; any other slot's entry of that layer. */
+ASSIGNMENT *ActingEntry(ASSIGNMENT_SET *pSet, int nLayer, int nSlot);
 /* 1 when the set uses a press mode, a layer slot, a layer-2 entry or a layer LED pattern
  * other than the fresh one: only such a set needs the file's extra block. */
 int UsesSetExtras(const ASSIGNMENT_SET *pSet);

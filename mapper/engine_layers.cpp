@@ -42,8 +42,7 @@ int TakeSlotValue(ENGINE_STATE *pState, int nSlot, const WM_KEY *pKey, const WM_
 
 const ASSIGNMENT *ActiveEntry(const ENGINE_STATE *pState, int nSlot)
 {
-    const ASSIGNMENT *pFirst = &g_CurrentSet.aAssign[nSlot];
-    return pFirst->nKind == ASSIGN_LAYER ? pFirst : LayerEntryOf(&g_CurrentSet, pState->nLayer, nSlot);
+    return ActingEntry(&g_CurrentSet, pState->nLayer, nSlot);
 }
 
 void SetActiveLayer(ENGINE_STATE *pState, int nLayer)

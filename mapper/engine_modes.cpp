@@ -13,12 +13,7 @@
 
 int SlotPressMode(const ASSIGNMENT *pAssign)
 {
-    if (!TakesPressMode(pAssign) || pAssign->nPressMode >= PRESS_MODES)
-        return PRESS_NORMAL;
-    if (pAssign->nPressMode == PRESS_TOGGLE && pAssign->nKind == ASSIGN_MOUSE &&
-        pAssign->nMouseAction == MOUSE_DOUBLE_CLICK)
-        return PRESS_NORMAL;
-    return pAssign->nPressMode;
+    return pAssign->nPressMode < PressModesOf(pAssign) ? pAssign->nPressMode : PRESS_NORMAL;
 }
 
 void SendEntryOutput(ENGINE_STATE *pState, const ASSIGNMENT *pAssign, int bDown)

@@ -1,11 +1,19 @@
 /* press_mode.cpp - the press and layer modes an entry keeps. */
 #include "press_mode.h"
 
-int TakesPressMode(const ASSIGNMENT *pAssign)
+int PressModesOf(const ASSIGNMENT *pAssign)
 {
     if (pAssign->nKind == ASSIGN_KEY)
-        return 1;
-    return pAssign->nKind == ASSIGN_MOUSE && pAssign->nMouseAction <= MOUSE_RIGHT_CLICK;
+        return PRESS_MODES;
+    if (pAssign->nKind != ASSIGN_MOUSE || pAssign->nMouseAction > MOUSE_RIGHT_CLICK)
+        return 0;
+    /* A double click cannot be held down: it repeats, but never latches. */
+    return pAssign->nMouseAction == MOUSE_DOUBLE_CLICK ? PRESS_TOGGLE : PRESS_MODES;
+}
+
+int TakesPressMode(const ASSIGNMENT *pAssign)
+{
+    return PressModesOf(pAssign) != 0;
 }
 
 int TurboRateOf(const ASSIGNMENT *pAssign)
@@ -16,7 +24,7 @@ int TurboRateOf(const ASSIGNMENT *pAssign)
 
 void ClearUnusedModes(ASSIGNMENT *pAssign)
 {
-    if (!TakesPressMode(pAssign) || pAssign->nPressMode >= PRESS_MODES)
+    if (pAssign->nPressMode >= PressModesOf(pAssign))
         pAssign->nPressMode = PRESS_NORMAL;
     if (pAssign->nPressMode != PRESS_TURBO)
         pAssign->nTurboRate = 0;

@@ -7,6 +7,9 @@
 
 #include "assignment.h"
 
+/* How many press modes the entry offers, from PRESS_NORMAL on: all of them for a key and a
+ * left, middle or right click, normal and turbo for a double click, none for the rest. */
+int PressModesOf(const ASSIGNMENT *pAssign);
 /* 1 for a key entry and a left, middle, right or double click entry. */
 int TakesPressMode(const ASSIGNMENT *pAssign);
 /* Presses a second of a turbo entry: its rate, or the default for 0 or one out of range. */

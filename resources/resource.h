@@ -139,6 +139,13 @@
 #define IDS_PAUSE_ONE_TWO           40313
 #define IDS_PAUSE_NONE              40314
 #define IDS_PAUSE_OTHER             40315   /* a combination option.ini names that the list does not offer */
+#define IDS_SHOW_LAYER1             40316
+#define IDS_SHOW_LAYER2             40317
+#define IDS_TITLE_LAYER2            40318   /* appended to the title while layer 2 is shown */
+
+/* The layer switch above the tabs: child controls of the main window */
+#define IDC_SHOW_LAYER1             43000
+#define IDC_SHOW_LAYER2             43001
 
 /* Main menu commands */
 #define IDM_ABOUT                   104
@@ -160,6 +167,7 @@
 #define ID_SLOT_KIND_APPLICATION    40007
 #define ID_SLOT_KIND_DISABLED       40008
 #define ID_SLOT_PASTE               40009
+#define ID_SLOT_KIND_LAYER          40010
 
 /* Slot buttons of the assignment pages: slot n has id IDC_SLOT_FIRST + n */
 #define IDC_SLOT_FIRST              41000

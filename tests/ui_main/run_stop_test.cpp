@@ -1,5 +1,7 @@
 // The presence timer, a failed launch, and what the window shows of the remote in use: slot
 // buttons of pressed inputs highlighted, the battery and extension.
+#include <cstdio>
+
 #include "zan_fixture.h"
 
 #include "engine.h"
@@ -129,9 +131,20 @@ TEST_F(ZanTest, SessionEndReleasesHeldInputAndTheRemote) {
     SimSetButtons(pSim, 0, kButtonA);
     ASSERT_TRUE(PumpUntil([&] { return CountKey('K', false) > 0; }));
     ASSERT_NE(0, SimLeds(pSim));
+    int nBefore = SimOutputCount(pSim);
     SendMessageW(hMain, WM_ENDSESSION, TRUE, 0);
     EXPECT_EQ(1, CountKey('K', true));
-    EXPECT_EQ(0, SimLeds(pSim));
+    // Seen once under load and not since: the reports the remote got say which step was missed.
+    std::string sent;
+    for (int i = nBefore; i < SimOutputCount(pSim); i++) {
+        BYTE ab[22];
+        int nPath;
+        SimOutputAt(pSim, i, ab, &nPath);
+        char sz[32];
+        snprintf(sz, sizeof(sz), " %02X %02X %02X/%d", ab[0], ab[1], ab[2], nPath);
+        sent += sz;
+    }
+    EXPECT_EQ(0, SimLeds(pSim)) << "reports since the session's end:" << sent;
 }
 
 // Rumbles the remote was sent since its outputs were cleared: each rise of the rumble bit.

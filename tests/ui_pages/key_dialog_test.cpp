@@ -229,7 +229,9 @@ TEST_F(KeyDialogTest, OkStoresModesWhereTheyActAndClearsThemElsewhere) {
         {"rate empty", turbo20, 0, -1, -1, L"", -1, "mrL", L"20", ASSIGN_KEY, PRESS_TURBO, 15, LAYER_HOLD},
         {"turbo to toggle", turbo20, 0, -1, PRESS_TOGGLE, nullptr, -1, "mL", L"20", ASSIGN_KEY, PRESS_TOGGLE, 0, LAYER_HOLD},
         {"toggle click", [](ASSIGNMENT &a) { a.nKind = ASSIGN_MOUSE; a.nMouseAction = MOUSE_RIGHT_CLICK; }, 0,
-         MOUSE_DOUBLE_CLICK, PRESS_TOGGLE, nullptr, -1, "mL", L"15", ASSIGN_MOUSE, PRESS_TOGGLE, 0, LAYER_HOLD},
+         MOUSE_MIDDLE_CLICK, PRESS_TOGGLE, nullptr, -1, "mL", L"15", ASSIGN_MOUSE, PRESS_TOGGLE, 0, LAYER_HOLD},
+        {"a double click cannot latch", [](ASSIGNMENT &a) { a.nKind = ASSIGN_MOUSE; a.nPressMode = PRESS_TOGGLE; }, 0,
+         MOUSE_DOUBLE_CLICK, -1, nullptr, -1, "mL", L"15", ASSIGN_MOUSE, PRESS_NORMAL, 0, LAYER_HOLD},
         {"turbo key to a move", turbo20, IDC_KIND_MOUSE, MOUSE_MOVE_UP, -1, nullptr, -1, "L", L"20",
          ASSIGN_MOUSE, PRESS_NORMAL, 0, LAYER_HOLD},
         {"turbo key to a scroll", turbo20, IDC_KIND_MOUSE, MOUSE_SCROLL_DOWN, -1, nullptr, -1, "L", L"20",
@@ -258,6 +260,8 @@ TEST_F(KeyDialogTest, OkStoresModesWhereTheyActAndClearsThemElsewhere) {
             if (c.pszRate)
                 SetDlgItemTextW(hDlg, IDC_TURBO_RATE, c.pszRate);
             EXPECT_EQ(c.pszEnabled, ModesEnabled(hDlg));
+            int nModes = c.nKind == ASSIGN_MOUSE && c.nAction == MOUSE_DOUBLE_CLICK ? 2 : 3;
+            EXPECT_EQ(nModes, SendDlgItemMessageW(hDlg, IDC_PRESS_MODE, CB_GETCOUNT, 0, 0)) << "modes offered";
             Command(hDlg, IDOK);
         }));
         const ASSIGNMENT &e = Entry(8);

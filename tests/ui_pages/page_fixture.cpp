@@ -25,6 +25,8 @@ int AnswerMenu(HMENU hMenu, int, int, HWND) {
     g_Seen.nMenus++;
     UINT uPaste = GetMenuState(hMenu, ID_SLOT_PASTE, MF_BYCOMMAND);
     g_Seen.bPasteGreyed = uPaste != (UINT)-1 && (uPaste & MF_GRAYED);
+    UINT uLayer = GetMenuState(hMenu, ID_SLOT_KIND_LAYER, MF_BYCOMMAND);
+    g_Seen.bLayerKindGreyed = uLayer != (UINT)-1 && (uLayer & MF_GRAYED);
     return Next(g_Seen.menuAnswers, 0);
 }
 
@@ -78,6 +80,7 @@ void PagesTest::SetUp() {
     InitAssignmentSet(&g_CurrentSet);
     ResetProgramState();
     g_PageState = PAGE_STATE{};
+    g_App.nShownLayer = 0;
     g_Seen = SeamLog{};
     ASSERT_TRUE(CreateRecordLock());
     nPathsBefore = CountPathTexts();

@@ -27,6 +27,7 @@ struct SeamLog {
     std::vector<int> menuAnswers;  // then 0: dismissed
     int nMenus;
     bool bPasteGreyed;             // in the last menu shown
+    bool bLayerKindGreyed;
     std::vector<int> boxAnswers;   // then IDCANCEL
     int nBoxes;
     std::wstring boxText;          // of the last box

@@ -4,6 +4,7 @@
 // alike do, entries that must be told apart are, and every edit shows the slot anew.
 #include "page_fixture.h"
 
+#include "pages.h"
 #include "slot_button.h"
 
 #include <thread>
@@ -220,6 +221,37 @@ TEST_F(SlotEditTest, TakeAndPasteThroughTheSlotMenu) {
     EXPECT_EQ(self, View(Entry(7)));
     EXPECT_EQ(pszSelf, Entry(7).pszPath);
     EXPECT_EQ(nPaths, CountPathTexts()) << "two copies, a delete and a path pasted over";
+}
+
+// The layer shown is the one edited: its entries on the buttons, drags and the slot menu
+// within it, nothing taken in one layer pasted in the other. A layer slot switches in both,
+// so layer 2 shows it greyed and only layer 1 makes one.
+TEST_F(SlotEditTest, EachLayerIsShownAndEditedApart) {
+    Fill(Entry(0), ASSIGN_KEY, 'A', 0, L"C:\\a.exe");
+    Entry(1).nKind = ASSIGN_LAYER;
+    Fill(g_CurrentSet.aLayer2[0], ASSIGN_KEY, 'B', 0, L"C:\\b.exe");
+    Fill(g_CurrentSet.aLayer2[1], ASSIGN_KEY, 'C', 0, L"C:\\c.exe");
+    std::wstring a = View(Entry(0)), b = View(g_CurrentSet.aLayer2[0]);
+    Menu(0, ID_SLOT_COPY);
+    ShowLayer(1);
+    EXPECT_NE(std::wstring::npos, TextOf(hHost).find(L"レイヤー2")) << "the title says so";
+    EXPECT_EQ(&g_CurrentSet.aLayer2[0], EntryOfButton(Button(0)));
+    EXPECT_EQ(&Entry(1), EntryOfButton(Button(1))) << "the layer slot itself";
+    EXPECT_FALSE(IsWindowEnabled(Button(1)));
+    EXPECT_TRUE(IsWindowEnabled(Button(2)));
+    Menu(2, ID_SLOT_KIND_LAYER);
+    EXPECT_TRUE(g_Seen.bPasteGreyed) << "the copy from layer 1 is gone";
+    EXPECT_TRUE(g_Seen.bLayerKindGreyed);
+    EXPECT_EQ(ASSIGN_DISABLED, g_CurrentSet.aLayer2[2].nKind);
+    Drag(0, 2, false);
+    EXPECT_EQ(b, View(g_CurrentSet.aLayer2[2]));
+    EXPECT_EQ(a, View(Entry(0))) << "layer 1 untouched";
+    ShowLayer(0);
+    EXPECT_EQ(std::wstring::npos, TextOf(hHost).find(L"レイヤー"));
+    EXPECT_TRUE(IsWindowEnabled(Button(1)));
+    Menu(2, ID_SLOT_KIND_LAYER);
+    EXPECT_FALSE(g_Seen.bLayerKindGreyed);
+    EXPECT_EQ(ASSIGN_LAYER, Entry(2).nKind);
 }
 
 // While another thread holds the record lock, no edit of the set may happen. Slot 1's

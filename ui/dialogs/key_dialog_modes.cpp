@@ -20,15 +20,27 @@ static void FillList(HWND hDlg, int nList, int nFirstString, int nCount)
 
 void FillModeLists(HWND hDlg)
 {
-    FillList(hDlg, IDC_PRESS_MODE, IDS_PRESS_MODE_FIRST, PRESS_MODES);
     FillList(hDlg, IDC_LAYER_MODE, IDS_LAYER_MODE_FIRST, LAYER_MODES);
     SendDlgItemMessageW(hDlg, IDC_TURBO_RATE, EM_LIMITTEXT, 2, 0);
     SendDlgItemMessageW(hDlg, IDC_TURBO_RATE_SPIN, UDM_SETRANGE32, TURBO_RATE_MIN, TURBO_RATE_MAX);
 }
 
+/* The modes the entry offers; an entry that takes none shows the full list, greyed. A mode
+ * the list lacks shows as normal, which is what the entry is saved with. */
+static void FitPressModeList(HWND hDlg, const ASSIGNMENT *pWork)
+{
+    int nModes = TakesPressMode(pWork) ? PressModesOf(pWork) : PRESS_MODES;
+    if (SendDlgItemMessageW(hDlg, IDC_PRESS_MODE, CB_GETCOUNT, 0, 0) != nModes) {
+        SendDlgItemMessageW(hDlg, IDC_PRESS_MODE, CB_RESETCONTENT, 0, 0);
+        FillList(hDlg, IDC_PRESS_MODE, IDS_PRESS_MODE_FIRST, nModes);
+    }
+    int nSel = pWork->nPressMode < nModes ? pWork->nPressMode : PRESS_NORMAL;
+    SendDlgItemMessageW(hDlg, IDC_PRESS_MODE, CB_SETCURSEL, nSel, 0);
+}
+
 void ShowModeFields(HWND hDlg, const ASSIGNMENT *pWork)
 {
-    SendDlgItemMessageW(hDlg, IDC_PRESS_MODE, CB_SETCURSEL, pWork->nPressMode, 0);
+    FitPressModeList(hDlg, pWork);
     SendDlgItemMessageW(hDlg, IDC_LAYER_MODE, CB_SETCURSEL, pWork->nLayerMode, 0);
     SendDlgItemMessageW(hDlg, IDC_TURBO_RATE_SPIN, UDM_SETPOS32, 0, TurboRateOf(pWork));
     SetDlgItemInt(hDlg, IDC_TURBO_RATE, (UINT)TurboRateOf(pWork), FALSE);
@@ -38,6 +50,7 @@ void EnableModeFields(HWND hDlg, const ASSIGNMENT *pWork)
 {
     int bMode = TakesPressMode(pWork);
     int bRate = bMode && pWork->nPressMode == PRESS_TURBO;
+    FitPressModeList(hDlg, pWork);
     const struct { int nId; int bEnable; } aItem[] = {
         { IDC_PRESS_MODE_LABEL, bMode }, { IDC_PRESS_MODE, bMode },
         { IDC_TURBO_RATE_LABEL, bRate }, { IDC_TURBO_RATE, bRate }, { IDC_TURBO_RATE_SPIN, bRate },

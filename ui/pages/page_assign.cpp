@@ -42,7 +42,8 @@ static BOOL CALLBACK RefreshControl(HWND hControl, LPARAM lParam)
     (void)lParam;
     int nId = GetDlgCtrlID(hControl);
     if (IsSlotButtonId(nId)) {
-        SetWindowLongPtrW(hControl, GWLP_USERDATA, (LONG_PTR)&g_CurrentSet.aAssign[nId - IDC_SLOT_FIRST]);
+        SetWindowLongPtrW(hControl, GWLP_USERDATA, (LONG_PTR)ShownEntry(nId - IDC_SLOT_FIRST));
+        EnableWindow(hControl, IsSlotEditable(nId - IDC_SLOT_FIRST));
         InvalidateRect(hControl, NULL, FALSE);
     } else if (nId >= IDC_LED1 && nId <= IDC_LED4) {
         SendMessageW(hControl, BM_SETCHECK, g_CurrentSet.abLed[nId - IDC_LED1] ? BST_CHECKED : BST_UNCHECKED, 0);
@@ -67,7 +68,10 @@ void RefreshPages(void)
 
 static void OnSlotClicked(HWND hPage, int nId)
 {
-    RunModalDialog(IDD_KEY_SETTING, hPage, KeySettingDlgProc, (LPARAM)&g_CurrentSet.aAssign[nId - IDC_SLOT_FIRST]);
+    ASSIGNMENT *pEntry = EntryOfButton(GetDlgItem(hPage, nId));
+    if (!pEntry)
+        return;
+    RunModalDialog(IDD_KEY_SETTING, hPage, KeySettingDlgProc, (LPARAM)pEntry);
     /* OK or cancel: the button shows the entry as it is now either way. */
     InvalidateRect(GetDlgItem(hPage, nId), NULL, FALSE);
 }

@@ -4,6 +4,8 @@
 
 #include <windows.h>
 
+#include "assignment.h"
+
 /* 0 while RefreshPages refills the pages, so their notifications do not mark the set modified. */
 extern int bPagesReady;
 
@@ -12,6 +14,18 @@ extern int bPagesReady;
 void CreatePages(HWND hWnd);
 /* Called once for every child control of every page right after the pages are created. */
 void SetupPageControls(HWND hControl);
+/* The switch above the tabs between the layers the slot pages show (layer_view.cpp).
+ * PlaceLayerSwitch puts it at x, y and returns the height it takes with its gap. */
+void CreateLayerSwitch(HWND hWnd);
+int PlaceLayerSwitch(int x, int y);
+/* Shows and edits nLayer on the slot pages; the title says when it is layer 2. */
+void ShowLayer(int nLayer);
+/* WM_COMMAND of a switch button; 0 for any other control. */
+int OnLayerSwitch(WPARAM wParam);
+/* The entry slot nSlot's button stands for in the layer shown, and whether it is that
+ * layer's own (a layer slot shown in layer 2 is its layer-1 entry, not edited there). */
+ASSIGNMENT *ShownEntry(int nSlot);
+int IsSlotEditable(int nSlot);
 /* Fills every page from the current set and repaints the slot buttons. */
 void RefreshPages(void);
 

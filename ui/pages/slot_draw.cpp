@@ -86,7 +86,9 @@ void DrawAssignButton(HWND hPage, const DRAWITEMSTRUCT *pItem)
     if (nSlot < 0 || nSlot >= ASSIGN_SLOTS)
         return;
     (void)hPage;
-    const ASSIGNMENT *pAssign = &g_CurrentSet.aAssign[nSlot];
+    const ASSIGNMENT *pAssign = EntryOfButton(pItem->hwndItem);
+    if (!pAssign)
+        return;
     int nKind = EffectiveKind(pAssign);
     HDC hDC = pItem->hDC;
 
@@ -106,12 +108,15 @@ void DrawAssignButton(HWND hPage, const DRAWITEMSTRUCT *pItem)
     WCHAR szText[SLOT_TEXT_CHARS];
     GetSlotText(pAssign, nKind, szText);
     int nOldMode = SetBkMode(hDC, TRANSPARENT);
+    /* A layer switch shown in layer 2 is edited in layer 1. */
+    COLORREF crOld = SetTextColor(hDC, (pItem->itemState & ODS_DISABLED) ? GetSysColor(COLOR_GRAYTEXT) : RGB(0, 0, 0));
     HGDIOBJ hOldFont = g_App.hFont ? SelectObject(hDC, g_App.hFont) : NULL;
     RECT rcText = { 1, 1, w - 1, h - 1 };
     /* DT_BOTTOM takes effect only on a single line. */
     DrawTextW(hDC, szText, -1, &rcText, DT_CENTER | DT_BOTTOM | DT_SINGLELINE);
     if (hOldFont)
         SelectObject(hDC, hOldFont);
+    SetTextColor(hDC, crOld);
     SetBkMode(hDC, nOldMode);
 
     HGDIOBJ hOldBrush = SelectObject(hDC, GetStockObject(NULL_BRUSH));

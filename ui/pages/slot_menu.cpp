@@ -14,8 +14,11 @@ static int RunPopup(int nPopup, HWND hOwner, POINT pt, int bCanPaste)
     int nCommand = 0;
     HMENU hPopup = GetSubMenu(hMenu, nPopup);
     if (hPopup) {
-        if (nPopup == SLOT_MENU_POPUP)
+        if (nPopup == SLOT_MENU_POPUP) {
             EnableMenuItem(hPopup, ID_SLOT_PASTE, MF_BYCOMMAND | (bCanPaste ? MF_ENABLED : MF_GRAYED));
+            /* Only a layer-1 entry switches layers. */
+            EnableMenuItem(hPopup, ID_SLOT_KIND_LAYER, MF_BYCOMMAND | (g_App.nShownLayer == 0 ? MF_ENABLED : MF_GRAYED));
+        }
         nCommand = g_UiSeam.pfnTrackMenu(hPopup, pt.x, pt.y, hOwner);
     }
     DestroyMenu(hMenu);
@@ -82,6 +85,7 @@ void ShowSlotMenu(HWND hButton, POINT ptScreen)
     case ID_SLOT_KIND_KEY:         ChangeKind(hButton, ASSIGN_KEY); break;
     case ID_SLOT_KIND_MOUSE:       ChangeKind(hButton, ASSIGN_MOUSE); break;
     case ID_SLOT_KIND_APPLICATION: ChangeKind(hButton, ASSIGN_APPLICATION); break;
+    case ID_SLOT_KIND_LAYER:       if (g_App.nShownLayer == 0) ChangeKind(hButton, ASSIGN_LAYER); break;
     case ID_SLOT_KIND_DISABLED:    ChangeKind(hButton, ASSIGN_DISABLED); break;
     case ID_SLOT_PASTE:            PasteOnto(hButton); break;
     }

@@ -28,6 +28,8 @@ typedef struct APP_WINDOW {
     HBITMAP   ahKindBitmap[4]; /* indexed by ASSIGN_DISABLED, ASSIGN_KEY, ASSIGN_MOUSE, ASSIGN_APPLICATION */
     int       bPresenceTimer;
     int       nModalDepth;      /* message boxes, dialogs and menus up (modal_ui.cpp) */
+    HWND      ahLayerButton[ASSIGN_LAYERS]; /* the switch above the tabs (layer_view.cpp) */
+    int       nShownLayer;      /* the layer the slot pages show and edit: 0 or 1 */
 } APP_WINDOW;
 
 extern APP_WINDOW g_App;

@@ -84,6 +84,11 @@ void UpdateTitle(void)
     lstrcpynW(szTitle + lstrlenW(szTitle), pszName, TITLE_CHARS - lstrlenW(szTitle));
     if (g_State.bModified)
         lstrcpynW(szTitle + lstrlenW(szTitle), L" (*)", TITLE_CHARS - lstrlenW(szTitle));
+    if (g_App.nShownLayer == 1) {
+        WCHAR szLayer[UI_TEXT_CHARS];
+        lstrcpynW(szTitle + lstrlenW(szTitle), LoadText(IDS_TITLE_LAYER2, szLayer, UI_TEXT_CHARS),
+                  TITLE_CHARS - lstrlenW(szTitle));
+    }
     SetWindowTextW(g_App.hMainWnd, szTitle);
     UpdateTrayTip();
 }

@@ -59,7 +59,7 @@ LRESULT CALLBACK MainWndProc(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam)
     case WM_PRINTCLIENT: return OnEraseBackground(hWnd, (HDC)wParam);
     case WM_NOTIFY:      OnTabNotify((const NMHDR *)lParam); return 0;
     case WM_DRAWITEM:    OnDrawItem((const DRAWITEMSTRUCT *)lParam); return 0;
-    case WM_COMMAND:     if (lParam || OnCommand(hWnd, LOWORD(wParam))) return 0; break;
+    case WM_COMMAND:     if (lParam ? OnLayerSwitch(wParam) : OnCommand(hWnd, LOWORD(wParam))) return 0; break;
     case WM_TIMER:       OnTimer(hWnd, wParam); return 0;
     case WM_DROPFILES:   OnDropFiles(hWnd, (HDROP)wParam); return 0;
     case WM_CLOSE:       return OnCloseRequest(hWnd, wParam);
@@ -155,6 +155,7 @@ BOOL OnCreate(HWND hWnd)
     g_App.hMainWnd = hWnd;
     g_App.hFont = CreateFontW(FONT_HEIGHT, 0, 0, 0, 0, 0, 0, 0, DEFAULT_CHARSET, 0, 0, 0, 0, L"メイリオ");
     CreatePages(hWnd);
+    CreateLayerSwitch(hWnd);
     CreateStatusBar(hWnd);
     ForgetEngineNotes();
     CreateRecordLock();
@@ -181,12 +182,13 @@ void OnSize(HWND hWnd, WPARAM wParam)
     SendMessageW(g_App.hTab, TCM_ADJUSTRECT, TRUE, (LPARAM)&rc);
     OffsetRect(&rc, -rc.left, -rc.top);
     int w = rc.right, h = rc.bottom;
-    MoveWindow(g_App.hTab, FRAME_MARGIN, FRAME_MARGIN, w, h, TRUE);
+    int nBar = PlaceLayerSwitch(FRAME_MARGIN, FRAME_MARGIN);
+    MoveWindow(g_App.hTab, FRAME_MARGIN, FRAME_MARGIN + nBar, w, h, TRUE);
 
     RECT rcWindow;
     GetWindowRect(hWnd, &rcWindow);
     rcWindow.right = rcWindow.left + w + 2 * FRAME_MARGIN;
-    rcWindow.bottom = rcWindow.top + h + s + 2 * FRAME_MARGIN;
+    rcWindow.bottom = rcWindow.top + nBar + h + s + 2 * FRAME_MARGIN;
     AdjustWindowRect(&rcWindow, MAIN_WINDOW_STYLE, TRUE);
     int nWidth = rcWindow.right - rcWindow.left, nHeight = rcWindow.bottom - rcWindow.top;
     SetWindowPos(hWnd, NULL, 0, 0, nWidth, nHeight, SWP_NOMOVE);
