@@ -1,6 +1,6 @@
 #!/bin/sh
 # The one entry point for screenshots (its program: tools/screenshots/zan_shots): Zan's
-# main window (each tab) and dialogs 103, 119, 121, 133 and 140 with a demonstration set and
+# main window (each tab, and layer 2) and dialogs 103, 119, 121, 133 and 140 with a demonstration set and
 # simulated remotes, into build/screenshots/, and the pictures the README and the user guide
 # show into docs/images/. Runs on a display of its own inside a Wine virtual desktop, so other
 # windows never cover the shots and Wine draws the frames. The pictures use a Wine prefix of
@@ -61,6 +61,7 @@ shot options dialog_133_options
 shot key dialog_121_key_setting
 shot programs dialog_140_program_sets
 shot highlight main_highlight
+shot layer2 main_layer2
 
 # The pictures of the README and the user guide.
 images="$ROOT/docs/images"
@@ -69,7 +70,7 @@ for pair in main_remote:main_remote main_nunchuk:main_nunchuk main_classic:main_
             main_options:main_options dialog_103_about:dialog_about \
             dialog_119_select_remote:dialog_select_remote dialog_121_key_setting:dialog_key_setting \
             dialog_133_options:dialog_options dialog_140_program_sets:dialog_program_sets \
-            main_highlight:main_highlight; do
+            main_highlight:main_highlight main_layer2:main_layer2; do
     cp "$out/${pair%%:*}.png" "$images/${pair#*:}.png"
 done
 echo "README pictures: $images"

@@ -1,7 +1,8 @@
 // Shows Zan's main window with simulated remotes for screenshots: one tab, or one of the
 // dialogs 103, 119, 121, 133 and 140 over it.
-// Usage: zan_shots tab0..tab3|highlight|about|select|key|options|programs [ms]
-// "highlight" is the Wii Remote page while A and the cross key's up are held.
+// Usage: zan_shots tab0..tab3|highlight|layer2|about|select|key|options|programs [ms]
+// "highlight" is the Wii Remote page while A and the cross key's up are held; "layer2" that
+// page showing layer 2, switched by the 2 button.
 // Prints "ready" once the view is up and ends by itself after ms (default 6000).
 #include <windows.h>
 #include <commctrl.h>
@@ -72,6 +73,23 @@ void DemoSet(void) {
     UnlockRecord();
 }
 
+// Button 2 holds layer 2, where A and B copy and paste, the cross key undoes and redoes and
+// the Nunchuk's Z clicks fast.
+void DemoLayer(void) {
+    LockRecord();
+    g_CurrentSet.aAssign[6].nKind = ASSIGN_LAYER;
+    ASSIGNMENT *b = g_CurrentSet.aLayer2;
+    const struct { int nSlot; WORD wKey; } keys[] = { {0, 'C'}, {1, 'V'}, {7, 'Z'}, {8, 'Y'} };
+    for (const auto &k : keys) {
+        b[k.nSlot].nKind = ASSIGN_KEY;
+        b[k.nSlot].nKeyCount = 2;
+        b[k.nSlot].awKey[0] = VK_CONTROL;
+        b[k.nSlot].awKey[1] = k.wKey;
+    }
+    b[11].nKind = ASSIGN_MOUSE; b[11].nMouseAction = MOUSE_LEFT_CLICK; b[11].nPressMode = PRESS_TURBO;
+    UnlockRecord();
+}
+
 // The program list with two entries, Notepad seen last in the foreground.
 DWORD NotepadInFront(WCHAR *pszName, int cchName) {
     lstrcpynW(pszName, L"notepad.exe", cchName);
@@ -134,6 +152,9 @@ int WINAPI wWinMain(HINSTANCE hInstance, HINSTANCE, LPWSTR pszArgs, int) {
     } else if (lstrcmpW(what, L"highlight") == 0) {
         const BYTE bUp = 0x08, bA = 0x08;   // bytes 1 and 2 of the core buttons
         SimSetButtons(pFirst, bUp, bA);
+    } else if (lstrcmpW(what, L"layer2") == 0) {
+        DemoLayer();
+        ShowLayer(1);
     } else if (lstrcmpW(what, L"programs") == 0) {
         SetTimer(NULL, 0, 100, OpenProgramSets);
     } else if (lstrcmpW(what, L"key") == 0) {
