@@ -7,7 +7,8 @@ int PressModesOf(const ASSIGNMENT *pAssign)
         return PRESS_MODES;
     if (pAssign->nKind != ASSIGN_MOUSE || pAssign->nMouseAction > MOUSE_RIGHT_CLICK)
         return 0;
-    /* A double click cannot be held down: it repeats, but never latches. */
+    /* A double click cannot be held down: it repeats, but never latches, so it offers the
+       modes before toggle. */
     return pAssign->nMouseAction == MOUSE_DOUBLE_CLICK ? PRESS_TOGGLE : PRESS_MODES;
 }
 

@@ -14,8 +14,8 @@ int PressModesOf(const ASSIGNMENT *pAssign);
 int TakesPressMode(const ASSIGNMENT *pAssign);
 /* Presses a second of a turbo entry: its rate, or the default for 0 or one out of range. */
 int TurboRateOf(const ASSIGNMENT *pAssign);
-/* Clears what does not apply to the entry's kind and action: the press mode and rate of an
- * entry that takes none (and the rate of a mode other than turbo), the layer mode of an
+/* Clears what does not apply to the entry's kind and action: a press mode the entry does
+ * not offer (and the rate of a mode other than turbo), the layer mode of an
  * entry that is no layer slot. An unsaved field never hides in a set. */
 void ClearUnusedModes(ASSIGNMENT *pAssign);
 /* The layer of the set an entry belongs to (0 or 1); -1 when it is none of the set's. */
