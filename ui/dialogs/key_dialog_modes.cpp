@@ -38,9 +38,9 @@ static void FitPressModeList(HWND hDlg, const ASSIGNMENT *pWork)
     SendDlgItemMessageW(hDlg, IDC_PRESS_MODE, CB_SETCURSEL, nSel, 0);
 }
 
+/* The press mode's list is fitted and shown by EnableModeFields, which always runs first. */
 void ShowModeFields(HWND hDlg, const ASSIGNMENT *pWork)
 {
-    FitPressModeList(hDlg, pWork);
     SendDlgItemMessageW(hDlg, IDC_LAYER_MODE, CB_SETCURSEL, pWork->nLayerMode, 0);
     SendDlgItemMessageW(hDlg, IDC_TURBO_RATE_SPIN, UDM_SETPOS32, 0, TurboRateOf(pWork));
     SetDlgItemInt(hDlg, IDC_TURBO_RATE, (UINT)TurboRateOf(pWork), FALSE);

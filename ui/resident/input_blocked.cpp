@@ -6,6 +6,7 @@
 #include "input_blocked.h"
 #include "main_handlers.h"
 #include "resource.h"
+#include "texts.h"
 #include "tray.h"
 #include "ui_seam.h"
 
@@ -57,9 +58,7 @@ int IsInputBlocked(void)
 
 int GetInputBlockedText(WCHAR *pszText, int cchText)
 {
-    if (!g_Blocked.bBlocked)
-        return 0;
-    return LoadStringW(g_App.hInstance, IDS_INPUT_BLOCKED, pszText, cchText) > 0;
+    return LoadStateText(g_Blocked.bBlocked, IDS_INPUT_BLOCKED, pszText, cchText);
 }
 
 void CheckForegroundElevation(HWND hForeground)

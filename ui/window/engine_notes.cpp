@@ -7,6 +7,7 @@
 #include "program_state.h"
 #include "remote_link.h"
 #include "resource.h"
+#include "texts.h"
 #include "tray.h"
 
 typedef struct ENGINE_NOTES {
@@ -23,9 +24,7 @@ int ActiveLayer(void)
 
 int GetPausedText(WCHAR *pszText, int cchText)
 {
-    if (!g_Notes.bPaused)
-        return 0;
-    return LoadStringW(g_App.hInstance, IDS_PAUSED, pszText, cchText) > 0;
+    return LoadStateText(g_Notes.bPaused, IDS_PAUSED, pszText, cchText);
 }
 
 static void ShowPause(int bPaused)

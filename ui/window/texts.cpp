@@ -10,6 +10,11 @@ LPCWSTR LoadText(UINT uId, WCHAR *pszText, int cchText)
     return pszText;
 }
 
+int LoadStateText(int bHolds, UINT uId, WCHAR *pszText, int cchText)
+{
+    return bHolds && LoadStringW(g_App.hInstance, uId, pszText, cchText) > 0;
+}
+
 /* A string table entry cannot hold the NULs between a filter's parts: '|' stands for them. */
 LPCWSTR LoadFilter(UINT uId, WCHAR *pszFilter, int cchFilter)
 {
