@@ -49,6 +49,8 @@ void InitAssignmentSet(ASSIGNMENT_SET *pSet)
     pSet->dwVersion = SET_VERSION_FRESH;
     pSet->abLed[0] = 1;
     pSet->abLayerLed[ASSIGN_LEDS - 1] = 1;
+    pSet->Pointer.nOffScreenSlot = POINTER_NO_SLOT;
+    pSet->Pointer.nHoldSlot = POINTER_NO_SLOT;
 }
 
 ASSIGNMENT *LayerEntry(ASSIGNMENT_SET *pSet, int nLayer, int nSlot)
@@ -70,7 +72,7 @@ ASSIGNMENT *ActingEntry(ASSIGNMENT_SET *pSet, int nLayer, int nSlot)
 int UsesSetExtras(const ASSIGNMENT_SET *pSet)
 {
     static const BYTE abFreshLayerLed[ASSIGN_LEDS] = { 0, 0, 0, 1 };
-    if (memcmp(pSet->abLayerLed, abFreshLayerLed, ASSIGN_LEDS) != 0)
+    if (memcmp(pSet->abLayerLed, abFreshLayerLed, ASSIGN_LEDS) != 0 || pSet->Pointer.nMode != POINTER_NONE)
         return 1;
     for (int i = 0; i < ASSIGN_SLOTS; i++) {
         const ASSIGNMENT *pEntry = &pSet->aAssign[i];

@@ -61,6 +61,30 @@
 /* ASSIGNMENT_SET.nAnalogCorrection: none, weak, medium, strong. */
 #define CORRECTION_LEVELS 4
 
+/* ASSIGNMENT_SET.Pointer: the remote as a pointer. */
+#define POINTER_NONE  0
+#define POINTER_IR    1   /* absolute: where the remote points at the sensor bar */
+#define POINTER_GYRO  2   /* relative: the MotionPlus's yaw and pitch move the pointer */
+#define POINTER_MODES 3
+#define BAR_ABOVE 0       /* the sensor bar sits above the screen */
+#define BAR_BELOW 1
+#define POINTER_NO_SLOT 0xFF
+#define IR_AREA_MIN     30   /* percent of the camera's view that spans the screen */
+#define IR_AREA_MAX     100
+#define IR_AREA_DEFAULT 60   /* what an area of 0 means */
+#define GYRO_SPEED_MIN     1
+#define GYRO_SPEED_MAX     20
+#define GYRO_SPEED_DEFAULT 8 /* what a speed of 0 means */
+
+typedef struct POINTER_SETTING {
+    BYTE nMode;            /* POINTER_* */
+    BYTE nBarPosition;     /* IR: BAR_ABOVE or BAR_BELOW */
+    BYTE nArea;            /* IR: IR_AREA_MIN..MAX, 0 the default */
+    BYTE nOffScreenSlot;   /* IR: a slot that acts as held while the bar is out of view, or POINTER_NO_SLOT */
+    BYTE nSpeed;           /* gyro: GYRO_SPEED_MIN..MAX, 0 the default */
+    BYTE nHoldSlot;        /* gyro: the pointer moves only while this slot is held; POINTER_NO_SLOT always */
+} POINTER_SETTING;
+
 /* One button slot. The first fields in the order and widths of a settings-file entry; the
  * press mode, turbo rate and layer mode are kept in the file's extra block. */
 typedef struct ASSIGNMENT {
@@ -86,6 +110,7 @@ typedef struct ASSIGNMENT_SET {
      * layer slot is never used: that slot switches layers in both. */
     ASSIGNMENT aLayer2[ASSIGN_SLOTS];
     BYTE       abLayerLed[ASSIGN_LEDS];
+    POINTER_SETTING Pointer;              /* in the file's extra block only */
 } ASSIGNMENT_SET;
 
 /* Where a slot's value comes from. */
@@ -115,7 +140,7 @@ extern const SLOT_SOURCE g_aSlotSource[ASSIGN_SLOTS];
 extern ASSIGNMENT_SET g_CurrentSet;
 
 /* Empties a set to the fresh record: all zero, version 1, LED 1 lit, layer 2 shown by
- * LED 4. Releases no strings. */
+ * LED 4, no pointer (and no pointer slots). Releases no strings. */
 void InitAssignmentSet(ASSIGNMENT_SET *pSet);
 /* The entry of slot nSlot in layer nLayer (0 or 1). */
 ASSIGNMENT *LayerEntry(ASSIGNMENT_SET *pSet, int nLayer, int nSlot);
@@ -123,8 +148,8 @@ const ASSIGNMENT *LayerEntryOf(const ASSIGNMENT_SET *pSet, int nLayer, int nSlot
 /* The entry slot nSlot acts by in layer nLayer: a layer slot switches in both layers, so it
  * is its layer-1 entry in either; any other slot's entry of that layer. */
 ASSIGNMENT *ActingEntry(ASSIGNMENT_SET *pSet, int nLayer, int nSlot);
-/* 1 when the set uses a press mode, a layer slot, a layer-2 entry or a layer LED pattern
- * other than the fresh one: only such a set needs the file's extra block. */
+/* 1 when the set uses a press mode, a layer slot, a layer-2 entry, a layer LED pattern
+ * other than the fresh one or a pointer: only such a set needs the file's extra block. */
 int UsesSetExtras(const ASSIGNMENT_SET *pSet);
 
 /* Releases the entry's path string and forgets it. */

@@ -14,8 +14,10 @@
 #include "options.h"
 
 typedef struct INPUT_COPIES {
-    WM_KEY   Key;
-    WM_KEYEX KeyEx;
+    WM_KEY    Key;
+    WM_KEYEX  KeyEx;
+    WM_IR     Ir;
+    WM_MOTION Motion;
 } INPUT_COPIES;
 
 #define COPY_BUFFERS 3
@@ -72,6 +74,18 @@ void StoreExtensionCopy(const WM_KEYEX *pKeyEx)
     PublishCopies();
 }
 
+void StoreIrCopy(const WM_IR *pIr)
+{
+    g_Exchange.Latest.Ir = *pIr;
+    PublishCopies();
+}
+
+void StoreMotionCopy(const WM_MOTION *pMotion)
+{
+    g_Exchange.Latest.Motion = *pMotion;
+    PublishCopies();
+}
+
 void ClearInputCopies(void)
 {
     memset(&g_Exchange.Latest, 0, sizeof(g_Exchange.Latest));
@@ -86,6 +100,12 @@ void ReadInputCopies(WM_KEY *pKey, WM_KEYEX *pKeyEx)
     }
     *pKey = g_Exchange.aBuffer[g_Exchange.nFront].Key;
     *pKeyEx = g_Exchange.aBuffer[g_Exchange.nFront].KeyEx;
+}
+
+void ReadPointerCopies(WM_IR *pIr, WM_MOTION *pMotion)
+{
+    *pIr = g_Exchange.aBuffer[g_Exchange.nFront].Ir;
+    *pMotion = g_Exchange.aBuffer[g_Exchange.nFront].Motion;
 }
 
 void SetSelectedRemote(int nSlot)

@@ -38,7 +38,10 @@ void SetSelectedRemote(int nSlot);
 /* Window thread: replace the key copy or the extension copy whole (after wm_GetKey / wm_GetKeyEx). */
 void StoreKeyCopy(const WM_KEY *pKey);
 void StoreExtensionCopy(const WM_KEYEX *pKeyEx);
-/* Window thread: both copies back to all zero. */
+/* Window thread: the camera's and the gyro's copies (after wm_GetIr / wm_GetMotion). */
+void StoreIrCopy(const WM_IR *pIr);
+void StoreMotionCopy(const WM_MOTION *pMotion);
+/* Window thread: all copies back to all zero. */
 void ClearInputCopies(void);
 
 /* Window thread: the copies as last stored (for the window's own display of them). */
@@ -52,6 +55,9 @@ void WakeEngine(void);
 
 /* Engine thread only: the latest complete pair of copies. Never waits. */
 void ReadInputCopies(WM_KEY *pKey, WM_KEYEX *pKeyEx);
+
+/* Engine thread only: the camera's and gyro's copies of the pair ReadInputCopies took last. */
+void ReadPointerCopies(WM_IR *pIr, WM_MOTION *pMotion);
 
 /* Back to the initial values, for a fresh start (the tests). */
 void ResetProgramState(void);

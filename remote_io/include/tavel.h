@@ -77,6 +77,10 @@ extern "C" {
 #define WMRPT_ACCEL     0x02
 #define WMRPT_IR        0x04
 #define WMRPT_EXTENSION 0x08
+/* The gyro of a MotionPlus (built into a Wii Remote Plus, or plugged in): set it to switch the
+   gyro on, clear it to switch it off. An extension plugged behind the MotionPlus keeps
+   reporting, on every other report. Without a MotionPlus the flag is kept and does nothing. */
+#define WMRPT_MOTION    0x10
 
 /* Extension kinds (WM_STATUS.nExtType). */
 #define WMEXT_NONE        0
@@ -155,6 +159,58 @@ typedef struct WM_KEYEX {
     };
 } WM_KEYEX;
 
+/* The IR camera (wm_GetIr). The camera is on while the remote's dwReport holds WMRPT_IR, and
+   off otherwise. A dot the camera does not see is absent: bSeen 0 and its other fields -1. */
+#define WM_IR_DOTS 4
+#define WM_IR_WIDTH  1024   /* x runs 0..1023, y 0..767, as the camera sees them (not mirrored) */
+#define WM_IR_HEIGHT 768
+
+/* WM_IR.nCamera */
+#define WMIR_OFF      0
+#define WMIR_STARTING 1   /* its set-up is under way (or being repeated) */
+#define WMIR_ON       2
+#define WMIR_FAILED   3   /* the set-up failed three times running; tried again after 2 s */
+
+/* WM_IR.nFormat: what the reports carry, as the camera's mode register has it. */
+#define WMIR_FORMAT_NONE     0
+#define WMIR_FORMAT_BASIC    1   /* reports 0x36, 0x37: positions only, nSize -1 */
+#define WMIR_FORMAT_EXTENDED 3   /* report 0x33: positions and sizes 0..15 */
+
+typedef struct WM_IR_DOT {
+    int bSeen;
+    int nX, nY;
+    int nSize;
+} WM_IR_DOT;
+
+typedef struct WM_IR {
+    int nCamera;
+    int nFormat;
+    int nDotsSeen;
+    WM_IR_DOT aDot[WM_IR_DOTS];
+} WM_IR;
+
+/* The gyro (wm_GetMotion). */
+#define WMMP_NONE     0   /* no MotionPlus found on this remote */
+#define WMMP_OFF      1   /* found, and not asked for (WMRPT_MOTION clear) */
+#define WMMP_STARTING 2   /* being activated */
+#define WMMP_ON       3
+
+/* Rates in hundredths of a degree a second, signed as the MotionPlus reports them (a raw
+   reading above its zero is positive), with the rest bias removed once bCalibrated. Yaw turns
+   the remote's front left or right, pitch tips it up or down, roll turns it about its long axis.
+   A fast flag says that axis reported in its fast range (above about 440 degrees a second). */
+typedef struct WM_MOTION {
+    int nState;
+    int nYaw, nRoll, nPitch;
+    int bYawFast, bRollFast, bPitchFast;
+    int bCalibrated;   /* the rest bias was measured while the remote lay still */
+} WM_MOTION;
+
+/* Bits of the input-changed notification's first mask, besides the buttons (0x001..0x400) and
+   the accelerometer axes (0x800..0x2000), for clients whose dwReport asks for them. */
+#define WMKEY_CHANGED_IR     0x10000
+#define WMKEY_CHANGED_MOTION 0x20000
+
 /* The layout stated above, checked wherever this header is compiled (C or C++). */
 #define TAVEL_LAYOUT_CHECK(name, condition) typedef char tavel_layout_##name[(condition) ? 1 : -1]
 TAVEL_LAYOUT_CHECK(system_size, sizeof(WM_SYSTEM) == (sizeof(void *) == 4 ? 36 : 40));
@@ -165,6 +221,8 @@ TAVEL_LAYOUT_CHECK(status_size, sizeof(WM_STATUS) == 44 && offsetof(WM_STATUS, d
 TAVEL_LAYOUT_CHECK(status_ir, offsetof(WM_STATUS, bIrCamera) == 40);
 TAVEL_LAYOUT_CHECK(key_size, sizeof(WM_KEY) == 4 * WM_KEY_FIELDS && offsetof(WM_KEY, nAccZ) == 52);
 TAVEL_LAYOUT_CHECK(keyex_size, sizeof(WM_KEYEX) == 4 * WM_KEYEX_FIELDS);
+TAVEL_LAYOUT_CHECK(ir_size, sizeof(WM_IR_DOT) == 16 && sizeof(WM_IR) == 12 + 16 * WM_IR_DOTS);
+TAVEL_LAYOUT_CHECK(motion_size, sizeof(WM_MOTION) == 32 && offsetof(WM_MOTION, bCalibrated) == 28);
 TAVEL_LAYOUT_CHECK(classic_rt, offsetof(WM_CLASSIC_KEYS, nRT) == 80 && offsetof(WM_NUNCHUK_KEYS, nAccZ) == 24);
 #undef TAVEL_LAYOUT_CHECK
 
@@ -174,7 +232,7 @@ TAVEL_LAYOUT_CHECK(classic_rt, offsetof(WM_CLASSIC_KEYS, nRT) == 80 && offsetof(
  * and disconnected for a polled remote that went away), and from inside the export that caused
  * them, on the caller's thread (connected: wm_Connect; disconnected: wm_Disconnect and any
  * export that finds its remote gone; status changed: wm_SetStatus). A handler may call:
- *   - every getter (wm_GetKey, wm_GetKeyEx, wm_GetStatus, wm_GetSystem, wm_Exist, wm_Count)
+ *   - every getter (wm_GetKey, wm_GetKeyEx, wm_GetIr, wm_GetMotion, wm_GetStatus, wm_GetSystem, wm_Exist, wm_Count)
  *     and wm_SetSystem and wm_SetStatus, from every notification;
  *   - wm_Disconnect, from every notification, also for the remote it is told about;
  *   - wm_Connect, from the worker's notifications only: from one sent inside an export it fails
@@ -223,6 +281,9 @@ int TAVEL_API wm_GetStatus(int nIndex, WM_STATUS *pStatus);
 int TAVEL_API wm_SetStatus(int nIndex, const WM_STATUS *pStatus);
 int TAVEL_API wm_GetSystem(int nIndex, WM_SYSTEM *pSystem);
 int TAVEL_API wm_SetSystem(int nIndex, const WM_SYSTEM *pSystem);
+/* The camera's dots and state, and the gyro's rates and state; getters like wm_GetKey. */
+int TAVEL_API wm_GetIr(int nIndex, WM_IR *pIr);
+int TAVEL_API wm_GetMotion(int nIndex, WM_MOTION *pMotion);
 
 #ifdef __cplusplus
 }
