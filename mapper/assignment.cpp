@@ -11,8 +11,9 @@
 static_assert(sizeof(void *) != 4 || offsetof(ASSIGNMENT, nPressMode) == 28,
               "an entry's file fields are 28 bytes on 32-bit Windows");
 
-/* The fresh record from the start: version 1, LED 1 lit, everything else zero. */
-ASSIGNMENT_SET g_CurrentSet = { SET_VERSION_FRESH, {}, { 1, 0, 0, 0 }, 0, 0, {}, { 0, 0, 0, 1 } };
+/* The fresh record from the start: version 1, LED 1 lit, no pointer slots, everything else zero. */
+ASSIGNMENT_SET g_CurrentSet = { SET_VERSION_FRESH, {}, { 1, 0, 0, 0 }, 0, 0, {}, { 0, 0, 0, 1 },
+                                 { POINTER_NONE, BAR_ABOVE, 0, POINTER_NO_SLOT, 0, POINTER_NO_SLOT } };
 
 static volatile LONG g_nPathTexts;
 

@@ -33,6 +33,12 @@ void ClearUnusedModes(ASSIGNMENT *pAssign)
         pAssign->nLayerMode = LAYER_HOLD;
 }
 
+int SlotOfEntry(const ASSIGNMENT_SET *pSet, const ASSIGNMENT *pEntry)
+{
+    int nLayer = LayerOfEntry(pSet, pEntry);
+    return nLayer < 0 ? -1 : (int)(pEntry - LayerEntryOf(pSet, nLayer, 0));
+}
+
 int LayerOfEntry(const ASSIGNMENT_SET *pSet, const ASSIGNMENT *pEntry)
 {
     for (int nLayer = 0; nLayer < ASSIGN_LAYERS; nLayer++) {

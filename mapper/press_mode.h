@@ -20,5 +20,7 @@ int TurboRateOf(const ASSIGNMENT *pAssign);
 void ClearUnusedModes(ASSIGNMENT *pAssign);
 /* The layer of the set an entry belongs to (0 or 1); -1 when it is none of the set's. */
 int LayerOfEntry(const ASSIGNMENT_SET *pSet, const ASSIGNMENT *pEntry);
+/* The slot of an entry of the set, in either layer; -1 for an entry elsewhere. */
+int SlotOfEntry(const ASSIGNMENT_SET *pSet, const ASSIGNMENT *pEntry);
 
 #endif

@@ -142,6 +142,20 @@
 #define IDS_SHOW_LAYER1             40316
 #define IDS_SHOW_LAYER2             40317
 #define IDS_TITLE_LAYER2            40318   /* appended to the title while layer 2 is shown */
+#define IDS_POINTER_NONE            40320
+#define IDS_POINTER_IR              40321
+#define IDS_POINTER_GYRO            40322
+#define IDS_POINTER_MODE_FIRST      IDS_POINTER_NONE       /* + Pointer.nMode */
+#define IDS_BAR_ABOVE               40323
+#define IDS_BAR_BELOW               40324
+#define IDS_BAR_FIRST               IDS_BAR_ABOVE          /* + Pointer.nBarPosition */
+#define IDS_POINTER_NO_SLOT         40325   /* the off-screen list's first item */
+#define IDS_POINTER_ALWAYS          40326   /* the gyro hold list's first item */
+#define IDS_SLOT_OFFSCREEN          40327   /* appended to the off-screen slot's text */
+#define IDS_SLOT_POINTER_HOLD       40328   /* appended to the gyro hold slot's text */
+#define IDS_POINTER_USE_OFFSCREEN   40329   /* the key setting dialog's note on such a slot */
+#define IDS_POINTER_USE_HOLD        40330
+#define IDS_SLOT_NAME_FIRST         40340   /* + slot: 40 names, in slot order */
 
 /* The layer switch above the tabs: child controls of the main window */
 #define IDC_SHOW_LAYER1             43000
@@ -232,6 +246,17 @@
 #define IDC_LAYER_LED2              42073
 #define IDC_LAYER_LED3              42074
 #define IDC_LAYER_LED4              42075
+/* ... and the pointer */
+#define IDC_POINTER_MODE            42080
+#define IDC_POINTER_BAR             42081
+#define IDC_POINTER_AREA            42082
+#define IDC_POINTER_AREA_SPIN       42083
+#define IDC_POINTER_OFFSCREEN       42084
+#define IDC_POINTER_SPEED           42085
+#define IDC_POINTER_SPEED_SPIN      42086
+#define IDC_POINTER_HOLD            42087
+/* ... and the key setting dialog's note on a slot the pointer uses */
+#define IDC_POINTER_USE             42088
 
 /* Remote selection dialog (119) */
 #define IDC_REMOTE_LIST             40090

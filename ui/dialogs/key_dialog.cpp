@@ -9,6 +9,7 @@
 #include "app.h"
 #include "dialogs.h"
 #include "modal_ui.h"
+#include "pointer.h"
 #include "press_mode.h"
 #include "resource.h"
 #include "setting_file.h"
@@ -139,6 +140,17 @@ static void FillControls(KEY_DIALOG *pDialog)
     ShowModeFields(hDlg, pWork);
 }
 
+/* The set's pointer may press this slot or read it too: the dialog says so. */
+static void ShowPointerUse(HWND hDlg, int nSlot)
+{
+    int nUse = nSlot < 0 ? POINTER_USE_NONE : PointerUseOfSlot(&g_CurrentSet, nSlot);
+    WCHAR szNote[128] = L"";
+    if (nUse != POINTER_USE_NONE)
+        LoadStringW(g_App.hInstance, nUse == POINTER_USE_HOLD ? IDS_POINTER_USE_HOLD : IDS_POINTER_USE_OFFSCREEN,
+                    szNote, 128);
+    SetDlgItemTextW(hDlg, IDC_POINTER_USE, szNote);
+}
+
 static void EndKeyDialog(KEY_DIALOG *pDialog, int nResult)
 {
     if (pDialog->hHook)
@@ -180,6 +192,7 @@ static BOOL OnInitDialog(HWND hDlg, ASSIGNMENT *pEntry)
     FillModeLists(hDlg);
     SendDlgItemMessageW(hDlg, IDC_MOVE_AMOUNT, EM_LIMITTEXT, AMOUNT_CHARS, 0);
     FillControls(pDialog);
+    ShowPointerUse(hDlg, SlotOfEntry(&g_CurrentSet, pEntry));
     return TRUE;
 }
 

@@ -34,6 +34,8 @@ void SetupPageControls(HWND hControl)
             g_PageState.pfnButtonProc = pfnOld;
     } else if (nId == IDC_ANALOG_CORRECTION) {
         FillCorrectionList(hControl);
+    } else {
+        SetupPointerControl(hControl, nId);
     }
 }
 
@@ -53,6 +55,8 @@ static BOOL CALLBACK RefreshControl(HWND hControl, LPARAM lParam)
         SendMessageW(hControl, CB_SETCURSEL, g_CurrentSet.nAnalogCorrection, 0);
     } else if (nId == IDC_SYSTEM_REPEAT) {
         SendMessageW(hControl, BM_SETCHECK, g_CurrentSet.bSystemRepeat ? BST_CHECKED : BST_UNCHECKED, 0);
+    } else {
+        RefreshPointerControl(hControl, nId);
     }
     return TRUE;
 }

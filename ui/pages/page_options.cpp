@@ -1,5 +1,5 @@
-/* page_options.cpp - the options page: LEDs of both layers, key repeat mode and analog
- * correction of the current set. */
+/* page_options.cpp - the options page: LEDs of both layers, key repeat mode, analog
+ * correction and pointer of the current set. */
 #include "pages.h"
 
 #include "app.h"
@@ -16,6 +16,7 @@ static int IsChecked(HWND hPage, int nId)
 #define CHANGED_FIELD      0x1
 #define CHANGED_LEDS       0x2
 #define CHANGED_CORRECTION 0x4
+#define CHANGED_POINTER    0x8
 
 static int ApplyOptionCommand(HWND hPage, int nId, int nCode)
 {
@@ -38,7 +39,7 @@ static int ApplyOptionCommand(HWND hPage, int nId, int nCode)
         g_CurrentSet.nAnalogCorrection = (BYTE)nLevel;
         return CHANGED_FIELD | CHANGED_CORRECTION;
     }
-    return 0;
+    return ApplyPointerCommand(hPage, nId, nCode) ? CHANGED_FIELD | CHANGED_POINTER : 0;
 }
 
 /* The library waits up to the remote's time-out; the engine must not wait with it, so
@@ -50,8 +51,11 @@ static void OnOptionCommand(HWND hPage, int nId, int nCode)
     UnlockRecord();
     if (nChanged & CHANGED_LEDS)
         ApplyLedPattern(&g_CurrentSet, (int)g_State.nSelectedRemote);
-    if (nChanged & CHANGED_CORRECTION)
+    if (nChanged & (CHANGED_CORRECTION | CHANGED_POINTER))
         ApplyRemoteSettings((int)g_State.nSelectedRemote);
+    /* The slot buttons mark the slots the pointer uses (a typed number changes none). */
+    if ((nChanged & CHANGED_POINTER) && nCode == CBN_SELCHANGE)
+        RefreshPages();
     if (nChanged)
         MarkModified();
 }

@@ -29,6 +29,13 @@ int IsSlotEditable(int nSlot);
 /* Fills every page from the current set and repaints the slot buttons. */
 void RefreshPages(void);
 
+/* The options page's pointer group (page_pointer.cpp): its lists filled, a control shown
+ * from the current set, a command stored into it. Each returns 0 for another control; the
+ * command 1 when it changed the set. */
+int SetupPointerControl(HWND hControl, int nId);
+int RefreshPointerControl(HWND hControl, int nId);
+int ApplyPointerCommand(HWND hPage, int nId, int nCode);
+
 INT_PTR CALLBACK AssignPageProc(HWND hPage, UINT uMsg, WPARAM wParam, LPARAM lParam);
 INT_PTR CALLBACK OptionsPageProc(HWND hPage, UINT uMsg, WPARAM wParam, LPARAM lParam);
 LRESULT CALLBACK AssignButtonProc(HWND hButton, UINT uMsg, WPARAM wParam, LPARAM lParam);

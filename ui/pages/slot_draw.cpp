@@ -8,6 +8,7 @@
 #include "app.h"
 #include "key_text.h"
 #include "pages.h"
+#include "pointer.h"
 #include "press_mode.h"
 #include "resource.h"
 #include "texts.h"
@@ -34,6 +35,16 @@ static void AppendModeText(const ASSIGNMENT *pAssign, WCHAR *pszText)
     int cch = lstrlenW(pszText);
     LoadText(pAssign->nPressMode == PRESS_TURBO ? IDS_SLOT_TURBO : IDS_SLOT_TOGGLE, pszText + cch,
              SLOT_TEXT_CHARS - cch);
+}
+
+/* A slot the set's pointer uses says so after everything else: its button does more. */
+static void AppendPointerText(int nSlot, WCHAR *pszText)
+{
+    int nUse = PointerUseOfSlot(&g_CurrentSet, nSlot);
+    if (nUse == POINTER_USE_NONE)
+        return;
+    int cch = lstrlenW(pszText);
+    LoadText(nUse == POINTER_USE_HOLD ? IDS_SLOT_POINTER_HOLD : IDS_SLOT_OFFSCREEN, pszText + cch, SLOT_TEXT_CHARS - cch);
 }
 
 static void GetSlotText(const ASSIGNMENT *pAssign, int nKind, WCHAR *pszText)
@@ -107,6 +118,7 @@ void DrawAssignButton(HWND hPage, const DRAWITEMSTRUCT *pItem)
 
     WCHAR szText[SLOT_TEXT_CHARS];
     GetSlotText(pAssign, nKind, szText);
+    AppendPointerText(nSlot, szText);
     int nOldMode = SetBkMode(hDC, TRANSPARENT);
     /* A layer switch shown in layer 2 is edited in layer 1. */
     COLORREF crOld = SetTextColor(hDC, (pItem->itemState & ODS_DISABLED) ? GetSysColor(COLOR_GRAYTEXT) : RGB(0, 0, 0));

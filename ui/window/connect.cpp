@@ -10,6 +10,7 @@
 #include "main_handlers.h"
 #include "modal_ui.h"
 #include "pages.h"
+#include "pointer.h"
 #include "program_state.h"
 #include "remote_link.h"
 #include "resource.h"
@@ -35,6 +36,7 @@ void ApplyRemoteSettings(int nSlot)
     if (nSlot < 0)
         return;
     TuneRemote(nSlot, g_CurrentSet.nAnalogCorrection, g_Options.dwTimeout);
+    SetRemotePointerReport(nSlot, PointerReportFlags(&g_CurrentSet));
 }
 
 void ApplyLedPattern(const ASSIGNMENT_SET *pSet, int nSlot)

@@ -12,8 +12,9 @@
 int ConnectRemote(HWND hOwner, int bInteractive);
 /* The connect message's slot, so a connection uses the slot the library chose. */
 void NoteConnectedSlot(int nSlot);
-/* Hands the set's correction level and the option's time-out to the remote in the slot
- * (nothing when it is negative); called whenever either or the remote in use changes. */
+/* Hands the set's correction level, what its pointer needs reported and the option's
+ * time-out to the remote in the slot (nothing when it is negative); called whenever one of
+ * them or the remote in use changes. */
 void ApplyRemoteSettings(int nSlot);
 void ShowConnectionText(void);
 void ApplyLedPattern(const ASSIGNMENT_SET *pSet, int nSlot);

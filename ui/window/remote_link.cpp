@@ -96,6 +96,25 @@ void TakeNewRemote(HWND hWnd, int nSlot)
     wm_SetStatus(nSlot, &status);
 }
 
+/* The report flags the pointer may ask for; the library keeps the extension flag itself. */
+#define POINTER_REPORT_FLAGS (WMRPT_ACCEL | WMRPT_IR | WMRPT_MOTION)
+
+void SetRemotePointerReport(int nSlot, DWORD dwPointerFlags)
+{
+    WM_STATUS status;
+    ZeroMemory(&status, sizeof(status));
+    status.dwFlags = WMST_REPORT;
+    if (wm_GetStatus(nSlot, &status) != 1)
+        return;
+    DWORD dwReport = (status.dwReport & ~(DWORD)POINTER_REPORT_FLAGS) | (dwPointerFlags & POINTER_REPORT_FLAGS);
+    /* Each change sets the remote up again (its camera, its gyro): only a real one is sent. */
+    if (dwReport == status.dwReport)
+        return;
+    status.dwFlags = WMST_REPORT;
+    status.dwReport = dwReport;
+    wm_SetStatus(nSlot, &status);
+}
+
 void SetSlotZeroPolling(int bPolling, const BYTE *pabLed)
 {
     WM_SYSTEM system;
@@ -136,10 +155,20 @@ int RefreshInputCopies(int nSlot, const DWORD *pdwMasks)
 {
     if (!pdwMasks || nSlot != g_State.nSelectedRemote)
         return 0;
-    if (pdwMasks[0]) {
+    if (pdwMasks[0] & ~(DWORD)(WMKEY_CHANGED_IR | WMKEY_CHANGED_MOTION)) {
         WM_KEY key;
         if (wm_GetKey(nSlot, &key) == 1)
             StoreKeyCopy(&key);
+    }
+    if (pdwMasks[0] & WMKEY_CHANGED_IR) {
+        WM_IR ir;
+        if (wm_GetIr(nSlot, &ir) == 1)
+            StoreIrCopy(&ir);
+    }
+    if (pdwMasks[0] & WMKEY_CHANGED_MOTION) {
+        WM_MOTION motion;
+        if (wm_GetMotion(nSlot, &motion) == 1)
+            StoreMotionCopy(&motion);
     }
     if (pdwMasks[1]) {
         WM_KEYEX keyEx;

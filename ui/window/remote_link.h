@@ -31,6 +31,9 @@ void PulseRemoteRumble(int nSlot, DWORD dwMs);
 void TuneRemote(int nSlot, int nCorrectionLevel, DWORD dwTimeout);
 /* A remote that just connected: reports to hWnd, unpolled, with buttons and extension only. */
 void TakeNewRemote(HWND hWnd, int nSlot);
+/* What the set's pointer needs reported besides buttons and extension (WMRPT_ACCEL, _IR,
+ * _MOTION; 0 none): the camera and the gyro run only while a set asks for them. */
+void SetRemotePointerReport(int nSlot, DWORD dwPointerFlags);
 /* Run and stop address slot 0, whichever remote is in use: polling on or off there, and
  * with pabLed the set's pattern. Nothing when slot 0 holds no remote. */
 void SetSlotZeroPolling(int bPolling, const BYTE *pabLed);
