@@ -101,6 +101,46 @@ TEST_F(OptionsPageTest, CorrectionGoesToTheSelectedRemote) {
     }
 }
 
+// The pointer group edits the set's pointer, greys the fields of the kind not chosen, and the
+// remote is asked for the camera and accelerometer or the gyro only while the set points.
+TEST_F(OptionsPageTest, PointerChoiceEditsTheSetAndAsksTheRemoteForWhatItNeeds) {
+    ConnectRemote();
+    const struct { int nId; int nCode; int nValue; DWORD dwReport; BYTE POINTER_SETTING::*pField; int nStored; } steps[] = {
+        {IDC_POINTER_MODE, CBN_SELCHANGE, POINTER_IR, WMRPT_IR | WMRPT_ACCEL, &POINTER_SETTING::nMode, POINTER_IR},
+        {IDC_POINTER_OFFSCREEN, CBN_SELCHANGE, 4, WMRPT_IR | WMRPT_ACCEL, &POINTER_SETTING::nOffScreenSlot, 3},
+        {IDC_POINTER_AREA, EN_CHANGE, 45, WMRPT_IR | WMRPT_ACCEL, &POINTER_SETTING::nArea, 45},
+        {IDC_POINTER_AREA, EN_CHANGE, 5, WMRPT_IR | WMRPT_ACCEL, &POINTER_SETTING::nArea, 45},   // below the range
+        {IDC_POINTER_BAR, CBN_SELCHANGE, BAR_BELOW, WMRPT_IR | WMRPT_ACCEL, &POINTER_SETTING::nBarPosition, BAR_BELOW},
+        {IDC_POINTER_MODE, CBN_SELCHANGE, POINTER_GYRO, WMRPT_MOTION, &POINTER_SETTING::nMode, POINTER_GYRO},
+        {IDC_POINTER_HOLD, CBN_SELCHANGE, 2, WMRPT_MOTION, &POINTER_SETTING::nHoldSlot, 1},
+        {IDC_POINTER_SPEED, EN_CHANGE, 21, WMRPT_MOTION, &POINTER_SETTING::nSpeed, 0},   // above the range
+        {IDC_POINTER_MODE, CBN_SELCHANGE, POINTER_NONE, 0, &POINTER_SETTING::nMode, POINTER_NONE},
+    };
+    for (const auto &s : steps) {
+        SCOPED_TRACE(s.nId * 100 + s.nValue);
+        HWND hControl = GetDlgItem(Page(), s.nId);
+        if (s.nCode == EN_CHANGE)
+            SetDlgItemInt(Page(), s.nId, s.nValue, FALSE);   // sends EN_CHANGE itself
+        else {
+            SendMessageW(hControl, CB_SETCURSEL, s.nValue, 0);
+            SendMessageW(Page(), WM_COMMAND, MAKEWPARAM(s.nId, s.nCode), (LPARAM)hControl);
+        }
+        EXPECT_EQ(s.nStored, g_CurrentSet.Pointer.*s.pField);
+        WM_STATUS status = {};
+        status.dwFlags = WMST_REPORT;
+        ASSERT_EQ(1, wm_GetStatus(0, &status));
+        EXPECT_EQ(s.dwReport, status.dwReport & (WMRPT_IR | WMRPT_ACCEL | WMRPT_MOTION));
+        EXPECT_EQ(g_CurrentSet.Pointer.nMode == POINTER_IR, IsWindowEnabled(GetDlgItem(Page(), IDC_POINTER_AREA)) != 0);
+        EXPECT_EQ(g_CurrentSet.Pointer.nMode == POINTER_GYRO, IsWindowEnabled(GetDlgItem(Page(), IDC_POINTER_HOLD)) != 0);
+    }
+    // A fresh set shows no pointer and no slot for it.
+    InitAssignmentSet(&g_CurrentSet);
+    RefreshPages();
+    EXPECT_EQ(0, SendDlgItemMessageW(Page(), IDC_POINTER_MODE, CB_GETCURSEL, 0, 0));
+    EXPECT_EQ(0, SendDlgItemMessageW(Page(), IDC_POINTER_HOLD, CB_GETCURSEL, 0, 0));
+    EXPECT_EQ(IR_AREA_DEFAULT, (int)GetDlgItemInt(Page(), IDC_POINTER_AREA, NULL, FALSE));
+}
+
 // A slow remote is told of an LED click only after the record lock is free again, so the
 // engine (which only tries the lock) and the set's other writers never wait on it.
 struct LockProbe {
