@@ -70,6 +70,10 @@ void DemoSet(void) {
     a[4].awKey[2] = 'S';
     a[12].nKind = ASSIGN_MOUSE; a[12].nMouseAction = MOUSE_RIGHT_CLICK;
     g_CurrentSet.abLed[2] = 1;
+    // An IR pointer whose off-screen slot, minus, presses Esc.
+    a[2].nKind = ASSIGN_KEY; a[2].nKeyCount = 1; a[2].awKey[0] = VK_ESCAPE;
+    g_CurrentSet.Pointer.nMode = POINTER_IR;
+    g_CurrentSet.Pointer.nOffScreenSlot = 2;
     UnlockRecord();
 }
 
