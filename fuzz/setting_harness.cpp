@@ -106,7 +106,8 @@ static int SameSet(const ASSIGNMENT_SET *pA, const ASSIGNMENT_SET *pB)
             return 0;
     return memcmp(pA->abLed, pB->abLed, sizeof(pA->abLed)) == 0 && pA->bSystemRepeat == pB->bSystemRepeat &&
            pA->nAnalogCorrection == pB->nAnalogCorrection &&
-           (!bExtras || memcmp(pA->abLayerLed, pB->abLayerLed, sizeof(pA->abLayerLed)) == 0);
+           (!bExtras || memcmp(pA->abLayerLed, pB->abLayerLed, sizeof(pA->abLayerLed)) == 0) &&
+           (pA->Pointer.nMode == POINTER_NONE || memcmp(&pA->Pointer, &pB->Pointer, sizeof(pA->Pointer)) == 0);
 }
 
 static const char *SaveAndLoadAgain(ASSIGNMENT_SET *pSet)
