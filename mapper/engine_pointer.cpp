@@ -44,9 +44,8 @@ void AddGyroMotion(ENGINE_STATE *pState, const WM_MOTION *pMotion, const WM_KEY 
         return;
     }
     LONG nDx, nDy;
-    TrackGyroPointer(&pState->Gyro, pMotion, pPointer->nSpeed, dwElapsed, &nDx, &nDy);
     /* A slow turn moves less than a pixel a cycle: the cycles go on while the fractions gather. */
-    pState->bPointerActive |= pState->Gyro.dRestX != 0 || pState->Gyro.dRestY != 0 || nDx || nDy;
+    pState->bPointerActive |= TrackGyroPointer(&pState->Gyro, pMotion, pPointer->nSpeed, dwElapsed, &nDx, &nDy);
     if (!nDx && !nDy)
         return;
     pState->nMoveDx += nDx;

@@ -46,19 +46,21 @@ static LONG TakeWholePixels(double *pdRest)
     return nWhole;
 }
 
-void TrackGyroPointer(GYRO_POINTER *pGyro, const WM_MOTION *pMotion, int nSpeed, DWORD dwElapsed,
-                      LONG *pnDx, LONG *pnDy)
+int TrackGyroPointer(GYRO_POINTER *pGyro, const WM_MOTION *pMotion, int nSpeed, DWORD dwElapsed,
+                     LONG *pnDx, LONG *pnDy)
 {
     *pnDx = *pnDy = 0;
     if (pMotion->nState != WMMP_ON || !pMotion->bCalibrated) {
         pGyro->dRestX = pGyro->dRestY = 0;
-        return;
+        return 0;
     }
     if (nSpeed < GYRO_SPEED_MIN || nSpeed > GYRO_SPEED_MAX)
         nSpeed = GYRO_SPEED_DEFAULT;
     double dPixels = GYRO_PIXELS_PER_DEGREE * nSpeed * dwElapsed / MS_PER_SECOND;
-    pGyro->dRestX -= DegreesPerSecond(pMotion->nYaw) * dPixels;
-    pGyro->dRestY -= DegreesPerSecond(pMotion->nPitch) * dPixels;
+    double dYaw = DegreesPerSecond(pMotion->nYaw), dPitch = DegreesPerSecond(pMotion->nPitch);
+    pGyro->dRestX -= dYaw * dPixels;
+    pGyro->dRestY -= dPitch * dPixels;
     *pnDx = TakeWholePixels(&pGyro->dRestX);
     *pnDy = TakeWholePixels(&pGyro->dRestY);
+    return dYaw != 0 || dPitch != 0;
 }

@@ -79,8 +79,9 @@ typedef struct GYRO_POINTER {
 
 /* The pixels the gyro's rates move the pointer over dwElapsed ms: a positive yaw (the front
  * turning left) to the left, a positive pitch (the front tipping up) upwards. Rates inside the
- * dead band count as none; nothing moves until the gyro runs calibrated. */
-void TrackGyroPointer(GYRO_POINTER *pGyro, const WM_MOTION *pMotion, int nSpeed, DWORD dwElapsed,
+ * dead band count as none; nothing moves until the gyro runs calibrated. 1 while a rate is
+ * outside the dead band, though it moved less than a pixel. */
+int TrackGyroPointer(GYRO_POINTER *pGyro, const WM_MOTION *pMotion, int nSpeed, DWORD dwElapsed,
                       LONG *pnDx, LONG *pnDy);
 
 #endif
