@@ -40,9 +40,11 @@ double FilterOneEuro(ONE_EURO *pFilter, double dValue, double dSeconds);
 #define BAR_SEEN 2
 
 /* The bar's midpoint as the camera sees it (0..1023, 0..767), turned back by the remote's roll
- * when the accelerometer reports it. With more than two dots the bar is the level pair of the
- * widest spread: a lamp or a reflection beside the bar is rarely level with both its ends. */
-int FindSensorBar(const WM_IR *pIr, const WM_KEY *pKey, double *pdX, double *pdY);
+ * when the accelerometer reports it. The bar is a level pair of dots: a lamp or a reflection is
+ * rarely level with both its ends. Of several, the one whose spread is nearest *pdSpread, the
+ * bar's as last seen (the user rarely steps back between two reports), or with 0 there the
+ * widest; *pdSpread then holds the chosen pair's. */
+int FindSensorBar(const WM_IR *pIr, const WM_KEY *pKey, double *pdSpread, double *pdX, double *pdY);
 /* The camera point as a point on the screen, 0..1 from the left and from the top, clamped.
  * The camera's picture is the scene turned over in both axes: aiming right moves the bar to a
  * smaller x, aiming up to a larger y. The central nArea percent of the view spans the screen,
@@ -57,6 +59,7 @@ void CameraToScreen(const POINTER_SETTING *pSetting, double dCamX, double dCamY,
 typedef struct IR_POINTER {
     ONE_EURO aAxis[2];
     int   bHavePoint;           /* a point was seen since the reset */
+    double dSpread;             /* the bar's width in the camera, as last seen */
     int   nMissing;             /* cycles in a row the camera saw no dot */
     int   bOffScreen;           /* the bar is out of view: the off-screen slot acts as held */
     int   bSent;

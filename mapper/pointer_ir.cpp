@@ -42,17 +42,20 @@ static int SeenDots(const WM_IR *pIr, const WM_KEY *pKey, CAMERA_POINT *aPoint)
     return nSeen;
 }
 
-int FindSensorBar(const WM_IR *pIr, const WM_KEY *pKey, double *pdX, double *pdY)
+int FindSensorBar(const WM_IR *pIr, const WM_KEY *pKey, double *pdSpread, double *pdX, double *pdY)
 {
     CAMERA_POINT aPoint[WM_IR_DOTS];
     int nSeen = SeenDots(pIr, pKey, aPoint);
-    double dBest = -1.0;
+    double dLast = *pdSpread, dBest = -1.0;
     for (int i = 0; i < nSeen; i++) {
         for (int j = i + 1; j < nSeen; j++) {
             double dSpread = fabs(aPoint[i].dX - aPoint[j].dX);
-            if (fabs(aPoint[i].dY - aPoint[j].dY) > dSpread * LEVEL_SLOPE || dSpread <= dBest)
+            /* Smaller is better: the distance from the last spread, or the widest first. */
+            double dScore = dLast > 0 ? fabs(dSpread - dLast) : WM_IR_WIDTH - dSpread;
+            if (fabs(aPoint[i].dY - aPoint[j].dY) > dSpread * LEVEL_SLOPE || (dBest >= 0 && dScore >= dBest))
                 continue;
-            dBest = dSpread;
+            dBest = dScore;
+            *pdSpread = dSpread;
             *pdX = (aPoint[i].dX + aPoint[j].dX) / 2;
             *pdY = (aPoint[i].dY + aPoint[j].dY) / 2;
         }
@@ -82,7 +85,7 @@ int TrackIrPointer(IR_POINTER *pIr, const POINTER_SETTING *pSetting, const WM_IR
                    DWORD dwElapsed, LONG *pnX, LONG *pnY)
 {
     double dCamX = 0, dCamY = 0;
-    int nBar = pCamera->nCamera == WMIR_ON ? FindSensorBar(pCamera, pKey, &dCamX, &dCamY) : BAR_PART;
+    int nBar = pCamera->nCamera == WMIR_ON ? FindSensorBar(pCamera, pKey, &pIr->dSpread, &dCamX, &dCamY) : BAR_PART;
     /* A camera still starting (or off) says nothing of where the bar is. */
     if (nBar == BAR_NONE) {
         if (pIr->nMissing < IR_MISSING_CYCLES)

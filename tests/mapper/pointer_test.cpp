@@ -27,7 +27,7 @@ WM_IR Camera(std::vector<POINT> dots)
 TEST(Pointer, DotsGiveTheScreenPoint)
 {
     struct Case {
-        const char *name; int bar; std::vector<POINT> dots; int accX, accZ; int found; double x, y;
+        const char *name; int bar; std::vector<POINT> dots; int accX, accZ; int found; double x, y, spread = 0;
     } cases[] = {
         { "centre, bar above", BAR_ABOVE, { { 462, 192 }, { 562, 192 } }, 0, 100, BAR_SEEN, 0.5, 0.5 },
         { "centre, bar below", BAR_BELOW, { { 462, 576 }, { 562, 576 } }, 0, 100, BAR_SEEN, 0.5, 0.5 },
@@ -36,6 +36,8 @@ TEST(Pointer, DotsGiveTheScreenPoint)
         { "the same at 90 degrees", BAR_BELOW, { { 612, 334 }, { 612, 434 } }, 100, 0, BAR_SEEN, 0.5, 0.73958 },
         { "no accelerometer: not level", BAR_BELOW, { { 612, 334 }, { 612, 434 } }, -1, -1, BAR_PART, 0, 0 },
         { "a stray third dot", BAR_ABOVE, { { 700, 20 }, { 462, 192 }, { 562, 192 } }, 0, 100, BAR_SEEN, 0.5, 0.5 },
+        { "a lamp level with it, nearer the last width", BAR_ABOVE, { { 462, 192 }, { 900, 192 }, { 562, 192 } },
+          0, 100, BAR_SEEN, 0.5, 0.5, 110 },
         { "edges clamp", BAR_ABOVE, { { 0, 900 }, { 40, 900 } }, 0, 100, BAR_SEEN, 1, 0 },
         { "one dot", BAR_ABOVE, { { 462, 192 } }, 0, 100, BAR_PART, 0, 0 },
         { "none", BAR_ABOVE, {}, 0, 100, BAR_NONE, 0, 0 },
@@ -47,8 +49,8 @@ TEST(Pointer, DotsGiveTheScreenPoint)
         WM_KEY key = {};
         key.nAccX = c.accX;
         key.nAccZ = c.accZ;
-        double camX = -1, camY = -1, x = -1, y = -1;
-        ASSERT_EQ(c.found, FindSensorBar(&ir, &key, &camX, &camY));
+        double spread = c.spread, camX = -1, camY = -1, x = -1, y = -1;
+        ASSERT_EQ(c.found, FindSensorBar(&ir, &key, &spread, &camX, &camY));
         if (c.found != BAR_SEEN)
             continue;
         CameraToScreen(&setting, camX, camY, &x, &y);
