@@ -1,6 +1,6 @@
 /*
  * setting_extras.cpp - the extra block of a settings file (layout in setting_format.h): press
- * modes, layer slots, layer 2 and its LEDs, encoded and decoded field by field.
+ * modes, layer slots, layer 2 and its LEDs, the pointer, encoded and decoded field by field.
  */
 #include "setting_format.h"
 
@@ -68,11 +68,11 @@ void EncodeExtraBlock(BYTE *p, const ASSIGNMENT_SET *pSet, const int *anPathByte
     }
 }
 
-/* A byte outside bMin..bMax that is not bKeep becomes bReplacement, counted. */
-static void NormalizeRange(BYTE *pb, BYTE bMin, BYTE bMax, BYTE bKeep, BYTE bReplacement, int *pnNormalized)
+/* A byte outside bMin..bMax becomes bNone (the default, or no slot), counted; bNone itself stays. */
+static void NormalizeRange(BYTE *pb, BYTE bMin, BYTE bMax, BYTE bNone, int *pnNormalized)
 {
-    if (*pb != bKeep && (*pb < bMin || *pb > bMax)) {
-        *pb = bReplacement;
+    if (*pb != bNone && (*pb < bMin || *pb > bMax)) {
+        *pb = bNone;
         (*pnNormalized)++;
     }
 }
@@ -82,10 +82,10 @@ static void DecodePointer(const BYTE *p, POINTER_SETTING *pPointer, int *pnNorma
     POINTER_SETTING pointer = { p[0], p[1], p[2], p[3], p[4], p[5] };
     NormalizeByte(&pointer.nMode, POINTER_MODES - 1, POINTER_NONE, pnNormalized);
     NormalizeByte(&pointer.nBarPosition, BAR_BELOW, BAR_ABOVE, pnNormalized);
-    NormalizeRange(&pointer.nArea, IR_AREA_MIN, IR_AREA_MAX, 0, 0, pnNormalized);
-    NormalizeRange(&pointer.nSpeed, GYRO_SPEED_MIN, GYRO_SPEED_MAX, 0, 0, pnNormalized);
-    NormalizeRange(&pointer.nOffScreenSlot, 0, ASSIGN_SLOTS - 1, POINTER_NO_SLOT, POINTER_NO_SLOT, pnNormalized);
-    NormalizeRange(&pointer.nHoldSlot, 0, ASSIGN_SLOTS - 1, POINTER_NO_SLOT, POINTER_NO_SLOT, pnNormalized);
+    NormalizeRange(&pointer.nArea, IR_AREA_MIN, IR_AREA_MAX, 0, pnNormalized);
+    NormalizeRange(&pointer.nSpeed, GYRO_SPEED_MIN, GYRO_SPEED_MAX, 0, pnNormalized);
+    NormalizeRange(&pointer.nOffScreenSlot, 0, ASSIGN_SLOTS - 1, POINTER_NO_SLOT, pnNormalized);
+    NormalizeRange(&pointer.nHoldSlot, 0, ASSIGN_SLOTS - 1, POINTER_NO_SLOT, pnNormalized);
     *pPointer = pointer;
 }
 

@@ -33,11 +33,11 @@
 /* Longest path text accepted from a file, in bytes: the longest Windows path. */
 #define FILE_PATH_MAX_BYTES 32767
 
-/* The extra block: press modes, turbo rates, layer slots, layer 2 and its LEDs. It follows the
- * version-3 layout, and only in the file of a set that uses one of them (UsesSetExtras), so a
- * plain set's file stays the version-3 bytes and a reader of version 3 alone, which stops at
- * the end of its layout, still loads layer 1; it sees a layer slot as a disabled entry without
- * keys or path. All integers little-endian:
+/* The extra block: press modes, turbo rates, layer slots, layer 2 and its LEDs, the pointer. It
+ * follows the version-3 layout, and only in the file of a set that uses one of them
+ * (UsesSetExtras), so a plain set's file stays the version-3 bytes and a reader of version 3
+ * alone, which stops at the end of its layout, still loads layer 1; it sees a layer slot as a
+ * disabled entry without keys or path. All integers little-endian:
  *   0   4 bytes  the tag "ZXTR"
  *   4   4        the block's version: 2 for a set with a pointer, else 1
  *   8   4        the length of the payload, which runs exactly to the end of the file: a

