@@ -38,7 +38,8 @@ void AddGyroMotion(ENGINE_STATE *pState, const WM_MOTION *pMotion, const WM_KEY 
     const POINTER_SETTING *pPointer = &g_CurrentSet.Pointer;
     int nHold = pPointer->nHoldSlot;
     int bHeld = nHold == POINTER_NO_SLOT ||
-                (nHold < ASSIGN_SLOTS && !pState->abBlocked[nHold] && GetSlotValue(nHold, pKey, pKeyEx));
+                (nHold < ASSIGN_SLOTS && IsSlotEvaluated(nHold, g_State.nExtensionKind) && !pState->abBlocked[nHold] &&
+                 GetSlotValue(nHold, pKey, pKeyEx));
     if (pPointer->nMode != POINTER_GYRO || !bHeld) {
         memset(&pState->Gyro, 0, sizeof(pState->Gyro));
         return;
