@@ -110,14 +110,16 @@ OLD_IMAGE = (struct.pack("<I", 652) +
                       for i in range(40)) +
              bytes([1, 0, 1, 0, 1, 0, 0, 0]))
 
-def extra_block(layout, slots, layer2, leds=b"\x00\x01\x00\x01", version=1, length_change=0):
+def extra_block(layout, slots, layer2, leds=b"\x00\x01\x00\x01", version=1, length_change=0, pointer=b""):
     """The extra block after a version-3 layout: the tag, its version, the payload's length;
     per layer-1 slot kind (the layout's unless given), press mode, turbo rate, layer mode; the
-    layer-2 LEDs; the layer-2 entries with their press mode and rate; their path texts."""
+    layer-2 LEDs; the layer-2 entries with their press mode and rate; in version 2 the pointer's
+    6 bytes; their path texts."""
     kinds = [layout[i][0][0] if i in layout else 0 for i in range(40)]
     body = b"".join(bytes(slots.get(i, (kinds[i], 0, 0, 0))) for i in range(40)) + leds
     plain = (entry(), None, 0, 0)
     body += b"".join(layer2.get(i, plain)[0] + bytes(layer2.get(i, plain)[2:]) for i in range(40))
+    body += pointer
     body += b"".join(layer2[i][1] for i in sorted(layer2) if layer2[i][1] is not None)
     return b"ZXTR" + struct.pack("<II", version, len(body) + length_change) + body
 
@@ -148,6 +150,10 @@ SETTINGS = {
     "extra_block_length_short.zan": settings_file(3, EXTRA_LAYOUT) + extra_block(EXTRA_LAYOUT, EXTRA_SLOTS, EXTRA_LAYER2,
                                                                                  length_change=-1),
     "extra_block_truncated.zan": WITH_EXTRAS[:-3],
+    # Version 2: an IR pointer, bar below, area 45, slot 1 off screen (the gyro's speed and hold
+    # slot out of range).
+    "extra_block_pointer.zan": settings_file(3, EXTRA_LAYOUT) + extra_block(EXTRA_LAYOUT, EXTRA_SLOTS, EXTRA_LAYER2,
+                                                                            version=2, pointer=bytes([1, 1, 45, 1, 30, 40])),
 }
 
 

@@ -1,8 +1,8 @@
 /*
  * setting_harness.cpp - one settings file from the fuzz input. Either it loads into a set
- * whose every field is in range (both layers, the extra block's modes), which saves and
- * loads again to the same set, or the load fails and leaves the target as it was; no path
- * string is leaked or freed twice.
+ * whose every field is in range (both layers, the extra block's modes, the pointer), which
+ * saves and loads again to the same set, or the load fails and leaves the target as it was;
+ * no path string is leaked or freed twice.
  */
 #include "fuzz_harness.h"
 
@@ -75,6 +75,13 @@ static const char *CheckSane(const ASSIGNMENT_SET *pSet)
     for (int i = 0; i < ASSIGN_LEDS; i++)
         if (pSet->abLayerLed[i] > 1)
             return "a loaded layer LED state other than lit or dark";
+    const POINTER_SETTING *pPointer = &pSet->Pointer;
+    if (pPointer->nMode >= POINTER_MODES || pPointer->nBarPosition > BAR_BELOW ||
+        (pPointer->nArea && (pPointer->nArea < IR_AREA_MIN || pPointer->nArea > IR_AREA_MAX)) ||
+        (pPointer->nSpeed && (pPointer->nSpeed < GYRO_SPEED_MIN || pPointer->nSpeed > GYRO_SPEED_MAX)) ||
+        (pPointer->nOffScreenSlot >= ASSIGN_SLOTS && pPointer->nOffScreenSlot != POINTER_NO_SLOT) ||
+        (pPointer->nHoldSlot >= ASSIGN_SLOTS && pPointer->nHoldSlot != POINTER_NO_SLOT))
+        return "a loaded pointer setting out of range";
     for (int i = 0; i < ASSIGN_SLOTS; i++) {
         const char *pszFault = CheckEntry(&pSet->aAssign[i], 0);
         if (!pszFault)
@@ -106,7 +113,8 @@ static int SameSet(const ASSIGNMENT_SET *pA, const ASSIGNMENT_SET *pB)
             return 0;
     return memcmp(pA->abLed, pB->abLed, sizeof(pA->abLed)) == 0 && pA->bSystemRepeat == pB->bSystemRepeat &&
            pA->nAnalogCorrection == pB->nAnalogCorrection &&
-           (!bExtras || memcmp(pA->abLayerLed, pB->abLayerLed, sizeof(pA->abLayerLed)) == 0);
+           (!bExtras || memcmp(pA->abLayerLed, pB->abLayerLed, sizeof(pA->abLayerLed)) == 0) &&
+           (pA->Pointer.nMode == POINTER_NONE || memcmp(&pA->Pointer, &pB->Pointer, sizeof(pA->Pointer)) == 0);
 }
 
 static const char *SaveAndLoadAgain(ASSIGNMENT_SET *pSet)

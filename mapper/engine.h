@@ -8,6 +8,7 @@
 
 #include "assignment.h"
 #include "launcher.h"
+#include "pointer.h"
 
 #define ENGINE_CYCLE_MS 10
 #define KEY_CODES       65536
@@ -42,6 +43,12 @@ typedef struct ENGINE_STATE {
      * would each get Windows' pointer speed and acceleration curve, bending a diagonal. */
     LONG   nMoveDx, nMoveDy;
     int    bMoveHeld;                   /* a move slot was held this cycle: one move is sent */
+    /* The set's pointer: the camera's point, sent when it changed (bIrMoved), and the gyro's
+     * fractions; bPointerActive keeps the cycles going while either is under way. */
+    IR_POINTER   Ir;
+    GYRO_POINTER Gyro;
+    int    bIrMoved;
+    int    bPointerActive;
     /* What the engine has pressed and not released, as Windows sees it. */
     DWORD  adwKeyDown[KEY_CODES / KEY_BITS_PER_WORD];
     DWORD  dwMouseDown;
@@ -152,6 +159,18 @@ void ShowEnginePaused(int bPaused);
 
 /* The pointer move the move slots gathered, as one relative input, when one was held. */
 void SendPointerMove(ENGINE_STATE *pState);
+
+/* The set's pointer (engine_pointer.cpp). Before the slots, WatchIrPointer finds the bar, so
+ * the off-screen slot acts in the same cycle; after them AddGyroMotion joins the gyro's pixels
+ * to the move slots' before SendPointerMove, and SendIrPoint sends the camera's point. */
+void WatchIrPointer(ENGINE_STATE *pState, const WM_IR *pIr, const WM_KEY *pKey, DWORD dwElapsed);
+void AddGyroMotion(ENGINE_STATE *pState, const WM_MOTION *pMotion, const WM_KEY *pKey, const WM_KEYEX *pKeyEx,
+                   DWORD dwElapsed);
+void SendIrPoint(ENGINE_STATE *pState);
+/* 1 for the off-screen slot while the bar is out of view: it acts as held. */
+int IsOffScreenHeld(const ENGINE_STATE *pState, int nSlot);
+/* Forgets the point, the lost bar and the gyro's fractions: at a stop, a pause, a new set. */
+void ResetPointer(ENGINE_STATE *pState);
 
 /* SendInput through the seam (at most ASSIGN_MAX_KEYS inputs), keeping track of what is
  * held down; the release of a key or button the engine doesn't hold is left out, so none

@@ -139,6 +139,10 @@ void ActOnSlot(ENGINE_STATE *pState, int nSlot, const ASSIGNMENT *pAssign, int n
 
 static void EvaluateSlots(ENGINE_STATE *pState, const WM_KEY *pKey, const WM_KEYEX *pKeyEx, DWORD dwElapsed)
 {
+    WM_IR ir;
+    WM_MOTION motion;
+    ReadPointerCopies(&ir, &motion);
+    WatchIrPointer(pState, &ir, pKey, dwElapsed);
     HELD_CLAIMS claims;
     ZeroMemory(&claims, sizeof(claims));
     int bRepeatClaimed = 0;
@@ -162,7 +166,9 @@ static void EvaluateSlots(ENGINE_STATE *pState, const WM_KEY *pKey, const WM_KEY
         bRepeatClaimed |= nValue && nSlot == pState->nRepeatSlot && pAssign->nKind == ASSIGN_KEY &&
                           SlotPressMode(pAssign) == PRESS_NORMAL;
     }
+    AddGyroMotion(pState, &motion, pKey, pKeyEx, dwElapsed);
     SendPointerMove(pState);
+    SendIrPoint(pState);
     if (!bRepeatClaimed) {
         pState->nRepeatSlot = -1;
         pState->bRepeatPhase = 0;

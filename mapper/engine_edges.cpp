@@ -53,12 +53,12 @@ void RunEngineEdges(ENGINE_STATE *pState)
     UnlockRecord();
 }
 
-/* Nothing pressed, repeating or timing the pause combination, and nothing held but latched
- * toggles: no cycle would send anything until the input changes (which wakes it, the press
- * that lets a latch go among them). */
+/* Nothing pressed, repeating or timing the pause combination, no pointer under way, and
+ * nothing held but latched toggles: no cycle would send anything until the input changes
+ * (which wakes it, the press that lets a latch go among them). */
 static int IsEngineIdle(const ENGINE_STATE *pState)
 {
-    if (pState->nRepeatSlot >= 0 || pState->bPauseTiming)
+    if (pState->nRepeatSlot >= 0 || pState->bPauseTiming || pState->bPointerActive)
         return 0;
     for (int nValue : pState->anPrevious)
         if (nValue)

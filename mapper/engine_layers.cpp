@@ -29,9 +29,14 @@ void PostEngineNote(const ENGINE_STATE *pState, WPARAM wNote, LPARAM lValue)
         PostMessageW(pState->hReportWnd, pState->uNoteMsg, wNote, lValue);
 }
 
+/* The off-screen slot out of view acts as its button held down. */
+#define OFFSCREEN_VALUE 100
+
 int TakeSlotValue(ENGINE_STATE *pState, int nSlot, const WM_KEY *pKey, const WM_KEYEX *pKeyEx)
 {
     int nValue = GetSlotValue(nSlot, pKey, pKeyEx);
+    if (!nValue && IsOffScreenHeld(pState, nSlot))
+        nValue = OFFSCREEN_VALUE;
     if (pState->abBlocked[nSlot]) {
         if (nValue)
             return 0;
@@ -57,6 +62,7 @@ void SetActiveLayer(ENGINE_STATE *pState, int nLayer)
 void LetGoOfSet(ENGINE_STATE *pState)
 {
     ReleaseHeldInput(pState);
+    ResetPointer(pState);
     pState->bLayerToggled = 0;
     SetActiveLayer(pState, 0);
 }
@@ -66,6 +72,7 @@ void TakeSetChanges(ENGINE_STATE *pState)
     if (InterlockedExchange(&g_State.bReleaseHeld, 0))
         LetGoOfSet(pState);
     if (InterlockedExchange(&g_State.bSetReplaced, 0)) {
+        ResetPointer(pState);
         pState->bLayerToggled = 0;
         SetActiveLayer(pState, 0);
     }
@@ -102,6 +109,7 @@ static void TogglePause(ENGINE_STATE *pState, const WM_KEY *pKey, const WM_KEYEX
     pState->bPaused = !pState->bPaused;
     if (pState->bPaused) {
         ReleaseHeldInput(pState);
+        ResetPointer(pState);
         memset(pState->anPrevious, 0, sizeof(pState->anPrevious));
         SetActiveLayer(pState, pState->bLayerToggled);
     } else {

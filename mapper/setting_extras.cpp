@@ -1,6 +1,6 @@
 /*
  * setting_extras.cpp - the extra block of a settings file (layout in setting_format.h): press
- * modes, layer slots, layer 2 and its LEDs, encoded and decoded field by field.
+ * modes, layer slots, layer 2 and its LEDs, the pointer, encoded and decoded field by field.
  */
 #include "setting_format.h"
 
@@ -14,7 +14,8 @@ int CheckExtraHeader(const BYTE *p, DWORD cbHeader, LONGLONG llFollowing, DWORD 
         return EXTRAS_NO_TAG;
     if (cbHeader < EXTRA_HEADER_BYTES)
         return EXTRAS_TRUNCATED;
-    if (GetLe32(p + 4) != EXTRA_VERSION)
+    DWORD dwVersion = GetLe32(p + 4);
+    if (dwVersion != EXTRA_VERSION && dwVersion != EXTRA_VERSION_POINTER)
         return EXTRAS_BAD_VERSION;
     DWORD cbPayload = GetLe32(p + 8);
     LONGLONG llLeft = llFollowing - EXTRA_HEADER_BYTES;
@@ -27,14 +28,21 @@ int CheckExtraHeader(const BYTE *p, DWORD cbHeader, LONGLONG llFollowing, DWORD 
     return EXTRAS_READ;
 }
 
+DWORD ExtraFixedBytes(const ASSIGNMENT_SET *pSet)
+{
+    return EXTRA_FIXED_BYTES + (pSet->Pointer.nMode != POINTER_NONE ? EXTRA_POINTER_BYTES : 0);
+}
+
 void EncodeExtraBlock(BYTE *p, const ASSIGNMENT_SET *pSet, const int *anPathBytes)
 {
     DWORD cbTexts = 0;
     for (int i = 0; i < ASSIGN_SLOTS; i++)
         cbTexts += (DWORD)anPathBytes[i];
+    const POINTER_SETTING *pPointer = &pSet->Pointer;
+    int bPointer = pPointer->nMode != POINTER_NONE;
     memcpy(p, EXTRA_TAG, 4);
-    PutLe32(p + 4, EXTRA_VERSION);
-    PutLe32(p + 8, EXTRA_FIXED_BYTES + cbTexts);
+    PutLe32(p + 4, bPointer ? EXTRA_VERSION_POINTER : EXTRA_VERSION);
+    PutLe32(p + 8, ExtraFixedBytes(pSet) + cbTexts);
     p += EXTRA_HEADER_BYTES;
     for (int i = 0; i < ASSIGN_SLOTS; i++, p += EXTRA_SLOT_BYTES) {
         const ASSIGNMENT *pAssign = &pSet->aAssign[i];
@@ -53,6 +61,32 @@ void EncodeExtraBlock(BYTE *p, const ASSIGNMENT_SET *pSet, const int *anPathByte
         p[EXTRA_ENTRY_PRESS_MODE] = pAssign->nPressMode;
         p[EXTRA_ENTRY_TURBO_RATE] = pAssign->nTurboRate;
     }
+    if (bPointer) {
+        const BYTE abPointer[EXTRA_POINTER_BYTES] = { pPointer->nMode, pPointer->nBarPosition, pPointer->nArea,
+                                                      pPointer->nOffScreenSlot, pPointer->nSpeed, pPointer->nHoldSlot };
+        memcpy(p, abPointer, EXTRA_POINTER_BYTES);
+    }
+}
+
+/* A byte outside bMin..bMax becomes bNone (the default, or no slot), counted; bNone itself stays. */
+static void NormalizeRange(BYTE *pb, BYTE bMin, BYTE bMax, BYTE bNone, int *pnNormalized)
+{
+    if (*pb != bNone && (*pb < bMin || *pb > bMax)) {
+        *pb = bNone;
+        (*pnNormalized)++;
+    }
+}
+
+static void DecodePointer(const BYTE *p, POINTER_SETTING *pPointer, int *pnNormalized)
+{
+    POINTER_SETTING pointer = { p[0], p[1], p[2], p[3], p[4], p[5] };
+    NormalizeByte(&pointer.nMode, POINTER_MODES - 1, POINTER_NONE, pnNormalized);
+    NormalizeByte(&pointer.nBarPosition, BAR_BELOW, BAR_ABOVE, pnNormalized);
+    NormalizeRange(&pointer.nArea, IR_AREA_MIN, IR_AREA_MAX, 0, pnNormalized);
+    NormalizeRange(&pointer.nSpeed, GYRO_SPEED_MIN, GYRO_SPEED_MAX, 0, pnNormalized);
+    NormalizeRange(&pointer.nOffScreenSlot, 0, ASSIGN_SLOTS - 1, POINTER_NO_SLOT, pnNormalized);
+    NormalizeRange(&pointer.nHoldSlot, 0, ASSIGN_SLOTS - 1, POINTER_NO_SLOT, pnNormalized);
+    *pPointer = pointer;
 }
 
 /* Sanitizes the entry and counts it when that changed anything. */
@@ -70,11 +104,12 @@ static void ReleaseEntryPaths(ASSIGNMENT *aEntry)
         ClearAssignmentPath(&aEntry[i]);
 }
 
-/* The layer-2 entries and their path texts; EXTRAS_READ, or why not with nothing kept. */
-static int DecodeLayer2(const BYTE *p, DWORD cb, ASSIGNMENT *aLayer2, int *pnNormalized)
+/* The layer-2 entries at p and their path texts, cbTexts bytes at pTexts; EXTRAS_READ, or why
+ * not with nothing kept. */
+static int DecodeLayer2(const BYTE *p, const BYTE *pTexts, DWORD cbTexts, ASSIGNMENT *aLayer2, int *pnNormalized)
 {
     int anBytes[ASSIGN_SLOTS], abHasPath[ASSIGN_SLOTS];
-    DWORD cbTexts = 0;
+    DWORD cbNamed = 0;
     for (int i = 0; i < ASSIGN_SLOTS; i++) {
         const BYTE *pEntry = p + i * EXTRA_ENTRY_BYTES;
         DecodeEntry(pEntry, &aLayer2[i], &abHasPath[i]);
@@ -83,11 +118,11 @@ static int DecodeLayer2(const BYTE *p, DWORD cb, ASSIGNMENT *aLayer2, int *pnNor
         anBytes[i] = abHasPath[i] ? aLayer2[i].nPathLength : 0;
         if (anBytes[i] < 0 || anBytes[i] > FILE_PATH_MAX_BYTES)
             return EXTRAS_BAD_PATH;
-        cbTexts += (DWORD)anBytes[i];
+        cbNamed += (DWORD)anBytes[i];
     }
-    if (cbTexts != cb - ASSIGN_SLOTS * EXTRA_ENTRY_BYTES)
+    if (cbNamed != cbTexts)
         return EXTRAS_BAD_PATH;
-    const char *pText = (const char *)p + ASSIGN_SLOTS * EXTRA_ENTRY_BYTES;
+    const char *pText = (const char *)pTexts;
     for (int i = 0; i < ASSIGN_SLOTS; i++) {
         if (!abHasPath[i])
             continue;
@@ -103,9 +138,11 @@ static int DecodeLayer2(const BYTE *p, DWORD cb, ASSIGNMENT *aLayer2, int *pnNor
     return EXTRAS_READ;
 }
 
-int DecodeExtraBlock(const BYTE *p, DWORD cb, const BYTE *abLayoutKind, ASSIGNMENT_SET *pSet, int *pnNormalized)
+int DecodeExtraBlock(const BYTE *p, DWORD cb, DWORD dwVersion, const BYTE *abLayoutKind, ASSIGNMENT_SET *pSet,
+                     int *pnNormalized)
 {
-    if (cb < EXTRA_FIXED_BYTES)
+    DWORD cbFixed = EXTRA_FIXED_BYTES + (dwVersion == EXTRA_VERSION_POINTER ? EXTRA_POINTER_BYTES : 0);
+    if (cb < cbFixed)
         return EXTRAS_BAD_LENGTH;
     for (int i = 0; i < ASSIGN_SLOTS; i++) {
         BYTE nKind = p[i * EXTRA_SLOT_BYTES + EXTRA_SLOT_KIND];
@@ -115,8 +152,7 @@ int DecodeExtraBlock(const BYTE *p, DWORD cb, const BYTE *abLayoutKind, ASSIGNME
     const BYTE *pLeds = p + ASSIGN_SLOTS * EXTRA_SLOT_BYTES;
     ASSIGNMENT aLayer2[ASSIGN_SLOTS];
     int nNormalized = 0;
-    int nResult = DecodeLayer2(pLeds + ASSIGN_LEDS, cb - ASSIGN_SLOTS * EXTRA_SLOT_BYTES - ASSIGN_LEDS, aLayer2,
-                               &nNormalized);
+    int nResult = DecodeLayer2(pLeds + ASSIGN_LEDS, p + cbFixed, cb - cbFixed, aLayer2, &nNormalized);
     if (nResult != EXTRAS_READ)
         return nResult;
     for (int i = 0; i < ASSIGN_SLOTS; i++) {
@@ -142,6 +178,8 @@ int DecodeExtraBlock(const BYTE *p, DWORD cb, const BYTE *abLayoutKind, ASSIGNME
         pSet->abLayerLed[i] = pLeds[i];
         NormalizeByte(&pSet->abLayerLed[i], 1, 1, &nNormalized);
     }
+    if (cbFixed > EXTRA_FIXED_BYTES)
+        DecodePointer(p + EXTRA_FIXED_BYTES, &pSet->Pointer, &nNormalized);
     ReleaseEntryPaths(pSet->aLayer2);
     memcpy(pSet->aLayer2, aLayer2, sizeof(aLayer2));
     *pnNormalized += nNormalized;

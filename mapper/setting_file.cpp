@@ -134,7 +134,8 @@ static int ReadExtraBlock(FILE_READER *pReader, const BYTE *abLayoutKind, ASSIGN
     if (!ReadExact(pReader, pPayload, cbPayload))
         nResult = EXTRAS_TRUNCATED;
     else
-        nResult = DecodeExtraBlock(pPayload, cbPayload, abLayoutKind, pSet, &pReader->nNormalized);
+        nResult = DecodeExtraBlock(pPayload, cbPayload, GetLe32(abHeader + 4), abLayoutKind, pSet,
+                                   &pReader->nNormalized);
     HeapFree(GetProcessHeap(), 0, pPayload);
     return nResult;
 }
@@ -158,6 +159,9 @@ static int ReadSettingBody(FILE_READER *pReader, ASSIGNMENT_SET *pScratch)
     /* Without a block layer 2 shows the fresh pattern, so the set saves plain again. */
     memset(pScratch->abLayerLed, 0, ASSIGN_LEDS);
     pScratch->abLayerLed[ASSIGN_LEDS - 1] = 1;
+    /* Nor is there a pointer, nor a slot named for one. */
+    memset(&pScratch->Pointer, 0, sizeof(pScratch->Pointer));
+    pScratch->Pointer.nOffScreenSlot = pScratch->Pointer.nHoldSlot = POINTER_NO_SLOT;
     NormalizeSet(pScratch, &pReader->nNormalized);
     pReader->llIgnored = pReader->llLeft;
     if (nResult != LOAD_OK || dwHeader != SET_VERSION_CURRENT || pReader->llLeft == 0)

@@ -33,13 +33,13 @@
 /* Longest path text accepted from a file, in bytes: the longest Windows path. */
 #define FILE_PATH_MAX_BYTES 32767
 
-/* The extra block: press modes, turbo rates, layer slots, layer 2 and its LEDs. It follows the
- * version-3 layout, and only in the file of a set that uses one of them (UsesSetExtras), so a
- * plain set's file stays the version-3 bytes and a reader of version 3 alone, which stops at
- * the end of its layout, still loads layer 1; it sees a layer slot as a disabled entry without
- * keys or path. All integers little-endian:
+/* The extra block: press modes, turbo rates, layer slots, layer 2 and its LEDs, the pointer. It
+ * follows the version-3 layout, and only in the file of a set that uses one of them
+ * (UsesSetExtras), so a plain set's file stays the version-3 bytes and a reader of version 3
+ * alone, which stops at the end of its layout, still loads layer 1; it sees a layer slot as a
+ * disabled entry without keys or path. All integers little-endian:
  *   0   4 bytes  the tag "ZXTR"
- *   4   4        the block's version, 1
+ *   4   4        the block's version: 2 for a set with a pointer, else 1
  *   8   4        the length of the payload, which runs exactly to the end of the file: a
  *                block is the last thing in a file, and one with bytes after it is damaged
  *  12   payload:
@@ -47,16 +47,20 @@
  *                entry of the layout), press mode, turbo rate, layer mode
  *        4       the layer-2 LEDs (abLayerLed)
  *       40 x 30  each layer-2 entry: its 28 bytes as a layout entry, press mode, turbo rate
+ *        6       version 2 only: the pointer (POINTER_SETTING's bytes in its order: mode, bar
+ *                position, area, off-screen slot, gyro speed, hold slot)
  *       ...      the layer-2 path texts, slot order, as the layout stores its own
  * A block whose tag, version or length is wrong, or whose contents contradict the layout or
  * themselves, is ignored whole: the layout alone loads. */
 #define EXTRA_TAG            "ZXTR"
 #define EXTRA_VERSION        1
+#define EXTRA_VERSION_POINTER 2
 #define EXTRA_HEADER_BYTES   12
 #define EXTRA_SLOT_BYTES     4
 #define EXTRA_ENTRY_BYTES    (FILE_ENTRY_BYTES + 2)
 #define EXTRA_FIXED_BYTES    (ASSIGN_SLOTS * EXTRA_SLOT_BYTES + ASSIGN_LEDS + ASSIGN_SLOTS * EXTRA_ENTRY_BYTES)
-#define EXTRA_PAYLOAD_MAX    (EXTRA_FIXED_BYTES + ASSIGN_SLOTS * FILE_PATH_MAX_BYTES)
+#define EXTRA_POINTER_BYTES  6
+#define EXTRA_PAYLOAD_MAX    (EXTRA_FIXED_BYTES + EXTRA_POINTER_BYTES + ASSIGN_SLOTS * FILE_PATH_MAX_BYTES)
 
 /* Offsets inside a layer-1 slot's 4 bytes and after a layer-2 entry's 28. */
 #define EXTRA_SLOT_KIND        0
@@ -87,7 +91,10 @@ void NormalizeByte(BYTE *pb, BYTE bMax, BYTE bReplacement, int *pnNormalized);
  * ASSIGN_LAYER on is disabled; then sanitized, counted once when anything changed. */
 void NormalizeLayoutEntry(ASSIGNMENT *pAssign, int *pnNormalized);
 
-/* The block's header and fixed part (EXTRA_HEADER_BYTES + EXTRA_FIXED_BYTES) for a set whose
+/* The payload's bytes before the layer-2 path texts: the fixed part, and the pointer's when the
+ * set has one (a set without saves the version-1 block it always did). */
+DWORD ExtraFixedBytes(const ASSIGNMENT_SET *pSet);
+/* The block's header and fixed part (EXTRA_HEADER_BYTES + ExtraFixedBytes) for a set whose
  * layer-2 path texts take anPathBytes bytes each (0 for an entry without a path); the texts
  * themselves follow, written by the caller. */
 void EncodeExtraBlock(BYTE *p, const ASSIGNMENT_SET *pSet, const int *anPathBytes);
@@ -95,10 +102,12 @@ void EncodeExtraBlock(BYTE *p, const ASSIGNMENT_SET *pSet, const int *anPathByte
  * the file from the block's start on: EXTRAS_READ when tag, version and length are right,
  * *pdwPayload then the payload's length; otherwise why the block is ignored. */
 int CheckExtraHeader(const BYTE *p, DWORD cbHeader, LONGLONG llFollowing, DWORD *pdwPayload);
-/* The payload of cb bytes: on EXTRAS_READ its fields go into the set (layer-1 modes, layer
- * slots, layer-2 entries with new path strings, the layer LEDs), every value put in range
- * and each one replaced counted in *pnNormalized; on any other result the set is untouched.
- * abLayoutKind holds the layout's kind bytes as the file has them. */
-int DecodeExtraBlock(const BYTE *p, DWORD cb, const BYTE *abLayoutKind, ASSIGNMENT_SET *pSet, int *pnNormalized);
+/* The payload of cb bytes of a block of dwVersion: on EXTRAS_READ its fields go into the set
+ * (layer-1 modes, layer slots, layer-2 entries with new path strings, the layer LEDs, the
+ * pointer), every value put in range and each one replaced counted in *pnNormalized; on any
+ * other result the set is untouched. abLayoutKind holds the layout's kind bytes as the file
+ * has them. */
+int DecodeExtraBlock(const BYTE *p, DWORD cb, DWORD dwVersion, const BYTE *abLayoutKind, ASSIGNMENT_SET *pSet,
+                     int *pnNormalized);
 
 #endif

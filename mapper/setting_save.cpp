@@ -101,7 +101,7 @@ static int BuildFileImage(const ASSIGNMENT_SET *pSet, FILE_IMAGE *pImage)
     if (!MeasurePaths(aLayout, anAnsi, &cbTotal))
         return 0;
     if (bExtras) {
-        cbTotal += EXTRA_HEADER_BYTES + EXTRA_FIXED_BYTES;
+        cbTotal += EXTRA_HEADER_BYTES + ExtraFixedBytes(pSet);
         if (!MeasurePaths(pSet->aLayer2, anAnsi2, &cbTotal))
             return 0;
     }
@@ -127,7 +127,7 @@ static int BuildFileImage(const ASSIGNMENT_SET *pSet, FILE_IMAGE *pImage)
     p += FILE_TAIL_V3_BYTES;
     if (bExtras) {
         EncodeExtraBlock(p, pSet, anAnsi2);
-        if (!PutPathTexts(p + EXTRA_HEADER_BYTES + EXTRA_FIXED_BYTES, pSet->aLayer2, anAnsi2))
+        if (!PutPathTexts(p + EXTRA_HEADER_BYTES + ExtraFixedBytes(pSet), pSet->aLayer2, anAnsi2))
             return 0;
     }
     return 1;

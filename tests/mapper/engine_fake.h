@@ -46,6 +46,8 @@ inline std::string DescribeInput(const INPUT &input)
     EXPECT_EQ(0u, m.time | m.dwExtraInfo | (wheel ? 0 : m.mouseData));
     if (m.dwFlags == MOUSEEVENTF_MOVE) {
         snprintf(text, sizeof(text), "move %ld,%ld", m.dx, m.dy);
+    } else if (m.dwFlags == (MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE)) {
+        snprintf(text, sizeof(text), "moveto %ld,%ld", m.dx, m.dy);
     } else if (wheel) {
         snprintf(text, sizeof(text), "%s %d", m.dwFlags == MOUSEEVENTF_WHEEL ? "wheel" : "hwheel", (int)m.mouseData);
     } else if (__builtin_popcount(m.dwFlags) == 1 && m.dwFlags <= MOUSEEVENTF_MIDDLEUP) {
@@ -55,7 +57,7 @@ inline std::string DescribeInput(const INPUT &input)
     } else {
         snprintf(text, sizeof(text), "mouse flags 0x%lx", m.dwFlags);
     }
-    EXPECT_EQ(0, m.dwFlags == MOUSEEVENTF_MOVE ? 0 : m.dx | m.dy) << text;
+    EXPECT_EQ(0, (m.dwFlags & MOUSEEVENTF_MOVE) ? 0 : m.dx | m.dy) << text;
     return text;
 }
 

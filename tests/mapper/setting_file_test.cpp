@@ -107,6 +107,7 @@ TEST_F(SettingFile, PlainSetsSaveOnlyTheVersionThreeLayout)
     unused.aAssign[0].nTurboRate = 20;  // a rate without turbo
     unused.aAssign[5].nLayerMode = LAYER_TOGGLE;
     unused.aLayer2[4] = { ASSIGN_DISABLED, 1, { 'Q', 0, 0 }, 0, 0, 0, NULL, 0, 0, 0 };
+    unused.Pointer = { POINTER_NONE, BAR_BELOW, 50, 2, 5, 7 };
     Bytes freshBytes(1130, 0);
     freshBytes[0] = 3;
     freshBytes[Entry(ASSIGN_SLOTS)] = 1;
@@ -194,6 +195,48 @@ TEST_F(SettingFile, OutOfRangeExtrasLoadHarmless)
     set.abLayerLed[1] = 1;
     set.aLayer2[0].nKind = ASSIGN_DISABLED;
     EXPECT_EQ(Describe(set), Describe(target));
+    ReleaseAssignmentPaths(&set);
+}
+
+// A pointer makes the block version 2, its 6 bytes between layer 2's entries and path texts;
+// each byte out of range loads put in range and counted.
+TEST_F(SettingFile, PointerSavesInAVersionTwoBlock)
+{
+    ASSIGNMENT_SET set;
+    FillExtras(&set);
+    set.Pointer = { POINTER_GYRO, BAR_BELOW, 45, POINTER_NO_SLOT, 12, 39 };
+    Bytes file = ReadBytes(Save(L"pointer.zan", &set));
+    const size_t pointer = 1130 + 12 + 164 + 1200;
+    ASSERT_EQ(pointer + 6 + 10, file.size());
+    // Version 2; the payload 164 + 1200 + 6 + 10 = 0x564 bytes.
+    EXPECT_EQ(Bytes({ 2, 0, 0, 0, 0x64, 5 }), Bytes(file.begin() + 1134, file.begin() + 1140));
+    EXPECT_EQ(Bytes({ 2, 1, 45, 0xFF, 12, 39, 0x83, 0x81 }), Bytes(file.begin() + pointer, file.begin() + pointer + 8));
+    ASSERT_EQ(LOAD_OK, Load(dir.File(L"pointer.zan")));
+    EXPECT_EQ(Describe(set), Describe(target));
+    EXPECT_EQ(file, ReadBytes(Save(L"again.zan", &target)));
+    const struct { int at; BYTE value; int normalized; POINTER_SETTING want; } cases[] = {
+        { 0, 3, 1, { POINTER_NONE, BAR_BELOW, 45, 0xFF, 12, 39 } },
+        { 1, 2, 1, { POINTER_GYRO, BAR_ABOVE, 45, 0xFF, 12, 39 } },
+        { 2, 29, 1, { POINTER_GYRO, BAR_BELOW, 0, 0xFF, 12, 39 } },
+        { 2, 101, 1, { POINTER_GYRO, BAR_BELOW, 0, 0xFF, 12, 39 } },
+        { 2, 100, 0, { POINTER_GYRO, BAR_BELOW, 100, 0xFF, 12, 39 } },
+        { 3, 40, 1, { POINTER_GYRO, BAR_BELOW, 45, 0xFF, 12, 39 } },
+        { 3, 0, 0, { POINTER_GYRO, BAR_BELOW, 45, 0, 12, 39 } },
+        { 4, 21, 1, { POINTER_GYRO, BAR_BELOW, 45, 0xFF, 0, 39 } },
+        { 4, 0, 0, { POINTER_GYRO, BAR_BELOW, 45, 0xFF, 0, 39 } },
+        { 5, 0xFE, 1, { POINTER_GYRO, BAR_BELOW, 45, 0xFF, 12, 0xFF } },
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(::testing::Message() << "byte " << c.at << " = " << c.value + 0);
+        Bytes odd = file;
+        odd[pointer + c.at] = c.value;
+        WriteBytes(dir.File(L"odd.zan"), odd);
+        LOAD_NOTES notes = {};
+        ASSERT_EQ(LOAD_OK, InspectSettingFile(dir.File(L"odd.zan").c_str(), &target, &notes));
+        EXPECT_EQ(EXTRAS_READ, notes.nExtras);
+        EXPECT_EQ(c.normalized, notes.nNormalized);
+        EXPECT_EQ(0, memcmp(&c.want, &target.Pointer, sizeof(c.want)));
+    }
     ReleaseAssignmentPaths(&set);
 }
 

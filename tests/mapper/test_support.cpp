@@ -108,6 +108,9 @@ std::wstring Describe(const ASSIGNMENT_SET &set)
          << set.abLed[3] + 0 << L", repeat " << set.bSystemRepeat + 0 << L", correction " << set.nAnalogCorrection + 0
          << L", layer LEDs " << set.abLayerLed[0] + 0 << set.abLayerLed[1] + 0 << set.abLayerLed[2] + 0
          << set.abLayerLed[3] + 0;
+    const POINTER_SETTING &p = set.Pointer;
+    text << L", pointer " << p.nMode + 0 << L" " << p.nBarPosition + 0 << L" " << p.nArea + 0 << L" "
+         << p.nOffScreenSlot + 0 << L" " << p.nSpeed + 0 << L" " << p.nHoldSlot + 0;
     for (const ASSIGNMENT &a : set.aAssign)
         DescribeEntry(text, a);
     for (int i = 0; i < ASSIGN_SLOTS; i++)

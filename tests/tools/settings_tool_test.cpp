@@ -28,11 +28,13 @@ struct SettingsTool : ::testing::Test {
         WriteBytes(dir.File(name), bytes);
         return dir.File(name);
     }
-    // The sample with every extra, as Zan saves it.
-    Bytes ExtrasFile()
+    // The sample with every extra (and the pointer), as Zan saves it.
+    Bytes ExtrasFile(const POINTER_SETTING *pointer = nullptr)
     {
         ASSIGNMENT_SET set;
         FillExtras(&set);
+        if (pointer)
+            set.Pointer = *pointer;
         WCHAR path[SETTING_PATH_CHARS];
         lstrcpyW(path, dir.File(L"extras.zan").c_str());
         EXPECT_EQ(1, WriteSettingFile(path, &set, 1));
@@ -83,6 +85,17 @@ TEST_F(SettingsTool, ShowListsTheExtras)
     EXPECT_EQ(45 + 41, std::count(out.begin(), out.end(), L'\n'));
 }
 
+// The pointer follows layer 2, with the values of its mode alone.
+TEST_F(SettingsTool, ShowListsThePointer)
+{
+    const POINTER_SETTING ir = { POINTER_IR, BAR_BELOW, 0, 1, 5, 2 }, gyro = { POINTER_GYRO, 0, 40, 1, 12, 0xFF };
+    ASSERT_EQ(TOOL_EXIT_OK, Run({ L"show", Write(L"ir.zan", ExtrasFile(&ir)) }));
+    EXPECT_NE(std::wstring::npos, out.find(L"\npointer IR (センサーバー); bar below the screen; area 60%; off screen "
+                                           L"slot 01 Wii Remote [B]\n")) << out;
+    ASSERT_EQ(TOOL_EXIT_OK, Run({ L"show", Write(L"gyro.zan", ExtrasFile(&gyro)) }));
+    EXPECT_NE(std::wstring::npos, out.find(L"\npointer gyro (ジャイロ); speed 12; hold none\n")) << out;
+}
+
 // A damaged block: the version-3 part loads as it is, without any extra, and the check says why.
 // Offsets from the block's start at 1130.
 TEST_F(SettingsTool, CheckTellsWhyADamagedBlockIsIgnored)
@@ -98,7 +111,7 @@ TEST_F(SettingsTool, CheckTellsWhyADamagedBlockIsIgnored)
         const char *name; size_t at; DWORD value; int width; int cut; int extras; const wchar_t *line;
     } cases[] = {
         { "bad tag", block, 'Y', 1, 0, EXTRAS_NO_TAG, L"bytes after the end of the settings, ignored: " },
-        { "bad version", block + 4, 2, 4, 0, EXTRAS_BAD_VERSION, L"its version is unknown to this Zan (2)" },
+        { "bad version", block + 4, 3, 4, 0, EXTRAS_BAD_VERSION, L"its version is unknown to this Zan (3)" },
         { "length past the end", block + 8, (DWORD)payload + 1, 4, 0, EXTRAS_TRUNCATED, L"(truncated)" },
         { "length short of the end", block + 8, (DWORD)payload - 1, 4, 0, EXTRAS_BAD_LENGTH,
           L"its length does not run exactly to the end of the file" },

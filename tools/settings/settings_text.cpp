@@ -116,6 +116,32 @@ static void AppendSlot(LPCWSTR pszLayer, int nSlot, const ASSIGNMENT *pAssign, s
     *pText += L"\n";
 }
 
+/* The slot a pointer setting names, or "none". */
+static std::wstring PointerSlotText(BYTE nSlot)
+{
+    if (nSlot >= ASSIGN_SLOTS)
+        return L"none";
+    WCHAR szPiece[PIECE_CHARS];
+    swprintf(szPiece, PIECE_CHARS, L"slot %02d %ls %ls", nSlot, g_aSlotName[nSlot].pszPage,
+             g_aSlotName[nSlot].pszButton);
+    return szPiece;
+}
+
+/* The pointer, a line for a set that has one: only the chosen mode's values. */
+static void AppendPointer(const POINTER_SETTING *pPointer, std::wstring *pText)
+{
+    if (pPointer->nMode == POINTER_IR) {
+        *pText += L"pointer IR (センサーバー); bar ";
+        *pText += pPointer->nBarPosition == BAR_BELOW ? L"below" : L"above";
+        *pText += L" the screen; area " + std::to_wstring(pPointer->nArea ? pPointer->nArea : IR_AREA_DEFAULT) +
+                  L"%; off screen " + PointerSlotText(pPointer->nOffScreenSlot) + L"\n";
+    } else if (pPointer->nMode == POINTER_GYRO) {
+        *pText += L"pointer gyro (ジャイロ); speed " +
+                  std::to_wstring(pPointer->nSpeed ? pPointer->nSpeed : GYRO_SPEED_DEFAULT) + L"; hold " +
+                  PointerSlotText(pPointer->nHoldSlot) + L"\n";
+    }
+}
+
 void DescribeSet(const ASSIGNMENT_SET *pSet, std::wstring *pText)
 {
     WCHAR szLine[PIECE_CHARS * 2];
@@ -139,4 +165,5 @@ void DescribeSet(const ASSIGNMENT_SET *pSet, std::wstring *pText)
     *pText += szLine;
     for (int i = 0; i < ASSIGN_SLOTS; i++)
         AppendSlot(L"layer 2 ", i, &pSet->aLayer2[i], pText);
+    AppendPointer(&pSet->Pointer, pText);
 }
