@@ -25,6 +25,8 @@
 
 /* Frames carry this bit of byte 5 when they are the gyro's, not the extension's. */
 #define FRAME_GYRO_BIT 0x02
+/* Neither plugged nor unplugged: the next status changes it. */
+#define EXT_UNKNOWN 0xFF
 
 static const BYTE g_abMotionPlusTail[4] = {0xA6, 0x20, 0x00, 0x05};
 
@@ -93,18 +95,18 @@ static IO_OUTCOME ActivateMotion(WM_DEVICE *pDev)
 }
 
 /* Writing the extension's first set-up byte switches the gyro off and brings the extension
-   behind it back, which is then identified afresh. */
+   behind it back. The status the remote sends then may have been passed over while the write
+   waited for its acknowledgement: a fresh one, taken as a change whatever it says, identifies
+   the extension afresh or clears it. */
 static IO_OUTCOME DeactivateMotion(WM_DEVICE *pDev)
 {
     IO_OUTCOME outcome = WriteRegister(pDev, ADDR_EXT_INIT1, MP_INIT_VALUE);
     if (outcome == IO_GONE)
         return outcome;
-    int bHadExtension = pDev->nExtType != WMEXT_NONE;
     pDev->motion.nState = WMMP_OFF;
     pDev->bMotionMode = 0;
-    if (bHadExtension && IdentifyExtension(pDev) == IO_GONE)
-        return IO_GONE;
-    return SetReportMode(pDev);
+    pDev->bExtConnected = EXT_UNKNOWN;
+    return RequestStatus(pDev) == IO_GONE ? IO_GONE : IO_DONE;
 }
 
 IO_OUTCOME FollowMotion(WM_DEVICE *pDev)
