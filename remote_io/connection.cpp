@@ -5,6 +5,7 @@
 #include <string.h>
 #include <wchar.h>
 
+#include "decode.h"
 #include "frame.h"
 #include "hid_io.h"
 #include "output.h"
@@ -34,6 +35,7 @@ static void FreeDevice(WM_DEVICE *pDev)
     FreeAlarm(pDev->pRumbleAlarm);
     FreeAlarm(pDev->pExtRetryAlarm);
     FreeAlarm(pDev->pStatusAlarm);
+    FreeAlarm(pDev->pIrRetryAlarm);
     for (WM_ALARM *pAlarm : pDev->apBlinkAlarm)
         FreeAlarm(pAlarm);
     FilterBank(pDev, FILTER_RELEASE, 0);
@@ -80,7 +82,8 @@ static int CreateAlarms(WM_DEVICE *pDev)
     pDev->pRumbleAlarm = CreateAlarm();
     pDev->pExtRetryAlarm = CreateAlarm();
     pDev->pStatusAlarm = CreateAlarm();
-    int bAll = pDev->pRumbleAlarm && pDev->pExtRetryAlarm && pDev->pStatusAlarm;
+    pDev->pIrRetryAlarm = CreateAlarm();
+    int bAll = pDev->pRumbleAlarm && pDev->pExtRetryAlarm && pDev->pStatusAlarm && pDev->pIrRetryAlarm;
     for (int i = 0; i < 4; i++) {
         pDev->apBlinkAlarm[i] = CreateAlarm();
         bAll = bAll && pDev->apBlinkAlarm[i];
@@ -100,6 +103,8 @@ static int SetUpRemote(WM_DEVICE *pDev)
         return 0;
     /* A failed extension identification does not refuse the remote. */
     if (RequestStatus(pDev) == IO_GONE)
+        return 0;
+    if (DetectMotionPlus(pDev) == IO_GONE)
         return 0;
     /* An extension that could not be identified adds no data to the reports. */
     int bExtData = pDev->nExtType != WMEXT_NONE;
@@ -122,6 +127,9 @@ int CreateDevice(int nSlot, HWND hWnd, UINT uMsg, const FOUND_REMOTE *pFound)
     pDev->nIndex = nSlot;
     pDev->nWritePath = WRITE_PATH_WRITE_FILE;
     pDev->dwInputAt = GetTickCount();
+    /* The camera is off at power-on, and stays off until a client asks for its dots. */
+    ClearIrDots(&pDev->ir);
+    ClearMotion(pDev);
     /* From here the output record owns the handle. */
     pDev->pOutput = CreateOutput(pFound->hDevice, pDev->cbOutput ? pDev->cbOutput : REPORT_LENGTH);
     pDev->bValid = 1;

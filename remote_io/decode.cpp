@@ -11,18 +11,20 @@ typedef struct REPORT_LAYOUT {
     BYTE bId;
     BYTE bAccel;
     BYTE nExtStart;
+    BYTE nIrStart;
+    BYTE cbIr;
 } REPORT_LAYOUT;
 
 static const REPORT_LAYOUT g_aLayout[] = {
-    {RPT_IN_MEMORY, 0, 0},
-    {0x30, 0, 0},
-    {0x31, 1, 0},
-    {0x32, 0, 3},
-    {0x33, 1, 0},
-    {0x34, 0, 3},
-    {0x35, 1, 6},
-    {0x36, 0, 13},
-    {0x37, 1, 16},
+    {RPT_IN_MEMORY, 0, 0, 0, 0},
+    {0x30, 0, 0, 0, 0},
+    {0x31, 1, 0, 0, 0},
+    {0x32, 0, 3, 0, 0},
+    {0x33, 1, 0, 6, 12},
+    {0x34, 0, 3, 0, 0},
+    {0x35, 1, 6, 0, 0},
+    {0x36, 0, 13, 3, 10},
+    {0x37, 1, 16, 6, 10},
 };
 
 /* Byte and bit of each core button, in abKey order. */
@@ -38,6 +40,8 @@ void TakeInputSnapshot(const WM_DEVICE *pDev, INPUT_SNAPSHOT *pSnap)
     memcpy(pSnap->abKey, pDev->abKey, sizeof(pSnap->abKey));
     memcpy(pSnap->anAccel, pDev->anAccel, sizeof(pSnap->anAccel));
     pSnap->Ext = pDev->Ext;
+    pSnap->ir = pDev->ir;
+    pSnap->motion = pDev->motion;
 }
 
 void TakeStatusSnapshot(const WM_DEVICE *pDev, STATUS_SNAPSHOT *pSnap)
@@ -139,12 +143,15 @@ IO_OUTCOME DecodeExtension(WM_DEVICE *pDev, int nStart)
     for (int i = nStart; i < REPORT_LENGTH; i++)
         if (pDev->abInput[i] != 0xFF)
             bAllFF = 0;
-    if (bAllFF || !(pDev->dwReport & WMRPT_EXTENSION))
+    if (bAllFF)
+        return IO_DONE;
+    BYTE *e = pDev->abInput + nStart;
+    /* With the gyro on, its frames and the extension's take turns in these bytes. */
+    if (TakeMotionFrame(pDev, e) || !(pDev->dwReport & WMRPT_EXTENSION))
         return IO_DONE;
     if (pDev->nExtType < WMEXT_NONE || pDev->nExtType > WMEXT_CLASSIC_PRO)
         return FailWith(WME_BAD_EXTENSION);
 
-    const BYTE *e = pDev->abInput + nStart;
     if (pDev->nExtType == WMEXT_NUNCHUK)
         DecodeNunchuk(pDev, e);
     else if (pDev->nExtType != WMEXT_NONE)
@@ -183,9 +190,17 @@ static IO_OUTCOME ExtensionChanged(WM_DEVICE *pDev)
 {
     pDev->bExtUnknown = 0;
     ArmAlarm(pDev->pExtRetryAlarm, 0);
+    /* An active gyro answers as the extension: identifying it would switch it off. */
+    if (pDev->motion.nState == WMMP_ON)
+        return SetReportMode(pDev);
     IO_OUTCOME outcome = SetExtensionReporting(pDev, pDev->bExtConnected);
+    /* The camera's format follows the reporting mode; a camera that fails is its own matter. */
+    if (outcome == IO_DONE && FollowCamera(pDev) == IO_GONE)
+        return IO_GONE;
     if (outcome != IO_DONE)
         return outcome;
+    if (DetectMotionPlus(pDev) == IO_GONE)
+        return IO_GONE;
     if (!pDev->bExtConnected) {
         ClearExtension(pDev);
         return IO_DONE;
@@ -249,6 +264,8 @@ IO_OUTCOME DispatchReport(WM_DEVICE *pDev)
         DecodeKeys(pDev);
         if (pLayout->bAccel)
             DecodeAccel(pDev);
+        if (pLayout->cbIr)
+            DecodeIr(pDev, pLayout->nIrStart, pLayout->cbIr);
         if (pLayout->nExtStart)
             outcome = DecodeExtension(pDev, pLayout->nExtStart);
     }

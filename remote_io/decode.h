@@ -14,6 +14,8 @@ typedef struct INPUT_SNAPSHOT {
     BYTE      abKey[KEY_COUNT];
     int       anAccel[3];
     EXT_STATE Ext;
+    WM_IR     ir;
+    WM_MOTION motion;
 } INPUT_SNAPSHOT;
 
 /* The status fields whose changes the client is told about. */
@@ -40,6 +42,22 @@ IO_OUTCOME DecodeExtension(WM_DEVICE *pDev, int nStart);
 IO_OUTCOME IdentifyExtension(WM_DEVICE *pDev);
 /* Releases the extension's filters and clears its state and kind. */
 void ClearExtension(WM_DEVICE *pDev);
+
+/* The camera (camera.cpp): every dot absent; the camera brought to what dwReport asks
+   (IO_FAILED once its set-up failed three times running); the dots of a data report's nStart
+   byte on, cbSpace bytes of room. */
+void ClearIrDots(WM_IR *pIr);
+IO_OUTCOME FollowCamera(WM_DEVICE *pDev);
+void DecodeIr(WM_DEVICE *pDev, int nStart, int cbSpace);
+
+/* The MotionPlus (gyro.cpp): its record reset (WMMP_NONE); looked for (IO_FAILED is not an
+   error: there is none); switched on or off as dwReport asks; and the six extension bytes of
+   a data report taken: 1 when they were the gyro's or were rewritten in place to the plain
+   layout of the extension behind it, which is then decoded as usual. */
+void ClearMotion(WM_DEVICE *pDev);
+IO_OUTCOME DetectMotionPlus(WM_DEVICE *pDev);
+IO_OUTCOME FollowMotion(WM_DEVICE *pDev);
+int TakeMotionFrame(WM_DEVICE *pDev, BYTE *e);
 
 /* The change masks, exposed for the notifications and their tests. */
 DWORD StatusChangeMask(const WM_DEVICE *pDev, const STATUS_SNAPSHOT *pSnap);

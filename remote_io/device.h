@@ -153,6 +153,22 @@ typedef struct WM_DEVICE {
     BYTE      bIrCamera;
     BYTE      bBatteryOk;
 
+    /* The camera, on while dwReport holds WMRPT_IR: its record as wm_GetIr gives it, the mode
+       last written to its register (0: none), and the set-up retry after three failures. */
+    WM_IR     ir;
+    BYTE      bIrModeSent;
+    WM_ALARM *pIrRetryAlarm;
+
+    /* The gyro of a MotionPlus: its record as wm_GetMotion gives it; the byte that activated
+       it (its pass-through mode); the rest bias in raw units, and the still spell being
+       measured for it (since dwStillFrom, nStillCount samples summed). */
+    WM_MOTION motion;
+    BYTE      bMotionMode;
+    int       anGyroBias[3];
+    DWORD     dwStillFrom;
+    int       nStillCount;
+    LONG      alStillSum[3];
+
     /* Input part. */
     BYTE       abKey[KEY_COUNT];
     int        anAccel[3];

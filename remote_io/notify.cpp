@@ -59,6 +59,10 @@ void InputChangeMasks(const WM_DEVICE *pDev, const INPUT_SNAPSHOT *pSnap, DWORD 
         for (int i = 0; i < 3; i++)
             if (pDev->anAccel[i] != pSnap->anAccel[i])
                 adwMask[0] |= MASK_ACCEL_X << i;
+    if ((pDev->dwReport & WMRPT_IR) && memcmp(pDev->ir.aDot, pSnap->ir.aDot, sizeof(pSnap->ir.aDot)) != 0)
+        adwMask[0] |= WMKEY_CHANGED_IR;
+    if ((pDev->dwReport & WMRPT_MOTION) && memcmp(&pDev->motion, &pSnap->motion, sizeof(pSnap->motion)) != 0)
+        adwMask[0] |= WMKEY_CHANGED_MOTION;
     if (pDev->dwReport & WMRPT_EXTENSION)
         adwMask[1] = ExtensionChangeMask(pDev, pSnap);
 }

@@ -220,6 +220,34 @@ int TAVEL_API wm_GetStatus(int nIndex, WM_STATUS *pStatus)
     return RunGetter(nIndex, 0, GetStatusWork, pStatus);
 }
 
+static IO_OUTCOME GetIrWork(WM_DEVICE *pDev, void *pContext)
+{
+    IO_OUTCOME outcome = RefreshInput(pDev);
+    if (outcome == IO_DONE)
+        *(WM_IR *)pContext = pDev->ir;
+    return outcome;
+}
+
+int TAVEL_API wm_GetIr(int nIndex, WM_IR *pIr)
+{
+    EXPORT_PROLOGUE(pIr);
+    return RunGetter(nIndex, 0, GetIrWork, pIr);
+}
+
+static IO_OUTCOME GetMotionWork(WM_DEVICE *pDev, void *pContext)
+{
+    IO_OUTCOME outcome = RefreshInput(pDev);
+    if (outcome == IO_DONE)
+        *(WM_MOTION *)pContext = pDev->motion;
+    return outcome;
+}
+
+int TAVEL_API wm_GetMotion(int nIndex, WM_MOTION *pMotion)
+{
+    EXPORT_PROLOGUE(pMotion);
+    return RunGetter(nIndex, 0, GetMotionWork, pMotion);
+}
+
 static IO_OUTCOME SetRumble(WM_DEVICE *pDev, const WM_STATUS *pStatus)
 {
     if ((DWORD)pStatus->nRumblePower > MAX_RUMBLE_POWER)
@@ -269,6 +297,11 @@ static IO_OUTCOME SetStatusWork(WM_DEVICE *pDev, void *pContext)
     if (outcome == IO_DONE && (pStatus->dwFlags & WMST_REPORT)) {
         pDev->dwReport = pStatus->dwReport;
         outcome = SetReportMode(pDev);
+        /* A gyro or camera that cannot be set up says so in its getter; the rest of the change stands. */
+        if (outcome == IO_DONE && FollowMotion(pDev) == IO_GONE)
+            outcome = IO_GONE;
+        if (outcome == IO_DONE && FollowCamera(pDev) == IO_GONE)
+            outcome = IO_GONE;
     }
     if (outcome != IO_DONE)
         return outcome;

@@ -253,11 +253,15 @@ IO_OUTCOME SetLeds(WM_DEVICE *pDev, int bLed1, int bLed2, int bLed3, int bLed4, 
 }
 
 /* Reporting mode ids indexed by the accelerometer, extension and IR bits. */
-static const BYTE g_abReportMode[8] = {0x30, 0x32, 0x32, 0x36, 0x31, 0x33, 0x35, 0x37};
+/* There is no mode of buttons and camera alone: 0x33 carries the camera's dots with the
+   accelerometer, which is then not decoded. */
+static const BYTE g_abReportMode[8] = {0x30, 0x33, 0x32, 0x36, 0x31, 0x33, 0x35, 0x37};
 
 BYTE ReportModeFor(DWORD dwReport)
 {
-    int nIndex = ((dwReport & WMRPT_ACCEL) ? 4 : 0) | ((dwReport & WMRPT_EXTENSION) ? 2 : 0) |
+    /* The gyro's frames come in the extension bytes. */
+    int bExtBytes = (dwReport & (WMRPT_EXTENSION | WMRPT_MOTION)) != 0;
+    int nIndex = ((dwReport & WMRPT_ACCEL) ? 4 : 0) | (bExtBytes ? 2 : 0) |
                  ((dwReport & WMRPT_IR) ? 1 : 0);
     return g_abReportMode[nIndex];
 }
@@ -355,6 +359,33 @@ IO_OUTCOME WriteMemory(WM_DEVICE *pDev, DWORD dwAddress, BYTE bData)
     pDev->abOutput[5] = 1;
     pDev->abOutput[6] = bData;
     return WriteReport(pDev);
+}
+
+/* The acknowledgement names the report it answers and an error code (0: taken). */
+#define ACK_REPORT_AT 3
+#define ACK_ERROR_AT 4
+
+IO_OUTCOME WriteRegisters(WM_DEVICE *pDev, DWORD dwAddress, const BYTE *pb, int cb)
+{
+    if (cb <= 0 || cb > MAX_WRITE_BYTES)
+        return FailWith(WME_BAD_PARAMETER);
+    BeginReport(pDev, RPT_OUT_WRITE_MEMORY);
+    PutAddress(pDev, dwAddress);
+    pDev->abOutput[5] = (BYTE)cb;
+    memcpy(pDev->abOutput + 6, pb, (size_t)cb);
+    IO_OUTCOME outcome = WriteReport(pDev);
+    if (outcome != IO_DONE)
+        return outcome;
+    /* A streaming remote is there even when the acknowledgement never comes: that fails the
+       write, not the remote. Data reports read meanwhile are passed over. */
+    for (int nRead = 0; nRead < MAX_REPORTS_PER_EXCHANGE; nRead++) {
+        outcome = ReadReport(pDev);
+        if (outcome != IO_DONE)
+            return outcome;
+        if (pDev->abInput[0] == RPT_IN_ACK && pDev->abInput[ACK_REPORT_AT] == RPT_OUT_WRITE_MEMORY)
+            return pDev->abInput[ACK_ERROR_AT] ? FailWith(WME_IO) : IO_DONE;
+    }
+    return FailWith(WME_IO);
 }
 
 IO_OUTCOME ReadIdentity(WM_DEVICE *pDev)

@@ -25,6 +25,8 @@ typedef enum IO_OUTCOME {
 #define RPT_OUT_STATUS       0x15
 #define RPT_OUT_WRITE_MEMORY 0x16
 #define RPT_OUT_READ_MEMORY  0x17
+#define RPT_OUT_IR_CLOCK     0x13
+#define RPT_OUT_IR_POWER     0x1A
 
 /* Input report ids. */
 #define RPT_IN_STATUS      0x20
@@ -45,6 +47,13 @@ typedef enum IO_OUTCOME {
 #define ADDR_EXT_INIT2    0x04A400FB
 #define ADDR_EXT_ID       0x04A400FA
 #define ADDR_EXT_CAL      0x04A40020
+#define ADDR_MP_INIT      0x04A600F0
+#define ADDR_MP_ID        0x04A600FA
+#define ADDR_MP_ACTIVATE  0x04A600FE
+#define ADDR_IR_CONTROL   0x04B00030
+#define ADDR_IR_SENSITIVITY1 0x04B00000
+#define ADDR_IR_SENSITIVITY2 0x04B0001A
+#define ADDR_IR_MODE      0x04B00033
 
 /* Sets the result code and returns IO_FAILED. */
 IO_OUTCOME FailWith(DWORD dwCode);
@@ -87,6 +96,10 @@ IO_OUTCOME SetReportMode(WM_DEVICE *pDev);
 IO_OUTCOME RequestStatus(WM_DEVICE *pDev);
 IO_OUTCOME ReadMemory(WM_DEVICE *pDev, DWORD dwAddress, BYTE *pbDest, int cbLength);
 IO_OUTCOME WriteMemory(WM_DEVICE *pDev, DWORD dwAddress, BYTE bData);
+/* Up to MAX_WRITE_BYTES bytes in one report 0x16, waiting for the remote's acknowledgement:
+   IO_FAILED (WME_IO) when it reports an error or never comes. */
+#define MAX_WRITE_BYTES 16
+IO_OUTCOME WriteRegisters(WM_DEVICE *pDev, DWORD dwAddress, const BYTE *pb, int cb);
 IO_OUTCOME ReadIdentity(WM_DEVICE *pDev);
 IO_OUTCOME ReadAccelCalibration(WM_DEVICE *pDev);
 

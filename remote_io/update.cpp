@@ -99,6 +99,7 @@ static DWORD NextStepIn(const WM_DEVICE *pDev)
 {
     DWORD dwMs = Sooner(AlarmLeft(pDev->pStatusAlarm), AlarmLeft(pDev->pExtRetryAlarm));
     dwMs = Sooner(dwMs, AlarmLeft(pDev->pRumbleAlarm));
+    dwMs = Sooner(dwMs, AlarmLeft(pDev->pIrRetryAlarm));
     for (int i = 0; i < 4; i++)
         if (pDev->adwBlink[i])
             dwMs = Sooner(dwMs, AlarmLeft(pDev->apBlinkAlarm[i]));
@@ -120,6 +121,9 @@ IO_OUTCOME UpdateDevice(WM_DEVICE *pDev, STEP_WAIT *pWait)
     IO_OUTCOME outcome = BlinkLeds(pDev);
     if (outcome == IO_DONE)
         outcome = AskStatus(pDev);
+    /* The camera's retry after three failed set-ups; failing again arms it again. */
+    if (outcome == IO_DONE && AlarmFired(pDev->pIrRetryAlarm) && FollowCamera(pDev) == IO_GONE)
+        outcome = IO_GONE;
     int bBacklog = 0;
     if (outcome == IO_DONE)
         outcome = DecodeArrived(pDev, &bBacklog);

@@ -72,6 +72,11 @@ void SimSetProductId(SIM_REMOTE *pSim, WORD wProduct)
 {
     std::lock_guard<std::mutex> guard(g_SimLock);
     pSim->wProduct = wProduct;
+    pSim->bMotionPlus = wProduct == 0x0330;
+    if (pSim->bMotionPlus) {
+        const BYTE abInactive[6] = {0x00, 0x00, 0xA6, 0x20, 0x00, 0x05};
+        WriteMemoryLocked(pSim, 0x04A600FA, abInactive, 6);
+    }
 }
 
 void SimSetReportLengths(SIM_REMOTE *pSim, USHORT cbInput, USHORT cbOutput)

@@ -53,6 +53,17 @@ struct SimOutput {
     int nPath;
 };
 
+const int SIM_IR_DOTS = 4;
+const DWORD SIM_IR_REGISTERS = 0x04B00000;
+const DWORD SIM_IR_REGISTERS_END = 0x04B10000;
+const DWORD SIM_MP_REGISTERS = 0x04A60000;
+const DWORD SIM_MP_REGISTERS_END = 0x04A70000;
+
+struct SimIrDot {
+    bool bSeen = false;
+    int nX = 0, nY = 0, nSize = 0;
+};
+
 /* A device on the bus: a Wii Remote, or another HID device when bIsRemote is false. */
 struct SIM_REMOTE {
     int nIndex = 0;
@@ -72,6 +83,26 @@ struct SIM_REMOTE {
     bool bExtPlugged = false;
     int nExtInitStep = 0; /* 0 none, 1 after the first write, SIM_EXT_INITIALISED after both */
     BYTE abExt[SIM_EXT_BYTES] = {0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF};
+
+    /* The camera: its pixel clock (0x13) and power (0x1A), how far its set-up has come, the
+       dots placed by the test, and register writes still to be refused. */
+    bool bIrClock = false;
+    bool bIrPower = false;
+    int nIrStep = 0; /* 0 none, 1 after 0x01 to its control register, 2 once 0x08 followed */
+    SimIrDot aDot[SIM_IR_DOTS];
+    int nCameraRefusals = 0;
+
+    /* The MotionPlus: present, and the byte that activated it (0: inactive); the extension it
+       hides while active; rates (hundredths of deg/s, yaw roll pitch), bias and noise (raw). */
+    bool bMotionPlus = false;
+    BYTE bMpMode = 0;
+    bool bMpHidExt = false;
+    BYTE abMpHidId[SIM_EXT_BYTES] = {};
+    int anGyroRate[3] = {0, 0, 0};
+    int anGyroBias[3] = {0, 0, 0};
+    int nGyroNoise = 0;
+    mutable DWORD dwGyroSeed = 1;
+    mutable bool bGyroTurn = false;
 
     int nLeds = 0;
     int nRumble = 0;
@@ -186,6 +217,18 @@ void WriteMemoryLocked(SIM_REMOTE *pDev, DWORD dwAddress, const BYTE *pb, int cb
 /* sim_enum.cpp */
 void FillEnumTable(HID_IO *pIo);
 void FreeEnumStateLocked(void);
+
+/* sim_camera.cpp: the camera's output reports and register writes; its dots into a data
+   report's nAt.. bytes (cb of them), in the format its mode register holds. */
+void CameraOutputLocked(SIM_REMOTE *pDev, BYTE bId, BYTE bFlags);
+void CameraRegisterWrittenLocked(SIM_REMOTE *pDev, DWORD dwAddress, BYTE b);
+void FillIrLocked(const SIM_REMOTE *pDev, BYTE *pb, int cb);
+
+/* sim_gyro.cpp: activation writes; whether a memory read there is refused; the six extension
+   bytes of the next data report while the gyro is active. */
+void GyroRegisterWrittenLocked(SIM_REMOTE *pDev, DWORD dwAddress, BYTE b);
+bool GyroReadRefusedLocked(const SIM_REMOTE *pDev, DWORD dwAddress);
+void FillGyroFrameLocked(const SIM_REMOTE *pDev, BYTE ab[SIM_EXT_BYTES]);
 
 /* sim_extension.cpp */
 void NeutralExtensionLocked(SIM_REMOTE *pDev, const BYTE abId[SIM_EXT_BYTES]);

@@ -10,8 +10,10 @@ enum : BYTE {
     OUT_LEDS = 0x11,
     OUT_MODE = 0x12,
     OUT_STATUS_REQUEST = 0x15,
+    OUT_IR_CLOCK = 0x13,
     OUT_WRITE_MEMORY = 0x16,
     OUT_READ_MEMORY = 0x17,
+    OUT_IR_POWER = 0x1A,
     IN_STATUS = 0x20,
     IN_READ_REPLY = 0x21,
     IN_ACK = 0x22,
@@ -26,6 +28,7 @@ static const int REPLY_DATA_AT = 6;
 static const int WRITE_MAX_BYTES = 16;
 static const int WRITE_DATA_AT = 6;
 static const BYTE ERROR_UNREACHABLE = 7;
+static const BYTE ERROR_REFUSED = 3;
 static const BYTE ID_NOT_READY[SIM_EXT_BYTES] = {0x00, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF};
 
 enum : BYTE {
@@ -65,11 +68,14 @@ struct ModeLayout {
     int nAccelAt; /* 0: none */
     int nExtAt;   /* 0: none */
     int nExtEnd;  /* one past the last extension byte */
+    int nIrAt;    /* 0: none */
+    int cbIr;
 };
 
 static const ModeLayout MODE_LAYOUTS[] = {
-    {0x30, 0, 0, 0},   {0x31, 3, 0, 0},   {0x32, 0, 3, 11},  {0x33, 3, 0, 0},
-    {0x34, 0, 3, 22},  {0x35, 3, 6, 22},  {0x36, 0, 13, 22}, {0x37, 3, 16, 22},
+    {0x30, 0, 0, 0, 0, 0},    {0x31, 3, 0, 0, 0, 0},    {0x32, 0, 3, 11, 0, 0},
+    {0x33, 3, 0, 0, 6, 12},   {0x34, 0, 3, 22, 0, 0},   {0x35, 3, 6, 22, 0, 0},
+    {0x36, 0, 13, 22, 3, 10}, {0x37, 3, 16, 22, 6, 10},
 };
 
 SimReport BuildDataReportLocked(const SIM_REMOTE *pDev)
@@ -84,8 +90,13 @@ SimReport BuildDataReportLocked(const SIM_REMOTE *pDev)
             /* Past e0..e5 an absent extension reads 0xFF like the rest of its bytes. */
             std::fill(&report[layout.nExtAt], report.data() + layout.nExtEnd,
                       pDev->bExtPlugged ? 0x00 : 0xFF);
-            std::copy(pDev->abExt, pDev->abExt + SIM_EXT_BYTES, &report[layout.nExtAt]);
+            if (pDev->bMpMode)
+                FillGyroFrameLocked(pDev, &report[layout.nExtAt]);
+            else
+                std::copy(pDev->abExt, pDev->abExt + SIM_EXT_BYTES, &report[layout.nExtAt]);
         }
+        if (layout.nIrAt)
+            FillIrLocked(pDev, &report[layout.nIrAt], layout.cbIr);
     }
     return report;
 }
@@ -123,8 +134,19 @@ static void HandleWriteMemoryLocked(SIM_REMOTE *pDev, const BYTE *pb)
 {
     DWORD dwAddress = ReportAddress(pb);
     int cb = std::min<int>(pb[WRITE_LENGTH_AT], WRITE_MAX_BYTES);
+    SimReport ack = NewReport(pDev, IN_ACK);
+    ack[ACK_REPORT_AT] = OUT_WRITE_MEMORY;
+    /* A camera told to refuse its set-up acknowledges the write with an error and keeps nothing. */
+    if (dwAddress >= SIM_IR_REGISTERS && dwAddress < SIM_IR_REGISTERS_END && pDev->nCameraRefusals > 0) {
+        pDev->nCameraRefusals--;
+        ack[ACK_ERROR_AT] = ERROR_REFUSED;
+        BroadcastLocked(pDev, ack);
+        return;
+    }
     WriteMemoryLocked(pDev, dwAddress, pb + WRITE_DATA_AT, cb);
     for (int i = 0; i < cb; i++) {
+        CameraRegisterWrittenLocked(pDev, dwAddress + i, pb[WRITE_DATA_AT + i]);
+        GyroRegisterWrittenLocked(pDev, dwAddress + i, pb[WRITE_DATA_AT + i]);
         DWORD dwAt = dwAddress + i;
         BYTE b = pb[WRITE_DATA_AT + i];
         if (dwAt == SIM_EXT_INIT1_ADDRESS)
@@ -132,8 +154,6 @@ static void HandleWriteMemoryLocked(SIM_REMOTE *pDev, const BYTE *pb)
         else if (dwAt == SIM_EXT_INIT2_ADDRESS && pDev->nExtInitStep == 1 && b == SIM_EXT_INIT2_VALUE)
             pDev->nExtInitStep = SIM_EXT_INITIALISED;
     }
-    SimReport ack = NewReport(pDev, IN_ACK);
-    ack[ACK_REPORT_AT] = OUT_WRITE_MEMORY;
     ack[ACK_ERROR_AT] = 0;
     BroadcastLocked(pDev, ack);
 }
@@ -158,6 +178,8 @@ static void HandleReadMemoryLocked(SIM_REMOTE *pDev, const BYTE *pb)
     if (!bError && pDev->bErrorAtAddress && dwAddress == pDev->dwErrorAddress)
         bError = pDev->bErrorAtAddress;
     if (!bError && IsExtensionRegister(dwAddress) && !pDev->bExtPlugged)
+        bError = ERROR_UNREACHABLE;
+    if (!bError && GyroReadRefusedLocked(pDev, dwAddress))
         bError = ERROR_UNREACHABLE;
     if (bError) {
         BroadcastLocked(pDev, ReplyHeader(pDev, dwAddress, 1, bError));
@@ -207,6 +229,10 @@ void HandleOutputLocked(SIM_REMOTE *pDev, const BYTE *pb, int nPath)
         pDev->bContinuous = (pb[1] & CONTINUOUS_BIT) != 0;
         pDev->bMode = pb[MODE_ID_AT];
         PumpRemoteLocked(pDev); /* a waiting read may now find continuous data */
+        break;
+    case OUT_IR_CLOCK:
+    case OUT_IR_POWER:
+        CameraOutputLocked(pDev, pb[0], pb[1]);
         break;
     case OUT_STATUS_REQUEST:
         BroadcastLocked(pDev, BuildStatusReportLocked(pDev));

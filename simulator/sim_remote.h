@@ -23,7 +23,8 @@ typedef struct SIM_REMOTE SIM_REMOTE;
 void SimInstall(void);
 void SimUninstall(void);  /* restores the Win32 table; completes pending transfers as failed; frees all */
 SIM_REMOTE *SimAddRemote(void);
-/* Product id the remote reports: 0x0306, or 0x0330 for a Wii Remote Plus (RVL-CNT-01-TR). */
+/* Product id the remote reports: 0x0306, or 0x0330 for a Wii Remote Plus (RVL-CNT-01-TR), which
+   has its MotionPlus built in. */
 void SimSetProductId(SIM_REMOTE *pSim, WORD wProduct);
 /* Report lengths the capability query gives (22 by default); reads and writes must use them. */
 void SimSetReportLengths(SIM_REMOTE *pSim, USHORT cbInput, USHORT cbOutput);
@@ -74,6 +75,31 @@ void SimSetNunchuk(SIM_REMOTE *pSim, BYTE bStickX, BYTE bStickY, WORD wAccX, WOR
                    int bC, int bZ);
 void SimSetClassic(SIM_REMOTE *pSim, int nLX, int nLY, int nRX, int nRY, int nLT, int nRT,
                    WORD wButtons);
+
+/* The IR camera: reports 0x13 and 0x1A (bit 0x04) switch it, and it reports dots only once 0x01
+   then 0x08 went to its control register 0x04B00030, in the format of its mode register
+   0x04B00033 (1 basic, 3 extended). Up to four dots (0..3): position 0..1023 x 0..767, size
+   0..15; a hidden dot reads as all bits set. */
+void SimSetIrDot(SIM_REMOTE *pSim, int nDot, int nX, int nY, int nSize);
+void SimHideIrDot(SIM_REMOTE *pSim, int nDot);
+/* The next nWrites writes to the camera's registers are acknowledged with an error, and not kept. */
+void SimRefuseCameraWrites(SIM_REMOTE *pSim, int nWrites);
+/* The mode register's format once the camera is set up and on; 0 otherwise. */
+int  SimCameraFormat(SIM_REMOTE *pSim);
+
+/* A MotionPlus (built in, as in a remote of product 0x0330, or plugged in): while inactive it
+   reads xx xx A6 20 00 05 at 0x04A600FA; 0x55 to 0x04A600F0 then 0x04 (alone), 0x05 (Nunchuk
+   behind) or 0x07 (Classic behind) to 0x04A600FE activate it, and it answers as the extension
+   (..A4 20 0x 05) with an unrequested status; 0x55 to 0x04A400F0 switches it off again. While
+   active its frames fill the extension bytes, taking turns with the extension's own, in the
+   pass-through layout, in modes 0x05 and 0x07 with one plugged. */
+void SimSetMotionPlus(SIM_REMOTE *pSim, int bPresent);
+/* Rates in hundredths of a degree a second (above 440 deg/s an axis reports in its fast range);
+   the bias is added to the raw readings with deterministic noise of +-nNoise raw units. */
+void SimSetGyro(SIM_REMOTE *pSim, int nYaw, int nRoll, int nPitch);
+void SimSetGyroBias(SIM_REMOTE *pSim, int nYaw, int nRoll, int nPitch, int nNoise);
+/* The byte that activated it; 0 while inactive. */
+int  SimMotionPlusMode(SIM_REMOTE *pSim);
 
 /* Puts a raw 22-byte report into the remote's input queue (unknown ids, malformed data). */
 void SimQueueReport(SIM_REMOTE *pSim, const BYTE ab[22]);
