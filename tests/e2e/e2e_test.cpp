@@ -43,10 +43,10 @@ protected:
     }
     void TearDown() override { ReleaseAssignmentPaths(&set); }
     // Starts Zan on the set with a scenario whose remote acts after the cue, then the target.
-    void Start(const std::string &actions) {
+    void Start(const std::string &actions, const std::string &remote = "remote\n") {
         std::wstring path = run.WriteSet(&set, L"test.zan");
         ASSERT_FALSE(path.empty());
-        run.WriteScenario("remote\nwaitconnected 1\n" + Until(L"cue") + actions);
+        run.WriteScenario(remote + "waitconnected 1\n" + Until(L"cue") + actions);
         ASSERT_TRUE(run.StartZan(L"\"" + path + L"\""));
         ASSERT_TRUE(run.StartTarget());
         run.Cue();
@@ -132,6 +132,77 @@ TEST_F(EndToEnd, TurboSlotAndLayerSwitchReachTheProgram) {
     auto z = std::find(downs.begin(), downs.end(), 'Z'), a = std::find(downs.begin(), downs.end(), 'A');
     EXPECT_TRUE(z != downs.end() && a != downs.end() && z < a) << "layer 2's key while HOME was held, then A's own";
     EXPECT_EQ("KEYUP", LastKey(events));
+}
+
+// The cursor once it has stayed put for 300 ms (the pointer's filter settles), within dwMs.
+POINT SettledCursor(DWORD dwMs) {
+    POINT last = {-1, -1}, now = {};
+    DWORD dwSince = GetTickCount(), dwStart = dwSince;
+    while (GetTickCount() - dwStart < dwMs) {
+        GetCursorPos(&now);
+        if (now.x != last.x || now.y != last.y)
+            dwSince = GetTickCount();
+        else if (GetTickCount() - dwSince >= 300)
+            break;
+        last = now;
+        Sleep(20);
+    }
+    return now;
+}
+
+// The IR pointer: the bar's two dots place the cursor where the remote points (the camera
+// sees the scene mirrored, and with its whole view spanning the screen a bar seen 200 dots
+// left of the centre means a point 200/1024 of the screen right of it); while the bar is out
+// of view the cursor stays and the off-screen slot (B, key O) is held, let go when it is back.
+TEST_F(EndToEnd, IrDotsPlaceTheCursorAndTheOffScreenSlotActsWhileTheBarIsAway) {
+    set.aAssign[SLOT_B] = {ASSIGN_KEY, 1, {'O', 0, 0}, 0, 0, 0, NULL, PRESS_NORMAL, 0, LAYER_HOLD};
+    set.Pointer = {POINTER_IR, BAR_ABOVE, 100, SLOT_B, 0, POINTER_NO_SLOT};
+    SetCursorPos(5, 5);
+    Start("ir 1 412 300 612 300\n" + Until(L"move") + "ir 1 212 300 412 300\n" + Until(L"away") +
+          "irhide 1 0\nirhide 1 1\n" + Until(L"back") + "ir 1 212 300 412 300\n" + Until(L"end"));
+    int cx = GetSystemMetrics(SM_CXSCREEN);
+    POINT centre = SettledCursor(WAIT_MS);
+    EXPECT_NEAR(cx / 2, centre.x, cx / 40) << "the bar in the middle of the view points at the middle";
+    run.Cue(L"move");
+    ASSERT_TRUE(PollUntil([&] { POINT p; GetCursorPos(&p); return p.x > centre.x + cx / 8; }, WAIT_MS));
+    POINT right = SettledCursor(WAIT_MS);
+    EXPECT_NEAR(cx / 2 + cx * 200 / 1024, right.x, cx / 40);
+    EXPECT_NEAR(centre.y, right.y, 3) << "a level move stays level";
+    EXPECT_TRUE(Only(run.Events(), "KEYDOWN").empty()) << "the off-screen slot acted while the bar was seen";
+    run.Cue(L"away");
+    ASSERT_TRUE(Seen("KEYDOWN", 1));
+    POINT stayed = SettledCursor(WAIT_MS);
+    EXPECT_EQ(right.x, stayed.x);
+    EXPECT_EQ(right.y, stayed.y);
+    run.Cue(L"back");
+    ASSERT_TRUE(Seen("KEYUP", 1));
+    run.Cue(L"end");
+    run.Close();
+    EXPECT_EQ((std::vector<long>{'O'}), Params(run.Events(), "KEYDOWN"));
+}
+
+// The gyro pointer of a Wii Remote Plus: still, the library measures its rest bias and the
+// cursor stays; a turn to the right (negative yaw) moves it right, level, and it stops with
+// the turn.
+TEST_F(EndToEnd, GyroRatesMoveTheCursorOnceTheRestBiasIsMeasured) {
+    set.Pointer = {POINTER_GYRO, BAR_ABOVE, 0, POINTER_NO_SLOT, 10, POINTER_NO_SLOT};
+    SetCursorPos(300, 300);
+    Start("wait 2000\n" + Until(L"turn") + "gyro 1 -60 0 0\nwait 500\ngyro 1 0 0 0\n" + Until(L"end"),
+          "remote\nproduct 1 0330\ngyrobias 1 40 -25 30 3\n");
+    POINT still = SettledCursor(WAIT_MS);
+    Sleep(2000);   // the rest bias is measured meanwhile
+    POINT after = SettledCursor(WAIT_MS);
+    EXPECT_EQ(still.x, after.x) << "a still remote moved the cursor";
+    EXPECT_EQ(still.y, after.y);
+    run.Cue(L"turn");
+    ASSERT_TRUE(PollUntil([&] { POINT p; GetCursorPos(&p); return p.x > after.x + 100; }, WAIT_MS));
+    POINT turned = SettledCursor(WAIT_MS);
+    EXPECT_NEAR(after.y, turned.y, 2);
+    Sleep(500);
+    POINT stopped = SettledCursor(WAIT_MS);
+    EXPECT_EQ(turned.x, stopped.x) << "the cursor went on after the turn";
+    run.Cue(L"end");
+    run.Close();
 }
 
 TEST_F(EndToEnd, ApplicationSlotLaunchesOncePerPress) {
