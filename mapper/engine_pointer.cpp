@@ -5,7 +5,6 @@
 #include <string.h>
 
 #include "engine.h"
-#include "input_seam.h"
 #include "program_state.h"
 
 void ResetPointer(ENGINE_STATE *pState)

@@ -85,8 +85,8 @@ int TrackIrPointer(IR_POINTER *pIr, const POINTER_SETTING *pSetting, const WM_IR
                    DWORD dwElapsed, LONG *pnX, LONG *pnY)
 {
     double dCamX = 0, dCamY = 0;
+    /* A camera still starting (or off) says nothing of where the bar is: the point stays. */
     int nBar = pCamera->nCamera == WMIR_ON ? FindSensorBar(pCamera, pKey, &pIr->dSpread, &dCamX, &dCamY) : BAR_PART;
-    /* A camera still starting (or off) says nothing of where the bar is. */
     if (nBar == BAR_NONE) {
         if (pIr->nMissing < IR_MISSING_CYCLES)
             pIr->nMissing++;
