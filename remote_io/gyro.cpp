@@ -22,6 +22,9 @@
 /* ... for this long, with at least this many samples. */
 #define STILL_MS 1000
 #define STILL_MIN_SAMPLES 20
+/* A steady turn is not rest: a mean further than this from the nominal zero (10 deg/s) is
+   never taken as the bias. */
+#define BIAS_LIMIT (GYRO_UNITS_PER_DEG * 10)
 
 /* Frames carry this bit of byte 5 when they are the gyro's, not the extension's. */
 #define FRAME_GYRO_BIT 0x02
@@ -143,10 +146,17 @@ static void MeasureStill(WM_DEVICE *pDev, const int anRaw[3], int bAnyFast)
     pDev->nStillCount++;
     if (ClockNow() - pDev->dwStillFrom < STILL_MS || pDev->nStillCount < STILL_MIN_SAMPLES)
         return;
-    for (int i = 0; i < 3; i++)
-        pDev->anGyroBias[i] = (int)(pDev->alStillSum[i] / pDev->nStillCount);
-    pDev->motion.bCalibrated = 1;
+    int anMean[3];
+    int bPlausible = 1;
+    for (int i = 0; i < 3; i++) {
+        anMean[i] = (int)(pDev->alStillSum[i] / pDev->nStillCount);
+        bPlausible = bPlausible && abs(anMean[i] - GYRO_ZERO) <= BIAS_LIMIT;
+    }
     RestartStill(pDev);
+    if (!bPlausible)
+        return;
+    memcpy(pDev->anGyroBias, anMean, sizeof(anMean));
+    pDev->motion.bCalibrated = 1;
 }
 
 static void DecodeGyro(WM_DEVICE *pDev, const BYTE *e)

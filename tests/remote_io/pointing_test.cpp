@@ -221,6 +221,12 @@ TEST_F(SimLibrary, GyroRatesScaledWithTheRestBiasMeasured) {
                    m.bRollFast == row.bRollFast && m.bPitchFast == row.bPitchFast;
         })) << row.nYaw << " " << Motion().nYaw << " " << Motion().nRoll << " " << Motion().nPitch;
     }
+    // A steady turn of 30 deg/s for over a second is not taken for rest.
+    SimSetGyro(pSim, 3000, 0, 0);
+    Sleep(300);
+    g_dwFakeNow += 1100;
+    Sleep(300);
+    EXPECT_NEAR(3000, Motion().nYaw, 30);
 }
 
 }  // namespace
