@@ -107,6 +107,7 @@ TEST_F(SimLibrary, CameraDotsInBothFormats) {
     SimSetIrDot(pSim, 3, 517, 767, 15);
     const struct { DWORD dwReport; int bNunchuk; int nFormat; BYTE bMode; } table[] = {
         {kCore | WMRPT_IR, 0, WMIR_FORMAT_EXTENDED, 0x33}, {WMRPT_KEYS | WMRPT_IR, 0, WMIR_FORMAT_EXTENDED, 0x33},
+        {kCore | WMRPT_IR | WMRPT_MOTION, 0, WMIR_FORMAT_EXTENDED, 0x33},  // no MotionPlus: no gyro bytes
         {kCore | WMRPT_IR, 1, WMIR_FORMAT_BASIC, 0x37}, {WMRPT_KEYS | WMRPT_IR, 1, WMIR_FORMAT_BASIC, 0x36}};
     for (auto &row : table) {
         if (row.bNunchuk && ExtensionKind() != WMEXT_NUNCHUK) {
