@@ -93,7 +93,7 @@ static IO_OUTCOME SetUpCamera(WM_DEVICE *pDev)
     return outcome;
 }
 
-static IO_OUTCOME SwitchCameraOff(WM_DEVICE *pDev)
+IO_OUTCOME SwitchCameraOff(WM_DEVICE *pDev)
 {
     ArmAlarm(pDev->pIrRetryAlarm, 0);
     pDev->ir.nCamera = WMIR_OFF;

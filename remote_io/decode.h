@@ -48,6 +48,7 @@ void ClearExtension(WM_DEVICE *pDev);
    byte on, cbSpace bytes of room. */
 void ClearIrDots(WM_IR *pIr);
 IO_OUTCOME FollowCamera(WM_DEVICE *pDev);
+IO_OUTCOME SwitchCameraOff(WM_DEVICE *pDev);
 void DecodeIr(WM_DEVICE *pDev, int nStart, int cbSpace);
 
 /* The MotionPlus (gyro.cpp): its record reset (WMMP_NONE); looked for (IO_FAILED is not an

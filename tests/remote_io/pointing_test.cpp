@@ -146,6 +146,10 @@ TEST_F(SimLibrary, CameraDotsInBothFormats) {
     ASSERT_TRUE(PumpUntil([&] { return window.Count(WM_MSG_KEY_DEFAULT) > 0; }));
     for (const Notification &n : window.log)
         EXPECT_EQ(0, n.lParam & WMKEY_CHANGED_IR);
+    ASSERT_EQ(1, SetReport(0, kCore | WMRPT_IR));  // on at disconnection: switched off
+    SimClearOutputs(pSim);
+    ASSERT_EQ(1, wm_Disconnect(0, 0));
+    EXPECT_EQ((std::vector<std::string>{"13 00", "1a 00"}), CameraTraffic(pSim));
 }
 
 SIM_REMOTE *AddRemotePlus(SimLibrary *) {
