@@ -58,6 +58,8 @@ void DecodeIr(WM_DEVICE *pDev, int nStart, int cbSpace);
 void ClearMotion(WM_DEVICE *pDev);
 IO_OUTCOME DetectMotionPlus(WM_DEVICE *pDev);
 IO_OUTCOME FollowMotion(WM_DEVICE *pDev);
+/* Switches the gyro off and on again for the extension now behind it (bMotionReplug). */
+IO_OUTCOME ReplugMotion(WM_DEVICE *pDev);
 int TakeMotionFrame(WM_DEVICE *pDev, BYTE *e);
 
 /* The change masks, exposed for the notifications and their tests. */

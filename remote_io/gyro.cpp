@@ -28,6 +28,8 @@
 
 /* Frames carry this bit of byte 5 when they are the gyro's, not the extension's. */
 #define FRAME_GYRO_BIT 0x02
+/* An extension coming or going behind the gyro is followed no more often than this. */
+#define REPLUG_MS 1000
 /* Neither plugged nor unplugged: the next status changes it. */
 #define EXT_UNKNOWN 0xFF
 
@@ -112,6 +114,16 @@ static IO_OUTCOME DeactivateMotion(WM_DEVICE *pDev)
     return RequestStatus(pDev) == IO_GONE ? IO_GONE : IO_DONE;
 }
 
+IO_OUTCOME ReplugMotion(WM_DEVICE *pDev)
+{
+    pDev->bMotionReplug = 0;
+    pDev->dwMotionReplugAt = ClockNow();
+    IO_OUTCOME outcome = DeactivateMotion(pDev);
+    if (outcome == IO_DONE && (pDev->dwReport & WMRPT_MOTION))
+        outcome = ActivateMotion(pDev);
+    return outcome;
+}
+
 IO_OUTCOME FollowMotion(WM_DEVICE *pDev)
 {
     int bWanted = (pDev->dwReport & WMRPT_MOTION) != 0;
@@ -167,6 +179,10 @@ static void DecodeGyro(WM_DEVICE *pDev, const BYTE *e)
         anRaw[i] = e[i] | (e[3 + i] >> 2) << 8;
     int bYawFast = !(e[3] & 0x02), bPitchFast = !(e[3] & 0x01), bRollFast = !(e[4] & 0x02);
     MeasureStill(pDev, anRaw, bYawFast || bPitchFast || bRollFast);
+    /* An extension this library does not decode stays behind a gyro reporting alone. */
+    int bBehind = e[4] & 0x01, bPassing = pDev->bMotionMode != MP_MODE_ALONE;
+    if (bBehind != bPassing && !(bBehind && pDev->bExtUnknown) && ClockNow() - pDev->dwMotionReplugAt >= REPLUG_MS)
+        pDev->bMotionReplug = 1;
     WM_MOTION *pMotion = &pDev->motion;
     pMotion->bYawFast = bYawFast;
     pMotion->bRollFast = bRollFast;

@@ -199,6 +199,25 @@ TEST_F(SimLibrary, MotionPlusActivatedWithPassThrough) {
     }
 }
 
+// An extension plugged in or pulled out behind an active MotionPlus shows only in the gyro's
+// frames: the gyro is activated afresh in the mode that passes it through.
+TEST_F(SimLibrary, MotionPlusFollowsAnExtensionPluggedBehindIt) {
+    SIM_REMOTE *pSim = AddRemotePlus(this);
+    ConnectAll(1);
+    ASSERT_EQ(1, SetReport(0, kCore | WMRPT_MOTION));
+    ASSERT_EQ(0x04, SimMotionPlusMode(pSim));
+    const struct { int nKind; int nMode; } table[] = {{SIM_EXT_NUNCHUK, 0x05}, {0, 0x04}, {SIM_EXT_CLASSIC, 0x07}};
+    for (auto &row : table) {
+        if (row.nKind)
+            SimPlugExtension(pSim, row.nKind, NULL);
+        else
+            SimUnplugExtension(pSim);
+        EXPECT_TRUE(PumpUntil([&] {
+            return SimMotionPlusMode(pSim) == row.nMode && ExtensionKind() == row.nKind && Motion().nState == WMMP_ON;
+        })) << row.nMode;
+    }
+}
+
 // Until the remote has lain still for a second of the library's clock the rates keep the bias;
 // then it is measured and removed; slow and fast ranges scale apart.
 TEST_F(SimLibrary, GyroRatesScaledWithTheRestBiasMeasured) {
