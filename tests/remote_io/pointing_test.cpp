@@ -57,11 +57,13 @@ const std::vector<std::string> kSetUp = {
 // The camera stays off for a client that never asks for it; asked, it is set up in order, and a
 // refused write repeats the whole set-up, three times at most, then again after 2 s.
 TEST_F(SimLibrary, CameraSetUpInOrderRepeatedAndRetried) {
-    const struct { int nRefused; int nCamera; int nTries; int nRetryTries; } table[] = {
-        {0, WMIR_ON, 1, 0}, {2, WMIR_ON, 3, 0}, {3, WMIR_FAILED, 3, 1}, {4, WMIR_FAILED, 3, 2}};
+    const struct { int nRefused; int nCamera; int nTries; int nRetryTries; int bPolled; } table[] = {
+        {0, WMIR_ON, 1, 0, 1}, {2, WMIR_ON, 3, 0, 1}, {3, WMIR_FAILED, 3, 1, 1}, {4, WMIR_FAILED, 3, 2, 1},
+        {3, WMIR_FAILED, 3, 1, 0}};  // unpolled: retried when read
     for (auto &row : table) {
         Restart();
         SIM_REMOTE *pSim = AddConnected();
+        SetPolling(0, row.bPolled);
         UseFakeClock(5000);
         SimPlugExtension(pSim, SIM_EXT_NUNCHUK, NULL);
         ASSERT_TRUE(PumpUntil([&] { return ExtensionKind() == WMEXT_NUNCHUK; }));
