@@ -118,6 +118,9 @@ IO_OUTCOME ReplugMotion(WM_DEVICE *pDev)
 {
     pDev->bMotionReplug = 0;
     pDev->dwMotionReplugAt = ClockNow();
+    /* Switched off meanwhile: the extension was identified as the gyro went. */
+    if (pDev->motion.nState != WMMP_ON)
+        return IO_DONE;
     IO_OUTCOME outcome = DeactivateMotion(pDev);
     if (outcome == IO_DONE && (pDev->dwReport & WMRPT_MOTION))
         outcome = ActivateMotion(pDev);
