@@ -32,7 +32,7 @@ void ClearIrDots(WM_IR *pIr)
 /* The format the camera's mode register must hold for the remote's reporting mode. */
 static BYTE CameraFormatFor(const WM_DEVICE *pDev)
 {
-    BYTE bMode = ReportModeFor(pDev->dwReport);
+    BYTE bMode = DeviceReportMode(pDev);
     return bMode == 0x36 || bMode == 0x37 ? WMIR_FORMAT_BASIC : WMIR_FORMAT_EXTENDED;
 }
 
@@ -93,7 +93,7 @@ static IO_OUTCOME SetUpCamera(WM_DEVICE *pDev)
     return outcome;
 }
 
-static IO_OUTCOME SwitchCameraOff(WM_DEVICE *pDev)
+IO_OUTCOME SwitchCameraOff(WM_DEVICE *pDev)
 {
     ArmAlarm(pDev->pIrRetryAlarm, 0);
     pDev->ir.nCamera = WMIR_OFF;

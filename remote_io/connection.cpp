@@ -178,6 +178,9 @@ int DestroyDevice(WM_DEVICE *pDev, int bKeepOutputs, int bNotify)
         BeginReport(pDev, RPT_OUT_LEDS);
         WriteReport(pDev);
     }
+    /* A camera left on would drain the batteries of a remote nobody uses. */
+    if (bCanSend && pDev->bValid && pDev->ir.nCamera != WMIR_OFF)
+        SwitchCameraOff(pDev);
     /* At wm_Close the remote also stops streaming: core buttons, sent only when they change. */
     if (g_Lib.bClosing && bCanSend && pDev->bValid) {
         BeginReport(pDev, RPT_OUT_MODE);

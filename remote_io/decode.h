@@ -48,6 +48,7 @@ void ClearExtension(WM_DEVICE *pDev);
    byte on, cbSpace bytes of room. */
 void ClearIrDots(WM_IR *pIr);
 IO_OUTCOME FollowCamera(WM_DEVICE *pDev);
+IO_OUTCOME SwitchCameraOff(WM_DEVICE *pDev);
 void DecodeIr(WM_DEVICE *pDev, int nStart, int cbSpace);
 
 /* The MotionPlus (gyro.cpp): its record reset (WMMP_NONE); looked for (IO_FAILED is not an
@@ -57,6 +58,8 @@ void DecodeIr(WM_DEVICE *pDev, int nStart, int cbSpace);
 void ClearMotion(WM_DEVICE *pDev);
 IO_OUTCOME DetectMotionPlus(WM_DEVICE *pDev);
 IO_OUTCOME FollowMotion(WM_DEVICE *pDev);
+/* Switches the gyro off and on again for the extension now behind it (bMotionReplug). */
+IO_OUTCOME ReplugMotion(WM_DEVICE *pDev);
 int TakeMotionFrame(WM_DEVICE *pDev, BYTE *e);
 
 /* The change masks, exposed for the notifications and their tests. */

@@ -164,6 +164,10 @@ typedef struct WM_DEVICE {
        measured for it (since dwStillFrom, nStillCount samples summed). */
     WM_MOTION motion;
     BYTE      bMotionMode;
+    /* The gyro's frames say an extension came or went behind it: it is activated afresh in
+       the mode that fits, no sooner than a second after the last time (dwMotionReplugAt). */
+    BYTE      bMotionReplug;
+    DWORD     dwMotionReplugAt;
     int       anGyroBias[3];
     DWORD     dwStillFrom;
     int       nStillCount;

@@ -22,9 +22,14 @@
 /* ... for this long, with at least this many samples. */
 #define STILL_MS 1000
 #define STILL_MIN_SAMPLES 20
+/* A steady turn is not rest: a mean further than this from the nominal zero (10 deg/s) is
+   never taken as the bias. */
+#define BIAS_LIMIT (GYRO_UNITS_PER_DEG * 10)
 
 /* Frames carry this bit of byte 5 when they are the gyro's, not the extension's. */
 #define FRAME_GYRO_BIT 0x02
+/* An extension coming or going behind the gyro is followed no more often than this. */
+#define REPLUG_MS 1000
 /* Neither plugged nor unplugged: the next status changes it. */
 #define EXT_UNKNOWN 0xFF
 
@@ -109,6 +114,19 @@ static IO_OUTCOME DeactivateMotion(WM_DEVICE *pDev)
     return RequestStatus(pDev) == IO_GONE ? IO_GONE : IO_DONE;
 }
 
+IO_OUTCOME ReplugMotion(WM_DEVICE *pDev)
+{
+    pDev->bMotionReplug = 0;
+    pDev->dwMotionReplugAt = ClockNow();
+    /* Switched off meanwhile: the extension was identified as the gyro went. */
+    if (pDev->motion.nState != WMMP_ON)
+        return IO_DONE;
+    IO_OUTCOME outcome = DeactivateMotion(pDev);
+    if (outcome == IO_DONE && (pDev->dwReport & WMRPT_MOTION))
+        outcome = ActivateMotion(pDev);
+    return outcome;
+}
+
 IO_OUTCOME FollowMotion(WM_DEVICE *pDev)
 {
     int bWanted = (pDev->dwReport & WMRPT_MOTION) != 0;
@@ -143,10 +161,17 @@ static void MeasureStill(WM_DEVICE *pDev, const int anRaw[3], int bAnyFast)
     pDev->nStillCount++;
     if (ClockNow() - pDev->dwStillFrom < STILL_MS || pDev->nStillCount < STILL_MIN_SAMPLES)
         return;
-    for (int i = 0; i < 3; i++)
-        pDev->anGyroBias[i] = (int)(pDev->alStillSum[i] / pDev->nStillCount);
-    pDev->motion.bCalibrated = 1;
+    int anMean[3];
+    int bPlausible = 1;
+    for (int i = 0; i < 3; i++) {
+        anMean[i] = (int)(pDev->alStillSum[i] / pDev->nStillCount);
+        bPlausible = bPlausible && abs(anMean[i] - GYRO_ZERO) <= BIAS_LIMIT;
+    }
     RestartStill(pDev);
+    if (!bPlausible)
+        return;
+    memcpy(pDev->anGyroBias, anMean, sizeof(anMean));
+    pDev->motion.bCalibrated = 1;
 }
 
 static void DecodeGyro(WM_DEVICE *pDev, const BYTE *e)
@@ -157,6 +182,10 @@ static void DecodeGyro(WM_DEVICE *pDev, const BYTE *e)
         anRaw[i] = e[i] | (e[3 + i] >> 2) << 8;
     int bYawFast = !(e[3] & 0x02), bPitchFast = !(e[3] & 0x01), bRollFast = !(e[4] & 0x02);
     MeasureStill(pDev, anRaw, bYawFast || bPitchFast || bRollFast);
+    /* An extension this library does not decode stays behind a gyro reporting alone. */
+    int bBehind = e[4] & 0x01, bPassing = pDev->bMotionMode != MP_MODE_ALONE;
+    if (bBehind != bPassing && !(bBehind && pDev->bExtUnknown) && ClockNow() - pDev->dwMotionReplugAt >= REPLUG_MS)
+        pDev->bMotionReplug = 1;
     WM_MOTION *pMotion = &pDev->motion;
     pMotion->bYawFast = bYawFast;
     pMotion->bRollFast = bRollFast;

@@ -220,8 +220,23 @@ int TAVEL_API wm_GetStatus(int nIndex, WM_STATUS *pStatus)
     return RunGetter(nIndex, 0, GetStatusWork, pStatus);
 }
 
+/* The worker does not step a remote nobody polls: its camera's retry and its gyro's new
+   pass-through mode are taken up when it is read. */
+static IO_OUTCOME CatchUpUnpolled(WM_DEVICE *pDev)
+{
+    if (pDev->system.bAutoUpdate || !pDev->bValid)
+        return IO_DONE;
+    if (AlarmFired(pDev->pIrRetryAlarm) && FollowCamera(pDev) == IO_GONE)
+        return IO_GONE;
+    if (pDev->bMotionReplug && ReplugMotion(pDev) == IO_GONE)
+        return IO_GONE;
+    return IO_DONE;
+}
+
 static IO_OUTCOME GetIrWork(WM_DEVICE *pDev, void *pContext)
 {
+    if (CatchUpUnpolled(pDev) == IO_GONE)
+        return IO_GONE;
     IO_OUTCOME outcome = RefreshInput(pDev);
     if (outcome == IO_DONE)
         *(WM_IR *)pContext = pDev->ir;
@@ -236,6 +251,8 @@ int TAVEL_API wm_GetIr(int nIndex, WM_IR *pIr)
 
 static IO_OUTCOME GetMotionWork(WM_DEVICE *pDev, void *pContext)
 {
+    if (CatchUpUnpolled(pDev) == IO_GONE)
+        return IO_GONE;
     IO_OUTCOME outcome = RefreshInput(pDev);
     if (outcome == IO_DONE)
         *(WM_MOTION *)pContext = pDev->motion;

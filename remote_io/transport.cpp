@@ -266,11 +266,20 @@ BYTE ReportModeFor(DWORD dwReport)
     return g_abReportMode[nIndex];
 }
 
+/* A remote without a MotionPlus keeps the gyro's flag, and reports as if it were clear. */
+BYTE DeviceReportMode(const WM_DEVICE *pDev)
+{
+    DWORD dwReport = pDev->dwReport;
+    if (pDev->motion.nState == WMMP_NONE)
+        dwReport &= ~(DWORD)WMRPT_MOTION;
+    return ReportModeFor(dwReport);
+}
+
 IO_OUTCOME SetReportMode(WM_DEVICE *pDev)
 {
     BeginReport(pDev, RPT_OUT_MODE);
     pDev->abOutput[1] |= CONTINUOUS_REPORTING;
-    pDev->abOutput[2] = ReportModeFor(pDev->dwReport);
+    pDev->abOutput[2] = DeviceReportMode(pDev);
     return WriteReport(pDev);
 }
 

@@ -91,6 +91,8 @@ IO_OUTCOME ReadDataReport(WM_DEVICE *pDev);
 void BeginLedReport(WM_DEVICE *pDev);
 IO_OUTCOME SetLeds(WM_DEVICE *pDev, int bLed1, int bLed2, int bLed3, int bLed4, int bRumble);
 BYTE ReportModeFor(DWORD dwReport);
+/* The mode of the remote's dwReport and what it has (the gyro's flag counts with a MotionPlus only). */
+BYTE DeviceReportMode(const WM_DEVICE *pDev);
 IO_OUTCOME SetReportMode(WM_DEVICE *pDev);
 /* Asks for a status report until one arrives, and decodes it. */
 IO_OUTCOME RequestStatus(WM_DEVICE *pDev);

@@ -124,6 +124,8 @@ IO_OUTCOME UpdateDevice(WM_DEVICE *pDev, STEP_WAIT *pWait)
     /* The camera's retry after three failed set-ups; failing again arms it again. */
     if (outcome == IO_DONE && AlarmFired(pDev->pIrRetryAlarm) && FollowCamera(pDev) == IO_GONE)
         outcome = IO_GONE;
+    if (outcome == IO_DONE && pDev->bMotionReplug && ReplugMotion(pDev) == IO_GONE)
+        outcome = IO_GONE;
     int bBacklog = 0;
     if (outcome == IO_DONE)
         outcome = DecodeArrived(pDev, &bBacklog);

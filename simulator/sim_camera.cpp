@@ -44,7 +44,7 @@ static BYTE ModeRegister(const SIM_REMOTE *pDev)
     return it == pDev->memory.end() ? 0 : it->second;
 }
 
-static bool CameraReady(const SIM_REMOTE *pDev)
+bool SimCameraReadyLocked(const SIM_REMOTE *pDev)
 {
     return pDev->bIrClock && pDev->bIrPower && pDev->nIrStep == STEP_READY;
 }
@@ -60,8 +60,8 @@ static void DotBits(const SimIrDot &dot, int *pnX, int *pnY, int *pnSize)
 void FillIrLocked(const SIM_REMOTE *pDev, BYTE *pb, int cb)
 {
     /* A camera that was not set up sends nothing meaningful: zeros. */
-    std::fill(pb, pb + cb, CameraReady(pDev) ? 0xFF : 0x00);
-    if (!CameraReady(pDev))
+    std::fill(pb, pb + cb, SimCameraReadyLocked(pDev) ? 0xFF : 0x00);
+    if (!SimCameraReadyLocked(pDev))
         return;
     BYTE bFormat = ModeRegister(pDev);
     int anX[SIM_IR_DOTS], anY[SIM_IR_DOTS], anSize[SIM_IR_DOTS];
@@ -117,5 +117,5 @@ void SimRefuseCameraWrites(SIM_REMOTE *pSim, int nWrites)
 int SimCameraFormat(SIM_REMOTE *pSim)
 {
     Guard guard(g_SimLock);
-    return CameraReady(pSim) ? ModeRegister(pSim) : 0;
+    return SimCameraReadyLocked(pSim) ? ModeRegister(pSim) : 0;
 }

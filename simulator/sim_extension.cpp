@@ -90,11 +90,17 @@ void SimPlugExtensionId(SIM_REMOTE *pSim, const BYTE abId[6], const BYTE *pbCal1
     const BYTE *pbCal = pbCal16;
     if (!pbCal)
         pbCal = SameId(abId, ID_NUNCHUK) ? CAL_NUNCHUK : CAL_CLASSIC;
-    WriteMemoryLocked(pSim, SIM_EXT_ID_ADDRESS, abId, SIM_EXT_BYTES);
     WriteMemoryLocked(pSim, SIM_EXT_CAL_ADDRESS, pbCal, SIM_EXT_CAL_BYTES);
+    NeutralExtensionLocked(pSim, abId);
+    /* Behind an active MotionPlus the remote sees no change: only the gyro's frames tell. */
+    if (pSim->bMpMode) {
+        std::copy(abId, abId + SIM_EXT_BYTES, pSim->abMpHidId);
+        pSim->bMpHidExt = true;
+        return;
+    }
+    WriteMemoryLocked(pSim, SIM_EXT_ID_ADDRESS, abId, SIM_EXT_BYTES);
     pSim->bExtPlugged = true;
     pSim->nExtInitStep = 0; /* a new extension needs initialising again */
-    NeutralExtensionLocked(pSim, abId);
     BroadcastLocked(pSim, BuildStatusReportLocked(pSim));
 }
 
@@ -109,9 +115,13 @@ void SimPlugExtension(SIM_REMOTE *pSim, int nKind, const BYTE *pbCal16)
 void SimUnplugExtension(SIM_REMOTE *pSim)
 {
     std::lock_guard<std::mutex> guard(g_SimLock);
+    std::fill(pSim->abExt, pSim->abExt + SIM_EXT_BYTES, 0xFF);
+    if (pSim->bMpMode) {
+        pSim->bMpHidExt = false;
+        return;
+    }
     pSim->bExtPlugged = false;
     pSim->nExtInitStep = 0;
-    std::fill(pSim->abExt, pSim->abExt + SIM_EXT_BYTES, 0xFF);
     BroadcastLocked(pSim, BuildStatusReportLocked(pSim));
 }
 

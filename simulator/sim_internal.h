@@ -223,6 +223,7 @@ void FreeEnumStateLocked(void);
 void CameraOutputLocked(SIM_REMOTE *pDev, BYTE bId, BYTE bFlags);
 void CameraRegisterWrittenLocked(SIM_REMOTE *pDev, DWORD dwAddress, BYTE b);
 void FillIrLocked(const SIM_REMOTE *pDev, BYTE *pb, int cb);
+bool SimCameraReadyLocked(const SIM_REMOTE *pDev); /* set up and on: the status shows it */
 
 /* sim_gyro.cpp: activation writes; whether a memory read there is refused; the six extension
    bytes of the next data report while the gyro is active. */

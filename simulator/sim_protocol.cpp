@@ -34,6 +34,7 @@ static const BYTE ID_NOT_READY[SIM_EXT_BYTES] = {0x00, 0xFF, 0xFF, 0xFF, 0xFF, 0
 enum : BYTE {
     STATUS_BATTERY_LOW = 0x01,
     STATUS_EXTENSION = 0x02,
+    STATUS_CAMERA = 0x08,
 };
 static const int STATUS_FLAGS_AT = 3;
 static const int STATUS_BATTERY_AT = 6;
@@ -58,6 +59,7 @@ SimReport BuildStatusReportLocked(const SIM_REMOTE *pDev)
     SimReport report = NewReport(pDev, IN_STATUS);
     report[STATUS_FLAGS_AT] = (BYTE)((pDev->bBatteryLow ? STATUS_BATTERY_LOW : 0) |
                                      (pDev->bExtPlugged ? STATUS_EXTENSION : 0) |
+                                     (SimCameraReadyLocked(pDev) ? STATUS_CAMERA : 0) |
                                      (pDev->nLeds << LED_SHIFT));
     report[STATUS_BATTERY_AT] = pDev->bBattery;
     return report;

@@ -63,7 +63,8 @@ void SimReadMemory(SIM_REMOTE *pSim, DWORD dwAddress, BYTE *pb, int cb); /* as s
 #define SIM_EXT_CLASSIC     2
 #define SIM_EXT_CLASSIC_PRO 3
 /* Plugs in: writes the identifier (0x04A400FA) and the sixteen calibration bytes (0x04A40020,
-   NULL for typical values) and sends an unrequested status report. */
+   NULL for typical values) and sends an unrequested status report; behind an active
+   MotionPlus it sends none, and only the gyro's frames (byte 4 bit 0) show it, as for unplugging. */
 void SimPlugExtension(SIM_REMOTE *pSim, int nKind, const BYTE *pbCal16);
 void SimPlugExtensionId(SIM_REMOTE *pSim, const BYTE abId[6], const BYTE *pbCal16);
 void SimUnplugExtension(SIM_REMOTE *pSim); /* sends an unrequested status report */

@@ -115,6 +115,17 @@ bool SetReportBehaviour(SIM_REMOTE *pSim, const std::vector<std::string> &w) {
     return true;
 }
 
+// ir N X1 Y1 [X2 Y2]: the sensor bar's two dots (size 2), or one; the other dots leave the view.
+const int kBarDotSize = 2;
+
+void PlaceSensorBar(SIM_REMOTE *pSim, const std::vector<std::string> &w) {
+    SimSetIrDot(pSim, 0, Number(w[2]), Number(w[3]), kBarDotSize);
+    if (w.size() == 6)
+        SimSetIrDot(pSim, 1, Number(w[4]), Number(w[5]), kBarDotSize);
+    for (int i = w.size() == 6 ? 2 : 1; i < 4; i++)
+        SimHideIrDot(pSim, i);
+}
+
 // Waits dwMs or until the scenario is stopped; false when stopped.
 bool Rest(Scenario *p, DWORD dwMs) { return WaitForSingleObject(p->hStop, dwMs) == WAIT_TIMEOUT && !p->bStop; }
 
@@ -216,6 +227,20 @@ bool Run(Scenario *p, const std::vector<std::string> &w) {
         SimSetReportLengths(pSim, (USHORT)Number(w[2]), (USHORT)Number(w[3]));
     else if (verb == "setreport" && w.size() >= 3)
         return SetReportBehaviour(pSim, w);
+    else if (verb == "ir" && (w.size() == 4 || w.size() == 6))
+        PlaceSensorBar(pSim, w);
+    else if (verb == "irdot" && w.size() == 6)
+        SimSetIrDot(pSim, Number(w[2]), Number(w[3]), Number(w[4]), Number(w[5]));
+    else if (verb == "irhide" && w.size() == 3)
+        SimHideIrDot(pSim, Number(w[2]));
+    else if (verb == "camerafails" && w.size() == 3)
+        SimRefuseCameraWrites(pSim, Number(w[2]));
+    else if (verb == "motionplus" && w.size() == 3 && (w[2] == "on" || w[2] == "off"))
+        SimSetMotionPlus(pSim, w[2] == "on");
+    else if (verb == "gyro" && w.size() == 5)
+        SimSetGyro(pSim, Number(w[2]) * 100, Number(w[3]) * 100, Number(w[4]) * 100);
+    else if (verb == "gyrobias" && w.size() == 6)
+        SimSetGyroBias(pSim, Number(w[2]), Number(w[3]), Number(w[4]), Number(w[5]));
     else if (verb == "cancelstuck")
         SimSetFaults(pSim, SIM_FAULT_CANCEL_STUCK);
     else

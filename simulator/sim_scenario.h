@@ -15,6 +15,13 @@
  *   accel N X Y Z                   raw accelerometer bytes
  *   nunchuk N SX SY C Z             raw stick bytes and buttons (1 pressed)
  *   classic N LX LY RX RY LT RT [BUTTON...]   raw stick and trigger values; buttons a b minus home plus x y up down left right l r zl zr
+ *   ir N X1 Y1 [X2 Y2]              the camera sees the sensor bar's two dots (or one) there, no others
+ *   irdot N I X Y SIZE              dot I (0..3) at X 0..1023, Y 0..767, size 0..15
+ *   irhide N I                      dot I leaves the camera's view
+ *   camerafails N COUNT             the next COUNT camera register writes are refused
+ *   motionplus N on|off             a MotionPlus plugged in (product 0330 has one built in)
+ *   gyro N YAW ROLL PITCH           rates in degrees a second
+ *   gyrobias N YAW ROLL PITCH NOISE rest bias and noise, in raw units
  *   battery N LEVEL [low]
  *   latency N MS                    reports reach the system MS milliseconds after they are sent
  *   off N                           switch the remote off

@@ -57,11 +57,13 @@ const std::vector<std::string> kSetUp = {
 // The camera stays off for a client that never asks for it; asked, it is set up in order, and a
 // refused write repeats the whole set-up, three times at most, then again after 2 s.
 TEST_F(SimLibrary, CameraSetUpInOrderRepeatedAndRetried) {
-    const struct { int nRefused; int nCamera; int nTries; int nRetryTries; } table[] = {
-        {0, WMIR_ON, 1, 0}, {2, WMIR_ON, 3, 0}, {3, WMIR_FAILED, 3, 1}, {4, WMIR_FAILED, 3, 2}};
+    const struct { int nRefused; int nCamera; int nTries; int nRetryTries; int bPolled; } table[] = {
+        {0, WMIR_ON, 1, 0, 1}, {2, WMIR_ON, 3, 0, 1}, {3, WMIR_FAILED, 3, 1, 1}, {4, WMIR_FAILED, 3, 2, 1},
+        {3, WMIR_FAILED, 3, 1, 0}};  // unpolled: retried when read
     for (auto &row : table) {
         Restart();
         SIM_REMOTE *pSim = AddConnected();
+        SetPolling(0, row.bPolled);
         UseFakeClock(5000);
         SimPlugExtension(pSim, SIM_EXT_NUNCHUK, NULL);
         ASSERT_TRUE(PumpUntil([&] { return ExtensionKind() == WMEXT_NUNCHUK; }));
@@ -107,6 +109,7 @@ TEST_F(SimLibrary, CameraDotsInBothFormats) {
     SimSetIrDot(pSim, 3, 517, 767, 15);
     const struct { DWORD dwReport; int bNunchuk; int nFormat; BYTE bMode; } table[] = {
         {kCore | WMRPT_IR, 0, WMIR_FORMAT_EXTENDED, 0x33}, {WMRPT_KEYS | WMRPT_IR, 0, WMIR_FORMAT_EXTENDED, 0x33},
+        {kCore | WMRPT_IR | WMRPT_MOTION, 0, WMIR_FORMAT_EXTENDED, 0x33},  // no MotionPlus: no gyro bytes
         {kCore | WMRPT_IR, 1, WMIR_FORMAT_BASIC, 0x37}, {WMRPT_KEYS | WMRPT_IR, 1, WMIR_FORMAT_BASIC, 0x36}};
     for (auto &row : table) {
         if (row.bNunchuk && ExtensionKind() != WMEXT_NUNCHUK) {
@@ -145,6 +148,10 @@ TEST_F(SimLibrary, CameraDotsInBothFormats) {
     ASSERT_TRUE(PumpUntil([&] { return window.Count(WM_MSG_KEY_DEFAULT) > 0; }));
     for (const Notification &n : window.log)
         EXPECT_EQ(0, n.lParam & WMKEY_CHANGED_IR);
+    ASSERT_EQ(1, SetReport(0, kCore | WMRPT_IR));  // on at disconnection: switched off
+    SimClearOutputs(pSim);
+    ASSERT_EQ(1, wm_Disconnect(0, 0));
+    EXPECT_EQ((std::vector<std::string>{"13 00", "1a 00"}), CameraTraffic(pSim));
 }
 
 SIM_REMOTE *AddRemotePlus(SimLibrary *) {
@@ -194,6 +201,25 @@ TEST_F(SimLibrary, MotionPlusActivatedWithPassThrough) {
     }
 }
 
+// An extension plugged in or pulled out behind an active MotionPlus shows only in the gyro's
+// frames: the gyro is activated afresh in the mode that passes it through.
+TEST_F(SimLibrary, MotionPlusFollowsAnExtensionPluggedBehindIt) {
+    SIM_REMOTE *pSim = AddRemotePlus(this);
+    ConnectAll(1);
+    ASSERT_EQ(1, SetReport(0, kCore | WMRPT_MOTION));
+    ASSERT_EQ(0x04, SimMotionPlusMode(pSim));
+    const struct { int nKind; int nMode; } table[] = {{SIM_EXT_NUNCHUK, 0x05}, {0, 0x04}, {SIM_EXT_CLASSIC, 0x07}};
+    for (auto &row : table) {
+        if (row.nKind)
+            SimPlugExtension(pSim, row.nKind, NULL);
+        else
+            SimUnplugExtension(pSim);
+        EXPECT_TRUE(PumpUntil([&] {
+            return SimMotionPlusMode(pSim) == row.nMode && ExtensionKind() == row.nKind && Motion().nState == WMMP_ON;
+        })) << row.nMode;
+    }
+}
+
 // Until the remote has lain still for a second of the library's clock the rates keep the bias;
 // then it is measured and removed; slow and fast ranges scale apart.
 TEST_F(SimLibrary, GyroRatesScaledWithTheRestBiasMeasured) {
@@ -221,6 +247,12 @@ TEST_F(SimLibrary, GyroRatesScaledWithTheRestBiasMeasured) {
                    m.bRollFast == row.bRollFast && m.bPitchFast == row.bPitchFast;
         })) << row.nYaw << " " << Motion().nYaw << " " << Motion().nRoll << " " << Motion().nPitch;
     }
+    // A steady turn of 30 deg/s for over a second is not taken for rest.
+    SimSetGyro(pSim, 3000, 0, 0);
+    Sleep(300);
+    g_dwFakeNow += 1100;
+    Sleep(300);
+    EXPECT_NEAR(3000, Motion().nYaw, 30);
 }
 
 }  // namespace

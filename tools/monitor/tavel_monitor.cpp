@@ -2,9 +2,11 @@
  * tavel_monitor - connects every Wii Remote tavel.dll can find, lists them, and prints their
  * input changes live until Ctrl+C. Uses nothing but tavel.h and the library's exports.
  *
- *   tavel_monitor [--list] [--seconds N]
+ *   tavel_monitor [--list] [--seconds N] [--ir] [--motion]
  *     --list       list the remotes and exit
  *     --seconds N  stop after N seconds
+ *     --ir         switch the IR camera on and print the dots it sees
+ *     --motion     switch a MotionPlus's gyro on and print its rates
  */
 #include <windows.h>
 
@@ -16,12 +18,15 @@
 
 #define MSG_CONNECTED  WM_MSG_CONNECT_DEFAULT
 #define ACCEL_STEP 10 /* hundredths of g: smaller changes are noise */
+#define MOTION_STEP 200 /* hundredths of a degree a second, likewise */
 
 typedef struct MONITOR {
     HWND  hWnd;
     int   nRemotes;
     WM_KEY aLastKey[TAVEL_SLOTS];
     int   anPrintedAccel[TAVEL_SLOTS][3];
+    int   anPrintedRate[TAVEL_SLOTS][3];
+    DWORD dwExtraReport; /* WMRPT_IR and WMRPT_MOTION as the flags ask */
     DWORD dwMainThread;
 } MONITOR;
 
@@ -65,8 +70,41 @@ static void PrintRemote(int nSlot)
            st.abLed[0], st.abLed[1], st.abLed[2], st.abLed[3], st.dwReport);
 }
 
+static void PrintDots(int nSlot)
+{
+    WM_IR ir;
+    if (!wm_GetIr(nSlot, &ir))
+        return;
+    printf("slot %d: IR %d dot(s)", nSlot, ir.nDotsSeen);
+    for (int i = 0; i < WM_IR_DOTS; i++)
+        if (ir.aDot[i].bSeen)
+            printf(" (%d,%d,%d)", ir.aDot[i].nX, ir.aDot[i].nY, ir.aDot[i].nSize);
+    printf("\n");
+}
+
+static void PrintRates(int nSlot)
+{
+    WM_MOTION m;
+    if (!wm_GetMotion(nSlot, &m))
+        return;
+    int anRate[3] = {m.nYaw, m.nRoll, m.nPitch};
+    int *anPrinted = g_Monitor.anPrintedRate[nSlot];
+    int bMoved = 0;
+    for (int i = 0; i < 3; i++)
+        bMoved = bMoved || abs(anRate[i] - anPrinted[i]) >= MOTION_STEP;
+    if (!bMoved)
+        return;
+    memcpy(anPrinted, anRate, sizeof(anRate));
+    printf("slot %d: gyro yaw %.2f roll %.2f pitch %.2f deg/s%s\n", nSlot, m.nYaw / 100.0, m.nRoll / 100.0,
+           m.nPitch / 100.0, m.bCalibrated ? "" : " (bias not yet measured)");
+}
+
 static void OnInputChanged(int nSlot, const DWORD *adwMask)
 {
+    if (adwMask[0] & WMKEY_CHANGED_IR)
+        PrintDots(nSlot);
+    if (adwMask[0] & WMKEY_CHANGED_MOTION)
+        PrintRates(nSlot);
     WM_KEY key;
     if (!wm_GetKey(nSlot, &key))
         return;
@@ -150,6 +188,18 @@ static int WatchRemotes(void)
         sys.dwFlags = WMSYS_HWND;
         sys.hWnd = g_Monitor.hWnd;
         wm_SetSystem(i, &sys);
+        if (!g_Monitor.dwExtraReport)
+            continue;
+        WM_STATUS st = {};
+        st.dwFlags = WMST_REPORT;
+        wm_GetStatus(i, &st);
+        st.dwReport |= g_Monitor.dwExtraReport;
+        wm_SetStatus(i, &st);
+        if (g_Monitor.dwExtraReport & WMRPT_MOTION) {
+            WM_MOTION m;
+            if (wm_GetMotion(i, &m) && m.nState == WMMP_NONE)
+                printf("slot %d: no MotionPlus\n", i);
+        }
     }
     return nFound;
 }
@@ -176,8 +226,12 @@ int main(int argc, char **argv)
             bListOnly = 1;
         else if (strcmp(argv[i], "--seconds") == 0 && i + 1 < argc)
             dwSeconds = (DWORD)atoi(argv[++i]);
+        else if (strcmp(argv[i], "--ir") == 0)
+            g_Monitor.dwExtraReport |= WMRPT_IR;
+        else if (strcmp(argv[i], "--motion") == 0)
+            g_Monitor.dwExtraReport |= WMRPT_MOTION;
         else {
-            fprintf(stderr, "usage: tavel_monitor [--list] [--seconds N]\n");
+            fprintf(stderr, "usage: tavel_monitor [--list] [--seconds N] [--ir] [--motion]\n");
             return 64;
         }
     }
