@@ -28,7 +28,9 @@ void WatchIrPointer(ENGINE_STATE *pState, const WM_IR *pIr, const WM_KEY *pKey, 
     }
     LONG nX, nY;
     pState->bIrMoved = TrackIrPointer(&pState->Ir, &g_CurrentSet.Pointer, pIr, pKey, dwElapsed, &nX, &nY);
-    pState->bPointerActive = pState->bIrMoved;
+    /* A bar just lost is out of view only after some cycles, and no new report may come to
+     * wake the engine for them. */
+    pState->bPointerActive = pState->bIrMoved || (pState->Ir.nMissing > 0 && !pState->Ir.bOffScreen);
 }
 
 void AddGyroMotion(ENGINE_STATE *pState, const WM_MOTION *pMotion, const WM_KEY *pKey, const WM_KEYEX *pKeyEx,

@@ -153,37 +153,42 @@ POINT SettledCursor(DWORD dwMs) {
 // The IR pointer: the bar's two dots place the cursor where the remote points (the camera
 // sees the scene mirrored, and with its whole view spanning the screen a bar seen 200 dots
 // left of the centre means a point 200/1024 of the screen right of it); while the bar is out
-// of view the cursor stays and the off-screen slot (B, key O) is held, let go when it is back.
+// of view the cursor stays and the off-screen slot (B, a left click) is held, let go when it
+// is back. A click, not a key: it reaches the window under the cursor whatever has the focus.
 TEST_F(EndToEnd, IrDotsPlaceTheCursorAndTheOffScreenSlotActsWhileTheBarIsAway) {
-    set.aAssign[SLOT_B] = {ASSIGN_KEY, 1, {'O', 0, 0}, 0, 0, 0, NULL, PRESS_NORMAL, 0, LAYER_HOLD};
+    set.aAssign[SLOT_B] = {ASSIGN_MOUSE, 0, {0, 0, 0}, MOUSE_LEFT_CLICK, 0, 0, NULL, PRESS_NORMAL, 0, LAYER_HOLD};
     set.Pointer = {POINTER_IR, BAR_ABOVE, 100, SLOT_B, 0, POINTER_NO_SLOT};
     SetCursorPos(5, 5);
-    Start("ir 1 412 300 612 300\n" + Until(L"move") + "ir 1 212 300 412 300\n" + Until(L"away") +
-          "irhide 1 0\nirhide 1 1\n" + Until(L"back") + "ir 1 212 300 412 300\n" + Until(L"end"));
-    int cx = GetSystemMetrics(SM_CXSCREEN);
+    // With the bar above the screen, aiming at it reaches the screen's top edge, so a bar seen
+    // a quarter of the view above the camera's centre points a quarter of the way down.
+    Start("ir 1 412 192 612 192\n" + Until(L"move") + "ir 1 212 192 412 192\n" + Until(L"away") +
+          "irhide 1 0\nirhide 1 1\n" + Until(L"back") + "ir 1 212 192 412 192\n" + Until(L"end"));
+    int cx = GetSystemMetrics(SM_CXSCREEN), cy = GetSystemMetrics(SM_CYSCREEN);
     POINT centre = SettledCursor(WAIT_MS);
     EXPECT_NEAR(cx / 2, centre.x, cx / 40) << "the bar in the middle of the view points at the middle";
+    EXPECT_NEAR(cy / 4, centre.y, cy / 40);
     run.Cue(L"move");
     ASSERT_TRUE(PollUntil([&] { POINT p; GetCursorPos(&p); return p.x > centre.x + cx / 8; }, WAIT_MS));
     POINT right = SettledCursor(WAIT_MS);
     EXPECT_NEAR(cx / 2 + cx * 200 / 1024, right.x, cx / 40);
     EXPECT_NEAR(centre.y, right.y, 3) << "a level move stays level";
-    EXPECT_TRUE(Only(run.Events(), "KEYDOWN").empty()) << "the off-screen slot acted while the bar was seen";
+    EXPECT_TRUE(Only(run.Events(), "LDOWN").empty()) << "the off-screen slot acted while the bar was seen";
     run.Cue(L"away");
-    ASSERT_TRUE(Seen("KEYDOWN", 1));
+    ASSERT_TRUE(Seen("LDOWN", 1));
     POINT stayed = SettledCursor(WAIT_MS);
     EXPECT_EQ(right.x, stayed.x);
     EXPECT_EQ(right.y, stayed.y);
     run.Cue(L"back");
-    ASSERT_TRUE(Seen("KEYUP", 1));
+    ASSERT_TRUE(Seen("LUP", 1));
     run.Cue(L"end");
     run.Close();
-    EXPECT_EQ((std::vector<long>{'O'}), Params(run.Events(), "KEYDOWN"));
+    EXPECT_EQ(1u, Only(run.Events(), "LDOWN").size());
 }
 
 // The gyro pointer of a Wii Remote Plus: still, the library measures its rest bias and the
-// cursor stays; a turn to the right (negative yaw) moves it right, level, and it stops with
-// the turn.
+// cursor stays; a turn to the right (negative yaw) moves it right, and it stops with the turn.
+// (Its height is not compared: under Wine a relative move of another process may start from
+// where that process last saw the cursor.)
 TEST_F(EndToEnd, GyroRatesMoveTheCursorOnceTheRestBiasIsMeasured) {
     set.Pointer = {POINTER_GYRO, BAR_ABOVE, 0, POINTER_NO_SLOT, 10, POINTER_NO_SLOT};
     SetCursorPos(300, 300);
@@ -197,7 +202,6 @@ TEST_F(EndToEnd, GyroRatesMoveTheCursorOnceTheRestBiasIsMeasured) {
     run.Cue(L"turn");
     ASSERT_TRUE(PollUntil([&] { POINT p; GetCursorPos(&p); return p.x > after.x + 100; }, WAIT_MS));
     POINT turned = SettledCursor(WAIT_MS);
-    EXPECT_NEAR(after.y, turned.y, 2);
     Sleep(500);
     POINT stopped = SettledCursor(WAIT_MS);
     EXPECT_EQ(turned.x, stopped.x) << "the cursor went on after the turn";
