@@ -21,7 +21,7 @@ top="$work/unpacked/Zan-$zan_version"
 check "guide_ja.md is in the zip" '[ -f "$top/guide_ja.md" ]'
 check "the simulated library is not shipped" '! unzip -l "$zip" | grep -qi sim'
 
-exports="wm_Close wm_Connect wm_Count wm_Disconnect wm_Exist wm_GetKey wm_GetKeyEx wm_GetStatus wm_GetSystem wm_Init wm_SetStatus wm_SetSystem wm_Version"
+exports="wm_Close wm_Connect wm_Count wm_Disconnect wm_Exist wm_GetIr wm_GetKey wm_GetKeyEx wm_GetMotion wm_GetStatus wm_GetSystem wm_Init wm_SetStatus wm_SetSystem wm_Version"
 # Windows' known DLLs, which are never looked for in the program's folder (where a planted DLL of
 # the same name would run), and COMCTL32, which the manifest binds side by side. Anything else
 # (winmm, hid, setupapi) the programs load from the system folder themselves; the programs, not
@@ -42,7 +42,7 @@ check_set() {
     done
     check "the shipped tavel.dll has no simulator" '! grep -q TAVEL_SIM_SCENARIO "$dir/tavel.dll"'
     names=$($objdump -p "$dir/tavel.dll" | sed -n '/Name Pointer\] Table/,/^$/s/^.*\] \(wm_\)/\1/p' | tr '\n' ' ')
-    check "tavel.dll exports the thirteen plain names" '[ "$names" = "$exports " ]'
+    check "tavel.dll exports the fifteen plain names" '[ "$names" = "$exports " ]'
     check "Zan.exe's manifest asks for $arch common controls" \
         '[ "$(strings "$dir/Zan.exe" | grep -c "processorArchitecture=\"$arch\"")" = 2 ]'
     # Version resources agree with what the programs show.
