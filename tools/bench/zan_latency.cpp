@@ -5,10 +5,13 @@
  * acting at once on the change, printed side by side. Each run marks three five-second phases
  * (connected and idle with the library asking for the remote's status at every step, as it
  * did before, then once a second; a key slot held) for the CPU sampling of the script that
- * runs it (scripts/bench.sh). Not a test: it prints figures.
+ * runs it (scripts/bench.sh). Then the pointer path: simulated IR dots that step to the cursor's
+ * move. Not a test: it prints figures.
  *
  *   zan_latency [presses]   (default 500)
  */
+#include <windows.h>
+#include <mmsystem.h>
 #include <stdio.h>
 #include <stdlib.h>
 
@@ -102,6 +105,72 @@ std::vector<double> MeasureRun(int nPresses, int bImmediate, int bOldLibrary, co
     return delays;
 }
 
+double NowMs() {
+    LARGE_INTEGER liNow, liFreq;
+    QueryPerformanceCounter(&liNow);
+    QueryPerformanceFrequency(&liFreq);
+    return (double)liNow.QuadPart * 1000.0 / (double)liFreq.QuadPart;
+}
+
+// The pointer path: the camera's dots step between two places in the simulated remote, and
+// the cursor's first move after each step is timed (the cursor read every millisecond). The
+// engine moves the pointer on its cycle, so this is beside the "at once" and "10 ms cycle"
+// button paths.
+std::vector<double> MeasurePointerRun(int nMoves) {
+    std::vector<double> delays;
+    ZanRun run;
+    if (!run.Prepare(L"latency_pointer"))
+        return delays;
+    ASSIGNMENT_SET set;
+    InitAssignmentSet(&set);
+    set.Pointer.nMode = POINTER_IR;
+    set.Pointer.nArea = 100;
+    std::wstring path = run.WriteSet(&set, L"bench.zan");
+    std::string stamps = run.ScenarioPath(L"stamps.txt");
+    std::ostringstream sc;
+    sc << "remote\nwaitconnected 1\nir 1 412 192 612 192\nwaitfile " << run.ScenarioPath(L"cue") << "\nwait 500\n";
+    srand(4712);
+    for (int i = 0; i < nMoves; i++)
+        sc << "stamp " << stamps << "\nir 1 " << (i % 2 ? "412 192 612" : "312 192 512") << " 192\nwait "
+           << 40 + rand() % 20 << "\n";
+    run.WriteScenario(sc.str());
+    if (!run.StartZan(L"\"" + path + L"\"") || !run.StartTarget())
+        return delays;
+    Sleep(1000);
+    run.Cue();
+    std::vector<double> moves;   // when the cursor was seen somewhere new
+    POINT last = {};
+    GetCursorPos(&last);
+    DWORD dwStart = GetTickCount(), dwChecked = dwStart;
+    timeBeginPeriod(1);
+    while (GetTickCount() - dwStart < (DWORD)nMoves * 100 + 10000) {
+        POINT now;
+        GetCursorPos(&now);
+        if (now.x != last.x || now.y != last.y)
+            moves.push_back(NowMs());
+        last = now;
+        if (GetTickCount() - dwChecked > 500) {
+            dwChecked = GetTickCount();
+            std::string s = run.ReadFile(L"stamps.txt");
+            if ((int)std::count(s.begin(), s.end(), '\n') >= nMoves)
+                break;
+        }
+        Sleep(1);
+    }
+    timeEndPeriod(1);
+    Sleep(300);
+    run.Close();
+    std::istringstream in(run.ReadFile(L"stamps.txt"));
+    size_t j = 0;
+    for (double t; in >> t;) {
+        while (j < moves.size() && moves[j] < t)
+            j++;
+        if (j < moves.size())
+            delays.push_back(moves[j] - t);
+    }
+    return delays;
+}
+
 }  // namespace
 
 int main(int argc, char **argv) {
@@ -127,5 +196,13 @@ int main(int argc, char **argv) {
         printf("  %-36s %8zu %7.2f ms %7.2f ms %7.2f ms\n", aMode[i].pszMode, aDelays[i].size(),
                Percentile(aDelays[i], 0.5), Percentile(aDelays[i], 0.99), Percentile(aDelays[i], 1.0));
     }
+    std::vector<double> pointer = MeasurePointerRun(nPresses);
+    printf("IR dots moved in the simulated remote -> the cursor moves (read every ms):\n");
+    if (pointer.empty()) {
+        printf("  %-36s the cursor never moved\n", "IR pointer, engine cycle");
+        return 1;
+    }
+    printf("  %-36s %8zu %7.2f ms %7.2f ms %7.2f ms\n", "IR pointer, engine cycle", pointer.size(),
+           Percentile(pointer, 0.5), Percentile(pointer, 0.99), Percentile(pointer, 1.0));
     return nResult;
 }
