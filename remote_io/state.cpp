@@ -233,11 +233,15 @@ static IO_OUTCOME CatchUpUnpolled(WM_DEVICE *pDev)
     return IO_DONE;
 }
 
+/* The camera's and the gyro's getters: what is due of an unpolled remote, then its input. */
+static IO_OUTCOME RefreshCaughtUp(WM_DEVICE *pDev)
+{
+    return CatchUpUnpolled(pDev) == IO_GONE ? IO_GONE : RefreshInput(pDev);
+}
+
 static IO_OUTCOME GetIrWork(WM_DEVICE *pDev, void *pContext)
 {
-    if (CatchUpUnpolled(pDev) == IO_GONE)
-        return IO_GONE;
-    IO_OUTCOME outcome = RefreshInput(pDev);
+    IO_OUTCOME outcome = RefreshCaughtUp(pDev);
     if (outcome == IO_DONE)
         *(WM_IR *)pContext = pDev->ir;
     return outcome;
@@ -251,9 +255,7 @@ int TAVEL_API wm_GetIr(int nIndex, WM_IR *pIr)
 
 static IO_OUTCOME GetMotionWork(WM_DEVICE *pDev, void *pContext)
 {
-    if (CatchUpUnpolled(pDev) == IO_GONE)
-        return IO_GONE;
-    IO_OUTCOME outcome = RefreshInput(pDev);
+    IO_OUTCOME outcome = RefreshCaughtUp(pDev);
     if (outcome == IO_DONE)
         *(WM_MOTION *)pContext = pDev->motion;
     return outcome;

@@ -48,6 +48,9 @@ protected:
         ASSERT_FALSE(path.empty());
         run.WriteScenario(remote + "waitconnected 1\n" + Until(L"cue") + actions);
         ASSERT_TRUE(run.StartZan(L"\"" + path + L"\""));
+        // On a fresh display something late in Zan's start-up takes the focus from a program
+        // started at once (seen only for the first Zan of a display; cause not found yet).
+        Sleep(1500);
         ASSERT_TRUE(run.StartTarget());
         run.Cue();
     }
