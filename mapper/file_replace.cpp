@@ -31,6 +31,11 @@ int MakeTempFileBeside(LPCWSTR pszTarget, WCHAR *pszTemp)
     PathRemoveFileSpecW(szFolder);
     if (!szFolder[0])
         lstrcpyW(szFolder, L".");
+    /* Windows refuses a longer folder, but Wine writes the name past MAX_PATH. */
+    if (lstrlenW(szFolder) > MAX_PATH - 14) {
+        SetLastError(ERROR_BUFFER_OVERFLOW);
+        return 0;
+    }
     return GetTempFileNameW(szFolder, L"zan", 0, pszTemp) != 0;
 }
 
