@@ -36,6 +36,7 @@ static void FreeDevice(WM_DEVICE *pDev)
     FreeAlarm(pDev->pExtRetryAlarm);
     FreeAlarm(pDev->pStatusAlarm);
     FreeAlarm(pDev->pIrRetryAlarm);
+    FreeAlarm(pDev->pMotionRetryAlarm);
     for (WM_ALARM *pAlarm : pDev->apBlinkAlarm)
         FreeAlarm(pAlarm);
     FilterBank(pDev, FILTER_RELEASE, 0);
@@ -83,7 +84,9 @@ static int CreateAlarms(WM_DEVICE *pDev)
     pDev->pExtRetryAlarm = CreateAlarm();
     pDev->pStatusAlarm = CreateAlarm();
     pDev->pIrRetryAlarm = CreateAlarm();
-    int bAll = pDev->pRumbleAlarm && pDev->pExtRetryAlarm && pDev->pStatusAlarm && pDev->pIrRetryAlarm;
+    pDev->pMotionRetryAlarm = CreateAlarm();
+    int bAll = pDev->pRumbleAlarm && pDev->pExtRetryAlarm && pDev->pStatusAlarm && pDev->pIrRetryAlarm &&
+               pDev->pMotionRetryAlarm;
     for (int i = 0; i < 4; i++) {
         pDev->apBlinkAlarm[i] = CreateAlarm();
         bAll = bAll && pDev->apBlinkAlarm[i];
@@ -181,6 +184,9 @@ int DestroyDevice(WM_DEVICE *pDev, int bKeepOutputs, int bNotify)
     /* A camera left on would drain the batteries of a remote nobody uses. */
     if (bCanSend && pDev->bValid && pDev->ir.nCamera != WMIR_OFF)
         SwitchCameraOff(pDev);
+    /* Left on, the gyro would hide the extension from the next program that opens the remote. */
+    if (bCanSend && pDev->bValid)
+        SwitchMotionOff(pDev);
     /* At wm_Close the remote also stops streaming: core buttons, sent only when they change. */
     if (g_Lib.bClosing && bCanSend && pDev->bValid) {
         BeginReport(pDev, RPT_OUT_MODE);

@@ -186,7 +186,7 @@ static IO_OUTCOME SetExtensionReporting(WM_DEVICE *pDev, int bOn)
  * not decode is remembered until the extension is unplugged, and the remote reports without
  * extension data meanwhile.
  */
-static IO_OUTCOME ExtensionChanged(WM_DEVICE *pDev)
+static IO_OUTCOME IdentifyChangedExtension(WM_DEVICE *pDev)
 {
     pDev->bExtUnknown = 0;
     ArmAlarm(pDev->pExtRetryAlarm, 0);
@@ -215,6 +215,21 @@ static IO_OUTCOME ExtensionChanged(WM_DEVICE *pDev)
         return IO_GONE;
     SetLastError(dwCode);
     return IO_FAILED;
+}
+
+/* A MotionPlus found with the change, or switched off to let an extension behind it be
+   identified, is activated once that extension's kind is known (not while its retry waits). */
+static IO_OUTCOME ExtensionChanged(WM_DEVICE *pDev)
+{
+    IO_OUTCOME outcome = IdentifyChangedExtension(pDev);
+    DWORD dwCode = GetLastError();
+    if (outcome == IO_GONE)
+        return IO_GONE;
+    if (pDev->motion.nState != WMMP_NONE && AlarmLeft(pDev->pExtRetryAlarm) == INFINITE &&
+        FollowMotion(pDev) == IO_GONE)
+        return IO_GONE;
+    SetLastError(dwCode);
+    return outcome;
 }
 
 /* A failed identification still counts as a decoded status: the remote keeps working without

@@ -52,7 +52,8 @@ IO_OUTCOME SwitchCameraOff(WM_DEVICE *pDev);
 void DecodeIr(WM_DEVICE *pDev, int nStart, int cbSpace);
 
 /* The MotionPlus (gyro.cpp): its record reset (WMMP_NONE); looked for (IO_FAILED is not an
-   error: there is none); switched on or off as dwReport asks; and the six extension bytes of
+   error: there is none); switched on or off as dwReport asks, a failed activation and a
+   missing MotionPlus tried again on pMotionRetryAlarm; and the six extension bytes of
    a data report taken: 1 when they were the gyro's or were rewritten in place to the plain
    layout of the extension behind it, which is then decoded as usual. */
 void ClearMotion(WM_DEVICE *pDev);
@@ -60,6 +61,8 @@ IO_OUTCOME DetectMotionPlus(WM_DEVICE *pDev);
 IO_OUTCOME FollowMotion(WM_DEVICE *pDev);
 /* Switches the gyro off and on again for the extension now behind it (bMotionReplug). */
 IO_OUTCOME ReplugMotion(WM_DEVICE *pDev);
+/* The gyro off without waiting for the remote's acknowledgement: the remote is going. */
+void SwitchMotionOff(WM_DEVICE *pDev);
 int TakeMotionFrame(WM_DEVICE *pDev, BYTE *e);
 
 /* The change masks, exposed for the notifications and their tests. */

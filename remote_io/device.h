@@ -168,6 +168,7 @@ typedef struct WM_DEVICE {
        the mode that fits, no sooner than a second after the last time (dwMotionReplugAt). */
     BYTE      bMotionReplug;
     DWORD     dwMotionReplugAt;
+    WM_ALARM *pMotionRetryAlarm;
     int       anGyroBias[3];
     DWORD     dwStillFrom;
     int       nStillCount;

@@ -32,6 +32,9 @@
 #define REPLUG_MS 1000
 /* Neither plugged nor unplugged: the next status changes it. */
 #define EXT_UNKNOWN 0xFF
+/* A failed activation is tried again, and a remote without a MotionPlus looked at again (one
+   plugged in alone sends no status), this often while a client asks for the gyro. */
+#define MOTION_RETRY_MS 2000
 
 static const BYTE g_abMotionPlusTail[4] = {0xA6, 0x20, 0x00, 0x05};
 
@@ -83,6 +86,7 @@ static IO_OUTCOME WriteRegister(WM_DEVICE *pDev, DWORD dwAddress, BYTE b)
 /* The extension behind the gyro keeps its kind and calibration: it reports in pass-through. */
 static IO_OUTCOME ActivateMotion(WM_DEVICE *pDev)
 {
+    ArmAlarm(pDev->pMotionRetryAlarm, 0);
     pDev->motion.nState = WMMP_STARTING;
     BYTE bMode = MotionModeFor(pDev);
     IO_OUTCOME outcome = WriteRegister(pDev, ADDR_MP_INIT, MP_INIT_VALUE);
@@ -94,8 +98,12 @@ static IO_OUTCOME ActivateMotion(WM_DEVICE *pDev)
         RestartStill(pDev);
         return SetReportMode(pDev);
     }
-    if (outcome == IO_FAILED)
+    if (outcome == IO_FAILED) {
+        DWORD dwCode = GetLastError();
         pDev->motion.nState = WMMP_OFF;
+        ArmAlarm(pDev->pMotionRetryAlarm, MOTION_RETRY_MS);
+        SetLastError(dwCode);
+    }
     return outcome;
 }
 
@@ -114,6 +122,8 @@ static IO_OUTCOME DeactivateMotion(WM_DEVICE *pDev)
     return RequestStatus(pDev) == IO_GONE ? IO_GONE : IO_DONE;
 }
 
+/* Switched off, the gyro comes back once the status that follows has identified the extension
+   behind it, in the mode that passes that one through. */
 IO_OUTCOME ReplugMotion(WM_DEVICE *pDev)
 {
     pDev->bMotionReplug = 0;
@@ -121,21 +131,42 @@ IO_OUTCOME ReplugMotion(WM_DEVICE *pDev)
     /* Switched off meanwhile: the extension was identified as the gyro went. */
     if (pDev->motion.nState != WMMP_ON)
         return IO_DONE;
-    IO_OUTCOME outcome = DeactivateMotion(pDev);
-    if (outcome == IO_DONE && (pDev->dwReport & WMRPT_MOTION))
-        outcome = ActivateMotion(pDev);
-    return outcome;
+    return DeactivateMotion(pDev);
 }
 
 IO_OUTCOME FollowMotion(WM_DEVICE *pDev)
 {
-    int bWanted = (pDev->dwReport & WMRPT_MOTION) != 0;
     int nState = pDev->motion.nState;
-    if (bWanted && nState == WMMP_OFF)
-        return ActivateMotion(pDev);
-    if (!bWanted && (nState == WMMP_ON || nState == WMMP_STARTING))
-        return DeactivateMotion(pDev);
-    return IO_DONE;
+    int bActive = nState == WMMP_ON || nState == WMMP_STARTING;
+    if (!(pDev->dwReport & WMRPT_MOTION)) {
+        ArmAlarm(pDev->pMotionRetryAlarm, 0);
+        return bActive ? DeactivateMotion(pDev) : IO_DONE;
+    }
+    int bWaiting = AlarmLeft(pDev->pMotionRetryAlarm) != INFINITE;
+    if (bActive || (bWaiting && !AlarmFired(pDev->pMotionRetryAlarm)))
+        return IO_DONE;
+    /* None found at connection or the last extension change: looked for when the wait is over. */
+    if (nState == WMMP_NONE) {
+        IO_OUTCOME outcome = bWaiting ? DetectMotionPlus(pDev) : IO_FAILED;
+        if (outcome == IO_GONE)
+            return IO_GONE;
+        if (outcome != IO_DONE) {
+            ArmAlarm(pDev->pMotionRetryAlarm, MOTION_RETRY_MS);
+            return IO_DONE;
+        }
+    }
+    return ActivateMotion(pDev);
+}
+
+void SwitchMotionOff(WM_DEVICE *pDev)
+{
+    ArmAlarm(pDev->pMotionRetryAlarm, 0);
+    if (pDev->motion.nState != WMMP_ON && pDev->motion.nState != WMMP_STARTING)
+        return;
+    BYTE b = MP_INIT_VALUE;
+    SendRegisters(pDev, ADDR_EXT_INIT1, &b, 1);
+    pDev->motion.nState = WMMP_OFF;
+    pDev->bMotionMode = 0;
 }
 
 /* Raw minus bias in hundredths of a degree a second, by the axis's range. */

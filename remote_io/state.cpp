@@ -221,7 +221,7 @@ int TAVEL_API wm_GetStatus(int nIndex, WM_STATUS *pStatus)
 }
 
 /* The worker does not step a remote nobody polls: its camera's retry and its gyro's new
-   pass-through mode are taken up when it is read. */
+   pass-through mode, retry and search are taken up when it is read. */
 static IO_OUTCOME CatchUpUnpolled(WM_DEVICE *pDev)
 {
     if (pDev->system.bAutoUpdate || !pDev->bValid)
@@ -229,6 +229,8 @@ static IO_OUTCOME CatchUpUnpolled(WM_DEVICE *pDev)
     if (AlarmFired(pDev->pIrRetryAlarm) && FollowCamera(pDev) == IO_GONE)
         return IO_GONE;
     if (pDev->bMotionReplug && ReplugMotion(pDev) == IO_GONE)
+        return IO_GONE;
+    if (AlarmFired(pDev->pMotionRetryAlarm) && FollowMotion(pDev) == IO_GONE)
         return IO_GONE;
     return IO_DONE;
 }

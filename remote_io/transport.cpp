@@ -374,7 +374,7 @@ IO_OUTCOME WriteMemory(WM_DEVICE *pDev, DWORD dwAddress, BYTE bData)
 #define ACK_REPORT_AT 3
 #define ACK_ERROR_AT 4
 
-IO_OUTCOME WriteRegisters(WM_DEVICE *pDev, DWORD dwAddress, const BYTE *pb, int cb)
+IO_OUTCOME SendRegisters(WM_DEVICE *pDev, DWORD dwAddress, const BYTE *pb, int cb)
 {
     if (cb <= 0 || cb > MAX_WRITE_BYTES)
         return FailWith(WME_BAD_PARAMETER);
@@ -382,7 +382,12 @@ IO_OUTCOME WriteRegisters(WM_DEVICE *pDev, DWORD dwAddress, const BYTE *pb, int 
     PutAddress(pDev, dwAddress);
     pDev->abOutput[5] = (BYTE)cb;
     memcpy(pDev->abOutput + 6, pb, (size_t)cb);
-    IO_OUTCOME outcome = WriteReport(pDev);
+    return WriteReport(pDev);
+}
+
+IO_OUTCOME WriteRegisters(WM_DEVICE *pDev, DWORD dwAddress, const BYTE *pb, int cb)
+{
+    IO_OUTCOME outcome = SendRegisters(pDev, dwAddress, pb, cb);
     if (outcome != IO_DONE)
         return outcome;
     /* A streaming remote is there even when the acknowledgement never comes: that fails the

@@ -102,6 +102,8 @@ IO_OUTCOME WriteMemory(WM_DEVICE *pDev, DWORD dwAddress, BYTE bData);
    IO_FAILED (WME_IO) when it reports an error or never comes. */
 #define MAX_WRITE_BYTES 16
 IO_OUTCOME WriteRegisters(WM_DEVICE *pDev, DWORD dwAddress, const BYTE *pb, int cb);
+/* The same report without waiting for its acknowledgement, for the last words to a remote. */
+IO_OUTCOME SendRegisters(WM_DEVICE *pDev, DWORD dwAddress, const BYTE *pb, int cb);
 IO_OUTCOME ReadIdentity(WM_DEVICE *pDev);
 IO_OUTCOME ReadAccelCalibration(WM_DEVICE *pDev);
 

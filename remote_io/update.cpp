@@ -100,6 +100,7 @@ static DWORD NextStepIn(const WM_DEVICE *pDev)
     DWORD dwMs = Sooner(AlarmLeft(pDev->pStatusAlarm), AlarmLeft(pDev->pExtRetryAlarm));
     dwMs = Sooner(dwMs, AlarmLeft(pDev->pRumbleAlarm));
     dwMs = Sooner(dwMs, AlarmLeft(pDev->pIrRetryAlarm));
+    dwMs = Sooner(dwMs, AlarmLeft(pDev->pMotionRetryAlarm));
     for (int i = 0; i < 4; i++)
         if (pDev->adwBlink[i])
             dwMs = Sooner(dwMs, AlarmLeft(pDev->apBlinkAlarm[i]));
@@ -125,6 +126,8 @@ IO_OUTCOME UpdateDevice(WM_DEVICE *pDev, STEP_WAIT *pWait)
     if (outcome == IO_DONE && AlarmFired(pDev->pIrRetryAlarm) && FollowCamera(pDev) == IO_GONE)
         outcome = IO_GONE;
     if (outcome == IO_DONE && pDev->bMotionReplug && ReplugMotion(pDev) == IO_GONE)
+        outcome = IO_GONE;
+    if (outcome == IO_DONE && AlarmFired(pDev->pMotionRetryAlarm) && FollowMotion(pDev) == IO_GONE)
         outcome = IO_GONE;
     int bBacklog = 0;
     if (outcome == IO_DONE)

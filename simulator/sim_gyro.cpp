@@ -155,6 +155,12 @@ void SimSetGyroBias(SIM_REMOTE *pSim, int nYaw, int nRoll, int nPitch, int nNois
     pSim->nGyroNoise = nNoise;
 }
 
+void SimRefuseGyroWrites(SIM_REMOTE *pSim, int nWrites)
+{
+    Guard guard(g_SimLock);
+    pSim->nGyroRefusals = nWrites;
+}
+
 int SimMotionPlusMode(SIM_REMOTE *pSim)
 {
     Guard guard(g_SimLock);

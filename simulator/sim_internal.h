@@ -98,6 +98,7 @@ struct SIM_REMOTE {
     BYTE bMpMode = 0;
     bool bMpHidExt = false;
     BYTE abMpHidId[SIM_EXT_BYTES] = {};
+    int nGyroRefusals = 0; /* register writes to the MotionPlus still to be refused */
     int anGyroRate[3] = {0, 0, 0};
     int anGyroBias[3] = {0, 0, 0};
     int nGyroNoise = 0;

@@ -138,9 +138,13 @@ static void HandleWriteMemoryLocked(SIM_REMOTE *pDev, const BYTE *pb)
     int cb = std::min<int>(pb[WRITE_LENGTH_AT], WRITE_MAX_BYTES);
     SimReport ack = NewReport(pDev, IN_ACK);
     ack[ACK_REPORT_AT] = OUT_WRITE_MEMORY;
-    /* A camera told to refuse its set-up acknowledges the write with an error and keeps nothing. */
-    if (dwAddress >= SIM_IR_REGISTERS && dwAddress < SIM_IR_REGISTERS_END && pDev->nCameraRefusals > 0) {
-        pDev->nCameraRefusals--;
+    /* A camera or MotionPlus told to refuse its set-up acknowledges the write with an error and
+       keeps nothing. */
+    int *pnRefusals = dwAddress >= SIM_IR_REGISTERS && dwAddress < SIM_IR_REGISTERS_END ? &pDev->nCameraRefusals
+                      : dwAddress >= SIM_MP_REGISTERS && dwAddress < SIM_MP_REGISTERS_END ? &pDev->nGyroRefusals
+                                                                                          : NULL;
+    if (pnRefusals && *pnRefusals > 0) {
+        --*pnRefusals;
         ack[ACK_ERROR_AT] = ERROR_REFUSED;
         BroadcastLocked(pDev, ack);
         return;

@@ -99,6 +99,8 @@ void SimSetMotionPlus(SIM_REMOTE *pSim, int bPresent);
    the bias is added to the raw readings with deterministic noise of +-nNoise raw units. */
 void SimSetGyro(SIM_REMOTE *pSim, int nYaw, int nRoll, int nPitch);
 void SimSetGyroBias(SIM_REMOTE *pSim, int nYaw, int nRoll, int nPitch, int nNoise);
+/* The next nWrites register writes to the MotionPlus are acknowledged with an error. */
+void SimRefuseGyroWrites(SIM_REMOTE *pSim, int nWrites);
 /* The byte that activated it; 0 while inactive. */
 int  SimMotionPlusMode(SIM_REMOTE *pSim);
 

@@ -201,6 +201,49 @@ TEST_F(SimLibrary, MotionPlusActivatedWithPassThrough) {
     }
 }
 
+// A gyro asked for keeps being sought: a refused activation is tried again after 2 s, and a
+// MotionPlus plugged into a remote without one (it sends no status) is found within 2 s, polled
+// or read. Switched off when the remote is let go, it shows the extension to the next program.
+TEST_F(SimLibrary, GyroTriedAgainAndLookedForWhileAskedFor) {
+    const struct { const char *name; WORD wProduct; int nRefused; int bPolled; int nStateAsked; } table[] = {
+        {"activation refused", 0x0330, 1, 1, WMMP_OFF},
+        {"activation refused, unpolled", 0x0330, 1, 0, WMMP_OFF},
+        {"plugged in later", 0x0306, 0, 1, WMMP_NONE},
+        {"plugged in later, unpolled", 0x0306, 0, 0, WMMP_NONE}};
+    for (auto &row : table) {
+        SCOPED_TRACE(row.name);
+        Restart();
+        SIM_REMOTE *pSim = SimAddRemote();
+        SimSetProductId(pSim, row.wProduct);
+        ConnectAll(1);
+        SetPolling(0, row.bPolled);
+        UseFakeClock(5000);
+        SimRefuseGyroWrites(pSim, row.nRefused);
+        ASSERT_EQ(1, SetReport(0, kCore | WMRPT_MOTION));
+        EXPECT_EQ(row.nStateAsked, Motion().nState);
+        if (row.nStateAsked == WMMP_NONE)
+            SimSetMotionPlus(pSim, 1);
+        g_dwFakeNow += 1500;
+        WakeWorker();
+        Sleep(200);
+        EXPECT_EQ(row.nStateAsked, Motion().nState) << "not before its time";
+        g_dwFakeNow += 600;
+        WakeWorker();
+        EXPECT_TRUE(PumpUntil([&] { return Motion().nState == WMMP_ON && SimMotionPlusMode(pSim) == 0x04; }));
+
+        SimClearOutputs(pSim);
+        ASSERT_EQ(1, wm_Disconnect(0, 0));
+        EXPECT_EQ(0, SimMotionPlusMode(pSim));
+        int nOffWrites = 0;
+        for (int i = 0; i < SimOutputCount(pSim); i++) {
+            std::vector<BYTE> ab = OutputAt(pSim, i);
+            nOffWrites += ab[0] == RPT_OUT_WRITE_MEMORY && (ab[1] & 0x04) && ab[2] == 0xA4 && ab[3] == 0x00 &&
+                          ab[4] == 0xF0 && ab[6] == 0x55;
+        }
+        EXPECT_EQ(1, nOffWrites);
+    }
+}
+
 // An extension plugged in or pulled out behind an active MotionPlus shows only in the gyro's
 // frames: the gyro is activated afresh in the mode that passes it through.
 TEST_F(SimLibrary, MotionPlusFollowsAnExtensionPluggedBehindIt) {
