@@ -59,6 +59,9 @@ void DecodeIr(WM_DEVICE *pDev, int nStart, int cbSpace);
 void ClearMotion(WM_DEVICE *pDev);
 IO_OUTCOME DetectMotionPlus(WM_DEVICE *pDev);
 IO_OUTCOME FollowMotion(WM_DEVICE *pDev);
+/* The camera and the gyro brought to dwReport (bPointingDue); a failed set-up shows in its
+   getter, so only IO_GONE reaches the caller. */
+IO_OUTCOME FollowPointing(WM_DEVICE *pDev);
 /* Switches the gyro off and on again for the extension now behind it (bMotionReplug). */
 IO_OUTCOME ReplugMotion(WM_DEVICE *pDev);
 /* The gyro off without waiting for the remote's acknowledgement: the remote is going. */

@@ -167,6 +167,8 @@ typedef struct WM_DEVICE {
     /* The gyro's frames say an extension came or went behind it: it is activated afresh in
        the mode that fits, no sooner than a second after the last time (dwMotionReplugAt). */
     BYTE      bMotionReplug;
+    /* dwReport changed: the camera and the gyro are to be brought to it (FollowPointing). */
+    BYTE      bPointingDue;
     DWORD     dwMotionReplugAt;
     WM_ALARM *pMotionRetryAlarm;
     int       anGyroBias[3];

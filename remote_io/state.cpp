@@ -226,6 +226,8 @@ static IO_OUTCOME CatchUpUnpolled(WM_DEVICE *pDev)
 {
     if (pDev->system.bAutoUpdate || !pDev->bValid)
         return IO_DONE;
+    if (pDev->bPointingDue && FollowPointing(pDev) == IO_GONE)
+        return IO_GONE;
     if (AlarmFired(pDev->pIrRetryAlarm) && FollowCamera(pDev) == IO_GONE)
         return IO_GONE;
     if (pDev->bMotionReplug && ReplugMotion(pDev) == IO_GONE)
@@ -318,10 +320,10 @@ static IO_OUTCOME SetStatusWork(WM_DEVICE *pDev, void *pContext)
     if (outcome == IO_DONE && (pStatus->dwFlags & WMST_REPORT)) {
         pDev->dwReport = pStatus->dwReport;
         outcome = SetReportMode(pDev);
-        /* A gyro or camera that cannot be set up says so in its getter; the rest of the change stands. */
-        if (outcome == IO_DONE && FollowMotion(pDev) == IO_GONE)
-            outcome = IO_GONE;
-        if (outcome == IO_DONE && FollowCamera(pDev) == IO_GONE)
+        /* The camera's and the gyro's set-ups are several acknowledged writes each: a polled
+           remote's are left to the worker, so this export waits for its own report only. */
+        pDev->bPointingDue = outcome == IO_DONE;
+        if (outcome == IO_DONE && !pDev->system.bAutoUpdate && FollowPointing(pDev) == IO_GONE)
             outcome = IO_GONE;
     }
     if (outcome != IO_DONE)

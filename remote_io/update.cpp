@@ -109,6 +109,14 @@ static DWORD NextStepIn(const WM_DEVICE *pDev)
     return dwMs;
 }
 
+IO_OUTCOME FollowPointing(WM_DEVICE *pDev)
+{
+    pDev->bPointingDue = 0;
+    if (FollowMotion(pDev) == IO_GONE || FollowCamera(pDev) == IO_GONE)
+        return IO_GONE;
+    return IO_DONE;
+}
+
 IO_OUTCOME UpdateDevice(WM_DEVICE *pDev, STEP_WAIT *pWait)
 {
     if (!pDev->bValid || pDev->nState < DEVICE_ACTIVE)
@@ -122,6 +130,8 @@ IO_OUTCOME UpdateDevice(WM_DEVICE *pDev, STEP_WAIT *pWait)
     IO_OUTCOME outcome = BlinkLeds(pDev);
     if (outcome == IO_DONE)
         outcome = AskStatus(pDev);
+    if (outcome == IO_DONE && pDev->bPointingDue && FollowPointing(pDev) == IO_GONE)
+        outcome = IO_GONE;
     /* The camera's retry after three failed set-ups; failing again arms it again. */
     if (outcome == IO_DONE && AlarmFired(pDev->pIrRetryAlarm) && FollowCamera(pDev) == IO_GONE)
         outcome = IO_GONE;

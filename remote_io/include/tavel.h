@@ -160,7 +160,8 @@ typedef struct WM_KEYEX {
 } WM_KEYEX;
 
 /* The IR camera (wm_GetIr). The camera is on while the remote's dwReport holds WMRPT_IR, and
-   off otherwise. A dot the camera does not see is absent: bSeen 0 and its other fields -1. */
+   off otherwise; a polled remote's is switched by the worker just after wm_SetStatus returns.
+   A dot the camera does not see is absent: bSeen 0 and its other fields -1. */
 #define WM_IR_DOTS 4
 #define WM_IR_WIDTH  1024   /* x runs 0..1023, y 0..767, as the camera sees them (not mirrored) */
 #define WM_IR_HEIGHT 768
@@ -190,8 +191,9 @@ typedef struct WM_IR {
 } WM_IR;
 
 /* The gyro (wm_GetMotion). */
-#define WMMP_NONE     0   /* no MotionPlus found on this remote */
-#define WMMP_OFF      1   /* found, and not asked for (WMRPT_MOTION clear) */
+#define WMMP_NONE     0   /* no MotionPlus found on this remote (looked for every 2 s while asked for) */
+#define WMMP_OFF      1   /* found, and not asked for (WMRPT_MOTION clear), or its activation
+                             failed and is tried again after 2 s */
 #define WMMP_STARTING 2   /* being activated */
 #define WMMP_ON       3
 
@@ -251,6 +253,11 @@ TAVEL_LAYOUT_CHECK(classic_rt, offsetof(WM_CLASSIC_KEYS, nRT) == 80 && offsetof(
  *     state and return within milliseconds, whatever the remote or the driver does. Those of
  *     an unpolled remote ask it, within its dwTimeout plus 0.1 s.
  *   - An export that sends to a remote waits for its own report only: dwTimeout plus 0.2 s.
+ *     The camera's and the gyro's set-ups, which a WMST_REPORT change may ask for, are left to
+ *     the worker for a polled remote. An unpolled remote's run inside wm_SetStatus: up to three
+ *     tries of seven acknowledged writes for the camera and two for the gyro, each write
+ *     waiting for at most 64 reports (about 0.7 s of streaming), or dwTimeout when the remote
+ *     falls silent.
  *   - wm_Connect returns within 3 s however many remotes Windows lists that never answer
  *     (paired remotes that are switched off): the remotes not reached by then are not tried.
  *   - wm_Close returns within 0.8 s whatever the remotes' dwTimeout and whatever the driver

@@ -68,12 +68,14 @@ TEST_F(SimLibrary, CameraSetUpInOrderRepeatedAndRetried) {
         SimPlugExtension(pSim, SIM_EXT_NUNCHUK, NULL);
         ASSERT_TRUE(PumpUntil([&] { return ExtensionKind() == WMEXT_NUNCHUK; }));
         ASSERT_EQ(1, SetReport(0, kCore | WMRPT_EXTENSION));
+        Sleep(100);  // a polled remote's worker would have started the camera by now
         EXPECT_TRUE(CameraTraffic(pSim).empty());
         EXPECT_EQ(WMIR_OFF, Ir().nCamera);
 
         SimRefuseCameraWrites(pSim, row.nRefused);
         SimClearOutputs(pSim);
         ASSERT_EQ(1, SetReport(0, kCore | WMRPT_IR));
+        EXPECT_TRUE(PumpUntil([&] { return Ir().nCamera == row.nCamera; })) << row.nRefused;
         std::vector<std::string> traffic = CameraTraffic(pSim);
         std::vector<std::string> refused = {"13 04", "1a 04", "16 b00030 01"};
         std::vector<std::string> expected;
@@ -93,8 +95,8 @@ TEST_F(SimLibrary, CameraSetUpInOrderRepeatedAndRetried) {
         }
         SimClearOutputs(pSim);
         ASSERT_EQ(1, SetReport(0, kCore));
+        EXPECT_TRUE(PumpUntil([&] { return Ir().nCamera == WMIR_OFF; }));
         EXPECT_EQ((std::vector<std::string>{"13 00", "1a 00"}), CameraTraffic(pSim));
-        EXPECT_EQ(WMIR_OFF, Ir().nCamera);
     }
 }
 
@@ -149,6 +151,7 @@ TEST_F(SimLibrary, CameraDotsInBothFormats) {
     for (const Notification &n : window.log)
         EXPECT_EQ(0, n.lParam & WMKEY_CHANGED_IR);
     ASSERT_EQ(1, SetReport(0, kCore | WMRPT_IR));  // on at disconnection: switched off
+    ASSERT_TRUE(PumpUntil([&] { return Ir().nCamera == WMIR_ON; }));
     SimClearOutputs(pSim);
     ASSERT_EQ(1, wm_Disconnect(0, 0));
     EXPECT_EQ((std::vector<std::string>{"13 00", "1a 00"}), CameraTraffic(pSim));
@@ -177,8 +180,7 @@ TEST_F(SimLibrary, MotionPlusActivatedWithPassThrough) {
         }
         DWORD dwExt = row.nKind ? WMRPT_EXTENSION : 0;
         ASSERT_EQ(1, SetReport(0, kCore | dwExt | WMRPT_MOTION));
-        EXPECT_EQ(row.nMode, SimMotionPlusMode(pSim));
-        EXPECT_EQ(WMMP_ON, Motion().nState);
+        EXPECT_TRUE(PumpUntil([&] { return SimMotionPlusMode(pSim) == row.nMode && Motion().nState == WMMP_ON; }));
         SimSetGyro(pSim, 5000, 0, 0);
         EXPECT_TRUE(PumpUntil([&] { return abs(Motion().nYaw - 5000) <= 5; })) << row.nMode;
         WM_KEYEX ex;
@@ -193,8 +195,7 @@ TEST_F(SimLibrary, MotionPlusActivatedWithPassThrough) {
             EXPECT_TRUE(PumpUntil([&] { return wm_GetKeyEx(0, &ex) && ex.Classic.nUp == 1 && ex.Classic.nLeft == 1; }));
         }
         ASSERT_EQ(1, SetReport(0, kCore | dwExt));
-        EXPECT_EQ(0, SimMotionPlusMode(pSim));
-        EXPECT_EQ(WMMP_OFF, Motion().nState);
+        EXPECT_TRUE(PumpUntil([&] { return SimMotionPlusMode(pSim) == 0 && Motion().nState == WMMP_OFF; }));
         EXPECT_TRUE(PumpUntil([&] { return ExtensionKind() == row.nKind; })) << row.nMode;
         SimUnplugExtension(pSim);
         ASSERT_TRUE(PumpUntil([&] { return ExtensionKind() == WMEXT_NONE; }));
@@ -220,6 +221,7 @@ TEST_F(SimLibrary, GyroTriedAgainAndLookedForWhileAskedFor) {
         UseFakeClock(5000);
         SimRefuseGyroWrites(pSim, row.nRefused);
         ASSERT_EQ(1, SetReport(0, kCore | WMRPT_MOTION));
+        Sleep(200);  // a polled remote's worker takes the change up
         EXPECT_EQ(row.nStateAsked, Motion().nState);
         if (row.nStateAsked == WMMP_NONE)
             SimSetMotionPlus(pSim, 1);
@@ -250,7 +252,7 @@ TEST_F(SimLibrary, MotionPlusFollowsAnExtensionPluggedBehindIt) {
     SIM_REMOTE *pSim = AddRemotePlus(this);
     ConnectAll(1);
     ASSERT_EQ(1, SetReport(0, kCore | WMRPT_MOTION));
-    ASSERT_EQ(0x04, SimMotionPlusMode(pSim));
+    ASSERT_TRUE(PumpUntil([&] { return SimMotionPlusMode(pSim) == 0x04; }));
     const struct { int nKind; int nMode; } table[] = {{SIM_EXT_NUNCHUK, 0x05}, {0, 0x04}, {SIM_EXT_CLASSIC, 0x07}};
     for (auto &row : table) {
         if (row.nKind)
