@@ -128,7 +128,12 @@ std::vector<double> MeasurePointerRun(int nMoves) {
     std::wstring path = run.WriteSet(&set, L"bench.zan");
     std::string stamps = run.ScenarioPath(L"stamps.txt");
     std::ostringstream sc;
-    sc << "remote\nwaitconnected 1\nir 1 412 192 612 192\nwaitfile " << run.ScenarioPath(L"cue") << "\nwait 500\n";
+    sc << "remote\nwaitconnected 1\nir 1 412 192 612 192\nwaitfile " << run.ScenarioPath(L"cue_cpu") << "\n";
+    // A remote held at the screen is never quite still: the dots shake by a pixel with every
+    // report, so Zan reads and filters each one.
+    for (int i = 0; i < 300; i++)
+        sc << "ir 1 " << 412 + i % 2 << " " << 192 + i % 3 % 2 << " " << 612 + i % 2 << " 192\nwait 10\n";
+    sc << "waitfile " << run.ScenarioPath(L"cue") << "\nwait 500\n";
     srand(4712);
     for (int i = 0; i < nMoves; i++)
         sc << "stamp " << stamps << "\nir 1 " << (i % 2 ? "412 192 612" : "312 192 512") << " 192\nwait "
@@ -137,6 +142,9 @@ std::vector<double> MeasurePointerRun(int nMoves) {
     if (!run.StartZan(L"\"" + path + L"\"") || !run.StartTarget())
         return delays;
     Sleep(1000);
+    run.Cue(L"cue_cpu");
+    Sleep(300);
+    Mark("IR pointer on, the dots shaking by a pixel", 2500);
     run.Cue();
     std::vector<double> moves;   // when the cursor was seen somewhere new
     POINT last = {};
