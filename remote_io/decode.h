@@ -62,6 +62,9 @@ IO_OUTCOME FollowMotion(WM_DEVICE *pDev);
 /* The camera and the gyro brought to dwReport (bPointingDue); a failed set-up shows in its
    getter, so only IO_GONE reaches the caller. */
 IO_OUTCOME FollowPointing(WM_DEVICE *pDev);
+/* What is due of the camera and the gyro at a step: a dwReport change, the camera's retry,
+   the gyro's new pass-through mode, its retry or search; IO_GONE or IO_DONE. */
+IO_OUTCOME StepPointing(WM_DEVICE *pDev);
 /* Switches the gyro off and on again for the extension now behind it (bMotionReplug). */
 IO_OUTCOME ReplugMotion(WM_DEVICE *pDev);
 /* The gyro off without waiting for the remote's acknowledgement: the remote is going. */

@@ -220,21 +220,13 @@ int TAVEL_API wm_GetStatus(int nIndex, WM_STATUS *pStatus)
     return RunGetter(nIndex, 0, GetStatusWork, pStatus);
 }
 
-/* The worker does not step a remote nobody polls: its camera's retry and its gyro's new
-   pass-through mode, retry and search are taken up when it is read. */
+/* The worker does not step a remote nobody polls: what is due of its camera and gyro is
+   taken up when it is read. */
 static IO_OUTCOME CatchUpUnpolled(WM_DEVICE *pDev)
 {
     if (pDev->system.bAutoUpdate || !pDev->bValid)
         return IO_DONE;
-    if (pDev->bPointingDue && FollowPointing(pDev) == IO_GONE)
-        return IO_GONE;
-    if (AlarmFired(pDev->pIrRetryAlarm) && FollowCamera(pDev) == IO_GONE)
-        return IO_GONE;
-    if (pDev->bMotionReplug && ReplugMotion(pDev) == IO_GONE)
-        return IO_GONE;
-    if (AlarmFired(pDev->pMotionRetryAlarm) && FollowMotion(pDev) == IO_GONE)
-        return IO_GONE;
-    return IO_DONE;
+    return StepPointing(pDev);
 }
 
 /* The camera's and the gyro's getters: what is due of an unpolled remote, then its input. */

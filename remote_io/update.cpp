@@ -117,6 +117,20 @@ IO_OUTCOME FollowPointing(WM_DEVICE *pDev)
     return IO_DONE;
 }
 
+IO_OUTCOME StepPointing(WM_DEVICE *pDev)
+{
+    if (pDev->bPointingDue && FollowPointing(pDev) == IO_GONE)
+        return IO_GONE;
+    /* The camera's retry after three failed set-ups; failing again arms it again. */
+    if (AlarmFired(pDev->pIrRetryAlarm) && FollowCamera(pDev) == IO_GONE)
+        return IO_GONE;
+    if (pDev->bMotionReplug && ReplugMotion(pDev) == IO_GONE)
+        return IO_GONE;
+    if (AlarmFired(pDev->pMotionRetryAlarm) && FollowMotion(pDev) == IO_GONE)
+        return IO_GONE;
+    return IO_DONE;
+}
+
 IO_OUTCOME UpdateDevice(WM_DEVICE *pDev, STEP_WAIT *pWait)
 {
     if (!pDev->bValid || pDev->nState < DEVICE_ACTIVE)
@@ -130,14 +144,7 @@ IO_OUTCOME UpdateDevice(WM_DEVICE *pDev, STEP_WAIT *pWait)
     IO_OUTCOME outcome = BlinkLeds(pDev);
     if (outcome == IO_DONE)
         outcome = AskStatus(pDev);
-    if (outcome == IO_DONE && pDev->bPointingDue && FollowPointing(pDev) == IO_GONE)
-        outcome = IO_GONE;
-    /* The camera's retry after three failed set-ups; failing again arms it again. */
-    if (outcome == IO_DONE && AlarmFired(pDev->pIrRetryAlarm) && FollowCamera(pDev) == IO_GONE)
-        outcome = IO_GONE;
-    if (outcome == IO_DONE && pDev->bMotionReplug && ReplugMotion(pDev) == IO_GONE)
-        outcome = IO_GONE;
-    if (outcome == IO_DONE && AlarmFired(pDev->pMotionRetryAlarm) && FollowMotion(pDev) == IO_GONE)
+    if (outcome == IO_DONE && StepPointing(pDev) == IO_GONE)
         outcome = IO_GONE;
     int bBacklog = 0;
     if (outcome == IO_DONE)
