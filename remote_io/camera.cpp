@@ -50,11 +50,6 @@ static IO_OUTCOME SendCameraPower(WM_DEVICE *pDev, int bOn)
     return IO_DONE;
 }
 
-static IO_OUTCOME WriteRegister(WM_DEVICE *pDev, DWORD dwAddress, BYTE b)
-{
-    return WriteRegisters(pDev, dwAddress, &b, 1);
-}
-
 static IO_OUTCOME SetUpCameraOnce(WM_DEVICE *pDev)
 {
     BYTE bFormat = CameraFormatFor(pDev);

@@ -78,11 +78,6 @@ static BYTE MotionModeFor(const WM_DEVICE *pDev)
     return MP_MODE_ALONE;
 }
 
-static IO_OUTCOME WriteRegister(WM_DEVICE *pDev, DWORD dwAddress, BYTE b)
-{
-    return WriteRegisters(pDev, dwAddress, &b, 1);
-}
-
 /* The extension behind the gyro keeps its kind and calibration: it reports in pass-through. */
 static IO_OUTCOME ActivateMotion(WM_DEVICE *pDev)
 {
@@ -163,8 +158,7 @@ void SwitchMotionOff(WM_DEVICE *pDev)
     ArmAlarm(pDev->pMotionRetryAlarm, 0);
     if (pDev->motion.nState != WMMP_ON && pDev->motion.nState != WMMP_STARTING)
         return;
-    BYTE b = MP_INIT_VALUE;
-    SendRegisters(pDev, ADDR_EXT_INIT1, &b, 1);
+    WriteMemory(pDev, ADDR_EXT_INIT1, MP_INIT_VALUE);
     pDev->motion.nState = WMMP_OFF;
     pDev->bMotionMode = 0;
 }

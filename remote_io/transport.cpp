@@ -361,20 +361,8 @@ IO_OUTCOME ReadMemory(WM_DEVICE *pDev, DWORD dwAddress, BYTE *pbDest, int cbLeng
     return LoseRemote(pDev);
 }
 
-IO_OUTCOME WriteMemory(WM_DEVICE *pDev, DWORD dwAddress, BYTE bData)
-{
-    BeginReport(pDev, RPT_OUT_WRITE_MEMORY);
-    PutAddress(pDev, dwAddress);
-    pDev->abOutput[5] = 1;
-    pDev->abOutput[6] = bData;
-    return WriteReport(pDev);
-}
-
-/* The acknowledgement names the report it answers and an error code (0: taken). */
-#define ACK_REPORT_AT 3
-#define ACK_ERROR_AT 4
-
-IO_OUTCOME SendRegisters(WM_DEVICE *pDev, DWORD dwAddress, const BYTE *pb, int cb)
+/* One report 0x16 of cb bytes, sent without waiting for the remote's acknowledgement. */
+static IO_OUTCOME SendRegisters(WM_DEVICE *pDev, DWORD dwAddress, const BYTE *pb, int cb)
 {
     if (cb <= 0 || cb > MAX_WRITE_BYTES)
         return FailWith(WME_BAD_PARAMETER);
@@ -384,6 +372,15 @@ IO_OUTCOME SendRegisters(WM_DEVICE *pDev, DWORD dwAddress, const BYTE *pb, int c
     memcpy(pDev->abOutput + 6, pb, (size_t)cb);
     return WriteReport(pDev);
 }
+
+IO_OUTCOME WriteMemory(WM_DEVICE *pDev, DWORD dwAddress, BYTE bData)
+{
+    return SendRegisters(pDev, dwAddress, &bData, 1);
+}
+
+/* The acknowledgement names the report it answers and an error code (0: taken). */
+#define ACK_REPORT_AT 3
+#define ACK_ERROR_AT 4
 
 IO_OUTCOME WriteRegisters(WM_DEVICE *pDev, DWORD dwAddress, const BYTE *pb, int cb)
 {
@@ -400,6 +397,11 @@ IO_OUTCOME WriteRegisters(WM_DEVICE *pDev, DWORD dwAddress, const BYTE *pb, int 
             return pDev->abInput[ACK_ERROR_AT] ? FailWith(WME_IO) : IO_DONE;
     }
     return FailWith(WME_IO);
+}
+
+IO_OUTCOME WriteRegister(WM_DEVICE *pDev, DWORD dwAddress, BYTE b)
+{
+    return WriteRegisters(pDev, dwAddress, &b, 1);
 }
 
 IO_OUTCOME ReadIdentity(WM_DEVICE *pDev)

@@ -97,13 +97,13 @@ IO_OUTCOME SetReportMode(WM_DEVICE *pDev);
 /* Asks for a status report until one arrives, and decodes it. */
 IO_OUTCOME RequestStatus(WM_DEVICE *pDev);
 IO_OUTCOME ReadMemory(WM_DEVICE *pDev, DWORD dwAddress, BYTE *pbDest, int cbLength);
+/* One byte in a report 0x16, without waiting for the acknowledgement. */
 IO_OUTCOME WriteMemory(WM_DEVICE *pDev, DWORD dwAddress, BYTE bData);
 /* Up to MAX_WRITE_BYTES bytes in one report 0x16, waiting for the remote's acknowledgement:
    IO_FAILED (WME_IO) when it reports an error or never comes. */
 #define MAX_WRITE_BYTES 16
 IO_OUTCOME WriteRegisters(WM_DEVICE *pDev, DWORD dwAddress, const BYTE *pb, int cb);
-/* The same report without waiting for its acknowledgement, for the last words to a remote. */
-IO_OUTCOME SendRegisters(WM_DEVICE *pDev, DWORD dwAddress, const BYTE *pb, int cb);
+IO_OUTCOME WriteRegister(WM_DEVICE *pDev, DWORD dwAddress, BYTE b);
 IO_OUTCOME ReadIdentity(WM_DEVICE *pDev);
 IO_OUTCOME ReadAccelCalibration(WM_DEVICE *pDev);
 
